@@ -1,0 +1,74 @@
+#pragma once
+// Triangle meshes, as loaded from model files or built and edited in code. Every edit through
+// the methods marks the mesh changed; code that writes `verts` directly sets `changed` itself.
+// The renderer re-sends a changed mesh before drawing it and clears the flag.
+
+#include <cstddef>
+#include <vector>
+
+#include "engine/math3d.h"
+
+class KScene;
+class KMaterial;
+
+struct KVertex {
+    KVector pos;               // object space
+    KVector normal;            // zero: the renderer uses the face normal
+    KColor color{1, 1, 1, 1};  // first colour, multiplied in when the material asks for it
+    KColor color2{1, 1, 1, 1}; // second colour (kept, not drawn)
+};
+
+// A triangle: three vertex indices, two sets of texture coordinates per corner, a material.
+class KFace {
+public:
+    int ref[3] = {0, 0, 0}; // vertex indices
+    KUV uv[3];              // first texture coordinates, one per corner
+    KUV uv2[3];             // second set
+    KMaterial* mat = nullptr;
+
+    void initFace(); // all zero, no material
+    void SetVertsRef(int a, int b, int c);
+    void SetMaterial(KMaterial* m);
+    void SetUV(int corner, float u, float v); // writes both sets
+};
+
+class KMesh {
+public:
+    // A mesh of the scene (the scene deletes it); the counts only reserve room.
+    KMesh(KScene* owner, int nbVerts, int nbFaces);
+    ~KMesh(); // tells the renderer (hook) so it frees the GPU copy
+    KMesh(const KMesh&) = delete;
+    KMesh& operator=(const KMesh&) = delete;
+
+    std::vector<KVertex> verts;
+    std::vector<KFace> faces;
+    unsigned char changed = 1;    // geometry to be re-sent to the GPU
+    unsigned char isStatic = 1;   // cleared for meshes rewritten every frame (streamed)
+    unsigned char rapidModel = 1; // picking may reject by the cached bounding box
+    void* gpu = nullptr;          // the renderer's buffers; only the renderer touches it
+    KScene* scene;
+
+    int addVert(const KVertex& v); // returns the new index
+    int addVert(const KVector& pos, const KVector& normal, const KColor& c1, const KColor& c2);
+    // Adds a copy of the face; refused (-1) when it names a vertex that does not exist.
+    int addFace(const KFace& f);
+    // Sets the position of vertex i; an index out of range is ignored.
+    void moveVert(int i, float x, float y, float z);
+    void Clear(); // no vertices, no faces
+    // Drops the quick-collision model: picking then tests every triangle without the cached
+    // bounding box (meshes that change every frame).
+    void DeleteRapidModel();
+
+    // Object-space bounds; false for a mesh without vertices. Cached until the next change.
+    bool GetBounds(KVector& lo, KVector& hi);
+    // Fills zero normals with the normals of the faces using the vertex.
+    void ComputeMissingNormals();
+    // A copy with the same vertices, faces and materials, owned by the same scene.
+    KMesh* Copy() const;
+
+private:
+    KVector boundsLo_, boundsHi_;
+    bool boundsValid_ = false;
+    const void* boundsFor_ = nullptr; // vertex block the cache was computed for
+    size_t boundsCount_ = 0;
+};
