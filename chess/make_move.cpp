@@ -1,0 +1,178 @@
+#include "chess/make_move.h"
+
+UndoRecord undo_stack[UNDO_STACK_SIZE];
+
+namespace {
+
+// Writes one square and keeps the occupancy sets in step with it.
+inline void put(int sq, int color, int piece) {
+    const uint64_t bit = uint64_t(1) << sq;
+    occupied_by[square_color[sq]] &= ~bit;
+    occupied_by[color] |= bit;
+    square_color[sq] = color;
+    square_piece[sq] = piece;
+}
+
+inline void clear(int sq) {
+    put(sq, EMPTY, EMPTY);
+}
+
+// The squares a castling king passes: they must be empty (the b-file square too) and, except
+// the b-file square, not attacked. Returns false when the castling is refused.
+inline bool castle_path_clear(int must_be_empty_a, int must_be_empty_b, int must_be_empty_c,
+                              int safe_a, int safe_b) {
+    if (square_color[must_be_empty_a] != EMPTY || square_color[must_be_empty_b] != EMPTY)
+        return false;
+    if (must_be_empty_c >= 0 && square_color[must_be_empty_c] != EMPTY) return false;
+    return !is_attacked(safe_a, opponent) && !is_attacked(safe_b, opponent);
+}
+
+} // namespace
+
+int make_move(uint32_t value) {
+    if (history_ply < 0 || history_ply >= UNDO_STACK_SIZE) return 0;
+    const Move m = to_move(value);
+    const int from = m.from;
+    const int to = m.to;
+    if (from < 0 || from > 63 || to < 0 || to > 63) return 0;
+
+    // 1. Castling: not out of check, not past pieces, not through or onto attacked squares.
+    if (m.flags & MF_CASTLE) {
+        if (side_in_check(side_to_move)) return 0;
+        int rook_from = -1;
+        int rook_to = -1;
+        switch (to) {
+        case 62:
+            if (!castle_path_clear(61, 62, -1, 61, 62)) return 0;
+            rook_from = 63, rook_to = 61;
+            break;
+        case 58:
+            if (!castle_path_clear(57, 58, 59, 58, 59)) return 0;
+            rook_from = 56, rook_to = 59;
+            break;
+        case 6:
+            if (!castle_path_clear(5, 6, -1, 5, 6)) return 0;
+            rook_from = 7, rook_to = 5;
+            break;
+        case 2:
+            if (!castle_path_clear(1, 2, 3, 2, 3)) return 0;
+            rook_from = 0, rook_to = 3;
+            break;
+        default:
+            break; // not a castling target: the king moves alone
+        }
+        if (rook_from >= 0) {
+            put(rook_to, square_color[rook_from], square_piece[rook_from]);
+            clear(rook_from);
+        }
+    }
+
+    // 2-3. Undo record, then one ply deeper.
+    UndoRecord& u = undo_stack[history_ply];
+    u.move = m;
+    u.captured = square_piece[to];
+    u.saved_castle_rights = castle_rights;
+    u.saved_ep_square = ep_square;
+    u.saved_fifty_counter = fifty_counter;
+    ++search_ply;
+    ++history_ply;
+
+    // 4-6. Rights, en-passant target, fifty-move counter.
+    castle_rights &= castle_keep_mask[from] & castle_keep_mask[to];
+    if (m.flags & MF_DOUBLE_PUSH)
+        ep_square = side_to_move == WHITE ? to + 8 : to - 8;
+    else
+        ep_square = -1;
+    if (m.flags & (MF_CAPTURE | MF_PAWN))
+        fifty_counter = 0;
+    else
+        ++fifty_counter;
+
+    // 7-8. Move the piece; an en-passant capture removes the pawn behind the target.
+    const int piece = (m.flags & MF_PROMOTE) ? m.promote : square_piece[from];
+    put(to, side_to_move, piece);
+    clear(from);
+    if (piece == KING) king_square[side_to_move] = to;
+    if (m.flags & MF_EN_PASSANT) clear(side_to_move == WHITE ? to + 8 : to - 8);
+
+    // 9-10. Hand over the move; a move that leaves the mover's king attacked is undone.
+    side_to_move ^= 1;
+    opponent ^= 1;
+    if (side_in_check(opponent)) {
+        take_back();
+        return 0;
+    }
+    return 1;
+}
+
+void take_back() {
+    if (history_ply <= 0) return;
+    side_to_move ^= 1;
+    opponent ^= 1;
+    --search_ply;
+    --history_ply;
+
+    const UndoRecord& u = undo_stack[history_ply];
+    const Move m = u.move;
+    const int from = m.from;
+    const int to = m.to;
+    castle_rights = u.saved_castle_rights;
+    ep_square = u.saved_ep_square;
+    fifty_counter = u.saved_fifty_counter;
+
+    const int piece = (m.flags & MF_PROMOTE) ? PAWN : square_piece[to];
+    put(from, side_to_move, piece);
+    if (piece == KING) king_square[side_to_move] = from;
+    if (u.captured == EMPTY)
+        clear(to);
+    else
+        put(to, opponent, u.captured);
+
+    if (m.flags & MF_CASTLE) {
+        int rook_home = -1;
+        int rook_castled = -1;
+        switch (to) {
+        case 62:
+            rook_home = 63, rook_castled = 61;
+            break;
+        case 58:
+            rook_home = 56, rook_castled = 59;
+            break;
+        case 6:
+            rook_home = 7, rook_castled = 5;
+            break;
+        case 2:
+            rook_home = 0, rook_castled = 3;
+            break;
+        default:
+            break;
+        }
+        if (rook_home >= 0) {
+            put(rook_home, side_to_move, ROOK);
+            clear(rook_castled);
+        }
+    }
+    if (m.flags & MF_EN_PASSANT) put(side_to_move == WHITE ? to + 8 : to - 8, opponent, PAWN);
+}
+
+int repetition_count() {
+    if (fifty_counter <= 3) return 0;
+    int counters[64] = {};
+    int changed = 0; // counts every change away from zero, and each return to zero
+    int repeats = 0;
+    int last = history_ply - fifty_counter - 1;
+    if (last < 0) last = 0;
+    for (int i = history_ply - 1; i >= last; --i) {
+        const Move m = undo_stack[i].move;
+        if (++counters[m.from] == 0)
+            --changed;
+        else
+            ++changed;
+        if (--counters[m.to] == 0)
+            --changed;
+        else
+            ++changed;
+        if (changed == 0) ++repeats;
+    }
+    return repeats;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Playing and taking back moves on the one position, and the repetition count. The position
+// is never copied: the search, the game driver and the result test all make and take back
+// moves in place, and the undo stack holds the game so far followed by the search's line.
+
+#include "chess/position.h"
+
+// Room for the longest game the fifty-move rule allows (5,949 moves, 11,898 half-moves)
+// plus a search line, so that the engine keeps answering in any game that can be played.
+constexpr int UNDO_STACK_SIZE = 12288;
+
+struct UndoRecord {
+    Move move;               // the move as played
+    int captured;            // piece code on the target before the move, EMPTY if none
+    int saved_castle_rights; // castle_rights before the move
+    int saved_ep_square;     // ep_square before the move
+    int saved_fifty_counter; // fifty_counter before the move
+};
+
+extern UndoRecord undo_stack[UNDO_STACK_SIZE]; // history_ply records in use
+
+// Plays a generated move if it is legal. Returns 1 when played, 0 when the move is illegal
+// (castling out of, through or into check or past pieces; own king left attacked) or the
+// undo stack is full; after 0 the position is exactly as before.
+[[nodiscard]] int make_move(uint32_t move);
+[[nodiscard]] inline int make_move(Move move) {
+    return make_move(move_value(move));
+}
+
+// Restores the position before the last move on the undo stack; nothing when it is empty.
+void take_back();
+
+// Number of earlier placements equal to the current one within the reversible tail of the
+// game (the last fifty_counter + 1 records). Compares which squares changed, not piece
+// identity, side to move, castling rights or en-passant target; 0 while fifty_counter <= 3.
+int repetition_count();

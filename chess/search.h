@@ -1,0 +1,44 @@
+#pragma once
+// The engine's choice of move: iterative deepening over a fail-hard alpha-beta search with a
+// capture-only quiescence search. Ordering: the previous iteration's principal variation,
+// then the generation scores (promotions, captures by victim and attacker), then the history
+// scores the search raises. Progress lines go to standard output.
+
+#include <cstdint>
+
+#include "chess/position.h"
+
+constexpr int MATE_SCORE = 10000; // a side mated at ply p scores -MATE_SCORE + p
+constexpr int MATE_BOUND = 9000;  // scores beyond +-MATE_BOUND are forced mates
+
+extern uint32_t pv_table[MAX_PLY][MAX_PLY]; // row p: best line from ply p; [p][p] best move
+extern int pv_length[MAX_PLY];              // one past the last valid entry of each row
+extern int follow_pv;                       // set while searching the previous PV
+extern int node_count;                      // search and quiescence nodes of this think
+extern int max_depth;                       // deepest iteration (the game sets 4)
+extern int max_time_ms;                     // time budget (the game sets 33554432)
+extern int64_t start_time_ms;               // clock at the start of think
+extern int64_t stop_time_ms;                // start_time_ms + max_time_ms
+extern int stop_search;                     // set when the budget is spent
+
+// Milliseconds of a steady clock, in 64 bits so that neither the reading nor start + budget
+// can wrap.
+int64_t clock_ms();
+
+// Searches the current position to max_depth. Output 0 prints nothing, 1 the table
+// ("ply      nodes  score  pv"), 2 one compact line per iteration. On return pv_table[0][0]
+// holds the chosen move, or 0 when the root has no legal move; the position is as before.
+// Clears the history scores and the principal variation first.
+void think(int output);
+
+// Score for side_to_move within [alpha, beta]. Called by think; also usable on its own after
+// clearing the state think clears.
+int search(int alpha, int beta, int depth);
+int quiesce(int alpha, int beta);
+
+// The move as coordinate text ("e2e4", "e7e8q") in a static buffer that the next call
+// overwrites.
+const char* move_text(uint32_t move);
+inline const char* move_text(Move move) {
+    return move_text(move_value(move));
+}

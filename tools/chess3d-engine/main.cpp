@@ -1,0 +1,108 @@
+// chess3d-engine: the chess engine on the command line.
+//
+//   chess3d-engine perft "<FEN>" <depth>    leaf count, time and speed
+//   chess3d-engine divide "<FEN>" <depth>   the same, with one line per root move
+//   chess3d-engine think "<FEN>"            the game's depth-4 search with its table output
+//   chess3d-engine bench [depth]            the fixed benchmark (depth 4 by default)
+//
+// "startpos" stands for the initial position. Exit code 0 on success, 1 on a usage error or
+// a position the engine refuses.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "chess/bench_suite.h"
+#include "chess/fen.h"
+#include "chess/perft.h"
+#include "chess/search.h"
+
+namespace {
+
+constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+int usage() {
+    std::fprintf(stderr, "usage: chess3d-engine perft|divide \"<FEN>\" <depth>\n"
+                         "       chess3d-engine think \"<FEN>\"\n"
+                         "       chess3d-engine bench [depth]\n");
+    return 1;
+}
+
+bool set_up(const char* fen) {
+    if (std::strcmp(fen, "startpos") == 0) fen = START_FEN;
+    if (set_position_fen(fen)) return true;
+    std::fprintf(stderr, "chess3d-engine: not a playable position: %s\n", fen);
+    return false;
+}
+
+bool read_depth(const char* text, int low, int high, int* depth) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != 0 || v < low || v > high) {
+        std::fprintf(stderr, "chess3d-engine: depth must be %d to %d\n", low, high);
+        return false;
+    }
+    *depth = int(v);
+    return true;
+}
+
+double per_second(long long count, long long ms) {
+    return ms > 0 ? count * 1000.0 / ms : 0.0;
+}
+
+int run_perft(const char* fen, const char* depth_text, bool divide) {
+    int depth;
+    if (!set_up(fen) || !read_depth(depth_text, 0, 20, &depth)) return 1;
+    const int64_t start = clock_ms();
+    const uint64_t leaves = divide ? perft_divide(depth, stdout) : perft(depth);
+    const long long ms = clock_ms() - start;
+    std::printf("perft %d: %llu nodes, %.3f s, %.0f nodes/s\n", depth,
+                static_cast<unsigned long long>(leaves), ms / 1000.0,
+                per_second(static_cast<long long>(leaves), ms));
+    return 0;
+}
+
+int run_think(const char* fen) {
+    if (!set_up(fen)) return 1;
+    max_depth = 4;
+    max_time_ms = 33554432;
+    think(1);
+    if (pv_table[0][0] == 0)
+        std::printf("(No legal moves)\n");
+    else
+        std::printf("move %s\n", move_text(pv_table[0][0]));
+    return 0;
+}
+
+int run_bench_command(const char* depth_text) {
+    int depth = 4;
+    if (depth_text != nullptr && !read_depth(depth_text, 1, 8, &depth)) return 1;
+    static BenchEntry entries[64];
+    if (bench_position_count > 64) return 1;
+    const int64_t signature = ::run_bench(depth, entries);
+    if (signature < 0) {
+        std::fprintf(stderr, "chess3d-engine: a bench position was refused\n");
+        return 1;
+    }
+    long long total_ms = 0;
+    for (int i = 0; i < bench_position_count; ++i) {
+        std::printf("%2d  %9d nodes  %5lld ms  %-6s %s\n", i + 1, entries[i].nodes,
+                    static_cast<long long>(entries[i].time_ms), move_text(entries[i].best),
+                    bench_positions[i]);
+        total_ms += entries[i].time_ms;
+    }
+    std::printf("Bench: %lld nodes, %lld ms, %.0f nodes/s\n", static_cast<long long>(signature),
+                total_ms, per_second(signature, total_ms));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], "perft") == 0) return run_perft(argv[2], argv[3], false);
+    if (argc >= 4 && std::strcmp(argv[1], "divide") == 0) return run_perft(argv[2], argv[3], true);
+    if (argc >= 3 && std::strcmp(argv[1], "think") == 0) return run_think(argv[2]);
+    if (argc >= 2 && std::strcmp(argv[1], "bench") == 0)
+        return run_bench_command(argc >= 3 ? argv[2] : nullptr);
+    return usage();
+}
