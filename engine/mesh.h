@@ -3,7 +3,6 @@
 // the methods marks the mesh changed; code that writes `verts` directly sets `changed` itself.
 // The renderer re-sends a changed mesh before drawing it and clears the flag.
 
-#include <cstddef>
 #include <vector>
 
 #include "engine/math3d.h"
@@ -59,16 +58,10 @@ public:
     // bounding box (meshes that change every frame).
     void DeleteRapidModel();
 
-    // Object-space bounds; false for a mesh without vertices. Cached until the next change.
-    bool GetBounds(KVector& lo, KVector& hi);
+    // Object-space bounds of the vertices; false for a mesh without vertices.
+    bool GetBounds(KVector& lo, KVector& hi) const;
     // Fills zero normals with the normals of the faces using the vertex.
     void ComputeMissingNormals();
     // A copy with the same vertices, faces and materials, owned by the same scene.
     KMesh* Copy() const;
-
-private:
-    KVector boundsLo_, boundsHi_;
-    bool boundsValid_ = false;
-    const void* boundsFor_ = nullptr; // vertex block the cache was computed for
-    size_t boundsCount_ = 0;
 };

@@ -95,6 +95,9 @@ public:
     void Unregister(KMesh* m);
     void Unregister(KTexture* t);
 
+    // True while Reset deletes everything (destructors then skip their unlinking).
+    bool Resetting() const { return resetting_; }
+
 private:
     void DeleteAll();
     bool resetting_ = false;

@@ -58,7 +58,8 @@ public:
     // Copies s (null gives the empty string), at most MAX_LEN characters; the rest of the
     // buffer is zeroed.
     void SetTexte(const char* s);
-    // Copies exactly `length` bytes of s (at most MAX_LEN), zeros included, zeroing the rest.
+    // Copies at most `length` characters of s (and at most MAX_LEN), stopping at its first zero;
+    // the rest of the buffer is zeroed.
     void SetTexte(const char* s, int length);
 };
 

@@ -1,0 +1,12 @@
+#include "engine/hooks.h"
+
+namespace {
+KRenderHooks g_hooks;
+}
+
+void KSetRenderHooks(const KRenderHooks& hooks) {
+    g_hooks = hooks;
+}
+const KRenderHooks& KGetRenderHooks() {
+    return g_hooks;
+}

@@ -1,0 +1,114 @@
+#include "engine/mesh.h"
+
+#include <cstddef>
+
+#include "engine/hooks.h"
+#include "engine/scene.h"
+
+void KFace::initFace() {
+    *this = KFace();
+}
+
+void KFace::SetVertsRef(int a, int b, int c) {
+    ref[0] = a;
+    ref[1] = b;
+    ref[2] = c;
+}
+
+void KFace::SetMaterial(KMaterial* m) {
+    mat = m;
+}
+
+void KFace::SetUV(int corner, float u, float v) {
+    if (corner < 0 || corner > 2) return;
+    uv[corner] = KUV{u, v};
+    uv2[corner] = KUV{u, v};
+}
+
+KMesh::KMesh(KScene* owner, int nbVerts, int nbFaces) : scene(owner) {
+    if (nbVerts > 0) verts.reserve(nbVerts);
+    if (nbFaces > 0) faces.reserve(nbFaces);
+    if (owner) owner->Register(this);
+}
+
+KMesh::~KMesh() {
+    if (auto hook = KGetRenderHooks().meshDestroyed) hook(this);
+    if (scene && !scene->Resetting()) scene->Unregister(this);
+}
+
+int KMesh::addVert(const KVertex& v) {
+    verts.push_back(v);
+    changed = 1;
+    return static_cast<int>(verts.size()) - 1;
+}
+
+int KMesh::addVert(const KVector& pos, const KVector& normal, const KColor& c1, const KColor& c2) {
+    KVertex v;
+    v.pos = pos;
+    v.normal = normal;
+    v.color = c1;
+    v.color2 = c2;
+    return addVert(v);
+}
+
+int KMesh::addFace(const KFace& f) {
+    int n = static_cast<int>(verts.size());
+    for (int r : f.ref)
+        if (r < 0 || r >= n) return -1;
+    faces.push_back(f);
+    changed = 1;
+    return static_cast<int>(faces.size()) - 1;
+}
+
+void KMesh::moveVert(int i, float x, float y, float z) {
+    if (i < 0 || i >= static_cast<int>(verts.size())) return;
+    verts[i].pos = KVector(x, y, z);
+    changed = 1;
+}
+
+void KMesh::Clear() {
+    verts.clear();
+    faces.clear();
+    changed = 1;
+}
+
+void KMesh::DeleteRapidModel() {
+    rapidModel = 0;
+}
+
+bool KMesh::GetBounds(KVector& lo, KVector& hi) const {
+    if (verts.empty()) return false;
+    lo = hi = verts[0].pos;
+    for (const KVertex& v : verts) {
+        lo = KVector(v.pos.x < lo.x ? v.pos.x : lo.x, v.pos.y < lo.y ? v.pos.y : lo.y,
+                     v.pos.z < lo.z ? v.pos.z : lo.z);
+        hi = KVector(v.pos.x > hi.x ? v.pos.x : hi.x, v.pos.y > hi.y ? v.pos.y : hi.y,
+                     v.pos.z > hi.z ? v.pos.z : hi.z);
+    }
+    return true;
+}
+
+void KMesh::ComputeMissingNormals() {
+    std::vector<KVector> sum(verts.size());
+    for (const KFace& f : faces) {
+        const KVector& a = verts[f.ref[0]].pos;
+        const KVector& b = verts[f.ref[1]].pos;
+        const KVector& c = verts[f.ref[2]].pos;
+        KVector n = (b - a).Cross(c - a); // length = twice the area: larger faces weigh more
+        for (int r : f.ref)
+            sum[r] = sum[r] + n;
+    }
+    for (std::size_t i = 0; i < verts.size(); ++i)
+        if (verts[i].normal.Length() == 0) verts[i].normal = sum[i].Normalized();
+    changed = 1;
+}
+
+KMesh* KMesh::Copy() const {
+    auto* m = new KMesh(scene, 0, 0);
+    m->verts = verts;
+    m->faces = faces;
+    m->isStatic = isStatic;
+    m->rapidModel = rapidModel;
+    m->changed = 1;
+    return m;
+}
