@@ -10,6 +10,30 @@
 #include "engine/paths.h"
 #include "engine/scene.h"
 
+namespace {
+
+// Keeps a decoded stb picture as the texture's pixels. stb gives rows top-down; the engine
+// keeps them bottom-up as OpenGL uploads them.
+bool takePixels(KTexture& t, unsigned char* data, int w, int h, const char* what) {
+    if (!data || w <= 0 || h <= 0) {
+        Log("KTexture: cannot read %s (%s)\n", what,
+            stbi_failure_reason() ? stbi_failure_reason() : "unknown");
+        if (data) stbi_image_free(data);
+        return false;
+    }
+    t.width = w;
+    t.height = h;
+    size_t row = static_cast<size_t>(w) * 4;
+    t.pixels.resize(row * h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(&t.pixels[row * (h - 1 - y)], data + row * y, row);
+    stbi_image_free(data);
+    t.dirty = 1;
+    return true;
+}
+
+} // namespace
+
 KTexture::KTexture(KScene* owner) : scene(owner) {
     if (owner) owner->Register(this);
 }
@@ -23,23 +47,17 @@ bool KTexture::LoadTexture(const char* path) {
     std::string file = KNormalizePath(path);
     int w = 0, h = 0, n = 0;
     unsigned char* data = stbi_load(file.c_str(), &w, &h, &n, 4);
-    if (!data || w <= 0 || h <= 0) {
-        Log("KTexture::LoadTexture: cannot read \"%s\" (%s)\n", file.c_str(),
-            stbi_failure_reason() ? stbi_failure_reason() : "unknown");
-        if (data) stbi_image_free(data);
-        return false;
-    }
-    // stb gives rows top-down; the engine keeps them bottom-up as OpenGL uploads them.
-    width = w;
-    height = h;
-    size_t row = static_cast<size_t>(w) * 4;
-    pixels.resize(row * h);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(&pixels[row * (h - 1 - y)], data + row * y, row);
-    stbi_image_free(data);
+    std::string what = "\"" + file + "\"";
+    if (!takePixels(*this, data, w, h, what.c_str())) return false;
     if (fileName.empty()) fileName = file;
-    dirty = 1;
     return true;
+}
+
+bool KTexture::LoadTextureFromMemory(const unsigned char* data, int size) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* px =
+        (data && size > 0) ? stbi_load_from_memory(data, size, &w, &h, &n, 4) : nullptr;
+    return takePixels(*this, px, w, h, "an embedded picture");
 }
 
 void KTexture::SetTextureFilter(int f) {

@@ -28,6 +28,8 @@ public:
     // `pixels`. False (and a log line) when the file is missing or unreadable; the texture is
     // then left empty.
     bool LoadTexture(const char* path);
+    // The same from an encoded picture in memory (pictures embedded in a model file).
+    bool LoadTextureFromMemory(const unsigned char* data, int size);
     void SetTextureFilter(int f);
     // For bitmap fonts drawn white on black: alpha becomes the brightness of each pixel and the
     // colour white, so texts take the colour they are drawn with.
