@@ -1,0 +1,10 @@
+#pragma once
+// The board's half of a mouse click: select a piece of the side to move, choose a target the
+// board allows, click the target again to play the move. The selection lives in the AppState
+// (selectedPiece, chosenTarget); each step is reported to the network peer when connected.
+
+class KNodeGraph;
+
+// Called by the mouse handler with a node tagged 1 (square) or 2 to 7 (piece). Ignored while the
+// board is locked, the opponent is to move or a piece glides.
+void onBoardClick(KNodeGraph* node);

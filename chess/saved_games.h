@@ -1,0 +1,25 @@
+#pragma once
+// Reading and writing ".chs" saved games: one RecordedMove per line as a decimal number. The
+// GameRecord's LoadGame, SaveGame and ListSavedGames are built on these.
+
+#include <vector>
+
+#include "chess/game_record.h"
+
+// Folder and pattern the load and save screens and the listing use.
+inline constexpr const char* SAVE_FOLDER = "./Save/";
+inline constexpr const char* SAVE_PATTERN = "./Save/*.chs";
+
+enum class SavedGameRead {
+    Ok,         // every token was a number and every move checked
+    CannotOpen, // no such file or no permission
+    Damaged,    // a token that is not a number, or a value that fails the record's checks
+};
+
+// Reads the moves of a saved game into `moves` (whitespace-separated decimal numbers; carriage
+// returns and blank lines are accepted) and checks them by replaying on the start identifiers.
+SavedGameRead read_saved_game(const char* path, std::vector<RecordedMove>& moves);
+
+// Writes the moves with "%d\n" into path + ".tmp", flushes it to the disk and renames it over
+// `path`. False (and no temporary file left) when any step fails; the old file is then intact.
+bool write_saved_game(const char* path, const RecordedMove* moves, int count);
