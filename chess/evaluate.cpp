@@ -1,5 +1,7 @@
 #include "chess/evaluate.h"
 
+#include <cstdint>
+
 #include "chess/position.h"
 
 const int piece_value[6] = {100, 300, 300, 500, 900, 0};
@@ -67,6 +69,15 @@ const int king_endgame_table[64] = {
 // clang-format on
 
 namespace {
+
+// Bit count without the POPCNT instruction, which the baseline x86-64 target lacks and whose
+// library fallback costs a call.
+inline int count_bits(uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ULL);
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return int((x * 0x0101010101010101ULL) >> 56);
+}
 
 // King safety is weighed by the enemy's remaining pieces over a full set (3100).
 constexpr int FULL_PIECE_MATERIAL = 3100;
@@ -192,71 +203,82 @@ int eval_black_king(int sq) {
 }
 
 int evaluate() {
-    // 1. Empty pawn rows and material.
+    // Every term below is a sum, a maximum or a minimum over pieces, so the pieces are taken
+    // kind by kind from the occupancy sets rather than square by square; the result is that
+    // of two walks over the 64 squares.
+    const uint64_t white = occupied_by[WHITE];
+    const uint64_t black = occupied_by[BLACK];
+
+    // 1-2. Material and the rearmost pawn of each file.
     for (int f = 0; f < 10; ++f) {
         white_pawn_row[f] = 0;
         black_pawn_row[f] = 7;
     }
-    piece_material[WHITE] = piece_material[BLACK] = 0;
-    pawn_material[WHITE] = pawn_material[BLACK] = 0;
-
-    // 2. Material and the rearmost pawn of each file. Sums and extremes do not depend on the
-    // order the squares are visited in, so the occupied squares alone are walked.
-    const uint64_t occupied = occupied_by[WHITE] | occupied_by[BLACK];
-    for (uint64_t bits = occupied; bits != 0; bits &= bits - 1) {
+    const uint64_t white_pawns = pieces_of[PAWN] & white;
+    const uint64_t black_pawns = pieces_of[PAWN] & black;
+    // Ascending squares have non-decreasing rows: White keeps the last row of each file,
+    // Black the first.
+    for (uint64_t bits = white_pawns; bits != 0; bits &= bits - 1) {
         const int sq = std::countr_zero(bits);
-        const int color = square_color[sq];
-        const int piece = square_piece[sq];
-        if (piece != PAWN) {
-            piece_material[color] += piece_value[piece];
-            continue;
-        }
-        pawn_material[color] += 100;
-        const int f = column_of(sq) + 1;
-        const int row = row_of(sq);
-        if (color == WHITE) {
-            if (white_pawn_row[f] < row) white_pawn_row[f] = row;
-        } else if (black_pawn_row[f] > row) {
-            black_pawn_row[f] = row;
-        }
+        white_pawn_row[column_of(sq) + 1] = row_of(sq);
+    }
+    for (uint64_t bits = black_pawns; bits != 0; bits &= bits - 1) {
+        const int sq = std::countr_zero(bits);
+        int& rearmost = black_pawn_row[column_of(sq) + 1];
+        if (rearmost > row_of(sq)) rearmost = row_of(sq);
+    }
+    pawn_material[WHITE] = 100 * count_bits(white_pawns);
+    pawn_material[BLACK] = 100 * count_bits(black_pawns);
+    for (int color = WHITE; color <= BLACK; ++color) {
+        const uint64_t own = occupied_by[color];
+        int m = 0;
+        for (int piece = KNIGHT; piece <= QUEEN; ++piece)
+            m += piece_value[piece] * count_bits(pieces_of[piece] & own);
+        piece_material[color] = m;
     }
 
-    // 3-4. Material plus the terms of each piece.
+    // 3-4. Material plus the terms of each piece; queens count material only.
     int score[2] = {piece_material[WHITE] + pawn_material[WHITE],
                     piece_material[BLACK] + pawn_material[BLACK]};
-    for (uint64_t bits = occupied; bits != 0; bits &= bits - 1) {
+    for (uint64_t bits = white_pawns; bits != 0; bits &= bits - 1)
+        score[WHITE] += eval_white_pawn(std::countr_zero(bits));
+    for (uint64_t bits = black_pawns; bits != 0; bits &= bits - 1)
+        score[BLACK] += eval_black_pawn(std::countr_zero(bits));
+
+    for (uint64_t bits = pieces_of[KNIGHT] & white; bits != 0; bits &= bits - 1)
+        score[WHITE] += knight_table[std::countr_zero(bits)];
+    for (uint64_t bits = pieces_of[KNIGHT] & black; bits != 0; bits &= bits - 1)
+        score[BLACK] += knight_table[flip_square(std::countr_zero(bits))];
+    for (uint64_t bits = pieces_of[BISHOP] & white; bits != 0; bits &= bits - 1)
+        score[WHITE] += bishop_table[std::countr_zero(bits)];
+    for (uint64_t bits = pieces_of[BISHOP] & black; bits != 0; bits &= bits - 1)
+        score[BLACK] += bishop_table[flip_square(std::countr_zero(bits))];
+
+    // Rooks: a file without own pawns (15 if without any pawn), and the enemy's second row.
+    for (uint64_t bits = pieces_of[ROOK] & white; bits != 0; bits &= bits - 1) {
         const int sq = std::countr_zero(bits);
-        const int color = square_color[sq];
         const int f = column_of(sq) + 1;
-        int& s = score[color];
-        switch (square_piece[sq]) {
-        case PAWN:
-            s += color == WHITE ? eval_white_pawn(sq) : eval_black_pawn(sq);
-            break;
-        case KNIGHT:
-            s += knight_table[color == WHITE ? sq : flip_square(sq)];
-            break;
-        case BISHOP:
-            s += bishop_table[color == WHITE ? sq : flip_square(sq)];
-            break;
-        case ROOK:
-            if (color == WHITE) {
-                s += rook_file_bonus(white_pawn_row[f], 0, black_pawn_row[f], 7);
-                if (row_of(sq) == 1) s += 20;
-            } else {
-                s += rook_file_bonus(black_pawn_row[f], 7, white_pawn_row[f], 0);
-                if (row_of(sq) == 6) s += 20;
-            }
-            break;
-        case KING:
-            if (piece_material[color ^ 1] <= ENDGAME_MATERIAL)
-                s += king_endgame_table[color == WHITE ? sq : flip_square(sq)];
-            else
-                s += color == WHITE ? eval_white_king(sq) : eval_black_king(sq);
-            break;
-        default:
-            break; // queens: material only
-        }
+        score[WHITE] += rook_file_bonus(white_pawn_row[f], 0, black_pawn_row[f], 7);
+        if (row_of(sq) == 1) score[WHITE] += 20;
+    }
+    for (uint64_t bits = pieces_of[ROOK] & black; bits != 0; bits &= bits - 1) {
+        const int sq = std::countr_zero(bits);
+        const int f = column_of(sq) + 1;
+        score[BLACK] += rook_file_bonus(black_pawn_row[f], 7, white_pawn_row[f], 0);
+        if (row_of(sq) == 6) score[BLACK] += 20;
+    }
+
+    // Kings: centralise once the enemy's pieces are down to ENDGAME_MATERIAL, else shelter.
+    for (uint64_t bits = pieces_of[KING] & white; bits != 0; bits &= bits - 1) {
+        const int sq = std::countr_zero(bits);
+        score[WHITE] += piece_material[BLACK] <= ENDGAME_MATERIAL ? king_endgame_table[sq]
+                                                                  : eval_white_king(sq);
+    }
+    for (uint64_t bits = pieces_of[KING] & black; bits != 0; bits &= bits - 1) {
+        const int sq = std::countr_zero(bits);
+        score[BLACK] += piece_material[WHITE] <= ENDGAME_MATERIAL
+                            ? king_endgame_table[flip_square(sq)]
+                            : eval_black_king(sq);
     }
 
     // 5. From the side to move's point of view.

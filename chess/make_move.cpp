@@ -9,6 +9,8 @@ inline void put(int sq, int color, int piece) {
     const uint64_t bit = uint64_t(1) << sq;
     occupied_by[square_color[sq]] &= ~bit;
     occupied_by[color] |= bit;
+    pieces_of[square_piece[sq]] &= ~bit;
+    pieces_of[piece] |= bit;
     square_color[sq] = color;
     square_piece[sq] = piece;
 }

@@ -17,6 +17,7 @@ int history_score[64][64];
 int start_move_number = 1;
 
 uint64_t occupied_by[7];
+uint64_t pieces_of[7];
 int king_square[2];
 
 // clang-format off
@@ -109,12 +110,13 @@ void init_position() {
 }
 
 void sync_position() {
-    for (uint64_t& bits : occupied_by)
-        bits = 0;
+    for (int i = 0; i < 7; ++i)
+        occupied_by[i] = pieces_of[i] = 0;
     king_square[WHITE] = king_square[BLACK] = 0;
     // Descending, so that with several kings of a colour the lowest square is kept.
     for (int sq = 63; sq >= 0; --sq) {
         occupied_by[square_color[sq]] |= uint64_t(1) << sq;
+        pieces_of[square_piece[sq]] |= uint64_t(1) << sq;
         if (square_piece[sq] == KING && square_color[sq] != EMPTY)
             king_square[square_color[sq]] = sq;
     }

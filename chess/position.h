@@ -80,9 +80,11 @@ extern int history_score[64][64];   // quiet-move ordering score [from][to], rai
 extern int start_move_number;       // full-move number where the undo stack starts (FEN only)
 
 // --- Derived state, kept in step by the engine ----------------------------------------------
-// Occupancy by colour code (bit s = square s); entry EMPTY collects empty squares' bits and
-// is never read. The king squares are hints that side_in_check verifies before use.
+// Occupancy by colour code and by piece code (bit s = square s); entry EMPTY collects the
+// empty squares' bits and is never read. The king squares are hints that side_in_check
+// verifies before use.
 extern uint64_t occupied_by[7];
+extern uint64_t pieces_of[7];
 extern int king_square[2];
 
 // --- Constant tables --------------------------------------------------------------------------
