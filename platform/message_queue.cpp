@@ -10,8 +10,9 @@
 
 namespace {
 
-// Enough for several seconds of fast input between two frames; when full, a mouse move is
-// folded into the previous one (only the latest position matters), anything else is dropped.
+// Enough for several seconds of fast input between two frames. Events are taken from SDL's
+// own (much larger) queue only while there is room, so no input is ever dropped; the fold in
+// enqueue() is a last guard for one event making more than one message.
 constexpr int QUEUE_SIZE = 1024;
 MSG g_ring[QUEUE_SIZE];
 int g_head = 0;  // next message to hand out
@@ -153,7 +154,7 @@ void pump() {
     if (g_signalQuit) postQuitFromSystem();
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
     SDL_Event e;
-    while (SDL_PollEvent(&e))
+    while (g_count < QUEUE_SIZE && SDL_PollEvent(&e))
         translate(e);
 }
 

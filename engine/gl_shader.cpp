@@ -1,0 +1,215 @@
+#include "engine/gl_shader.h"
+
+#include "engine/log.h"
+
+namespace {
+
+// Per-pixel Blinn-Phong over up to MAX_LIGHTS point, spot and directional lights. Texture and
+// vertex colour modulate both the ambient and the diffuse colour; specular is added on top.
+// gl_ClipDistance[0] keeps only what lies on the right side of the mirror plane.
+const char* const MESH_VS = R"(#version 330 core
+layout(location = 0) in vec3 aPos;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aUV;
+layout(location = 3) in vec4 aColor;
+uniform mat4 uModel;
+uniform mat4 uViewProj;
+uniform vec4 uClipPlane;
+out vec3 vWorld;
+out vec3 vNormal;
+out vec2 vUV;
+out vec4 vColor;
+void main() {
+    vec4 w = uModel * vec4(aPos, 1.0);
+    vWorld = w.xyz;
+    vNormal = mat3(uModel) * aNormal; // uniform scale and mirrors only: no inverse needed
+    vUV = aUV;
+    vColor = aColor;
+    gl_ClipDistance[0] = dot(w, uClipPlane);
+    gl_Position = uViewProj * w;
+}
+)";
+
+const char* const MESH_FS = R"(#version 330 core
+#define MAX_LIGHTS 8
+in vec3 vWorld;
+in vec3 vNormal;
+in vec2 vUV;
+in vec4 vColor;
+out vec4 fragColor;
+uniform sampler2D uTex;
+uniform int uUseTexture;
+uniform int uUseVertexColor;
+uniform int uUnlit;
+uniform vec4 uDiffuse;
+uniform vec3 uAmbient;
+uniform vec3 uSpecular;
+uniform vec3 uEmissive;
+uniform float uShininess;
+uniform float uAlpha;
+uniform float uAlphaCutoff;
+uniform vec3 uCamPos;
+uniform vec3 uGlobalAmbient;
+uniform int uLightCount;
+uniform vec4 uLightPos[MAX_LIGHTS];     // w 0: direction towards the light; w 1: position
+uniform vec3 uLightDiffuse[MAX_LIGHTS]; // intensity included
+uniform vec3 uLightSpecular[MAX_LIGHTS];
+uniform vec3 uLightAmbient[MAX_LIGHTS];
+uniform vec3 uLightSpotDir[MAX_LIGHTS];  // direction the spot shines to
+uniform vec3 uLightParams[MAX_LIGHTS];   // cos inner, cos outer (-2: no cone), range (0: none)
+void main() {
+    vec4 texel = vec4(1.0);
+    if (uUseTexture != 0) texel *= texture(uTex, vUV);
+    if (uUseVertexColor != 0) texel *= vColor;
+    float alpha = uDiffuse.a * texel.a * uAlpha;
+    if (alpha < uAlphaCutoff) discard;
+    if (uUnlit != 0) {
+        fragColor = vec4(uDiffuse.rgb * texel.rgb + uEmissive, alpha);
+        return;
+    }
+    vec3 n = normalize(vNormal);
+    if (!gl_FrontFacing) n = -n;
+    vec3 v = normalize(uCamPos - vWorld);
+    vec3 amb = uGlobalAmbient;
+    vec3 dif = vec3(0.0);
+    vec3 spe = vec3(0.0);
+    for (int i = 0; i < uLightCount; ++i) {
+        vec3 l;
+        float att = 1.0;
+        if (uLightPos[i].w == 0.0) {
+            l = normalize(uLightPos[i].xyz);
+        } else {
+            vec3 d = uLightPos[i].xyz - vWorld;
+            float dist = length(d);
+            l = d / max(dist, 1e-5);
+            if (uLightParams[i].z > 0.0) {
+                float f = clamp(1.0 - dist / uLightParams[i].z, 0.0, 1.0);
+                att = f * f;
+            }
+            if (uLightParams[i].y > -1.5)
+                att *= smoothstep(uLightParams[i].y, uLightParams[i].x,
+                                  dot(-l, uLightSpotDir[i]));
+        }
+        amb += uLightAmbient[i];
+        float nl = max(dot(n, l), 0.0);
+        dif += uLightDiffuse[i] * nl * att;
+        if (nl > 0.0) {
+            vec3 h = normalize(l + v);
+            spe += uLightSpecular[i] * pow(max(dot(n, h), 0.0), uShininess) * att;
+        }
+    }
+    vec3 c = amb * uAmbient * texel.rgb + dif * uDiffuse.rgb * texel.rgb + spe * uSpecular +
+             uEmissive;
+    fragColor = vec4(c, alpha);
+}
+)";
+
+const char* const OVERLAY_VS = R"(#version 330 core
+layout(location = 0) in vec4 aPosUV; // x, y in window pixels from the top left; u, v
+uniform vec2 uScreen;
+uniform float uDepth;
+out vec2 vUV;
+void main() {
+    vUV = aPosUV.zw;
+    gl_Position = vec4(aPosUV.x / uScreen.x * 2.0 - 1.0, 1.0 - aPosUV.y / uScreen.y * 2.0,
+                       uDepth, 1.0);
+}
+)";
+
+const char* const OVERLAY_FS = R"(#version 330 core
+in vec2 vUV;
+out vec4 fragColor;
+uniform sampler2D uTex;
+uniform int uUseTexture;
+uniform vec4 uColor;
+void main() {
+    vec4 c = uColor;
+    if (uUseTexture != 0) c *= texture(uTex, vUV);
+    fragColor = c;
+}
+)";
+
+GLuint compile(GLenum kind, const char* source) {
+    GLuint s = glCreateShader(kind);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char msg[1024];
+        glGetShaderInfoLog(s, sizeof msg, nullptr, msg);
+        Log("Renderer: shader does not compile: %s\n", msg);
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+GLuint link(const char* vs, const char* fs) {
+    const GLuint v = compile(GL_VERTEX_SHADER, vs);
+    const GLuint f = compile(GL_FRAGMENT_SHADER, fs);
+    if (!v || !f) {
+        if (v) glDeleteShader(v);
+        if (f) glDeleteShader(f);
+        return 0;
+    }
+    GLuint p = glCreateProgram();
+    glAttachShader(p, v);
+    glAttachShader(p, f);
+    glLinkProgram(p);
+    glDeleteShader(v);
+    glDeleteShader(f);
+    GLint ok = 0;
+    glGetProgramiv(p, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char msg[1024];
+        glGetProgramInfoLog(p, sizeof msg, nullptr, msg);
+        Log("Renderer: program does not link: %s\n", msg);
+        glDeleteProgram(p);
+        return 0;
+    }
+    return p;
+}
+
+} // namespace
+
+bool KBuildMeshProgram(KMeshProgram& p) {
+    p.id = link(MESH_VS, MESH_FS);
+    if (!p.id) return false;
+    auto loc = [&](const char* n) { return glGetUniformLocation(p.id, n); };
+    p.model = loc("uModel");
+    p.viewProj = loc("uViewProj");
+    p.clipPlane = loc("uClipPlane");
+    p.camPos = loc("uCamPos");
+    p.diffuse = loc("uDiffuse");
+    p.ambient = loc("uAmbient");
+    p.specular = loc("uSpecular");
+    p.emissive = loc("uEmissive");
+    p.shininess = loc("uShininess");
+    p.alpha = loc("uAlpha");
+    p.alphaCutoff = loc("uAlphaCutoff");
+    p.useTexture = loc("uUseTexture");
+    p.useVertexColor = loc("uUseVertexColor");
+    p.unlit = loc("uUnlit");
+    p.globalAmbient = loc("uGlobalAmbient");
+    p.lightCount = loc("uLightCount");
+    p.lightPos = loc("uLightPos");
+    p.lightDiffuse = loc("uLightDiffuse");
+    p.lightSpecular = loc("uLightSpecular");
+    p.lightAmbient = loc("uLightAmbient");
+    p.lightSpotDir = loc("uLightSpotDir");
+    p.lightParams = loc("uLightParams");
+    p.tex = loc("uTex");
+    return true;
+}
+
+bool KBuildOverlayProgram(KOverlayProgram& p) {
+    p.id = link(OVERLAY_VS, OVERLAY_FS);
+    if (!p.id) return false;
+    p.screen = glGetUniformLocation(p.id, "uScreen");
+    p.color = glGetUniformLocation(p.id, "uColor");
+    p.useTexture = glGetUniformLocation(p.id, "uUseTexture");
+    p.depth = glGetUniformLocation(p.id, "uDepth");
+    p.tex = glGetUniformLocation(p.id, "uTex");
+    return true;
+}

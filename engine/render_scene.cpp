@@ -1,0 +1,286 @@
+// RenderScene and SwapBuffers: the frame's passes, and the renderer's life with the screen.
+
+#include "engine/hooks.h"
+#include "engine/material.h"
+#include "engine/mesh.h"
+#include "engine/node.h"
+#include "engine/render_api.h"
+#include "engine/render_state.h"
+#include "engine/scene.h"
+#include "engine/screen_api.h"
+#include "engine/text2d.h"
+#include "engine/texture.h"
+
+#include <SDL2/SDL.h>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool g_glAlive = false; // a renderer's context exists: GL objects may be deleted
+
+void onMeshDestroyed(KMesh* m) {
+    KFreeGpuMesh(m);
+}
+void onTextureDestroyed(KTexture* t) {
+    KFreeGpuTexture(t);
+}
+void onTextureNeedsUpload(KTexture* t) {
+    if (g_glAlive) KUploadTexture(t);
+}
+
+// Perspective for a node that is not a camera: the engine's default 60 degree view.
+KMatrix perspective(float halfAngleDeg, float aspect, float nearDist, float farDist) {
+    KMatrix p;
+    const float f = 1.0f / std::tan(halfAngleDeg * 0.017453292f);
+    for (float& v : p.m)
+        v = 0;
+    p.m[0] = f / aspect;
+    p.m[5] = f;
+    p.m[10] = (farDist + nearDist) / (nearDist - farDist);
+    p.m[11] = -1;
+    p.m[14] = 2 * farDist * nearDist / (nearDist - farDist);
+    return p;
+}
+
+// 1. The camera: view, projection and the axes sprites turn to.
+void setupView(KRenderState& rs, KNodeGraph* node, float aspect) {
+    const KMatrix world = node ? node->GetWorldMatrix() : KMatrix();
+    KCamera* cam = node ? node->AsCamera() : nullptr;
+    rs.view = world.Inverse();
+    rs.proj = cam ? cam->GetProjMatrix(aspect) : perspective(30.0f, aspect, 0.1f, 1000.0f);
+    rs.viewProj = rs.proj * rs.view;
+    rs.camPos = world.GetTrans();
+    rs.camRight = world.TransformDir(KVector(1, 0, 0)).Normalized();
+    rs.camUp = world.TransformDir(KVector(0, 1, 0)).Normalized();
+    rs.camForward = world.TransformDir(KVector(0, 0, -1)).Normalized();
+}
+
+float viewDepth(const KRenderState& rs, const KVector& p) {
+    return (p - rs.camPos).Dot(rs.camForward);
+}
+
+// 2. Walk the drawn part of the graph into the frame's lists.
+void collect(KRenderState& rs, KScene* scene, int& visObjects, int& visPolygons) {
+    rs.opaque.clear();
+    rs.blended.clear();
+    rs.reflective.clear();
+    rs.lights.clear();
+    rs.stack.clear();
+    if (scene->root && !scene->root->hidden) rs.stack.push_back(scene->root);
+    while (!rs.stack.empty()) {
+        KNodeGraph* n = rs.stack.back();
+        rs.stack.pop_back();
+        for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
+            if (*it && !(*it)->hidden) rs.stack.push_back(*it);
+        if (KLight* l = n->AsLight()) {
+            if (l != scene->selectedLight) rs.lights.push_back(l);
+        } else if (KSprite* s = n->AsSprite()) {
+            const float scale = n->world.TransformDir(KVector(1, 0, 0)).Length();
+            const KVector at = n->world.GetTrans();
+            KDrawItem item{n, s->mat, nullptr, 0, 6, viewDepth(rs, at), KMatrix()};
+            const KVector r = rs.camRight * (s->width * scale);
+            const KVector u = rs.camUp * (s->height * scale);
+            const KVector f = rs.camForward * -1.0f;
+            const float cols[16] = {r.x, r.y, r.z, 0, u.x,  u.y,  u.z,  0,
+                                    f.x, f.y, f.z, 0, at.x, at.y, at.z, 1};
+            std::copy(cols, cols + 16, item.model.m);
+            rs.blended.push_back(item);
+        } else if (KObject* o = n->AsObject()) {
+            if (!o->mesh || !KUploadMesh(rs, o->mesh)) continue;
+            const auto* gm = static_cast<const KGpuMesh*>(o->mesh->gpu);
+            const KVector centre = n->world.TransformPoint((gm->lo + gm->hi) * 0.5f);
+            const float depth = viewDepth(rs, centre);
+            ++visObjects;
+            visPolygons += gm->vertexCount / 3;
+            for (const KGpuRange& r : gm->ranges) {
+                KDrawItem item{n, r.mat, gm, r.first, r.count, depth, n->world};
+                if (r.mat && r.mat->IsBlended())
+                    rs.blended.push_back(item);
+                else if (r.mat && r.mat->reflect > 0)
+                    rs.reflective.push_back(item);
+                else
+                    rs.opaque.push_back(item);
+            }
+        }
+    }
+    // The light slot comes first, so it always lights the frame.
+    if (scene->selectedLight && scene->selectedLight->IsDrawn())
+        rs.lights.insert(rs.lights.begin(), scene->selectedLight);
+    if (rs.lights.size() > MAX_LIGHTS) rs.lights.resize(MAX_LIGHTS);
+}
+
+void setBlendFor(const KMaterial* mat) {
+    if (mat && (mat->options & KMAT_ADDITIVE)) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glDepthMask(GL_FALSE);
+    } else {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(mat && mat->noZWrite ? GL_FALSE : GL_TRUE);
+    }
+}
+
+} // namespace
+
+bool KRenderGlAlive() {
+    return g_glAlive;
+}
+
+bool KRenderInit(KScreen* screen) {
+    auto* rs = new KRenderState;
+    if (!KBuildMeshProgram(rs->mesh) || !KBuildOverlayProgram(rs->overlay)) {
+        delete rs;
+        return false;
+    }
+    // Sprite quad: two triangles, centred, facing +z, normal +z, white.
+    const float q[6][12] = {
+        {-0.5f, -0.5f, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1}, {0.5f, -0.5f, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1},
+        {0.5f, 0.5f, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1},   {-0.5f, -0.5f, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1},
+        {0.5f, 0.5f, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1},   {-0.5f, 0.5f, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1}};
+    glGenVertexArrays(1, &rs->quadVao);
+    glGenBuffers(1, &rs->quadVbo);
+    glBindVertexArray(rs->quadVao);
+    glBindBuffer(GL_ARRAY_BUFFER, rs->quadVbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof q, q, GL_STATIC_DRAW);
+    const int sizes[4] = {3, 3, 2, 4};
+    int offset = 0;
+    for (GLuint a = 0; a < 4; ++a) {
+        glEnableVertexAttribArray(a);
+        glVertexAttribPointer(a, sizes[a], GL_FLOAT, GL_FALSE, 12 * sizeof(float),
+                              reinterpret_cast<const void*>(offset * sizeof(float)));
+        offset += sizes[a];
+    }
+    // Window-space stream: x, y, u, v per vertex.
+    glGenVertexArrays(1, &rs->streamVao);
+    glGenBuffers(1, &rs->streamVbo);
+    glBindVertexArray(rs->streamVao);
+    glBindBuffer(GL_ARRAY_BUFFER, rs->streamVbo);
+    rs->streamCapacity = 1 << 20;
+    glBufferData(GL_ARRAY_BUFFER, rs->streamCapacity, nullptr, GL_STREAM_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glBindVertexArray(0);
+
+    const unsigned char white[4] = {255, 255, 255, 255};
+    glGenTextures(1, &rs->whiteTex);
+    glBindTexture(GL_TEXTURE_2D, rs->whiteTex);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+
+    // Room for a typical scene up front, so the first frames do not grow the lists.
+    rs->opaque.reserve(1024);
+    rs->blended.reserve(256);
+    rs->reflective.reserve(128);
+    rs->stack.reserve(1024);
+    rs->lights.reserve(64);
+    rs->textScratch.reserve(KTexte::MAX_LEN * 24); // 6 corners of x, y, u, v a character
+    rs->fpsStart = SDL_GetPerformanceCounter();
+
+    screen->render = rs;
+    g_glAlive = true;
+    KRenderHooks hooks;
+    hooks.meshDestroyed = onMeshDestroyed;
+    hooks.textureDestroyed = onTextureDestroyed;
+    hooks.textureNeedsUpload = onTextureNeedsUpload;
+    KSetRenderHooks(hooks);
+    return true;
+}
+
+void KRenderShutdown(KScreen* screen) {
+    KRenderState* rs = screen->render;
+    if (!rs) return;
+    // GPU copies of meshes and textures die with the context; forget them so nothing deletes
+    // a name of a context that no longer exists.
+    if (screen->scene) {
+        for (KMesh* m : screen->scene->meshes)
+            KFreeGpuMesh(m);
+        for (KTexture* t : screen->scene->textures)
+            KFreeGpuTexture(t);
+    }
+    glDeleteProgram(rs->mesh.id);
+    glDeleteProgram(rs->overlay.id);
+    glDeleteBuffers(1, &rs->quadVbo);
+    glDeleteVertexArrays(1, &rs->quadVao);
+    glDeleteBuffers(1, &rs->streamVbo);
+    glDeleteVertexArrays(1, &rs->streamVao);
+    glDeleteTextures(1, &rs->whiteTex);
+    g_glAlive = false;
+    delete rs;
+    screen->render = nullptr;
+}
+
+void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVector& clearColor,
+                 bool keepColor) {
+    if (!scene || !screen || !screen->render) return;
+    KRenderState& rs = *screen->render;
+    if (SDL_GL_GetCurrentContext() != screen->glContext)
+        SDL_GL_MakeCurrent(screen->window, screen->glContext);
+    screen->scene = scene;
+    scene->screenWidth = screen->width;
+    scene->screenHeight = screen->height;
+    scene->camera = camera ? camera->AsCamera() : nullptr;
+
+    SDL_GL_GetDrawableSize(screen->window, &rs.viewportW, &rs.viewportH);
+    if (rs.viewportW <= 0 || rs.viewportH <= 0)
+        rs.viewportW = screen->width, rs.viewportH = screen->height;
+    glViewport(0, 0, rs.viewportW, rs.viewportH);
+    glClearColor(clearColor.x, clearColor.y, clearColor.z, 1.0f);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glStencilMask(0xFF);
+    glClear((keepColor ? 0 : GL_COLOR_BUFFER_BIT) | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    rs.clearColor = clearColor;
+    rs.streamUsed = 0;
+
+    // 1. View and lists.
+    if (scene->root) KUpdateWorld(scene->root);
+    setupView(rs, camera, static_cast<float>(screen->width) / screen->height);
+    int visObjects = 0, visPolygons = 0;
+    collect(rs, scene, visObjects, visPolygons);
+
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    if (screen->samples > 0) glEnable(GL_MULTISAMPLE);
+    KSetLights(rs, false, 0);
+    glUniform4f(rs.mesh.clipPlane, 0, 0, 0, 1);
+
+    // 2. Opaque meshes.
+    glDisable(GL_BLEND);
+    for (const KDrawItem& item : rs.opaque)
+        KDrawItemNow(rs, item, nullptr, 1.0f);
+
+    // 3. Reflective surfaces with the mirrored scene in them.
+    KDrawReflections(rs);
+
+    // 4. Blended meshes and sprites, farthest first.
+    std::sort(rs.blended.begin(), rs.blended.end(),
+              [](const KDrawItem& a, const KDrawItem& b) { return a.depth > b.depth; });
+    glEnable(GL_BLEND);
+    for (const KDrawItem& item : rs.blended) {
+        setBlendFor(item.mat);
+        const auto* s = item.mesh ? nullptr : item.node->AsSprite();
+        if (s && !s->depthTest) glDisable(GL_DEPTH_TEST);
+        KDrawItemNow(rs, item, nullptr, 1.0f);
+        if (s && !s->depthTest) glEnable(GL_DEPTH_TEST);
+    }
+    glDepthMask(GL_TRUE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    // 5. Window space: images and texts over everything.
+    KDrawOverlay(rs, scene);
+    glBindVertexArray(0);
+
+    KUpdateStats(rs, scene, visObjects, visPolygons);
+}
+
+void SwapBuffers(KScreen* screen) {
+    if (!screen || !screen->window) return;
+    // The offscreen driver's swap does not wait for the GPU: without this, frames pile up.
+    if (screen->offscreen) glFinish();
+    SDL_GL_SwapWindow(screen->window);
+}

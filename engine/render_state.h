@@ -1,0 +1,107 @@
+#pragma once
+// The renderer's internals, shared by the render_*.cpp sources only: the GL objects that live
+// with the screen's context and the per-frame lists and buffers, reused from frame to frame.
+
+#include <vector>
+
+#include "engine/gl_shader.h"
+#include "engine/math3d.h"
+
+class KScreen;
+class KScene;
+class KMesh;
+class KMaterial;
+class KTexture;
+class KNodeGraph;
+class KObject;
+class KLight;
+class KSprite;
+
+// One material's run of triangles in a mesh's vertex buffer.
+struct KGpuRange {
+    KMaterial* mat;
+    int first; // first vertex
+    int count; // vertices (3 per triangle)
+};
+
+// A mesh on the GPU (KMesh::gpu): the faces un-indexed (each corner has its own texture
+// coordinates) and grouped by material.
+struct KGpuMesh {
+    GLuint vao = 0, vbo = 0;
+    long capacity = 0; // bytes allocated in vbo
+    int vertexCount = 0;
+    std::vector<KGpuRange> ranges;
+    KVector lo, hi; // object-space bounds
+};
+
+// Something to draw: a material range of an object, or a sprite (mesh null).
+struct KDrawItem {
+    KNodeGraph* node;
+    KMaterial* mat;
+    const KGpuMesh* mesh;
+    int first, count;
+    float depth;   // distance along the view direction, for back-to-front order
+    KMatrix model; // world matrix (sprites: the camera-facing quad's)
+};
+
+struct KRenderState {
+    KMeshProgram mesh;
+    KOverlayProgram overlay;
+    GLuint quadVao = 0, quadVbo = 0;     // unit quad, centred, facing +z: sprites
+    GLuint streamVao = 0, streamVbo = 0; // window-space quads, refilled during the frame
+    long streamCapacity = 0;             // bytes
+    long streamUsed = 0;                 // bytes used this frame
+    GLuint whiteTex = 0;                 // bound when a material has no texture
+
+    // Per frame, cleared and refilled without giving memory back.
+    std::vector<KNodeGraph*> stack;
+    std::vector<KLight*> lights;
+    std::vector<KDrawItem> opaque, blended, reflective;
+    std::vector<float> vertexScratch;   // mesh upload
+    std::vector<KVector> normalScratch; // smooth normals
+    std::vector<int> rangeScratch;      // faces per material during upload
+    std::vector<float> textScratch;     // window-space quads of a text
+
+    // Frame view.
+    KMatrix view, proj, viewProj;
+    KVector camPos, camRight, camUp, camForward;
+    KVector clearColor;
+    int viewportW = 0, viewportH = 0;
+
+    // Light uniforms of this frame, kept so the mirror pass can reflect them.
+    int lightCount = 0;
+    float lightPos[MAX_LIGHTS * 4], lightSpotDir[MAX_LIGHTS * 3];
+
+    // Frame rate measurement.
+    unsigned long long fpsStart = 0;
+    int fpsFrames = 0;
+    float fps = 0;
+};
+
+// Screen life (screen_window.cpp calls these with the context current).
+bool KRenderInit(KScreen* screen);
+void KRenderShutdown(KScreen* screen);
+
+// render_mesh.cpp: sends a mesh whose GPU copy is missing or stale; false for an empty mesh.
+bool KUploadMesh(KRenderState& rs, KMesh* mesh);
+void KFreeGpuMesh(KMesh* mesh);
+// render_texture.cpp: creates or refreshes the texture's GL copy; returns the GL name (0 when
+// it has no pixels).
+GLuint KUploadTexture(KTexture* tex);
+void KFreeGpuTexture(KTexture* tex);
+bool KRenderGlAlive();
+
+// render_draw.cpp: the mesh program's per-draw state.
+void KSetLights(KRenderState& rs, bool mirrored, float planeY);
+void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror, float alpha);
+void KBindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor);
+
+// render_mirror.cpp: the reflective surfaces with what they mirror.
+void KDrawReflections(KRenderState& rs);
+
+// render_overlay.cpp: images and texts in window pixels; a full-window fill.
+void KDrawOverlay(KRenderState& rs, KScene* scene);
+void KFillWindow(KRenderState& rs, const KColor& c, float depth);
+
+// render_stats.cpp: the scene's counters for the frame just drawn.
+void KUpdateStats(KRenderState& rs, KScene* scene, int visObjects, int visPolygons);

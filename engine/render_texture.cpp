@@ -1,0 +1,53 @@
+// Textures on the GPU: created on first use, re-sent when the game marks the pixels dirty.
+
+#include "engine/render_state.h"
+#include "engine/texture.h"
+
+namespace {
+
+void applyFilter(int filter) {
+    const GLint mag = filter == 0 ? GL_NEAREST : GL_LINEAR;
+    const GLint min = filter == 0 ? GL_NEAREST : filter == 2 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+}
+
+} // namespace
+
+GLuint KUploadTexture(KTexture* tex) {
+    if (!tex) return 0;
+    const size_t bytes = static_cast<size_t>(tex->width) * tex->height * 4;
+    if (tex->width <= 0 || tex->height <= 0 || tex->pixels.size() < bytes) return 0;
+    if (tex->glId && !tex->dirty) return tex->glId;
+
+    const bool fresh = tex->glId == 0;
+    if (fresh) glGenTextures(1, &tex->glId);
+    glBindTexture(GL_TEXTURE_2D, tex->glId);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    if (fresh) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    }
+    GLint w = 0, h = 0;
+    if (!fresh) {
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    }
+    // Rows are bottom-up in memory, which is the order OpenGL reads them.
+    if (w == tex->width && h == tex->height)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE,
+                        tex->pixels.data());
+    else
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tex->width, tex->height, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, tex->pixels.data());
+    applyFilter(tex->filter);
+    if (tex->filter == 2) glGenerateMipmap(GL_TEXTURE_2D);
+    tex->dirty = 0;
+    return tex->glId;
+}
+
+void KFreeGpuTexture(KTexture* tex) {
+    if (!tex || !tex->glId) return;
+    if (KRenderGlAlive()) glDeleteTextures(1, &tex->glId);
+    tex->glId = 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The game's window: a borderless SDL window with an OpenGL 3.3 core context, a window handle
+// for the platform's Win32 calls, and five input callback slots fed by DispatchMessageA.
+
+#include "platform/win32.h"
+
+struct SDL_Window;
+class KScene;
+struct KRenderState;
+
+// Input callbacks, as the screen calls them from inside DispatchMessageA. Key codes are
+// Windows virtual-key codes; flags are Windows mouse flags (1 left, 2 right, 4 Shift, 8 Ctrl,
+// 16 middle); x, y are window pixels from the top-left corner.
+using KKeyCallback = void (*)(int key);
+using KButtonDownCallback = void (*)(int buttons, int x, int y); // buttons held, with the new one
+using KButtonUpCallback = void (*)();
+using KMouseMoveCallback = void (*)(int flags, int x, int y);
+
+class KScreen {
+public:
+    ~KScreen(); // releases the renderer's GL objects, the context and the window
+    KScreen(const KScreen&) = delete;
+    KScreen& operator=(const KScreen&) = delete;
+
+    HWND hwnd = nullptr;          // for ShowWindow, MoveWindow, WindowFromPoint, KivLoadSound
+    SDL_Window* window = nullptr; // owned
+    void* glContext = nullptr;    // SDL_GLContext, owned
+    int width = 0, height = 0;    // window size in pixels
+    int samples = 0;              // multisampling of the window's framebuffer (0: none)
+    bool offscreen = false;       // SDL's offscreen driver: swaps need a glFinish
+    KKeyCallback keyDown = nullptr;
+    KKeyCallback keyUp = nullptr;
+    KButtonDownCallback buttonDown = nullptr;
+    KButtonUpCallback buttonUp = nullptr;
+    KMouseMoveCallback mouseMove = nullptr;
+    KScene* scene = nullptr;        // last scene rendered: its screen size follows the window
+    KRenderState* render = nullptr; // the renderer's GL objects and per-frame buffers, owned
+
+private:
+    friend KScreen* CreateWindowedScreen(int width, int height);
+    KScreen() = default;
+};
+
+// Opens the window (hidden until ShowWindow(SW_SHOW); top-left of the desktop) with a
+// 3.3 core context, 4x multisampling when the display offers it, vertical sync where
+// available. Logs the GL renderer and version. Null, with a log line, when no window or no
+// GL context can be had.
+KScreen* CreateWindowedScreen(int width, int height);
+
+// Places the window's top-left corner at desktop position (x, y).
+void MoveScreen(KScreen* screen, int x, int y);
+
+// Resizes the window; the viewport and the scene's screen size follow.
+void SetScreenSize(KScreen* screen, int width, int height);

@@ -1,0 +1,138 @@
+// The window and its GL context, and the window procedure that turns window messages into the
+// screen's five callbacks.
+
+#include "engine/log.h"
+#include "engine/render_state.h"
+#include "engine/scene.h"
+#include "engine/screen_api.h"
+#include "platform/platform.h"
+
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+namespace {
+
+LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* screen = static_cast<KScreen*>(PlatformWindowUserData(hwnd));
+    if (!screen) return 0;
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (message) {
+    case WM_KEYDOWN:
+        if (screen->keyDown) screen->keyDown(static_cast<int>(wParam));
+        break;
+    case WM_KEYUP:
+        if (screen->keyUp) screen->keyUp(static_cast<int>(wParam));
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (screen->buttonDown) screen->buttonDown(static_cast<int>(wParam), x, y);
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        if (screen->buttonUp) screen->buttonUp();
+        break;
+    case WM_MOUSEMOVE:
+        if (screen->mouseMove) screen->mouseMove(static_cast<int>(wParam), x, y);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void setGlAttributes(int samples) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8); // the mirror pass masks reflective surfaces
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
+}
+
+} // namespace
+
+KScreen::~KScreen() {
+    if (glContext) {
+        SDL_GL_MakeCurrent(window, glContext);
+        KRenderShutdown(this);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(glContext));
+    }
+    if (hwnd) PlatformUnregisterWindow(hwnd);
+    if (window) SDL_DestroyWindow(window);
+}
+
+KScreen* CreateWindowedScreen(int width, int height) {
+    PlatformInit();
+    if (width <= 0 || height <= 0) return nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        Log("Screen: no video (%s)\n", SDL_GetError());
+        return nullptr;
+    }
+    auto* screen = new KScreen;
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+    // 1. Try 4x multisampling, then none: not every display has multisampled visuals.
+    for (int samples : {4, 0}) {
+        setGlAttributes(samples);
+        screen->window = SDL_CreateWindow("chess3d", 0, 0, width, height, flags);
+        if (!screen->window) continue;
+        screen->glContext = SDL_GL_CreateContext(screen->window);
+        if (screen->glContext) {
+            int got = 0;
+            SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &got);
+            screen->samples = samples > 0 ? got : 0;
+            break;
+        }
+        SDL_DestroyWindow(screen->window);
+        screen->window = nullptr;
+    }
+    if (!screen->glContext) {
+        Log("Screen: no OpenGL 3.3 core context (%s)\n", SDL_GetError());
+        delete screen;
+        return nullptr;
+    }
+    // 2. Vertical sync where the driver has it: adaptive first, then plain.
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+
+    const char* driver = SDL_GetCurrentVideoDriver();
+    screen->offscreen = driver && SDL_strcmp(driver, "offscreen") == 0;
+    screen->width = width;
+    screen->height = height;
+    screen->hwnd = PlatformRegisterWindow(screen->window, screenProc, screen);
+
+    Log("GL renderer: %s; version %s; GLSL %s; %d samples; video driver %s\n",
+        reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+        reinterpret_cast<const char*>(glGetString(GL_VERSION)),
+        reinterpret_cast<const char*>(glGetString(GL_SHADING_LANGUAGE_VERSION)), screen->samples,
+        driver ? driver : "?");
+
+    // 3. The renderer's programs and buffers live with the context.
+    if (!screen->hwnd || !KRenderInit(screen)) {
+        Log("Screen: renderer set-up failed\n");
+        delete screen;
+        return nullptr;
+    }
+    return screen;
+}
+
+void MoveScreen(KScreen* screen, int x, int y) {
+    if (screen && screen->window) SDL_SetWindowPosition(screen->window, x, y);
+}
+
+void SetScreenSize(KScreen* screen, int width, int height) {
+    if (!screen || !screen->window || width <= 0 || height <= 0) return;
+    SDL_SetWindowSize(screen->window, width, height);
+    screen->width = width;
+    screen->height = height;
+    if (screen->scene) {
+        screen->scene->screenWidth = width;
+        screen->scene->screenHeight = height;
+    }
+}

@@ -1,0 +1,189 @@
+// Sounds over SDL2 audio. Every sound is converted at load to the mixer's format (16-bit
+// stereo, 44100 Hz), so mixing is a plain saturating sum in the device callback.
+
+#include "engine/log.h"
+#include "engine/sound_api.h"
+#include "platform/platform.h"
+
+#include <SDL2/SDL.h>
+#include <algorithm>
+#include <string>
+
+struct WSound {
+    Uint8* data = nullptr; // converted samples, owned (SDL_malloc)
+    long length = 0;       // bytes
+    long position = 0;     // bytes from the start
+    int repeats = 0;       // plays still to come after this one; -1 endless
+    bool playing = false;
+};
+
+namespace {
+
+constexpr int MIX_RATE = 44100;
+constexpr int MIX_CHANNELS = 2;
+constexpr SDL_AudioFormat MIX_FORMAT = AUDIO_S16SYS;
+constexpr int BYTES_PER_FRAME = MIX_CHANNELS * 2;
+constexpr int MAX_SOUNDS = 64;
+
+SDL_AudioDeviceID g_device = 0;
+bool g_audioInit = false;
+WSound* g_sounds[MAX_SOUNDS]; // every sound created, for the mixer
+int g_soundCount = 0;
+
+void lock() {
+    if (g_device) SDL_LockAudioDevice(g_device);
+}
+void unlock() {
+    if (g_device) SDL_UnlockAudioDevice(g_device);
+}
+
+// The device thread: sums every playing sound into the output, clipping to 16 bits.
+void mix(void*, Uint8* stream, int len) {
+    auto* out = reinterpret_cast<Sint16*>(stream);
+    const int samples = len / 2;
+    std::fill(out, out + samples, Sint16(0));
+    for (int i = 0; i < g_soundCount; ++i) {
+        WSound* s = g_sounds[i];
+        if (!s->playing || s->length <= 0) continue;
+        int done = 0;
+        while (done < samples && s->playing) {
+            const long left = (s->length - s->position) / 2;
+            const int n = static_cast<int>(std::min<long>(left, samples - done));
+            const auto* src = reinterpret_cast<const Sint16*>(s->data + s->position);
+            for (int k = 0; k < n; ++k) {
+                const int v = out[done + k] + src[k];
+                out[done + k] = static_cast<Sint16>(std::clamp(v, -32768, 32767));
+            }
+            done += n;
+            s->position += static_cast<long>(n) * 2;
+            if (s->position >= s->length) {
+                s->position = 0;
+                if (s->repeats == 0)
+                    s->playing = false;
+                else if (s->repeats > 0)
+                    --s->repeats;
+            }
+        }
+    }
+}
+
+} // namespace
+
+int KivLoadSound(HWND hwnd) {
+    PlatformInit();
+    if (g_device) return 1;
+    // Audio starts on its own: a machine without a sound card still has video.
+    if (!g_audioInit) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            Log("Sound: no audio (%s); playing silent\n", SDL_GetError());
+            return 0;
+        }
+        g_audioInit = true;
+    }
+    SDL_AudioSpec want{};
+    want.freq = MIX_RATE;
+    want.format = MIX_FORMAT;
+    want.channels = MIX_CHANNELS;
+    want.samples = 1024;
+    want.callback = mix;
+    // No changes allowed: SDL converts to the device, the mixer always sees its own format.
+    g_device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    if (!g_device) {
+        Log("Sound: no audio device (%s); playing silent\n", SDL_GetError());
+        return 0;
+    }
+    SDL_PauseAudioDevice(g_device, 0);
+    return 1;
+}
+
+WSound* asSndCreate(int flags) {
+    auto* s = new WSound;
+    lock();
+    if (g_soundCount < MAX_SOUNDS) g_sounds[g_soundCount++] = s;
+    unlock();
+    return s; // beyond MAX_SOUNDS a sound still exists but is never heard
+}
+
+int asSndLoad(WSound* sound, int flags, const char* path) {
+    if (!sound || !path) return 0;
+    std::string p(path);
+    std::replace(p.begin(), p.end(), '\\', '/');
+    SDL_AudioSpec spec;
+    Uint8* buf = nullptr;
+    Uint32 len = 0;
+    if (!SDL_LoadWAV(p.c_str(), &spec, &buf, &len)) {
+        Log("Sound: cannot load \"%s\" (%s)\n", path, SDL_GetError());
+        lock();
+        sound->playing = false;
+        unlock();
+        return 0;
+    }
+    // Convert to the mixer's format once, here, not while mixing.
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, MIX_FORMAT, MIX_CHANNELS,
+                          MIX_RATE) < 0) {
+        Log("Sound: unsupported format in \"%s\"\n", path);
+        SDL_FreeWAV(buf);
+        return 0;
+    }
+    cvt.len = static_cast<int>(len);
+    cvt.buf = static_cast<Uint8*>(SDL_malloc(static_cast<size_t>(len) * cvt.len_mult));
+    if (!cvt.buf) {
+        SDL_FreeWAV(buf);
+        return 0;
+    }
+    SDL_memcpy(cvt.buf, buf, len);
+    SDL_FreeWAV(buf);
+    if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) {
+        SDL_free(cvt.buf);
+        return 0;
+    }
+    const long bytes = cvt.needed ? cvt.len_cvt : cvt.len;
+    lock();
+    Uint8* old = sound->data;
+    sound->data = cvt.buf;
+    sound->length = bytes - bytes % BYTES_PER_FRAME;
+    sound->position = 0;
+    sound->playing = false;
+    unlock();
+    SDL_free(old);
+    return 1;
+}
+
+int asSndSetTime(WSound* sound, int unit, int milliseconds) {
+    if (!sound || sound->length <= 0) return 0;
+    long pos = static_cast<long>(std::max(milliseconds, 0)) * MIX_RATE / 1000 * BYTES_PER_FRAME;
+    lock();
+    sound->position = std::min(pos, sound->length - BYTES_PER_FRAME);
+    unlock();
+    return 1;
+}
+
+int asSndPlay(WSound* sound, int repeats) {
+    if (!sound || sound->length <= 0) return 0;
+    lock();
+    sound->repeats = repeats < 0 ? -1 : repeats;
+    sound->playing = true;
+    unlock();
+    return 1;
+}
+
+void KivFreeSound() {
+    if (g_device) {
+        SDL_CloseAudioDevice(g_device);
+        g_device = 0;
+    }
+    for (int i = 0; i < g_soundCount; ++i)
+        g_sounds[i]->playing = false;
+    if (g_audioInit) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        g_audioInit = false;
+    }
+}
+
+bool asSndIsPlaying(const WSound* sound) {
+    return sound && sound->playing;
+}
+long asSndGetPosition(const WSound* sound) {
+    return sound ? sound->position : 0;
+}

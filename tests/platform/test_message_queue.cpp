@@ -1,0 +1,175 @@
+// The window message queue: order, the quit message and its code, and how SDL events become
+// window messages.
+
+#include "platform/platform.h"
+
+#include <SDL2/SDL.h>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MessageQueue : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PlatformInit();
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
+        drain();
+    }
+    void TearDown() override { drain(); }
+
+    static void drain() {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    static void pushKey(bool down, SDL_Keycode sym, SDL_Scancode sc) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.sym = sym;
+        e.key.keysym.scancode = sc;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    static void pushButton(bool down, Uint8 button, int x, int y) {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.button = button;
+        e.button.x = x;
+        e.button.y = y;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    static void pushMotion(Uint32 state, int x, int y) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.state = state;
+        e.motion.x = x;
+        e.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+};
+
+TEST_F(MessageQueue, DeliversEveryInputInOrderBeforeReportingEmpty) {
+    pushKey(true, SDLK_a, SDL_SCANCODE_A);
+    pushMotion(0, 10, 20);
+    pushButton(true, SDL_BUTTON_LEFT, 11, 21);
+    pushButton(false, SDL_BUTTON_LEFT, 12, 22);
+    pushKey(false, SDLK_a, SDL_SCANCODE_A);
+
+    const UINT expected[] = {WM_KEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_KEYUP};
+    MSG m;
+    for (UINT want : expected) {
+        ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(m.message, want);
+        TranslateMessage(&m);
+        DispatchMessageA(&m); // no window: harmless
+    }
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(MessageQueue, QuitCarriesItsCodeAndComesAfterEarlierInput) {
+    pushKey(true, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+    pushButton(true, SDL_BUTTON_LEFT, 5, 5);
+    PostQuitMessage(18);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_KEYDOWN);
+    EXPECT_EQ(m.wParam, WPARAM(27));
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_LBUTTONDOWN);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(m.wParam, WPARAM(18));
+    // Taken once: the loop does not see it again.
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(MessageQueue, PeekWithoutRemoveLeavesTheMessage) {
+    pushKey(true, SDLK_h, SDL_SCANCODE_H);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.wParam, WPARAM('H'));
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(MessageQueue, SystemQuitRequestsPostQuitWithZeroButKeepTheGamesCode) {
+    MSG m;
+    // The window manager's close request arrives as SDL's quit event.
+    SDL_Event q{};
+    q.type = SDL_QUIT;
+    SDL_PushEvent(&q);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(m.wParam, WPARAM(0));
+
+    // SIGTERM: handled, not fatal, and the quit message follows.
+    ASSERT_EQ(raise(SIGTERM), 0);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(m.wParam, WPARAM(0));
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+
+    // SIGINT after the game asked to quit with 18: the game's code stands.
+    PostQuitMessage(18);
+    ASSERT_EQ(raise(SIGINT), 0);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_QUIT);
+    EXPECT_EQ(m.wParam, WPARAM(18));
+}
+
+TEST_F(MessageQueue, MouseMessagesCarryWindowsFlagsAndSignedPosition) {
+    pushKey(true, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT);
+    pushButton(true, SDL_BUTTON_LEFT, 30, 40);
+    pushKey(true, SDLK_RCTRL, SDL_SCANCODE_RCTRL);
+    pushMotion(SDL_BUTTON_LMASK | SDL_BUTTON_RMASK, -5, 700);
+    pushKey(false, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT);
+    pushButton(true, SDL_BUTTON_MIDDLE, 1, 2);
+
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.wParam, WPARAM(16)); // Shift
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_LBUTTONDOWN);
+    EXPECT_EQ(m.wParam, MK_LBUTTON | MK_SHIFT);
+    EXPECT_EQ(GET_X_LPARAM(m.lParam), 30);
+    EXPECT_EQ(GET_Y_LPARAM(m.lParam), 40);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.wParam, WPARAM(17)); // Ctrl
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_MOUSEMOVE);
+    EXPECT_EQ(m.wParam, MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL);
+    EXPECT_EQ(GET_X_LPARAM(m.lParam), -5); // outside the window while captured
+    EXPECT_EQ(GET_Y_LPARAM(m.lParam), 700);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_KEYUP);
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, WM_MBUTTONDOWN);
+    // Left still held from before, Shift released, Ctrl still down.
+    EXPECT_EQ(m.wParam, MK_LBUTTON | MK_MBUTTON | MK_CONTROL);
+    pushKey(false, SDLK_RCTRL, SDL_SCANCODE_RCTRL);
+    pushButton(false, SDL_BUTTON_LEFT, 1, 2);
+    pushButton(false, SDL_BUTTON_MIDDLE, 1, 2);
+}
+
+TEST_F(MessageQueue, AFloodOfInputOverflowingTheQueueLosesNothing) {
+    // More moves than the queue holds, then a key while it is full.
+    for (int i = 0; i < 1500; ++i)
+        pushMotion(0, i, i);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
+    pushKey(true, SDLK_RETURN, SDL_SCANCODE_RETURN);
+    int moves = 0, lastX = -1, enterAfter = -1;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_MOUSEMOVE) {
+            EXPECT_EQ(GET_X_LPARAM(m.lParam), lastX + 1); // in order, none skipped
+            lastX = GET_X_LPARAM(m.lParam);
+            ++moves;
+        }
+        if (m.message == WM_KEYDOWN && m.wParam == 13) enterAfter = moves;
+    }
+    EXPECT_EQ(moves, 1500);
+    EXPECT_EQ(enterAfter, 1500);
+}
+
+} // namespace
