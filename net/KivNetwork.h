@@ -1,0 +1,179 @@
+// KivNetwork: a small TCP library polled from one thread. A server (KServer) owns a listening
+// port (KPort) and its accepted connections (KSocket); a client (KClient) owns one outgoing
+// connection. Nothing blocks on I/O and nothing runs on its own: the owner calls
+// KServer::Listen / KClient::Listen (typically once per frame) and the library calls back from
+// inside those calls only.
+//
+// Input contract: each connection keeps a fixed 2,048-byte input buffer of which at most 2,047
+// bytes are ever filled. The library appends received bytes at input + inputLength and hands
+// (input, &inputLength) to the owner's input callback. The callback consumes complete messages
+// from the front by moving the remaining bytes down and lowering the count; what it leaves is
+// offered again, after any newly received bytes, on the next pass. The library imposes no
+// framing. A connection that fills its buffer without the owner consuming is closed.
+//
+// Log: every library message goes through NetLog, which rewrites "NetLog.txt" in the current
+// folder with that one message and prints it on standard output.
+#pragma once
+
+#include <string>
+#include <sys/time.h>
+
+struct in_addr;
+
+#define KIVNET_API __attribute__((visibility("default")))
+
+constexpr int KNET_INPUT_SIZE = 2048; // bytes of every input buffer
+constexpr int KNET_INPUT_MAX = 2047;  // bytes that may be filled; the last one never is
+constexpr int KNET_SET_SIZE = 64;     // handles a set can hold in one pass
+constexpr int KNET_NO_SOCKET = -1;    // value of a handle field that holds no socket
+
+class KPort;
+class KSocket;
+
+using KNewClientFunc = int (*)(KPort* port, KSocket* connection);
+using KInputFunc = void (*)(char* input, int* inputLength);
+using KCloseFunc = void (*)(const char* name, int* value);
+
+// printf-style; the format carries its own line end. Safe to call from any library user.
+KIVNET_API void NetLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A set of socket handles for one select pass, holding at most KNET_SET_SIZE of them in the
+// order they were added (no duplicate check), as the Windows sockets layer keeps them.
+struct KHandleSet {
+    unsigned int count;         // handles in use at the start of handles
+    int handles[KNET_SET_SIZE]; // socket descriptors
+};
+
+// Exported for compatibility; the library keeps no output queue and never uses one.
+struct KIVNET_API KBufferList {
+    char* data;        // unused by the library
+    int length;        // unused by the library
+    KBufferList* next; // unused by the library
+    KBufferList& operator=(const KBufferList& other);
+};
+
+// One accepted connection. Created and deleted by its KPort only; the port owns it.
+class KIVNET_API KSocket {
+public:
+    int sock;                    // the connection's descriptor, or KNET_NO_SOCKET
+    char host[41];               // peer host name or dotted address, at most 40 chars
+    std::string name;            // always "player"
+    char input[KNET_INPUT_SIZE]; // received bytes not yet consumed, from the start
+    int inputLength;             // valid bytes at the start of input: 0..2047
+    short status;                // 1 accepted, -2 no reverse name, -3 accept failed
+    KSocket* next;               // next connection in the owning port's list
+
+    // Accepts one pending connection on listenSocket. numericHost != 0 skips the reverse
+    // lookup. On failure status is -3 and the object holds no descriptor.
+    KSocket(int listenSocket, int numericHost);
+    // A copy owns a duplicate of the descriptor (closing one leaves the other working) and
+    // belongs to no list; assignment keeps the target's own place in its list.
+    KSocket(const KSocket& other);
+    KSocket& operator=(const KSocket& other);
+    ~KSocket();
+
+    // One send of length bytes. Returns the bytes taken (possibly fewer; the rest is dropped),
+    // 0 when the socket cannot take any now, -1 when the connection is to be closed (also for
+    // length 0).
+    int Send(char* data, unsigned long length);
+    // Appends what has arrived to input. Returns the bytes added, 0 when nothing is there now,
+    // -1 when the connection is to be closed (peer closed, error, or input full).
+    int ReceveData();
+
+protected:
+    // One recv into buffer: bytes read, 0 for "nothing now", -1 for a closed or broken socket.
+    int ReadSocket(unsigned int socket, char* buffer, int size);
+};
+
+// A listening TCP port and the connections accepted on it.
+class KIVNET_API KPort {
+public:
+    int listenSock;               // listening descriptor, KNET_NO_SOCKET if bind failed
+    unsigned short second;        // stored for InitSocketServer, which ignores it
+    timeval timeout;              // always zero: select only polls
+    KHandleSet readSet;           // rebuilt at every pass
+    KHandleSet writeSet;          // rebuilt at every pass
+    KHandleSet exceptSet;         // rebuilt at every pass
+    KNewClientFunc funcNewClient; // after an accept; may be null
+    KInputFunc externAction;      // for every connection with unconsumed input
+    KCloseFunc funcCloseClient;   // when the port closes a connection
+    KSocket* sockets;             // connection list, newest first; owned
+
+    // Binds and listens at once on all interfaces. On failure logs "--> Error : bind !" and
+    // leaves listenSock at KNET_NO_SOCKET; such a port accepts nothing and is safe to destroy.
+    KPort(unsigned int port, int second);
+    // Closes the listening socket and every connection without calling any callback.
+    ~KPort();
+    KPort(const KPort&) = delete; // a shallow copy would give the connections two owners
+    // Makes this port an independent copy: its own duplicates of the listening descriptor and
+    // of every connection, same callbacks. What this port held before is closed silently.
+    KPort& operator=(const KPort& other);
+
+    // One non-blocking pass: accept at most one connection, drop broken ones, read, and hand
+    // every connection's unconsumed input to externAction. Callbacks run inside; they may send
+    // on any connection but must not destroy the port.
+    void round();
+    // Unlinks a connection of this port, tells funcCloseClient its name, deletes it.
+    void close_socket(KSocket* connection);
+
+    void setFuncNewClient(KNewClientFunc func);
+    void setExternAction(KInputFunc func);
+    void setFuncCloseClient(KCloseFunc func);
+
+private:
+    friend class KServer;
+    KPort(); // an empty port that listens on nothing, for copies
+    in_addr* GetBindAddress();
+    int InitSocketServer(unsigned short port, unsigned short* second);
+    int ParseIp(const char* text, in_addr* address);
+};
+
+// The server front end: owns one KPort.
+class KIVNET_API KServer {
+public:
+    KPort* port; // null until a successful Init; owned
+
+    KServer();
+    ~KServer();
+    KServer(const KServer&) = delete; // a shallow copy would give the port two owners
+    // Makes this server an independent copy of other (its own duplicate of the port).
+    KServer& operator=(const KServer& other);
+
+    // Creates the listening port and stores the callbacks (input and close must be non-null).
+    // Returns false, logging "--> Error : bind !", when the port cannot be bound: the server
+    // then has no port, Listen does nothing and destroying it is safe.
+    [[nodiscard]] bool Init(int portNumber, int second, KNewClientFunc newClient, KInputFunc input,
+                            KCloseFunc closed);
+    // One pass of the port; nothing without a port.
+    void Listen();
+};
+
+// The client front end: one outgoing TCP connection with its own input buffer.
+class KIVNET_API KClient {
+public:
+    int sock;                    // client descriptor, KNET_NO_SOCKET when closed
+    char input[KNET_INPUT_SIZE]; // received bytes not yet consumed
+    int inputLength;             // valid bytes at the start of input: 0..2047
+    KInputFunc onData;           // input callback
+    KCloseFunc onClose;          // failure callback, called with (null, null)
+
+    KClient();
+    ~KClient();
+    KClient(const KClient&) = delete; // a shallow copy would give the socket two owners
+    // The copy owns a duplicate of the descriptor; buffer and callbacks are copied.
+    KClient& operator=(const KClient& other);
+
+    // Starts a non-blocking connection to host:port, closing any connection this client held.
+    // status: 0 started, 1 no socket, 2 host not found and no dotted address, 3 refused at once.
+    // True only means the attempt started; a later refusal shows up in Listen.
+    bool InitConnexion(char* host, int port, KInputFunc onData, KCloseFunc onClose, int* status);
+    // Reads what arrived and calls onData(input, &inputLength), even when nothing arrived. On a
+    // closed, refused or broken connection (or a full buffer) calls onClose(null, null) if report
+    // is true, else nothing; the socket stays open until CloseConnexion. The callbacks may
+    // delete this client: nothing is touched after they return.
+    void Listen(bool report);
+    // As KSocket::Send; a negative length sends nothing and returns -1.
+    int Send(char* data, int length);
+    // Closes the socket; closing again does nothing.
+    void CloseConnexion();
+};
