@@ -69,19 +69,29 @@ bool recorded_move_in_range(RecordedMove m);
 // The identifiers of the start position (64 squares, NO_PIECE where empty).
 void start_square_ids(PieceId ids[64]);
 
-// Replays `count` moves on square identifiers: a taken piece is appended to `captured` (when
-// not null), the origin emptied, the target given the mover's identifier. Checks every value
-// first: out of range, an origin that does not hold the piece the move names, or a target that
-// holds a piece of the mover's colour stops the replay and gives false (the arrays then hold the
-// moves before the bad one). Used on files and on games received from the peer.
-bool replay_recorded_moves(const RecordedMove* moves, int count, PieceId ids[64],
-                           GrowArray<PieceId>* captured);
+// Which pawns have been promoted: bit colour * 8 + index.
+using PromotedPawns = uint16_t;
+
+// Plays one recorded move on square identifiers: a taken piece (also a pawn taken en passant) is
+// appended to `captured` (when not null), a castling king's rook goes to its new square, a pawn
+// reaching the last row is marked in `promoted`, the origin is emptied and the target given the
+// mover's identifier. With `check` the value is tested first and false comes back, nothing
+// changed, when it is out of range, its origin does not hold the piece it names, or its target
+// holds a piece of the mover's colour.
+bool apply_recorded_move(RecordedMove m, PieceId ids[64], PromotedPawns* promoted,
+                         GrowArray<PieceId>* captured, bool check);
+
+// Checks and replays `count` moves from the start position onto `ids` and `promoted` (no captured
+// list). False at the first damaged value. Used on files and on games received from the peer.
+bool check_recorded_moves(const RecordedMove* moves, int count, PieceId ids[64],
+                          PromotedPawns* promoted);
 
 struct GameRecord {
     GrowArray<RecordedMove> moves;           // the moves of the game in order
     PieceId square_ids[64];                  // identifier on each square, NO_PIECE if empty
     GrowArray<PieceId> captured;             // pieces taken, in the order of capture
     GrowArray<std::string> saved_file_names; // names found by the last ListSavedGames
+    PromotedPawns promoted = 0;              // pawns that became queens, bit colour * 8 + index
 
     // Empty arrays, then NewGame(true).
     GameRecord();

@@ -1,0 +1,10 @@
+#pragma once
+// One seam for every message the board and the game record show the player: the info line of
+// the text overlay, shown and timed.
+
+// Shows `text` in the info line (visible, timed). Null does nothing.
+void tellPlayer(const char* text);
+
+// The last text passed to tellPlayer, or null: lets tests see what the player was told without
+// reading the overlay's pixels.
+const char* lastPlayerMessage();
