@@ -27,12 +27,14 @@ void updateSubtree(KNodeGraph* n, const KMatrix& parentWorld) {
 
 KNode::KNode(KScene* owner, KNodeType kind) : scene(owner), type(kind) {}
 
-KNode::~KNode() {
+KNode::~KNode() = default;
+
+KNodeGraph::~KNodeGraph() {
     if (scene && scene->Resetting()) return; // everything goes at once; no links to mend
     if (parent) removeChild(parent, this);
     for (KNodeGraph* c : children)
         c->parent = nullptr;
-    if (scene) scene->Unregister(static_cast<KNodeGraph*>(this));
+    if (scene) scene->Unregister(this);
 }
 
 bool KNode::InsertAsChildOf(KNodeGraph* newParent) {

@@ -65,6 +65,10 @@ protected:
 
 // A node of the scene graph as the game holds it; every concrete node derives from it.
 class KNodeGraph : public KNode {
+public:
+    // Unlinks the node from its parent, its children and the scene (not during Reset).
+    ~KNodeGraph() override;
+
 protected:
     using KNode::KNode;
 };
