@@ -18,5 +18,11 @@ void chatReceived(const unsigned char* message);
 // Unhides or hides the chat panel object "chat".
 void setChatPanelVisible(bool show);
 
+struct TextOverlay;
+
+// Puts chat line i at its row of the ring (the input line at the bottom), for the overlay's
+// window size.
+void chatLinePlace(TextOverlay& o, int i);
+
 // Character typed by a key code, with or without Shift; 0 for a key that types nothing.
 char chatCharFor(int code, bool shift);

@@ -130,6 +130,10 @@ void toggleQuitBanner();
 void quitGame();
 void toggleWater();
 
+// A drop on the water where the pointer meets the wall plane (a click or a drag with the left or
+// middle button while the water page shows); nothing when the pointer is off the pool.
+void dropUnderPointer();
+
 // The game's cursor: shown or hidden; moved with the mouse (also stores mouseX, mouseY).
 void setCursorShown(bool show);
 void moveCursor(int x, int y);
