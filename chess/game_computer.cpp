@@ -1,0 +1,50 @@
+// The computer's turn: the engine chooses and plays its move, the board shows it.
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "board/player_info.h"
+#include "chess/game_record.h"
+#include "chess/make_move.h"
+#include "chess/move_gen.h"
+#include "chess/position.h"
+#include "chess/search.h"
+
+void GameRecord::ComputerMove() {
+    // 1-2. The engine's choice; none when it is mated or stalemated.
+    think(1);
+    uint32_t best = pv_table[0][0];
+    if (best == 0) {
+        tellPlayer("(No legal moves)");
+        return;
+    }
+    // 3. Played on the engine. move_text's buffer is overwritten by the next call: copy it.
+    char text[8] = {};
+    std::strncpy(text, move_text(best), sizeof text - 1);
+    if (!make_move(best)) {
+        tellPlayer("Internal error : illegal move");
+        return;
+    }
+    search_ply = 0;
+    (void)generate_moves();
+    ShowResult();
+    // 4. The same move on the board, animated.
+    int from = (text[0] - 'a') + ('8' - text[1]) * 8;
+    int to = (text[2] - 'a') + ('8' - text[3]) * 8;
+    BoardScene* b = g_board;
+    if (!b) return;
+    bool onBoard = from >= 0 && from < 64 && to >= 0 && to < 64;
+    if (!onBoard || !tryMove(b->squares[from].piece, &b->squares[to], true))
+        tellPlayer("Internal error : illegal move");
+    // 5. The local player's turn.
+    b->showSelectMarker(nullptr);
+    b->showTargetMarker(nullptr);
+    if (g_app) {
+        g_app->selectedPiece = nullptr;
+        g_app->chosenTarget = nullptr;
+    }
+    endTurn();
+}
