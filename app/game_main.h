@@ -1,0 +1,22 @@
+#pragma once
+// The game's main, split so that integration tests can build the game once and then drive it
+// frame by frame with the engine's test clock.
+
+// Builds everything in start-up order, shows the window, starts sound, music and the intro,
+// and renders the first frame. False (after a message on standard error and in the engine's
+// log naming what is missing) when the window or a data file or model object is missing.
+bool buildGame();
+
+// One pass of the frame loop: every queued window message is dispatched first; then window
+// drag, animations, network, interface, overlay, the dome's turn, render and swap. False once
+// the quit message was fetched (nothing else of that pass runs).
+bool runFrame();
+
+// The code the quit message carried (18 from the menu's quit sequence).
+int quitCode();
+
+// After the loop: the scene is reset and sound released.
+void shutdownGame();
+
+// Builds, runs the loop until the quit message, shuts down. 0, or 2 when start-up failed.
+int gameMain();

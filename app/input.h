@@ -1,0 +1,41 @@
+#pragma once
+// Routing of the window's keyboard and mouse events, and the view switches of the application
+// state (menu, pause view, new game, the intro's input lock). The five callbacks are
+// registered on the screen by the AppState constructor and run inside DispatchMessageA.
+
+#include <cstdint>
+
+// Screen callbacks.
+void onKeyDown(int key);
+void onKeyUp(int key);
+void onMouseDown(int buttons, int x, int y);
+void onMouseUp();
+void onMouseMove(int flags, int x, int y);
+
+// Opens or closes the option menu; nothing before a game was started.
+void setMenuOpen(bool open);
+void toggleMenu();
+// The camera reached the menu view after the intro: the menu shows, no game yet.
+void showMenuAfterIntro();
+// The pause view on or off.
+void setPauseView(bool on);
+// The intro locks the input while it plays.
+void setIntroInput(bool locked);
+// A new game against the computer (or the first of a network game) with the local player
+// playing `humanColour` (0 White, 1 Black).
+void startNewGame(int humanColour);
+// One step along the window-size ladder, then the overlay laid out again.
+void growWindow();
+void shrinkWindow();
+
+// Completion of the camera's flight back from the menu; the Pause key compares the camera's
+// animation entry against it.
+void menuClosedCallback();
+
+// Window geometry at width w: the top strip and the close box at its right end.
+bool inTopStrip(int w, int y);
+bool inCloseBox(int w, int x);
+
+// The window-size ladder.
+constexpr int WINDOW_SIZES[6][2] = {{320, 240},  {640, 480},  {800, 600},
+                                    {1024, 768}, {1280, 960}, {1600, 1200}};
