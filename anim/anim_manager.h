@@ -1,0 +1,210 @@
+#pragma once
+// The animation manager (g_anim): fixed pools of the engine's key-frame animations, written once
+// at start-up (the presets) or rewritten before use (piece glides, menu cubes, indicators), and
+// the entries that play them on nodes, materials, lights and hierarchies. UpdateAnimations runs
+// once per frame from the frame loop; completion callbacks run inside it.
+//
+// Everything runs on the frame loop's thread. All animation objects are made by the
+// constructor; entry lists grow only when a node, material or light is animated for the first
+// time, so a frame never allocates.
+
+#include "chess/game_array.h"
+
+class KAnim;
+class KAnimMat;
+class KAnimLgh;
+class KSkeleton;
+class KNodeGraph;
+class KMaterial;
+class KLight;
+struct KVector;
+
+// Completion callback of a non-looping entry: a plain function that reaches the long-lived
+// objects through the process-wide pointers.
+using AnimEndCallback = void (*)();
+
+// Pool sizes.
+constexpr int NODE_ANIM_COUNT = 260;
+constexpr int MATERIAL_ANIM_COUNT = 100;
+constexpr int LIGHT_ANIM_COUNT = 10;
+constexpr int SKELETON_ANIM_COUNT = 100;
+
+// Node pool presets.
+constexpr int ANIM_VIEW_WHITE = 0;    // game view from White's side
+constexpr int ANIM_VIEW_BLACK = 1;    // game view from Black's side
+constexpr int ANIM_VIEW_HFILE = 2;    // game view from the h-file side
+constexpr int ANIM_VIEW_AFILE = 3;    // game view from the a-file side
+constexpr int ANIM_LOOK = 4;          // camera turn towards a picked point
+constexpr int ANIM_VIEW_MENU = 5;     // menu view
+constexpr int ANIM_VIEW_TOUR = 6;     // circling camera tour (pause view); repeats from key 800
+constexpr int ANIM_INTRO = 7;         // intro flight
+constexpr int ANIM_PIECE_MOVE = 17;   // piece glide, shared by all 32 piece nodes
+constexpr int ANIM_LIGHT_CIRCLE = 83; // lightPivot1 circling the board
+constexpr int ANIM_LIGHT_WANDER = 84; // wandering light path
+constexpr int ANIM_MENU_CUBE0 = 90;   // menu cube k (row * 16 + column) plays 90 + k
+constexpr int ANIM_WATER_GROW = 219;  // water node growing in
+constexpr int ANIM_TURN_INDICATOR = 220;
+constexpr int ANIM_PLAYER_INDICATOR = 221;
+
+// Material pool: 0 the intro fade; the panels' fades use 1 and 3 to 15 (written by the menu).
+constexpr int MATANIM_INTRO_FADE = 0;
+
+// Light pool: 0 on, 1 off, 2/3 to 0.8 diffuse with full ambient and back, 4/5 to 0.5 diffuse
+// and back.
+constexpr int LIGHTANIM_ON = 0;
+constexpr int LIGHTANIM_OFF = 1;
+
+// Entry modes and states.
+constexpr int ANIM_LOOP = 0;
+constexpr int ANIM_ONCE = 1;
+constexpr int ANIM_EASE_OUT = 2; // once, slowing to almost nothing towards the end
+constexpr int ANIM_STOPPED = -1;
+constexpr int ANIM_START = 0; // starts at the next update
+constexpr int ANIM_RUNNING = 1;
+
+// One per animated scene node.
+struct NodeAnimEntry {
+    KAnim* anim = nullptr;            // the animation played
+    int key_flag = 3;                 // putAnimKey bits: 1 position, 2 rotation, 4 scale
+    int preset = -1;                  // pool index of anim; 6 repeats from key 800 at its end
+    AnimEndCallback on_end = nullptr; // called once when a non-looping entry ends
+    float time = 0;                   // current key time
+    unsigned stamp = 0;               // last reading of the clock
+    int state = ANIM_STOPPED;
+    int mode = ANIM_ONCE;
+    KNodeGraph* node = nullptr; // the node whose transform is written
+};
+
+// One per animated material.
+struct MaterialAnimEntry {
+    KAnimMat* anim = nullptr;
+    int preset = 0; // pool index of anim
+    AnimEndCallback on_end = nullptr;
+    float time = 0;
+    unsigned stamp = 0;
+    int state = ANIM_STOPPED;
+    int mode = ANIM_ONCE;
+    KMaterial* material = nullptr;
+};
+
+// One per animated light.
+struct LightAnimEntry {
+    KAnimLgh* anim = nullptr;
+    int preset = 0; // pool index of anim
+    AnimEndCallback on_end = nullptr;
+    float time = 0;
+    unsigned stamp = 0;
+    int state = ANIM_STOPPED;
+    int mode = ANIM_ONCE;
+    KLight* light = nullptr;
+};
+
+// A hierarchy animation played with its own speed and length.
+struct SkeletonAnimEntry {
+    KSkeleton* skeleton = nullptr;
+    float speed = 100; // key units per second
+    float length = 0;  // key units
+    float time = 0;
+    unsigned stamp = 0;
+    int state = ANIM_STOPPED;
+    int mode = ANIM_ONCE;
+};
+
+struct AnimManager {
+    GrowArray<KAnim*> node_anims;                  // 260 node animations
+    GrowArray<KAnimMat*> material_anims;           // 100 material animations
+    GrowArray<KAnimLgh*> light_anims;              // 10 light animations
+    GrowArray<KSkeleton*> skeleton_anims;          // 100 hierarchy animations
+    GrowArray<NodeAnimEntry> node_entries;         // at most one per node
+    GrowArray<MaterialAnimEntry> material_entries; // at most one per material
+    GrowArray<LightAnimEntry> light_entries;       // at most one per light
+    GrowArray<SkeletonAnimEntry> skeleton_entries;
+    unsigned char game_view = 1; // the camera turns to the side to move after every move
+    int view_index = 0;          // current game view, 0 to 3
+    int view_index_saved = 0;    // game view to return to after the menu or the pause view
+
+    // Fills the four pools (each node animation with a position key (0, 0, 0) and a zero
+    // rotation key at time 0); no entries yet.
+    AnimManager();
+    // Frees the pools (the game keeps its manager to the end; tests make several).
+    ~AnimManager();
+    AnimManager(const AnimManager&) = delete;
+    AnimManager& operator=(const AnimManager&) = delete;
+};
+
+// ---- Entries (all act on g_anim; nothing happens without it) --------------------------------
+
+// Starts the node's entry at the next update, from the node's current pose, in `mode` with
+// putAnimKey bits `key_flag`; `on_end` runs once when a non-looping entry ends. Nothing when the
+// node has no entry.
+void StartNodeAnim(KNodeGraph* node, int mode, int key_flag, AnimEndCallback on_end);
+void StartMaterialAnim(KMaterial* material, int mode, AnimEndCallback on_end);
+void StartLightAnim(KLight* light, int mode, AnimEndCallback on_end);
+
+// The entry of the node (material, light), or null. The pointer stays valid until the next
+// entry is appended.
+NodeAnimEntry* FindNodeEntry(const KNodeGraph* node);
+MaterialAnimEntry* FindMaterialEntry(const KMaterial* material);
+LightAnimEntry* FindLightEntry(const KLight* light);
+
+// Points the node's entry (appended when the node has none) at pool animation `preset`,
+// stopped at time 0; start it with StartNodeAnim. A preset outside the pool does nothing.
+void SetNodeAnim(KNodeGraph* node, int preset);
+void SetMaterialAnim(KMaterial* material, int preset);
+void SetLightAnim(KLight* light, int preset);
+
+// Gives the hierarchy animation an entry (or finds its entry) with the skeleton's own speed and
+// length, stopped; then starts it in `mode`.
+void SetSkeletonAnim(KSkeleton* skeleton);
+void StartSkeletonAnim(KSkeleton* skeleton, int mode);
+
+// Stops every entry of the four lists. Called from a completion callback, the entries after it
+// in the same update neither move nor end.
+void StopAll();
+
+// True while the camera's entry exists and is not stopped (the mouse leaves the camera alone).
+bool IsCameraMoving();
+
+// Advances every running entry by the time passed and writes its key: nodes, materials, lights,
+// hierarchies, in that order. Completion callbacks run here and may start or append entries.
+void UpdateAnimations();
+
+// ---- Presets, written at start-up in this order (after the board's loaders) ------------------
+
+// Camera views 0 to 6 (node pool 0-6).
+void SetupCameraViews();
+// The light pivot placed at (8, 2, 3.5) with a stopped entry of preset 83, ".\M3D\animCircle.m3d"
+// loaded, the light paths 83 and 84 and the light fades 0 to 5.
+void SetupLights();
+// The piece glide (17), an entry of it for every piece node, and the indicators (220, 221).
+void SetupPieceAnims();
+// The menu cubes' wave (90 to 217) and the water growing in (219).
+void SetupMenuAnims();
+
+// ---- Intro, callbacks and camera views ----------------------------------------------------
+
+// Loads ".\M3D\intro.m3d", hangs "intro" and "support" in front of the camera (tag 15,
+// "support" hidden) and writes the intro flight (node 7) and its fade (material 0).
+void IntroSetup();
+// Locks the input, puts the camera at the flight's start and starts flight and fade.
+void IntroStart();
+// End of the flight, or the skip key: the camera flies to the menu view, then the menu shows.
+// IntroSkip does nothing once the intro has ended.
+void IntroEnd();
+void IntroSkip();
+
+// End of the camera's flight to the menu view after the intro: the menu shows.
+void MenuReadyCallback();
+// End of the camera's turn towards the side to move: in a game against the computer, the
+// computer moves when it is its turn.
+void ComputerTurnCallback();
+
+// Turns the camera in place, eased, to aim one third of the way from the board centre towards
+// `point` (world coordinates). A point at the camera's own position does nothing.
+void LookTowardsPoint(const KVector& point);
+
+// View keys: the next or previous of the game views 0-3, eased.
+void NextView();
+void PreviousView();
+// Flips game_view; when it becomes set, the camera flies to the view of the side to move.
+void ToggleGameView();
