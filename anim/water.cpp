@@ -100,7 +100,8 @@ void WaterSurface::step() {
             const float around = d[i - nx - 1] + d[i - nx] + d[i - nx + 1] + d[i - 1] + d[i + 1] +
                                  d[i + nx - 1] + d[i + nx] + d[i + nx + 1];
             float vel = velocity[i] + around * 0.125f - d[i];
-            vel -= d[i] >= 0 ? 0.001f : -0.001f;
+            // A surface exactly at rest gets no pull: pulling it would set a still pool moving.
+            if (d[i] != 0.0f) vel -= d[i] > 0 ? 0.001f : -0.001f;
             vel *= damping;
             velocity[i] = vel;
             v[i].pos.y += vel;
