@@ -1,0 +1,147 @@
+#include "app/game_main.h"
+
+#include "anim/anim_manager.h"
+#include "anim/sound_player.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/startup_check.h"
+#include "board/board_scene.h"
+#include "chess/game_record.h"
+#include "engine/KivEngine.h"
+#include "net/KivNetwork.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+KScene* g_scene = nullptr;
+KShell* g_root = nullptr;
+AppState* g_app = nullptr;
+BoardScene* g_board = nullptr;
+GameRecord* g_record = nullptr;
+AnimManager* g_anim = nullptr;
+Interface* g_ui = nullptr;
+SoundPlayer* g_sound = nullptr;
+
+namespace {
+
+const KVector CLEAR_COLOUR(0.4f, 0.3f, 0.4f);
+int g_quitCode = 0;
+
+// Moves the window so that the point grabbed in the top strip stays under the cursor; when the
+// menu is closed, shows the game's own cursor only while the pointer is over the window.
+void windowDragStep() {
+    POINT cursor;
+    if (g_app->dragging) {
+        GetCursorPos(&cursor);
+        MoveWindow(g_app->screen->hwnd, cursor.x - g_app->lastMouseX, cursor.y - g_app->lastMouseY,
+                   g_app->width, g_app->height, TRUE);
+        UpdateWindow(g_app->screen->hwnd);
+    } else if (!g_app->menuOpen) {
+        GetCursorPos(&cursor);
+        setCursorShown(WindowFromPoint(cursor) == g_app->screen->hwnd);
+    }
+}
+
+// The dome turns by a fixed angle per frame, so its speed follows the frame rate.
+void turnDome() {
+    KNodeGraph* dome = g_board->dome;
+    if (!dome) return;
+    dome->prs.Refresh();
+    dome->prs.rot.y += 0.01f;
+    dome->prs.changed = 1;
+}
+
+} // namespace
+
+bool buildGame() {
+    if (!checkDataFiles()) return false;
+
+    // 1-3. The scene, the root group node, the application state and its (hidden) window.
+    g_scene = CreateScene();
+    g_root = new KShell(g_scene);
+    g_root->InsertAsChildOf(g_scene->root);
+    g_app = new AppState(800, 600);
+    if (!g_app->screen) {
+        reportMissing("window", "an OpenGL 3.3 window (is a display available?)");
+        return false;
+    }
+
+    // 4-7. Board records, game record (a new game in the chess engine), animations, interface.
+    g_board = new BoardScene();
+    g_record = new GameRecord();
+    g_anim = new AnimManager();
+    g_ui = new Interface();
+
+    // 8-9. Decor, board and pieces.
+    g_board->loadDecorAndBoard();
+    g_board->loadPieces();
+
+    // 10. Preset animations: camera views, light paths, piece move and indicators.
+    SetupCameraViews();
+    SetupLights();
+    SetupPieceAnims();
+
+    // 11-12. The menu wall and its objects, the fonts and the text overlay.
+    buildWall();
+    buildOptionObjects();
+    buildFonts();
+    layout(800, 600);
+    if (!checkStartupObjects()) return false;
+
+    // 13. Menu cube animations, then the intro scene.
+    SetupMenuAnims();
+    IntroSetup();
+
+    // 14. The first light circles the board for ever.
+    StartNodeAnim(g_board->lightPivot1, 0, 3, nullptr);
+
+    // 15-17. Window shown, sound and music.
+    ShowWindow(g_app->screen->hwnd, SW_SHOW);
+    KivLoadSound(g_app->screen->hwnd);
+    g_sound = new SoundPlayer();
+    g_sound->load();
+
+    // 18-19. The intro starts; the first frame is drawn (not yet shown).
+    IntroStart();
+    RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false);
+    return true;
+}
+
+bool runFrame() {
+    // 1. Every waiting message first: input is never dropped for rendering.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            g_quitCode = int(msg.wParam);
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+
+    windowDragStep();                           // 2.
+    UpdateAnimations();                         // 3. completion callbacks run here
+    if (g_app->server) g_app->server->Listen(); // 4. the network peer
+    frameStep();                                // 5. menu wall, water, quit banner
+    statisticsStep();                           // 6.
+    turnDome();                                 // 7.
+    RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
+    SwapBuffers(g_app->screen);                                                // 9.
+    return true;
+}
+
+int quitCode() {
+    return g_quitCode;
+}
+
+void shutdownGame() {
+    g_scene->Reset();
+    KivFreeSound();
+}
+
+int gameMain() {
+    if (!buildGame()) return 2;
+    while (runFrame()) {
+    }
+    shutdownGame();
+    return 0;
+}

@@ -1,0 +1,312 @@
+#include "app/input.h"
+
+#include "anim/anim_manager.h"
+#include "anim/water.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/request_keys.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "board/square_picking.h"
+#include "chess/game_record.h"
+#include "engine/KivEngine.h"
+#include "ui/chat.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+void setHidden(KNodeGraph* node, bool hidden) {
+    if (node) node->hidden = hidden ? 1 : 0;
+}
+
+KLight* asLight(KNodeGraph* node) {
+    return node ? node->AsLight() : nullptr;
+}
+
+// Gives light pool animation `preset` to the light and plays it once.
+void playLightPreset(KNodeGraph* light, int preset) {
+    KLight* l = asLight(light);
+    if (!l) return;
+    SetLightAnim(l, preset);
+    StartLightAnim(l, 1, nullptr);
+}
+
+void hideBoardCallback() {
+    g_board->setBoardVisible(false);
+}
+
+// The menu's opening step shared by the menu key and the end of the intro, all but the camera.
+void openMenuState() {
+    g_ui->menuActive = 1;
+    g_scene->selectedLight = asLight(g_ui->cubeLight);
+    setHidden(g_ui->cadreTurn, true);
+    setHidden(g_ui->turn, true);
+    showPlayer(false, g_board->humanColour);
+    setWallVisible(true);
+    setCursorShown(false);
+    playLightPreset(g_ui->cubeLight, 0);
+    playLightPreset(g_board->light1, 3);
+    playLightPreset(g_board->light2, 5);
+    g_app->boardLocked = 1;
+    g_anim->view_index_saved = g_anim->view_index;
+}
+
+int ladderIndex(int width) {
+    for (int i = 0; i < 6; ++i)
+        if (WINDOW_SIZES[i][0] == width) return i;
+    return -1;
+}
+
+void resizeTo(int index) {
+    SetScreenSize(g_app->screen, WINDOW_SIZES[index][0], WINDOW_SIZES[index][1]);
+    g_app->width = WINDOW_SIZES[index][0];
+    g_app->height = WINDOW_SIZES[index][1];
+}
+
+} // namespace
+
+bool inTopStrip(int w, int y) {
+    return y < 20 * w / 800;
+}
+
+bool inCloseBox(int w, int x) {
+    return 782 * w / 800 < x && x < 798 * w / 800;
+}
+
+void menuClosedCallback() {
+    setWallVisible(false);
+    g_scene->selectedLight = nullptr;
+    if (!g_app->server && !g_app->client && g_board->sideToMove != g_board->humanColour)
+        g_record->ComputerMove();
+}
+
+void setMenuOpen(bool open) {
+    if (open == (g_app->menuOpen != 0) || !g_app->gameStarted) return;
+    g_app->menuOpen = open ? 1 : 0;
+    if (open) {
+        openMenuState();
+        CameraTravel(5, hideBoardCallback);
+        return;
+    }
+    g_ui->menuActive = 0;
+    g_board->setBoardVisible(true);
+    turnWall(0);
+    g_ui->page = 0;
+    closeScreens();
+    setHidden(g_ui->cadreTurn, false);
+    setHidden(g_ui->turn, false);
+    showPlayer(true, g_board->humanColour);
+    setCursorShown(true);
+    playLightPreset(g_ui->cubeLight, 1);
+    playLightPreset(g_board->light1, 2);
+    playLightPreset(g_board->light2, 4);
+    g_app->boardLocked = 0;
+    CameraTravel(g_anim->view_index_saved, menuClosedCallback);
+}
+
+void toggleMenu() {
+    setMenuOpen(!g_app->menuOpen);
+}
+
+void showMenuAfterIntro() {
+    g_app->gameStarted = 0;
+    g_app->menuOpen = 1;
+    openMenuState();
+    KNodeGraph* cam = g_board->camera;
+    cam->prs.SetPosition(3.5f, 6.0f, -4.0f);
+    cam->prs.SetAngles(120.0f, 0.0f, 0.0f);
+    g_board->setBoardVisible(false);
+}
+
+void setPauseView(bool on) {
+    if (on) {
+        g_app->cameraView = 1;
+        setHidden(g_ui->turn, true);
+        setHidden(g_ui->cadreTurn, true);
+        showPlayer(false, g_board->humanColour);
+        g_scene->selectedLight = asLight(g_board->light1);
+        setHidden(g_board->light2, true);
+        setHidden(g_ui->pause, false);
+        setHidden(g_ui->pauseBoule, false);
+        g_app->boardLocked = 1;
+        g_anim->view_index_saved = g_anim->view_index;
+        CameraTravel(6, nullptr);
+        return;
+    }
+    g_app->cameraView = 0;
+    g_scene->selectedLight = nullptr;
+    setHidden(g_ui->pauseBoule, true);
+    setHidden(g_ui->pause, true);
+    setHidden(g_ui->turn, false);
+    setHidden(g_ui->cadreTurn, false);
+    setHidden(g_board->light2, false);
+    showPlayer(true, g_board->humanColour);
+    g_app->boardLocked = 0;
+    CameraTravel(g_anim->view_index_saved, nullptr);
+}
+
+void setIntroInput(bool locked) {
+    if (locked) {
+        setHidden(g_ui->turn, true);
+        showPlayer(false, g_board->humanColour);
+        g_app->inputSuspended = 1;
+        return;
+    }
+    setHidden(g_ui->turn, false);
+    showPlayer(true, g_board->humanColour);
+    g_app->inputSuspended = 0;
+}
+
+void startNewGame(int humanColour) {
+    g_app->inputSuspended = 0;
+    g_app->boardLocked = 0;
+    CameraToGameView(false, true, 0);
+    g_board->reset(humanColour);
+    resetIndicators();
+    g_record->NewGame(true);
+}
+
+void growWindow() {
+    const int i = ladderIndex(g_app->width);
+    if (i >= 0 && i < 5) resizeTo(i + 1);
+    relayout(g_app->width, g_app->height);
+}
+
+void shrinkWindow() {
+    const int i = ladderIndex(g_app->width);
+    if (i > 0) resizeTo(i - 1);
+    relayout(g_app->width, g_app->height);
+}
+
+void onKeyDown(int key) {
+    if (g_app->introRunning) {
+        if (key == 27) IntroSkip();
+        return;
+    }
+    if (g_app->inputSuspended || !g_app->connectIdle) return;
+    if (key >= 0 && key < 256) g_app->keysDown[key] = 1;
+    if (textKey(key)) return;
+
+    if (key == 72 || key == 104) toggleStatistics();
+    if (key == 122) shrinkWindow();
+    if (key == 123) growWindow();
+    if (menuKey(key)) return;
+
+    const bool requestAllowed = !g_app->cameraView && !g_app->menuOpen && !g_app->requestPending;
+    switch (key) {
+    case 82:
+    case 114:
+        if (requestAllowed) askRequest('R');
+        break;
+    case 83:
+    case 115:
+        if (requestAllowed) askRequest('W');
+        break;
+    case 66:
+    case 98:
+        if (requestAllowed) askRequest('B');
+        break;
+    case 65:
+    case 97:
+        ToggleGameView();
+        break;
+    case 35:
+        if (!g_app->boardLocked) NextView();
+        break;
+    case 36:
+        if (!g_app->boardLocked) PreviousView();
+        break;
+    case 27:
+        if (!g_app->cameraView && !g_ui->questionShown) setMenuOpen(!g_app->menuOpen);
+        break;
+    case 19: {
+        NodeAnimEntry* entry = FindNodeEntry(g_board->camera);
+        const bool flyingBack = entry && entry->on_end == menuClosedCallback;
+        if (!g_app->menuOpen && !flyingBack) setPauseView(!g_app->cameraView);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void onKeyUp(int key) {
+    if (key >= 0 && key < 256) g_app->keysDown[key] = 0;
+}
+
+void onMouseDown(int buttons, int x, int y) {
+    if (inTopStrip(g_app->width, y) && !g_ui->questionShown) {
+        if (!g_app->inputSuspended && !g_app->menuOpen && !g_app->cameraView &&
+            inCloseBox(g_app->width, x)) {
+            setMenuOpen(true);
+            turnWall(7);
+            g_ui->page = 7;
+            return;
+        }
+        g_app->lastMouseX = x;
+        g_app->lastMouseY = y;
+        g_app->dragging = 1;
+        return;
+    }
+    if (g_app->inputSuspended) return;
+
+    KPickInfo hit;
+    KNodeGraph* node = g_scene->Getinfo(x, y, &hit);
+    while (node && node->tag == 0)
+        node = node->parent;
+    if (menuClick(node, buttons, x, y)) return;
+    if (!node) return;
+    if (!g_app->boardLocked) LookTowardsPoint(hit.point);
+    if (node->tag >= 1 && node->tag <= 7) onBoardClick(node);
+}
+
+void onMouseUp() {
+    g_app->dragging = 0;
+}
+
+void onMouseMove(int flags, int x, int y) {
+    // 1. The window bar shows while the pointer is in the top strip.
+    const bool inStrip = inTopStrip(g_app->width, y);
+    if (inStrip) setHidden(g_ui->windowBar, false);
+    if (g_app->dragging) return;
+    if (flags & MK_LBUTTON) {
+        if (inStrip) return;
+        setHidden(g_ui->windowBar, true);
+    } else if (!inStrip) {
+        setHidden(g_ui->windowBar, true);
+    }
+
+    // 2. The pointer and the game's cursor.
+    moveCursor(x, y);
+
+    // 3. Stirring the water, hovering the request buttons.
+    if (g_ui->waterShown && (flags & (MK_LBUTTON | MK_MBUTTON))) dropUnderPointer();
+    if (g_ui->questionShown) requestHover();
+
+    // 4. Camera control only on a free board.
+    if (g_app->inputSuspended || g_app->boardLocked || IsCameraMoving()) return;
+
+    // 5. Ctrl before Shift, left before right.
+    const float dx = float(x - g_app->lastMouseX);
+    const float dy = float(y - g_app->lastMouseY);
+    KNodeGraph* cam = g_board->camera;
+    if (flags & MK_CONTROL) {
+        if (flags & MK_LBUTTON)
+            MovObj(cam, 0.5f * dx, 0.5f * dy, 0);
+        else if (flags & MK_RBUTTON)
+            MovObj(cam, 0.5f * dx, 0, -0.5f * dy);
+    } else if (flags & MK_SHIFT) {
+        if (flags & MK_LBUTTON) {
+            RotateObjExt(cam, 0.1f * dy, 0.1f * dx, 0);
+            cam->prs.changed = 1;
+        } else if (flags & MK_RBUTTON) {
+            RotateObjExt(cam, 0.02f * dx, 0, -0.02f * dy);
+            cam->prs.changed = 1;
+        }
+    }
+
+    // 6.
+    g_app->lastMouseX = x;
+    g_app->lastMouseY = y;
+}
