@@ -32,6 +32,13 @@ struct ScreenHooks {
     void (*connectScreenKey)(int code) = nullptr;
     bool (*saveNameKey)(int code) = nullptr; // text entry on the save screen
     bool (*addressKey)(int code) = nullptr;  // text entry on the connect screen
+
+    // The network game plugs in here: hosting from the colour page, the answer to the request
+    // window, and sending a chat line to the peer. Null: a game against the computer only
+    // (the chat stays local, the window's answer is not carried out).
+    void (*hostGame)() = nullptr;
+    void (*answerRequest)(bool accepted) = nullptr;
+    void (*sendChatLine)(const char* line) = nullptr;
 };
 
 struct Interface {

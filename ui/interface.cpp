@@ -1,0 +1,51 @@
+#include "ui/interface.h"
+
+#include "anim/water.h"
+#include "app/globals.h"
+#include "engine/KivEngine.h"
+#include "ui/fades.h"
+
+Interface::Interface() {
+    overlay = new TextOverlay();
+    LoadSceneFromFILE(g_scene, ".\\M3D\\mouse.m3d", nullptr);
+    KMaterial* mouseMat = GetMatByName(g_scene, "mouseMat");
+    cursor = new KImage2D(g_scene);
+    cursor->width = 30;
+    cursor->height = 30;
+    cursor->mat = mouseMat;
+    cursor->x = 200;
+    cursor->y = 200;
+    hoveredEntry = -1;
+}
+
+void frameStep() {
+    if (!g_ui) return;
+    wallStep();
+    if (g_ui->waterShown && g_ui->water) g_ui->water->step();
+    if (g_ui->quitBannerShown) waveQuitBanner();
+}
+
+void closeScreens() {
+    Interface* ui = g_ui;
+    if (!ui) return;
+    if (ui->connectScreenOpen) {
+        playFade(GetMatByName(g_scene, "client"), FADE_PANEL_OUT, ui->screens.connectScreenHidden);
+        turnWall(0);
+        ui->page = 0;
+        ui->connectScreenOpen = 0;
+    }
+    // The screens' own close resets their state; without one the flag is all there is.
+    if (ui->loadScreenOpen) {
+        if (ui->screens.toggleLoadScreen) ui->screens.toggleLoadScreen();
+        ui->loadScreenOpen = 0;
+    }
+    if (ui->saveScreenOpen) {
+        if (ui->screens.toggleSaveScreen) ui->screens.toggleSaveScreen();
+        ui->saveScreenOpen = 0;
+    }
+    if (ui->quitBannerShown) {
+        if (ui->quit) ui->quit->hidden = 1;
+        ui->quitBannerShown = 0;
+    }
+    if (ui->waterShown) toggleWater();
+}

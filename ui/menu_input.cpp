@@ -1,0 +1,181 @@
+// The option menu's clicks and keys, page by page, and the answer to the request window.
+#include <cmath>
+
+#include "anim/sound_player.h"
+#include "anim/water.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "engine/KivEngine.h"
+#include "net/KivNetwork.h"
+#include "ui/interface.h"
+
+namespace {
+
+constexpr int KEY_ESCAPE = 27;
+constexpr int BUTTON_LEFT = 1, BUTTON_MIDDLE = 16;
+
+void restartMusic() {
+    if (g_sound) g_sound->play(0, true);
+}
+
+// Turns the wall back to the main page.
+void backToMainPage() {
+    turnWall(0);
+    g_ui->page = 0;
+}
+
+// Rounded to the nearer integer, a tie going up.
+int roundHalfUp(float v) {
+    return int(std::floor(v + 0.5f));
+}
+
+bool inside(float x, float z, float xLo, float xHi, float zLo, float zHi) {
+    return xLo < x && x < xHi && zLo < z && z < zHi;
+}
+
+// A game against the computer: no connection is kept from an earlier network game.
+void leaveNetworkGame() {
+    if (KClient* c = g_app->client) {
+        c->CloseConnexion();
+        delete c;
+        g_app->client = nullptr;
+    }
+    if (KServer* s = g_app->server) {
+        delete s->port;
+        s->port = nullptr;
+        delete s;
+        g_app->server = nullptr;
+    }
+}
+
+// A click on page 3: the game starts with the local player's colour `colour`.
+void startGameFromMenu(int colour) {
+    Interface* ui = g_ui;
+    startNewGame(colour);
+    highlightEntry(colour, -1);
+    if (!ui->networkGame) {
+        leaveNetworkGame();
+        showInfo(false, false, nullptr);
+    } else if (ui->screens.hostGame) {
+        ui->screens.hostGame();
+    }
+    g_app->gameStarted = 1;
+    toggleMenu();
+    backToMainPage();
+    restartMusic();
+    ui->hoveredEntry = -1;
+}
+
+// Sub-pages (load, save, water, quit): a click there returns to the main page, except on the
+// water and quit pages, where the quit banner's buttons are looked at.
+void clickOnSubPage() {
+    Interface* ui = g_ui;
+    if (ui->page != 6 && ui->page != 7) {
+        backToMainPage();
+        restartMusic();
+    }
+    if (!ui->quitBannerShown) return;
+    const float x = ui->pointerX, z = ui->pointerZ;
+    if (inside(x, z, 2.3f, 3.4f, -1.9f, -1.2f)) {
+        quitGame();
+    } else if (inside(x, z, 3.5f, 4.7f, -1.9f, -1.2f)) {
+        toggleQuitBanner(); // hides it
+        backToMainPage();
+    }
+}
+
+} // namespace
+
+void dropUnderPointer() {
+    Interface* ui = g_ui;
+    WaterSurface* w = ui ? ui->water : nullptr;
+    if (!w || w->nx <= 0 || w->sizeX == 0 || w->sizeZ == 0) return;
+    float u = ((ui->pointerX - 3.5f) / w->sizeX + 1.0f) * 0.5f;
+    float v = (1.0f - (ui->pointerZ - 1.0f) / w->sizeZ) * 0.5f;
+    int gx = roundHalfUp(w->nx * u) - 1;
+    int gy = w->nz - (roundHalfUp(w->nz * v) - 1) - 1;
+    if (gx > 0 && gx <= w->nx - 1 && gy > 0 && gy <= w->nz - 1) w->drop(gx, gy, 0);
+}
+
+bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
+    Interface* ui = g_ui;
+    if (!ui) return false;
+    bool wallShown = ui->wallRoot && !ui->wallRoot->hidden;
+    if (!wallShown && !ui->questionShown) return false;
+
+    if (!ui->questionShown) {
+        if (ui->waterShown && (buttons & (BUTTON_LEFT | BUTTON_MIDDLE))) dropUnderPointer();
+        if (ui->saveScreenOpen || ui->loadScreenOpen) return true;
+        const int page = ui->page;
+        if (page == 4) return true;
+        if (page == 0 || page == 10 || page == 1) {
+            const int entry = ui->hoveredEntry;
+            if (entry == -1) return true;
+            if (page == 1) ui->networkGame = entry == 10 ? 1 : 0;
+            turnWall(entry);
+            highlightEntry(entry, -1);
+            ui->page = entry;
+            ui->hoveredEntry = -1;
+            restartMusic();
+            return true;
+        }
+        if (page == 3) {
+            if (ui->hoveredEntry != -1) startGameFromMenu(ui->hoveredEntry);
+            return true;
+        }
+        clickOnSubPage();
+        return true;
+    }
+
+    // The request window is up: only a click with a button under the pointer answers it.
+    if (ui->questionButton == 0 || ui->questionButton == 1) {
+        if (ui->screens.answerRequest) ui->screens.answerRequest(ui->questionButton == 0);
+        showRequest(false, nullptr, nullptr);
+    }
+    return true;
+}
+
+bool menuKey(int code) {
+    Interface* ui = g_ui;
+    if (!ui || !ui->menuActive) return false;
+    const int page = ui->page;
+    const bool escape = code == KEY_ESCAPE;
+    if (ui->quitBannerShown || page == 7) return true;
+    if (escape && (page == 1 || page == 10 || page == 3)) {
+        backToMainPage();
+        return true;
+    }
+    if (ui->waterShown && escape) {
+        toggleWater(); // hides it
+        backToMainPage();
+        return true;
+    }
+    if (page == 6) return true;
+    if (ui->loadScreenOpen) {
+        if (ui->screens.loadScreenKey) ui->screens.loadScreenKey(code);
+        return true;
+    }
+    if (page == 2 && escape) {
+        backToMainPage();
+        return true;
+    }
+    if (ui->saveScreenOpen) {
+        if (ui->screens.saveScreenKey) ui->screens.saveScreenKey(code);
+        return true;
+    }
+    if (page == 5 && escape) {
+        backToMainPage();
+        return true;
+    }
+    if (ui->connectScreenOpen) {
+        if (ui->screens.connectScreenKey) ui->screens.connectScreenKey(code);
+        return true;
+    }
+    if (page == 4 && escape) {
+        backToMainPage();
+        return true;
+    }
+    if (escape) toggleMenu();
+    return true;
+}
