@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The program finds its data from any current folder, ends with code 0 on SIGTERM, and stops
+# with a message naming a missing data file (non-zero code) instead of crashing.
+set -u
+program=$1
+bin=$(dirname "$program")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+fail() { echo "FAIL: $*"; exit 1; }
+
+# 1. Started from another folder, it runs, logs its GL renderer, and SIGTERM ends it with 0.
+cd "$work"
+rm -f "$bin/KivEngine.log"
+"$program" >"$work/out.txt" 2>&1 &
+pid=$!
+for _ in $(seq 100); do
+    grep -q "GL" "$bin/KivEngine.log" 2>/dev/null && break
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.1
+done
+sleep 2
+kill -0 $pid 2>/dev/null || { cat "$work/out.txt"; fail "the program stopped by itself"; }
+kill -TERM $pid
+wait $pid
+code=$?
+[ $code -eq 0 ] || { cat "$work/out.txt"; fail "exit code $code after SIGTERM"; }
+grep -q "GL" "$bin/KivEngine.log" || fail "no GL renderer line in the engine log"
+[ ! -e "$work/KivEngine.log" ] || fail "the log was written in the starting folder"
+echo "ok: runs from another folder, exits 0 on SIGTERM"
+
+# 2. A copy of the program without its data stops with a message naming the missing file.
+mkdir "$work/nodata"
+cp "$bin"/chess3d "$bin"/lib*.so* "$work/nodata/" 2>/dev/null
+"$work/nodata/chess3d" >"$work/nodata.txt" 2>&1
+code=$?
+[ $code -ne 0 ] || fail "exit code 0 without data"
+grep -q 'Decor.m3d' "$work/nodata.txt" || { cat "$work/nodata.txt"; fail "message does not name the missing file"; }
+echo "ok: missing data named, exit code $code"
