@@ -1,4 +1,4 @@
-// The whole game built once in this process, driven frame by frame with the test clock: the
+// The whole game built once per test process (CTest runs each case on its own), driven frame by frame with the test clock: the
 // frame loop, the intro and its skip, and the quit message.
 
 #include <SDL.h>
@@ -81,6 +81,7 @@ TEST_F(GameTest, EveryQueuedMessageIsHandledBeforeTheFrame) {
 }
 
 TEST_F(GameTest, EscapeBeforeAnyGameLeavesTheMenuOpen) {
+    pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen != 0; }, 200));
     pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     ASSERT_TRUE(runFrame());
