@@ -1,0 +1,162 @@
+// Input dispatch and view states, driven through the screen callbacks with the test clock.
+
+#include <gtest/gtest.h>
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/game_main.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_scene.h"
+#include "engine/KivEngine.h"
+#include "ui/interface.h"
+
+namespace {
+
+bool g_built = false;
+
+template <class Done> bool runFramesUntil(Done done, int maxFrames) {
+    for (int i = 0; i < maxFrames; ++i) {
+        if (done()) return true;
+        KAdvanceTestClock(0.05);
+        if (!runFrame()) return false;
+    }
+    return done();
+}
+
+class InputTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        KivInitDLL();
+        KSetTestClock(true);
+        g_built = buildGame();
+    }
+    void SetUp() override {
+        if (!g_built) GTEST_SKIP() << "the game could not be built here (no display or data)";
+    }
+    // Skips the intro and waits for the menu.
+    void toMenu() {
+        onKeyDown(27);
+        onKeyUp(27);
+        ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen != 0; }, 400));
+    }
+    // From the menu: a game against the computer with the local player on White, menu closed.
+    void toGame() {
+        toMenu();
+        startNewGame(0);
+        g_app->gameStarted = 1;
+        setMenuOpen(false);
+        ASSERT_TRUE(runFramesUntil([] { return !IsCameraMoving(); }, 400));
+        ASSERT_FALSE(g_app->menuOpen);
+    }
+    void key(int code) {
+        onKeyDown(code);
+        onKeyUp(code);
+    }
+};
+
+TEST_F(InputTest, OnlyEscapeCountsDuringTheIntro) {
+    key('H');
+    EXPECT_EQ(g_scene->statistics, 0);
+    EXPECT_EQ(g_app->keysDown['H'], 0);
+    key(27);
+    EXPECT_FALSE(g_app->introRunning);
+}
+
+TEST_F(InputTest, EscapeBeforeAGameLeavesTheMenuOpenAndTogglesItAfter) {
+    toMenu();
+    key(27);
+    EXPECT_TRUE(g_app->menuOpen);
+    toGame();
+    key(27);
+    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_TRUE(g_app->boardLocked);
+}
+
+TEST_F(InputTest, WindowLadderStopsAtBothEnds) {
+    toMenu();
+    for (int i = 0; i < 8; ++i) key(123); // F12
+    EXPECT_EQ(g_app->width, 1600);
+    EXPECT_EQ(g_app->height, 1200);
+    for (int i = 0; i < 8; ++i) key(122); // F11
+    EXPECT_EQ(g_app->width, 320);
+    EXPECT_EQ(g_app->height, 240);
+    key(123);
+    EXPECT_EQ(g_app->width, 640);
+}
+
+TEST_F(InputTest, RequestKeysAskTheLocalPlayerOnceAndAreBlockedInTheMenuAndPause) {
+    toGame();
+    key('R');
+    EXPECT_TRUE(g_ui->questionShown);
+    EXPECT_EQ(g_app->questionCode, 'R');
+
+    // With a request pending, neither the same nor another request key does anything.
+    g_app->requestPending = 1;
+    g_app->questionCode = 0;
+    key('S');
+    key('b');
+    EXPECT_EQ(g_app->questionCode, 0);
+    g_app->requestPending = 0;
+
+    // Pause view: blocked too.
+    g_ui->questionShown = 0;
+    key(19);
+    ASSERT_TRUE(g_app->cameraView);
+    key('B');
+    EXPECT_EQ(g_app->questionCode, 0);
+}
+
+TEST_F(InputTest, PauseIsIgnoredWhileTheCameraFliesBackFromTheMenu) {
+    toGame();
+    setMenuOpen(true);
+    ASSERT_TRUE(runFramesUntil([] { return !IsCameraMoving(); }, 400));
+    setMenuOpen(false);
+    ASSERT_TRUE(IsCameraMoving());
+    key(19);
+    EXPECT_FALSE(g_app->cameraView);
+    ASSERT_TRUE(runFramesUntil([] { return !IsCameraMoving(); }, 400));
+    key(19);
+    EXPECT_TRUE(g_app->cameraView);
+    EXPECT_TRUE(g_app->boardLocked);
+}
+
+TEST_F(InputTest, CloseBoxOpensTheQuitPageButStartsADragWhileTheMenuIsOpen) {
+    toGame();
+    const int x = 790, y = 5; // in the close box of an 800 pixel wide window
+    onMouseDown(1, x, y);
+    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_EQ(g_ui->page, 7);
+    EXPECT_FALSE(g_app->dragging);
+    onMouseUp();
+
+    onMouseDown(1, x, y);
+    EXPECT_TRUE(g_app->dragging);
+    EXPECT_EQ(g_app->lastMouseX, x);
+    onMouseUp();
+    EXPECT_FALSE(g_app->dragging);
+}
+
+TEST_F(InputTest, CtrlWithoutButtonMovesNothingButTracksThePointer) {
+    toGame();
+    const KVector before = g_board->camera->prs.pos;
+    onMouseMove(MK_CONTROL, 300, 300);
+    onMouseMove(MK_CONTROL, 340, 320);
+    EXPECT_EQ(g_board->camera->prs.pos.x, before.x);
+    EXPECT_EQ(g_app->lastMouseX, 340);
+    EXPECT_EQ(g_app->lastMouseY, 320);
+    onMouseMove(MK_CONTROL | MK_LBUTTON, 360, 320);
+    EXPECT_NE(g_board->camera->prs.pos.x, before.x);
+}
+
+TEST_F(InputTest, GeometryScalesWithTheWindowWidth) {
+    EXPECT_TRUE(inTopStrip(800, 19));
+    EXPECT_FALSE(inTopStrip(800, 20));
+    EXPECT_TRUE(inTopStrip(1600, 39));
+    EXPECT_FALSE(inCloseBox(800, 782));
+    EXPECT_TRUE(inCloseBox(800, 783));
+    EXPECT_FALSE(inCloseBox(800, 798));
+    EXPECT_TRUE(inCloseBox(320, 313)); // 782 * 320 / 800 = 312
+}
+
+} // namespace
