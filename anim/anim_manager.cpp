@@ -1,0 +1,327 @@
+#include "anim/anim_manager.h"
+
+#include <cmath>
+
+#include "app/globals.h"
+#include "board/board_scene.h"
+#include "engine/KivEngine.h"
+
+AnimManager::AnimManager() {
+    for (int i = 0; i < NODE_ANIM_COUNT; ++i) {
+        KAnim* a = new KAnim();
+        // Every node animation starts from the node's pose: these keys at time 0 are there to be
+        // overwritten when an entry starts, so starting never inserts a key.
+        a->addKeyPos(0, 0, 0, 0);
+        a->addKeyRot(0, 0, 0, 0, 0);
+        node_anims.push(a);
+    }
+    for (int i = 0; i < MATERIAL_ANIM_COUNT; ++i)
+        material_anims.push(new KAnimMat());
+    for (int i = 0; i < LIGHT_ANIM_COUNT; ++i)
+        light_anims.push(new KAnimLgh());
+    for (int i = 0; i < SKELETON_ANIM_COUNT; ++i)
+        skeleton_anims.push(new KSkeleton());
+}
+
+AnimManager::~AnimManager() {
+    for (KAnim* a : node_anims)
+        delete a;
+    for (KAnimMat* a : material_anims)
+        delete a;
+    for (KAnimLgh* a : light_anims)
+        delete a;
+    for (KSkeleton* s : skeleton_anims)
+        delete s;
+}
+
+namespace {
+
+NodeAnimEntry* findNode(const KNodeGraph* node) {
+    if (!g_anim || !node) return nullptr;
+    for (NodeAnimEntry& e : g_anim->node_entries)
+        if (e.node == node) return &e;
+    return nullptr;
+}
+
+MaterialAnimEntry* findMaterial(const KMaterial* material) {
+    if (!g_anim || !material) return nullptr;
+    for (MaterialAnimEntry& e : g_anim->material_entries)
+        if (e.material == material) return &e;
+    return nullptr;
+}
+
+LightAnimEntry* findLight(const KLight* light) {
+    if (!g_anim || !light) return nullptr;
+    for (LightAnimEntry& e : g_anim->light_entries)
+        if (e.light == light) return &e;
+    return nullptr;
+}
+
+SkeletonAnimEntry* findSkeleton(const KSkeleton* skeleton) {
+    if (!g_anim || !skeleton) return nullptr;
+    for (SkeletonAnimEntry& e : g_anim->skeleton_entries)
+        if (e.skeleton == skeleton) return &e;
+    return nullptr;
+}
+
+// Starting an entry arms its callback; stopping it or pointing it elsewhere disarms it, so that
+// a non-null on_end always means "a flight is under way that will call this".
+template <class Entry> void start(Entry* e, int mode, AnimEndCallback on_end) {
+    if (!e) return;
+    e->state = ANIM_START;
+    e->mode = mode;
+    e->on_end = on_end;
+}
+
+// Writes the node's current pose into the keys at time 0, so the animation starts from where
+// the node stands.
+void keysFromPose(KAnim* anim, KNodeGraph* node) {
+    KPRS& prs = node->prs;
+    prs.CreateMatrix();
+    anim->addKeyPos(0, prs.pos.x, prs.pos.y, prs.pos.z);
+    anim->addKeyRot(0, KAnglesToQuat(prs.rot.x, prs.rot.y, prs.rot.z));
+}
+
+// Fraction of an eased animation run at full speed; after it the speed falls with a cosine
+// that reaches about 0.009 at the end.
+constexpr float EASE_FULL_SPEED = 0.2f;
+constexpr float EASE_FALL = 1.952f;
+constexpr int TOUR_PRESET = 6;
+
+void updateNodes(AnimManager* m) {
+    // By index and re-fetched every turn: a callback may append entries (and move the block).
+    for (int i = 0; i < m->node_entries.count; ++i) {
+        NodeAnimEntry& e = m->node_entries[i];
+        if (e.state == ANIM_STOPPED) continue;
+        if (!e.anim || !e.node) {
+            e.state = ANIM_STOPPED;
+            continue;
+        }
+        if (e.state == ANIM_START) {
+            GetTimePassed(&e.stamp);
+            e.time = 0;
+            e.state = ANIM_RUNNING;
+            keysFromPose(e.anim, e.node);
+        }
+        e.node->prs.Refresh();
+        const float dt = GetTimePassed(&e.stamp);
+        const float length = static_cast<float>(e.anim->length);
+        const float fraction = length > 0 ? e.time / length : 1.0f;
+        if (e.mode == ANIM_EASE_OUT && fraction > EASE_FULL_SPEED)
+            e.time += dt * e.anim->speed * std::cos((fraction - EASE_FULL_SPEED) * EASE_FALL);
+        else
+            e.time += dt * e.anim->speed;
+
+        if (e.time < length) {
+            e.anim->putAnimKey(e.node, e.time, e.key_flag);
+            continue;
+        }
+        if (e.preset == TOUR_PRESET) {
+            e.time = e.anim->speed; // the tour's first key: it goes round again
+            continue;
+        }
+        if (e.mode == ANIM_LOOP) {
+            e.time = 0;
+            continue;
+        }
+        e.anim->putAnimKey(e.node, length, e.key_flag);
+        e.state = ANIM_STOPPED;
+        AnimEndCallback done = e.on_end;
+        e.on_end = nullptr;
+        if (done) done(); // `e` may be stale from here on
+    }
+}
+
+// Material and light entries share their rules.
+template <class Entry, class Target>
+void updateColourEntries(GrowArray<Entry>& list, Target* Entry::*target) {
+    for (int i = 0; i < list.count; ++i) {
+        Entry& e = list[i];
+        if (e.state == ANIM_STOPPED) continue;
+        Target* t = e.*target;
+        if (!e.anim || !t) {
+            e.state = ANIM_STOPPED;
+            continue;
+        }
+        if (e.state == ANIM_START) {
+            GetTimePassed(&e.stamp);
+            e.time = 0;
+            e.state = ANIM_RUNNING;
+            e.anim->putAnimKey(t, 0.1f);
+            continue;
+        }
+        e.time += GetTimePassed(&e.stamp) * e.anim->speed;
+        const float length = static_cast<float>(e.anim->length);
+        if (e.time < length) {
+            e.anim->putAnimKey(t, e.time);
+            continue;
+        }
+        if (e.mode == ANIM_LOOP) {
+            e.time = 0;
+            continue;
+        }
+        e.anim->putAnimKey(t, length);
+        e.state = ANIM_STOPPED;
+        AnimEndCallback done = e.on_end;
+        e.on_end = nullptr;
+        if (done) done();
+    }
+}
+
+void updateSkeletons(AnimManager* m) {
+    for (int i = 0; i < m->skeleton_entries.count; ++i) {
+        SkeletonAnimEntry& e = m->skeleton_entries[i];
+        if (e.state == ANIM_STOPPED) continue;
+        if (!e.skeleton) {
+            e.state = ANIM_STOPPED;
+            continue;
+        }
+        if (e.state == ANIM_START) {
+            GetTimePassed(&e.stamp);
+            e.time = 0;
+            e.state = ANIM_RUNNING;
+        }
+        e.time += GetTimePassed(&e.stamp) * e.speed;
+        if (e.time < e.length) {
+            e.skeleton->putAnimKey(e.time, KANIM_POS | KANIM_ROT);
+            continue;
+        }
+        if (e.mode == ANIM_LOOP) {
+            e.time = 0;
+            continue;
+        }
+        e.skeleton->putAnimKey(e.length, KANIM_POS | KANIM_ROT);
+        e.state = ANIM_STOPPED;
+    }
+}
+
+} // namespace
+
+void StartNodeAnim(KNodeGraph* node, int mode, int key_flag, AnimEndCallback on_end) {
+    NodeAnimEntry* e = findNode(node);
+    if (!e) return;
+    start(e, mode, on_end);
+    e->key_flag = key_flag;
+}
+
+void StartMaterialAnim(KMaterial* material, int mode, AnimEndCallback on_end) {
+    start(findMaterial(material), mode, on_end);
+}
+
+void StartLightAnim(KLight* light, int mode, AnimEndCallback on_end) {
+    start(findLight(light), mode, on_end);
+}
+
+NodeAnimEntry* FindNodeEntry(const KNodeGraph* node) {
+    return findNode(node);
+}
+
+MaterialAnimEntry* FindMaterialEntry(const KMaterial* material) {
+    return findMaterial(material);
+}
+
+LightAnimEntry* FindLightEntry(const KLight* light) {
+    return findLight(light);
+}
+
+void SetNodeAnim(KNodeGraph* node, int preset) {
+    if (!g_anim || !node || preset < 0 || preset >= g_anim->node_anims.count) return;
+    NodeAnimEntry* e = findNode(node);
+    if (!e) {
+        NodeAnimEntry fresh;
+        fresh.node = node;
+        g_anim->node_entries.push(fresh);
+        e = &g_anim->node_entries[g_anim->node_entries.count - 1];
+    }
+    e->anim = g_anim->node_anims[preset];
+    e->preset = preset;
+    e->time = 0;
+    e->state = ANIM_STOPPED;
+    e->on_end = nullptr;
+}
+
+void SetMaterialAnim(KMaterial* material, int preset) {
+    if (!g_anim || !material || preset < 0 || preset >= g_anim->material_anims.count) return;
+    MaterialAnimEntry* e = findMaterial(material);
+    if (!e) {
+        MaterialAnimEntry fresh;
+        fresh.material = material;
+        g_anim->material_entries.push(fresh);
+        e = &g_anim->material_entries[g_anim->material_entries.count - 1];
+    }
+    e->anim = g_anim->material_anims[preset];
+    e->preset = preset;
+    e->time = 0;
+    e->state = ANIM_STOPPED;
+    e->on_end = nullptr;
+}
+
+void SetLightAnim(KLight* light, int preset) {
+    if (!g_anim || !light || preset < 0 || preset >= g_anim->light_anims.count) return;
+    LightAnimEntry* e = findLight(light);
+    if (!e) {
+        LightAnimEntry fresh;
+        fresh.light = light;
+        g_anim->light_entries.push(fresh);
+        e = &g_anim->light_entries[g_anim->light_entries.count - 1];
+    }
+    e->anim = g_anim->light_anims[preset];
+    e->preset = preset;
+    e->time = 0;
+    e->state = ANIM_STOPPED;
+    e->on_end = nullptr;
+}
+
+void SetSkeletonAnim(KSkeleton* skeleton) {
+    if (!g_anim || !skeleton) return;
+    SkeletonAnimEntry* e = findSkeleton(skeleton);
+    if (!e) {
+        SkeletonAnimEntry fresh;
+        fresh.skeleton = skeleton;
+        g_anim->skeleton_entries.push(fresh);
+        e = &g_anim->skeleton_entries[g_anim->skeleton_entries.count - 1];
+    }
+    e->speed = skeleton->speed;
+    e->length = static_cast<float>(skeleton->length);
+    e->time = 0;
+    e->state = ANIM_STOPPED;
+}
+
+void StartSkeletonAnim(KSkeleton* skeleton, int mode) {
+    SkeletonAnimEntry* e = findSkeleton(skeleton);
+    if (!e) return;
+    e->state = ANIM_START;
+    e->mode = mode;
+}
+
+void StopAll() {
+    if (!g_anim) return;
+    for (NodeAnimEntry& e : g_anim->node_entries) {
+        e.state = ANIM_STOPPED;
+        e.on_end = nullptr;
+    }
+    for (MaterialAnimEntry& e : g_anim->material_entries) {
+        e.state = ANIM_STOPPED;
+        e.on_end = nullptr;
+    }
+    for (LightAnimEntry& e : g_anim->light_entries) {
+        e.state = ANIM_STOPPED;
+        e.on_end = nullptr;
+    }
+    for (SkeletonAnimEntry& e : g_anim->skeleton_entries)
+        e.state = ANIM_STOPPED;
+}
+
+bool IsCameraMoving() {
+    const NodeAnimEntry* e = findNode(g_board ? g_board->camera : nullptr);
+    return e && e->state != ANIM_STOPPED;
+}
+
+void UpdateAnimations() {
+    AnimManager* m = g_anim;
+    if (!m) return;
+    updateNodes(m);
+    updateColourEntries(m->material_entries, &MaterialAnimEntry::material);
+    updateColourEntries(m->light_entries, &LightAnimEntry::light);
+    updateSkeletons(m);
+}

@@ -1,0 +1,98 @@
+// The camera's view keys and its turn towards a picked point.
+
+#include <cmath>
+
+#include "anim/anim_manager.h"
+#include "app/globals.h"
+#include "board/board_scene.h"
+#include "engine/KivEngine.h"
+
+namespace {
+
+constexpr float RAD_TO_DEG = 57.295776f;
+constexpr float AXIS_EPSILON = 0.0001f;
+constexpr int GAME_VIEWS = 4;
+
+KNodeGraph* camera() {
+    return g_board ? g_board->camera : nullptr;
+}
+
+// The camera flies, eased, to game view `view`.
+void flyToView(int view) {
+    KNodeGraph* cam = camera();
+    if (!cam) return;
+    SetNodeAnim(cam, view);
+    StartNodeAnim(cam, ANIM_EASE_OUT, KANIM_POS | KANIM_ROT, nullptr);
+}
+
+// Yaw and pitch in degrees of a view along (x, y, z): yaw 0 looks along -z, positive yaw
+// towards -x, positive pitch up. Straight up or down has no yaw: `fallbackYaw` stands in.
+void directionAngles(float x, float y, float z, float fallbackYaw, float& yaw, float& pitch) {
+    const float flat = std::sqrt(x * x + z * z);
+    if (flat < AXIS_EPSILON) {
+        yaw = fallbackYaw;
+        pitch = y > 0 ? 90.0f : -90.0f;
+        return;
+    }
+    pitch = std::atan(y / flat) * RAD_TO_DEG;
+    if (std::fabs(z) < AXIS_EPSILON) {
+        yaw = x > 0 ? -90.0f : 90.0f;
+        return;
+    }
+    yaw = std::atan(x / z) * RAD_TO_DEG;
+    // atan folds the back half onto the front: views towards +z turn half a circle further.
+    if (z > 0) yaw += yaw <= 0 ? 180.0f : -180.0f;
+}
+
+} // namespace
+
+void NextView() {
+    if (!g_anim) return;
+    g_anim->view_index = (g_anim->view_index + 1) % GAME_VIEWS;
+    flyToView(g_anim->view_index);
+}
+
+void PreviousView() {
+    if (!g_anim) return;
+    g_anim->view_index = g_anim->view_index == 0 ? GAME_VIEWS - 1 : g_anim->view_index - 1;
+    flyToView(g_anim->view_index);
+}
+
+void ToggleGameView() {
+    if (!g_anim) return;
+    g_anim->game_view = g_anim->game_view ? 0 : 1;
+    if (!g_anim->game_view) return;
+    const int view = (g_board && g_board->sideToMove != 0) ? ANIM_VIEW_BLACK : ANIM_VIEW_WHITE;
+    g_anim->view_index = view;
+    flyToView(view);
+}
+
+void LookTowardsPoint(const KVector& point) {
+    KNodeGraph* cam = camera();
+    if (!g_anim || !cam) return;
+    cam->prs.CreateMatrix();
+    const KVector eye = cam->GetWorldMatrix().GetTrans();
+    const KVector toPoint = point - eye;
+    if (toPoint.Length() < AXIS_EPSILON) return; // no direction to turn to
+
+    const float ownYaw = cam->prs.rot.y;
+    float yaw1, pitch1, yaw2, pitch2;
+    directionAngles(toPoint.x, toPoint.y, toPoint.z, ownYaw, yaw1, pitch1);
+    const KVector toCentre = KVector(3.5f, 0, 3.5f) - eye;
+    directionAngles(toCentre.x, toCentre.y, toCentre.z, ownYaw, yaw2, pitch2);
+
+    // Both yaws on the same side of the +z seam, so that their blend lies between them.
+    if (std::fabs(yaw2 - yaw1) > 180.0f) {
+        if (yaw2 >= 0)
+            yaw1 += 360.0f;
+        else
+            yaw2 += 360.0f;
+    }
+    // One third of the way from the board centre towards the point.
+    const float pitch = (2 * pitch2 + pitch1) * 0.3333f;
+    const float yaw = (yaw1 + 2 * yaw2) * 0.3333f;
+
+    g_anim->node_anims[ANIM_LOOK]->addKeyRot(100, KAnglesToQuat(pitch, yaw, 0));
+    SetNodeAnim(cam, ANIM_LOOK);
+    StartNodeAnim(cam, ANIM_EASE_OUT, KANIM_ROT, nullptr);
+}
