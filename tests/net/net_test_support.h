@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
 #include <sstream>
