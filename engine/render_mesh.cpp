@@ -6,8 +6,12 @@
 #include "engine/render_state.h"
 
 #include <cmath>
+#include <unordered_set>
 
 namespace {
+
+// Meshes with a GPU copy in the current context (see KForgetGpuMeshes).
+std::unordered_set<KMesh*> g_uploaded;
 
 constexpr int FLOATS_PER_VERTEX = 12; // position 3, normal 3, uv 2, colour 4
 
@@ -45,6 +49,7 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
     if (!gm) {
         gm = new KGpuMesh;
         mesh->gpu = gm;
+        g_uploaded.insert(mesh);
         glGenVertexArrays(1, &gm->vao);
         glGenBuffers(1, &gm->vbo);
         glBindVertexArray(gm->vao);
@@ -134,4 +139,17 @@ void KFreeGpuMesh(KMesh* mesh) {
     }
     delete gm;
     mesh->gpu = nullptr;
+    g_uploaded.erase(mesh);
+}
+
+void KForgetGpuMeshes() {
+    for (KMesh* m : g_uploaded) {
+        auto* gm = static_cast<KGpuMesh*>(m->gpu);
+        glDeleteBuffers(1, &gm->vbo);
+        glDeleteVertexArrays(1, &gm->vao);
+        delete gm;
+        m->gpu = nullptr;
+        m->changed = 1;
+    }
+    g_uploaded.clear();
 }

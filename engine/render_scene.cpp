@@ -192,12 +192,8 @@ void KRenderShutdown(KScreen* screen) {
     if (!rs) return;
     // GPU copies of meshes and textures die with the context; forget them so nothing deletes
     // a name of a context that no longer exists.
-    if (screen->scene) {
-        for (KMesh* m : screen->scene->meshes)
-            KFreeGpuMesh(m);
-        for (KTexture* t : screen->scene->textures)
-            KFreeGpuTexture(t);
-    }
+    KForgetGpuMeshes();
+    KForgetGpuTextures();
     glDeleteProgram(rs->mesh.id);
     glDeleteProgram(rs->overlay.id);
     glDeleteBuffers(1, &rs->quadVbo);

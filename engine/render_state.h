@@ -85,6 +85,10 @@ void KRenderShutdown(KScreen* screen);
 // render_mesh.cpp: sends a mesh whose GPU copy is missing or stale; false for an empty mesh.
 bool KUploadMesh(KRenderState& rs, KMesh* mesh);
 void KFreeGpuMesh(KMesh* mesh);
+// Closing the context: every GPU copy is deleted and its mesh or texture marked to be sent
+// again should another context draw it.
+void KForgetGpuMeshes();
+void KForgetGpuTextures();
 // render_texture.cpp: creates or refreshes the texture's GL copy; returns the GL name (0 when
 // it has no pixels).
 GLuint KUploadTexture(KTexture* tex);

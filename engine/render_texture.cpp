@@ -3,7 +3,13 @@
 #include "engine/render_state.h"
 #include "engine/texture.h"
 
+#include <unordered_set>
+
 namespace {
+
+// Textures with a GL copy in the current context, so that closing the context can forget them
+// all (their names mean nothing in a later context).
+std::unordered_set<KTexture*> g_uploaded;
 
 void applyFilter(int filter) {
     const GLint mag = filter == 0 ? GL_NEAREST : GL_LINEAR;
@@ -21,7 +27,10 @@ GLuint KUploadTexture(KTexture* tex) {
     if (tex->glId && !tex->dirty) return tex->glId;
 
     const bool fresh = tex->glId == 0;
-    if (fresh) glGenTextures(1, &tex->glId);
+    if (fresh) {
+        glGenTextures(1, &tex->glId);
+        g_uploaded.insert(tex);
+    }
     glBindTexture(GL_TEXTURE_2D, tex->glId);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     if (fresh) {
@@ -50,4 +59,14 @@ void KFreeGpuTexture(KTexture* tex) {
     if (!tex || !tex->glId) return;
     if (KRenderGlAlive()) glDeleteTextures(1, &tex->glId);
     tex->glId = 0;
+    g_uploaded.erase(tex);
+}
+
+void KForgetGpuTextures() {
+    for (KTexture* t : g_uploaded) {
+        glDeleteTextures(1, &t->glId);
+        t->glId = 0;
+        t->dirty = 1;
+    }
+    g_uploaded.clear();
 }

@@ -1,0 +1,98 @@
+// Sound: a wave file loaded, played once or looping, rewound; silent and harmless without a
+// device or a file.
+
+#include "engine/sound_api.h"
+
+#include <SDL2/SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// 16-bit mono PCM at 22050 Hz, `seconds` long: a plain square wave.
+std::string writeWav(double seconds) {
+    const int rate = 22050, n = static_cast<int>(rate * seconds);
+    std::vector<short> s(n);
+    for (int i = 0; i < n; ++i)
+        s[i] = (i / 50) % 2 ? 8000 : -8000;
+    const std::string path = "/tmp/chess3d-sound-test-" + std::to_string(getpid()) + ".wav";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    auto u32 = [&](unsigned v) { std::fwrite(&v, 4, 1, f); };
+    auto u16 = [&](unsigned short v) { std::fwrite(&v, 2, 1, f); };
+    std::fwrite("RIFF", 1, 4, f);
+    u32(36 + n * 2);
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
+    std::fwrite("data", 1, 4, f);
+    u32(n * 2);
+    std::fwrite(s.data(), 2, n, f);
+    std::fclose(f);
+    return path;
+}
+
+bool waitFor(bool (*cond)(const WSound*), const WSound* s, double seconds) {
+    const Uint32 end = SDL_GetTicks() + static_cast<Uint32>(seconds * 1000);
+    while (SDL_GetTicks() < end) {
+        if (cond(s)) return true;
+        SDL_Delay(10);
+    }
+    return cond(s);
+}
+
+TEST(Sound, LoadsPlaysOnceLoopsAndRewinds) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0); // a device that plays nowhere, in real time
+    const std::string wav = writeWav(0.3);
+    if (!KivLoadSound(nullptr)) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+    WSound* s = asSndCreate(0);
+    WSound* unused = asSndCreate(0);
+    ASSERT_EQ(asSndLoad(s, 0, wav.c_str()), 1);
+
+    // Once: plays, then stops by itself.
+    ASSERT_EQ(asSndSetTime(s, 0, 0), 1);
+    ASSERT_EQ(asSndPlay(s, 0), 1);
+    EXPECT_TRUE(waitFor([](const WSound* x) { return asSndGetPosition(x) > 0; }, s, 1.0));
+    EXPECT_TRUE(waitFor([](const WSound* x) { return !asSndIsPlaying(x); }, s, 2.0));
+
+    // Endless: still playing well after its length.
+    asSndSetTime(s, 0, 0);
+    asSndPlay(s, -1);
+    SDL_Delay(700);
+    EXPECT_TRUE(asSndIsPlaying(s));
+
+    // Rewinding a playing sound starts it again from the beginning (the menu's restart).
+    asSndSetTime(s, 0, 0);
+    EXPECT_LE(asSndGetPosition(s), 2 * 4096); // at most a mixing buffer or two later
+    asSndPlay(s, -1);
+    EXPECT_TRUE(asSndIsPlaying(s));
+    EXPECT_FALSE(asSndIsPlaying(unused)); // the other sounds of the bank stay silent
+
+    KivFreeSound();
+    EXPECT_FALSE(asSndIsPlaying(s));
+    std::remove(wav.c_str());
+}
+
+TEST(Sound, MissingFileOrNoDeviceIsSilentAndHarmless) {
+    WSound* s = asSndCreate(0);
+    EXPECT_EQ(asSndLoad(s, 0, ".\\Zik\\no-such-file.wav"), 0);
+    EXPECT_EQ(asSndSetTime(s, 0, 0), 0);
+    EXPECT_EQ(asSndPlay(s, -1), 0);
+    EXPECT_FALSE(asSndIsPlaying(s));
+    EXPECT_EQ(asSndPlay(nullptr, 0), 0);
+    EXPECT_EQ(asSndLoad(nullptr, 0, "x.wav"), 0);
+
+    // A real file loads even with the sound system closed, and playing it is harmless.
+    KivFreeSound();
+    const std::string wav = writeWav(0.1);
+    WSound* t = asSndCreate(0);
+    EXPECT_EQ(asSndLoad(t, 0, wav.c_str()), 1);
+    EXPECT_EQ(asSndSetTime(t, 0, 50), 1);
+    EXPECT_EQ(asSndGetPosition(t), 50 * 44100 / 1000 * 4);
+    EXPECT_EQ(asSndPlay(t, 0), 1);
+    std::remove(wav.c_str());
+}
+
+} // namespace
