@@ -8,3 +8,6 @@ void tellPlayer(const char* text);
 // The last text passed to tellPlayer, or null: lets tests see what the player was told without
 // reading the overlay's pixels.
 const char* lastPlayerMessage();
+
+// Forgets the last text (tests that look for a message start from none).
+void forgetPlayerMessage();

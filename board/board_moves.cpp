@@ -1,0 +1,208 @@
+// Executing moves on the board: records, captures, glides, castling rook, promotion, the end of
+// the turn, the indicators and the camera travels.
+
+#include "board/board_moves.h"
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "board/board_scene.h"
+#include "board/player_info.h"
+#include "chess/game_record.h"
+#include "engine/KivEngine.h"
+#include "ui/interface.h"
+
+namespace {
+
+constexpr int PIECE_MOVE_ANIM = 17;
+constexpr int TURN_ANIM = 220;
+constexpr int PLAYER_ANIM = 221;
+
+bool localGame() {
+    return !g_app || (!g_app->server && !g_app->client);
+}
+
+// Height of a piece's node above its square, with the matrix brought up to date first.
+float nodeHeight(KNodeGraph* node) {
+    node->prs.Refresh();
+    return node->prs.pos.y;
+}
+
+// Writes the glide keys of a piece whose node hangs under square `from`, towards `to`, and
+// starts the glide; keys are relative to the origin square.
+void startGlide(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
+                void (*on_end)()) {
+    if (!piece->node || !g_anim) return; // nothing to animate: the caller ends the glide
+    KAnim* anim = g_anim->node_anims[PIECE_MOVE_ANIM];
+    float h = nodeHeight(piece->node);
+    anim->addKeyPos(0, 0, 0, 0);
+    anim->addKeyPos(100, to->x - from->x, h, to->z - from->z);
+    SetNodeAnim(piece->node, PIECE_MOVE_ANIM);
+    StartNodeAnim(piece->node, 1, 3, on_end);
+}
+
+void onGlideEnd() {
+    finishMove(false);
+}
+
+// End of the castling king's glide: the rook follows. Its records were moved with the king's.
+void onCastlingKingEnd() {
+    BoardScene* b = g_board;
+    PieceRecord* rook = b->castlingRook;
+    finishMove(true);
+    b->castlingRook = nullptr;
+    if (!rook || !rook->square) {
+        finishMove(false);
+        return;
+    }
+    const SquareRecord* from = rook->node ? b->squareOfNode(rook->node->parent) : nullptr;
+    b->pieceInMotion = rook;
+    if (!from) { // no node under a square to glide from: lay it down at once
+        finishMove(false);
+        return;
+    }
+    startGlide(rook, from, rook->square, onGlideEnd);
+}
+
+// Turns indicator `node` with preset `anim` to face White (0) or Black (180).
+void turnIndicator(KNodeGraph* node, int animIndex, int colour) {
+    if (!node || !g_anim) return;
+    KAnim* anim = g_anim->node_anims[animIndex];
+    anim->addKeyRot(100, KAnglesToQuat(0.0f, colour == 1 ? 180.0f : 0.0f, 0.0f));
+    SetNodeAnim(node, animIndex);
+    StartNodeAnim(node, 1, 2, nullptr);
+}
+
+void linkPiece(PieceRecord* piece, SquareRecord* square) {
+    square->piece = piece;
+    piece->square = square;
+    piece->row = square->row;
+    piece->column = square->column;
+}
+
+} // namespace
+
+void sendToGraveyard(PieceRecord* piece) {
+    if (!piece) return;
+    if (piece->square && piece->square->piece == piece) piece->square->piece = nullptr;
+    piece->square = nullptr;
+    piece->row = -1;
+    piece->column = -1;
+    if (piece->node) piece->node->InsertAsChildOf(piece->graveyard);
+}
+
+bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook) {
+    BoardScene* b = g_board;
+    SquareRecord* from = piece->square;
+    // 1. The record first: a move the engine refuses is not played on the board.
+    if (g_record && !g_record->RecordMove(from->row, from->column, target->row, target->column,
+                                          b->sideToMove, piece->kind, piece->index))
+        return false;
+    // 2-3. A piece on the target is taken off at once; the origin is freed.
+    if (target->piece) sendToGraveyard(target->piece);
+    from->piece = nullptr;
+    // 5. Records follow the move now; the node glides under the origin square meanwhile.
+    linkPiece(piece, target);
+    if (piece->kind == KIND_PAWN && !piece->promoted && target->row == (piece->colour ? 7 : 0))
+        b->setPromoted(piece, true);
+    if (rook) {
+        // The rook's records move with the king so that the end of the turn sees the castled
+        // position; its node glides after the king's.
+        SquareRecord* rookTo = &b->squares[target->row * 8 + (target->column == 2 ? 3 : 5)];
+        rook->square->piece = nullptr;
+        linkPiece(rook, rookTo);
+    }
+    // 4, 6-7. The glide.
+    b->pieceInMotion = piece;
+    b->castlingRook = rook;
+    startGlide(piece, from, target, rook ? onCastlingKingEnd : onGlideEnd);
+    return true;
+}
+
+void finishMove(bool castlingKing) {
+    BoardScene* b = g_board;
+    PieceRecord* piece = b->pieceInMotion;
+    b->pieceInMotion = nullptr;
+    // 2-3. The glide's end pose becomes a plain position on the new square.
+    if (piece && piece->node && piece->square) {
+        piece->node->prs.CreateMatrix();
+        float h = piece->node->prs.pos.y;
+        piece->node->prs.SetPosition(0.0f, h, 0.0f);
+        piece->node->InsertAsChildOf(piece->square->node);
+    }
+    if (castlingKing) return;
+    // 4. The camera turns to the side to move, or the computer answers at once.
+    bool computerToMove = localGame() && b->sideToMove != b->humanColour;
+    if (g_anim && g_anim->game_view) {
+        if (g_app && g_app->menuOpen) {
+            g_anim->view_index_saved = b->sideToMove;
+        } else {
+            CameraTravel(b->sideToMove, ComputerTurnCallback);
+            g_anim->view_index = b->sideToMove;
+        }
+    } else if (computerToMove && g_record) {
+        g_record->ComputerMove();
+    }
+}
+
+void endTurn() {
+    BoardScene* b = g_board;
+    b->sideToMove = 1 - b->sideToMove;
+    showTurn(b->sideToMove);
+    if (g_app) {
+        g_app->selectedPiece = nullptr;
+        g_app->awaitingOpponent = b->sideToMove != b->humanColour;
+    }
+    // Mate or stalemate: the side to move has no move the board allows.
+    if (hasLegalMove(b->sideToMove)) return;
+    PieceRecord* king = b->pieceOf(b->sideToMove, KIND_KING, 0);
+    int other = 1 - b->sideToMove;
+    if (king && king->square && isAttacked(king->square, other))
+        tellPlayer(other == 0 ? "CHECKMATE - Winner WHITE" : "CHECKMATE - Winner BLACK");
+    else
+        tellPlayer("1/2-1/2 {Stalemate}");
+}
+
+void showTurn(int colour) {
+    turnIndicator(g_ui ? g_ui->turn : nullptr, TURN_ANIM, colour);
+}
+
+void showPlayer(bool visible, int colour) {
+    KNodeGraph* player = g_ui ? g_ui->player : nullptr;
+    if (!player) return;
+    player->hidden = visible ? 0 : 1;
+    if (visible) turnIndicator(player, PLAYER_ANIM, colour);
+}
+
+void resetIndicators() {
+    if (g_ui) g_ui->menuActive = 0;
+    showTurn(0);
+    showPlayer(true, g_board->humanColour);
+}
+
+void swapColours() {
+    BoardScene* b = g_board;
+    b->humanColour = 1 - b->humanColour;
+    if (g_app) g_app->awaitingOpponent = b->humanColour != b->sideToMove;
+    showPlayer(true, b->humanColour);
+    if (localGame() && b->sideToMove != b->humanColour && g_record) g_record->ComputerMove();
+}
+
+void CameraTravel(int view, void (*on_end)()) {
+    if (!g_anim || !g_board->camera) return;
+    SetNodeAnim(g_board->camera, view);
+    StartNodeAnim(g_board->camera, view < 5 ? 2 : 1, 3, on_end);
+}
+
+void CameraToGameView(bool stop_all, bool start, int view) {
+    if (!g_anim) return;
+    if (stop_all) StopAll();
+    g_anim->view_index = view;
+    g_anim->view_index_saved = view;
+    if (!start) {
+        g_anim->game_view = 0;
+        return;
+    }
+    CameraTravel(view, ComputerTurnCallback);
+    g_anim->game_view = 1;
+}

@@ -1,0 +1,257 @@
+#include "board/board_scene.h"
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "engine/KivEngine.h"
+
+namespace {
+
+// Start square of each entry of `pieces` is computed from kind, index and colour: the back rank
+// order is rook, knight, bishop, queen, king, bishop, knight, rook.
+int startSquare(const PieceRecord& p) {
+    int backRow = p.colour == 0 ? 56 : 0;
+    switch (p.kind) {
+    case KIND_PAWN:
+        return (p.colour == 0 ? 48 : 8) + p.index;
+    case KIND_QUEEN:
+        return backRow + 3;
+    case KIND_KING:
+        return backRow + 4;
+    case KIND_BISHOP:
+        return backRow + (p.index == 0 ? 2 : 5);
+    case KIND_KNIGHT:
+        return backRow + (p.index == 0 ? 1 : 6);
+    default:
+        return backRow + (p.index == 0 ? 0 : 7);
+    }
+}
+
+// The first mesh in the subtree of `node`, depth first: the model of a piece.
+KObject* firstObject(KNodeGraph* node) {
+    if (!node) return nullptr;
+    if (KObject* o = node->AsObject(); o && o->mesh) return o;
+    for (KNodeGraph* c : node->children)
+        if (KObject* o = firstObject(c)) return o;
+    return nullptr;
+}
+
+KNodeGraph* lookUp(const char* name) {
+    KNodeGraph* n = GetObjByName(g_scene, name);
+    if (!n) Log("Board: object \"%s\" not found\n", name);
+    return n;
+}
+
+void park(KNodeGraph* marker, KNodeGraph* camera) {
+    if (marker) marker->InsertAsChildOf(camera);
+}
+
+} // namespace
+
+BoardScene::BoardScene() {
+    // Pawns interleaved by colour, then queen, king, and the pairs of minor pieces and rooks.
+    int n = 0;
+    for (int i = 0; i < 8; ++i)
+        for (int c = 0; c < 2; ++c)
+            pieces[n++] = new PieceRecord{.kind = KIND_PAWN, .index = i, .colour = c};
+    for (int kind : {KIND_QUEEN, KIND_KING})
+        for (int c = 0; c < 2; ++c)
+            pieces[n++] = new PieceRecord{.kind = kind, .index = 0, .colour = c};
+    for (int kind : {KIND_BISHOP, KIND_KNIGHT, KIND_ROOK})
+        for (int i = 0; i < 2; ++i)
+            for (int c = 0; c < 2; ++c)
+                pieces[n++] = new PieceRecord{.kind = kind, .index = i, .colour = c};
+    reset(0);
+}
+
+BoardScene::~BoardScene() {
+    for (PieceRecord*& p : pieces) {
+        delete p;
+        p = nullptr;
+    }
+}
+
+void BoardScene::reset(int32_t colour) {
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            SquareRecord& s = squares[r * 8 + c];
+            s.x = float(c);
+            s.y = 0;
+            s.z = float(r);
+            s.row = r;
+            s.column = c;
+        }
+    for (int i = 16; i < 48; ++i)
+        squares[i].piece = nullptr;
+    for (PieceRecord* p : pieces) {
+        setPromoted(p, false);
+        SquareRecord& s = squares[startSquare(*p)];
+        s.piece = p;
+        p->square = &s;
+        p->row = s.row;
+        p->column = s.column;
+        if (p->node && s.node) p->node->InsertAsChildOf(s.node);
+    }
+    pieceInMotion = nullptr;
+    castlingRook = nullptr;
+    sideToMove = 0;
+    humanColour = colour;
+    if (g_app) g_app->awaitingOpponent = colour == 1;
+    showSelectMarker(nullptr);
+}
+
+void BoardScene::loadDecorAndBoard() {
+    LoadSceneFromFILE(g_scene, ".\\M3D\\Decor.m3d", g_root);
+    dome = lookUp("dome");
+    LoadSceneFromFILE(g_scene, ".\\M3D\\Case.m3d", nullptr);
+    boardPivot = new KShell(g_scene);
+    boardPivot->InsertAsChildOf(g_root);
+    camera = lookUp("camera");
+    if (camera) {
+        camera->InsertAsChildOf(g_root);
+        camera->prs.SetPosition(3.5f, 5.0f, 9.5f);
+        camera->prs.SetAngles(-45.0f, 0.0f, 0.0f);
+    }
+    boardGroup = new KShell(g_scene);
+    boardGroup->InsertAsChildOf(boardPivot);
+    lightPivot1 = new KShell(g_scene);
+    lightPivot1->InsertAsChildOf(boardGroup);
+    lightPivot1->prs.SetPosition(3.5f, 5.0f, 3.5f);
+    lightPivot2 = new KShell(g_scene);
+    lightPivot2->InsertAsChildOf(boardGroup);
+    lightPivot2->prs.SetPosition(3.5f, 10.0f, 3.5f);
+    light1 = lookUp("light");
+    light2 = lookUp("light2");
+    if (light1) {
+        light1->InsertAsChildOf(lightPivot1);
+        light1->prs.SetPosition(0, 0, 0);
+    }
+    if (light2) {
+        light2->InsertAsChildOf(lightPivot2);
+        light2->prs.SetPosition(0, 0, 0);
+    }
+    // The templates are detached so that only their copies are drawn.
+    KNodeGraph* dark = lookUp("caseR");
+    KNodeGraph* light = lookUp("caseB");
+    if (dark) dark->InsertAsChildOf(nullptr);
+    if (light) light->InsertAsChildOf(nullptr);
+    for (SquareRecord& s : squares) {
+        KNodeGraph* copy = CopyNode((s.row + s.column) % 2 == 0 ? dark : light, true);
+        if (!copy) copy = new KShell(g_scene); // keep the board's records whole without models
+        copy->tag = SQUARE_TAG;
+        copy->InsertAsChildOf(boardGroup);
+        copy->prs.SetPosition(s.x, s.y, s.z);
+        s.node = copy;
+    }
+    selectMarkerWhite = lookUp("caseSelectB");
+    selectMarkerBlack = lookUp("caseSelectN");
+    targetMarkerBlack = lookUp("caseDestN");
+    targetMarkerWhite = lookUp("caseDestB");
+    park(selectMarkerWhite, camera);
+    park(selectMarkerBlack, camera);
+    park(targetMarkerBlack, camera);
+    park(targetMarkerWhite, camera);
+    LoadSceneFromFILE(g_scene, ".\\M3D\\echiquier.m3d", nullptr);
+    if (KNodeGraph* frame = lookUp("echiq")) frame->InsertAsChildOf(boardPivot);
+}
+
+void BoardScene::loadPieces() {
+    graveyardNode = new KShell(g_scene);
+    graveyardNode->InsertAsChildOf(camera);
+    graveyardNode->prs.SetPosition(2.0f, 0.0f, 50.0f);
+    LoadSceneFromFILE(g_scene, ".\\M3D\\ChessBoardN.M3D", nullptr);
+    LoadSceneFromFILE(g_scene, ".\\M3D\\ChessBoardB.M3D", nullptr);
+    static const char* const names[6][2] = {{"pionB", "pionN"}, {"dameB", "dameN"},
+                                            {"roiB", "roiN"},   {"fouB", "fouN"},
+                                            {"cavaB", "cavaN"}, {"tourB", "tourN"}};
+    for (int kind = KIND_PAWN; kind <= KIND_ROOK; ++kind)
+        for (int colour = 0; colour < 2; ++colour) {
+            KNodeGraph* model = lookUp(names[kind - KIND_PAWN][colour]);
+            KNodeGraph* previous = nullptr;
+            for (int index = 0; index < 8; ++index) {
+                PieceRecord* p = pieceOf(colour, kind, index);
+                if (!p) break;
+                KNodeGraph* node = index == 0 ? model : CopyNode(previous, true);
+                if (!node) node = new KShell(g_scene);
+                node->tag = kind;
+                p->node = node;
+                p->graveyard = graveyardNode;
+                KObject* o = firstObject(node);
+                p->ownMesh = o ? o->mesh : nullptr;
+                if (p->square)
+                    node->InsertAsChildOf(p->square->node);
+                else
+                    node->InsertAsChildOf(graveyardNode);
+                previous = node;
+            }
+        }
+}
+
+PieceRecord* BoardScene::pieceOf(int colour, int kind, int index) const {
+    if (colour < 0 || colour > 1 || index < 0) return nullptr;
+    switch (kind) {
+    case KIND_PAWN:
+        return index < 8 ? pieces[2 * index + colour] : nullptr;
+    case KIND_QUEEN:
+        return index == 0 ? pieces[16 + colour] : nullptr;
+    case KIND_KING:
+        return index == 0 ? pieces[18 + colour] : nullptr;
+    case KIND_BISHOP:
+    case KIND_KNIGHT:
+    case KIND_ROOK:
+        return index < 2 ? pieces[20 + 4 * (kind - KIND_BISHOP) + 2 * index + colour] : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+SquareRecord* BoardScene::squareOfNode(const KNodeGraph* node) {
+    if (!node) return nullptr;
+    for (SquareRecord& s : squares)
+        if (s.node == node) return &s;
+    return nullptr;
+}
+
+PieceRecord* BoardScene::pieceOfNode(const KNodeGraph* node) const {
+    if (!node) return nullptr;
+    for (PieceRecord* p : pieces)
+        if (p->node == node) return p;
+    return nullptr;
+}
+
+void BoardScene::showSelectMarker(SquareRecord* square) {
+    KNodeGraph* shown = sideToMove == 0 ? selectMarkerWhite : selectMarkerBlack;
+    KNodeGraph* other = sideToMove == 0 ? selectMarkerBlack : selectMarkerWhite;
+    park(other, camera);
+    if (square && shown && square->node)
+        shown->InsertAsChildOf(square->node);
+    else
+        park(shown, camera);
+}
+
+void BoardScene::showTargetMarker(SquareRecord* square) {
+    KNodeGraph* shown = sideToMove == 0 ? targetMarkerWhite : targetMarkerBlack;
+    KNodeGraph* other = sideToMove == 0 ? targetMarkerBlack : targetMarkerWhite;
+    park(other, camera);
+    if (square && shown && square->node)
+        shown->InsertAsChildOf(square->node);
+    else
+        park(shown, camera);
+}
+
+void BoardScene::setBoardVisible(bool show) {
+    if (boardPivot) boardPivot->hidden = show ? 0 : 1;
+}
+
+void BoardScene::setPromoted(PieceRecord* piece, bool promoted) {
+    if (!piece || piece->kind != KIND_PAWN) return;
+    piece->promoted = promoted ? 1 : 0;
+    KObject* model = firstObject(piece->node);
+    if (!model) return;
+    KMesh* mesh = piece->ownMesh;
+    if (promoted) {
+        PieceRecord* queen = pieceOf(piece->colour, KIND_QUEEN, 0);
+        if (KObject* q = queen ? firstObject(queen->node) : nullptr) mesh = q->mesh;
+    }
+    if (mesh && model->mesh != mesh) model->SetMesh(mesh);
+    piece->node->tag = promoted ? KIND_QUEEN : KIND_PAWN;
+}

@@ -1,0 +1,69 @@
+#include "board/square_picking.h"
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+
+// The network side's 'M' message. Declared weak so that the board links in programs and tests
+// built without the network play.
+__attribute__((weak)) void SendSquareClick(int row, int column);
+
+namespace {
+
+// Every selection step goes to the peer in a network game; row and column 40 clear it there.
+void report(int row, int column) {
+    if (g_app && (g_app->server || g_app->client) && SendSquareClick) SendSquareClick(row, column);
+}
+
+void clearSelection() {
+    g_board->showSelectMarker(nullptr);
+    g_board->showTargetMarker(nullptr);
+    g_app->selectedPiece = nullptr;
+    g_app->chosenTarget = nullptr;
+}
+
+} // namespace
+
+void onBoardClick(KNodeGraph* node) {
+    BoardScene* b = g_board;
+    AppState* app = g_app;
+    // 1. Clicks wait for the menu, the opponent and the glide.
+    if (!b || !app || !node || app->boardLocked || app->awaitingOpponent || b->pieceInMotion)
+        return;
+    // 2. The square clicked, directly or through the piece on it.
+    SquareRecord* square = b->squareOfNode(node);
+    PieceRecord* clickedPiece = square ? nullptr : b->pieceOfNode(node);
+    if (clickedPiece) square = clickedPiece->square;
+    if (!square) return;
+    PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
+
+    // 3. Second click on the chosen target: the move is played.
+    if (square == app->chosenTarget) {
+        report(square->row, square->column);
+        bool played = tryMove(selected, square, true);
+        clearSelection();
+        // A move the game record refused (the engine found it illegal) ends nothing.
+        if (played) endTurn();
+        return;
+    }
+    // 4. A square the selected piece may go to becomes the chosen target.
+    if (selected && tryMove(selected, square, false)) {
+        report(square->row, square->column);
+        app->chosenTarget = square;
+        b->showTargetMarker(square);
+        return;
+    }
+    // 5. A piece of the side to move is selected.
+    if (square->piece && square->piece->colour == b->sideToMove) {
+        report(square->row, square->column);
+        app->selectedPiece = clickedPiece ? node : square->piece->node;
+        b->showSelectMarker(square);
+        b->showTargetMarker(nullptr);
+        app->chosenTarget = nullptr;
+        return;
+    }
+    // 6. Anything else clears the selection.
+    report(40, 40);
+    clearSelection();
+}

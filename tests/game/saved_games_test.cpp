@@ -1,0 +1,176 @@
+// Saved games: the file format, round trips with captures, damaged files refused whole, a save
+// that cannot complete, and the listing in the engine's log.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "board/player_info.h"
+#include "chess/saved_games.h"
+#include "engine/KivEngine.h"
+#include "tests/board/board_test_support.h"
+
+using namespace board_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SavedGames : public BoardFixture {
+protected:
+    void SetUp() override {
+        BoardFixture::SetUp();
+        dir = fs::temp_directory_path() / ("chess3d-saved-" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        BoardFixture::TearDown();
+    }
+    std::string path(const char* name) { return (dir / name).string(); }
+    static std::string contents(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static void write(const std::string& p, const std::string& text) {
+        std::ofstream(p, std::ios::binary) << text;
+    }
+    std::vector<RecordedMove> recorded() {
+        return std::vector<RecordedMove>(g_record->moves.begin(), g_record->moves.end());
+    }
+    fs::path dir;
+};
+
+TEST_F(SavedGames, RoundTripKeepsMovesAndCapturesInOrder) {
+    for (const char* m : {"e2e4", "d7d5", "e4d5", "d8d5", "b1c3", "d5a2", "a1a2"})
+        ASSERT_TRUE(play(m)) << m;
+    std::vector<RecordedMove> before = recorded();
+    std::vector<PieceId> captured(g_record->captured.begin(), g_record->captured.end());
+    ASSERT_EQ(captured.size(), 4u);
+    ASSERT_TRUE(g_record->SaveGame(path("game.chs").c_str()));
+
+    // One "%d\n" line per move, nothing else.
+    std::string expected;
+    for (RecordedMove m : before)
+        expected += std::to_string(m) + "\n";
+    EXPECT_EQ(contents(path("game.chs")), expected);
+    EXPECT_FALSE(fs::exists(path("game.chs.tmp")));
+
+    g_record->NewGame(true);
+    g_board->reset(0);
+    ASSERT_TRUE(g_record->LoadGame(path("game.chs").c_str()));
+    EXPECT_EQ(recorded(), before);
+    EXPECT_EQ(std::vector<PieceId>(g_record->captured.begin(), g_record->captured.end()), captured);
+    g_record->RestoreBoard();
+    EXPECT_EQ(at("a2")->kind, KIND_ROOK);
+    EXPECT_EQ(g_board->pieceOf(1, KIND_QUEEN, 0)->square, nullptr);
+    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(square_piece[sq("a2")], ROOK);
+}
+
+TEST_F(SavedGames, EmptyGameAndCarriageReturns) {
+    ASSERT_TRUE(g_record->SaveGame(path("empty.chs").c_str()));
+    EXPECT_EQ(contents(path("empty.chs")), "");
+    ASSERT_TRUE(play("e2e4"));
+    ASSERT_TRUE(g_record->LoadGame(path("empty.chs").c_str()));
+    EXPECT_EQ(g_record->moves.count, 0);
+    EXPECT_EQ(g_record->square_ids[sq("e2")], make_piece_id(0, KIND_PAWN, 4));
+
+    write(path("dos.chs"),
+          "4351044\r\n\r\n  " + std::to_string(make_recorded_move(1, 4, 3, 4, 1, 2, 4)) + "\r\n");
+    ASSERT_TRUE(g_record->LoadGame(path("dos.chs").c_str()));
+    ASSERT_EQ(g_record->moves.count, 2);
+    EXPECT_EQ(g_record->moves[0], 4351044);
+    EXPECT_EQ(g_record->square_ids[sq("e5")], make_piece_id(1, KIND_PAWN, 4));
+}
+
+TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
+    ASSERT_TRUE(play("e2e4"));
+    const std::string e4 = "4351044\n";
+    const std::string e5 = std::to_string(make_recorded_move(1, 4, 3, 4, 1, 2, 4)) + "\n";
+    struct Case {
+        const char* why;
+        std::string text;
+    } cases[] = {
+        {"kind 1", e4 + std::to_string(make_recorded_move(1, 4, 3, 4, 1, 1, 4)) + "\n"},
+        {"king index 1", e4 + std::to_string(make_recorded_move(0, 4, 1, 4, 1, 4, 1)) + "\n"},
+        {"bit 26", e4 + std::to_string(make_recorded_move(1, 4, 3, 4, 1, 2, 4) | 1 << 26) + "\n"},
+        {"negative", "-4351044\n"},
+        {"origin without that piece",
+         e4 + std::to_string(make_recorded_move(1, 3, 3, 3, 1, 2, 4)) + "\n"},
+        {"the same piece twice from its start", e4 + "4351044\n"},
+        {"takes its own side", std::to_string(make_recorded_move(7, 0, 6, 0, 0, 7, 0)) + "\n"},
+        {"not a number", e4 + e5 + "e2e4\n"},
+        {"number glued to text", e4 + "4351044x\n"},
+        {"beyond 32 bits", "99999999999\n"},
+    };
+    for (const Case& c : cases) {
+        write(path("bad.chs"), c.text);
+        forgetPlayerMessage();
+        EXPECT_FALSE(g_record->LoadGame(path("bad.chs").c_str())) << c.why;
+        EXPECT_STREQ(lastPlayerMessage(), "Damaged saved game : not loaded") << c.why;
+        ASSERT_EQ(g_record->moves.count, 1) << c.why;
+        EXPECT_EQ(g_record->moves[0], 4351044) << c.why;
+        EXPECT_EQ(g_record->square_ids[sq("e4")], make_piece_id(0, KIND_PAWN, 4)) << c.why;
+    }
+    // A missing file: false, nothing said, nothing changed.
+    forgetPlayerMessage();
+    EXPECT_FALSE(g_record->LoadGame(path("none.chs").c_str()));
+    EXPECT_EQ(lastPlayerMessage(), nullptr);
+    EXPECT_EQ(g_record->moves.count, 1);
+}
+
+TEST_F(SavedGames, AFailedSaveSaysSoAndKeepsTheOldFile) {
+    ASSERT_TRUE(play("e2e4"));
+    EXPECT_FALSE(g_record->SaveGame(path("no/such/folder/game.chs").c_str()));
+    // The target is a folder: the new file is written but cannot replace it.
+    fs::create_directories(path("taken.chs"));
+    write(path("taken.chs/inside"), "keep");
+    EXPECT_FALSE(g_record->SaveGame(path("taken.chs").c_str()));
+    EXPECT_FALSE(fs::exists(path("taken.chs.tmp")));
+    EXPECT_EQ(contents(path("taken.chs/inside")), "keep");
+    // A good save over an older one replaces it whole.
+    write(path("old.chs"), "1\n2\n3\n4\n5\n6\n7\n8\n");
+    ASSERT_TRUE(g_record->SaveGame(path("old.chs").c_str()));
+    EXPECT_EQ(contents(path("old.chs")), "4351044\n");
+}
+
+TEST_F(SavedGames, ListingIsSortedAndWrittenToTheLog) {
+    KivInitDLL(); // a fresh log
+    fs::path cwd = fs::current_path();
+    fs::current_path(dir);
+    EXPECT_EQ(g_record->ListSavedGames(), 0);
+    fs::create_directories("Save");
+    write("Save/zeta.chs", "4351044\n");
+    write("Save/alpha.chs", "");
+    write("Save/Mid.CHS", "");
+    write("Save/notes.txt", "");
+    int n = g_record->ListSavedGames();
+    fs::current_path(cwd);
+    ASSERT_EQ(n, 3);
+    EXPECT_EQ(g_record->saved_file_names[0], "alpha.chs");
+    EXPECT_EQ(g_record->saved_file_names[1], "Mid.CHS");
+    EXPECT_EQ(g_record->saved_file_names[2], "zeta.chs");
+    std::string log = contents(KLogPath());
+    EXPECT_NE(log.find("ERROR : No *.chs files in current directory !\n"), std::string::npos);
+    EXPECT_NE(
+        log.find("\nListing of .chs files\n\nFILE         DATE                           SIZE\n"
+                 "----         ----                           ----\n"),
+        std::string::npos);
+    size_t zeta = log.find(" zeta.chs     ");
+    ASSERT_NE(zeta, std::string::npos);
+    // " %-12s %.24s  %9ld\n": name, 24-character date, two spaces, size on nine columns.
+    std::string line = log.substr(zeta, log.find('\n', zeta) - zeta);
+    EXPECT_EQ(line.size(), 1 + 12 + 1 + 24 + 2 + 9u) << line;
+    EXPECT_EQ(line.substr(line.size() - 9), "        8");
+    EXPECT_LT(log.find(" alpha.chs"), log.find(" Mid.CHS"));
+    EXPECT_LT(log.find(" Mid.CHS"), zeta);
+}
+
+} // namespace
