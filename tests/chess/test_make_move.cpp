@@ -171,6 +171,14 @@ TEST(MakeMove, RepetitionCountsPlacementsWithinTheReversibleTail) {
     EXPECT_EQ(repetition_count(), 0);
     ASSERT_TRUE(play({"f3g1"}));
     EXPECT_EQ(repetition_count(), 1); // back to the placement right after e2e4
+
+    // The walk takes fifty_counter + 1 records, so it includes the move that reset the
+    // counter: after the knight goes back and the rooks return, the capture's squares
+    // cancel and the count is 1 although a pawn has gone since.
+    ASSERT_TRUE(set_fen("r3k3/8/8/4p3/8/5N2/8/4K2R w - - 0 1"));
+    ASSERT_TRUE(play({"f3e5", "a8b8", "e5f3", "b8c8", "h1g1", "c8a8", "g1h1"}));
+    EXPECT_EQ(fifty_counter, 6);
+    EXPECT_EQ(repetition_count(), 1);
 }
 
 TEST(MakeMove, BadValuesAndAnEmptyStackChangeNothing) {
