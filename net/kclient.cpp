@@ -28,6 +28,9 @@ KClient& KClient::operator=(const KClient& other) {
 
 bool KClient::InitConnexion(char* host, int port, KInputFunc dataFunc, KCloseFunc closeFunc,
                             int* status) {
+    // A caller that does not want the status still gets a sound call.
+    int ignoredStatus = 0;
+    if (!status) status = &ignoredStatus;
     // Reusing the object for a new attempt must not leak the previous descriptor.
     CloseConnexion();
     inputLength = 0;
@@ -47,6 +50,8 @@ bool KClient::InitConnexion(char* host, int port, KInputFunc dataFunc, KCloseFun
     unsigned long nonBlocking = 1;
     ioctlsocket(sock, FIONBIO, &nonBlocking);
 
+    // No text at all is a host that cannot be found, not a crash.
+    if (!host) host = const_cast<char*>("");
     hostent* entry = gethostbyname(host);
     std::fprintf(stderr, "Attempting a connection with %s on port %d\n", host, port);
 

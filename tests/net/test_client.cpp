@@ -102,6 +102,9 @@ TEST_F(ClientTest, StatusCodes) {
                   0u)
             << err;
     }
+    // No address at all and no status pointer: a clean refusal.
+    KClient client;
+    EXPECT_FALSE(client.InitConnexion(nullptr, port, onData, onFailed, nullptr));
     close(listener);
 }
 

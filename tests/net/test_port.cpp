@@ -218,6 +218,35 @@ TEST_F(PortTest, FailedAcceptIsDroppedAndTheNextOneWorks) {
     EXPECT_EQ(listLength(), 1);
 }
 
+TEST_F(PortTest, ASetHoldsSixtyFourHandlesAndTheRestWaits) {
+    host(31);
+    // The listening socket and 63 connections fill the read set; 7 older ones do not fit.
+    const int total = 70;
+    for (int i = 0; i < total; ++i) {
+        peer();
+        ASSERT_TRUE(passUntil([&] { return static_cast<int>(seen.accepted.size()) == i + 1; }));
+    }
+    for (int p : peers)
+        sendAll(p, "x");
+    ASSERT_TRUE(waitUntil([&] {
+        for (KSocket* c : seen.accepted)
+            if (pendingBytes(c->sock) != 1) return false;
+        return true;
+    }));
+    seen.inputs.clear();
+    server.Listen();
+    EXPECT_EQ(seen.inputs.size(), 63u);
+    for (int i = 0; i < total; ++i) {
+        const KSocket* c = seen.accepted[i];
+        bool polled = i >= total - 63; // the list is newest first
+        EXPECT_EQ(c->inputLength, polled ? 1 : 0) << "connection " << i;
+    }
+    EXPECT_LE(server.port->readSet.count, 64u);
+    EXPECT_LE(server.port->writeSet.count, 64u);
+    EXPECT_LE(server.port->exceptSet.count, 64u);
+    EXPECT_EQ(listLength(), total);
+}
+
 TEST(KServerInit, TakenPortIsReportedAndLeavesASafeServer) {
     ScopedLogFolder logs;
     const int port = PORT_BASE + 28;
