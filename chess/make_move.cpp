@@ -94,7 +94,6 @@ int make_move(uint32_t value) {
     const int piece = (m.flags & MF_PROMOTE) ? m.promote : square_piece[from];
     put(to, side_to_move, piece);
     clear(from);
-    if (piece == KING) king_square[side_to_move] = to;
     if (m.flags & MF_EN_PASSANT) clear(side_to_move == WHITE ? to + 8 : to - 8);
 
     // 9-10. Hand over the move; a move that leaves the mover's king attacked is undone.
@@ -124,7 +123,6 @@ void take_back() {
 
     const int piece = (m.flags & MF_PROMOTE) ? PAWN : square_piece[to];
     put(from, side_to_move, piece);
-    if (piece == KING) king_square[side_to_move] = from;
     if (u.captured == EMPTY)
         clear(to);
     else

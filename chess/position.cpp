@@ -18,7 +18,6 @@ int start_move_number = 1;
 
 uint64_t occupied_by[7];
 uint64_t pieces_of[7];
-int king_square[2];
 
 // clang-format off
 const int mailbox120[120] = {
@@ -112,13 +111,9 @@ void init_position() {
 void sync_position() {
     for (int i = 0; i < 7; ++i)
         occupied_by[i] = pieces_of[i] = 0;
-    king_square[WHITE] = king_square[BLACK] = 0;
-    // Descending, so that with several kings of a colour the lowest square is kept.
-    for (int sq = 63; sq >= 0; --sq) {
+    for (int sq = 0; sq < 64; ++sq) {
         occupied_by[square_color[sq]] |= uint64_t(1) << sq;
         pieces_of[square_piece[sq]] |= uint64_t(1) << sq;
-        if (square_piece[sq] == KING && square_color[sq] != EMPTY)
-            king_square[square_color[sq]] = sq;
     }
 }
 
@@ -183,18 +178,8 @@ int is_attacked(int target, int by) {
 }
 
 int side_in_check(int color) {
-    int k = king_square[color];
-    if (square_piece[k] != KING || square_color[k] != color) {
-        // The hint is stale (a king was captured in a set-up position): look it up.
-        k = -1;
-        for (int sq = 0; sq < 64; ++sq) {
-            if (square_piece[sq] == KING && square_color[sq] == color) {
-                k = sq;
-                break;
-            }
-        }
-        if (k < 0) return 1;
-        king_square[color] = k;
-    }
-    return is_attacked(k, color ^ 1);
+    // The lowest square holding a king of that colour, as a walk from square 0 would find.
+    const uint64_t kings = pieces_of[KING] & occupied_by[color];
+    if (kings == 0) return 1;
+    return is_attacked(std::countr_zero(kings), color ^ 1);
 }

@@ -64,7 +64,8 @@ struct ScoredMove {
 // --- Position state -----------------------------------------------------------------------
 // Change the position only through init_position, set_position_fen (chess/fen.h),
 // make_move and take_back. Code that writes the square arrays directly must call
-// sync_position afterwards so that the engine's derived occupancy sets follow.
+// sync_position afterwards so that the engine's derived occupancy sets follow, and must not
+// put a pawn on the first or last row (the generators step off the board from there).
 extern int square_color[64]; // WHITE, BLACK or EMPTY per square
 extern int square_piece[64]; // PAWN..KING or EMPTY per square
 extern int side_to_move;     // colour to move
@@ -81,11 +82,9 @@ extern int start_move_number;       // full-move number where the undo stack sta
 
 // --- Derived state, kept in step by the engine ----------------------------------------------
 // Occupancy by colour code and by piece code (bit s = square s); entry EMPTY collects the
-// empty squares' bits and is never read. The king squares are hints that side_in_check
-// verifies before use.
+// empty squares' bits and is never read.
 extern uint64_t occupied_by[7];
 extern uint64_t pieces_of[7];
-extern int king_square[2];
 
 // --- Constant tables --------------------------------------------------------------------------
 extern const int mailbox120[120]; // 10 x 12 frame: square number, or -1 off the board
@@ -108,7 +107,7 @@ inline int column_of(int square) {
 // search_ply 0, ply 0 starting at move_stack index 0. Leaves history_score alone.
 void init_position();
 
-// Recomputes the derived occupancy sets and king squares from the square arrays.
+// Recomputes the derived occupancy sets from the square arrays.
 void sync_position();
 
 // 1 if a piece of colour `by` attacks `target`, else 0. Pieces on the target square itself

@@ -213,12 +213,20 @@ TEST(MoveGen, AttacksThroughAndAroundPieces) {
     }
 }
 
-TEST(MoveGen, SideWithoutKingCountsAsInCheck) {
+TEST(MoveGen, CheckTestUsesTheFirstKingAndCountsNoKingAsCheck) {
     ASSERT_TRUE(set_fen("4k3/8/8/8/8/8/8/4K3 w - - 0 1"));
     EXPECT_EQ(side_in_check(BLACK), 0);
     square_color[4] = square_piece[4] = EMPTY;
     sync_position();
     EXPECT_EQ(side_in_check(BLACK), 1);
+    EXPECT_EQ(side_in_check(WHITE), 0);
+    // With two kings of a colour the one on the lower square counts: a Black rook on the
+    // e-file attacks the king on e1 but not a second White king on a8.
+    square_color[12] = BLACK, square_piece[12] = ROOK; // e7
+    sync_position();
+    EXPECT_EQ(side_in_check(WHITE), 1);
+    square_color[0] = WHITE, square_piece[0] = KING; // a8
+    sync_position();
     EXPECT_EQ(side_in_check(WHITE), 0);
 }
 
