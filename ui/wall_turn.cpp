@@ -82,11 +82,12 @@ void writeRotation(KAnim* anim, int d, const KVector& from, const KVector& mid, 
 
 void turnWall(int p) {
     Interface* ui = g_ui;
-    if (!ui || !g_anim) return;
+    if (!ui) return;
     // The highlight belongs to the page being left: take it off now, or the picture keeps it
     // and shows the entry lit on the next visit although nothing hovers it.
     highlightEntry(ui->hoveredEntry, -1);
     ui->hoveredEntry = -1;
+    if (!g_anim) return;
 
     KVector face;
     const bool toFace = pageFace(p, face);
