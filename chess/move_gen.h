@@ -9,12 +9,13 @@
 
 // Appends all pseudo-legal moves. Returns 1, or 0 when the move stack has no room for them
 // or search_ply is outside the ply tables; the ply's range is then left empty and nothing
-// has been written past the stack.
-[[nodiscard]] int generate_moves();
+// has been written past the stack. At ply 0 with the stack empty below it (as the game
+// driver calls it) it cannot fail.
+int generate_moves();
 
 // Appends captures, promotion pushes and en-passant captures only (quiescence search).
 // Same result as generate_moves.
-[[nodiscard]] int generate_captures();
+int generate_captures();
 
 // Appends one move (four, knight to queen, if a pawn reaches the last row) with its ordering
 // score at the next ply's end. For use by the generators only: it assumes search_ply is valid.
