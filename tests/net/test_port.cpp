@@ -142,13 +142,20 @@ TEST_F(PortTest, PeerThatClosesIsDroppedWithItsName) {
     int p = peer();
     ASSERT_TRUE(passUntil([] { return !seen.accepted.empty(); }));
     std::string host = seen.accepted[0]->host;
+    // Bytes sent just before the close are still delivered before the close is seen.
+    sendAll(p, "last");
     close(p);
     peers.clear();
-    ASSERT_TRUE(passUntil([] { return !seen.closed.empty(); }));
+    testing::internal::CaptureStdout();
+    bool closed = passUntil([] { return !seen.closed.empty(); });
+    std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(out, "WARNING: EOF on socket read (connection broken by peer)close connection from " +
+                       host + " with name : player\n");
     EXPECT_EQ(logs.log(), "close connection from " + host + " with name : player\n");
     EXPECT_EQ(seen.closed, (std::vector<std::string>{"player"}));
+    EXPECT_EQ(seen.inputs, (std::vector<std::string>{"last"}));
     EXPECT_EQ(server.port->sockets, nullptr);
-    EXPECT_TRUE(seen.inputs.empty());
 }
 
 TEST_F(PortTest, TwoConnectionsAreServedInOnePassNewerFirst) {
