@@ -35,7 +35,7 @@ struct ScreenHooks {
 
     // The network game plugs in here: hosting from the colour page, the answer to the request
     // window, and sending a chat line to the peer. Null: a game against the computer only
-    // (the chat stays local, the window's answer is not carried out).
+    // (the chat stays local, the window's answer is the local one, answerLocalRequest).
     void (*hostGame)() = nullptr;
     void (*answerRequest)(bool accepted) = nullptr;
     void (*sendChatLine)(const char* line) = nullptr;

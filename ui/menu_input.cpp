@@ -130,7 +130,11 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
 
     // The request window is up: only a click with a button under the pointer answers it.
     if (ui->questionButton == 0 || ui->questionButton == 1) {
-        if (ui->screens.answerRequest) ui->screens.answerRequest(ui->questionButton == 0);
+        const bool accepted = ui->questionButton == 0;
+        if (ui->screens.answerRequest)
+            ui->screens.answerRequest(accepted);
+        else
+            answerLocalRequest(accepted);
         showRequest(false, nullptr, nullptr);
     }
     return true;

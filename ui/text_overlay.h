@@ -52,6 +52,10 @@ void showInfo(bool show, bool timed, const char* text);
 // null (keeps its string). The answer comes through menuClick.
 void showRequest(bool show, const char* line1, const char* line2);
 
+// The answer to the request window in a game against the computer: accepted, the question's
+// code (AppState::questionCode: 'R' new game, 'W' swap colours, 'B' take back) is carried out.
+void answerLocalRequest(bool accepted);
+
 // Mouse moved while the request window is up: updates questionButton (-1 none, 0 accept,
 // 1 refuse) from the Interface's mouse position and highlights that button on the picture.
 void requestHover();

@@ -1,0 +1,41 @@
+// The local player's answer to the request window in a game against the computer: the request
+// was the player's own (R, S or B key) and is carried out here, with nothing sent. A network
+// game installs its own answer (ScreenHooks::answerRequest), which replaces this one.
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "chess/game_record.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+void closeMenuIfOpen() {
+    if (g_app->menuOpen) setMenuOpen(false);
+}
+
+} // namespace
+
+void answerLocalRequest(bool accepted) {
+    if (!accepted || !g_app) return;
+    switch (g_app->questionCode) {
+    case 'R':
+        startNewGame(g_board ? g_board->humanColour : 0);
+        closeMenuIfOpen();
+        break;
+    case 'W':
+        closeMenuIfOpen();
+        swapColours();
+        break;
+    case 'B':
+        closeMenuIfOpen();
+        if (g_record) {
+            g_record->UndoLastMove();
+            g_record->RestoreBoard();
+        }
+        break;
+    default: // a load is carried out by the side that asked for it
+        break;
+    }
+}
