@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
 
 #include "chess/perft.h"
 #include "chess_test_support.h"
@@ -46,26 +45,4 @@ TEST(Perft, PublishedCountsAtLowDepths) {
         EXPECT_EQ(perft(c.depth), c.leaves) << c.fen << " depth " << c.depth;
         EXPECT_EQ(snapshot(), before) << c.fen;
     }
-}
-
-TEST(Perft, DivideListsEachLegalRootMoveWithItsCount) {
-    ASSERT_TRUE(set_fen(POSITION_4));
-    char buffer[4096] = {};
-    std::FILE* out = fmemopen(buffer, sizeof buffer - 1, "w");
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(perft_divide(2, out), 264u);
-    std::fclose(out);
-    // White is in check: the six evasions in square order, each with the count of replies.
-    const char* moves[6] = {"b4c5", "c4c5", "f3d4", "d2d4", "f1f2", "g1h1"};
-    std::string expected;
-    uint64_t total = 0;
-    for (const char* m : moves) {
-        ASSERT_TRUE(play({m}));
-        const uint64_t replies = perft(1);
-        take_back();
-        total += replies;
-        expected += std::string(m) + ": " + std::to_string(replies) + "\n";
-    }
-    EXPECT_EQ(buffer, expected);
-    EXPECT_EQ(total, 264u);
 }
