@@ -34,7 +34,7 @@ using KNewClientFunc = int (*)(KPort* port, KSocket* connection);
 using KInputFunc = void (*)(char* input, int* inputLength);
 using KCloseFunc = void (*)(const char* name, int* value);
 
-// printf-style; the format carries its own line end. Safe to call from any library user.
+// printf-style; the format carries its own line end. The game may log through it too.
 KIVNET_API void NetLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A set of socket handles for one select pass, holding at most KNET_SET_SIZE of them in the

@@ -126,6 +126,7 @@ int KPort::InitSocketServer(unsigned short port, unsigned short* /*second*/) {
 }
 
 void KPort::close_socket(KSocket* connection) {
+    if (!connection) return;
     if (sockets == connection) {
         sockets = connection->next;
     } else {
