@@ -1,5 +1,6 @@
 #include "board/board_scene.h"
 
+#include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "engine/KivEngine.h"
@@ -82,6 +83,7 @@ void BoardScene::reset(int32_t colour) {
         }
     for (int i = 16; i < 48; ++i)
         squares[i].piece = nullptr;
+    settlePieces();
     for (PieceRecord* p : pieces) {
         setPromoted(p, false);
         SquareRecord& s = squares[startSquare(*p)];
@@ -91,12 +93,21 @@ void BoardScene::reset(int32_t colour) {
         p->column = s.column;
         if (p->node && s.node) p->node->InsertAsChildOf(s.node);
     }
-    pieceInMotion = nullptr;
-    castlingRook = nullptr;
     sideToMove = 0;
     humanColour = colour;
     if (g_app) g_app->awaitingOpponent = colour == 1;
     showSelectMarker(nullptr);
+}
+
+void BoardScene::settlePieces() {
+    for (PieceRecord* p : pieces) {
+        if (!p->node) continue;
+        if (NodeAnimEntry* e = FindNodeEntry(p->node)) e->state = ANIM_STOPPED;
+        KPRS& t = p->node->prs;
+        if (t.pos.x != 0.0f || t.pos.z != 0.0f) t.SetPosition(0.0f, t.pos.y, 0.0f);
+    }
+    pieceInMotion = nullptr;
+    castlingRook = nullptr;
 }
 
 void BoardScene::loadDecorAndBoard() {

@@ -84,6 +84,10 @@ struct BoardScene {
     // White to move, `awaitingOpponent` set when the local player is Black, markers parked.
     void reset(int32_t humanColour);
 
+    // Stops a glide in progress (a new game or a restored board interrupts it) and lays every
+    // piece node flat on its parent square at its own height.
+    void settlePieces();
+
     // Start-up loaders, called once in this order after the scene and root exist. They look up
     // the model objects by name; a missing one is logged and left null.
     void loadDecorAndBoard();

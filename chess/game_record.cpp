@@ -212,8 +212,7 @@ void GameRecord::RestoreBoard() {
             HumanMove(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
     BoardScene* b = g_board;
     if (!b) return;
-    b->pieceInMotion = nullptr;
-    b->castlingRook = nullptr;
+    b->settlePieces();
     for (PieceRecord* p : b->pieces)
         if (p->kind == KIND_PAWN) b->setPromoted(p, (promoted >> (p->colour * 8 + p->index)) & 1);
     for (PieceId id : captured)

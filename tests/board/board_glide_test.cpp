@@ -165,6 +165,21 @@ TEST_F(BoardGlide, EnPassantParksThePawnBesideTheTarget) {
     expectNear(worldPos(at("d6")->node), {3, PIECE_HEIGHT, 2}, "the taker on d6");
 }
 
+TEST_F(BoardGlide, ATakeBackDuringAGlideLeavesNoPieceAdrift) {
+    PieceRecord* pawn = at("e2");
+    start("e2e4");
+    frame(0.01);
+    frame(0.5);
+    g_record->UndoLastMove();
+    g_record->RestoreBoard();
+    EXPECT_EQ(g_board->pieceInMotion, nullptr);
+    for (int i = 0; i < 5; ++i)
+        frame(0.5);
+    EXPECT_EQ(pawn->node->parent, square("e2")->node);
+    expectNear(worldPos(pawn->node), {4, PIECE_HEIGHT, 6}, "back on e2");
+    EXPECT_EQ(g_board->sideToMove, 0);
+}
+
 // The three-click selection through onBoardClick, with the markers it shows, and the computer's
 // answer once the camera has turned.
 class BoardClicks : public BoardGlide {
