@@ -177,16 +177,20 @@ void UiWorld::openMenu() {
     cam->prs.SetAngles(120, 0, 0);
 }
 
-void UiWorld::pointAtWall(float x, float z) {
-    // Project the wall point through the camera into window pixels.
+void wallPixel(float x, float z, int* px, int* py) {
     KNodeGraph* cam = g_board->camera;
     KMatrix view = cam->GetWorldMatrix().Inverse();
     KVector c = view.TransformPoint(KVector(x, g_ui->wallHeight, z));
     const float w = float(g_scene->screenWidth), h = float(g_scene->screenHeight);
     const float hh = std::tan(cam->AsCamera()->angle * 0.017452778f);
     const float sx = c.x / -c.z, sy = c.y / -c.z; // on the plane at distance 1
-    const int px = int(std::lround(w / 2 + sx * w / (2 * hh * (w / h))));
-    const int py = int(std::lround(h / 2 - sy * h / (2 * hh)));
+    *px = int(std::lround(w / 2 + sx * w / (2 * hh * (w / h))));
+    *py = int(std::lround(h / 2 - sy * h / (2 * hh)));
+}
+
+void UiWorld::pointAtWall(float x, float z) {
+    int px, py;
+    wallPixel(x, z, &px, &py);
     moveCursor(px, py);
     frameStep();
 }

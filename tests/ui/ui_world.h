@@ -8,6 +8,9 @@
 
 class KTexture;
 
+// The window pixel whose ray through the board's camera meets the wall plane at (x, z).
+void wallPixel(float x, float z, int* px, int* py);
+
 class UiWorld : public ::testing::Test {
 protected:
     void SetUp() override;

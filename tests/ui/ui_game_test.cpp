@@ -1,0 +1,140 @@
+// The interface in the whole game, built once per process and driven through the screen's
+// callbacks with the test clock: the menu after the intro, a game started from the colour page,
+// the request window answered with the mouse, the chat, and the quit through the banner.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/game_main.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_scene.h"
+#include "engine/KivEngine.h"
+#include "tests/ui/ui_world.h"
+#include "ui/interface.h"
+
+namespace {
+
+bool g_built = false;
+
+// Runs frames of `dt` seconds until `done` or `maxFrames`; false when the quit message came.
+template <class Done> bool runUntil(Done done, int maxFrames, double dt = 0.05) {
+    for (int i = 0; i < maxFrames; ++i) {
+        if (done()) return true;
+        KAdvanceTestClock(dt);
+        if (!runFrame()) return false;
+    }
+    return done();
+}
+
+void runFor(double seconds) {
+    for (double t = 0; t < seconds; t += 0.05) {
+        KAdvanceTestClock(0.05);
+        runFrame();
+    }
+}
+
+// Moves the mouse to the wall point (x, z), lets a frame follow, and clicks there.
+void clickWall(float x, float z) {
+    int px, py;
+    wallPixel(x, z, &px, &py);
+    onMouseMove(0, px, py);
+    KAdvanceTestClock(0.02);
+    runFrame();
+    onMouseDown(1, px, py);
+    onMouseUp();
+}
+
+void clickWindow(int x, int y) {
+    onMouseMove(0, x, y);
+    onMouseDown(1, x, y);
+    onMouseUp();
+}
+
+class UiGame : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        KivInitDLL();
+        KSetTestClock(true);
+        g_built = buildGame();
+        if (!g_built) return;
+        onKeyDown(27); // skip the intro
+        g_built = runUntil([] { return g_app->menuOpen != 0; }, 400);
+    }
+    void SetUp() override {
+        if (!g_built) GTEST_SKIP() << "the game could not be built here (no display or data)";
+    }
+};
+
+// One story, in order: each step needs the state the previous one left.
+TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
+    // The menu after the intro: the wall shows page 0, no game yet, Escape leaves it open.
+    EXPECT_FALSE(g_ui->wallRoot->hidden);
+    EXPECT_EQ(g_ui->page, 0);
+    onKeyDown(27);
+    runFor(0.2);
+    EXPECT_TRUE(g_app->menuOpen);
+
+    // New game, against the computer, White.
+    clickWall(0.0f, 1.2f);
+    EXPECT_EQ(g_ui->page, 1);
+    clickWall(0.0f, -1.0f);
+    EXPECT_EQ(g_ui->page, 3);
+    clickWall(6.0f, -1.0f);
+    EXPECT_TRUE(g_app->gameStarted);
+    EXPECT_FALSE(g_app->menuOpen);
+    EXPECT_EQ(g_ui->page, 0);
+    EXPECT_EQ(g_board->humanColour, 0);
+    ASSERT_TRUE(runUntil([] { return g_ui->wallRoot->hidden != 0; }, 200))
+        << "the wall goes when the camera is back at the board";
+    EXPECT_FALSE(g_ui->cursor->hidden);
+
+    // S asks to swap colours; a click between the buttons does nothing, accept swaps.
+    onKeyDown(83);
+    onKeyUp(83);
+    ASSERT_TRUE(g_ui->questionShown);
+    EXPECT_STREQ(g_ui->overlay->requestLine1->texte, "Asking swap colors");
+    runFor(0.4);
+    EXPECT_TRUE(g_ui->overlay->requestLine2->visible);
+    clickWindow(400, 362);
+    EXPECT_TRUE(g_ui->questionShown);
+    clickWindow(320, 362);
+    EXPECT_FALSE(g_ui->questionShown);
+    EXPECT_EQ(g_board->humanColour, 1);
+    runFor(3.0);
+
+    // The chat opens with Tab, takes typed keys, and Escape there does not open the menu.
+    onKeyDown(9);
+    onKeyUp(9);
+    onKeyDown(72);
+    onKeyUp(72);
+    onKeyDown(73);
+    onKeyUp(73);
+    onKeyDown(27);
+    onKeyUp(27);
+    EXPECT_FALSE(g_app->menuOpen);
+    EXPECT_TRUE(g_ui->overlay->chatLines[0]->visible);
+    onKeyDown(9);
+    onKeyUp(9);
+    EXPECT_FALSE(g_ui->overlay->chatLines[0]->visible);
+
+    // Escape opens the menu; quit, then yes: the closing panel, then the quit message 18.
+    onKeyDown(27);
+    onKeyUp(27);
+    EXPECT_TRUE(g_app->menuOpen);
+    ASSERT_TRUE(runUntil([] { return !g_ui->wallRoot->hidden; }, 10));
+    runFor(1.5);
+    clickWall(7.0f, -2.0f);
+    EXPECT_EQ(g_ui->page, 7);
+    ASSERT_TRUE(runUntil([] { return g_ui->quitBannerShown != 0; }, 100));
+    clickWall(2.8f, -1.5f);
+    EXPECT_FALSE(g_ui->quitBannerShown);
+    bool quit = !runUntil([] { return false; }, 400);
+    EXPECT_TRUE(quit);
+    EXPECT_EQ(quitCode(), 18);
+}
+
+} // namespace
