@@ -107,11 +107,16 @@ TEST(KSocketSend, ResultTable) {
 }
 
 TEST(KSocketSend, GonePeerIsAnErrorNotASignal) {
+    ScopedLogFolder logs;
     // Default SIGPIPE disposition: a send without MSG_NOSIGNAL would end this process.
     std::signal(SIGPIPE, SIG_DFL);
     Accepted a(PORT_BASE + 5);
     close(a.peer);
     a.peer = -1;
+    int read = 0;
+    ASSERT_TRUE(waitUntil([&] { return (read = a.conn->ReceveData()) != 0; }));
+    EXPECT_EQ(read, -1);
+    EXPECT_EQ(logs.log(), "WARNING: EOF on socket read (connection broken by peer)");
     char data[] = "anyone?";
     int result = 0;
     for (int i = 0; i < 100 && result >= 0; ++i) {
