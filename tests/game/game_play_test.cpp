@@ -1,0 +1,248 @@
+// A whole game against the computer in one process: the game built as the program builds it,
+// driven frame by frame with the test clock and clicked through the mouse callback. After every
+// move the board's records, the game record and the engine's position agree square for square.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/game_main.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "chess/game_record.h"
+#include "chess/make_move.h"
+#include "chess/position.h"
+#include "engine/KivEngine.h"
+
+namespace {
+
+bool g_built = false;
+
+template <class Done> bool runUntil(Done done, int maxFrames, double dt = 0.1) {
+    for (int i = 0; i < maxFrames; ++i) {
+        if (done()) return true;
+        KAdvanceTestClock(dt);
+        if (!runFrame()) return false;
+    }
+    return done();
+}
+
+bool settled() {
+    return !g_board->pieceInMotion && !IsCameraMoving();
+}
+
+// Window pixel of a world point as the board's camera sees it; false behind the camera.
+bool project(const KVector& p, int& x, int& y) {
+    KCamera* cam = g_board->camera->AsCamera();
+    if (!cam) return false;
+    cam->GetWorldMatrix();
+    const float w = float(g_app->width), h = float(g_app->height);
+    KMatrix m = cam->GetProjMatrix(w / h) * cam->GetViewMatrix();
+    const float* a = m.m;
+    float cx = a[0] * p.x + a[4] * p.y + a[8] * p.z + a[12];
+    float cy = a[1] * p.x + a[5] * p.y + a[9] * p.z + a[13];
+    float cw = a[3] * p.x + a[7] * p.y + a[11] * p.z + a[15];
+    if (cw <= 0.01f) return false;
+    x = int((cx / cw + 1) * 0.5f * w);
+    y = int((1 - cy / cw) * 0.5f * h);
+    return x >= 0 && y >= 0 && x < w && y < h;
+}
+
+// The square a click at (x, y) reaches, as the mouse handler finds it.
+SquareRecord* squareUnder(int x, int y) {
+    KNodeGraph* n = g_scene->Getinfo(x, y);
+    while (n && n->tag == 0)
+        n = n->parent;
+    if (!n) return nullptr;
+    if (n->tag == SQUARE_TAG) return g_board->squareOfNode(n);
+    PieceRecord* p = g_board->pieceOfNode(n);
+    return p ? p->square : nullptr;
+}
+
+// Clicks square `s` with the left button through the mouse callback, at a point of the square
+// (or of the piece on it) that the pick reaches, and lets the camera's turn end.
+void clickSquare(int s) {
+    SquareRecord* target = &g_board->squares[s];
+    KVector centre = target->node->GetWorldMatrix().GetTrans();
+    static const float OFFSETS[][3] = {
+        {0, 0.3f, 0}, {0, 0.05f, 0.35f}, {0.3f, 0.05f, 0.35f}, {-0.3f, 0.05f, 0.35f},
+        {0, 0.6f, 0}, {0.3f, 0.05f, 0},  {-0.3f, 0.05f, 0},    {0, 0.05f, -0.35f}};
+    for (const auto& o : OFFSETS) {
+        int x, y;
+        if (!project(centre + KVector(o[0], o[1], o[2]), x, y)) continue;
+        if (squareUnder(x, y) != target) continue;
+        onMouseDown(1, x, y);
+        runUntil([] { return !IsCameraMoving(); }, 100);
+        return;
+    }
+    ADD_FAILURE() << "no pixel of square " << s << " can be clicked";
+}
+
+std::string text(int from, int to) {
+    char t[5] = {char('a' + from % 8), char('8' - from / 8), char('a' + to % 8), char('8' - to / 8),
+                 0};
+    return t;
+}
+
+// The local player's choice: a capture if there is one, else the first of a few opening moves,
+// else the engine's first legal move.
+bool chooseMove(int& from, int& to) {
+    std::vector<Move> legal;
+    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i) {
+        Move m = move_stack[i].move;
+        if ((m.flags & MF_PROMOTE) && m.promote != QUEEN) continue;
+        if (make_move(m)) {
+            take_back();
+            legal.push_back(m);
+        }
+    }
+    if (legal.empty()) return false;
+    Move pick = legal[0];
+    bool found = false;
+    for (Move m : legal)
+        if (m.flags & MF_CAPTURE) {
+            pick = m;
+            found = true;
+            break;
+        }
+    for (const char* want : {"e2e4", "d2d4", "g1f3", "b1c3", "f1c4", "c2c3", "h2h3"}) {
+        if (found) break;
+        for (Move m : legal)
+            if (text(m.from, m.to) == want) {
+                pick = m;
+                found = true;
+                break;
+            }
+    }
+    from = pick.from;
+    to = pick.to;
+    return true;
+}
+
+void expectAllAgree(const char* when) {
+    static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
+    for (int s = 0; s < 64; ++s) {
+        PieceRecord* p = g_board->squares[s].piece;
+        PieceId id = g_record->square_ids[s];
+        ASSERT_EQ(p == nullptr, id == NO_PIECE) << when << ", square " << s;
+        ASSERT_EQ(p == nullptr, square_color[s] == EMPTY) << when << ", square " << s;
+        if (!p) continue;
+        EXPECT_EQ(id, make_piece_id(p->colour, p->kind, p->index)) << when << ", square " << s;
+        EXPECT_EQ(p->colour, square_color[s]) << when << ", square " << s;
+        EXPECT_EQ(ENGINE_KIND[movingKind(p)], square_piece[s]) << when << ", square " << s;
+        EXPECT_EQ(p->node->parent, g_board->squares[s].node) << when << ", square " << s;
+    }
+    for (PieceId id : g_record->captured) {
+        PieceRecord* p = g_board->pieceOf(id_colour(id), id_kind(id), id_index(id));
+        EXPECT_EQ(p->square, nullptr) << when;
+        EXPECT_EQ(p->node->parent, g_board->graveyardNode) << when;
+    }
+    EXPECT_EQ(g_board->sideToMove, side_to_move) << when;
+}
+
+class GamePlay : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        KivInitDLL();
+        KSetTestClock(true);
+        g_built = buildGame();
+        if (!g_built) return;
+        // The intro skipped, the menu up, then a new game as White from the menu.
+        IntroSkip();
+        runUntil([] { return g_app->menuOpen != 0; }, 300);
+        startNewGame(0);
+        g_app->gameStarted = 1;
+        toggleMenu();
+        runUntil([] { return !g_app->menuOpen && !g_app->boardLocked && settled(); }, 300);
+    }
+    void SetUp() override {
+        if (!g_built) GTEST_SKIP() << "the game could not be built here (no display or data)";
+    }
+};
+
+TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
+    ASSERT_FALSE(g_app->menuOpen);
+    ASSERT_FALSE(g_app->awaitingOpponent);
+    for (int turn = 0; turn < 4; ++turn) {
+        std::string when = "move " + std::to_string(turn + 1);
+        int from, to;
+        ASSERT_TRUE(chooseMove(from, to)) << when;
+        PieceRecord* piece = g_board->squares[from].piece;
+        PieceRecord* victim = g_board->squares[to].piece;
+        const int recorded = g_record->moves.count;
+
+        clickSquare(from); // select
+        ASSERT_EQ(g_app->selectedPiece, piece->node) << when;
+        clickSquare(to); // choose
+        ASSERT_EQ(g_app->chosenTarget, &g_board->squares[to]) << when;
+        ASSERT_EQ(g_board->squares[from].piece, piece) << when << ": nothing moved yet";
+        KVector start = piece->node->GetWorldMatrix().GetTrans();
+        clickSquare(to); // confirm: the glide plays, the turn has passed
+        ASSERT_EQ(g_record->moves.count, recorded + 1) << when;
+        EXPECT_EQ(g_board->sideToMove, 1) << when;
+        EXPECT_TRUE(g_app->awaitingOpponent) << when;
+        if (victim) {
+            EXPECT_EQ(victim->node->parent, g_board->graveyardNode) << when << ": taken at once";
+        }
+
+        // The glide ends above the target square at the height it started from.
+        ASSERT_TRUE(runUntil([&] { return g_board->pieceInMotion != piece; }, 100)) << when;
+        KVector end = piece->node->GetWorldMatrix().GetTrans();
+        KVector square = g_board->squares[to].node->GetWorldMatrix().GetTrans();
+        EXPECT_NEAR(end.x, square.x, 1e-3) << when;
+        EXPECT_NEAR(end.z, square.z, 1e-3) << when;
+        EXPECT_NEAR(end.y, start.y, 1e-3) << when;
+        EXPECT_EQ(piece->node->parent, g_board->squares[to].node) << when;
+
+        // The camera turns to Black, then the computer answers.
+        ASSERT_TRUE(runUntil([&] { return g_record->moves.count == recorded + 2; }, 300)) << when;
+        EXPECT_EQ(g_anim->view_index, 1) << when;
+        EXPECT_EQ(rm_colour(g_record->moves[recorded + 1]), 1) << when;
+        ASSERT_TRUE(runUntil(settled, 300)) << when;
+        EXPECT_EQ(g_anim->view_index, 0) << when << ": the camera is back on White's side";
+        EXPECT_FALSE(g_app->awaitingOpponent) << when;
+        expectAllAgree(when.c_str());
+    }
+}
+
+TEST_F(GamePlay, SaveLoadAndTakeBackRebuildTheBoard) {
+    for (int turn = 0; turn < 3; ++turn) {
+        int from, to;
+        ASSERT_TRUE(chooseMove(from, to));
+        const int recorded = g_record->moves.count;
+        clickSquare(from);
+        clickSquare(to);
+        clickSquare(to);
+        ASSERT_TRUE(
+            runUntil([&] { return g_record->moves.count == recorded + 2 && settled(); }, 600));
+    }
+    std::vector<RecordedMove> played(g_record->moves.begin(), g_record->moves.end());
+    std::vector<PieceId> taken(g_record->captured.begin(), g_record->captured.end());
+    ASSERT_TRUE(g_record->SaveGame("./Save/play_test.chs"));
+
+    startNewGame(0);
+    runUntil(settled, 300);
+    expectAllAgree("new game");
+    ASSERT_TRUE(g_record->LoadGame("./Save/play_test.chs"));
+    g_record->RestoreBoard();
+    ASSERT_TRUE(runUntil(settled, 300));
+    EXPECT_EQ(std::vector<RecordedMove>(g_record->moves.begin(), g_record->moves.end()), played);
+    EXPECT_EQ(std::vector<PieceId>(g_record->captured.begin(), g_record->captured.end()), taken);
+    expectAllAgree("loaded");
+    std::remove("./Save/play_test.chs");
+
+    // Taking back the computer's last move gives the computer the move again: it answers.
+    g_record->UndoLastMove();
+    g_record->RestoreBoard();
+    ASSERT_TRUE(
+        runUntil([&] { return g_record->moves.count == int(played.size()) && settled(); }, 600));
+    expectAllAgree("after the take-back and the new answer");
+}
+
+} // namespace
