@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +14,22 @@
 #include "chess_test_support.h"
 
 using namespace chess_test;
+
+// Counts every operator new of this test program, so that a test can see that a search
+// allocates nothing.
+static long allocations = 0;
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -233,4 +251,15 @@ TEST_F(Search, FullMoveStackEndsLinesWithoutWritingPastIt) {
 TEST_F(Search, ShallowBenchSignature) {
     // Any change of generation order, ordering scores, evaluation or search shows here.
     EXPECT_EQ(run_bench(2, nullptr), 35730);
+}
+
+TEST_F(Search, SearchAllocatesNothing) {
+    ASSERT_TRUE(set_fen(KIWIPETE));
+    max_depth = 4;
+    delete new int(1); // the counter sees allocations
+    ASSERT_GT(allocations, 0);
+    const long before = allocations;
+    think(0);
+    EXPECT_EQ(allocations, before);
+    EXPECT_GT(node_count, 10000);
 }
