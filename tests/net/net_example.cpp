@@ -81,7 +81,7 @@ void onClientFailed(const char*, int*) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int port = argc > 1 ? std::atoi(argv[1]) : 47190;
+    int port = argc > 1 ? std::atoi(argv[1]) : 29190;
     server = new KServer;
     if (!server->Init(port, 100, onNewClient, onServerInput, onServerClosed)) {
         std::printf("example: port %d is taken\n", port);

@@ -1,6 +1,7 @@
 // Helpers for the network library's tests: raw loopback peers, bounded waits, NetLog.txt in a
 // folder of the test's own. Every test uses its own port (PORT_BASE + an offset unique across
-// the net tests) so test processes running side by side never meet.
+// the net tests) so test processes running side by side never meet. The ports lie below the
+// kernel's ephemeral range (32768 and up), where no outgoing connection can be holding them.
 #pragma once
 
 #include <arpa/inet.h>
@@ -18,7 +19,7 @@
 
 namespace nettest {
 
-constexpr int PORT_BASE = 47100;
+constexpr int PORT_BASE = 29100;
 
 inline sockaddr_in loopback(int port) {
     sockaddr_in a{};
