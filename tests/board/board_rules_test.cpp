@@ -146,6 +146,22 @@ TEST_F(BoardRules, EnPassantOnlyRightAfterTheDoubleStep) {
     EXPECT_FALSE(tryMove(at("e5"), square("d6"), false));
 }
 
+TEST_F(BoardRules, EnPassantMayNotUncoverTheKing) {
+    clearBoard();
+    place(0, KIND_KING, 0, "a5");
+    place(0, KIND_PAWN, 1, "b5");
+    place(1, KIND_KING, 0, "h8");
+    place(1, KIND_PAWN, 2, "c7");
+    place(1, KIND_ROOK, 1, "h5");
+    g_board->sideToMove = 1;
+    ASSERT_TRUE(playOnBoard("c7c5"));
+    // Both pawns leave the fifth row: the rook would then see the king.
+    EXPECT_FALSE(tryMove(at("b5"), square("c6"), false));
+    EXPECT_TRUE(tryMove(at("b5"), square("b6"), false)) << "the c-pawn still shields the king";
+    place(1, KIND_ROOK, 1, "h4");
+    EXPECT_TRUE(tryMove(at("b5"), square("c6"), false));
+}
+
 TEST_F(BoardRules, KingMayNotStepAlongTheLineOfACheck) {
     clearBoard();
     place(0, KIND_KING, 0, "d4");

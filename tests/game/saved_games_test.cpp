@@ -119,6 +119,15 @@ TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
         EXPECT_EQ(g_record->moves[0], 4351044) << c.why;
         EXPECT_EQ(g_record->square_ids[sq("e4")], make_piece_id(0, KIND_PAWN, 4)) << c.why;
     }
+    // The screens rebuild the board after a load whatever its result: the engine still follows
+    // the record, it does not get the moves a second time.
+    g_record->RestoreBoard();
+    EXPECT_EQ(history_ply, 1);
+    EXPECT_EQ(square_color[sq("e4")], WHITE);
+    EXPECT_EQ(square_color[sq("e2")], EMPTY);
+    EXPECT_EQ(side_to_move, BLACK);
+    EXPECT_EQ(g_board->sideToMove, 1);
+
     // A missing file: false, nothing said, nothing changed.
     forgetPlayerMessage();
     EXPECT_FALSE(g_record->LoadGame(path("none.chs").c_str()));
