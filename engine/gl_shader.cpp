@@ -2,6 +2,9 @@
 
 #include "engine/log.h"
 
+#include <cstring>
+#include <string>
+
 namespace {
 
 // Per-pixel Blinn-Phong over up to MAX_LIGHTS point, spot and directional lights. Texture and
@@ -62,7 +65,9 @@ void main() {
     if (uUseTexture != 0) texel *= texture(uTex, vUV);
     if (uUseVertexColor != 0) texel *= vColor;
     float alpha = uDiffuse.a * texel.a * uAlpha;
+#ifdef ALPHA_TEST
     if (alpha < uAlphaCutoff) discard;
+#endif
     if (uUnlit != 0) {
         fragColor = vec4(uDiffuse.rgb * texel.rgb + uEmissive, alpha);
         return;
@@ -145,9 +150,12 @@ GLuint compile(GLenum kind, const char* source) {
     return s;
 }
 
-GLuint link(const char* vs, const char* fs) {
+GLuint link(const char* vs, const char* fs, const char* defines = "") {
+    // The defines go right after the #version line.
+    const char* afterVersion = std::strchr(fs, '\n') + 1;
+    const std::string fsText = std::string(fs, afterVersion) + defines + afterVersion;
     const GLuint v = compile(GL_VERTEX_SHADER, vs);
-    const GLuint f = compile(GL_FRAGMENT_SHADER, fs);
+    const GLuint f = compile(GL_FRAGMENT_SHADER, fsText.c_str());
     if (!v || !f) {
         if (v) glDeleteShader(v);
         if (f) glDeleteShader(f);
@@ -173,8 +181,8 @@ GLuint link(const char* vs, const char* fs) {
 
 } // namespace
 
-bool KBuildMeshProgram(KMeshProgram& p) {
-    p.id = link(MESH_VS, MESH_FS);
+bool KBuildMeshProgram(KMeshProgram& p, bool alphaTest) {
+    p.id = link(MESH_VS, MESH_FS, alphaTest ? "#define ALPHA_TEST\n" : "");
     if (!p.id) return false;
     auto loc = [&](const char* n) { return glGetUniformLocation(p.id, n); };
     p.model = loc("uModel");

@@ -23,5 +23,7 @@ struct KOverlayProgram {
 };
 
 // Both false (and a log line with the compiler's message) when the driver refuses a shader.
-bool KBuildMeshProgram(KMeshProgram& p);
+// The alpha-tested variant alone may discard pixels: a shader that can discard loses the
+// early depth and stencil tests, which the software rasteriser needs to skip hidden pixels.
+bool KBuildMeshProgram(KMeshProgram& p, bool alphaTest);
 bool KBuildOverlayProgram(KOverlayProgram& p);

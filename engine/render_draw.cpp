@@ -19,7 +19,6 @@ float toRadians(float deg) {
 } // namespace
 
 void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
-    const KMeshProgram& p = rs.mesh;
     float pos[MAX_LIGHTS * 4], spot[MAX_LIGHTS * 3];
     float diffuse[MAX_LIGHTS * 3], specular[MAX_LIGHTS * 3], ambient[MAX_LIGHTS * 3];
     float params[MAX_LIGHTS * 3];
@@ -60,24 +59,40 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
         params[i * 3 + 1] = isSpot ? outer : -2.0f;
         params[i * 3 + 2] = l->range;
     }
-    glUseProgram(p.id);
-    glUniform1i(p.lightCount, n);
-    if (n > 0) {
-        glUniform4fv(p.lightPos, n, pos);
-        glUniform3fv(p.lightSpotDir, n, spot);
-        glUniform3fv(p.lightDiffuse, n, diffuse);
-        glUniform3fv(p.lightSpecular, n, specular);
-        glUniform3fv(p.lightAmbient, n, ambient);
-        glUniform3fv(p.lightParams, n, params);
+    for (const KMeshProgram& p : rs.mesh) {
+        glUseProgram(p.id);
+        glUniform1i(p.lightCount, n);
+        if (n > 0) {
+            glUniform4fv(p.lightPos, n, pos);
+            glUniform3fv(p.lightSpotDir, n, spot);
+            glUniform3fv(p.lightDiffuse, n, diffuse);
+            glUniform3fv(p.lightSpecular, n, specular);
+            glUniform3fv(p.lightAmbient, n, ambient);
+            glUniform3fv(p.lightParams, n, params);
+        }
+        glUniform3f(p.globalAmbient, GLOBAL_AMBIENT, GLOBAL_AMBIENT, GLOBAL_AMBIENT);
+        glUniform3f(p.camPos, rs.camPos.x, rs.camPos.y, rs.camPos.z);
+        glUniformMatrix4fv(p.viewProj, 1, GL_FALSE, rs.viewProj.m);
+        glUniform1i(p.tex, 0);
     }
-    glUniform3f(p.globalAmbient, GLOBAL_AMBIENT, GLOBAL_AMBIENT, GLOBAL_AMBIENT);
-    glUniform3f(p.camPos, rs.camPos.x, rs.camPos.y, rs.camPos.z);
-    glUniformMatrix4fv(p.viewProj, 1, GL_FALSE, rs.viewProj.m);
+    rs.active = &rs.mesh[1];
     rs.lightCount = n;
 }
 
+void KSetClipPlane(KRenderState& rs, float a, float b, float c, float d) {
+    for (const KMeshProgram& p : rs.mesh) {
+        glUseProgram(p.id);
+        glUniform4f(p.clipPlane, a, b, c, d);
+    }
+    rs.active = &rs.mesh[1];
+}
+
 void KBindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor) {
-    const KMeshProgram& p = rs.mesh;
+    const KMeshProgram& p = rs.mesh[mat && (mat->options & KMAT_ALPHATEST) ? 1 : 0];
+    if (rs.active != &p) {
+        glUseProgram(p.id);
+        rs.active = &p;
+    }
     static const KColor DEFAULT_DIFFUSE{0.8f, 0.8f, 0.8f, 1};
     const KColor d = mat ? mat->diffuse : DEFAULT_DIFFUSE;
     const KColor a = mat ? mat->ambient : KColor{0.16f, 0.16f, 0.16f, 1};
@@ -105,8 +120,8 @@ void KBindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor) {
 }
 
 void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror, float alpha) {
-    const KMeshProgram& p = rs.mesh;
     KBindMaterial(rs, item.mat, alpha);
+    const KMeshProgram& p = *rs.active;
     if (mirror) {
         const KMatrix m = *mirror * item.model;
         glUniformMatrix4fv(p.model, 1, GL_FALSE, m.m);

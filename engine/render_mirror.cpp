@@ -36,6 +36,36 @@ float surfaceTop(const KDrawItem& item) {
     return top;
 }
 
+// Window rectangle (GL pixels, origin bottom left) around the reflective surfaces, so the
+// mirrored pass rasterises only there. The whole viewport when a corner is behind the eye.
+void surfaceRect(const KRenderState& rs, int& x0, int& y0, int& x1, int& y1) {
+    float lo[2] = {1, 1}, hi[2] = {-1, -1};
+    for (const KDrawItem& item : rs.reflective) {
+        const KVector& a = item.mesh->lo;
+        const KVector& b = item.mesh->hi;
+        for (int c = 0; c < 8; ++c) {
+            const KVector p = item.model.TransformPoint(
+                KVector((c & 1) ? b.x : a.x, (c & 2) ? b.y : a.y, (c & 4) ? b.z : a.z));
+            const float* m = rs.viewProj.m;
+            const float w = m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15];
+            if (w <= 1e-4f) {
+                x0 = y0 = 0, x1 = rs.viewportW, y1 = rs.viewportH;
+                return;
+            }
+            const float nx = (m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12]) / w;
+            const float ny = (m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13]) / w;
+            lo[0] = std::min(lo[0], nx), hi[0] = std::max(hi[0], nx);
+            lo[1] = std::min(lo[1], ny), hi[1] = std::max(hi[1], ny);
+        }
+    }
+    auto toPixel = [](float ndc, int size) {
+        return std::clamp(static_cast<int>((ndc * 0.5f + 0.5f) * size), 0, size);
+    };
+    x0 = toPixel(lo[0], rs.viewportW) - 1, x1 = toPixel(hi[0], rs.viewportW) + 1;
+    y0 = toPixel(lo[1], rs.viewportH) - 1, y1 = toPixel(hi[1], rs.viewportH) + 1;
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
+}
+
 } // namespace
 
 void KDrawReflections(KRenderState& rs) {
@@ -52,6 +82,11 @@ void KDrawReflections(KRenderState& rs) {
     }
 
     // 1. Mark.
+    int x0, y0, x1, y1;
+    surfaceRect(rs, x0, y0, x1, y1);
+    if (x1 <= x0 || y1 <= y0) return;
+    glScissor(x0, y0, x1 - x0, y1 - y0);
+    glEnable(GL_SCISSOR_TEST);
     glEnable(GL_STENCIL_TEST);
     glStencilMask(0xFF);
     glStencilFunc(GL_ALWAYS, 1, 0xFF);
@@ -73,7 +108,7 @@ void KDrawReflections(KRenderState& rs) {
     // 3. The mirrored scene. Mirroring turns the winding round.
     const KMatrix mirror = mirrorMatrix(h);
     KSetLights(rs, true, h);
-    glUniform4f(rs.mesh.clipPlane, 0, -1, 0, h); // keeps y <= h after mirroring
+    KSetClipPlane(rs, 0, -1, 0, h); // keeps y <= h after mirroring
     glEnable(GL_CLIP_DISTANCE0);
     glFrontFace(GL_CW);
     for (const KDrawItem& item : rs.opaque)
@@ -90,9 +125,10 @@ void KDrawReflections(KRenderState& rs) {
     glDepthMask(GL_TRUE);
     glFrontFace(GL_CCW);
     glDisable(GL_CLIP_DISTANCE0);
-    glUniform4f(rs.mesh.clipPlane, 0, 0, 0, 1);
+    KSetClipPlane(rs, 0, 0, 0, 1);
     KSetLights(rs, false, 0);
     glDisable(GL_STENCIL_TEST);
+    glDisable(GL_SCISSOR_TEST);
 
     // 4. The surfaces, letting `reflect` of the mirrored image through.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

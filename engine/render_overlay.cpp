@@ -90,6 +90,7 @@ void drawImage(KRenderState& rs, const KImage2D& img) {
 
 void beginOverlay(KRenderState& rs, float depth) {
     glUseProgram(rs.overlay.id);
+    rs.active = nullptr;
     glUniform2f(rs.overlay.screen, static_cast<float>(rs.viewportW),
                 static_cast<float>(rs.viewportH));
     glUniform1f(rs.overlay.depth, depth);

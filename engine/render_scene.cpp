@@ -128,7 +128,8 @@ bool KRenderGlAlive() {
 
 bool KRenderInit(KScreen* screen) {
     auto* rs = new KRenderState;
-    if (!KBuildMeshProgram(rs->mesh) || !KBuildOverlayProgram(rs->overlay)) {
+    if (!KBuildMeshProgram(rs->mesh[0], false) || !KBuildMeshProgram(rs->mesh[1], true) ||
+        !KBuildOverlayProgram(rs->overlay)) {
         delete rs;
         return false;
     }
@@ -194,7 +195,8 @@ void KRenderShutdown(KScreen* screen) {
     // a name of a context that no longer exists.
     KForgetGpuMeshes();
     KForgetGpuTextures();
-    glDeleteProgram(rs->mesh.id);
+    for (const KMeshProgram& p : rs->mesh)
+        glDeleteProgram(p.id);
     glDeleteProgram(rs->overlay.id);
     glDeleteBuffers(1, &rs->quadVbo);
     glDeleteVertexArrays(1, &rs->quadVao);
@@ -243,9 +245,11 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     glCullFace(GL_BACK);
     if (screen->samples > 0) glEnable(GL_MULTISAMPLE);
     KSetLights(rs, false, 0);
-    glUniform4f(rs.mesh.clipPlane, 0, 0, 0, 1);
+    KSetClipPlane(rs, 0, 0, 0, 1);
 
-    // 2. Opaque meshes.
+    // 2. Opaque meshes, nearest first so hidden pixels fail the depth test before shading.
+    std::sort(rs.opaque.begin(), rs.opaque.end(),
+              [](const KDrawItem& a, const KDrawItem& b) { return a.depth < b.depth; });
     glDisable(GL_BLEND);
     for (const KDrawItem& item : rs.opaque)
         KDrawItemNow(rs, item, nullptr, 1.0f);

@@ -45,7 +45,8 @@ struct KDrawItem {
 };
 
 struct KRenderState {
-    KMeshProgram mesh;
+    KMeshProgram mesh[2];                 // plain, alpha-tested
+    const KMeshProgram* active = nullptr; // mesh program in use, null after overlay drawing
     KOverlayProgram overlay;
     GLuint quadVao = 0, quadVbo = 0;     // unit quad, centred, facing +z: sprites
     GLuint streamVao = 0, streamVbo = 0; // window-space quads, refilled during the frame
@@ -97,6 +98,8 @@ bool KRenderGlAlive();
 
 // render_draw.cpp: the mesh program's per-draw state.
 void KSetLights(KRenderState& rs, bool mirrored, float planeY);
+// gl_ClipDistance[0] = dot(world position, plane); (0, 0, 0, 1) keeps everything.
+void KSetClipPlane(KRenderState& rs, float a, float b, float c, float d);
 void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror, float alpha);
 void KBindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor);
 
