@@ -28,6 +28,10 @@ WPARAM g_buttons = 0;
 bool g_shiftDown[2] = {false, false};
 bool g_ctrlDown[2] = {false, false};
 
+// Cursor position on the desktop when the current batch of events was read: asked once per
+// pump, since each ask is a round trip to the display server.
+POINT g_pumpCursor = {0, 0};
+
 void onQuitSignal(int) {
     g_signalQuit = 1;
 }
@@ -63,9 +67,7 @@ void enqueue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, uint32_t tim
     m.wParam = wParam;
     m.lParam = lParam;
     m.time = timeMs;
-    int x = 0, y = 0;
-    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_GetGlobalMouseState(&x, &y);
-    m.pt = POINT{x, y};
+    m.pt = g_pumpCursor;
     ++g_count;
 }
 
@@ -153,6 +155,9 @@ void translate(const SDL_Event& e) {
 void pump() {
     if (g_signalQuit) postQuitFromSystem();
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
+    int x = 0, y = 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_GetGlobalMouseState(&x, &y);
+    g_pumpCursor = POINT{x, y};
     SDL_Event e;
     while (g_count < QUEUE_SIZE && SDL_PollEvent(&e))
         translate(e);
