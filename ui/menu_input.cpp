@@ -105,6 +105,10 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
     if (!wallShown && !ui->questionShown) return false;
 
     if (!ui->questionShown) {
+        // The wall stays in view while the camera flies to or from the menu. A click then is
+        // swallowed, as any click while the wall shows, but takes no entry: it would start
+        // games or open pages behind a closed menu.
+        if (!ui->menuActive) return true;
         if (ui->waterShown && (buttons & (BUTTON_LEFT | BUTTON_MIDDLE))) dropUnderPointer();
         if (ui->saveScreenOpen || ui->loadScreenOpen) return true;
         const int page = ui->page;

@@ -128,6 +128,15 @@ TEST_F(Menu, ClicksWalkThePagesToTheColourChoice) {
     EXPECT_FALSE(g_app->gameStarted);
 }
 
+TEST_F(Menu, AClickOnTheWallWhileTheMenuIsClosingIsNotAPageEntry) {
+    pointAtWall(0.0f, 1.2f);
+    ASSERT_EQ(g_ui->hoveredEntry, 1);
+    g_ui->menuActive = 0; // closed: the camera is flying back, the wall still in view
+    EXPECT_TRUE(menuClick(nullptr, 1, g_ui->mouseX, g_ui->mouseY));
+    EXPECT_EQ(g_ui->page, 0);
+    EXPECT_EQ(g_ui->hoveredEntry, 1);
+}
+
 TEST_F(Menu, LeavingAPageByEscapeTakesItsHighlightAway) {
     clickEntryAt(0.0f, 1.2f);
     clickEntryAt(0.0f, -1.0f); // page 3
