@@ -73,6 +73,12 @@ protected:
         image->mat = addMaterial({1, 1, 0, 1}, true);
         image->x = image->y = 10;
         image->width = image->height = 20;
+        // The cursor over the text: images come above texts.
+        auto* cursor = new KImage2D(scene);
+        cursor->mat = image->mat;
+        cursor->x = 150;
+        cursor->y = 200;
+        cursor->width = cursor->height = 4;
 
         auto* text = new KTexte;
         text->font = inkOnlyOnA(scene);
@@ -122,6 +128,7 @@ TEST_F(KnownScene, LightingTexturesBlendingSpritesImagesAndTexts) {
     // Text: 'A' has ink and takes the text's colour, 'B' has none.
     EXPECT_RGB_NEAR(pixel(158, 208), 0, 255, 0);
     EXPECT_RGB_NEAR(pixel(174, 208), 102, 77, 102);
+    EXPECT_RGB_NEAR(pixel(152, 202), 255, 255, 0);
     SwapBuffers(screen);
 }
 
