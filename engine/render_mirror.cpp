@@ -24,46 +24,73 @@ KMatrix mirrorMatrix(float h) {
     return m;
 }
 
+struct Rect {
+    int x0, y0, x1, y1; // GL window pixels, origin bottom left; x1, y1 excluded
+};
+
+// World-space corner c (0..7) of an item's bounds, mirrored in y = h when `mirrorH` is set.
+KVector corner(const KDrawItem& item, int c, const float* mirrorH) {
+    const KVector& a = item.mesh->lo;
+    const KVector& b = item.mesh->hi;
+    KVector p = item.model.TransformPoint(
+        KVector((c & 1) ? b.x : a.x, (c & 2) ? b.y : a.y, (c & 4) ? b.z : a.z));
+    if (mirrorH) p.y = 2 * *mirrorH - p.y;
+    return p;
+}
+
 float surfaceTop(const KDrawItem& item) {
     // The highest corner of the world bounds: the top face of a square tile.
     float top = -1e30f;
-    const KVector& lo = item.mesh->lo;
-    const KVector& hi = item.mesh->hi;
-    for (int c = 0; c < 8; ++c) {
-        const KVector p((c & 1) ? hi.x : lo.x, (c & 2) ? hi.y : lo.y, (c & 4) ? hi.z : lo.z);
-        top = std::max(top, item.model.TransformPoint(p).y);
-    }
+    for (int c = 0; c < 8; ++c)
+        top = std::max(top, corner(item, c, nullptr).y);
     return top;
 }
 
-// Window rectangle (GL pixels, origin bottom left) around the reflective surfaces, so the
-// mirrored pass rasterises only there. The whole viewport when a corner is behind the eye.
-void surfaceRect(const KRenderState& rs, int& x0, int& y0, int& x1, int& y1) {
-    float lo[2] = {1, 1}, hi[2] = {-1, -1};
-    for (const KDrawItem& item : rs.reflective) {
-        const KVector& a = item.mesh->lo;
-        const KVector& b = item.mesh->hi;
-        for (int c = 0; c < 8; ++c) {
-            const KVector p = item.model.TransformPoint(
-                KVector((c & 1) ? b.x : a.x, (c & 2) ? b.y : a.y, (c & 4) ? b.z : a.z));
-            const float* m = rs.viewProj.m;
-            const float w = m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15];
-            if (w <= 1e-4f) {
-                x0 = y0 = 0, x1 = rs.viewportW, y1 = rs.viewportH;
-                return;
-            }
-            const float nx = (m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12]) / w;
-            const float ny = (m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13]) / w;
-            lo[0] = std::min(lo[0], nx), hi[0] = std::max(hi[0], nx);
-            lo[1] = std::min(lo[1], ny), hi[1] = std::max(hi[1], ny);
-        }
+// Grows `r` by the window rectangle of the item's (mirrored) bounds. False when a corner is
+// behind the eye: the caller then has to assume the whole window.
+bool addScreenRect(const KRenderState& rs, const KDrawItem& item, const float* mirrorH, float lo[2],
+                   float hi[2]) {
+    const float* m = rs.viewProj.m;
+    for (int c = 0; c < 8; ++c) {
+        const KVector p = corner(item, c, mirrorH);
+        const float w = m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15];
+        if (w <= 1e-4f) return false;
+        const float nx = (m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12]) / w;
+        const float ny = (m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13]) / w;
+        lo[0] = std::min(lo[0], nx), hi[0] = std::max(hi[0], nx);
+        lo[1] = std::min(lo[1], ny), hi[1] = std::max(hi[1], ny);
     }
-    auto toPixel = [](float ndc, int size) {
+    return true;
+}
+
+Rect toPixels(const KRenderState& rs, const float lo[2], const float hi[2]) {
+    auto px = [](float ndc, int size) {
         return std::clamp(static_cast<int>((ndc * 0.5f + 0.5f) * size), 0, size);
     };
-    x0 = toPixel(lo[0], rs.viewportW) - 1, x1 = toPixel(hi[0], rs.viewportW) + 1;
-    y0 = toPixel(lo[1], rs.viewportH) - 1, y1 = toPixel(hi[1], rs.viewportH) + 1;
-    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
+    // A pixel of margin each side for rounding.
+    return Rect{std::max(px(lo[0], rs.viewportW) - 1, 0), std::max(px(lo[1], rs.viewportH) - 1, 0),
+                std::min(px(hi[0], rs.viewportW) + 1, rs.viewportW),
+                std::min(px(hi[1], rs.viewportH) + 1, rs.viewportH)};
+}
+
+// Window rectangle around the reflective surfaces, so the mirrored pass rasterises only there.
+Rect surfaceRect(const KRenderState& rs) {
+    float lo[2] = {1, 1}, hi[2] = {-1, -1};
+    for (const KDrawItem& item : rs.reflective)
+        if (!addScreenRect(rs, item, nullptr, lo, hi))
+            return Rect{0, 0, rs.viewportW, rs.viewportH};
+    return toPixels(rs, lo, hi);
+}
+
+// Whether the mirror image of an opaque or blended item can show inside the surfaces' rectangle:
+// not when the item lies wholly below the plane (its image is clipped away), nor when its
+// image falls outside the rectangle.
+bool mirrorCanShow(const KRenderState& rs, const KDrawItem& item, float h, const Rect& area) {
+    if (surfaceTop(item) <= h) return false;
+    float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
+    if (!addScreenRect(rs, item, &h, lo, hi)) return true;
+    const Rect r = toPixels(rs, lo, hi);
+    return r.x0 < area.x1 && area.x0 < r.x1 && r.y0 < area.y1 && area.y0 < r.y1;
 }
 
 } // namespace
@@ -82,10 +109,9 @@ void KDrawReflections(KRenderState& rs) {
     }
 
     // 1. Mark.
-    int x0, y0, x1, y1;
-    surfaceRect(rs, x0, y0, x1, y1);
-    if (x1 <= x0 || y1 <= y0) return;
-    glScissor(x0, y0, x1 - x0, y1 - y0);
+    const Rect area = surfaceRect(rs);
+    if (area.x1 <= area.x0 || area.y1 <= area.y0) return; // all off screen
+    glScissor(area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
     glEnable(GL_SCISSOR_TEST);
     glEnable(GL_STENCIL_TEST);
     glStencilMask(0xFF);
@@ -112,10 +138,12 @@ void KDrawReflections(KRenderState& rs) {
     glEnable(GL_CLIP_DISTANCE0);
     glFrontFace(GL_CW);
     for (const KDrawItem& item : rs.opaque)
-        if (item.node->reflect) KDrawItemNow(rs, item, &mirror, 1.0f);
+        if (item.node->reflect && mirrorCanShow(rs, item, h, area))
+            KDrawItemNow(rs, item, &mirror, 1.0f);
     glEnable(GL_BLEND);
     for (const KDrawItem& item : rs.blended) {
-        if (!item.mesh || !item.node->reflect) continue; // sprites face the real camera only
+        // Sprites face the real camera only.
+        if (!item.mesh || !item.node->reflect || !mirrorCanShow(rs, item, h, area)) continue;
         glBlendFunc(GL_SRC_ALPHA, (item.mat && (item.mat->options & KMAT_ADDITIVE))
                                       ? GL_ONE
                                       : GL_ONE_MINUS_SRC_ALPHA);
