@@ -54,7 +54,8 @@ void drawText(KRenderState& rs, const KTexte& t) {
     const float top = static_cast<float>(t.y);
     for (const char* p = t.texte; *p && p < t.texte + KTexte::MAX_LEN; ++p) {
         const KGlyph& g = font->glyphs[static_cast<unsigned char>(*p)];
-        if (*p != ' ')
+        // Characters outside the font's grid have no cell (advance 0): nothing to draw.
+        if (*p != ' ' && g.advance > 0)
             pushQuad(rs.textScratch, pen, top, pen + size, top + size, g.u0, g.v1, g.u1, g.v0);
         pen += g.advance * t.size;
     }
