@@ -1,0 +1,131 @@
+// Material options, light selection and sprite orientation, read back by pixel.
+
+#include "render_fixture.h"
+
+#include "engine/gl_shader.h" // MAX_LIGHTS
+
+namespace {
+
+class Materials : public RenderTest {
+protected:
+    void SetUp() override {
+        RenderTest::SetUp();
+        if (scene) addCamera({0, 0, 5}, {0, 0, 0});
+    }
+    // Unit-sized quad centred at (x, y) on the plane z.
+    KObject* square(KMaterial* m, float x, float y, float z, float half = 0.5f) {
+        return addQuad(m, {x - half, y - half, z}, {x + half, y - half, z}, {x + half, y + half, z},
+                       {x - half, y + half, z});
+    }
+    Rgb at(float x, float y, float z) {
+        int px, py;
+        project({x, y, z}, px, py);
+        return pixel(px, py);
+    }
+    KLight* directional(const KColor& diffuse) {
+        auto* l = new KLight(scene);
+        l->kind = KLIGHT_DIRECTIONAL;
+        l->diffuse = diffuse;
+        l->InsertAsChildOf(scene->root);
+        return l;
+    }
+};
+
+TEST_F(Materials, VertexColoursAdditiveGlowsAndAlphaTest) {
+    // Vertex colours count only for materials that ask for them.
+    auto* tinted = addMaterial({1, 1, 1, 1}, true);
+    tinted->SetOption(KMAT_VERTEXCOLOR, true);
+    KObject* a = square(tinted, -2, 1, 0);
+    KObject* b = square(addMaterial({1, 1, 1, 1}, true), -0.5f, 1, 0);
+    for (KObject* o : {a, b})
+        for (KVertex& v : o->mesh->verts)
+            v.color = KColor{1, 0, 0, 1};
+
+    // An additive glow adds to what is behind it.
+    square(addMaterial({0, 0, 1, 1}, true), 1.5f, 1, 0);
+    auto* glow = addMaterial({0.5f, 0.5f, 0, 1}, true);
+    glow->SetOption(KMAT_ADDITIVE, true);
+    square(glow, 1.5f, 1, 1, 0.3f);
+
+    // Alpha test: transparent texels are cut out and do not hide what is behind.
+    auto* cut = new KTexture(scene);
+    cut->width = 2, cut->height = 1, cut->filter = 0;
+    cut->pixels = {255, 255, 255, 0, 255, 255, 255, 255}; // left transparent, right opaque
+    auto* stencil = addMaterial({1, 1, 1, 1}, true);
+    stencil->texture = cut;
+    stencil->SetOption(KMAT_ALPHATEST, true);
+    square(stencil, 0, -1, 1, 0.6f);
+    square(addMaterial({0, 1, 0, 1}, true), 0, -1, 0, 1.0f);
+    render();
+
+    EXPECT_RGB_NEAR(at(-2, 1, 0), 255, 0, 0);
+    EXPECT_RGB_NEAR(at(-0.5f, 1, 0), 255, 255, 255);
+    EXPECT_RGB_NEAR(at(1.5f, 1, 1), 128, 128, 255);
+    EXPECT_RGB_NEAR(at(-0.3f, -1, 1), 0, 255, 0);    // cut out: the green behind
+    EXPECT_RGB_NEAR(at(0.3f, -1, 1), 255, 255, 255); // kept
+}
+
+TEST_F(Materials, TheLightSlotAlwaysLightsTheFrame) {
+    // More lights than one frame uses; the one in the slot comes last in the graph.
+    for (int i = 0; i < MAX_LIGHTS + 2; ++i)
+        directional({0, 0, 0, 1});
+    KLight* slot = directional({1, 1, 1, 1});
+    auto* m = addMaterial({0, 1, 0, 1}, false);
+    square(m, 0, 0, 0);
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 0, 0, 0);
+    EXPECT_EQ(scene->stats.nbUsedLights, MAX_LIGHTS);
+
+    scene->selectedLight = slot;
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 0, 255, 0);
+    EXPECT_EQ(scene->stats.nbUsedLights, MAX_LIGHTS);
+    EXPECT_EQ(scene->stats.nbLights, MAX_LIGHTS + 3);
+
+    // A hidden light lights nothing, even in the slot; light animations change the diffuse.
+    slot->hidden = 1;
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 0, 0, 0);
+    slot->hidden = 0;
+    slot->diffuse = KColor{0.5f, 0.5f, 0.5f, 1};
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 0, 128, 0);
+}
+
+TEST_F(Materials, PointLightsFallOffAndLightOnlyTheSideFacingThem) {
+    auto* l = new KLight(scene);
+    l->kind = KLIGHT_POINT;
+    l->range = 4;
+    l->prs.SetPosition(-1.5f, 0, 1);
+    l->InsertAsChildOf(scene->root);
+    auto* m = addMaterial({1, 1, 1, 1}, false);
+    square(m, -1.5f, 0, 0, 0.2f);       // right under the light: lit, 1 unit away
+    square(m, 2.0f, 0, 0, 0.2f);        // 3.6 units away: almost out of range
+    square(m, -1.5f, 1.0f, 1.5f, 0.2f); // facing the camera, with the light behind it
+    render();
+    const Rgb near = at(-1.5f, 0, 0), far = at(2.0f, 0, 0), away = at(-1.5f, 1.0f, 1.5f);
+    // (1 - 1/4)^2 = 0.56 of full light straight on; (1 - 3.64/4)^2 is below 0.01.
+    EXPECT_NEAR(near.r, 143, 8);
+    EXPECT_LT(far.r, 10);
+    EXPECT_LT(away.r, 5);
+}
+
+TEST_F(Materials, SpritesFaceTheCameraFromAnySide) {
+    // Camera at the origin turned to look along -x; a sprite straight ahead.
+    camera->prs.SetPosition(0, 0, 0);
+    camera->prs.SetAngles(0, 90, 0);
+    auto* s = new KSprite(scene);
+    s->mat = addMaterial({0, 1, 1, 1}, true);
+    s->width = 2;
+    s->height = 1;
+    s->prs.SetPosition(-5, 0, 0);
+    s->InsertAsChildOf(scene->root);
+    render();
+    EXPECT_RGB_NEAR(pixel(W / 2, H / 2), 0, 255, 255);
+    // Two units wide, one high, at 5 units with a 60 degree view: about 83 x 42 pixels.
+    EXPECT_RGB_NEAR(pixel(W / 2 + 35, H / 2), 0, 255, 255);
+    EXPECT_RGB_NEAR(pixel(W / 2, H / 2 + 30), 102, 77, 102);
+    EXPECT_RGB_NEAR(pixel(W / 2 + 50, H / 2), 102, 77, 102);
+}
+
+} // namespace
