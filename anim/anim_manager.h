@@ -199,6 +199,9 @@ void MenuReadyCallback();
 // computer moves when it is its turn.
 void ComputerTurnCallback();
 
+// The four camera changes below replace the camera's flight; a completion the replaced flight
+// still owed (the computer's answer, the menu's closing) runs at the end of the new one.
+
 // Turns the camera in place, eased, to aim one third of the way from the board centre towards
 // `point` (world coordinates). A point at the camera's own position does nothing.
 void LookTowardsPoint(const KVector& point);

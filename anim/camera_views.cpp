@@ -17,12 +17,19 @@ KNodeGraph* camera() {
     return g_board ? g_board->camera : nullptr;
 }
 
-// The camera flies, eased, to game view `view`.
+// Starts the camera, eased, on pool animation `preset`. A flight under way may still owe a
+// completion (the computer's answer once the camera has turned, the menu's closing): the new
+// flight takes it over, or the game would wait for it forever.
+void flyCamera(KNodeGraph* cam, int preset, int key_flag) {
+    const NodeAnimEntry* e = FindNodeEntry(cam);
+    const AnimEndCallback owed = (e && e->state != ANIM_STOPPED) ? e->on_end : nullptr;
+    SetNodeAnim(cam, preset);
+    StartNodeAnim(cam, ANIM_EASE_OUT, key_flag, owed);
+}
+
+// The camera flies to game view `view`.
 void flyToView(int view) {
-    KNodeGraph* cam = camera();
-    if (!cam) return;
-    SetNodeAnim(cam, view);
-    StartNodeAnim(cam, ANIM_EASE_OUT, KANIM_POS | KANIM_ROT, nullptr);
+    if (KNodeGraph* cam = camera()) flyCamera(cam, view, KANIM_POS | KANIM_ROT);
 }
 
 // Yaw and pitch in degrees of a view along (x, y, z): yaw 0 looks along -z, positive yaw
@@ -93,6 +100,5 @@ void LookTowardsPoint(const KVector& point) {
     const float yaw = (yaw1 + 2 * yaw2) * 0.3333f;
 
     g_anim->node_anims[ANIM_LOOK]->addKeyRot(100, KAnglesToQuat(pitch, yaw, 0));
-    SetNodeAnim(cam, ANIM_LOOK);
-    StartNodeAnim(cam, ANIM_EASE_OUT, KANIM_ROT, nullptr);
+    flyCamera(cam, ANIM_LOOK, KANIM_ROT);
 }

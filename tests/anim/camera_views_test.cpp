@@ -9,6 +9,11 @@ namespace {
 
 const KVector BOARD_CENTRE(3.5f, 0, 3.5f);
 
+int g_arrivals = 0;
+void arrived() {
+    ++g_arrivals;
+}
+
 class CameraViews : public AnimWorld {
 protected:
     void SetUp() override {
@@ -171,4 +176,40 @@ TEST_F(CameraViews, LookingAtTheCameraItselfLeavesItAlone) {
     ASSERT_GE(runUntilStopped(cam), 0);
     EXPECT_FALSE(std::isnan(cam->prs.rot.x) || std::isnan(cam->prs.rot.y));
     EXPECT_NEAR(flat(forward(cam)).z, -1, 1e-3);
+}
+
+TEST_F(CameraViews, ACameraChangeDuringAFlightKeepsTheFlightsCompletion) {
+    // The camera turns towards the computer's side; the player clicks or presses a view key
+    // before it arrives: the computer must still answer, once, when the camera stops.
+    const struct {
+        const char* what;
+        void (*change)();
+    } changes[] = {
+        {"next view", NextView},
+        {"previous view", PreviousView},
+        {"look at a point", [] { LookTowardsPoint(KVector(0, 0, 0)); }},
+        {"game view off and on",
+         [] {
+             ToggleGameView();
+             ToggleGameView();
+         }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        g_arrivals = 0;
+        SetNodeAnim(cam, ANIM_VIEW_BLACK);
+        StartNodeAnim(cam, ANIM_EASE_OUT, KANIM_POS | KANIM_ROT, arrived);
+        startFrame();
+        run(0.3);
+        c.change();
+        EXPECT_EQ(g_arrivals, 0);
+        startFrame();
+        ASSERT_GE(runUntilStopped(cam), 0);
+        EXPECT_EQ(g_arrivals, 1);
+        // Once it has run, a later change owes nothing.
+        c.change();
+        startFrame();
+        ASSERT_GE(runUntilStopped(cam), 0);
+        EXPECT_EQ(g_arrivals, 1);
+    }
 }
