@@ -59,8 +59,11 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     const BOOL wasVisible = (SDL_GetWindowFlags(hwnd->sdl) & SDL_WINDOW_SHOWN) ? TRUE : FALSE;
     if (cmdShow == SW_HIDE)
         SDL_HideWindow(hwnd->sdl);
-    else
+    else {
+        // As on Windows, showing also activates: the keyboard goes to the game.
         SDL_ShowWindow(hwnd->sdl);
+        SDL_RaiseWindow(hwnd->sdl);
+    }
     return wasVisible;
 }
 
