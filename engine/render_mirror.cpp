@@ -138,12 +138,13 @@ void KDrawReflections(KRenderState& rs) {
     glEnable(GL_CLIP_DISTANCE0);
     glFrontFace(GL_CW);
     for (const KDrawItem& item : rs.opaque)
-        if (item.node->reflect && mirrorCanShow(rs, item, h, area))
+        if (item.node->reflect && !item.onCamera && mirrorCanShow(rs, item, h, area))
             KDrawItemNow(rs, item, &mirror, 1.0f);
     glEnable(GL_BLEND);
     for (const KDrawItem& item : rs.blended) {
         // Sprites face the real camera only.
-        if (!item.mesh || !item.node->reflect || !mirrorCanShow(rs, item, h, area)) continue;
+        if (!item.mesh || !item.node->reflect || item.onCamera || !mirrorCanShow(rs, item, h, area))
+            continue;
         glBlendFunc(GL_SRC_ALPHA, (item.mat && (item.mat->options & KMAT_ADDITIVE))
                                       ? GL_ONE
                                       : GL_ONE_MINUS_SRC_ALPHA);

@@ -60,25 +60,30 @@ float viewDepth(const KRenderState& rs, const KVector& p) {
     return (p - rs.camPos).Dot(rs.camForward);
 }
 
-// 2. Walk the drawn part of the graph into the frame's lists.
-void collect(KRenderState& rs, KScene* scene, int& visObjects, int& visPolygons) {
+// 2. Walk the drawn part of the graph into the frame's lists. What hangs under the viewing
+// camera (the heads-up panels) is marked, so mirrors leave it out.
+void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObjects,
+             int& visPolygons) {
     rs.opaque.clear();
     rs.blended.clear();
     rs.reflective.clear();
     rs.lights.clear();
     rs.stack.clear();
-    if (scene->root && !scene->root->hidden) rs.stack.push_back(scene->root);
+    if (scene->root && !scene->root->hidden)
+        rs.stack.push_back(KWalkEntry{scene->root, scene->root == camera});
     while (!rs.stack.empty()) {
-        KNodeGraph* n = rs.stack.back();
+        const KWalkEntry e = rs.stack.back();
+        KNodeGraph* n = e.node;
         rs.stack.pop_back();
         for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
-            if (*it && !(*it)->hidden) rs.stack.push_back(*it);
+            if (*it && !(*it)->hidden)
+                rs.stack.push_back(KWalkEntry{*it, e.onCamera || *it == camera});
         if (KLight* l = n->AsLight()) {
             if (l != scene->selectedLight) rs.lights.push_back(l);
         } else if (KSprite* s = n->AsSprite()) {
             const float scale = n->world.TransformDir(KVector(1, 0, 0)).Length();
             const KVector at = n->world.GetTrans();
-            KDrawItem item{n, s->mat, nullptr, 0, 6, viewDepth(rs, at), KMatrix()};
+            KDrawItem item{n, s->mat, nullptr, 0, 6, viewDepth(rs, at), KMatrix(), e.onCamera};
             const KVector r = rs.camRight * (s->width * scale);
             const KVector u = rs.camUp * (s->height * scale);
             const KVector f = rs.camForward * -1.0f;
@@ -94,7 +99,7 @@ void collect(KRenderState& rs, KScene* scene, int& visObjects, int& visPolygons)
             ++visObjects;
             visPolygons += gm->vertexCount / 3;
             for (const KGpuRange& r : gm->ranges) {
-                KDrawItem item{n, r.mat, gm, r.first, r.count, depth, n->world};
+                KDrawItem item{n, r.mat, gm, r.first, r.count, depth, n->world, e.onCamera};
                 if (r.mat && r.mat->IsBlended())
                     rs.blended.push_back(item);
                 else if (r.mat && r.mat->reflect > 0)
@@ -237,7 +242,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     if (scene->root) KUpdateWorld(scene->root);
     setupView(rs, camera, static_cast<float>(screen->width) / screen->height);
     int visObjects = 0, visPolygons = 0;
-    collect(rs, scene, visObjects, visPolygons);
+    collect(rs, scene, camera, visObjects, visPolygons);
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);

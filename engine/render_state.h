@@ -42,6 +42,13 @@ struct KDrawItem {
     int first, count;
     float depth;   // distance along the view direction, for back-to-front order
     KMatrix model; // world matrix (sprites: the camera-facing quad's)
+    bool onCamera; // under the viewing camera: moves with the view, never mirrored
+};
+
+// A node still to visit in the frame's walk of the graph.
+struct KWalkEntry {
+    KNodeGraph* node;
+    bool onCamera;
 };
 
 struct KRenderState {
@@ -55,7 +62,7 @@ struct KRenderState {
     GLuint whiteTex = 0;                 // bound when a material has no texture
 
     // Per frame, cleared and refilled without giving memory back.
-    std::vector<KNodeGraph*> stack;
+    std::vector<KWalkEntry> stack;
     std::vector<KLight*> lights;
     std::vector<KDrawItem> opaque, blended, reflective;
     std::vector<float> vertexScratch;   // mesh upload

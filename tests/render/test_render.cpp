@@ -208,7 +208,7 @@ TEST_F(Mirror, ReflectiveFloorShowsWhatStandsOnIt) {
     addCamera({0, 3, 6}, {-26.565f, 0, 0}); // looks at the origin
     auto* floorMat = addMaterial({0.2f, 0.2f, 0.2f, 1}, true);
     floorMat->reflect = 0.8f;
-    addQuad(floorMat, {-4, 0, 4}, {4, 0, 4}, {4, 0, -4}, {-4, 0, -4});
+    addQuad(floorMat, {-4, 0, 8}, {4, 0, 8}, {4, 0, -4}, {-4, 0, -4});
     auto* standing = addMaterial({0, 1, 0, 1}, true);
     KObject* upright = addQuad(standing, {-1, 0, 0}, {1, 0, 0}, {1, 2, 0}, {-1, 2, 0});
 
@@ -225,6 +225,32 @@ TEST_F(Mirror, ReflectiveFloorShowsWhatStandsOnIt) {
     render();
     EXPECT_RGB_NEAR(pixel(x, y), 92, 71, 92);
     upright->reflect = 1;
+
+    // Heads-up panels hang under the camera: they move with the view and are not mirrored.
+    // Looking straight down, the image of a panel beside the view's centre is in sight.
+    camera->prs.SetPosition(0, 3, 0);
+    camera->prs.SetAngles(-90, 0, 0);
+    upright->hidden = 1;
+    auto* panelMat = addMaterial({1, 0, 1, 1}, true);
+    panelMat->SetOption(KMAT_DOUBLESIDED, true); // the mirror shows its underside
+    KObject* panel =
+        addQuad(panelMat, {-0.1f, -0.1f, 0}, {0.1f, -0.1f, 0}, {0.1f, 0.1f, 0}, {-0.1f, 0.1f, 0});
+    panel->prs.SetPosition(0.8f, 0.5f, -2);
+    panel->InsertAsChildOf(camera);
+    const KMatrix placed = panel->GetWorldMatrix();
+    KVector image = placed.GetTrans();
+    image.y = -image.y;
+    int ix, iy;
+    project(image, ix, iy);
+    ASSERT_TRUE(ix > 0 && ix < W && iy > 0 && iy < H) << "the panel's image must be in view";
+    render();
+    EXPECT_RGB_NEAR(pixel(ix, iy), 92, 71, 92);
+    // The same panel standing in the world at the same place is mirrored.
+    panel->InsertAsChildOf(scene->root);
+    panel->prs.SetPosition(placed.m[12], placed.m[13], placed.m[14]);
+    panel->prs.SetAngles(-90, 0, 0);
+    render();
+    EXPECT_RGB_NEAR(pixel(ix, iy), 214, 10, 214);
 
     // Without a reflect strength the floor is plain grey.
     floorMat->reflect = 0;
