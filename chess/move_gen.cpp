@@ -1,6 +1,7 @@
 #include "chess/move_gen.h"
 
 #include "chess/position.h"
+#include "chess/rays.h"
 
 namespace {
 
@@ -71,24 +72,58 @@ inline void pawn_moves(Cursor& c, int sq, bool captures_only) {
     }
 }
 
-inline void piece_moves(Cursor& c, int sq, int piece, bool captures_only) {
-    const int origin = square_to_mailbox[sq];
-    const int count = piece_offsets[piece];
-    const bool slides = piece_slides[piece];
+// One step to each target of a list (knight or king), in direction order.
+inline void step_moves(Cursor& c, int sq, const int8_t* targets, bool captures_only) {
+    for (; *targets >= 0; ++targets) {
+        const int n = *targets;
+        if (square_color[n] == EMPTY) {
+            if (!captures_only) append(c, sq, n, 0);
+        } else if (square_color[n] == opponent) {
+            append(c, sq, n, MF_CAPTURE);
+        }
+    }
+}
+
+// Each ray in direction order: its empty squares, then a capture of the piece ending it.
+inline void slide_moves(Cursor& c, int sq, const int* dirs, int count, bool captures_only) {
+    if (captures_only) {
+        const uint64_t occupied = occupied_by[WHITE] | occupied_by[BLACK];
+        for (int d = 0; d < count; ++d) {
+            const int n = first_on_ray(dirs[d], sq, occupied);
+            if (n >= 0 && square_color[n] == opponent) append(c, sq, n, MF_CAPTURE);
+        }
+        return;
+    }
     for (int d = 0; d < count; ++d) {
-        const int offset = piece_offset[piece][d];
-        int m = origin;
-        for (;;) {
-            m += offset;
-            const int n = mailbox120[m];
-            if (n < 0) break;
+        for (const int8_t* ray = rays.ray[dirs[d]][sq]; *ray >= 0; ++ray) {
+            const int n = *ray;
             if (square_color[n] != EMPTY) {
                 if (square_color[n] == opponent) append(c, sq, n, MF_CAPTURE);
                 break;
             }
-            if (!captures_only) append(c, sq, n, 0);
-            if (!slides) break;
+            append(c, sq, n, 0);
         }
+    }
+}
+
+inline void piece_moves(Cursor& c, int sq, int piece, bool captures_only) {
+    static constexpr int ALL_RAYS[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+    switch (piece) {
+    case KNIGHT:
+        step_moves(c, sq, rays.knight[sq], captures_only);
+        break;
+    case BISHOP:
+        slide_moves(c, sq, BISHOP_RAYS, 4, captures_only);
+        break;
+    case ROOK:
+        slide_moves(c, sq, ROOK_RAYS, 4, captures_only);
+        break;
+    case QUEEN:
+        slide_moves(c, sq, ALL_RAYS, 8, captures_only);
+        break;
+    default:
+        step_moves(c, sq, rays.king[sq], captures_only);
+        break;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "chess/rays.h"
+
 int square_color[64];
 int square_piece[64];
 int side_to_move = WHITE;
@@ -117,11 +119,6 @@ void sync_position() {
     }
 }
 
-namespace {
-// The piece besides the queen that slides along each king direction (-11 -10 -9 -1 1 9 10 11).
-constexpr int RAY_SLIDER[8] = {BISHOP, ROOK, BISHOP, ROOK, ROOK, BISHOP, ROOK, BISHOP};
-} // namespace
-
 // Looks outwards from the target instead of walking every piece of the attacker: a piece
 // attacks the target exactly when the target, looking back along the same (symmetric)
 // direction set, reaches it first. Results are those of the piece-by-piece walk.
@@ -144,34 +141,22 @@ int is_attacked(int target, int by) {
             return 1;
     }
 
-    const int origin = square_to_mailbox[target];
-    for (int d = 0; d < 8; ++d) {
-        const int n = mailbox120[origin + piece_offset[KNIGHT][d]];
-        if (n >= 0 && square_piece[n] == KNIGHT && square_color[n] == by) return 1;
-    }
-    for (int d = 0; d < 8; ++d) {
-        const int offset = piece_offset[KING][d];
-        int m = origin + offset;
-        int n = mailbox120[m];
-        if (n < 0) continue;
-        if (square_color[n] != EMPTY) {
-            if (square_color[n] == by) {
-                const int piece = square_piece[n];
-                if (piece == KING || piece == QUEEN || piece == RAY_SLIDER[d]) return 1;
-            }
-            continue;
+    const uint64_t own = occupied_by[by];
+    if (rays.knight_bits[target] & pieces_of[KNIGHT] & own) return 1;
+    if (rays.king_bits[target] & pieces_of[KING] & own) return 1;
+    const uint64_t occupied = occupied_by[WHITE] | occupied_by[BLACK];
+    const uint64_t diagonal = (pieces_of[BISHOP] | pieces_of[QUEEN]) & own;
+    if (diagonal != 0) {
+        for (const int dir : BISHOP_RAYS) {
+            const int n = first_on_ray(dir, target, occupied);
+            if (n >= 0 && ((diagonal >> n) & 1)) return 1;
         }
-        const int slider = RAY_SLIDER[d];
-        for (;;) {
-            m += offset;
-            n = mailbox120[m];
-            if (n < 0) break;
-            if (square_color[n] != EMPTY) {
-                if (square_color[n] == by &&
-                    (square_piece[n] == slider || square_piece[n] == QUEEN))
-                    return 1;
-                break;
-            }
+    }
+    const uint64_t straight = (pieces_of[ROOK] | pieces_of[QUEEN]) & own;
+    if (straight != 0) {
+        for (const int dir : ROOK_RAYS) {
+            const int n = first_on_ray(dir, target, occupied);
+            if (n >= 0 && ((straight >> n) & 1)) return 1;
         }
     }
     return 0;
