@@ -58,7 +58,7 @@ inline Move to_move(uint32_t value) {
 
 struct ScoredMove {
     Move move;
-    int32_t score; // ordering score: captures and promotions above 1000000, else history
+    int32_t score; // ordering: captures and promotions from 999995 up, quiet moves history
 };
 
 // --- Position state -----------------------------------------------------------------------
@@ -114,6 +114,7 @@ void sync_position();
 // do not count; a piece of either colour on a ray blocks it.
 int is_attacked(int target, int by);
 
-// 1 if the king of `color` is attacked by the other colour. A colour without a king on the
-// board counts as in check, so a line that loses the king is never taken as legal.
+// 1 if the king of `color` (the one on the lowest square, should there be several) is
+// attacked by the other colour. A colour without a king on the board counts as in check, so
+// a line that loses the king is never taken as legal.
 int side_in_check(int color);
