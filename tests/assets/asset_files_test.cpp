@@ -139,7 +139,7 @@ TEST(AssetFiles, FacesPointTheWayTheirNormalsDo) {
                         }
                     }
                     Vec f = crossV(sub(p[1], p[0]), sub(p[2], p[0]));
-                    if (dotV(f, f) < 1e-14) continue; // degenerate (on an axis)
+                    if (dotV(f, f) < 1e-12) continue; // degenerate: on an axis, or a speck
                     ++total;
                     if (dotV(f, n) <= 0) ++bad;
                 }
@@ -147,7 +147,29 @@ TEST(AssetFiles, FacesPointTheWayTheirNormalsDo) {
             }
 }
 
+// Lowest and highest y of a node's mesh, and its largest distance from the vertical axis.
+struct Extent {
+    double lo = 1e9, hi = -1e9, radius = 0;
+};
+Extent extentOf(const tinygltf::Model& m, const tinygltf::Node& n) {
+    Extent e;
+    for (const auto& prim : m.meshes[n.mesh].primitives) {
+        auto pos = readAccessor<double>(m, prim.attributes.at("POSITION"));
+        for (size_t i = 0; i < pos.size(); i += 3) {
+            e.lo = std::min(e.lo, pos[i + 1]);
+            e.hi = std::max(e.hi, pos[i + 1]);
+            e.radius = std::max(e.radius, std::hypot(pos[i], pos[i + 2]));
+        }
+    }
+    return e;
+}
+
+// A piece node hangs at its square's origin with its own local position, which the game
+// keeps while it glides: the base must then rest on the square's top face.
 TEST(AssetFiles, PiecesStandOnTheirSquaresAndKeepClassicProportions) {
+    const auto& cases = data().models.at(".\\M3D\\Case.m3d");
+    double squareTop = extentOf(cases, *findNode(cases, "caseR")).hi;
+    EXPECT_NEAR(extentOf(cases, *findNode(cases, "caseB")).hi, squareTop, 1e-6);
     const char* stems[] = {"roi", "dame", "fou", "cava", "tour", "pion"}; // tallest first
     for (const char* colour : {"B", "N"}) {
         const auto& m = data().models.at(colour[0] == 'B' ? ".\\M3D\\ChessBoardB.M3D"
@@ -157,26 +179,35 @@ TEST(AssetFiles, PiecesStandOnTheirSquaresAndKeepClassicProportions) {
             std::string name = std::string(stem) + colour;
             const tinygltf::Node* n = findNode(m, name);
             ASSERT_NE(n, nullptr) << name;
-            // The game keeps the node's height above the square and turns keys to no rotation.
+            double h = n->translation.empty() ? 0 : n->translation[1];
             if (!n->translation.empty()) {
                 EXPECT_EQ(n->translation[0], 0) << name;
                 EXPECT_EQ(n->translation[2], 0) << name;
             }
+            // Piece moves end on the key "no rotation": a turned node would snap.
             EXPECT_TRUE(n->rotation.empty()) << name;
-            double lo = 1e9, hi = -1e9, radius = 0;
-            for (const auto& prim : m.meshes[n->mesh].primitives) {
-                auto pos = readAccessor<double>(m, prim.attributes.at("POSITION"));
-                for (size_t i = 0; i < pos.size(); i += 3) {
-                    lo = std::min(lo, pos[i + 1]);
-                    hi = std::max(hi, pos[i + 1]);
-                    radius = std::max(radius, std::hypot(pos[i], pos[i + 2]));
-                }
-            }
-            EXPECT_NEAR(lo, 0.0, 1e-4) << name << " floats or sinks";
-            EXPECT_LT(radius, 0.45) << name << " overhangs its square";
-            EXPECT_LT(hi, previous) << name << " is not shorter than the piece before";
-            previous = hi;
+            Extent e = extentOf(m, *n);
+            EXPECT_NEAR(h + e.lo, squareTop, 1e-4) << name << " floats or sinks";
+            EXPECT_LT(e.radius, 0.45) << name << " overhangs its square";
+            EXPECT_LT(e.hi, previous) << name << " is not shorter than the piece before";
+            previous = e.hi;
         }
+    }
+}
+
+// The marks lie flat in their node's plane y = 0, above the squares' top: parked under the
+// camera (the game's way of hiding them) they are seen edge-on from the eye and draw nothing.
+TEST(AssetFiles, MarksLieFlatAboveTheSquares) {
+    const auto& m = data().models.at(".\\M3D\\Case.m3d");
+    double squareTop = extentOf(m, *findNode(m, "caseR")).hi;
+    for (const char* name : {"caseSelectB", "caseSelectN", "caseDestB", "caseDestN"}) {
+        const tinygltf::Node* n = findNode(m, name);
+        ASSERT_NE(n, nullptr);
+        EXPECT_TRUE(n->translation.empty() && n->rotation.empty() && n->scale.empty()) << name;
+        Extent e = extentOf(m, *n);
+        EXPECT_EQ(e.lo, 0.0) << name;
+        EXPECT_EQ(e.hi, 0.0) << name;
+        EXPECT_GT(e.lo, squareTop) << name;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 namespace assetgen {
 
@@ -230,7 +232,101 @@ std::vector<uint32_t> triangulate(const std::vector<V2>& poly) {
     return out;
 }
 
-Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bevel, int steps) {
+float outlineDistance(const std::vector<V2>& poly, V2 p) {
+    float best = 1e30f;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        V2 a = poly[i], b = poly[(i + 1) % poly.size()];
+        float dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+        float t = l2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / l2, 0.0f, 1.0f) : 0;
+        best = std::min(best, std::hypot(a.x + dx * t - p.x, a.y + dy * t - p.y));
+    }
+    return best;
+}
+
+void smoothNormals(Mesh& m) {
+    std::map<std::tuple<long, long, long>, V3> acc;
+    auto key = [](V3 p) {
+        return std::make_tuple(std::lround(p.x * 1e5), std::lround(p.y * 1e5),
+                               std::lround(p.z * 1e5));
+    };
+    for (size_t t = 0; t + 2 < m.idx.size(); t += 3) {
+        V3 a = m.verts[m.idx[t]].p, b = m.verts[m.idx[t + 1]].p, c = m.verts[m.idx[t + 2]].p;
+        V3 n = cross(b - a, c - a); // area-weighted
+        for (V3 p : {a, b, c})
+            acc[key(p)] = acc[key(p)] + n;
+    }
+    for (auto& v : m.verts)
+        v.n = normalize(acc[key(v.p)]);
+}
+
+// Lawson flips towards the Delaunay triangulation of the polygon: an inner edge whose two
+// opposite angles add up to more than 180 degrees is swapped for the other diagonal, which
+// turns ear clipping's fans of slivers into well-shaped triangles.
+static void delaunayFlips(const std::vector<V2>& pts, std::vector<uint32_t>& tris) {
+    auto angleAt = [&](uint32_t o, uint32_t a, uint32_t b) {
+        V2 u{pts[a].x - pts[o].x, pts[a].y - pts[o].y}, v{pts[b].x - pts[o].x, pts[b].y - pts[o].y};
+        return std::atan2(std::fabs(u.x * v.y - u.y * v.x), u.x * v.x + u.y * v.y);
+    };
+    for (int pass = 0; pass < 200; ++pass) {
+        std::map<std::pair<uint32_t, uint32_t>, std::vector<size_t>> edges;
+        for (size_t t = 0; t < tris.size(); t += 3)
+            for (int k = 0; k < 3; ++k)
+                edges[std::minmax(tris[t + k], tris[t + (k + 1) % 3])].push_back(t);
+        bool flipped = false;
+        for (auto& [e, ts] : edges) {
+            if (ts.size() != 2) continue; // outline edge
+            size_t t0 = ts[0], t1 = ts[1];
+            auto other = [&](size_t t) {
+                for (int k = 0; k < 3; ++k)
+                    if (tris[t + k] != e.first && tris[t + k] != e.second) return tris[t + k];
+                return tris[t];
+            };
+            uint32_t c = other(t0), d = other(t1);
+            if (angleAt(c, e.first, e.second) + angleAt(d, e.first, e.second) <=
+                float(M_PI) + 1e-4f)
+                continue;
+            // Keep the counter-clockwise order: rebuild both triangles around the new edge c-d.
+            auto ccw = [&](uint32_t a, uint32_t b, uint32_t x) {
+                return (pts[b].x - pts[a].x) * (pts[x].y - pts[a].y) -
+                           (pts[b].y - pts[a].y) * (pts[x].x - pts[a].x) >
+                       0;
+            };
+            uint32_t a = e.first, b = e.second;
+            if (!ccw(c, d, a) && !ccw(c, a, d)) continue;
+            tris[t0] = c, tris[t0 + 1] = d, tris[t0 + 2] = a;
+            if (!ccw(c, d, a)) std::swap(tris[t0 + 1], tris[t0 + 2]);
+            tris[t1] = c, tris[t1 + 1] = d, tris[t1 + 2] = b;
+            if (!ccw(c, d, b)) std::swap(tris[t1 + 1], tris[t1 + 2]);
+            flipped = true;
+            break; // adjacency changed: rebuild it
+        }
+        if (!flipped) break;
+    }
+}
+
+// Splits every triangle into four, `levels` times; midpoints shared by edge.
+static void subdivide(std::vector<V2>& pts, std::vector<uint32_t>& tris, int levels) {
+    for (int l = 0; l < levels; ++l) {
+        std::map<std::pair<uint32_t, uint32_t>, uint32_t> mid;
+        auto midpoint = [&](uint32_t a, uint32_t b) {
+            auto k = std::minmax(a, b);
+            auto it = mid.find(k);
+            if (it != mid.end()) return it->second;
+            pts.push_back({(pts[a].x + pts[b].x) / 2, (pts[a].y + pts[b].y) / 2});
+            return mid[k] = uint32_t(pts.size() - 1);
+        };
+        std::vector<uint32_t> out;
+        for (size_t t = 0; t + 2 < tris.size(); t += 3) {
+            uint32_t a = tris[t], b = tris[t + 1], c = tris[t + 2];
+            uint32_t ab = midpoint(a, b), bc = midpoint(b, c), ca = midpoint(c, a);
+            out.insert(out.end(), {a, ab, ca, ab, b, bc, ca, bc, c, ab, bc, ca});
+        }
+        tris = out;
+    }
+}
+
+Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bevel, int steps,
+                      float dome) {
     size_t n = outline.size();
     // 1. Outward vertex normals of the counter-clockwise outline and the miter length.
     std::vector<V2> vn(n);
@@ -275,16 +371,24 @@ Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bev
             m.tri(a, b, c);
             m.tri(a, c, d);
         }
-    // 3. Flat caps on both faces.
+    // 3. Caps on both faces, swollen towards the middle: the swell leaves the rim level with
+    // the bevel (no crease) and levels off inside.
     std::vector<V2> cap(n);
     for (size_t i = 0; i < n; ++i)
         cap[i] = ringPoint(i, bevel);
+    std::vector<V2> pts = cap;
     auto tris = triangulate(cap);
+    if (dome > 0) {
+        delaunayFlips(pts, tris);
+        subdivide(pts, tris, 3);
+    }
     for (int side = -1; side <= 1; side += 2) {
         uint32_t base = uint32_t(m.verts.size());
-        for (size_t i = 0; i < n; ++i)
-            m.add({cap[i].x, cap[i].y, side * halfDepth}, {0, 0, float(side)},
-                  {cap[i].x, cap[i].y});
+        for (V2 p : pts) {
+            float t = std::min(1.0f, outlineDistance(cap, p) / 0.06f);
+            float swell = dome * t * t * (3 - 2 * t); // level with the rim, then flat on top
+            m.add({p.x, p.y, side * (halfDepth + swell)}, {0, 0, float(side)}, {p.x, p.y});
+        }
         for (size_t t = 0; t + 2 < tris.size(); t += 3)
             m.tri(base + tris[t], base + tris[t + 1], base + tris[t + 2]);
     }

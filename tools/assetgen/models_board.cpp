@@ -12,6 +12,7 @@ namespace assetgen {
 namespace {
 
 constexpr float PI = 3.14159265f;
+constexpr float SQUARE_TOP = -0.01f; // height of the squares' top face under their origin
 
 // A square frame swept round the board by a profile (d, y): d is the distance outwards from
 // the edge of the squares (x, z from -0.5 to 7.5), y the height. Flat-shaded per side, the
@@ -50,27 +51,38 @@ Mesh sweepFrame(const std::vector<ProfilePoint>& prof) {
     return m;
 }
 
-// A square frame of four bars at height y: the select mark.
-Mesh squareFrame(float outer, float inner, float y0, float y1) {
+// A flat rectangle facing up at height y.
+Mesh flatRect(float x0, float z0, float x1, float z1, float y) {
     Mesh m;
-    float o = outer / 2, i = inner / 2;
-    m.append(box({-o, y0, -o}, {o, y1, -i}));
-    m.append(box({-o, y0, i}, {o, y1, o}));
-    m.append(box({-o, y0, -i}, {-i, y1, i}));
-    m.append(box({i, y0, -i}, {o, y1, i}));
+    V3 up{0, 1, 0};
+    uint32_t a = m.add({x0, y, z0}, up, {0, 0}), b = m.add({x1, y, z0}, up, {1, 0});
+    uint32_t c = m.add({x1, y, z1}, up, {1, 1}), d = m.add({x0, y, z1}, up, {0, 1});
+    m.tri(a, b, c);
+    m.tri(a, c, d);
     return m;
 }
 
-// Four corner brackets: the target mark.
-Mesh corners(float outer, float arm, float width, float y0, float y1) {
+// A square frame of four flat bars: the select mark.
+Mesh squareFrame(float outer, float inner) {
+    Mesh m;
+    float o = outer / 2, i = inner / 2;
+    m.append(flatRect(-o, -o, o, -i, 0));
+    m.append(flatRect(-o, i, o, o, 0));
+    m.append(flatRect(-o, -i, -i, i, 0));
+    m.append(flatRect(i, -i, o, i, 0));
+    return m;
+}
+
+// Four flat corner brackets: the target mark.
+Mesh corners(float outer, float arm, float width) {
     Mesh m;
     float o = outer / 2;
     for (int sx = -1; sx <= 1; sx += 2)
         for (int sz = -1; sz <= 1; sz += 2) {
             float x0 = sx < 0 ? -o : o - arm, z0 = sz < 0 ? -o : o - width;
-            m.append(box({x0, y0, z0}, {x0 + arm, y1, z0 + width}));
-            float x1 = sx < 0 ? -o : o - width, z1 = sz < 0 ? -o : o - arm;
-            m.append(box({x1, y0, z1}, {x1 + width, y1, z1 + arm}));
+            m.append(flatRect(x0, z0, x0 + arm, z0 + width, 0));
+            float x1 = sx < 0 ? -o : o - width, z1 = sz < 0 ? -o + width : o - arm;
+            m.append(flatRect(x1, z1, x1 + width, z1 + arm - width, 0));
         }
     return m;
 }
@@ -165,7 +177,10 @@ bool writeCase(const std::string& dir) {
     dark.name = "squareDark";
     dark.texture = tex::MARBLE_DARK;
     dark.reflect = 0.4f;
-    Mesh square = box({-0.5f, -0.08f, -0.5f}, {0.5f, 0, 0.5f});
+    // The squares' top lies just below their origin, where the marks lie flat: a mark parked
+    // under the camera then lies in a plane through the eye and shows nothing, and on a square
+    // it sits above the marble.
+    Mesh square = box({-0.5f, -0.09f, -0.5f}, {0.5f, SQUARE_TOP, 0.5f});
     w.node("caseR", w.mesh("caseR", {{w.material(light), square}}));
     w.node("caseB", w.mesh("caseB", {{w.material(dark), square}}));
 
@@ -183,9 +198,8 @@ bool writeCase(const std::string& dir) {
     for (const Mark& mk : marks) {
         int solid = w.material(markMaterial(std::string(mk.name) + "Bar", mk.hex));
         int glow = w.material(glowMaterial(std::string(mk.name) + "Glow", mk.hex));
-        Mesh bars = mk.target ? corners(0.94f, 0.3f, 0.07f, 0.004f, 0.02f)
-                              : squareFrame(0.94f, 0.8f, 0.004f, 0.02f);
-        Mesh halo = flatQuadXZ(0.5f, 0.006f);
+        Mesh bars = mk.target ? corners(0.94f, 0.3f, 0.08f) : squareFrame(0.94f, 0.8f);
+        Mesh halo = flatQuadXZ(0.5f, 0);
         w.node(mk.name, w.mesh(mk.name, {{solid, bars}, {glow, halo}}));
     }
     return w.write(dir + "/M3D/Case.m3d");
@@ -225,9 +239,10 @@ bool writePieces(const std::string& dir, bool white) {
     }
     int mat = w.material(m);
     const char* suffix = white ? "B" : "N";
-    // Knights look half-left towards the other side: White's towards -z, Black's towards +z.
+    // Knights turn their profile to the players: White's look towards the a-file, Black's
+    // towards the h-file.
     Mesh knight = knightShape();
-    knight.rotateY(white ? 0.75f * PI : -0.25f * PI);
+    knight.rotateY(white ? PI : 0);
     struct P {
         const char* stem;
         Mesh mesh;
@@ -236,8 +251,8 @@ bool writePieces(const std::string& dir, bool white) {
                          {"fou", bishopShape()}, {"cava", knight},       {"tour", rookShape()}};
     for (const P& p : pieces) {
         std::string name = std::string(p.stem) + suffix;
-        // The node stands at the square's origin: its base is on the square's top face (y 0).
-        w.node(name, w.mesh(name, {{mat, p.mesh}}));
+        // The node's own height puts the base on the square's top face.
+        w.node(name, w.mesh(name, {{mat, p.mesh}}), {0, SQUARE_TOP, 0});
     }
     return w.write(dir + (white ? "/M3D/ChessBoardB.M3D" : "/M3D/ChessBoardN.M3D"));
 }

@@ -101,9 +101,16 @@ bool writeBasicCubes(const std::string& dir) {
         auto uv2 = uvOf(t, [](V3 p) { return V2{p.x + 0.5f, p.z + 0.5f}; });
         cubeFace(plain, t, {0, 1, 0}, uv2.data());
     }
+    // Lit by the menu's light under the pointer: the faces turned down catch it and glow
+    // where the pointer is, the sides that show between the cubes stay dim.
     auto page = [&](const std::string& name, const std::string& texture) {
-        MaterialDesc m = picture(name, texture, 1, false);
-        m.unlit = true;
+        MaterialDesc m;
+        m.name = name;
+        m.texture = texture;
+        m.colour = {0.75f, 0.75f, 0.75f, 1};
+        m.ambient = std::array<float, 3>{1, 1, 1};
+        m.specular = {0.15f, 0.15f, 0.15f};
+        m.shininess = 24;
         return w.material(m);
     };
     std::vector<Part> parts = {

@@ -234,26 +234,40 @@ Mesh knightShape() {
         sharp.push_back(s.sharp);
     }
     std::vector<V2> outline = smoothOutline(pts, sharp, 4);
-    Mesh head = roundedExtrusion(outline, 0.085f, 0.035f, 4);
+    const float halfDepth = 0.08f, bevel = 0.035f, dome = 0.035f;
+    Mesh head = roundedExtrusion(outline, halfDepth, bevel, 4, dome);
     // 3. Sculpt: the muzzle narrows and the neck swells, as a carver would shape it.
-    for (auto& v : head.verts) {
-        float t = std::clamp((v.p.x - 0.05f) / 0.24f, 0.0f, 1.0f);
-        float neck = std::clamp((0.35f - v.p.y) / 0.2f, 0.0f, 1.0f);
-        v.p.z *= (1.0f - 0.32f * t) * (1.0f + 0.25f * neck);
-    }
-    // Eyes: two small beads on the cheeks.
+    auto sculpt = [](float x, float y) {
+        float t = std::clamp((x - 0.05f) / 0.24f, 0.0f, 1.0f);
+        float neck = std::clamp((0.35f - y) / 0.2f, 0.0f, 1.0f);
+        return (1.0f - 0.3f * t) * (1.0f + 0.2f * neck);
+    };
+    for (auto& v : head.verts)
+        v.p.z *= sculpt(v.p.x, v.p.y);
+    smoothNormals(head);
+    // Height of the carved side above the middle plane at (x, y).
+    auto surface = [&](float x, float y) {
+        float t = std::min(1.0f, std::max(0.0f, outlineDistance(outline, {x, y}) - bevel) / 0.06f);
+        return (halfDepth + dome * t * t * (3 - 2 * t)) * sculpt(x, y);
+    };
+    // Eyes: small beads set into the cheeks.
     for (int s = -1; s <= 1; s += 2) {
-        Mesh eye = sphere(0.017f, 12, 8);
-        eye.translate({0.135f, 0.53f, s * 0.072f});
+        Mesh eye = sphere(0.016f, 12, 8);
+        eye.translate({0.15f, 0.52f, s * (surface(0.15f, 0.52f) - 0.006f)});
         head.append(eye);
     }
-    // The mane: a row of small ridges down the back of the neck.
-    for (int i = 0; i < 6; ++i) {
-        float t = float(i) / 5;
-        Mesh tuft = sphere(0.03f, 12, 8);
+    // The mane: a row of tufts along the back of the neck, half standing out of it.
+    const V2 back[] = {{0.0f, 0.615f},   {-0.055f, 0.59f}, {-0.105f, 0.53f},
+                       {-0.145f, 0.45f}, {-0.165f, 0.36f}, {-0.172f, 0.27f}};
+    for (int i = 0; i < 8; ++i) {
+        float t = 0.08f + 0.8f * i / 7 * 5, f = t - std::floor(t);
+        int k = std::min(4, int(t));
+        V2 p{back[k].x + (back[k + 1].x - back[k].x) * f,
+             back[k].y + (back[k + 1].y - back[k].y) * f};
+        Mesh tuft = sphere(0.032f, 16, 10);
         for (auto& v : tuft.verts)
-            v.p.z *= 0.6f;
-        tuft.translate({-0.06f - 0.1f * t, 0.585f - 0.3f * t * t - 0.05f * t, 0});
+            v.p.z *= 0.55f;
+        tuft.translate({p.x + 0.008f, p.y, 0});
         head.append(tuft);
     }
     m.append(head);

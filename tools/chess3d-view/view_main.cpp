@@ -1,0 +1,105 @@
+// chess3d-view: renders the game's data with the game's engine into a PNG, without playing.
+//
+//   chess3d-view <model file> <png> [--object NAME] [--yaw D] [--pitch D] [--distance F]
+//                                   [--decor]
+//   chess3d-view scene <png> [--view 0..3] [--marks] [--hud load,info,...]
+//   chess3d-view wall <png> [--page 0|1|10|3] [--pointer X Z]
+//   common: [--size W H]
+//
+// Run it from the data folder (the build's bin folder). Without a display it uses SDL's
+// offscreen driver; under Xvfb it uses the X server.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <epoxy/gl.h>
+#include <stb/stb_image_write.h>
+
+#include "engine/KivEngine.h"
+#include "tools/chess3d-view/view_scenes.h"
+
+using namespace chess3dview;
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: chess3d-view <model file>|scene|wall <png> [--object NAME] [--yaw D]\n"
+                 "       [--pitch D] [--distance F] [--decor] [--view N] [--marks]\n"
+                 "       [--hud a,b,...] [--page P] [--pointer X Z] [--size W H]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return usage();
+    std::string what = argv[1], out = argv[2];
+    ViewOptions opt;
+    int width = 1024, height = 768;
+    for (int i = 3; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : "0"; };
+        if (a == "--object")
+            opt.object = next();
+        else if (a == "--yaw")
+            opt.yaw = std::strtof(next(), nullptr);
+        else if (a == "--pitch")
+            opt.pitch = std::strtof(next(), nullptr);
+        else if (a == "--distance")
+            opt.distance = std::strtof(next(), nullptr);
+        else if (a == "--decor")
+            opt.decor = true;
+        else if (a == "--marks")
+            opt.marks = true;
+        else if (a == "--view")
+            opt.view = std::atoi(next());
+        else if (a == "--hud")
+            opt.hud = next();
+        else if (a == "--page")
+            opt.page = std::atoi(next());
+        else if (a == "--pointer") {
+            opt.pointerX = std::strtof(next(), nullptr);
+            opt.pointerZ = std::strtof(next(), nullptr);
+        } else if (a == "--size") {
+            width = std::atoi(next());
+            height = std::atoi(next());
+        } else {
+            return usage();
+        }
+    }
+    KivInitDLL();
+    KScene* scene = CreateScene();
+    KScreen* screen = CreateWindowedScreen(width, height);
+    if (!screen) {
+        std::fprintf(stderr, "chess3d-view: no window with OpenGL 3.3 (see KivEngine.log)\n");
+        return 1;
+    }
+    scene->screenWidth = width;
+    scene->screenHeight = height;
+    KNodeGraph* camera = what == "scene"  ? buildBoardScene(scene, opt)
+                         : what == "wall" ? buildWallScene(scene, opt)
+                                          : buildModelScene(scene, what, opt);
+    if (!camera) return 1;
+    // Two frames: the first uploads meshes and textures, the second is the one kept.
+    for (int frame = 0; frame < 2; ++frame)
+        RenderScene(scene, screen, camera, KVector(0.02f, 0.03f, 0.06f), false);
+    glFinish();
+    std::vector<unsigned char> px(size_t(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    for (size_t i = 3; i < px.size(); i += 4)
+        px[i] = 255;
+    // OpenGL reads bottom-up; PNG rows go top-down.
+    stbi_flip_vertically_on_write(1);
+    int ok = stbi_write_png(out.c_str(), width, height, 4, px.data(), width * 4);
+    delete screen;
+    KivFreeDLL();
+    if (!ok) {
+        std::fprintf(stderr, "chess3d-view: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    return 0;
+}
