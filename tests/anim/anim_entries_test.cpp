@@ -100,17 +100,6 @@ TEST_F(AnimEntries, OneShotStartsFromThePoseEndsOnTheLastKeyAndCallsBackOnce) {
     EXPECT_EQ(g_ends, 2);
 }
 
-TEST_F(AnimEntries, KeyFlagChoosesWhatIsWritten) {
-    oneSecondTo123();
-    KShell* n = node(5, 0, 0);
-    SetNodeAnim(n, FREE_PRESET);
-    StartNodeAnim(n, ANIM_ONCE, KANIM_ROT, nullptr);
-    startFrame();
-    run(1.1);
-    EXPECT_VEC_NEAR(n->prs.pos, 5, 0, 0, 0);
-    EXPECT_NEAR(n->prs.rot.y, 90, 0.01);
-}
-
 TEST_F(AnimEntries, LoopWrapsAndNeverEnds) {
     oneSecondTo123();
     KShell* n = node(5, 0, 1);

@@ -1,5 +1,5 @@
-// The start-up presets that other subsystems play: the piece glide, the indicators, the light
-// pivot's circle, the menu cubes' wave and the water; and a frame that allocates nothing.
+// The start-up presets that other subsystems play: the piece glide, the light pivot's circle
+// and the menu cubes' wave; and a frame that allocates nothing.
 
 #include <atomic>
 #include <cmath>
@@ -73,21 +73,6 @@ TEST_F(AnimPresets, EveryPieceGlidesInOnePointZeroOneSecondsToItsKey) {
     EXPECT_VEC_NEAR(knight->prs.pos, 1, 0.4f, -2, 0);
 }
 
-TEST_F(AnimPresets, IndicatorsTurnToTheAnglesTheBoardWrites) {
-    SetupPieceAnims();
-    KShell* turn = node();
-    for (int colour : {1, 0, 1}) {
-        g_anim->node_anims[ANIM_TURN_INDICATOR]->addKeyRot(
-            100, KAnglesToQuat(0, colour ? 180.0f : 0.0f, 0));
-        SetNodeAnim(turn, ANIM_TURN_INDICATOR);
-        StartNodeAnim(turn, ANIM_ONCE, KANIM_ROT, nullptr);
-        startFrame();
-        run(1.02);
-        const KVector f = forward(turn);
-        EXPECT_NEAR(f.z, colour ? 1 : -1, 1e-3);
-    }
-}
-
 TEST_F(AnimPresets, TheLightPivotCirclesTheBoardEndlessly) {
     g_board->lightPivot1 = new KShell(scene);
     g_board->lightPivot1->InsertAsChildOf(scene->root);
@@ -126,19 +111,6 @@ TEST_F(AnimPresets, TheMenuWallTurnsInADiagonalWaveFromTheFarCorner) {
     // Cubes of one diagonal turn together.
     EXPECT_NEAR(rotationAt(ANIM_MENU_CUBE0 + 2 * 16 + 5, 1500).x,
                 rotationAt(ANIM_MENU_CUBE0 + 5 * 16 + 2, 1500).x, 1e-4);
-}
-
-TEST_F(AnimPresets, TheWaterGrowsFromNothingToTwiceItsSize) {
-    SetupMenuAnims();
-    KShell* water = node();
-    water->prs.SetScale(0);
-    SetNodeAnim(water, ANIM_WATER_GROW);
-    StartNodeAnim(water, ANIM_ONCE, KANIM_SCALE, nullptr);
-    startFrame();
-    run(1);
-    EXPECT_NEAR(water->prs.scale, 1, 0.01f);
-    run(1.01);
-    EXPECT_FLOAT_EQ(water->prs.scale, 2);
 }
 
 TEST_F(AnimPresets, AFrameOfRunningAnimationsAllocatesNothing) {
