@@ -1,5 +1,7 @@
 #include "tools/assetgen/pictures.h"
 
+#include <algorithm>
+
 #include "tools/assetgen/names.h"
 #include "tools/assetgen/style.h"
 
@@ -9,16 +11,21 @@ namespace {
 
 using style::Box;
 
-// Where each label sits inside its highlight rectangle (bottom-up x, y, w, h like the
-// rectangles). The menu camera looks up at the wall from below and in front, and the cubes
-// near the pointer swell towards it, which pulls what the pointer covers towards the bottom
-// centre of the picture. Each label therefore sits in the part of its rectangle nearest to
-// where its hover region shows under the pointer, so that pointing at the words highlights
-// them.
+// Where each entry is drawn. The menu camera looks up at the wall from below and in front,
+// and the cubes near the pointer swell towards it; together they make the pointer cover, on
+// screen, picture rows lower than the entry's highlight rectangle: for the regions of the
+// game's hover table the covered rows lie just under the rectangle (rows 102..129 of the
+// main page's top row, 26..54 of its bottom row, 46..72 on the other pages). So each label
+// sits on the rows its hover region shows, and its rectangle holds a lamp (an icon) right
+// above it that lights up on hover; where the rectangle reaches down to the hover rows (Water,
+// Quit) the label lies inside it and lights up too. Label boxes are x, y, w, h in the
+// bottom-up buffer, like the rectangles.
 struct Label {
     int entry;
     const char* text;
     int x, y, w, h;
+    int icon;   // Unicode code point of the lamp's symbol
+    int lampDx; // 0: lamp above the label; else beside it, this far from the label's centre
 };
 
 struct PageDesc {
@@ -33,25 +40,54 @@ const std::vector<PageDesc>& pages() {
         {"general",
          "CHESS 3D",
          nullptr,
-         {{1, "New game", 78, 154, 128, 30},
-          {2, "Load", 264, 154, 74, 30},
-          {5, "Save", 394, 154, 74, 30},
-          {6, "Water", 118, 40, 88, 30},
-          {7, "Quit", 344, 40, 70, 30}}},
+         {{1, "New game", 90, 103, 128, 28, 0x2658, 0},
+          {2, "Load", 258, 103, 72, 28, 0x21A5, 0},
+          {5, "Save", 370, 103, 72, 28, 0x21A7, 0},
+          {6, "Water", 118, 38, 88, 24, 0x2248, -66},
+          {7, "Quit", 342, 38, 54, 24, 0x2715, 45}}},
         {"newgame",
          "NEW GAME",
          "Choose your opponent",
-         {{3, "Against the computer", 26, 70, 210, 30}, {10, "Network game", 284, 70, 160, 30}}},
+         {{3, "Computer", 100, 38, 120, 26, 0x2656, 0},
+          {10, "Network game", 284, 38, 150, 26, 0x21C4, 0}}},
         {"multiplayer",
          "NETWORK GAME",
          "Host a game, or join one",
-         {{3, "Host", 130, 74, 66, 28}, {4, "Join", 304, 74, 66, 28}}},
+         {{3, "Host", 140, 42, 70, 26, 0x2302, 0}, {4, "Join", 298, 42, 66, 26, 0x2192, 0}}},
         {"color",
          "CHOOSE YOUR SIDE",
          "You play the colour you pick",
-         {{1, "Black", 128, 70, 78, 30}, {0, "White", 294, 70, 78, 30}}},
+         {{1, "Black", 140, 38, 74, 26, 0x265A, 0}, {0, "White", 290, 38, 74, 26, 0x2654, 0}}},
     };
     return p;
+}
+
+// The lamp of an entry: a medallion with its symbol, dim on the plain picture, lit gold on
+// the select one. The kings of the colour page stand on a light medallion in their own
+// colours, Black's king black and White's white with a dark outline.
+void lamp(Image& img, const Fonts& f, float cx, float cy, float r, int icon, bool lit,
+          Box area = {}) {
+    bool king = icon == 0x2654 || icon == 0x265A;
+    if (lit) {
+        style::glowInside(img, cx, cy, r * 2.2f, rgb(0xffd27a, 0.8f), area);
+        img.disc(cx, cy, r, rgb(0xffe7a8));
+        img.ring(cx, cy, r, 2, rgb(0xfff4d0));
+    } else {
+        img.disc(cx, cy, r, king ? rgb(0xb39655) : rgb(0x0a1022, 0.6f));
+        img.ring(cx, cy, r, 1.5f, style::GOLD_DARK);
+    }
+    float px = r * 1.4f;
+    auto centred = [&](int cp, Rgba ink) {
+        int w, h, xo, yo;
+        f.sans.glyph(cp, px, w, h, xo, yo);
+        f.sans.drawCodepoint(img, cp, cx - (xo + w / 2.0f), cy - (yo + h / 2.0f), px, ink);
+    };
+    if (icon == 0x2654) {
+        centred(0x265A, style::IVORY);
+        centred(0x2654, rgb(0x101010));
+    } else {
+        centred(icon, king || lit ? rgb(0x101010) : rgb(0xe8c36a, 0.85f));
+    }
 }
 
 std::string picturePath(const std::string& stem) {
@@ -76,36 +112,32 @@ PicturePair page(const Fonts& fonts, const PageDesc& d) {
     fonts.serifBold.drawCentred(img, d.title, 0, d.subtitle ? 12 : 10, W, 44, titlePx, style::GOLD,
                                 2);
     if (d.subtitle) fonts.sans.drawCentred(img, d.subtitle, 0, 58, W, 22, 16, style::MUTED, 1);
-    // A quiet row of pieces between the two rows of entries of the main page, a pair of
-    // kings above the colour choices.
-    std::string stem = d.name;
-    if (stem == "general") {
-        const int glyphs[] = {0x265C, 0x265E, 0x265D, 0x265B, 0x265A, 0x265D, 0x265E, 0x265C};
-        for (int i = 0; i < 8; ++i)
-            fonts.sans.drawCodepoint(img, glyphs[i], 120 + i * 36.0f, 150, 30,
-                                     rgb(0xe8c36a, 0.35f));
-    } else if (stem == "color") {
-        // Each side's king on a gold medallion: a black king for Black, a white one with a
-        // dark outline for White.
-        const float cx[2] = {167, 333};
-        for (float x : cx) {
-            img.disc(x, 124, 25, style::GOLD_DARK);
-            img.disc(x, 124, 22.5f, rgb(0xd9bc78));
-        }
-        fonts.sans.drawCodepoint(img, 0x265A, cx[0] - 16, 138, 36, rgb(0x101010));
-        fonts.sans.drawCodepoint(img, 0x265A, cx[1] - 16, 138, 36, style::IVORY);
-        fonts.sans.drawCodepoint(img, 0x2654, cx[1] - 16, 138, 36, rgb(0x101010));
-    }
-    for (const Label& l : d.labels)
-        style::plate(img, fonts.sansBold, style::fromBottomUp(l.x, l.y, l.w, l.h, H), l.text, 22);
-    Image lit = img;
-    Image select = img;
+    // Each lamp stands in its rectangle over the middle of its label, or beside the label
+    // where the label fills the rectangle's height.
+    struct Lamp {
+        float x, y, r;
+    };
+    std::vector<Lamp> lamps;
     for (const Label& l : d.labels) {
+        const Highlight* h = findHighlight(pair.plainPath, l.entry);
+        Box area = style::fromBottomUp(h->x, h->y, h->w, h->h, H);
+        Box label = style::fromBottomUp(l.x, l.y, l.w, l.h, H);
+        Lamp lp{std::clamp(label.x + label.w / 2, area.x + 20, area.x + area.w - 20),
+                area.y + area.h / 2, 17};
+        if (l.lampDx != 0) lp = {label.x + label.w / 2 + l.lampDx, label.y + label.h / 2, 13};
+        lamps.push_back(lp);
+        lamp(img, fonts, lp.x, lp.y, lp.r, l.icon, false);
+        style::plate(img, fonts.sansBold, label, l.text, 21);
+    }
+    Image select = img;
+    for (size_t k = 0; k < d.labels.size(); ++k) {
+        const Label& l = d.labels[k];
         const Highlight* h = findHighlight(pair.plainPath, l.entry);
         Box area = style::fromBottomUp(h->x, h->y, h->w, h->h, H);
         Image one = img;
         style::plateLit(one, fonts.sansBold, style::fromBottomUp(l.x, l.y, l.w, l.h, H), area,
-                        l.text, 22);
+                        l.text, 21);
+        lamp(one, fonts, lamps[k].x, lamps[k].y, lamps[k].r, l.icon, true, area);
         select = style::keepInside(select, one, area);
     }
     pair.plain = img;

@@ -90,6 +90,18 @@ void plateLit(Image& img, const Font& f, Box l, Box area, const std::string& tex
     f.drawCentred(img, text, l.x, l.y, l.w, l.h, px, NAVY);
 }
 
+void glowInside(Image& img, float cx, float cy, float radius, Rgba c, Box area) {
+    for (int y = int(area.y); y < int(area.y + area.h); ++y)
+        for (int x = int(area.x); x < int(area.x + area.w); ++x) {
+            float ex = std::min(x + 0.5f - area.x, area.x + area.w - x - 0.5f) / 8.0f;
+            float ey = std::min(y + 0.5f - area.y, area.y + area.h - y - 0.5f) / 8.0f;
+            float edge = std::clamp(std::min(ex, ey), 0.0f, 1.0f);
+            float dx = (x + 0.5f - cx) / radius, dy = (y + 0.5f - cy) / radius;
+            float t = std::max(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy));
+            img.blend(x, y, c, t * t * edge);
+        }
+}
+
 Image keepInside(const Image& plain, const Image& lit, Box b) {
     Image out = plain;
     for (int y = int(b.y); y < int(b.y + b.h); ++y)

@@ -34,6 +34,9 @@ void plate(Image& img, const Font& f, Box label, const std::string& text, float 
 // The highlighted look of the same entry; the glow fills `area` (the highlight rectangle) and
 // fades out before its edges so that pasting it shows no seam.
 void plateLit(Image& img, const Font& f, Box label, Box area, const std::string& text, float maxPx);
+// Soft glow that fades out before the edges of `area`, so that pasting the area shows no
+// seam.
+void glowInside(Image& img, float cx, float cy, float radius, Rgba c, Box area);
 // Copies `lit` into `plain` outside the box: the result differs from plain only inside it.
 Image keepInside(const Image& plain, const Image& lit, Box b);
 

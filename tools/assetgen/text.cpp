@@ -56,15 +56,16 @@ std::vector<unsigned char> Font::glyph(int cp, float px, int& w, int& h, int& xo
     return out;
 }
 
-void Font::draw(Image& img, const std::string& text, float x, float baseline, float px,
-                Rgba colour) const {
+void Font::draw(Image& img, const std::string& text, float x, float baseline, float px, Rgba colour,
+                float stretch) const {
     float scale = stbtt_ScaleForPixelHeight(info(info_), px), pen = x;
+    float scaleX = scale * stretch;
     for (size_t i = 0; i < text.size(); ++i) {
         int cp = (unsigned char)text[i];
         // Sub-pixel placement keeps letter spacing even at small sizes.
         float shiftX = pen - std::floor(pen), shiftY = baseline - std::floor(baseline);
         int w, h, xo, yo;
-        unsigned char* bmp = stbtt_GetCodepointBitmapSubpixel(info(info_), scale, scale, shiftX,
+        unsigned char* bmp = stbtt_GetCodepointBitmapSubpixel(info(info_), scaleX, scale, shiftX,
                                                               shiftY, cp, &w, &h, &xo, &yo);
         if (bmp) {
             for (int j = 0; j < h; ++j)

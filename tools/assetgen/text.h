@@ -16,9 +16,9 @@ public:
 
     // Width in pixels of text at the given pixel height (ascent to descent).
     float measure(const std::string& text, float px) const;
-    // Draws with the baseline at y, left edge at x.
-    void draw(Image& img, const std::string& text, float x, float baseline, float px,
-              Rgba colour) const;
+    // Draws with the baseline at y, left edge at x; stretch widens the letters.
+    void draw(Image& img, const std::string& text, float x, float baseline, float px, Rgba colour,
+              float stretch = 1.0f) const;
     // Draws centred in a box (top-down picture coordinates); shadow of 0 draws none.
     void drawCentred(Image& img, const std::string& text, float boxX, float boxY, float boxW,
                      float boxH, float px, Rgba colour, float shadow = 0) const;
