@@ -2,7 +2,8 @@
 //
 //   chess3d-view <model file> <png> [--object NAME] [--yaw D] [--pitch D] [--distance F]
 //                                   [--decor]
-//   chess3d-view scene <png> [--view 0..3] [--marks] [--hud load,info,...]
+//   chess3d-view scene <png> [--view 0..3] [--camera X Y Z PITCH YAW] [--marks]
+//                     [--hud load,info,intro,...]
 //   chess3d-view wall <png> [--page 0|1|10|3] [--pointer X Z]
 //   common: [--size W H]
 //
@@ -28,7 +29,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: chess3d-view <model file>|scene|wall <png> [--object NAME] [--yaw D]\n"
                  "       [--pitch D] [--distance F] [--decor] [--view N] [--marks]\n"
-                 "       [--hud a,b,...] [--page P] [--pointer X Z] [--size W H]\n");
+                 "       [--camera X Y Z PITCH YAW] [--hud a,b,...] [--page P] [--pointer X Z]\n"
+                 "       [--size W H]\n");
     return 2;
 }
 
@@ -60,7 +62,13 @@ int main(int argc, char** argv) {
             opt.hud = next();
         else if (a == "--page")
             opt.page = std::atoi(next());
-        else if (a == "--pointer") {
+        else if (a == "--camera") {
+            opt.freeCamera = true;
+            for (float& e : opt.eye)
+                e = std::strtof(next(), nullptr);
+            for (float& l : opt.look)
+                l = std::strtof(next(), nullptr);
+        } else if (a == "--pointer") {
             opt.pointerX = std::strtof(next(), nullptr);
             opt.pointerZ = std::strtof(next(), nullptr);
         } else if (a == "--size") {

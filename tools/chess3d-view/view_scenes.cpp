@@ -86,6 +86,15 @@ bool addHud(KScene* s, KNodeGraph* camera, const std::string& list) {
     std::stringstream ss(list);
     std::string item;
     while (std::getline(ss, item, ',')) {
+        if (item == "intro" || item == "support") { // the intro's title and closing panel
+            if (!GetObjByName(s, "intro") && !load(s, ".\\M3D\\intro.m3d")) return false;
+            KNodeGraph* o = need(s, item.c_str());
+            if (!o) return false;
+            o->InsertAsChildOf(camera);
+            place(o, 0, 0, -1.2f);
+            o->hidden = 0;
+            continue;
+        }
         for (const Place& p : places) {
             if (item != p.name) continue;
             KNodeGraph* o = need(s, p.name);
@@ -118,6 +127,49 @@ bool addHud(KScene* s, KNodeGraph* camera, const std::string& list) {
     return true;
 }
 
+// The quit banner as the game rebuilds it: a 33 x 33 flag of material "quit" under the wall
+// at (3.5, 16.5, 0), turned (90, 0, 0), scale 3, in its first waved pose.
+bool addQuitBanner(KScene* s, KNodeGraph* wall) {
+    if (!load(s, ".\\M3D\\Option.m3d")) return false;
+    KNodeGraph* quit = need(s, "quit");
+    KMaterial* mat = GetMatByName(s, "quit");
+    if (!quit || !mat || !quit->AsObject()) return false;
+    for (const char* n :
+         {"load", "save", "client", "selectionBar", "selectionOK", "turn", "player", "pause",
+          "pauseBoule", "cadreTurn", "info", "request", "chat", "windowBar"})
+        if (KNodeGraph* o = GetObjByName(s, n)) o->hidden = 1;
+    quit->InsertAsChildOf(wall);
+    place(quit, 3.5f, 16.5f, 0, 90, 0, 0);
+    quit->prs.SetScale(3.0f);
+    KMesh* m = quit->AsObject()->mesh;
+    m->Clear();
+    const float k = 0.098171875f;
+    for (int r = 0; r <= 32; ++r)
+        for (int c = 0; c <= 32; ++c)
+            m->addVert(
+                {-1.28f + 0.08f * c, -1.28f + 0.08f * r, 0.3f * std::sin(k * c) * std::cos(k * r)},
+                {0, 0, 0}, {1, 1, 1, 1}, {1, 1, 1, 1});
+    for (int r = 0; r < 32; ++r)
+        for (int c = 0; c < 32; ++c) {
+            int v = r * 33 + c;
+            float u0 = c / 32.0f, u1 = (c + 1) / 32.0f, v0 = 1 - r / 32.0f,
+                  v1 = 1 - (r + 1) / 32.0f;
+            KFace f;
+            f.initFace();
+            f.SetMaterial(mat);
+            f.SetVertsRef(v, v + 1, v + 34);
+            f.SetUV(0, u0, v0), f.SetUV(1, u1, v0), f.SetUV(2, u1, v1);
+            m->addFace(f);
+            f.SetVertsRef(v, v + 34, v + 33);
+            f.SetUV(0, u0, v0), f.SetUV(1, u1, v1), f.SetUV(2, u0, v1);
+            m->addFace(f);
+        }
+    m->ComputeMissingNormals();
+    m->changed = 1;
+    quit->hidden = 0;
+    return true;
+}
+
 } // namespace
 
 KNodeGraph* buildBoardScene(KScene* s, const ViewOptions& opt) {
@@ -135,6 +187,8 @@ KNodeGraph* buildBoardScene(KScene* s, const ViewOptions& opt) {
                                {-2.5f, 5, 3.5f, -45, -90, 0}};
     const float* v = views[opt.view & 3];
     place(camera, v[0], v[1], v[2], v[3], v[4], v[5]);
+    if (opt.freeCamera)
+        place(camera, opt.eye[0], opt.eye[1], opt.eye[2], opt.look[0], opt.look[1], 0);
     auto* board = new KShell(s);
     board->InsertAsChildOf(pivot);
     auto* lp1 = new KShell(s);
@@ -277,12 +331,19 @@ KNodeGraph* buildWallScene(KScene* s, const ViewOptions& opt) {
         break;
     }
     bool pointer = opt.pointerX < 1e8f;
+    bool away = opt.page == 2 || opt.page == 4 || opt.page == 5 || opt.page == 6 || opt.page == 7;
+    if (away) angles[0] = angles[1] = 0, angles[2] = -90;
     for (int i = 0; i < 16; ++i)
         for (int j = 0; j < 8; ++j) {
             KNodeGraph* c = CopyNode(cube, true);
             c->InsertAsChildOf(wall);
             float x = float(i - 4), z = float(j - 3), y = 16, scale = 0.8f;
-            if (pointer) { // the lens
+            if (away) { // where the turn to a sub-page leaves the cubes
+                float k = std::cos((x - 3.5f) * 0.3f) * std::cos(z * 0.3f);
+                bool up = opt.page == 6 || opt.page == 7;
+                y = up ? 16 + 2.6f * k : 16 - 2.6f * k;
+                scale = up ? std::max(k, 0.2f) : std::clamp(k, 0.2f, 0.8f);
+            } else if (pointer) { // the lens
                 float f = std::cos((x - opt.pointerX) * 0.2f) *
                           std::cos((z - opt.pointerZ) * 0.2f) * 1.2f;
                 scale = f > 1.0f ? 1.0f : f <= 0.3f ? 0.3f : f;
@@ -307,7 +368,8 @@ KNodeGraph* buildWallScene(KScene* s, const ViewOptions& opt) {
     place(sprite, 0, 1, 0);
     sprite->width = sprite->height = 0.2f;
     sprite->mat = GetMatByName(s, "cubelightMat");
-    if (pointer) {
+    if (opt.page == 7 && !addQuitBanner(s, wall)) return nullptr;
+    if (pointer && !away) {
         // The hover table of the game (page, entry, x range, z range, picture rectangle).
         struct Region {
             int page, entry;

@@ -19,7 +19,10 @@ struct ViewOptions {
     int page = 0;          // wall: page 0, 1, 10 or 3
     float pointerX = 1e9f; // wall: pointer on the wall plane (1e9: none)
     float pointerZ = 0;
-    std::string hud; // board: heads-up objects to show, comma separated
+    std::string hud;         // board: heads-up objects to show, comma separated
+    bool freeCamera = false; // board: camera at `eye` turned by `look` instead of a view
+    float eye[3] = {0, 0, 0};
+    float look[2] = {0, 0}; // pitch and yaw, degrees
 };
 
 // Each builder loads what it needs into the scene and returns the camera node, or null when a
