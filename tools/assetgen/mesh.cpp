@@ -326,7 +326,7 @@ static void subdivide(std::vector<V2>& pts, std::vector<uint32_t>& tris, int lev
 }
 
 Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bevel, int steps,
-                      float dome) {
+                      float dome, float domeWidth) {
     size_t n = outline.size();
     // 1. Outward vertex normals of the counter-clockwise outline and the miter length.
     std::vector<V2> vn(n);
@@ -385,7 +385,7 @@ Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bev
     for (int side = -1; side <= 1; side += 2) {
         uint32_t base = uint32_t(m.verts.size());
         for (V2 p : pts) {
-            float t = std::min(1.0f, outlineDistance(cap, p) / 0.06f);
+            float t = std::min(1.0f, outlineDistance(cap, p) / domeWidth);
             float swell = dome * t * t * (3 - 2 * t); // level with the rim, then flat on top
             m.add({p.x, p.y, side * (halfDepth + swell)}, {0, 0, float(side)}, {p.x, p.y});
         }

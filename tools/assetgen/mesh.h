@@ -79,9 +79,9 @@ Mesh sphere(float radius, int segments, int rings, bool inward = false);
 // Prism from a closed 2D outline (x, y), extruded from z = -halfDepth to +halfDepth, with the
 // edges rounded by `bevel` in `bevelSteps` steps. The outline is counter-clockwise and free of
 // self-intersections; its caps are triangulated by ear clipping, subdivided and swollen by up
-// to `dome` in the middle, as a carved side is.
+// to `dome`, reached `domeWidth` in from the rim, as a carved side is.
 Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bevel, int bevelSteps,
-                      float dome = 0);
+                      float dome = 0, float domeWidth = 0.06f);
 
 // Distance from a point to a closed polygon's outline.
 float outlineDistance(const std::vector<V2>& poly, V2 p);

@@ -197,11 +197,14 @@ Mesh kingShape() {
     p.push_back({0.04f, 0.775f, true});
     p.push_back({0, 0.78f});
     Mesh m = lathe(p, SEGMENTS);
-    // The cross: an upright and an arm with bevel-free flat faces.
-    Mesh up = box({-0.022f, 0.77f, -0.022f}, {0.022f, 0.93f, 0.022f});
-    Mesh arm = box({-0.065f, 0.84f, -0.022f}, {0.065f, 0.882f, 0.022f});
-    m.append(up);
-    m.append(arm);
+    // The cross: a plus-shaped outline extruded with rounded edges, so that its polish
+    // catches the light along the edges instead of flashing on flat faces.
+    const float w = 0.022f, arm = 0.066f, lo = 0.835f, hi = 0.878f, bottom = 0.76f, top = 0.94f;
+    std::vector<V2> plus = {{-w, bottom}, {w, bottom}, {w, lo},  {arm, lo},  {arm, hi},  {w, hi},
+                            {w, top},     {-w, top},   {-w, hi}, {-arm, hi}, {-arm, lo}, {-w, lo}};
+    Mesh cross = roundedExtrusion(plus, 0.02f, 0.009f, 3, 0.008f, 0.014f);
+    smoothNormals(cross);
+    m.append(cross);
     return m;
 }
 
