@@ -122,7 +122,7 @@ void IntroStart() {
 
 void IntroEnd() {
     // Once only: the skip key and the flight's end both come here, whichever is first.
-    if (!g_anim || !g_app || !g_app->introRunning) return;
+    if (!g_anim || !g_app || !g_scene || !g_app->introRunning) return;
     KNodeGraph* title = GetObjByName(g_scene, "intro");
     if (NodeAnimEntry* e = FindNodeEntry(title)) {
         e->state = ANIM_STOPPED;
