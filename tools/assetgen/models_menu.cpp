@@ -107,8 +107,8 @@ bool writeBasicCubes(const std::string& dir) {
         MaterialDesc m;
         m.name = name;
         m.texture = texture;
-        m.colour = {0.6f, 0.6f, 0.6f, 1};
-        m.ambient = std::array<float, 3>{1, 1, 1};
+        m.colour = {0.65f, 0.65f, 0.65f, 1};
+        m.ambient = std::array<float, 3>{0.6f, 0.6f, 0.6f};
         m.specular = {0.1f, 0.1f, 0.1f};
         m.shininess = 24;
         return w.material(m);

@@ -241,6 +241,8 @@ KNodeGraph* buildBoardScene(KScene* s, const ViewOptions& opt) {
             piece->InsertAsChildOf(squares[backRow * 8 + c]);
         }
     }
+    // The glow along the circling light's path, loaded by the light set-up.
+    if (!load(s, ".\\M3D\\animCircle.m3d")) return nullptr;
     for (const char* stem : {"pion", "tour", "cava", "fou", "dame", "roi"})
         for (const char* suffix : {"B", "N"})
             need(s, (std::string(stem) + suffix).c_str())->hidden = 1; // originals unused
