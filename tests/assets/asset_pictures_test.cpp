@@ -113,10 +113,11 @@ TEST(AssetPictures, FontGridsHoldEveryLatin1Character) {
                     if (x >= usable && v > 64) ++overflow;
                 }
             bool printable = (c > 32 && c < 127) || c > 160;
-            if (printable)
+            if (printable) {
                 EXPECT_GT(ink, 128) << file << " character " << c;
-            else if (c != 32 && c != 160)
+            } else if (c != 32 && c != 160) {
                 EXPECT_EQ(ink, 0) << file << " control code " << c;
+            }
             EXPECT_EQ(overflow, 0) << file << " character " << c << " spills out of its advance";
         }
     }
