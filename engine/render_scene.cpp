@@ -60,8 +60,19 @@ float viewDepth(const KRenderState& rs, const KVector& p) {
     return (p - rs.camPos).Dot(rs.camForward);
 }
 
+// Whether the eye lies inside an object's bounds (with a margin for the near plane). Things
+// parked under the camera sit there to be out of sight; drawn, they would only show as a smear
+// cut by the near plane across the middle of the window.
+bool aroundEye(const KRenderState& rs, const KMatrix& world, const KGpuMesh& gm) {
+    constexpr float MARGIN = 0.1f; // object units
+    const KVector eye = world.Inverse().TransformPoint(rs.camPos);
+    return eye.x >= gm.lo.x - MARGIN && eye.x <= gm.hi.x + MARGIN && eye.y >= gm.lo.y - MARGIN &&
+           eye.y <= gm.hi.y + MARGIN && eye.z >= gm.lo.z - MARGIN && eye.z <= gm.hi.z + MARGIN;
+}
+
 // 2. Walk the drawn part of the graph into the frame's lists. What hangs under the viewing
-// camera (the heads-up panels) is marked, so mirrors leave it out.
+// camera (the heads-up panels) is marked, so mirrors leave it out; what is parked there at the
+// eye is left out altogether.
 void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObjects,
              int& visPolygons) {
     rs.opaque.clear();
@@ -94,6 +105,7 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
         } else if (KObject* o = n->AsObject()) {
             if (!o->mesh || !KUploadMesh(rs, o->mesh)) continue;
             const auto* gm = static_cast<const KGpuMesh*>(o->mesh->gpu);
+            if (e.onCamera && aroundEye(rs, n->world, *gm)) continue;
             const KVector centre = n->world.TransformPoint((gm->lo + gm->hi) * 0.5f);
             const float depth = viewDepth(rs, centre);
             ++visObjects;

@@ -4,6 +4,8 @@
 
 #include "engine/gl_shader.h" // MAX_LIGHTS
 
+#include <array>
+
 namespace {
 
 class Materials : public RenderTest {
@@ -126,6 +128,43 @@ TEST_F(Materials, SpritesFaceTheCameraFromAnySide) {
     EXPECT_RGB_NEAR(pixel(W / 2 + 35, H / 2), 0, 255, 255);
     EXPECT_RGB_NEAR(pixel(W / 2, H / 2 + 30), 102, 77, 102);
     EXPECT_RGB_NEAR(pixel(W / 2 + 50, H / 2), 102, 77, 102);
+}
+
+TEST_F(Materials, ThingsParkedAtTheEyeUnderTheCameraAreNotDrawn) {
+    // A thin slab around the eye, parked under the camera as the board parks its markers.
+    auto* m = addMaterial({1, 1, 0, 1}, true);
+    m->SetOption(KMAT_DOUBLESIDED, true);
+    auto* mesh = new KMesh(scene, 8, 4);
+    const KColor w{1, 1, 1, 1};
+    for (float y : {-0.05f, 0.05f})
+        for (const KVector& p :
+             {KVector(-1, y, -1), KVector(1, y, -1), KVector(1, y, 1), KVector(-1, y, 1)})
+            mesh->addVert(p, KVector(0, 1, 0), w, w);
+    for (int base : {0, 4})
+        for (const auto& t : {std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 2, 3}}) {
+            KFace f;
+            f.initFace();
+            f.SetVertsRef(base + t[0], base + t[1], base + t[2]);
+            f.SetMaterial(m);
+            mesh->addFace(f);
+        }
+    auto* parked = new KObject(scene);
+    parked->SetMesh(mesh);
+    parked->InsertAsChildOf(camera);
+    // A heads-up panel in front of the eye stays.
+    KObject* panel = square(addMaterial({0, 0, 1, 1}, true), 0, -0.8f, -2, 0.2f);
+    panel->InsertAsChildOf(camera);
+    render();
+    EXPECT_RGB_NEAR(pixel(W / 2, 60), 102, 77, 102);
+    int x, y;
+    project({0, -0.8f, 3}, x, y); // 2 in front of the eye at (0, 0, 5)
+    EXPECT_RGB_NEAR(pixel(x, y), 0, 0, 255);
+
+    // Placed in the world at the same spot, the slab would be drawn: the rule is for parking.
+    parked->InsertAsChildOf(scene->root);
+    parked->prs.SetPosition(0, 0, 5);
+    render();
+    EXPECT_RGB_NEAR(pixel(W / 2, 60), 255, 255, 0);
 }
 
 } // namespace
