@@ -108,7 +108,7 @@ bool writeBasicCubes(const std::string& dir) {
         m.name = name;
         m.texture = texture;
         m.colour = {0.65f, 0.65f, 0.65f, 1};
-        m.ambient = std::array<float, 3>{0.6f, 0.6f, 0.6f};
+        m.ambient = std::array<float, 3>{0.75f, 0.75f, 0.75f};
         m.specular = {0.1f, 0.1f, 0.1f};
         m.shininess = 24;
         return w.material(m);
@@ -121,7 +121,9 @@ bool writeBasicCubes(const std::string& dir) {
         {page("cubeBack", tex::CUBE_BACK), plain}};
     w.node("basicCube", w.mesh("basicCube", parts));
 
-    w.pointLight("cubelight", {0, 0, 0}, {1.0f, 0.85f, 0.6f}, 1.0f, {0.2f, 0.2f, 0.2f},
+    // Alone while the menu is open (the board's lights fade out): its ambient keeps the
+    // whole page readable, its diffuse makes the part under the pointer glow.
+    w.pointLight("cubelight", {0, 0, 0}, {1.0f, 0.85f, 0.6f}, 1.0f, {0.45f, 0.45f, 0.45f},
                  {1.0f, 0.85f, 0.6f});
     // The sprite that marks the pointer on the wall, and the request picture, which the
     // wall's build fetches as a scene texture before the option model is loaded. Both ride

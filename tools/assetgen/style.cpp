@@ -14,7 +14,7 @@ void background(Image& img, float inset, float radius, float alpha) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             float t = float(y) / (h - 1);
-            Rgba c = mix(rgb(0x22335c), rgb(0x070b18), std::pow(t, 0.8f));
+            Rgba c = mix(rgb(0x2b4174), rgb(0x0b1226), std::pow(t, 0.8f));
             // Soft light from the top centre.
             float dx = (x - w * 0.5f) / w, dy = (y + h * 0.2f) / h;
             float l = std::max(0.0f, 1.0f - std::sqrt(dx * dx * 1.5f + dy * dy)) * 0.25f;
