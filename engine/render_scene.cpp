@@ -105,9 +105,12 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
         } else if (KObject* o = n->AsObject()) {
             if (!o->mesh || !KUploadMesh(rs, o->mesh)) continue;
             const auto* gm = static_cast<const KGpuMesh*>(o->mesh->gpu);
-            if (e.onCamera && aroundEye(rs, n->world, *gm)) continue;
+            const bool enclosing = aroundEye(rs, n->world, *gm);
+            if (e.onCamera && enclosing) continue;
             const KVector centre = n->world.TransformPoint((gm->lo + gm->hi) * 0.5f);
-            const float depth = viewDepth(rs, centre);
+            // A sky or room around the eye is drawn after the other opaque things, so the depth
+            // test spares the pixels they hide (its centre says nothing about its distance).
+            const float depth = enclosing ? 1e30f : viewDepth(rs, centre);
             ++visObjects;
             visPolygons += gm->vertexCount / 3;
             for (const KGpuRange& r : gm->ranges) {
