@@ -1,0 +1,78 @@
+// The frame loop must not allocate: after the first frames, RenderScene and SwapBuffers make
+// no C++ allocation (the GL driver's own memory is its business).
+
+#include "render_fixture.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> g_news{0};
+} // namespace
+
+void* operator new(std::size_t n) {
+    ++g_news;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+class FrameLoop : public RenderTest {};
+
+TEST_F(FrameLoop, RenderingAgainAllocatesNothing) {
+    addCamera({0, 3, 6}, {-26.565f, 0, 0});
+    auto* floorMat = addMaterial({0.2f, 0.2f, 0.2f, 1}, false);
+    floorMat->reflect = 0.5f;
+    addQuad(floorMat, {-4, 0, 4}, {4, 0, 4}, {4, 0, -4}, {-4, 0, -4});
+    for (int i = 0; i < 20; ++i) {
+        auto* m = addMaterial({0.1f * (i % 10), 0.5f, 0.5f, 1}, i % 3 == 0);
+        m->blend = i % 4 == 0;
+        m->opacity = 0.5f;
+        const float x = -3 + 0.3f * i;
+        addQuad(m, {x, 0, 0}, {x + 0.25f, 0, 0}, {x + 0.25f, 1, 0}, {x, 1, 0});
+    }
+    auto* light = new KLight(scene);
+    light->InsertAsChildOf(scene->root);
+    light->prs.SetPosition(0, 4, 2);
+    auto* glow = new KSprite(scene);
+    glow->mat = addMaterial({1, 1, 0, 1}, true);
+    glow->InsertAsChildOf(scene->root);
+    auto* image = new KImage2D(scene);
+    image->mat = glow->mat;
+    auto* font = new KFont(scene);
+    auto* text = new KTexte;
+    text->font = font;
+    text->visible = 1;
+    text->SetTexte("FPS 59.9");
+    scene->AddTexte(text);
+    // A mesh rewritten every frame, as the water is.
+    KObject* water =
+        addQuad(addMaterial({0, 0, 1, 1}, false), {-1, 2, 0}, {1, 2, 0}, {1, 3, 0}, {-1, 3, 0});
+    water->mesh->isStatic = 0;
+
+    // The first frame sends meshes and grows the frame's lists: that does allocate, which also
+    // shows the counter sees the engine's allocations.
+    const long start = g_news.load();
+    for (int i = 0; i < 3; ++i) {
+        render();
+        SwapBuffers(screen);
+    }
+    EXPECT_GT(g_news.load() - start, 0);
+    const long before = g_news.load();
+    for (int i = 0; i < 10; ++i) {
+        water->mesh->moveVert(0, -1, 2 + 0.01f * i, 0);
+        render();
+        SwapBuffers(screen);
+    }
+    EXPECT_EQ(g_news.load() - before, 0);
+}
+
+} // namespace
