@@ -9,19 +9,50 @@
 
 namespace {
 std::atomic<long> g_news{0};
+
+void* counted(std::size_t n) noexcept {
+    ++g_news;
+    return std::malloc(n ? n : 1);
+}
 } // namespace
 
+// Every plain (not over-aligned) form is replaced together, so each pair of allocation and
+// release stays matched for libraries that use the nothrow or array forms.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t n) {
-    ++g_news;
-    if (void* p = std::malloc(n ? n : 1)) return p;
+    if (void* p = counted(n)) return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t n) {
+    if (void* p = counted(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    return counted(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    return counted(n);
+}
 void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
     std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+#pragma GCC diagnostic pop
 
 namespace {
 
