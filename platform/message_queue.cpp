@@ -29,8 +29,9 @@ bool g_shiftDown[2] = {false, false};
 bool g_ctrlDown[2] = {false, false};
 
 // Cursor position on the desktop when the current batch of events was read: asked once per
-// pump, since each ask is a round trip to the display server.
+// pump that brings messages, since each ask is a round trip to the display server.
 POINT g_pumpCursor = {0, 0};
+bool g_cursorKnown = false;
 
 void onQuitSignal(int) {
     g_signalQuit = 1;
@@ -67,6 +68,12 @@ void enqueue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, uint32_t tim
     m.wParam = wParam;
     m.lParam = lParam;
     m.time = timeMs;
+    if (!g_cursorKnown) {
+        int x = 0, y = 0;
+        if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_GetGlobalMouseState(&x, &y);
+        g_pumpCursor = POINT{x, y};
+        g_cursorKnown = true;
+    }
     m.pt = g_pumpCursor;
     ++g_count;
 }
@@ -155,9 +162,7 @@ void translate(const SDL_Event& e) {
 void pump() {
     if (g_signalQuit) postQuitFromSystem();
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
-    int x = 0, y = 0;
-    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_GetGlobalMouseState(&x, &y);
-    g_pumpCursor = POINT{x, y};
+    g_cursorKnown = false;
     SDL_Event e;
     while (g_count < QUEUE_SIZE && SDL_PollEvent(&e))
         translate(e);
