@@ -103,8 +103,9 @@ bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook) {
     from->piece = nullptr;
     // 5. Records follow the move now; the node glides under the origin square meanwhile.
     linkPiece(piece, target);
-    if (piece->kind == KIND_PAWN && !piece->promoted && target->row == (piece->colour ? 7 : 0))
-        b->setPromoted(piece, true);
+    // A pawn on the last row moves as a queen from now on; it takes the queen's model when it
+    // lands (finishMove).
+    if (piece->kind == KIND_PAWN && target->row == (piece->colour ? 7 : 0)) piece->promoted = 1;
     if (rook) {
         // The rook's records move with the king so that the end of the turn sees the castled
         // position; its node glides after the king's.
@@ -130,6 +131,7 @@ void finishMove(bool castlingKing) {
         piece->node->prs.SetPosition(0.0f, h, 0.0f);
         piece->node->InsertAsChildOf(piece->square->node);
     }
+    if (piece && piece->promoted) b->setPromoted(piece, true);
     if (castlingKing) return;
     // 4. The camera turns to the side to move, or the computer answers at once.
     bool computerToMove = localGame() && b->sideToMove != b->humanColour;

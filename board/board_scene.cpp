@@ -105,6 +105,7 @@ void BoardScene::settlePieces() {
         if (NodeAnimEntry* e = FindNodeEntry(p->node)) e->state = ANIM_STOPPED;
         KPRS& t = p->node->prs;
         if (t.pos.x != 0.0f || t.pos.z != 0.0f) t.SetPosition(0.0f, t.pos.y, 0.0f);
+        if (p->promoted) setPromoted(p, true); // a promotion whose glide did not land
     }
     pieceInMotion = nullptr;
     castlingRook = nullptr;
