@@ -143,7 +143,9 @@ void setPauseView(bool on) {
     setHidden(g_board->light2, false);
     showPlayer(true, g_board->humanColour);
     g_app->boardLocked = 0;
-    CameraTravel(g_anim->view_index_saved, nullptr);
+    // The pause may have interrupted the camera's turn towards the computer: the flight back
+    // carries its answer, or the computer would never move.
+    CameraTravel(g_anim->view_index_saved, ComputerTurnCallback);
 }
 
 void setIntroInput(bool locked) {
@@ -209,7 +211,8 @@ void onKeyDown(int key) {
         break;
     case 65:
     case 97:
-        ToggleGameView();
+        // Not while the camera shows the menu or the pause tour: it would fly away from it.
+        if (!g_app->boardLocked) ToggleGameView();
         break;
     case 35:
         if (!g_app->boardLocked) NextView();

@@ -44,7 +44,7 @@ void askRequest(int code) {
     }
     // A host with nobody connected yet has no one to ask.
     if (g_app->server && !hostConnection()) return;
-    showInfo(true, true, "Waiting for request answer");
+    showInfo(true, false, "Waiting for request answer");
     g_app->requestPending = 1;
     g_app->pendingRequest = code;
     const char byte = char(code);

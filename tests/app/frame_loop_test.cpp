@@ -1,8 +1,10 @@
-// The whole game built once per test process (CTest runs each case on its own), driven frame by frame with the test clock: the
-// frame loop, the intro and its skip, and the quit message.
+// The whole game built once per test process (CTest runs each case on its own), driven frame by
+// frame with the test clock: the frame loop, the intro and its skip, and the quit message.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+
+#include "tests/app/game_fixture.h"
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
@@ -14,7 +16,6 @@
 
 namespace {
 
-bool g_built = false;
 int g_callbackRuns = 0;
 
 void countingCallback() {
@@ -35,25 +36,8 @@ void pushKey(SDL_Keycode key, SDL_Scancode scancode) {
 }
 
 // Runs frames, advancing the test clock by `dt` before each, until `done` or `maxFrames`.
-template <class Done> bool runFramesUntil(Done done, int maxFrames, double dt = 0.05) {
-    for (int i = 0; i < maxFrames; ++i) {
-        if (done()) return true;
-        KAdvanceTestClock(dt);
-        if (!runFrame()) return false;
-    }
-    return done();
-}
-
-class GameTest : public ::testing::Test {
+class GameTest : public GameFixture {
 protected:
-    static void SetUpTestSuite() {
-        KivInitDLL();
-        KSetTestClock(true);
-        g_built = buildGame();
-    }
-    void SetUp() override {
-        if (!g_built) GTEST_SKIP() << "the game could not be built here (no display or data)";
-    }
 };
 
 TEST_F(GameTest, StartsInTheIntroWithInputLocked) {

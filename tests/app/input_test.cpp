@@ -2,38 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/app/game_fixture.h"
+
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "chess/game_record.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
 
 namespace {
 
-bool g_built = false;
-
-template <class Done> bool runFramesUntil(Done done, int maxFrames) {
-    for (int i = 0; i < maxFrames; ++i) {
-        if (done()) return true;
-        KAdvanceTestClock(0.05);
-        if (!runFrame()) return false;
-    }
-    return done();
-}
-
-class InputTest : public ::testing::Test {
+class InputTest : public GameFixture {
 protected:
-    static void SetUpTestSuite() {
-        KivInitDLL();
-        KSetTestClock(true);
-        g_built = buildGame();
-    }
-    void SetUp() override {
-        if (!g_built) GTEST_SKIP() << "the game could not be built here (no display or data)";
-    }
     // Skips the intro and waits for the menu.
     void toMenu() {
         onKeyDown(27);
@@ -75,10 +59,12 @@ TEST_F(InputTest, EscapeBeforeAGameLeavesTheMenuOpenAndTogglesItAfter) {
 
 TEST_F(InputTest, WindowLadderStopsAtBothEnds) {
     toMenu();
-    for (int i = 0; i < 8; ++i) key(123); // F12
+    for (int i = 0; i < 8; ++i)
+        key(123); // F12
     EXPECT_EQ(g_app->width, 1600);
     EXPECT_EQ(g_app->height, 1200);
-    for (int i = 0; i < 8; ++i) key(122); // F11
+    for (int i = 0; i < 8; ++i)
+        key(122); // F11
     EXPECT_EQ(g_app->width, 320);
     EXPECT_EQ(g_app->height, 240);
     key(123);
@@ -121,9 +107,27 @@ TEST_F(InputTest, PauseIsIgnoredWhileTheCameraFliesBackFromTheMenu) {
     EXPECT_TRUE(g_app->boardLocked);
 }
 
+TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
+    toGame();
+    ASSERT_TRUE(tryMove(g_board->pieceOf(0, 2, 4), &g_board->squares[36], true)); // e2-e4
+    endTurn();
+    // The glide ends, then the camera turns towards the computer's side.
+    ASSERT_TRUE(runFramesUntil([] { return !g_board->pieceInMotion && IsCameraMoving(); }, 400));
+    ASSERT_EQ(g_board->sideToMove, 1);
+    key(19);
+    ASSERT_TRUE(g_app->cameraView);
+    key('A');                                 // no flight away from the pause tour
+    runFramesUntil([] { return false; }, 40); // the tour runs for ever
+    EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_TOUR);
+    key(19);
+    ASSERT_FALSE(g_app->cameraView);
+    EXPECT_TRUE(runFramesUntil([] { return g_board->sideToMove == 0; }, 400));
+    EXPECT_EQ(g_record->moves.count, 2);
+}
+
 TEST_F(InputTest, CloseBoxOpensTheQuitPageButStartsADragWhileTheMenuIsOpen) {
     toGame();
-    const int x = 790, y = 5; // in the close box of an 800 pixel wide window
+    const int x = g_app->width * 790 / 800, y = 2; // in the close box at any width
     onMouseDown(1, x, y);
     EXPECT_TRUE(g_app->menuOpen);
     EXPECT_EQ(g_ui->page, 7);
