@@ -13,6 +13,17 @@
 #include "chess/position.h"
 #include "chess/search.h"
 
+uint32_t queen_promotion_of(uint32_t move) {
+    Move m = to_move(move);
+    if (!(m.flags & MF_PROMOTE) || m.promote == QUEEN) return move;
+    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i) {
+        Move q = move_stack[i].move;
+        if (q.from == m.from && q.to == m.to && (q.flags & MF_PROMOTE) && q.promote == QUEEN)
+            return move_value(q);
+    }
+    return move;
+}
+
 void GameRecord::ComputerMove() {
     // 1-2. The engine's choice; none when it is mated or stalemated.
     think(1);
@@ -21,6 +32,7 @@ void GameRecord::ComputerMove() {
         tellPlayer("(No legal moves)");
         return;
     }
+    best = queen_promotion_of(best);
     // 3. Played on the engine. move_text's buffer is overwritten by the next call: copy it.
     char text[8] = {};
     std::strncpy(text, move_text(best), sizeof text - 1);

@@ -86,6 +86,11 @@ bool apply_recorded_move(RecordedMove m, PieceId ids[64], PromotedPawns* promote
 bool check_recorded_moves(const RecordedMove* moves, int count, PieceId ids[64],
                           PromotedPawns* promoted);
 
+// The root move (ply 0) with the same squares as `move` but promoting to a queen, when `move` is
+// a promotion to another piece; otherwise `move` itself. The board shows promotions as queens
+// and saved games cannot name the piece, so the computer promotes to a queen as the player does.
+uint32_t queen_promotion_of(uint32_t move);
+
 struct GameRecord {
     GrowArray<RecordedMove> moves;           // the moves of the game in order
     PieceId square_ids[64];                  // identifier on each square, NO_PIECE if empty

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "board/player_info.h"
+#include "chess/fen.h"
+#include "chess/move_gen.h"
 #include "chess/search.h"
 #include "tests/board/board_test_support.h"
 
@@ -181,6 +183,25 @@ TEST_F(GameRecordTest, RestoreBoardShowsPromotionsAndCapturesAndWhoMoves) {
     EXPECT_EQ(g_board->sideToMove, 1) << "White moved last";
     EXPECT_EQ(g_record->captured.count, 4);
     EXPECT_EQ(g_board->pieceOf(1, KIND_ROOK, 0)->square, nullptr);
+}
+
+TEST_F(GameRecordTest, TheComputerPromotesToAQueenAsTheBoardShows) {
+    ASSERT_TRUE(set_position_fen("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1"));
+    search_ply = 0;
+    ASSERT_TRUE(generate_moves());
+    int promotions = 0;
+    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i) {
+        Move m = move_stack[i].move;
+        if (!(m.flags & MF_PROMOTE)) continue;
+        ++promotions;
+        Move q = to_move(queen_promotion_of(move_value(m)));
+        EXPECT_EQ(q.from, m.from);
+        EXPECT_EQ(q.to, m.to);
+        EXPECT_EQ(q.promote, QUEEN) << "from the piece " << int(m.promote);
+    }
+    EXPECT_EQ(promotions, 4);
+    Move push = {int8_t(sq("e1")), int8_t(sq("e2")), 0, 0};
+    EXPECT_EQ(queen_promotion_of(move_value(push)), move_value(push));
 }
 
 } // namespace
