@@ -14,10 +14,6 @@
 
 namespace {
 
-constexpr int PIECE_MOVE_ANIM = 17;
-constexpr int TURN_ANIM = 220;
-constexpr int PLAYER_ANIM = 221;
-
 bool localGame() {
     return !g_app || (!g_app->server && !g_app->client);
 }
@@ -33,12 +29,12 @@ float nodeHeight(KNodeGraph* node) {
 void startGlide(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
                 void (*on_end)()) {
     if (!piece->node || !g_anim) return; // nothing to animate: the caller ends the glide
-    KAnim* anim = g_anim->node_anims[PIECE_MOVE_ANIM];
+    KAnim* anim = g_anim->node_anims[ANIM_PIECE_MOVE];
     float h = nodeHeight(piece->node);
     anim->addKeyPos(0, 0, 0, 0);
     anim->addKeyPos(100, to->x - from->x, h, to->z - from->z);
-    SetNodeAnim(piece->node, PIECE_MOVE_ANIM);
-    StartNodeAnim(piece->node, 1, 3, on_end);
+    SetNodeAnim(piece->node, ANIM_PIECE_MOVE);
+    StartNodeAnim(piece->node, ANIM_ONCE, KANIM_POS | KANIM_ROT, on_end);
 }
 
 void onGlideEnd() {
@@ -70,7 +66,7 @@ void turnIndicator(KNodeGraph* node, int animIndex, int colour) {
     KAnim* anim = g_anim->node_anims[animIndex];
     anim->addKeyRot(100, KAnglesToQuat(0.0f, colour == 1 ? 180.0f : 0.0f, 0.0f));
     SetNodeAnim(node, animIndex);
-    StartNodeAnim(node, 1, 2, nullptr);
+    StartNodeAnim(node, ANIM_ONCE, KANIM_ROT, nullptr);
 }
 
 void linkPiece(PieceRecord* piece, SquareRecord* square) {
@@ -166,14 +162,14 @@ void endTurn() {
 }
 
 void showTurn(int colour) {
-    turnIndicator(g_ui ? g_ui->turn : nullptr, TURN_ANIM, colour);
+    turnIndicator(g_ui ? g_ui->turn : nullptr, ANIM_TURN_INDICATOR, colour);
 }
 
 void showPlayer(bool visible, int colour) {
     KNodeGraph* player = g_ui ? g_ui->player : nullptr;
     if (!player) return;
     player->hidden = visible ? 0 : 1;
-    if (visible) turnIndicator(player, PLAYER_ANIM, colour);
+    if (visible) turnIndicator(player, ANIM_PLAYER_INDICATOR, colour);
 }
 
 void resetIndicators() {
@@ -193,7 +189,8 @@ void swapColours() {
 void CameraTravel(int view, void (*on_end)()) {
     if (!g_anim || !g_board->camera) return;
     SetNodeAnim(g_board->camera, view);
-    StartNodeAnim(g_board->camera, view < 5 ? 2 : 1, 3, on_end);
+    StartNodeAnim(g_board->camera, view < ANIM_VIEW_MENU ? ANIM_EASE_OUT : ANIM_ONCE,
+                  KANIM_POS | KANIM_ROT, on_end);
 }
 
 void CameraToGameView(bool stop_all, bool start, int view) {
