@@ -1,5 +1,7 @@
 #include "chess/bench_suite.h"
 
+#include <ctime>
+
 #include "chess/fen.h"
 #include "chess/search.h"
 
@@ -49,10 +51,12 @@ int64_t run_bench(int depth, BenchEntry* entries) {
     for (int i = 0; i < bench_position_count; ++i) {
         if (!set_position_fen(bench_positions[i])) return -1;
         const int64_t start = clock_ms();
+        const std::clock_t cpu_start = std::clock();
         think(0);
         const int64_t elapsed = clock_ms() - start;
+        const int64_t cpu = int64_t(std::clock() - cpu_start) * 1000 / CLOCKS_PER_SEC;
         signature += node_count;
-        if (entries != nullptr) entries[i] = BenchEntry{node_count, elapsed, pv_table[0][0]};
+        if (entries != nullptr) entries[i] = BenchEntry{node_count, elapsed, cpu, pv_table[0][0]};
     }
     return signature;
 }

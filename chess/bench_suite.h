@@ -11,6 +11,7 @@ extern const int bench_position_count;
 struct BenchEntry {
     int nodes;       // node_count of the think call
     int64_t time_ms; // wall time of the think call
+    int64_t cpu_ms;  // processor time of the think call
     uint32_t best;   // move chosen (pv_table[0][0])
 };
 
