@@ -155,6 +155,23 @@ light_around() { # image x y -> mean brightness (percent) around a window point
     convert "$1" -crop "$(box_around "$2" "$3" 24 24)" +repage -colorspace Gray \
         -format '%[fx:100*mean]' info: 2>/dev/null | awk '{ printf "%d\n", $1 }'
 }
+# Where the pixels meeting an fx condition gather within 150 pixels across and 100 up and down
+# of a window point: "x y count" (count 0 when there are none).
+centroid_near() { # image x y fx-condition
+    local x0=$(($2 - 150)) y0=$(($3 - 100))
+    convert "$1" -crop "300x200+$x0+$y0" +repage -fx "$4" -depth 8 txt:- 2>/dev/null |
+        awk -F'[,:]' -v x0=$x0 -v y0=$y0 'NR > 1 && /#FFFFFF/ { sx += $1; sy += $2; n++ }
+            END { if (n) printf "%d %d %d\n", x0 + sx / n, y0 + sy / n, n; else print "0 0 0" }'
+}
+# A mark centred on a window point: at least 50 pixels of it, their middle within 20 pixels
+# across and 15 up or down (the neighbouring squares' middles are 40 pixels or more away).
+mark_on() { # image x y fx-condition
+    local cx cy n
+    read -r cx cy n <<<"$(centroid_near "$@")"
+    MARK="($cx, $cy), $n pixels"
+    [ "$n" -ge 50 ] && [ $((cx - $2)) -le 20 ] && [ $((($2) - cx)) -le 20 ] &&
+        [ $((cy - $3)) -le 15 ] && [ $((($3) - cy)) -le 15 ]
+}
 GOLD='r>0.35&&r>b+0.15&&g>b+0.05'
 GREEN='g>r+0.2&&g>b+0.1'       # the select marker of White's move
 ORANGE='r>0.75&&b<0.35&&r>g+0.15' # the target marker
@@ -302,7 +319,7 @@ read -r e7x e7y <<<"$(board_pixel 4 0.25 1)"
 read -r d2x d2y <<<"$(board_pixel 3 0.25 6)"
 read -r e2x e2y <<<"$(board_pixel 4 0.25 6)"
 board_ready() {
-    [ "$(dark_around "$1" "$d7x" "$d7y")" -ge 30 ] && [ "$(dark_around "$1" "$e7x" "$e7y")" -ge 30 ] &&
+    [ "$(dark_around "$1" "$d7x" "$d7y")" -ge 20 ] && [ "$(dark_around "$1" "$e7x" "$e7y")" -ge 20 ] &&
         [ "$(light_around "$1" "$d2x" "$d2y")" -ge 50 ] && [ "$(light_around "$1" "$e2x" "$e2y")" -ge 50 ]
 }
 until_s=$(($(date +%s) + 30))
@@ -329,8 +346,8 @@ sleep 2.5
 read -r pitch yaw <<<"$(look_angles 4 0.3 6.2)"
 shot e2-selected; f=$SHOT
 read -r x y <<<"$(board_pixel 4 0 6 "$pitch" "$yaw")"
-n=$(percent_where "$f" "$(box_around "$x" "$y" 100 70)" "$GREEN")
-[ "$n" -ge 2 ] || fail "the click on the e2 pawn did not select it: no select mark around ($x, $y) in $f"
+mark_on "$f" "$x" "$y" "$GREEN" ||
+    fail "the click on the e2 pawn did not select it: the select mark is not on e2 at ($x, $y) but at $MARK ($f)"
 
 read -r x y <<<"$(board_pixel 4 0 4 "$pitch" "$yaw")"
 note "click e4 at ($x, $y)"
@@ -339,8 +356,8 @@ sleep 2.5
 read -r pitch yaw <<<"$(look_angles 4 0 4)"
 shot e4-chosen; f=$SHOT
 read -r x y <<<"$(board_pixel 4 0 4 "$pitch" "$yaw")"
-n=$(percent_where "$f" "$(box_around "$x" "$y" 100 70)" "$ORANGE")
-[ "$n" -ge 1 ] || fail "the click on e4 did not mark it as the target: no mark around ($x, $y) in $f"
+mark_on "$f" "$x" "$y" "$ORANGE" ||
+    fail "the click on e4 did not choose it: the target mark is not on e4 at ($x, $y) but at $MARK ($f)"
 
 note "click e4 again at ($x, $y)"
 click_at "$x" "$y"
@@ -386,7 +403,7 @@ done
 note "the reply $reply shows on the board"
 
 # ---- 5. the menu and the quit banner --------------------------------------------------------
-point_at 400 560
+point_at 400 300 # where the menu's first page is recognised, as after the intro
 press_escape
 sleep 1.5
 wait_still menu-again 30 || fail "the menu did not come to rest after Escape (see $last_shot)"
