@@ -1,0 +1,306 @@
+// chess3d-shots <output folder>: plays the game in this process on the test clock, the way a
+// player would (intro, menu pages, a game against the computer with a capture, the request
+// window, the chat, a lost game, the water and quit pages), and writes a PNG of the window at
+// each moment worth showing. Run it with the build's bin folder as current folder; it needs a
+// display (Xvfb will do). Prints the frame rate the statistics show, measured on real time.
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/game_main.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "board/player_info.h"
+#include "chess/game_record.h"
+#include "engine/KivEngine.h"
+#include "tools/chess3d-shots/shot_driver.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr int KEY_TAB = 9, KEY_ENTER = 13, KEY_ESCAPE = 27;
+constexpr double WALL_TURN_SECONDS = 3.5; // the wall's wave takes about three seconds
+constexpr int WHITE = 0;
+// Waits for the computer take longer frames: each board frame is slow to draw in software, and
+// the animations only sample their keys at the frame times.
+constexpr double WAIT_FRAME_SECONDS = 0.2;
+
+std::string g_out;
+
+// Lets `seconds` of test clock pass in frames of `dt`.
+void wait(double seconds, double dt = FRAME_SECONDS) {
+    runUntil([] { return false; }, seconds, dt);
+}
+
+bool fail(const char* what) {
+    std::fprintf(stderr, "chess3d-shots: %s\n", what);
+    return false;
+}
+
+bool cameraResting() {
+    return !IsCameraMoving();
+}
+
+// The local player's turn with nothing moving: the computer has answered.
+bool readyForMove() {
+    return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
+           !IsCameraMoving() && !g_app->awaitingOpponent;
+}
+
+// Hovers `entry` of the current page and lets the pointer's light and lens settle.
+bool hoverEntry(int page, int entry) {
+    int x, y;
+    if (!findEntryPixel(page, entry, x, y)) return fail("menu entry not reachable");
+    std::printf("page %d entry %d at pixel %d,%d\n", page, entry, x, y);
+    movePointer(x, y);
+    runFrames(10);
+    if (g_ui->hoveredEntry != entry) return fail("menu entry not hovered");
+    return true;
+}
+
+// Clicks `entry` of the current page and waits for the wall's turn.
+bool openEntry(int page, int entry) {
+    if (!hoverEntry(page, entry)) return false;
+    clickAt(g_ui->mouseX, g_ui->mouseY);
+    wait(WALL_TURN_SECONDS);
+    return true;
+}
+
+// 1. The intro: the title early in the flight and again later, then the menu after it.
+bool shootIntro() {
+    wait(4.0);
+    if (!g_app->introRunning) return fail("the intro ended early");
+    if (!saveShot(g_out, "ui-intro.png")) return false;
+    wait(3.0);
+    if (!saveShot(g_out, "game-intro.png")) return false;
+    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 30))
+        return fail("the menu never showed after the intro");
+    return true;
+}
+
+// 2. The main page, the water page, the new-game and network pages; then a game as White from
+// the colour page.
+bool shootMenuAndStartGame() {
+    if (!hoverEntry(0, 1) || !saveShot(g_out, "ui-menu-page0.png")) return false;
+
+    // The water page: drops at a few points of the pool, ripples spreading.
+    openEntry(0, 6);
+    if (!runUntil([] { return g_ui->waterShown != 0; }, 5)) return fail("no water page");
+    const float drops[][2] = {{3.5f, 1.0f}, {1.5f, 0.0f}, {5.5f, 2.0f}, {2.5f, 2.5f}};
+    for (const auto& d : drops) {
+        int x, y;
+        if (findWallPixel(d[0], d[1], x, y)) {
+            movePointer(x, y);
+            runFrames(1);
+            clickAt(x, y);
+        }
+        runFrames(6);
+    }
+    runFrames(10);
+    if (!saveShot(g_out, "ui-water.png")) return false;
+    pressKey(KEY_ESCAPE);
+    wait(WALL_TURN_SECONDS);
+
+    openEntry(0, 1);
+    if (g_ui->page != 1) return fail("not on the new-game page");
+    if (!hoverEntry(1, 3) || !saveShot(g_out, "ui-menu-page1.png")) return false;
+    openEntry(1, 10);
+    if (g_ui->page != 10) return fail("not on the network page");
+    if (!hoverEntry(10, 3) || !saveShot(g_out, "ui-menu-page10.png")) return false;
+    pressKey(KEY_ESCAPE);
+    wait(WALL_TURN_SECONDS);
+    openEntry(0, 1);
+    openEntry(1, 3);
+    if (g_ui->page != 3) return fail("not on the colour page");
+    if (!hoverEntry(3, WHITE) || !saveShot(g_out, "ui-menu-page3.png")) return false;
+    clickAt(g_ui->mouseX, g_ui->mouseY);
+    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && cameraResting(); }, 20))
+        return fail("the game did not start");
+    wait(1.0, 0.1);
+    return saveShot(g_out, "ui-board.png") && saveShot(g_out, "game-start.png");
+}
+
+// 3. The statistics on during the game, the frame rate measured over real time frames.
+bool shootStatistics() {
+    pressKey('H');
+    KSetTestClock(false);
+    const auto start = std::chrono::steady_clock::now();
+    int frames = 0;
+    double seconds = 0;
+    while (seconds < 8.0) {
+        if (!runFrame()) return fail("the loop ended");
+        ++frames;
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    std::printf("real-time frames: %d in %.2f s (%.1f per second); scene stats.fps %.2f; "
+                "statistics line \"%s\"\n",
+                frames, seconds, frames / seconds, g_scene->stats.fps,
+                g_ui->overlay->fpsText->texte);
+    std::fflush(stdout);
+    std::system("uptime");
+    KSetTestClock(true);
+    runFrames(1);
+    bool ok = saveShot(g_out, "ui-statistics.png");
+    pressKey('H');
+    runFrames(2);
+    return ok;
+}
+
+// A capture the local player may make now, from the board's own rules; false when none.
+bool findCapture(int& fr, int& fc, int& tr, int& tc) {
+    for (PieceRecord* p : g_board->pieces) {
+        if (!p || !p->square || p->colour != g_board->humanColour) continue;
+        for (SquareRecord& s : g_board->squares) {
+            if (!s.piece || s.piece->colour == p->colour) continue;
+            if (!tryMove(p, &s, false)) continue;
+            fr = p->row, fc = p->column, tr = s.row, tc = s.column;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool playAndWait(int fr, int fc, int tr, int tc) {
+    std::printf("move row %d col %d -> row %d col %d\n", fr, fc, tr, tc);
+    if (!clickMove(fr, fc, tr, tc)) return fail("a move could not be clicked");
+    if (!runUntil(readyForMove, 60, WAIT_FRAME_SECONDS)) return fail("the computer did not answer");
+    return true;
+}
+
+// 4. Opening moves until a capture is on, the capture shot during its glide, then the
+// computer's reply.
+bool shootCapture() {
+    const int opening[][4] = {{6, 4, 4, 4}, {6, 3, 4, 3}, {7, 1, 5, 2}, {7, 6, 5, 5}, {7, 5, 4, 2}};
+    int fr, fc, tr, tc;
+    for (const auto& m : opening) {
+        if (findCapture(fr, fc, tr, tc)) break;
+        PieceRecord* p = g_board->squares[m[0] * 8 + m[1]].piece;
+        if (!p || !tryMove(p, &g_board->squares[m[2] * 8 + m[3]], false)) continue;
+        if (!playAndWait(m[0], m[1], m[2], m[3])) return false;
+    }
+    if (!findCapture(fr, fc, tr, tc)) return fail("no capture came up");
+    std::printf("capture row %d col %d -> row %d col %d\n", fr, fc, tr, tc);
+    const int before = g_record->moves.count;
+    if (!clickMove(fr, fc, tr, tc)) return fail("the capture could not be clicked");
+    // The third click started the one-second glide one frame ago.
+    runFrames(10);
+    if (!g_board->pieceInMotion) return fail("no piece glides after the capture");
+    if (!saveShot(g_out, "game-capture.png")) return false;
+    if (!runUntil([before] { return readyForMove() && g_record->moves.count == before + 2; }, 60,
+                  WAIT_FRAME_SECONDS))
+        return fail("the computer did not answer the capture");
+    wait(0.5, 0.1);
+    return saveShot(g_out, "game-reply.png");
+}
+
+// 5. The request window of the swap key with Accept under the pointer; then refused.
+bool shootRequest() {
+    pressKey('S');
+    wait(1.5, 0.1);
+    if (!g_ui->questionShown) return fail("no request window");
+    const int w = g_app->width, h = g_app->height;
+    movePointer(w * 320 / 800, h * 362 / 600);
+    runFrames(3);
+    if (g_ui->questionButton != 0) return fail("Accept not hovered");
+    if (!saveShot(g_out, "ui-request.png")) return false;
+    clickAt(w * 475 / 800, h * 362 / 600); // Refuse
+    wait(1.5, 0.1);
+    return !g_ui->questionShown || fail("the request window stayed");
+}
+
+// 6. The chat with two lines sent and a third being typed.
+bool shootChat() {
+    pressKey(KEY_TAB);
+    typeText("HELLO");
+    pressKey(KEY_ENTER);
+    typeText("GOOD LUCK AND HAVE FUN");
+    pressKey(KEY_ENTER);
+    typeText("NICE MOVE 42");
+    runFrames(5);
+    bool ok = saveShot(g_out, "ui-chat.png");
+    pressKey(KEY_TAB);
+    runFrames(2);
+    return ok;
+}
+
+// 7. A new game lost on purpose (f3, g4, then any move) until the game tells its result.
+bool shootInfo() {
+    pressKey('R');
+    wait(1.5, 0.1);
+    const int w = g_app->width, h = g_app->height;
+    movePointer(w * 320 / 800, h * 362 / 600);
+    runFrames(1);
+    clickAt(w * 320 / 800, h * 362 / 600); // Accept: a new game
+    if (!runUntil([] { return readyForMove() && g_record->moves.count == 0; }, 20,
+                  WAIT_FRAME_SECONDS))
+        return fail("no new game");
+    forgetPlayerMessage();
+    const int plan[][4] = {{6, 5, 5, 5}, {6, 6, 4, 6}};
+    auto infoUp = [] { return g_ui->overlay->infoText->visible != 0; };
+    for (int i = 0; i < 14 && !lastPlayerMessage(); ++i) {
+        int fr = -1, fc = 0, tr = 0, tc = 0;
+        if (i < 2 && g_board->squares[plan[i][0] * 8 + plan[i][1]].piece &&
+            tryMove(g_board->squares[plan[i][0] * 8 + plan[i][1]].piece,
+                    &g_board->squares[plan[i][2] * 8 + plan[i][3]], false)) {
+            fr = plan[i][0], fc = plan[i][1], tr = plan[i][2], tc = plan[i][3];
+        } else {
+            // Any move that takes nothing, the king's side kept open.
+            for (PieceRecord* p : g_board->pieces) {
+                if (!p || !p->square || p->colour != g_board->humanColour || fr >= 0) continue;
+                for (SquareRecord& s : g_board->squares) {
+                    if (s.piece || !tryMove(p, &s, false)) continue;
+                    fr = p->row, fc = p->column, tr = s.row, tc = s.column;
+                    break;
+                }
+            }
+        }
+        if (fr < 0) break;
+        std::printf("move row %d col %d -> row %d col %d\n", fr, fc, tr, tc);
+        if (!clickMove(fr, fc, tr, tc)) return fail("a move could not be clicked");
+        runUntil([] { return readyForMove() || lastPlayerMessage() != nullptr; }, 60,
+                 WAIT_FRAME_SECONDS);
+    }
+    if (!lastPlayerMessage()) return fail("the game told nothing");
+    std::printf("message: %s\n", lastPlayerMessage());
+    if (!runUntil(infoUp, 10)) return fail("the info message never showed");
+    runFrames(5);
+    return saveShot(g_out, "ui-info.png");
+}
+
+// 8. The quit banner from the menu's main page (its question is left unanswered).
+bool shootQuitBanner() {
+    pressKey(KEY_ESCAPE);
+    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 20))
+        return fail("the menu did not open");
+    runFrames(5);
+    openEntry(0, 7);
+    if (!runUntil([] { return g_ui->quitBannerShown != 0; }, 5)) return fail("no quit banner");
+    movePointer(g_app->width / 2, g_app->height - 40);
+    wait(1.5, 0.1);
+    return saveShot(g_out, "ui-quit-banner.png");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: chess3d-shots <output folder>\n");
+        return 2;
+    }
+    g_out = argv[1];
+    KivInitDLL();
+    KSetTestClock(true);
+    if (!buildGame()) return 2;
+    runFrames(1);
+    const bool ok = shootIntro() && shootMenuAndStartGame() && shootStatistics() &&
+                    shootCapture() && shootRequest() && shootChat() && shootInfo() &&
+                    shootQuitBanner();
+    return ok ? 0 : 1;
+}
