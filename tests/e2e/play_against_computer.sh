@@ -83,7 +83,12 @@ fail() {
 }
 
 alive() {
-    kill -0 "$game_pid" 2>/dev/null || fail "the program ended unexpectedly (step: $*)"
+    kill -0 "$game_pid" 2>/dev/null && return 0
+    local code
+    wait "$game_pid"
+    code=$?
+    game_pid=""
+    fail "the program ended unexpectedly with code $code (step: $*)"
 }
 
 # ---- geometry -------------------------------------------------------------------------------
