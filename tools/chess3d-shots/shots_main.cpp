@@ -28,14 +28,14 @@ namespace {
 constexpr int KEY_TAB = 9, KEY_ENTER = 13, KEY_ESCAPE = 27;
 constexpr double WALL_TURN_SECONDS = 3.5; // the wall's wave takes about three seconds
 constexpr int WHITE = 0;
-// Waits for the computer take longer frames: each board frame is slow to draw in software, and
+// Waits for the computer use longer frames: each board frame is slow to draw in software, and
 // the animations only sample their keys at the frame times.
 constexpr double WAIT_FRAME_SECONDS = 0.2;
 
 std::string g_out;
 
 // Lets `seconds` of test clock pass in frames of `dt`.
-void wait(double seconds, double dt = FRAME_SECONDS) {
+void waitSeconds(double seconds, double dt = FRAME_SECONDS) {
     runUntil([] { return false; }, seconds, dt);
 }
 
@@ -69,16 +69,16 @@ bool hoverEntry(int page, int entry) {
 bool openEntry(int page, int entry) {
     if (!hoverEntry(page, entry)) return false;
     clickAt(g_ui->mouseX, g_ui->mouseY);
-    wait(WALL_TURN_SECONDS);
+    waitSeconds(WALL_TURN_SECONDS);
     return true;
 }
 
 // 1. The intro: the title early in the flight and again later, then the menu after it.
 bool shootIntro() {
-    wait(4.0);
+    waitSeconds(4.0);
     if (!g_app->introRunning) return fail("the intro ended early");
     if (!saveShot(g_out, "ui-intro.png")) return false;
-    wait(3.0);
+    waitSeconds(3.0);
     if (!saveShot(g_out, "game-intro.png")) return false;
     if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 30))
         return fail("the menu never showed after the intro");
@@ -106,7 +106,7 @@ bool shootMenuAndStartGame() {
     runFrames(10);
     if (!saveShot(g_out, "ui-water.png")) return false;
     pressKey(KEY_ESCAPE);
-    wait(WALL_TURN_SECONDS);
+    waitSeconds(WALL_TURN_SECONDS);
 
     openEntry(0, 1);
     if (g_ui->page != 1) return fail("not on the new-game page");
@@ -115,15 +115,16 @@ bool shootMenuAndStartGame() {
     if (g_ui->page != 10) return fail("not on the network page");
     if (!hoverEntry(10, 3) || !saveShot(g_out, "ui-menu-page10.png")) return false;
     pressKey(KEY_ESCAPE);
-    wait(WALL_TURN_SECONDS);
+    waitSeconds(WALL_TURN_SECONDS);
     openEntry(0, 1);
     openEntry(1, 3);
     if (g_ui->page != 3) return fail("not on the colour page");
     if (!hoverEntry(3, WHITE) || !saveShot(g_out, "ui-menu-page3.png")) return false;
     clickAt(g_ui->mouseX, g_ui->mouseY);
-    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && cameraResting(); }, 20))
+    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && cameraResting(); }, 20,
+                  0.1))
         return fail("the game did not start");
-    wait(1.0, 0.1);
+    waitSeconds(1.0, 0.1);
     return saveShot(g_out, "ui-board.png") && saveShot(g_out, "game-start.png");
 }
 
@@ -196,14 +197,14 @@ bool shootCapture() {
     if (!runUntil([before] { return readyForMove() && g_record->moves.count == before + 2; }, 60,
                   WAIT_FRAME_SECONDS))
         return fail("the computer did not answer the capture");
-    wait(0.5, 0.1);
+    waitSeconds(0.5, 0.1);
     return saveShot(g_out, "game-reply.png");
 }
 
 // 5. The request window of the swap key with Accept under the pointer; then refused.
 bool shootRequest() {
     pressKey('S');
-    wait(1.5, 0.1);
+    waitSeconds(1.5, 0.1);
     if (!g_ui->questionShown) return fail("no request window");
     const int w = g_app->width, h = g_app->height;
     movePointer(w * 320 / 800, h * 362 / 600);
@@ -211,7 +212,7 @@ bool shootRequest() {
     if (g_ui->questionButton != 0) return fail("Accept not hovered");
     if (!saveShot(g_out, "ui-request.png")) return false;
     clickAt(w * 475 / 800, h * 362 / 600); // Refuse
-    wait(1.5, 0.1);
+    waitSeconds(1.5, 0.1);
     return !g_ui->questionShown || fail("the request window stayed");
 }
 
@@ -233,7 +234,7 @@ bool shootChat() {
 // 7. A new game lost on purpose (f3, g4, then any move) until the game tells its result.
 bool shootInfo() {
     pressKey('R');
-    wait(1.5, 0.1);
+    waitSeconds(1.5, 0.1);
     const int w = g_app->width, h = g_app->height;
     movePointer(w * 320 / 800, h * 362 / 600);
     runFrames(1);
@@ -277,13 +278,13 @@ bool shootInfo() {
 // 8. The quit banner from the menu's main page (its question is left unanswered).
 bool shootQuitBanner() {
     pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 20))
+    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 20, 0.1))
         return fail("the menu did not open");
     runFrames(5);
     openEntry(0, 7);
     if (!runUntil([] { return g_ui->quitBannerShown != 0; }, 5)) return fail("no quit banner");
     movePointer(g_app->width / 2, g_app->height - 40);
-    wait(1.5, 0.1);
+    waitSeconds(1.5, 0.1);
     return saveShot(g_out, "ui-quit-banner.png");
 }
 
@@ -295,6 +296,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     g_out = argv[1];
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // progress shows while the run is long
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return 2;
