@@ -224,52 +224,44 @@ LightAnimEntry* FindLightEntry(const KLight* light) {
     return findLight(light);
 }
 
-void SetNodeAnim(KNodeGraph* node, int preset) {
-    if (!g_anim || !node || preset < 0 || preset >= g_anim->node_anims.count) return;
-    NodeAnimEntry* e = findNode(node);
+namespace {
+
+// Points the entry of `target` (appended when it has none) at `anim`, stopped at time 0.
+template <class Entry, class Target, class Anim>
+void pointEntryAt(GrowArray<Entry>& entries, Entry* found, Target* Entry::*field, Target* target,
+                  Anim* anim, int preset) {
+    Entry* e = found;
     if (!e) {
-        NodeAnimEntry fresh;
-        fresh.node = node;
-        g_anim->node_entries.push(fresh);
-        e = &g_anim->node_entries[g_anim->node_entries.count - 1];
+        Entry fresh;
+        fresh.*field = target;
+        entries.push(fresh);
+        e = &entries[entries.count - 1];
     }
-    e->anim = g_anim->node_anims[preset];
+    e->anim = anim;
     e->preset = preset;
     e->time = 0;
     e->state = ANIM_STOPPED;
     e->on_end = nullptr;
+}
+
+} // namespace
+
+void SetNodeAnim(KNodeGraph* node, int preset) {
+    if (!g_anim || !node || preset < 0 || preset >= g_anim->node_anims.count) return;
+    pointEntryAt(g_anim->node_entries, findNode(node), &NodeAnimEntry::node, node,
+                 g_anim->node_anims[preset], preset);
 }
 
 void SetMaterialAnim(KMaterial* material, int preset) {
     if (!g_anim || !material || preset < 0 || preset >= g_anim->material_anims.count) return;
-    MaterialAnimEntry* e = findMaterial(material);
-    if (!e) {
-        MaterialAnimEntry fresh;
-        fresh.material = material;
-        g_anim->material_entries.push(fresh);
-        e = &g_anim->material_entries[g_anim->material_entries.count - 1];
-    }
-    e->anim = g_anim->material_anims[preset];
-    e->preset = preset;
-    e->time = 0;
-    e->state = ANIM_STOPPED;
-    e->on_end = nullptr;
+    pointEntryAt(g_anim->material_entries, findMaterial(material), &MaterialAnimEntry::material,
+                 material, g_anim->material_anims[preset], preset);
 }
 
 void SetLightAnim(KLight* light, int preset) {
     if (!g_anim || !light || preset < 0 || preset >= g_anim->light_anims.count) return;
-    LightAnimEntry* e = findLight(light);
-    if (!e) {
-        LightAnimEntry fresh;
-        fresh.light = light;
-        g_anim->light_entries.push(fresh);
-        e = &g_anim->light_entries[g_anim->light_entries.count - 1];
-    }
-    e->anim = g_anim->light_anims[preset];
-    e->preset = preset;
-    e->time = 0;
-    e->state = ANIM_STOPPED;
-    e->on_end = nullptr;
+    pointEntryAt(g_anim->light_entries, findLight(light), &LightAnimEntry::light, light,
+                 g_anim->light_anims[preset], preset);
 }
 
 void SetSkeletonAnim(KSkeleton* skeleton) {
