@@ -36,32 +36,31 @@ AnimManager::~AnimManager() {
 
 namespace {
 
-NodeAnimEntry* findNode(const KNodeGraph* node) {
-    if (!g_anim || !node) return nullptr;
-    for (NodeAnimEntry& e : g_anim->node_entries)
-        if (e.node == node) return &e;
+// The entry of `target` in `entries`, or null.
+template <class Entry, class Target>
+Entry* findEntry(GrowArray<Entry>& entries, Target* Entry::*field, const Target* target) {
+    if (!target) return nullptr;
+    for (Entry& e : entries)
+        if (e.*field == target) return &e;
     return nullptr;
+}
+
+NodeAnimEntry* findNode(const KNodeGraph* node) {
+    return g_anim ? findEntry(g_anim->node_entries, &NodeAnimEntry::node, node) : nullptr;
 }
 
 MaterialAnimEntry* findMaterial(const KMaterial* material) {
-    if (!g_anim || !material) return nullptr;
-    for (MaterialAnimEntry& e : g_anim->material_entries)
-        if (e.material == material) return &e;
-    return nullptr;
+    return g_anim ? findEntry(g_anim->material_entries, &MaterialAnimEntry::material, material)
+                  : nullptr;
 }
 
 LightAnimEntry* findLight(const KLight* light) {
-    if (!g_anim || !light) return nullptr;
-    for (LightAnimEntry& e : g_anim->light_entries)
-        if (e.light == light) return &e;
-    return nullptr;
+    return g_anim ? findEntry(g_anim->light_entries, &LightAnimEntry::light, light) : nullptr;
 }
 
 SkeletonAnimEntry* findSkeleton(const KSkeleton* skeleton) {
-    if (!g_anim || !skeleton) return nullptr;
-    for (SkeletonAnimEntry& e : g_anim->skeleton_entries)
-        if (e.skeleton == skeleton) return &e;
-    return nullptr;
+    return g_anim ? findEntry(g_anim->skeleton_entries, &SkeletonAnimEntry::skeleton, skeleton)
+                  : nullptr;
 }
 
 // Starting an entry arms its callback; stopping it or pointing it elsewhere disarms it, so that
