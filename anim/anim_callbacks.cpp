@@ -5,7 +5,7 @@
 #include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 
 void MenuReadyCallback() {
     showMenuAfterIntro();

@@ -8,7 +8,7 @@
 // constructor; entry lists grow only when a node, material or light is animated for the first
 // time, so a frame never allocates.
 
-#include "chess/game_array.h"
+#include "game/game_array.h"
 
 class KAnim;
 class KAnimMat;

@@ -2,7 +2,7 @@
 // The game's bank of sounds: ten engine sound objects, of which only the first is loaded (the
 // menu music) and played. One instance (g_sound), made after the sound system is opened.
 
-#include "chess/game_array.h"
+#include "game/game_array.h"
 
 struct WSound;
 

@@ -6,7 +6,7 @@
 #include "app/globals.h"
 #include "app/startup_check.h"
 #include "board/board_scene.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "engine/KivEngine.h"
 #include "net/KivNetwork.h"
 #include "ui/interface.h"

@@ -8,7 +8,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "engine/KivEngine.h"
 #include "ui/chat.h"
 #include "ui/interface.h"

@@ -8,7 +8,7 @@
 #include "app/globals.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
 

@@ -6,7 +6,7 @@
 #include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "ui/text_overlay.h"
 
 namespace {

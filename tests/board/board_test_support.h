@@ -12,7 +12,7 @@
 #include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "chess/make_move.h"
 #include "chess/position.h"
 

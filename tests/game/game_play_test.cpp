@@ -16,7 +16,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "chess/make_move.h"
 #include "chess/position.h"
 #include "chess/search.h"

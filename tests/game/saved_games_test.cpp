@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "board/player_info.h"
-#include "chess/saved_games.h"
+#include "game/saved_games.h"
 #include "engine/KivEngine.h"
 #include "tests/board/board_test_support.h"
 

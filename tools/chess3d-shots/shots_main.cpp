@@ -17,7 +17,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "engine/KivEngine.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"

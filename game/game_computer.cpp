@@ -7,7 +7,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
-#include "chess/game_record.h"
+#include "game/game_record.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
 #include "chess/position.h"

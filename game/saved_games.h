@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "chess/game_record.h"
+#include "game/game_record.h"
 
 // Folder and pattern the load and save screens and the listing use.
 inline constexpr const char* SAVE_FOLDER = "./Save/";

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "chess/game_array.h"
+#include "game/game_array.h"
 
 // One of the 32 pieces of the 3D board: kind * 32 + colour * 16 + index. Kinds are the board's
 // (2 pawn, 3 queen, 4 king, 5 bishop, 6 knight, 7 rook); a promoted pawn keeps its pawn identity.
@@ -132,7 +132,7 @@ struct GameRecord {
     // Rebuilds the engine position and the 3D board from the record.
     void RestoreBoard();
 
-    // Saved games in "./Save/" (chess/saved_games.cpp). LoadGame: false when the file cannot
+    // Saved games in "./Save/" (game/saved_games.cpp). LoadGame: false when the file cannot
     // be opened or is damaged (the record is then untouched). SaveGame: writes a new file and
     // renames it over the old one; false when anything fails. ListSavedGames: the number of
     // ".chs" files, names sorted into saved_file_names, listing written to the engine's log.

@@ -1,4 +1,4 @@
-#include "chess/saved_games.h"
+#include "game/saved_games.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "chess/game_record.h"
+#include "game/game_record.h"
 
 #include "app/app_state.h"
 #include "app/globals.h"
