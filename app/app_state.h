@@ -39,6 +39,7 @@ struct AppState {
     uint8_t connectIdle = 1;       // 0 while a client waits for the server's answer
     float connectWaitSeconds = 0;  // seconds waited so far for that answer
     uint32_t connectWaitStamp = 0; // stamp advanced by GetTimePassed for that wait
+    int32_t netPort = 4000;        // TCP port for hosting and joining (--port moves it)
 
     // Creates the window (hidden, at screen position 200,200, system cursor hidden) and
     // registers the five screen callbacks.
