@@ -5,6 +5,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
+#include "chess/game_end.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
 #include "chess/position.h"
@@ -150,24 +151,14 @@ bool GameRecord::HumanMove(int fr, int fc, int tr, int tc) {
 }
 
 const char* GameRecord::ShowResult() {
-    bool legal = false;
-    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i)
-        if (make_move(move_stack[i].move)) {
-            take_back();
-            legal = true;
-            break;
-        }
-    const char* text = nullptr;
-    if (legal) {
-        if (repetition_count() == 3)
-            text = "1/2-1/2 {Draw by repetition}";
-        else if (fifty_counter >= 100)
-            text = "1/2-1/2 {Draw by fifty move rule}";
-    } else if (!side_in_check(side_to_move)) {
-        text = "1/2-1/2 {Stalemate}";
-    } else {
-        text = side_to_move == BLACK ? "1-0 {White mates}" : "0-1 {Black mates}";
-    }
+    // By GameEnd: the result and its reason as the info line shows them.
+    static const char* const TEXTS[] = {nullptr,
+                                        "1-0 {White mates}",
+                                        "0-1 {Black mates}",
+                                        "1/2-1/2 {Stalemate}",
+                                        "1/2-1/2 {Draw by repetition}",
+                                        "1/2-1/2 {Draw by fifty move rule}"};
+    const char* text = TEXTS[game_end()];
     tellPlayer(text);
     return text;
 }
