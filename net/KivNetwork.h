@@ -11,6 +11,12 @@
 // offered again, after any newly received bytes, on the next pass. The library imposes no
 // framing. A connection that fills its buffer without the owner consuming is closed.
 //
+// Output contract: Send hands the bytes to the socket; what the socket does not take at once is
+// kept in the connection's output queue (KNET_OUTPUT_SIZE bytes) and sent, in order, on the
+// following passes, before anything sent later. A queue that would overflow closes that
+// connection (logged). Nothing here looks a name up except KClient::InitConnexion given a name
+// other than "localhost"; accepted peers are known by their dotted address.
+//
 // Log: every library message goes through NetLog, which rewrites "NetLog.txt" in the current
 // folder with that one message and prints it on standard output.
 #pragma once
@@ -22,10 +28,11 @@ struct in_addr;
 
 #define KIVNET_API __attribute__((visibility("default")))
 
-constexpr int KNET_INPUT_SIZE = 2048; // bytes of every input buffer
-constexpr int KNET_INPUT_MAX = 2047;  // bytes that may be filled; the last one never is
-constexpr int KNET_SET_SIZE = 64;     // handles a set can hold in one pass
-constexpr int KNET_NO_SOCKET = -1;    // value of a handle field that holds no socket
+constexpr int KNET_INPUT_SIZE = 2048;    // bytes of every input buffer
+constexpr int KNET_INPUT_MAX = 2047;     // bytes that may be filled; the last one never is
+constexpr int KNET_SET_SIZE = 64;        // handles a set can hold in one pass
+constexpr int KNET_NO_SOCKET = -1;       // value of a handle field that holds no socket
+constexpr int KNET_OUTPUT_SIZE = 131072; // bytes a connection's output queue holds
 
 class KPort;
 class KSocket;
@@ -44,7 +51,8 @@ struct KHandleSet {
     int handles[KNET_SET_SIZE]; // socket descriptors
 };
 
-// Exported for compatibility; the library keeps no output queue and never uses one.
+// Exported for compatibility; the library never uses it (the output queues are fixed buffers
+// inside each connection).
 struct KIVNET_API KBufferList {
     char* data;        // unused by the library
     int length;        // unused by the library
@@ -55,16 +63,21 @@ struct KIVNET_API KBufferList {
 // One accepted connection. Created and deleted by its KPort only; the port owns it.
 class KIVNET_API KSocket {
 public:
-    int sock;                    // the connection's descriptor, or KNET_NO_SOCKET
-    char host[41];               // peer host name or dotted address, at most 40 chars
-    std::string name;            // always "player"
-    char input[KNET_INPUT_SIZE]; // received bytes not yet consumed, from the start
-    int inputLength;             // valid bytes at the start of input: 0..2047
-    short status;                // 1 accepted, -2 no reverse name, -3 accept failed
-    KSocket* next;               // next connection in the owning port's list
+    int sock;                      // the connection's descriptor, or KNET_NO_SOCKET
+    char host[41];                 // peer's dotted address, at most 40 chars
+    std::string name;              // always "player"
+    char input[KNET_INPUT_SIZE];   // received bytes not yet consumed, from the start
+    int inputLength;               // valid bytes at the start of input: 0..2047
+    short status;                  // 1 accepted, -3 accept failed
+    KSocket* next;                 // next connection in the owning port's list
+    char output[KNET_OUTPUT_SIZE]; // bytes Send accepted that the socket has not taken yet
+    int outputLength;              // queued bytes at the start of output
+    bool outputOverflow;           // the queue overflowed: the port closes the connection
 
-    // Accepts one pending connection on listenSocket. numericHost != 0 skips the reverse
-    // lookup. On failure status is -3 and the object holds no descriptor.
+    // Accepts one pending connection on listenSocket. The host text is always the peer's
+    // dotted address: a reverse look-up could stall the caller for the resolver's time-out, so
+    // none is made whatever numericHost says. On failure status is -3 and the object holds no
+    // descriptor.
     KSocket(int listenSocket, int numericHost);
     // A copy owns a duplicate of the descriptor (closing one leaves the other working) and
     // belongs to no list; assignment keeps the target's own place in its list.
@@ -72,10 +85,13 @@ public:
     KSocket& operator=(const KSocket& other);
     ~KSocket();
 
-    // One send of length bytes. Returns the bytes taken (possibly fewer; the rest is dropped),
-    // 0 when the socket cannot take any now, -1 when the connection is to be closed (also for
-    // length 0).
+    // Sends length bytes after any still queued. Returns the bytes the socket took now (the
+    // rest is queued and follows on the next passes; 0 when all of it was queued), -1 when
+    // the connection is to be closed: a failing socket, length 0, or a full queue (logged).
     int Send(char* data, unsigned long length);
+    // Sends what the queue holds, as far as the socket takes it now: the bytes sent, 0 when
+    // none could be, -1 when the connection is to be closed. The port calls it every pass.
+    int FlushOutput();
     // Appends what has arrived to input. Returns the bytes added, 0 when nothing is there now,
     // -1 when the connection is to be closed (peer closed, error, or input full).
     int ReceveData();
@@ -98,6 +114,7 @@ public:
     KInputFunc externAction;      // for every connection with unconsumed input
     KCloseFunc funcCloseClient;   // when the port closes a connection
     KSocket* sockets;             // connection list, newest first; owned
+    bool idleLogged;              // "No connection. Waiting..." was logged since the list emptied
 
     // Binds and listens at once on all interfaces. On failure logs "--> Error : bind !" and
     // leaves listenSock at KNET_NO_SOCKET; such a port accepts nothing and is safe to destroy.
@@ -109,9 +126,11 @@ public:
     // of every connection, same callbacks. What this port held before is closed silently.
     KPort& operator=(const KPort& other);
 
-    // One non-blocking pass: accept at most one connection, drop broken ones, read, and hand
-    // every connection's unconsumed input to externAction. Callbacks run inside; they may send
-    // on any connection but must not destroy the port.
+    // One non-blocking pass: accept at most one connection, drop broken ones, send what the
+    // output queues hold, read, and hand every connection's unconsumed input to externAction.
+    // Callbacks run inside; they may send on any connection, and funcNewClient may close
+    // connections other than the new one, but no callback may destroy the port. Idle passes
+    // log the waiting state once, when it begins, not every pass.
     void round();
     // Unlinks a connection of this port, tells funcCloseClient its name, deletes it.
     void close_socket(KSocket* connection);
@@ -151,11 +170,14 @@ public:
 // The client front end: one outgoing TCP connection with its own input buffer.
 class KIVNET_API KClient {
 public:
-    int sock;                    // client descriptor, KNET_NO_SOCKET when closed
-    char input[KNET_INPUT_SIZE]; // received bytes not yet consumed
-    int inputLength;             // valid bytes at the start of input: 0..2047
-    KInputFunc onData;           // input callback
-    KCloseFunc onClose;          // failure callback, called with (null, null)
+    int sock;                      // client descriptor, KNET_NO_SOCKET when closed
+    char input[KNET_INPUT_SIZE];   // received bytes not yet consumed
+    int inputLength;               // valid bytes at the start of input: 0..2047
+    KInputFunc onData;             // input callback
+    KCloseFunc onClose;            // failure callback, called with (null, null)
+    char output[KNET_OUTPUT_SIZE]; // bytes Send accepted that the socket has not taken yet
+    int outputLength;              // queued bytes at the start of output
+    signed char linkState;         // 0 connecting, 1 established, -1 failed
 
     KClient();
     ~KClient();
@@ -165,14 +187,19 @@ public:
 
     // Starts a non-blocking connection to host:port, closing any connection this client held.
     // status: 0 started, 1 no socket, 2 host not found and no dotted address, 3 refused at once.
-    // True only means the attempt started; a later refusal shows up in Listen.
+    // True only means the attempt started; a later refusal shows up in Listen. A dotted
+    // address (a text of digits, dots and blanks) and "localhost" are used without any look-up;
+    // only another name goes to the resolver, which may wait.
     bool InitConnexion(char* host, int port, KInputFunc onData, KCloseFunc onClose, int* status);
-    // Reads what arrived and calls onData(input, &inputLength), even when nothing arrived. On a
-    // closed, refused or broken connection (or a full buffer) calls onClose(null, null) if report
-    // is true, else nothing; the socket stays open until CloseConnexion. The callbacks may
-    // delete this client: nothing is touched after they return.
+    // Sends what the output queue holds, reads what arrived and calls onData(input,
+    // &inputLength), even when nothing arrived. A connection not established yet counts as
+    // failed, as do a closed, refused or broken one (or a full buffer, or an output queue that
+    // overflowed): then onClose(null, null) is called if report is true, else nothing; the
+    // socket stays open until CloseConnexion. The callbacks may delete this client: nothing is
+    // touched after they return.
     void Listen(bool report);
-    // As KSocket::Send; a negative length sends nothing and returns -1.
+    // As KSocket::Send; a negative length sends nothing and returns -1. An overflowing queue
+    // closes the socket: the next Listen reports the failure.
     int Send(char* data, int length);
     // Closes the socket; closing again does nothing.
     void CloseConnexion();

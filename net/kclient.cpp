@@ -2,12 +2,52 @@
 #include "net/socket_io.h"
 #include "net/winsock_compat.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <poll.h>
+
+namespace {
+
+// A text made only of digits, dots and blanks is meant as an address, never as a name: asking
+// the resolver about it (say "1.2.3.4.5") could only fail, after waiting for it.
+bool looksLikeAddress(const char* text) {
+    bool digit = false;
+    for (const char* c = text; *c; ++c) {
+        if (std::isdigit(static_cast<unsigned char>(*c)))
+            digit = true;
+        else if (*c != '.' && *c != ' ')
+            return false;
+    }
+    return digit;
+}
+
+// Where a non-blocking connection stands: 1 established, 0 still under way, -1 failed (the
+// socket's pending error, which is logged). Linux reads on a connection under way say "try
+// again" where Windows fails, so the read alone cannot tell. Writability cannot either: a full
+// send buffer makes an established connection unwritable.
+int connectionState(int sock) {
+    pollfd p{sock, POLLOUT, 0};
+    if (poll(&p, 1, 0) > 0 && (p.revents & (POLLERR | POLLHUP))) {
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (getsockopt(sock, SOL_SOCKET, SO_ERROR, &error, &size) < 0) error = errno;
+        NetLog("SYSERR: connection not established: %s\n",
+               error ? std::strerror(error) : "connection closed");
+        return -1;
+    }
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    return getpeername(sock, reinterpret_cast<sockaddr*>(&peer), &length) == 0 ? 1 : 0;
+}
+
+} // namespace
 
 // Fields are set here, not only by InitConnexion: the destructor closes sock, and a client
 // destroyed before connecting must not close a descriptor it never owned.
-KClient::KClient() : sock(KNET_NO_SOCKET), inputLength(0), onData(nullptr), onClose(nullptr) {
+KClient::KClient()
+    : sock(KNET_NO_SOCKET), inputLength(0), onData(nullptr), onClose(nullptr), outputLength(0),
+      linkState(0) {
     std::memset(input, 0, sizeof input);
 }
 
@@ -23,6 +63,9 @@ KClient& KClient::operator=(const KClient& other) {
     inputLength = other.inputLength;
     onData = other.onData;
     onClose = other.onClose;
+    std::memcpy(output, other.output, static_cast<std::size_t>(other.outputLength));
+    outputLength = other.outputLength;
+    linkState = other.linkState;
     return *this;
 }
 
@@ -37,6 +80,8 @@ bool KClient::InitConnexion(char* host, int port, KInputFunc dataFunc, KCloseFun
     input[0] = 'x';
     onData = dataFunc;
     onClose = closeFunc;
+    outputLength = 0;
+    linkState = 0;
 
     WSADATA data;
     WSAStartup(0x0101, &data);
@@ -52,25 +97,37 @@ bool KClient::InitConnexion(char* host, int port, KInputFunc dataFunc, KCloseFun
 
     // No text at all is a host that cannot be found, not a crash.
     if (!host) host = const_cast<char*>("");
-    hostent* entry = gethostbyname(host);
-    std::fprintf(stderr, "Attempting a connection with %s on port %d\n", host, port);
-
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<unsigned short>(port));
-    // Only an IPv4 answer fits the 4-byte address.
-    if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list[0]) {
-        std::memcpy(&address.sin_addr, entry->h_addr_list[0], 4);
-    } else {
+    // An address is used as it is and "localhost" is the loopback address: neither needs the
+    // resolver, which can stall the caller for its whole time-out on a network without DNS.
+    bool found = inet_aton(host, &address.sin_addr) != 0;
+    if (!found && !looksLikeAddress(host)) {
+        if (std::strcmp(host, "localhost") == 0) {
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            found = true;
+        } else if (hostent* entry = gethostbyname(host)) {
+            // Only an IPv4 answer fits the 4-byte address.
+            if (entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list[0]) {
+                std::memcpy(&address.sin_addr, entry->h_addr_list[0], 4);
+                found = true;
+            }
+        }
+    }
+    std::fprintf(stderr, "Attempting a connection with %s on port %d\n", host, port);
+    if (!found) {
         std::fprintf(stderr, "host not found\n");
         *status = 2;
-        in_addr_t value = inet_addr(host);
-        if (value == INADDR_NONE) return false;
-        address.sin_addr.s_addr = value;
+        return false;
     }
 
-    if (connect(sock, reinterpret_cast<sockaddr*>(&address), 16) >= 0 ||
-        WSAGetLastError() == WSAEWOULDBLOCK) {
+    if (connect(sock, reinterpret_cast<sockaddr*>(&address), 16) >= 0) {
+        linkState = 1;
+        *status = 0;
+        return true;
+    }
+    if (WSAGetLastError() == WSAEWOULDBLOCK) {
         *status = 0;
         return true;
     }
@@ -82,7 +139,14 @@ bool KClient::InitConnexion(char* host, int port, KInputFunc dataFunc, KCloseFun
 void KClient::Listen(bool report) {
     // Either callback may delete this client (the game's failure callback does): after a
     // callback nothing of this object is touched.
-    int r = net_append_input(sock, input, &inputLength);
+    int r = -1;
+    if (sock >= 0 && linkState == 0) linkState = static_cast<signed char>(connectionState(sock));
+    // A connection not established counts as failed, as on Windows, where reading it fails.
+    if (sock >= 0 && linkState == 1) {
+        r = net_flush(sock, output, &outputLength) < 0
+                ? -1
+                : net_append_input(sock, input, &inputLength);
+    }
     if (r < 0) {
         if (report && onClose) onClose(nullptr, nullptr);
         return;
@@ -92,10 +156,17 @@ void KClient::Listen(bool report) {
 
 int KClient::Send(char* data, int length) {
     if (length < 0) return -1;
-    return net_send(sock, data, static_cast<std::size_t>(length));
+    int r = net_send_queued(sock, output, &outputLength, data, static_cast<std::size_t>(length));
+    if (r == NET_OUTPUT_OVERFLOW) {
+        // The owner learns it from its next Listen, which finds no socket.
+        CloseConnexion();
+        return -1;
+    }
+    return r;
 }
 
 void KClient::CloseConnexion() {
     if (sock >= 0) closesocket(sock);
     sock = KNET_NO_SOCKET;
+    outputLength = 0; // nothing left to send it on
 }

@@ -15,7 +15,7 @@ in_addr bindAddress;
 
 KPort::KPort()
     : listenSock(KNET_NO_SOCKET), second(0), timeout{0, 0}, funcNewClient(nullptr),
-      externAction(nullptr), funcCloseClient(nullptr), sockets(nullptr) {
+      externAction(nullptr), funcCloseClient(nullptr), sockets(nullptr), idleLogged(false) {
     setClear(readSet);
     setClear(writeSet);
     setClear(exceptSet);
@@ -53,6 +53,7 @@ KPort& KPort::operator=(const KPort& other) {
     funcNewClient = other.funcNewClient;
     externAction = other.externAction;
     funcCloseClient = other.funcCloseClient;
+    idleLogged = other.idleLogged;
     // Same order as the original list, each connection with a descriptor of its own.
     KSocket** tail = &sockets;
     for (const KSocket* c = other.sockets; c; c = c->next) {
@@ -146,18 +147,24 @@ void KPort::close_socket(KSocket* connection) {
 void KPort::round() {
     if (listenSock < 0) return;
 
-    // 1. Idle: only the listening socket to watch.
+    // 1. Idle: only the listening socket to watch. Each state is logged once, when it begins:
+    // a pass runs every frame and the log file is rewritten for every line.
     if (!sockets) {
-        NetLog("No connection. Waiting...\n");
+        if (!idleLogged) NetLog("No connection. Waiting...\n");
+        idleLogged = true;
         KHandleSet idle;
         setClear(idle);
         setAdd(idle, listenSock);
-        if (net_select(&idle, nullptr, nullptr, &timeout) >= 0)
+        int ready = net_select(&idle, nullptr, nullptr, &timeout);
+        if (ready > 0) {
             NetLog("New connection.  Waking up.\n");
-        else if (WSAGetLastError() == WSAEINTR)
-            NetLog("Waking up to process signal.\n");
-        else
-            NetLog("SYSERR: Select coma\n");
+            idleLogged = false;
+        } else if (ready < 0) {
+            NetLog(WSAGetLastError() == WSAEINTR ? "Waking up to process signal.\n"
+                                                 : "SYSERR: Select coma\n");
+        }
+    } else {
+        idleLogged = false;
     }
 
     // 2. The sets, 64 handles at most each; the listening socket is only read.
@@ -189,12 +196,22 @@ void KPort::round() {
         }
     }
 
-    // 5. Exceptions. next is taken first: closing deletes the connection.
+    // 5. Exceptions, and connections whose output queue overflowed. next is taken first:
+    // closing deletes the connection.
     for (KSocket *c = sockets, *next; c; c = next) {
         next = c->next;
-        if (setContains(exceptSet, c->sock)) {
+        if (setContains(exceptSet, c->sock) || c->outputOverflow) {
             setRemove(readSet, c->sock);
             setRemove(writeSet, c->sock);
+            close_socket(c);
+        }
+    }
+
+    // 5b. Queued output, in order, on every connection that can take some now.
+    for (KSocket *c = sockets, *next; c; c = next) {
+        next = c->next;
+        if (c->outputLength > 0 && setContains(writeSet, c->sock) && c->FlushOutput() < 0) {
+            setRemove(readSet, c->sock);
             close_socket(c);
         }
     }

@@ -19,8 +19,9 @@ int duplicateHandle(int sock) {
 
 } // namespace
 
-KSocket::KSocket(int listenSocket, int numericHost)
-    : sock(KNET_NO_SOCKET), name("player"), inputLength(0), status(1), next(nullptr) {
+KSocket::KSocket(int listenSocket, int /*numericHost*/)
+    : sock(KNET_NO_SOCKET), name("player"), inputLength(0), status(1), next(nullptr),
+      outputLength(0), outputOverflow(false) {
     host[0] = '\0';
     std::memset(input, 0, sizeof input);
 
@@ -35,18 +36,11 @@ KSocket::KSocket(int listenSocket, int numericHost)
     unsigned long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);
 
-    if (numericHost) {
-        setHost(host, inet_ntoa(peer.sin_addr));
-    } else {
-        // gethostbyaddr and inet_ntoa return static storage: copy before anything else runs.
-        hostent* entry = gethostbyaddr(&peer.sin_addr, 4, AF_INET);
-        if (entry && entry->h_name) {
-            setHost(host, entry->h_name);
-        } else {
-            status = -2;
-            setHost(host, inet_ntoa(peer.sin_addr));
-        }
-    }
+    // The dotted address, never a reverse look-up: on a network without one the resolver
+    // would hold the owner's frame loop for its whole time-out.
+    char dotted[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &peer.sin_addr, dotted, sizeof dotted);
+    setHost(host, dotted);
     NetLog("New connection from [%s]\n", host);
     sock = s;
     input[0] = '\0';
@@ -55,9 +49,11 @@ KSocket::KSocket(int listenSocket, int numericHost)
 
 KSocket::KSocket(const KSocket& other)
     : sock(duplicateHandle(other.sock)), name(other.name), inputLength(other.inputLength),
-      status(other.status), next(nullptr) {
+      status(other.status), next(nullptr), outputLength(other.outputLength),
+      outputOverflow(other.outputOverflow) {
     std::memcpy(host, other.host, sizeof host);
     std::memcpy(input, other.input, sizeof input);
+    std::memcpy(output, other.output, static_cast<std::size_t>(outputLength));
 }
 
 KSocket& KSocket::operator=(const KSocket& other) {
@@ -69,6 +65,9 @@ KSocket& KSocket::operator=(const KSocket& other) {
     std::memcpy(input, other.input, sizeof input);
     inputLength = other.inputLength;
     status = other.status;
+    std::memcpy(output, other.output, static_cast<std::size_t>(other.outputLength));
+    outputLength = other.outputLength;
+    outputOverflow = other.outputOverflow;
     // next stays: list membership belongs to the port, not to the connection's value.
     return *this;
 }
@@ -78,7 +77,19 @@ KSocket::~KSocket() {
 }
 
 int KSocket::Send(char* data, unsigned long length) {
-    return net_send(sock, data, length);
+    if (outputOverflow) return -1; // already condemned: nothing more goes out
+    int r = net_send_queued(sock, output, &outputLength, data, length);
+    if (r == NET_OUTPUT_OVERFLOW) {
+        // Closing here could pull the connection from under a pass walking the list: the port
+        // closes it at its next step.
+        outputOverflow = true;
+        return -1;
+    }
+    return r;
+}
+
+int KSocket::FlushOutput() {
+    return net_flush(sock, output, &outputLength);
 }
 
 int KSocket::ReceveData() {

@@ -3,6 +3,8 @@
 #include "net/KivNetwork.h"
 #include "net/winsock_compat.h"
 
+#include <cstring>
+
 int net_read(int sock, char* buffer, int size) {
     ssize_t n = recv(sock, buffer, static_cast<std::size_t>(size), 0);
     if (n > 0) return static_cast<int>(n);
@@ -27,6 +29,49 @@ int net_send(int sock, const char* data, std::size_t length) {
         return 0;
     }
     return -1;
+}
+
+namespace {
+
+// One send without SIGPIPE and without a log line: bytes taken, 0 for "not now", -1 broken.
+int sendQuietly(int sock, const char* data, std::size_t length) {
+    if (sock < 0) return -1;
+    ssize_t n = send(sock, data, length, MSG_NOSIGNAL);
+    if (n > 0) return static_cast<int>(n);
+    if (n == 0) return -1;
+    int error = WSAGetLastError();
+    return (error == WSAEWOULDBLOCK || error == WSAEINTR) ? 0 : -1;
+}
+
+} // namespace
+
+int net_flush(int sock, char* queue, int* queued) {
+    if (*queued <= 0) return 0;
+    int n = sendQuietly(sock, queue, static_cast<std::size_t>(*queued));
+    if (n <= 0) return n;
+    std::memmove(queue, queue + n, static_cast<std::size_t>(*queued - n));
+    *queued -= n;
+    return n;
+}
+
+int net_send_queued(int sock, char* queue, int* queued, const char* data, std::size_t length) {
+    if (length == 0) return -1; // as a send of nothing: the socket layer's 0 counts as failure
+    if (*queued > 0 && net_flush(sock, queue, queued) < 0) return -1;
+    std::size_t taken = 0;
+    if (*queued == 0) {
+        int n = net_send(sock, data, length);
+        if (n < 0) return -1;
+        taken = static_cast<std::size_t>(n);
+    }
+    std::size_t rest = length - taken;
+    if (rest == 0) return static_cast<int>(taken);
+    if (rest > static_cast<std::size_t>(KNET_OUTPUT_SIZE - *queued)) {
+        NetLog("WARNING: send queue full: about to close connection\n");
+        return NET_OUTPUT_OVERFLOW;
+    }
+    std::memcpy(queue + *queued, data + taken, rest);
+    *queued += static_cast<int>(rest);
+    return static_cast<int>(taken);
 }
 
 int net_append_input(int sock, char* input, int* inputLength) {

@@ -13,6 +13,21 @@ int net_read(int sock, char* buffer, int size);
 // take any now (logged), -1 when the connection is to be closed (also when send returns 0).
 int net_send(int sock, const char* data, std::size_t length);
 
+// Result of a queued send whose rest did not fit into the output queue.
+constexpr int NET_OUTPUT_OVERFLOW = -2;
+
+// Sends length bytes on sock after the bytes waiting in a connection's output queue (queue,
+// *queued, KNET_OUTPUT_SIZE bytes): the queue is flushed first; then, if it is empty, the data
+// is sent and what the socket does not take is queued; otherwise all of it is queued behind.
+// Returns the bytes of data the socket took now, -1 when the connection is to be closed, and
+// NET_OUTPUT_OVERFLOW (logged, nothing queued) when the rest does not fit.
+int net_send_queued(int sock, char* queue, int* queued, const char* data, std::size_t length);
+
+// Sends as much of the output queue as the socket takes now, keeping the rest in order at the
+// front. Returns the bytes sent (0 when none could be; nothing logged), -1 when the connection
+// is to be closed.
+int net_flush(int sock, char* queue, int* queued);
+
 // Appends to a connection's input buffer (input, *inputLength) what one read brings, keeping
 // the last byte of the buffer unfilled. Returns as net_read; a full buffer, or a count a
 // callback left outside 0..2047, is an overflow: logged, nothing read, -1.
