@@ -4,11 +4,12 @@
 #include "anim/sound_player.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "app/launch_options.h"
 #include "app/startup_check.h"
 #include "board/board_scene.h"
-#include "game/game_record.h"
 #include "engine/KivEngine.h"
-#include "net/KivNetwork.h"
+#include "game/game_record.h"
+#include "netplay/connection.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -70,6 +71,7 @@ bool buildGame() {
     g_record = new GameRecord();
     g_anim = new AnimManager();
     g_ui = new Interface();
+    installNetworkPlay();
 
     // 8-9. Decor, board and pieces.
     g_board->loadDecorAndBoard();
@@ -118,12 +120,13 @@ bool runFrame() {
         DispatchMessageA(&msg);
     }
 
-    windowDragStep();                           // 2.
-    UpdateAnimations();                         // 3. completion callbacks run here
-    if (g_app->server) g_app->server->Listen(); // 4. the network peer
-    frameStep();                                // 5. menu wall, water, quit banner
-    statisticsStep();                           // 6.
-    turnDome();                                 // 7.
+    windowDragStep();   // 2.
+    UpdateAnimations(); // 3. completion callbacks run here
+    ServerStep();       // 4. the network peer: host,
+    ClientStep();       //    then the joining side
+    frameStep();        // 5. menu wall, water, quit banner
+    statisticsStep();   // 6.
+    turnDome();         // 7.
     RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
     SwapBuffers(g_app->screen);                                                // 9.
     return true;
@@ -138,8 +141,9 @@ void shutdownGame() {
     KivFreeSound();
 }
 
-int gameMain() {
+int gameMain(const LaunchOptions& options) {
     if (!buildGame()) return 2;
+    startFromOptions(options);
     while (runFrame()) {
     }
     shutdownGame();

@@ -18,5 +18,8 @@ int quitCode();
 // After the loop: the scene is reset and sound released.
 void shutdownGame();
 
-// Builds, runs the loop until the quit message, shuts down. 0, or 2 when start-up failed.
-int gameMain();
+struct LaunchOptions;
+
+// Builds, applies the command line's options (straight to hosting or joining), runs the loop
+// until the quit message, shuts down. 0, or 2 when start-up failed.
+int gameMain(const LaunchOptions& options);

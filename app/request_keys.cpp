@@ -27,12 +27,12 @@ KSocket* hostConnection() {
 } // namespace
 
 bool sendToPeer(const char* data, int length) {
-    char buffer[64];
-    if (length <= 0 || length > int(sizeof buffer)) return false;
-    for (int i = 0; i < length; ++i)
-        buffer[i] = data[i];
-    if (KSocket* peer = hostConnection()) return peer->Send(buffer, (unsigned long)length) > 0;
-    if (g_app->client) return g_app->client->Send(buffer, length) > 0;
+    if (!data || length <= 0) return false;
+    // The library's Send takes a writable pointer but only reads the bytes. What the socket
+    // cannot take at once is queued and sent in order on the following passes.
+    char* bytes = const_cast<char*>(data);
+    if (KSocket* peer = hostConnection()) return peer->Send(bytes, (unsigned long)length) >= 0;
+    if (g_app->client) return g_app->client->Send(bytes, length) >= 0;
     return false;
 }
 

@@ -5,6 +5,7 @@
 
 void askRequest(int code);
 
-// Sends bytes to the network peer: the host's newest connection, or the client's socket.
-// False when there is no peer to send to.
+// Sends one whole message to the network peer: the host's connection, or the client's socket.
+// True when the library took all of it (sent, or queued to follow in order); false when there is
+// no peer or its connection is failing.
 bool sendToPeer(const char* data, int length);

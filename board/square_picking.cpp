@@ -4,16 +4,13 @@
 #include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-
-// The network side's 'M' message. Declared weak so that the board links in programs and tests
-// built without the network play.
-__attribute__((weak)) void SendSquareClick(int row, int column);
+#include "netplay/messages.h"
 
 namespace {
 
 // Every selection step goes to the peer in a network game; row and column 40 clear it there.
 void report(int row, int column) {
-    if (g_app && (g_app->server || g_app->client) && SendSquareClick) SendSquareClick(row, column);
+    if (g_app && (g_app->server || g_app->client)) SendSquareClick(row, column);
 }
 
 void clearSelection() {

@@ -31,6 +31,24 @@ void resetEngine() {
     max_depth = 4;
 }
 
+// Plays the move from (fr, fc) to (tr, tc) on the engine (a promotion becomes a queen) and
+// generates the moves of the new position. False, the engine unchanged, when it has no such
+// legal move.
+bool playOnEngine(int fr, int fc, int tr, int tc) {
+    int from = fr * 8 + fc, to = tr * 8 + tc;
+    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i) {
+        Move mv = move_stack[i].move;
+        if (mv.from != from || mv.to != to) continue;
+        // The board always promotes to a queen: skip the other pieces of the group.
+        if ((mv.flags & MF_PROMOTE) && mv.promote != QUEEN) continue;
+        if (!make_move(mv)) return false;
+        search_ply = 0;
+        (void)generate_moves();
+        return true;
+    }
+    return false;
+}
+
 int lastRow(int colour) {
     return colour == 0 ? 0 : 7;
 }
@@ -127,6 +145,9 @@ bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind
     if (g_board && g_board->sideToMove == g_board->humanColour && localGame() &&
         !HumanMove(fr, fc, tr, tc))
         return false;
+    // In a network game the board's rules decide; the engine follows, so that it knows the
+    // position should the game turn into one against the computer.
+    if (!localGame()) (void)playOnEngine(fr, fc, tr, tc);
     RecordedMove m = make_recorded_move(fr, fc, tr, tc, colour, kind, index);
     moves.push(m);
     apply_recorded_move(m, square_ids, &promoted, &captured, false);
@@ -134,20 +155,12 @@ bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind
 }
 
 bool GameRecord::HumanMove(int fr, int fc, int tr, int tc) {
-    int from = fr * 8 + fc, to = tr * 8 + tc;
-    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i) {
-        Move mv = move_stack[i].move;
-        if (mv.from != from || mv.to != to) continue;
-        // The local player always promotes to a queen: skip the other pieces of the group.
-        if ((mv.flags & MF_PROMOTE) && mv.promote != QUEEN) continue;
-        if (!make_move(mv)) break;
-        search_ply = 0;
-        (void)generate_moves();
-        ShowResult();
-        return true;
+    if (!playOnEngine(fr, fc, tr, tc)) {
+        tellPlayer("Illegal move");
+        return false;
     }
-    tellPlayer("Illegal move");
-    return false;
+    ShowResult();
+    return true;
 }
 
 const char* GameRecord::ShowResult() {
@@ -198,9 +211,14 @@ void GameRecord::RestoreBoard() {
     // The engine is replayed from the start whatever state it was left in (a refused load
     // leaves it in the current game).
     resetEngine();
-    if (localGame())
-        for (const RecordedMove& m : moves)
-            HumanMove(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
+    for (const RecordedMove& m : moves) {
+        const int fr = rm_from_row(m), fc = rm_from_column(m), tr = rm_to_row(m),
+                  tc = rm_to_column(m);
+        if (localGame())
+            HumanMove(fr, fc, tr, tc);
+        else
+            (void)playOnEngine(fr, fc, tr, tc); // quietly: the peer's game is not judged here
+    }
     BoardScene* b = g_board;
     if (!b) return;
     b->settlePieces();

@@ -7,7 +7,7 @@
 #include "app/globals.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
-#include "net/KivNetwork.h"
+#include "netplay/connection.h"
 #include "ui/interface.h"
 
 namespace {
@@ -34,27 +34,13 @@ bool inside(float x, float z, float xLo, float xHi, float zLo, float zHi) {
     return xLo < x && x < xHi && zLo < z && z < zHi;
 }
 
-// A game against the computer: no connection is kept from an earlier network game.
-void leaveNetworkGame() {
-    if (KClient* c = g_app->client) {
-        c->CloseConnexion();
-        delete c;
-        g_app->client = nullptr;
-    }
-    if (KServer* s = g_app->server) {
-        delete s->port;
-        s->port = nullptr;
-        delete s;
-        g_app->server = nullptr;
-    }
-}
-
 // A click on page 3: the game starts with the local player's colour `colour`.
 void startGameFromMenu(int colour) {
     Interface* ui = g_ui;
     startNewGame(colour);
     highlightEntry(colour, -1);
     if (!ui->networkGame) {
+        // A game against the computer: no connection is kept from an earlier network game.
         leaveNetworkGame();
         showInfo(false, false, nullptr);
     } else if (ui->screens.hostGame) {

@@ -1,0 +1,135 @@
+#include "app/launch_options.h"
+
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <cstring>
+#include <netdb.h>
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "engine/KivEngine.h"
+#include "netplay/connection.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+// "--name value" or "--name=value": the value, advancing i past it; null when missing.
+const char* optionValue(int argc, const char* const* argv, int& i, const char* name) {
+    const char* arg = argv[i];
+    const size_t n = std::strlen(name);
+    if (arg[n] == '=') return arg + n + 1;
+    if (i + 1 >= argc) return nullptr;
+    return argv[++i];
+}
+
+bool matches(const char* arg, const char* name) {
+    const size_t n = std::strlen(name);
+    return std::strncmp(arg, name, n) == 0 && (arg[n] == '\0' || arg[n] == '=');
+}
+
+bool parsePort(const char* text, int& port) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 1 || value > 65535) return false;
+    port = int(value);
+    return true;
+}
+
+} // namespace
+
+const char* launchUsage() {
+    return "Usage: chess3d [--host white|black | --join ADDRESS] [--port N]\n"
+           "  --host white|black  skip the intro and the menu and host a network game,\n"
+           "                      playing that colour\n"
+           "  --join ADDRESS      skip the intro and the menu and join the game hosted at\n"
+           "                      ADDRESS (a dotted address such as 192.168.1.20, or a name)\n"
+           "  --port N            TCP port for hosting and joining (default 4000)\n"
+           "  --help              show this text\n"
+           "Without options the game starts with its intro and menu.\n";
+}
+
+LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOptions& options,
+                                 std::string& error) {
+    options = LaunchOptions();
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
+            return LaunchRequest::Help;
+        if (matches(arg, "--host")) {
+            const char* v = optionValue(argc, argv, i, "--host");
+            if (!v || (std::strcmp(v, "white") != 0 && std::strcmp(v, "black") != 0)) {
+                error = "--host needs the colour to play: white or black";
+                return LaunchRequest::Bad;
+            }
+            options.hostColour = std::strcmp(v, "white") == 0 ? 0 : 1;
+        } else if (matches(arg, "--join")) {
+            const char* v = optionValue(argc, argv, i, "--join");
+            if (!v || !*v || *v == '-') {
+                error = "--join needs the address of the host";
+                return LaunchRequest::Bad;
+            }
+            options.joinAddress = v;
+        } else if (matches(arg, "--port")) {
+            const char* v = optionValue(argc, argv, i, "--port");
+            if (!parsePort(v, options.port)) {
+                error = std::string("--port needs a port number from 1 to 65535, not '") +
+                        (v ? v : "") + "'";
+                return LaunchRequest::Bad;
+            }
+        } else {
+            error = std::string("unknown option '") + arg + "'";
+            return LaunchRequest::Bad;
+        }
+    }
+    if (options.hostColour >= 0 && !options.joinAddress.empty()) {
+        error = "--host and --join cannot be used together";
+        return LaunchRequest::Bad;
+    }
+    return LaunchRequest::Run;
+}
+
+bool resolveJoinAddress(LaunchOptions& options) {
+    options.resolvedAddress.clear();
+    const std::string& address = options.joinAddress;
+    in_addr dotted{};
+    if (address == "localhost" || inet_aton(address.c_str(), &dotted)) {
+        options.resolvedAddress = address;
+        return true;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(address.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
+    char text[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text,
+              sizeof text);
+    freeaddrinfo(found);
+    options.resolvedAddress = text;
+    return true;
+}
+
+void startFromOptions(const LaunchOptions& options) {
+    g_app->netPort = options.port;
+    const bool hosting = options.hostColour >= 0;
+    const bool joining = !options.joinAddress.empty();
+    if (!hosting && !joining) return;
+    // As if the player had skipped the intro and started the game from the menu's colour page.
+    IntroSkip();
+    showMenuAfterIntro();
+    startNewGame(hosting ? options.hostColour : 0);
+    if (hosting) HostGame();
+    g_app->gameStarted = 1;
+    setMenuOpen(false);
+    if (!joining) return;
+    if (!options.resolvedAddress.empty()) {
+        JoinGame(options.resolvedAddress.c_str(), options.port);
+        return;
+    }
+    Log("\nSYSTEM : Attempting a connection with adress %s on port %d.. ..host not found !\n",
+        options.joinAddress.c_str(), options.port);
+    showInfo(true, false, "Host not found");
+}

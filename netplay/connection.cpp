@@ -1,0 +1,219 @@
+#include "netplay/connection.h"
+
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "engine/KivEngine.h"
+#include "net/KivNetwork.h"
+#include "netplay/messages.h"
+#include "netplay/net_session.h"
+#include "netplay/requests.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr float CONNECT_WAIT_SECONDS = 10.0f;
+constexpr int SERVER_SECOND_ARGUMENT = 100; // passed to the port, which does not use it
+
+void deleteClient() {
+    AppState* app = g_app;
+    if (!app->client) return;
+    app->client->CloseConnexion();
+    delete app->client;
+    app->client = nullptr;
+    // No answer can come any more: the wait (and its key lock) ends with the client.
+    app->connectIdle = 1;
+}
+
+void deleteServer() {
+    AppState* app = g_app;
+    if (!app->server) return;
+    delete app->server->port;
+    app->server->port = nullptr;
+    delete app->server;
+    app->server = nullptr;
+}
+
+KSocket* peerConnection() {
+    KServer* server = g_app->server;
+    return server && server->port ? server->port->sockets : nullptr;
+}
+
+// The peer sent a byte no message starts with: its connection goes, the local game goes on.
+void tellDroppedPeer() {
+    NetSession& net = netSession();
+    Log("\nSYSTEM : unknown message type %d from the peer : connection closed\n", net.dropByte);
+    showInfo(true, true, "Unknown message : connection closed");
+}
+
+} // namespace
+
+NetSession& netSession() {
+    static NetSession session;
+    return session;
+}
+
+void HostGame() {
+    AppState* app = g_app;
+    deleteClient();
+    if (!app->server) {
+        Log("\nSYSTEM : server created on port %d\n", app->netPort);
+        auto* server = new KServer();
+        if (!server->Init(app->netPort, SERVER_SECOND_ARGUMENT, OnNewClient, OnServerInput,
+                          OnConnectionClosed)) {
+            // Another program (often another copy of this game) holds the port: the game the
+            // player just started stays a local one.
+            delete server;
+            static char text[64];
+            std::snprintf(text, sizeof text, "Cannot host : port %d in use", app->netPort);
+            Log("SYSTEM : port %d could not be bound, not hosting\n", app->netPort);
+            showInfo(true, false, text);
+            return;
+        }
+        app->server = server;
+    }
+    // A peer already connected would otherwise keep the old game: it gets the new one.
+    if (peerConnection()) {
+        SendWholeGame();
+        return;
+    }
+    showInfo(true, false, "Waiting for client..");
+}
+
+bool JoinGame(const char* host, int port) {
+    AppState* app = g_app;
+    deleteServer();
+    forgetPeer();
+    if (!app->client)
+        app->client = new KClient();
+    else
+        app->client->CloseConnexion();
+    if (!host) host = "";
+    Log("\nSYSTEM : Attempting a connection with adress %s on port %d.. ", host, port);
+    // The library takes a writable text; it is only read.
+    char hostText[256];
+    std::snprintf(hostText, sizeof hostText, "%s", host);
+    int status = 1;
+    app->client->InitConnexion(hostText, port, OnClientInput, OnClientFailed, &status);
+    switch (status) {
+    case 0:
+        app->connectIdle = 0;
+        app->connectWaitSeconds = 0;
+        GetTimePassed(&app->connectWaitStamp);
+        Log("..socket created -- waiting for reply\n");
+        showInfo(true, false, "Waiting for server : 10 sec");
+        return true;
+    case 2:
+        Log("..host not found !\n");
+        showInfo(true, false, "Host not found");
+        break;
+    case 3:
+        Log("..connection refused by host !\n");
+        showInfo(true, false, "Connection refused");
+        break;
+    default:
+        Log("..error creating socket !\n");
+        showInfo(true, false, "Socket not created");
+        break;
+    }
+    deleteClient();
+    app->inputSuspended = 0;
+    return false;
+}
+
+void ServerStep() {
+    AppState* app = g_app;
+    if (!app || !app->server) return;
+    app->server->Listen();
+    NetSession& net = netSession();
+    if (!net.dropRequested) return;
+    net.dropRequested = false;
+    KPort* port = app->server ? app->server->port : nullptr;
+    for (KSocket* c = port ? port->sockets : nullptr; c; c = c->next)
+        if (c->input == net.dropInput) {
+            port->close_socket(c); // says "Connection aborted with player"
+            break;
+        }
+    net.dropInput = nullptr;
+    tellDroppedPeer();
+}
+
+void ClientStep() {
+    AppState* app = g_app;
+    if (!app) return;
+    // 1. The wait for the host's first message, counted down on the info line.
+    if (!app->connectIdle) {
+        app->connectWaitSeconds += GetTimePassed(&app->connectWaitStamp);
+        if (app->connectWaitSeconds <= CONNECT_WAIT_SECONDS) {
+            TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
+            if (o && o->infoText) {
+                char text[48];
+                std::snprintf(text, sizeof text, "Waiting for server : %d sec",
+                              int(CONNECT_WAIT_SECONDS - app->connectWaitSeconds));
+                o->infoText->SetTexte(text);
+            }
+        } else {
+            showInfo(false, false, nullptr);
+            app->inputSuspended = 0;
+            app->connectIdle = 1;
+        }
+    }
+    // 2. Failures count only once the wait is over (a connection still being set up then
+    // counts as failed). The callbacks may delete the client.
+    if (app->client) app->client->Listen(app->connectIdle != 0);
+    NetSession& net = netSession();
+    if (!net.dropRequested) return;
+    net.dropRequested = false;
+    deleteClient();
+    forgetPeer();
+    app->inputSuspended = 0;
+    tellDroppedPeer();
+}
+
+int OnNewClient(KPort* port, KSocket* connection) {
+    // One peer at a time: an older connection is closed before the newcomer gets the game, so
+    // it can no longer click on this board.
+    for (KSocket *c = port ? port->sockets : nullptr, *next; c; c = next) {
+        next = c->next;
+        if (c != connection) port->close_socket(c);
+    }
+    SendWholeGame();
+    showInfo(true, true, "New client");
+    return 0;
+}
+
+void OnServerInput(char* input, int* inputLength) {
+    if (g_board) ReceiveMessages(NET_HOST, input, inputLength);
+}
+
+void OnConnectionClosed(const char* name, int* /*value*/) {
+    forgetPeer();
+    static char text[96];
+    std::snprintf(text, sizeof text, "Connection aborted with%s", name ? name : "");
+    showInfo(true, true, text);
+}
+
+void OnClientInput(char* input, int* inputLength) {
+    if (g_board) ReceiveMessages(NET_JOIN, input, inputLength);
+}
+
+void OnClientFailed(const char* /*name*/, int* /*value*/) {
+    forgetPeer();
+    showInfo(true, true, "Connection failed");
+    deleteClient();
+}
+
+void leaveNetworkGame() {
+    deleteClient();
+    deleteServer();
+    forgetPeer();
+}
+
+void installNetworkPlay() {
+    if (!g_ui) return;
+    g_ui->screens.hostGame = HostGame;
+    g_ui->screens.answerRequest = AnswerRequest;
+    g_ui->screens.sendChatLine = SendChatLine;
+}

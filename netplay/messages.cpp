@@ -1,0 +1,276 @@
+#include "netplay/messages.h"
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/request_keys.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "board/player_info.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "netplay/net_session.h"
+#include "netplay/requests.h"
+#include "ui/chat.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr int CHAT_LINE_BYTES = 72; // characters of the line a chat message carries
+
+// Where the OK mark of the load, save and connect screens rests.
+constexpr float OK_MARK_REST[3] = {0.455f, 0.481f, -1.8f};
+
+char originLetter() {
+    return g_app && g_app->server ? 'H' : 'C';
+}
+
+// Bytes a message of this type letter takes, 0 for a letter no message starts with. A whole
+// game counts its header only: its block follows.
+int messageLength(unsigned char type) {
+    switch (type) {
+    case 'S':
+        return WHOLE_GAME_HEADER;
+    case 'L':
+    case 'R':
+    case 'W':
+    case 'B':
+        return 1;
+    case 'Q':
+        return 2;
+    case 'M':
+        return 4;
+    case 'C':
+        return CHAT_MESSAGE_LENGTH;
+    default:
+        return 0;
+    }
+}
+
+void clearSelection() {
+    g_board->showSelectMarker(nullptr);
+    g_board->showTargetMarker(nullptr);
+    g_app->selectedPiece = nullptr;
+    g_app->chosenTarget = nullptr;
+}
+
+// The joining side's connect screen closes when the host's game arrives; its address line,
+// OK mark and confirmation start afresh for the next time.
+void closeConnectScreen() {
+    Interface* ui = g_ui;
+    if (!ui || !ui->connectScreenOpen) return;
+    TextOverlay* o = ui->overlay;
+    if (o && o->ipLine) o->ipLine->visible = 0;
+    if (ui->screens.toggleConnectScreen) ui->screens.toggleConnectScreen();
+    ui->connectScreenOpen = 0;
+    if (o && o->ipLine) {
+        std::memset(o->ipLine->texte, ' ', EDIT_LINE_LENGTH);
+        o->ipLine->texte[0] = '_';
+        o->ipLine->texte[EDIT_LINE_LENGTH] = 0;
+        o->ipLength = 0;
+    }
+    if (KNodeGraph* ok = ui->selectionOK) {
+        ok->hidden = 1;
+        ok->prs.SetPosition(OK_MARK_REST[0], OK_MARK_REST[1], OK_MARK_REST[2]);
+    }
+    ui->choiceConfirmed = 0;
+    if (!g_app->netPendingFlag) setMenuOpen(false);
+}
+
+// 'S': a new game with the sender's opposite colour; its moves follow as a block.
+void wholeGameReceived(int side, const unsigned char* m) {
+    AppState* app = g_app;
+    NetSession& net = netSession();
+    const int length = m[2] | m[3] << 8;
+    // The joining side asks only through the host's consent: a game it sends unasked would
+    // replace the host's without it. Its block is skipped so that what follows stays in step.
+    if (side == NET_HOST && !net.loadAwaited) {
+        Log("\nSYSTEM : game received without an accepted load : ignored\n");
+        net.blockDiscarded = true;
+        net.blockGathered = 0;
+        app->netPendingValue = length;
+        app->netPendingFlag = length != 0 ? 1 : 0;
+        return;
+    }
+    net.loadAwaited = false;
+    net.blockDiscarded = false;
+    if (side == NET_JOIN && !app->connectIdle) {
+        app->connectIdle = 1;
+        showInfo(false, false, nullptr);
+    }
+    startNewGame(m[1] == 'B' ? 1 : 0);
+    app->gameStarted = 1;
+    app->netPendingValue = length;
+    net.blockGathered = 0;
+    if (length != 0) {
+        app->netPendingFlag = 1;
+        showInfo(true, false, "Receiving data game");
+    }
+    if (side == NET_JOIN) closeConnectScreen();
+}
+
+// The awaited block is complete: the game it holds replaces the record and the board.
+void wholeBlockReceived() {
+    AppState* app = g_app;
+    NetSession& net = netSession();
+    app->netPendingFlag = 0;
+    if (net.blockDiscarded) {
+        net.blockDiscarded = false;
+        return;
+    }
+    // Hidden first: a damaged block or the game's result is said after this.
+    showInfo(false, false, nullptr);
+    const int length = app->netPendingValue;
+    if (length % 4 != 0)
+        tellPlayer("Damaged game received : not loaded");
+    else
+        (void)g_record->LoadMoves(net.block, length / 4);
+    g_record->RestoreBoard();
+    setMenuOpen(false);
+}
+
+// 'M': the peer's click replayed through the same three-click selection as a local click.
+// True when it confirmed a move (the pass ends there).
+bool clickReceived(const unsigned char* m) {
+    BoardScene* b = g_board;
+    AppState* app = g_app;
+    const int column = int(m[2]) - 'a';
+    const int row = '8' - int(m[3]);
+    if (column < 0 || column > 7 || row < 0 || row > 7) {
+        clearSelection();
+        return false;
+    }
+    SquareRecord* square = &b->squares[row * 8 + column];
+    PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
+    if (square == app->chosenTarget) {
+        const bool played = tryMove(selected, square, true);
+        clearSelection();
+        if (played) endTurn();
+        return true;
+    }
+    if (selected && tryMove(selected, square, false)) {
+        app->chosenTarget = square;
+        b->showTargetMarker(square);
+        return false;
+    }
+    if (square->piece && square->piece->colour == b->sideToMove) {
+        app->selectedPiece = square->piece->node;
+        b->showSelectMarker(square);
+        b->showTargetMarker(nullptr);
+        app->chosenTarget = nullptr;
+        return false;
+    }
+    clearSelection();
+    return false;
+}
+
+} // namespace
+
+bool SendWholeGame() {
+    static unsigned char message[WHOLE_GAME_HEADER + WHOLE_GAME_MAX_BLOCK];
+    if (!g_record || !g_board) return false;
+    const int count = g_record->moves.count;
+    if (count > WHOLE_GAME_MAX_BLOCK / 4) {
+        showInfo(true, true, "Game too long to send");
+        Log("\nSYSTEM : game of %d moves too long to send\n", count);
+        return false;
+    }
+    const int length = count * 4;
+    message[0] = 'S';
+    message[1] = g_board->humanColour == 0 ? 'B' : 'N';
+    message[2] = (unsigned char)(length & 0xff);
+    message[3] = (unsigned char)(length >> 8);
+    for (int i = 0; i < count; ++i) {
+        const uint32_t move = uint32_t(g_record->moves[i]);
+        for (int k = 0; k < 4; ++k)
+            message[WHOLE_GAME_HEADER + 4 * i + k] = (unsigned char)(move >> (8 * k));
+    }
+    return sendToPeer(reinterpret_cast<const char*>(message), WHOLE_GAME_HEADER + length);
+}
+
+void SendSquareClick(int row, int column) {
+    const char message[4] = {'M', originLetter(), char('a' + column), char('8' - row)};
+    sendToPeer(message, 4);
+}
+
+void SendChatLine(const char* line) {
+    char message[CHAT_MESSAGE_LENGTH] = {'C', originLetter()};
+    for (int i = 0; line && i < CHAT_LINE_BYTES && line[i]; ++i)
+        message[2 + i] = line[i];
+    sendToPeer(message, CHAT_MESSAGE_LENGTH);
+}
+
+void ReceiveMessages(int side, char* input, int* inputLength) {
+    AppState* app = g_app;
+    if (!app || !g_board || !g_record) return;
+    // While the intro plays nothing is handled and nothing is dropped: the bytes wait.
+    if (side == NET_HOST && app->inputSuspended) return;
+    if (!input || !inputLength || *inputLength <= 0) return;
+    if (side == NET_JOIN && app->inputSuspended) return;
+
+    NetSession& net = netSession();
+    const int length = *inputLength;
+    const auto* in = reinterpret_cast<const unsigned char*>(input);
+    int used = 0; // bytes consumed from the front
+    for (;;) {
+        // 1. A whole game's block, gathered across passes however long it is.
+        if (app->netPendingFlag) {
+            const int missing = app->netPendingValue - net.blockGathered;
+            const int take = length - used < missing ? length - used : missing;
+            if (!net.blockDiscarded) std::memcpy(net.block + net.blockGathered, in + used, take);
+            net.blockGathered += take;
+            used += take;
+            if (net.blockGathered < app->netPendingValue) break;
+            wholeBlockReceived();
+            continue;
+        }
+        if (used >= length) break;
+        // 2. The next message, once all of it is there.
+        const unsigned char type = in[used];
+        if (type == ' ') { // a stray blank where a type letter is expected
+            ++used;
+            continue;
+        }
+        const int need = messageLength(type);
+        if (need == 0) {
+            // Nothing behind this byte can be framed: the connection goes after this pass.
+            net.dropRequested = true;
+            net.dropInput = input;
+            net.dropByte = type;
+            used = length;
+            break;
+        }
+        if (length - used < need) break;
+        const unsigned char* m = in + used;
+        if (type == 'M' && g_board->pieceInMotion) break; // replayed once the glide has ended
+        used += need;
+        bool endPass = false;
+        switch (type) {
+        case 'S':
+            wholeGameReceived(side, m);
+            break;
+        case 'C':
+            chatReceived(m);
+            break;
+        case 'Q':
+            // An answer nobody waits for must not act on an old request.
+            if (app->requestPending) AnswerReceived(m[1] == 'Y');
+            break;
+        case 'M':
+            // Only the side to move may click: the peer never moves the local player's pieces.
+            if (g_board->sideToMove != g_board->humanColour) endPass = clickReceived(m);
+            break;
+        default: // 'L', 'R', 'W', 'B'
+            QuestionReceived(side, type);
+            break;
+        }
+        if (endPass) break;
+    }
+    if (used > 0) {
+        std::memmove(input, input + used, size_t(length - used));
+        *inputLength = length - used;
+    }
+}

@@ -1,0 +1,112 @@
+#include "netplay/requests.h"
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/request_keys.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "game/game_record.h"
+#include "netplay/messages.h"
+#include "netplay/net_session.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+void closeMenuIfOpen() {
+    if (g_app->menuOpen) setMenuOpen(false);
+}
+
+bool networkGame() {
+    return g_app->server || g_app->client;
+}
+
+// The second line of the question a peer's request letter asks.
+const char* questionText(int code) {
+    switch (code) {
+    case 'L':
+        return "loading a game";
+    case 'R':
+        return "a new game";
+    case 'W':
+        return "swap colors";
+    default:
+        return "turn back of one piece";
+    }
+}
+
+} // namespace
+
+void QuestionReceived(int side, int code) {
+    showRequest(true, side == NET_HOST ? "Client propose" : "Server propose", questionText(code));
+    g_app->questionCode = code;
+    netSession().peerQuestion = true;
+}
+
+void AnswerRequest(bool accepted) {
+    NetSession& net = netSession();
+    if (networkGame() && net.peerQuestion) {
+        const char answer[2] = {'Q', accepted ? 'Y' : 'N'};
+        sendToPeer(answer, 2);
+        // The peer loads its file and sends it: that game is the one expected.
+        if (accepted && g_app->questionCode == 'L') net.loadAwaited = true;
+    }
+    net.peerQuestion = false;
+    // The actions are the same as for the local player's own confirmation (a load is carried
+    // out by the side that asked).
+    answerLocalRequest(accepted);
+}
+
+void AnswerReceived(bool accepted) {
+    AppState* app = g_app;
+    app->requestPending = 0;
+    if (!accepted) {
+        showInfo(true, true, "Request rejected");
+        return;
+    }
+    switch (app->pendingRequest) {
+    case 'R':
+        showInfo(true, true, "Request accepted : new game");
+        startNewGame(g_board->humanColour);
+        closeMenuIfOpen();
+        break;
+    case 'L':
+        showInfo(true, true, "Request accepted : loading game");
+        // A file that cannot be read leaves the game as it was; the peer gets that game.
+        (void)g_record->LoadGame(app->fileName.c_str());
+        closeMenuIfOpen();
+        g_record->RestoreBoard();
+        SendWholeGame();
+        break;
+    case 'W':
+        showInfo(true, true, "Request accepted : swap colors");
+        closeMenuIfOpen();
+        swapColours();
+        break;
+    case 'B':
+        showInfo(true, true, "Request accepted : back one piece");
+        closeMenuIfOpen();
+        g_record->UndoLastMove();
+        g_record->RestoreBoard();
+        break;
+    default:
+        break;
+    }
+}
+
+void forgetPeer() {
+    AppState* app = g_app;
+    NetSession& net = netSession();
+    if (!app) return;
+    app->requestPending = 0;
+    if (app->netPendingFlag) showInfo(false, false, nullptr); // "Receiving data game"
+    app->netPendingFlag = 0;
+    net.blockGathered = 0;
+    net.blockDiscarded = false;
+    net.loadAwaited = false;
+    // A question nobody can hear the answer to any more: answering it would change this
+    // board alone.
+    if (net.peerQuestion && g_ui && g_ui->questionShown) showRequest(false, nullptr, nullptr);
+    net.peerQuestion = false;
+}
