@@ -7,12 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
-
-#include "board/player_info.h"
-#include "engine/KivEngine.h"
-#include "platform/win32.h"
 
 SavedGameRead read_saved_game(const char* path, std::vector<RecordedMove>& moves) {
     moves.clear();
@@ -66,48 +61,4 @@ bool write_saved_game(const char* path, const RecordedMove* moves, int count) {
     ok = ok && std::rename(temp.c_str(), path) == 0;
     if (!ok) std::remove(temp.c_str());
     return ok;
-}
-
-bool GameRecord::SaveGame(const char* path) {
-    return write_saved_game(path, moves.block, moves.count);
-}
-
-bool GameRecord::LoadGame(const char* path) {
-    std::vector<RecordedMove> read;
-    SavedGameRead result = read_saved_game(path, read);
-    if (result == SavedGameRead::CannotOpen) return false;
-    if (result == SavedGameRead::Damaged) {
-        tellPlayer("Damaged saved game : not loaded");
-        return false;
-    }
-    NewGame(true);
-    for (RecordedMove m : read) {
-        moves.push(m);
-        apply_recorded_move(m, square_ids, &promoted, &captured, false);
-    }
-    return true;
-}
-
-int GameRecord::ListSavedGames() {
-    saved_file_names.clear();
-    _finddata_t found;
-    intptr_t search = _findfirst(SAVE_PATTERN, &found);
-    if (search == -1) {
-        Log("ERROR : No *.chs files in current directory !\n");
-        return 0;
-    }
-    Log("\nListing of .chs files\n\n");
-    Log("FILE         DATE %25c SIZE\n", ' ');
-    Log("----         ---- %25c ----\n", ' ');
-    do {
-        // The date as "Sun Dec 06 11:05:55 2026": 24 characters, day of the month on two digits.
-        char date[32] = "";
-        std::tm local{};
-        if (localtime_r(&found.time_write, &local))
-            std::strftime(date, sizeof date, "%a %b %d %H:%M:%S %Y", &local);
-        Log(" %-12s %.24s  %9ld\n", found.name, date, found.size);
-        saved_file_names.push(found.name);
-    } while (_findnext(search, &found) == 0);
-    _findclose(search);
-    return saved_file_names.count;
 }

@@ -1,10 +1,10 @@
 #pragma once
 // Reading and writing ".chs" saved games: one RecordedMove per line as a decimal number. The
-// GameRecord's LoadGame, SaveGame and ListSavedGames are built on these.
+// GameRecord's LoadGame and SaveGame (game/game_files.cpp) are built on these.
 
 #include <vector>
 
-#include "game/game_record.h"
+#include "game/recorded_move.h"
 
 // Folder and pattern the load and save screens and the listing use.
 inline constexpr const char* SAVE_FOLDER = "./Save/";

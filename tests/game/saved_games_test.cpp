@@ -5,13 +5,16 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "board/player_info.h"
-#include "game/saved_games.h"
+#include "chess/fen.h"
 #include "engine/KivEngine.h"
+#include "game/pgn.h"
+#include "game/saved_games.h"
 #include "tests/board/board_test_support.h"
 
 using namespace board_test;
@@ -148,6 +151,33 @@ TEST_F(SavedGames, AFailedSaveSaysSoAndKeepsTheOldFile) {
     write(path("old.chs"), "1\n2\n3\n4\n5\n6\n7\n8\n");
     ASSERT_TRUE(g_record->SaveGame(path("old.chs").c_str()));
     EXPECT_EQ(contents(path("old.chs")), "4351044\n");
+}
+
+TEST_F(SavedGames, ASaveWritesThePgnBesideAndAFailedPgnLeavesTheSaveWhole) {
+    // Fool's mate, the player holding Black against the computer.
+    for (const char* m : {"f2f3", "e7e5", "g2g4", "d8h4"})
+        ASSERT_TRUE(play(m)) << m;
+    g_board->humanColour = 1;
+    const std::string fen = position_fen();
+    const int history = history_ply;
+    ASSERT_TRUE(g_record->SaveGame(path("fool.chs").c_str()));
+    const std::string pgn = contents(path("fool.pgn"));
+    EXPECT_NE(pgn.find("[White \"Computer\"]\n[Black \"Black\"]\n[Result \"0-1\"]\n\n"
+                       "1. f3 e5 2. g4 Qh4# {Black mates} 0-1\n"),
+              std::string::npos)
+        << pgn;
+    EXPECT_NE(pgn.find("[Date \"" + pgn_date(std::time(nullptr)) + "\"]"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path("fool.pgn.tmp")));
+    // Writing the PGN replays the game on the engine: the game in progress is left as it was.
+    EXPECT_EQ(position_fen(), fen);
+    EXPECT_EQ(history_ply, history);
+
+    // The PGN's place is taken by a folder: the saved game is written all the same.
+    fs::create_directories(path("blocked.pgn"));
+    ASSERT_TRUE(g_record->SaveGame(path("blocked.chs").c_str()));
+    EXPECT_EQ(contents(path("blocked.chs")), contents(path("fool.chs")));
+    EXPECT_TRUE(fs::is_directory(path("blocked.pgn")));
+    EXPECT_FALSE(fs::exists(path("blocked.pgn.tmp")));
 }
 
 TEST_F(SavedGames, ListingIsSortedAndWrittenToTheLog) {

@@ -4,19 +4,25 @@
 //   chess3d-engine divide "<FEN>" <depth>   the same, with one line per root move
 //   chess3d-engine think "<FEN>"            the game's depth-4 search with its table output
 //   chess3d-engine bench [depth]            the fixed benchmark (depth 4 by default)
+//   chess3d-engine pgn FILE.chs             the PGN of a saved game
 //
 // "startpos" stands for the initial position. Exit code 0 on success, 1 on a usage error or
 // a position the engine refuses.
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "chess/bench_suite.h"
 #include "chess/fen.h"
 #include "chess/perft.h"
 #include "chess/search.h"
+#include "game/pgn.h"
+#include "game/saved_games.h"
 
 namespace {
 
@@ -25,7 +31,8 @@ constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w
 int usage() {
     std::fprintf(stderr, "usage: chess3d-engine perft|divide \"<FEN>\" <depth>\n"
                          "       chess3d-engine think \"<FEN>\"\n"
-                         "       chess3d-engine bench [depth]\n");
+                         "       chess3d-engine bench [depth]\n"
+                         "       chess3d-engine pgn FILE.chs\n");
     return 1;
 }
 
@@ -109,6 +116,29 @@ int run_bench_command(const char* depth_text) {
     return 0;
 }
 
+// Prints the PGN of a saved game, dated by the file's last write (when the game was saved).
+int run_pgn(const char* path) {
+    std::vector<RecordedMove> moves;
+    switch (read_saved_game(path, moves)) {
+    case SavedGameRead::CannotOpen:
+        std::fprintf(stderr, "chess3d-engine: cannot open %s\n", path);
+        return 1;
+    case SavedGameRead::Damaged:
+        std::fprintf(stderr, "chess3d-engine: %s is not a saved game (damaged)\n", path);
+        return 1;
+    case SavedGameRead::Ok:
+        break;
+    }
+    ReplayedGame game;
+    replay_recorded_game(moves.data(), int(moves.size()), game);
+    PgnTags tags;
+    struct stat info {};
+    if (stat(path, &info) == 0) tags.date = pgn_date(info.st_mtime);
+    const std::string text = pgn_text(tags, game);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -117,5 +147,6 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "think") == 0) return run_think(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "bench") == 0)
         return run_bench_command(argc >= 3 ? argv[2] : nullptr);
+    if (argc == 3 && std::strcmp(argv[1], "pgn") == 0) return run_pgn(argv[2]);
     return usage();
 }
