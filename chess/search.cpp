@@ -17,6 +17,7 @@ int max_time_ms = 33554432;
 int64_t start_time_ms;
 int64_t stop_time_ms;
 int stop_search;
+std::atomic<bool> stop_requested{false};
 
 namespace {
 
@@ -31,11 +32,14 @@ inline bool at_search_limit() {
     return search_ply >= DEEPEST_PLY || history_ply >= LAST_UNDO_RECORD;
 }
 
-// Counts the node; every 1024 nodes reads the clock and raises stop_search when the budget
-// is spent. The search then unwinds without writing anything further.
+// Counts the node; every 1024 nodes reads the clock and the stop request and raises
+// stop_search when the budget is spent or a stop was asked for. The search then unwinds
+// without writing anything further.
 inline bool count_node_and_check_time() {
     ++node_count;
-    if ((node_count & 1023) == 0 && clock_ms() >= stop_time_ms) stop_search = 1;
+    if ((node_count & 1023) == 0 &&
+        (clock_ms() >= stop_time_ms || stop_requested.load(std::memory_order_relaxed)))
+        stop_search = 1;
     return stop_search != 0;
 }
 
@@ -165,7 +169,7 @@ int quiesce(int alpha, int beta) {
     return alpha;
 }
 
-void think(int output) {
+void think(int output, IterationReport report) {
     // 1-3.
     stop_search = 0;
     start_time_ms = clock_ms();
@@ -199,6 +203,7 @@ void think(int output) {
             std::printf("\n");
             std::fflush(stdout);
         }
+        if (report != nullptr && !report(depth, x)) break;
         if (x > MATE_BOUND || x < -MATE_BOUND) break;
     }
 }

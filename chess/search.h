@@ -4,6 +4,7 @@
 // then the generation scores (promotions, captures by victim and attacker), then the history
 // scores the search raises. Progress lines go to standard output.
 
+#include <atomic>
 #include <cstdint>
 
 #include "chess/position.h"
@@ -20,6 +21,14 @@ extern int max_time_ms;                     // time budget (the game sets 335544
 extern int64_t start_time_ms;               // clock at the start of think
 extern int64_t stop_time_ms;                // start_time_ms + max_time_ms
 extern int stop_search;                     // set when the budget is spent
+// Raised by another thread to end the search early (a "stop" from a chess interface). The
+// search reads it with the clock, every 1024 nodes; think does not clear it.
+extern std::atomic<bool> stop_requested;
+
+// Called by think after each completed iteration with its depth and score (pv_table[0] and
+// pv_length[0] hold its line, node_count the nodes so far). Returning false ends the think
+// there, as a spent budget would.
+using IterationReport = bool (*)(int depth, int score);
 
 // Milliseconds of a steady clock, in 64 bits so that neither the reading nor start + budget
 // can wrap.
@@ -28,8 +37,9 @@ int64_t clock_ms();
 // Searches the current position to max_depth. Output 0 prints nothing, 1 the table
 // ("ply      nodes  score  pv"), 2 one compact line per iteration. On return pv_table[0][0]
 // holds the chosen move, or 0 when the root has no legal move; the position is as before.
-// Clears the history scores and the principal variation first.
-void think(int output);
+// Clears the history scores and the principal variation first. `report`, when not null, is
+// called after each completed iteration (see IterationReport).
+void think(int output, IterationReport report = nullptr);
 
 // Score for side_to_move within [alpha, beta]. Called by think; also usable on its own after
 // clearing the state think clears.

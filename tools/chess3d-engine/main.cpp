@@ -5,6 +5,7 @@
 //   chess3d-engine think "<FEN>"            the game's depth-4 search with its table output
 //   chess3d-engine bench [depth]            the fixed benchmark (depth 4 by default)
 //   chess3d-engine pgn FILE.chs             the PGN of a saved game
+//   chess3d-engine uci                      a UCI session on standard input and output
 //
 // "startpos" stands for the initial position. Exit code 0 on success, 1 on a usage error or
 // a position the engine refuses.
@@ -23,6 +24,7 @@
 #include "chess/search.h"
 #include "game/pgn.h"
 #include "game/saved_games.h"
+#include "tools/chess3d-engine/uci.h"
 
 namespace {
 
@@ -32,7 +34,8 @@ int usage() {
     std::fprintf(stderr, "usage: chess3d-engine perft|divide \"<FEN>\" <depth>\n"
                          "       chess3d-engine think \"<FEN>\"\n"
                          "       chess3d-engine bench [depth]\n"
-                         "       chess3d-engine pgn FILE.chs\n");
+                         "       chess3d-engine pgn FILE.chs\n"
+                         "       chess3d-engine uci\n");
     return 1;
 }
 
@@ -148,5 +151,6 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "bench") == 0)
         return run_bench_command(argc >= 3 ? argv[2] : nullptr);
     if (argc == 3 && std::strcmp(argv[1], "pgn") == 0) return run_pgn(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "uci") == 0) return run_uci(stdin, stdout);
     return usage();
 }
