@@ -103,11 +103,22 @@ bool GameRecord::LoadMoves(const unsigned char* bytes, int count) {
         return RecordedMove(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
                             uint32_t(b[3]) << 24);
     };
-    for (int i = 0; i < count; ++i)
-        if (!apply_recorded_move(valueAt(i), ids, &prom, nullptr, true)) {
-            tellPlayer("Damaged game received : not loaded");
-            return false;
-        }
+    // Each move must name the piece on its origin and be legal: a game the engine cannot follow
+    // would leave the board, the record and the engine telling different games.
+    bool sound = true;
+    resetEngine();
+    for (int i = 0; i < count && sound; ++i) {
+        const RecordedMove m = valueAt(i);
+        sound = apply_recorded_move(m, ids, &prom, nullptr, true) &&
+                playOnEngine(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
+    }
+    if (!sound) {
+        resetEngine(); // back to the game the record still holds
+        for (const RecordedMove& m : moves)
+            (void)playOnEngine(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
+        tellPlayer("Damaged game received : not loaded");
+        return false;
+    }
     NewGame(true);
     for (int i = 0; i < count; ++i) {
         moves.push(valueAt(i));

@@ -46,7 +46,8 @@ struct GameRecord {
     const char* ShowResult();
 
     // Replaces the record by `count` moves of 4 bytes each, least significant byte first. A
-    // block with a damaged value is refused whole (false) and the record stays as it was.
+    // block with a damaged value or a move the engine finds illegal is refused whole (false):
+    // the record stays as it was and the engine holds its game.
     bool LoadMoves(const unsigned char* bytes, int count);
 
     // Drops the last recorded move and replays the rest on the identifiers.

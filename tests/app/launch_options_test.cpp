@@ -1,0 +1,86 @@
+// The command line, case by case: what starts a game straight into hosting or joining, and
+// what is refused with a message (the program then ends with code 2).
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/launch_options.h"
+
+namespace {
+
+struct Case {
+    std::vector<const char*> args; // after the program's name
+    LaunchRequest request;
+    int hostColour;          // for Run
+    const char* joinAddress; // for Run
+    int port;                // for Run
+    const char* error;       // for Bad: the start of the message
+};
+
+} // namespace
+
+TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
+    const Case cases[] = {
+        {{}, LaunchRequest::Run, -1, "", 4000, ""},
+        {{"--host", "white"}, LaunchRequest::Run, 0, "", 4000, ""},
+        {{"--host=black", "--port", "4100"}, LaunchRequest::Run, 1, "", 4100, ""},
+        {{"--port=65535", "--join", "192.168.1.20"},
+         LaunchRequest::Run,
+         -1,
+         "192.168.1.20",
+         65535,
+         ""},
+        {{"--join=chess.example.org"}, LaunchRequest::Run, -1, "chess.example.org", 4000, ""},
+        {{"--help"}, LaunchRequest::Help, -1, "", 4000, ""},
+        {{"--port", "4100", "-h"}, LaunchRequest::Help, -1, "", 4000, ""},
+        {{"--host"}, LaunchRequest::Bad, 0, "", 0, "--host needs the colour"},
+        {{"--host", "red"}, LaunchRequest::Bad, 0, "", 0, "--host needs the colour"},
+        {{"--host", "White"}, LaunchRequest::Bad, 0, "", 0, "--host needs the colour"},
+        {{"--join"}, LaunchRequest::Bad, 0, "", 0, "--join needs the address"},
+        {{"--join", "--port", "4000"}, LaunchRequest::Bad, 0, "", 0, "--join needs the address"},
+        {{"--port", "0"}, LaunchRequest::Bad, 0, "", 0, "--port needs a port number"},
+        {{"--port", "65536"}, LaunchRequest::Bad, 0, "", 0, "--port needs a port number"},
+        {{"--port", "40a"}, LaunchRequest::Bad, 0, "", 0, "--port needs a port number"},
+        {{"--port"}, LaunchRequest::Bad, 0, "", 0, "--port needs a port number"},
+        {{"--colour", "white"}, LaunchRequest::Bad, 0, "", 0, "unknown option '--colour'"},
+        {{"localhost"}, LaunchRequest::Bad, 0, "", 0, "unknown option 'localhost'"},
+        {{"--host", "white", "--join", "1.2.3.4"},
+         LaunchRequest::Bad,
+         0,
+         "",
+         0,
+         "--host and --join cannot be used together"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"chess3d"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        std::string line;
+        for (const char* a : c.args)
+            line += std::string(" ") + a;
+        LaunchOptions options;
+        std::string error;
+        const LaunchRequest r = parseLaunchOptions(int(argv.size()), argv.data(), options, error);
+        ASSERT_EQ(int(r), int(c.request)) << "chess3d" << line << ": " << error;
+        if (r == LaunchRequest::Bad) {
+            EXPECT_EQ(error.rfind(c.error, 0), 0u) << "chess3d" << line << ": " << error;
+        } else if (r == LaunchRequest::Run) {
+            EXPECT_EQ(options.hostColour, c.hostColour) << line;
+            EXPECT_EQ(options.joinAddress, c.joinAddress) << line;
+            EXPECT_EQ(options.port, c.port) << line;
+        }
+    }
+}
+
+TEST(LaunchOptions, AJoinAddressIsFoundBeforeTheGameRuns) {
+    LaunchOptions options;
+    for (const char* kept : {"127.0.0.1", "192.168.1.20", "localhost"}) {
+        options.joinAddress = kept;
+        EXPECT_TRUE(resolveJoinAddress(options));
+        EXPECT_EQ(options.resolvedAddress, kept);
+    }
+    options.joinAddress = "no-such-host.invalid";
+    EXPECT_FALSE(resolveJoinAddress(options));
+    EXPECT_EQ(options.resolvedAddress, "");
+}

@@ -1,0 +1,280 @@
+// A real game hosting on loopback, driven by a test peer that speaks the protocol from the
+// bytes up: the whole game on connection, moves by clicks both ways, chat, requests, every
+// message split at every byte boundary and several in one write, and what a faulty or hostile
+// peer sends. The host's board, record and engine are checked after each step.
+
+#include <gtest/gtest.h>
+
+#include "tests/netplay/net_world.h"
+
+#include "app/request_keys.h"
+#include "board/board_scene.h"
+#include "game/game_record.h"
+#include "net/KivNetwork.h"
+#include "netplay/connection.h"
+#include "netplay/messages.h"
+#include "netplay/requests.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+using peer::chat;
+using peer::click;
+using peer::square;
+
+namespace {
+
+constexpr int PORT = 29200; // + one offset per case: cases run side by side
+
+class HostedGame : public NetWorld {
+protected:
+    // Hosts on PORT + offset and connects the peer, which receives the game (no moves yet).
+    void start(int offset) {
+        host(PORT + offset);
+        ASSERT_EQ(info(), "Waiting for client..");
+        ASSERT_TRUE(p.connectTo(PORT + offset));
+        ASSERT_EQ(fromGame(p, 4), std::string("SB\0\0", 4));
+        EXPECT_EQ(info(), "New client");
+    }
+    // The peer's three clicks of a move, each delivered on its own.
+    void peerMove(const char* from, const char* to) {
+        deliver(p, click('C', square(from) / 8, square(from) % 8));
+        deliver(p, click('C', square(to) / 8, square(to) % 8));
+        deliver(p, click('C', square(to) / 8, square(to) % 8));
+        settle();
+    }
+    void localMove(const char* from, const char* to) {
+        localClick(from);
+        localClick(to);
+        localClick(to);
+        settle();
+    }
+    // The peer is asked: accepted through the request window as the menu's click does.
+    void answer(bool accepted) {
+        ASSERT_TRUE(g_ui->questionShown);
+        AnswerRequest(accepted);
+        showRequest(false, nullptr, nullptr);
+    }
+    PieceRecord* at(const char* name) { return g_board->squares[square(name)].piece; }
+
+    peer::Socket p;
+};
+
+} // namespace
+
+TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
+    start(0);
+    localMove("e2", "e4");
+    EXPECT_EQ(fromGame(p, 12), "MHe2MHe4MHe4");
+    ASSERT_EQ(g_record->moves.count, 1);
+
+    // Black's first click arrives in pieces: nothing happens until its last byte.
+    const std::string select = click('C', 1, 4); // e7
+    for (size_t k = 1; k < select.size(); ++k) {
+        deliver(p, select.substr(0, k));
+        EXPECT_EQ(g_app->selectedPiece, nullptr) << k << " bytes";
+        deliver(p, select.substr(k));
+        EXPECT_EQ(g_app->selectedPiece, at("e7")->node) << k << " bytes";
+        deliver(p, peer::clickOff('C'));
+        EXPECT_EQ(g_app->selectedPiece, nullptr) << "a click off the board clears it";
+    }
+    peerMove("e7", "e5");
+    ASSERT_EQ(g_record->moves.count, 2);
+    EXPECT_EQ(at("e5")->colour, 1);
+    EXPECT_EQ(disagreement(), "");
+
+    // Several messages in one write: a chat line, a whole capturing move, a request.
+    localMove("d2", "d4");
+    fromGame(p, 12);
+    const std::string d4 = click('C', square("d4") / 8, square("d4") % 8);
+    deliver(p, chat('C', "take that") + click('C', 3, 4) + d4 + d4 + "W");
+    passUntil([] { return g_ui->questionShown != 0; });
+    EXPECT_EQ(lastChatLine(), "take that");
+    ASSERT_EQ(g_record->moves.count, 4);
+    EXPECT_EQ(at("d4")->colour, 1);
+    EXPECT_EQ(g_record->captured.count, 1);
+    EXPECT_STREQ(g_ui->overlay->requestLine1->texte, "Client propose");
+    EXPECT_STREQ(g_ui->overlay->requestLine2->texte, "swap colors");
+    answer(true);
+    EXPECT_EQ(fromGame(p, 2), "QY");
+    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(disagreement(), "");
+}
+
+TEST_F(HostedGame, EveryMessageSplitAtEveryByteBoundary) {
+    start(1);
+    // 'C': 75 bytes.
+    const std::string line = chat('C', "split chat line");
+    for (size_t k = 1; k < line.size(); ++k) {
+        deliver(p, line.substr(0, k));
+        ASSERT_NE(lastChatLine(), "split chat line") << k;
+        deliver(p, line.substr(k));
+        ASSERT_EQ(lastChatLine(), "split chat line") << k;
+        deliver(p, chat('C', "between"));
+    }
+    // 'Q': the answer counts once its second byte is there.
+    askRequest('R');
+    fromGame(p, 1);
+    deliver(p, "Q");
+    EXPECT_TRUE(g_app->requestPending);
+    deliver(p, "N");
+    EXPECT_FALSE(g_app->requestPending);
+    EXPECT_EQ(info(), "Request rejected");
+
+    // 'S' from the joining side after its load request was accepted, split at every byte: the
+    // host's game becomes the peer's (the host takes the other colour).
+    const std::vector<uint32_t> moves = peer::knightShuffle(3);
+    const std::string game = peer::wholeGame('B', moves);
+    for (size_t k = 1; k < game.size(); ++k) {
+        deliver(p, "L");
+        answer(true);
+        ASSERT_EQ(fromGame(p, 2), "QY");
+        deliver(p, game.substr(0, k));
+        deliver(p, game.substr(k));
+        ASSERT_EQ(g_record->moves.count, 3) << k;
+        for (int i = 0; i < 3; ++i)
+            ASSERT_EQ(uint32_t(g_record->moves[i]), moves[i]) << k;
+        EXPECT_EQ(g_board->humanColour, 1) << k;
+        EXPECT_EQ(disagreement(), "") << k;
+    }
+}
+
+TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
+    start(2);
+    // Clicks for the host's colour: the peer may not move the host's pieces.
+    deliver(p, click('C', 6, 4) + click('C', 4, 4) + click('C', 4, 4));
+    EXPECT_EQ(g_app->selectedPiece, nullptr);
+    EXPECT_EQ(g_record->moves.count, 0);
+    EXPECT_EQ(at("e2")->kind, KIND_PAWN);
+
+    // An answer nobody asked for: the host's last request (refused) is not carried out now.
+    localMove("e2", "e4");
+    askRequest('B');
+    fromGame(p, 12 + 1);
+    deliver(p, peer::answer(false));
+    deliver(p, peer::answer(true));
+    EXPECT_EQ(g_record->moves.count, 1) << "a take-back without consent";
+    EXPECT_FALSE(g_app->requestPending);
+
+    // Blanks: a stray one before a message is skipped; one inside a message is part of it,
+    // even when the network cuts the message right after it.
+    const std::string line = chat('C', "blank here");
+    deliver(p, " " + line.substr(0, 8)); // ends with the blank of "blank here"
+    deliver(p, line.substr(8));
+    EXPECT_EQ(lastChatLine(), "blank here");
+    // A game whose block holds a 0x20 byte (the target a6 of a7-a6), cut right after it.
+    deliver(p, "L");
+    answer(true);
+    fromGame(p, 2);
+    const std::vector<uint32_t> a6 = {peer::recordedMove(6, 4, 4, 4, 0, KIND_PAWN, 4),  // e4
+                                      peer::recordedMove(1, 0, 2, 0, 1, KIND_PAWN, 0)}; // a6
+    const std::string game = peer::wholeGame('N', a6);
+    ASSERT_EQ(game[4 + 4], ' ');
+    deliver(p, game.substr(0, 4 + 5));
+    deliver(p, game.substr(4 + 5) + chat('C', "after the game"));
+    EXPECT_EQ(g_record->moves.count, 2);
+    EXPECT_EQ(at("a6")->kind, KIND_PAWN);
+    EXPECT_EQ(lastChatLine(), "after the game");
+    EXPECT_EQ(disagreement(), "");
+
+    // A game whose moves name the right pieces but break the rules (a rook jumping its pawn)
+    // is refused whole: the engine could not follow it.
+    deliver(p, "L");
+    answer(true);
+    fromGame(p, 2);
+    deliver(p, peer::wholeGame('N', {a6[0], peer::recordedMove(0, 0, 2, 0, 1, KIND_ROOK, 0)}));
+    EXPECT_EQ(info(), "Damaged game received : not loaded");
+    EXPECT_EQ(disagreement(), "");
+
+    // A whole game nobody agreed to load is skipped, block and all; what follows still counts.
+    const int kept = g_record->moves.count;
+    deliver(p, peer::wholeGame('B', peer::knightShuffle(3)) + chat('C', "still here"));
+    EXPECT_EQ(g_record->moves.count, kept);
+    EXPECT_EQ(lastChatLine(), "still here");
+
+    // A type letter no message starts with: that connection goes at once, the game goes on
+    // and waits for a new peer, which gets the game.
+    deliver(p, "X" + chat('C', "never shown"));
+    passUntil([&] { return !p.pump(); });
+    EXPECT_TRUE(p.closedByGame());
+    EXPECT_EQ(info(), "Unknown message : connection closed");
+    EXPECT_EQ(lastChatLine(), "still here");
+    EXPECT_NE(g_app->server, nullptr);
+    peer::Socket next;
+    ASSERT_TRUE(next.connectTo(PORT + 2));
+    EXPECT_EQ(fromGame(next, 4 + 4 * kept).substr(0, 4),
+              std::string("SB", 2) + char(4 * kept) + '\0');
+}
+
+TEST_F(HostedGame, GamesOfAnyLengthTheFieldCarries) {
+    start(3);
+    // 4,000 moves: 16,004 bytes, eight times what the library's input buffer holds.
+    deliver(p, "L");
+    answer(true);
+    fromGame(p, 2);
+    const std::vector<uint32_t> moves = peer::knightShuffle(4000);
+    deliver(p, peer::wholeGame('B', moves) + chat('C', "loaded"));
+    passUntil([] { return lastChatLine() == "loaded"; });
+    ASSERT_EQ(g_record->moves.count, 4000);
+    EXPECT_EQ(uint32_t(g_record->moves[3999]), moves[3999]);
+    EXPECT_EQ(disagreement(), "");
+
+    // Sent the other way: the longest game the 16-bit length holds goes whole; one move more
+    // is refused with a message and nothing is sent.
+    g_record->moves.clear();
+    for (uint32_t m : peer::knightShuffle(WHOLE_GAME_MAX_BLOCK / 4))
+        g_record->moves.push(int32_t(m));
+    ASSERT_TRUE(SendWholeGame());
+    const std::string sent = fromGame(p, 4 + WHOLE_GAME_MAX_BLOCK);
+    ASSERT_EQ(sent.size(), 4u + WHOLE_GAME_MAX_BLOCK);
+    EXPECT_EQ(sent.substr(0, 4), std::string("SN\xfc\xff", 4));
+    g_record->moves.push(int32_t(moves[0]));
+    EXPECT_FALSE(SendWholeGame());
+    EXPECT_EQ(info(), "Game too long to send");
+    for (int i = 0; i < 20; ++i)
+        pass(0);
+    p.pump();
+    EXPECT_EQ(p.received().size(), 0u);
+}
+
+TEST_F(HostedGame, PeersComingAndGoing) {
+    start(4);
+    // The peer leaves while the host waits for an answer: the request is dropped, the keys
+    // work again.
+    askRequest('R');
+    EXPECT_EQ(info(), "Waiting for request answer");
+    p.close();
+    passUntil([] { return !g_app->requestPending; });
+    EXPECT_EQ(info(), "Connection aborted withplayer");
+
+    // A new peer asks a question; a third one connects before it is answered: the older
+    // connection is closed first, its question goes with it, the newest gets the game.
+    peer::Socket second, third;
+    ASSERT_TRUE(second.connectTo(PORT + 4));
+    fromGame(second, 4);
+    deliver(second, "W");
+    ASSERT_TRUE(g_ui->questionShown);
+    ASSERT_TRUE(third.connectTo(PORT + 4));
+    EXPECT_EQ(fromGame(third, 4), std::string("SB\0\0", 4));
+    passUntil([&] { return !second.pump(); });
+    EXPECT_TRUE(second.closedByGame());
+    EXPECT_FALSE(g_ui->questionShown) << "an answer would change the host's board alone";
+    EXPECT_EQ(g_board->humanColour, 0);
+
+    // Hosting again from the menu while a peer is connected: the peer gets the new game.
+    localMove("e2", "e4");
+    fromGame(third, 12);
+    startNewGame(1);
+    HostGame();
+    EXPECT_EQ(fromGame(third, 4), std::string("SN\0\0", 4));
+}
+
+TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {
+    peer::Socket holder;
+    ASSERT_TRUE(holder.listenOn(PORT + 5));
+    host(PORT + 5);
+    EXPECT_EQ(g_app->server, nullptr);
+    EXPECT_EQ(info(), "Cannot host : port 29205 in use");
+    // A local game: the player plays on.
+    localMove("e2", "e4");
+    EXPECT_TRUE(passUntil([] { return g_record->moves.count == 2; })) << "the computer answers";
+}

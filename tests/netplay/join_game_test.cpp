@@ -1,0 +1,113 @@
+// A real game joining a test peer that plays the host from the bytes up: the countdown, the
+// host's game ending the wait and closing the connect screen, moves and chat both ways, the
+// host leaving, and a host that never answers.
+
+#include <gtest/gtest.h>
+
+#include "tests/netplay/net_world.h"
+
+#include "app/input.h"
+#include "app/launch_options.h"
+#include "board/board_scene.h"
+#include "game/game_record.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+using peer::chat;
+using peer::recordedMove;
+
+namespace {
+
+constexpr int PORT = 29210; // + one offset per case
+
+int g_connectScreenToggles = 0;
+
+class JoiningGame : public NetWorld {
+protected:
+    // As `chess3d --join 127.0.0.1 --port N` starts.
+    void join(int port) {
+        LaunchOptions options;
+        options.joinAddress = options.resolvedAddress = "127.0.0.1";
+        options.port = port;
+        startFromOptions(options);
+    }
+    void key(int code) {
+        onKeyDown(code);
+        onKeyUp(code);
+    }
+};
+
+} // namespace
+
+TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
+    peer::Socket hostPeer;
+    ASSERT_TRUE(hostPeer.listenOn(PORT));
+    join(PORT);
+    EXPECT_EQ(info(), "Waiting for server : 10 sec");
+    ASSERT_TRUE(passUntil([&] { return hostPeer.accept(); }, 100));
+    for (int i = 0; i < 42; ++i)
+        pass(0.1);
+    EXPECT_EQ(info(), "Waiting for server : 5 sec");
+    key(9); // keys wait with the countdown: the chat does not open
+    EXPECT_FALSE(g_ui->overlay->chatLines[0]->visible);
+
+    // The player had come through the menu's connect screen, still open with its address.
+    g_ui->connectScreenOpen = 1;
+    g_ui->choiceConfirmed = 1;
+    g_ui->overlay->ipLine->SetTexte("127.0.0.1 ");
+    g_ui->overlay->ipLength = 9;
+    g_ui->screens.toggleConnectScreen = [] { ++g_connectScreenToggles; };
+
+    // The host plays White and has played e2-e4.
+    deliver(hostPeer, peer::wholeGame('B', {recordedMove(6, 4, 4, 4, 0, KIND_PAWN, 4)}));
+    EXPECT_TRUE(g_app->connectIdle) << "the countdown stops";
+    EXPECT_EQ(g_ui->info->hidden, 1);
+    EXPECT_EQ(g_connectScreenToggles, 1);
+    EXPECT_EQ(g_ui->connectScreenOpen, 0);
+    EXPECT_EQ(g_ui->overlay->ipLength, 0);
+    EXPECT_EQ(g_ui->overlay->ipLine->texte[0], '_');
+    EXPECT_EQ(g_ui->choiceConfirmed, 0);
+    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_EQ(disagreement(), "");
+    settle();
+
+    localClick("e7");
+    localClick("e5");
+    localClick("e5");
+    EXPECT_EQ(fromGame(hostPeer, 12), "MCe7MCe5MCe5");
+    settle();
+    EXPECT_EQ(g_record->moves.count, 2);
+
+    // Chat both ways: the host's line shows, the joiner's typed line goes out whole.
+    deliver(hostPeer, chat('H', "good luck"));
+    EXPECT_EQ(lastChatLine(), "good luck");
+    key('H');
+    key('I');
+    key(13);
+    EXPECT_EQ(fromGame(hostPeer, 75), chat('C', "hi" + std::string(69, ' ')));
+
+    // The host goes away: the connection has failed, the game is a local one again.
+    hostPeer.close();
+    EXPECT_TRUE(passUntil([] { return g_app->client == nullptr; }));
+    EXPECT_EQ(info(), "Connection failed");
+}
+
+TEST_F(JoiningGame, AHostThatNeverAnswersEndsTheWaitWithConnectionFailed) {
+    // A listener whose queue is full never completes the connection: the kernel would keep
+    // trying for minutes.
+    peer::Socket full, first;
+    ASSERT_TRUE(full.listenOn(PORT + 1, 0));
+    ASSERT_TRUE(first.connectTo(PORT + 1));
+    join(PORT + 1);
+    ASSERT_NE(g_app->client, nullptr);
+    for (int i = 0; i < 99; ++i)
+        pass(0.1);
+    EXPECT_EQ(info(), "Waiting for server : 0 sec");
+    EXPECT_NE(g_app->client, nullptr) << "no failure is reported during the wait";
+    pass(0.2);
+    EXPECT_EQ(g_app->client, nullptr);
+    EXPECT_EQ(info(), "Connection failed");
+    EXPECT_TRUE(g_app->connectIdle);
+    EXPECT_FALSE(g_app->inputSuspended);
+}
