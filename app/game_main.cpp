@@ -11,6 +11,7 @@
 #include "game/game_record.h"
 #include "netplay/connection.h"
 #include "ui/interface.h"
+#include "ui/screens.h"
 #include "ui/text_overlay.h"
 
 KScene* g_scene = nullptr;
@@ -87,6 +88,7 @@ bool buildGame() {
     buildOptionObjects();
     buildFonts();
     layout(800, 600);
+    installScreens();
     if (!checkStartupObjects()) return false;
 
     // 13. Menu cube animations, then the intro scene.

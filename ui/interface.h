@@ -32,6 +32,8 @@ struct ScreenHooks {
     void (*connectScreenKey)(int code) = nullptr;
     bool (*saveNameKey)(int code) = nullptr; // text entry on the save screen
     bool (*addressKey)(int code) = nullptr;  // text entry on the connect screen
+    // The connect screen joins a host through this (null: no network play, nothing happens).
+    bool (*joinGame)(const char* host, int port) = nullptr;
 
     // The network game plugs in here: hosting from the colour page, the answer to the request
     // window, and sending a chat line to the peer. Null: a game against the computer only

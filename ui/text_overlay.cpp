@@ -7,6 +7,7 @@
 #include "app/input.h"
 #include "engine/KivEngine.h"
 #include "ui/fades.h"
+#include "ui/file_list.h"
 #include "ui/interface.h"
 
 namespace {
@@ -119,6 +120,8 @@ void relayout(int w, int h) {
     o->nameLine->y = w * 436 / 800;
     o->ipLine->x = w * 330 / 800;
     o->ipLine->y = w * 315 / 800;
+    // A list on screen keeps its lines on the panel and under the selection bar.
+    placeFileLines();
 }
 
 void showInfo(bool show, bool timed, const char* text) {

@@ -1,0 +1,127 @@
+#include "ui/load_screen.h"
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/request_keys.h"
+#include "board/player_info.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "game/saved_games.h"
+#include "net/KivNetwork.h"
+#include "platform/win32.h"
+#include "ui/file_list.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr char LOAD_REQUEST = 'L';
+
+// Completions of the panel's fades.
+void loadPanelShown() {
+    showFileLines(0, LOAD_LIST_WINDOW);
+}
+void loadPanelHidden() {
+    if (g_ui->load) g_ui->load->hidden = 1;
+    if (g_ui->selectionBar) g_ui->selectionBar->hidden = 1;
+}
+
+// Hosting, and nobody has connected yet: there is no one to ask.
+bool hostWithoutPeer() {
+    KServer* server = g_app->server;
+    return server && (!server->port || !server->port->sockets);
+}
+
+// The second Enter: the selected game is loaded (a game against the computer) or asked for (a
+// network game). A game that cannot be loaded is not: the player is told and the game on the
+// board stays as it was; the screen and the menu close as after a load.
+void loadSelectedGame() {
+    const std::string path = selectedGamePath();
+    if (path.empty()) return; // an empty list: nothing to load
+    setChoiceConfirmed(false);
+    if (!g_app->server && !g_app->client) {
+        g_app->fileName = path;
+        if (savedGameLoadable(path.c_str()) && g_record->LoadGame(path.c_str())) {
+            g_app->gameStarted = 1;
+            g_record->RestoreBoard();
+        }
+        toggleLoadScreen();
+        toggleMenu();
+        return;
+    }
+    if (hostWithoutPeer()) {
+        toggleLoadScreen();
+        return;
+    }
+    // The peer would be asked for a game this side cannot then load.
+    if (!savedGameLoadable(path.c_str())) {
+        toggleLoadScreen();
+        toggleMenu();
+        return;
+    }
+    g_app->requestPending = 1;
+    g_app->pendingRequest = LOAD_REQUEST;
+    g_app->fileName = path;
+    sendToPeer(&LOAD_REQUEST, 1);
+    toggleLoadScreen();
+    toggleMenu();
+    showInfo(true, false, "Waiting for request answer");
+}
+
+} // namespace
+
+bool savedGameLoadable(const char* path) {
+    std::vector<RecordedMove> moves;
+    switch (read_saved_game(path, moves)) {
+    case SavedGameRead::Ok:
+        return true;
+    case SavedGameRead::CannotOpen:
+        tellPlayer("Cannot open saved game : not loaded");
+        return false;
+    case SavedGameRead::Damaged:
+    default:
+        tellPlayer("Damaged saved game : not loaded");
+        return false;
+    }
+}
+
+void toggleLoadScreen() {
+    Interface* ui = g_ui;
+    if (!ui) return;
+    if (!ui->loadScreenOpen) {
+        openListPanel(ui->load, "load", loadPanelShown);
+        ui->loadScreenOpen = 1;
+        return;
+    }
+    closeListPanel("load", loadPanelHidden);
+    ui->loadScreenOpen = 0;
+}
+
+void loadScreenKey(int code) {
+    Interface* ui = g_ui;
+    if (!ui) return;
+    switch (code) {
+    case VK_RETURN:
+        if (!ui->choiceConfirmed)
+            setChoiceConfirmed(true);
+        else
+            loadSelectedGame();
+        break;
+    case VK_ESCAPE:
+        if (!ui->choiceConfirmed)
+            toggleLoadScreen();
+        else
+            setChoiceConfirmed(false);
+        break;
+    case VK_UP:
+    case VK_DOWN:
+        if (!ui->choiceConfirmed) moveSelection(code, LOAD_LIST_WINDOW);
+        break;
+    default:
+        break;
+    }
+}

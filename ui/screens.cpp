@@ -1,0 +1,15 @@
+#include "ui/screens.h"
+
+#include "app/globals.h"
+#include "ui/interface.h"
+#include "ui/load_screen.h"
+#include "ui/save_screen.h"
+
+void installScreens() {
+    ScreenHooks& s = g_ui->screens;
+    s.toggleLoadScreen = toggleLoadScreen;
+    s.loadScreenKey = loadScreenKey;
+    s.toggleSaveScreen = toggleSaveScreen;
+    s.saveScreenKey = saveScreenKey;
+    s.saveNameKey = saveNameKey;
+}
