@@ -1,7 +1,8 @@
 // The load and save screens in the whole game, built once per process and driven through the
 // screen's callbacks with the test clock: a game saved under a typed name and loaded back over
 // a later position, and loads that fail leaving the game on the board as it was. The saved
-// games this test makes in the program's "./Save/" carry the process number and are removed.
+// games this test makes in the program's "./Save/" carry the process number and are removed
+// with the PGN a save writes beside them.
 #include <unistd.h>
 
 #include <cstdio>
@@ -135,8 +136,10 @@ protected:
         gone = tag + "gone";
     }
     void TearDown() override {
-        for (const std::string& n : {saved, damaged, gone})
+        for (const std::string& n : {saved, damaged, gone}) {
             fs::remove("Save/" + n + ".chs");
+            fs::remove("Save/" + n + ".pgn"); // a save writes the game's PGN beside it
+        }
     }
     std::string saved, damaged, gone;
 };
