@@ -29,9 +29,14 @@ void closeScreens() {
     Interface* ui = g_ui;
     if (!ui) return;
     if (ui->connectScreenOpen) {
-        playFade(GetMatByName(g_scene, "client"), FADE_PANEL_OUT, ui->screens.connectScreenHidden);
-        turnWall(0);
-        ui->page = 0;
+        if (ui->screens.toggleConnectScreen) {
+            ui->screens.toggleConnectScreen(); // closes it
+        } else {
+            playFade(GetMatByName(g_scene, "client"), FADE_PANEL_OUT,
+                     ui->screens.connectScreenHidden);
+            turnWall(0);
+            ui->page = 0;
+        }
         ui->connectScreenOpen = 0;
     }
     // The screens' own close resets their state; without one the flag is all there is.

@@ -1,6 +1,8 @@
 #include "ui/screens.h"
 
 #include "app/globals.h"
+#include "netplay/connection.h"
+#include "ui/connect_screen.h"
 #include "ui/interface.h"
 #include "ui/load_screen.h"
 #include "ui/save_screen.h"
@@ -12,4 +14,9 @@ void installScreens() {
     s.toggleSaveScreen = toggleSaveScreen;
     s.saveScreenKey = saveScreenKey;
     s.saveNameKey = saveNameKey;
+    s.toggleConnectScreen = toggleConnectScreen;
+    s.connectScreenHidden = connectScreenHidden;
+    s.connectScreenKey = connectScreenKey;
+    s.addressKey = addressKey;
+    s.joinGame = JoinGame;
 }
