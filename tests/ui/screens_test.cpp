@@ -1,11 +1,12 @@
-// The load and save screens driven through the menu's key routing with the test clock, in a
-// folder of their own: the list and its scrolling window against the selection bar, the
-// two-step confirmation, name mode, and what a save that cannot be written or a choice on an
-// empty list do.
+// The load, save and connect screens driven through the menu's key routing with the test clock,
+// in a folder of their own: the list and its scrolling window against the selection bar, the
+// two-step confirmation, name mode, what a save that cannot be written or a choice on an empty
+// list do, the address check and what is joined, and the chat's hold on the keys.
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +19,7 @@
 #include "game/game_record.h"
 #include "platform/win32.h"
 #include "tests/ui/ui_world.h"
+#include "ui/connect_screen.h"
 #include "ui/file_list.h"
 #include "ui/interface.h"
 #include "ui/screens.h"
@@ -35,6 +37,11 @@ protected:
         UiWorld::SetUp();
         g_record = new GameRecord();
         installScreens();
+        joins.clear();
+        g_ui->screens.joinGame = [](const char* host, int port) {
+            joins.push_back(std::string(host) + ":" + std::to_string(port));
+            return true;
+        };
         home = fs::current_path();
         dir = fs::temp_directory_path() / ("chess3d-screens-" + std::to_string(getpid()));
         fs::remove_all(dir);
@@ -55,9 +62,11 @@ protected:
     static void press(int code) {
         if (!textKey(code)) menuKey(code);
     }
+    // Letters (small), digits, spaces and dots (the full stop key) as their keys.
     static void type(const char* keys) {
+        constexpr int FULL_STOP_KEY = 190;
         for (const char* k = keys; *k; ++k)
-            press(*k);
+            press(*k == '.' ? FULL_STOP_KEY : *k);
     }
     // Takes a page's entry as a click would, and waits for the screen to open and fade in.
     static void openPage(int page) {
@@ -100,7 +109,10 @@ protected:
     }
 
     fs::path home, dir;
+    static std::vector<std::string> joins; // host:port of every join asked for
 };
+
+std::vector<std::string> Screens::joins;
 
 TEST_F(Screens, FifteenGamesScrollInAWindowOfElevenUnderTheBar) {
     for (int i = 0; i < 15; ++i) {
@@ -284,6 +296,145 @@ TEST_F(Screens, NameModeTypesUpToNineteenCharactersAndSavesUnderTheName) {
     press(VK_RETURN);
     EXPECT_STREQ(lastPlayerMessage(), "Game not saved");
     EXPECT_FALSE(g_ui->saveScreenOpen);
+}
+
+TEST_F(Screens, TheAddressIsCheckedBeforeJoiningAndPassedAsTyped) {
+    constexpr int FULL_STOP = 190, PAD_POINT = 110;
+    g_app->netPort = 4123;
+    openPage(4);
+    ASSERT_TRUE(g_ui->connectScreenOpen);
+    KTexte* line = g_ui->overlay->ipLine;
+    ASSERT_TRUE(line->visible);
+    const std::string logPath = KLogPath();
+    auto logSize = [&] { return fs::exists(logPath) ? fs::file_size(logPath) : 0; };
+
+    struct Case {
+        const char* typed;
+        bool valid;
+    } cases[] = {
+        {"0", true},         {"192.168.1.20", true}, {"255.255.255.255", true},
+        {"1.2.3.4.5", true}, {"256.1.1.1", false},   {"1.2.3", false},
+        {"1..2.3", false},   {"1234.1.1.1", false},  {"00", false},
+        {"1.2.3.", false},   {"1 2 3 4", true},
+    };
+    for (const Case& c : cases) {
+        for (const char* k = c.typed; *k; ++k)
+            press(*k == '.' ? (k == c.typed + 1 ? PAD_POINT : FULL_STOP) : *k);
+        ASSERT_EQ(g_ui->overlay->ipLength, int(std::strlen(c.typed))) << c.typed;
+        press(VK_RETURN);
+        ASSERT_TRUE(g_ui->choiceConfirmed) << c.typed;
+        EXPECT_FALSE(g_ui->selectionOK->hidden);
+        EXPECT_NEAR(g_ui->selectionOK->prs.pos.y, 0.165f, 1e-5);
+        joins.clear();
+        const auto logBefore = logSize();
+        press(VK_RETURN);
+        if (c.valid) {
+            EXPECT_EQ(joins, std::vector<std::string>{std::string(c.typed) + ":4123"}) << c.typed;
+            EXPECT_TRUE(g_ui->choiceConfirmed) << c.typed;
+            press(VK_ESCAPE); // takes the confirmation back
+        } else {
+            EXPECT_TRUE(joins.empty()) << c.typed;
+            EXPECT_GT(logSize(), logBefore) << "ERROR : wrong IP !! for " << c.typed;
+        }
+        // Unconfirmed: the OK mark back in its place, the cursor after the address.
+        EXPECT_FALSE(g_ui->choiceConfirmed) << c.typed;
+        EXPECT_TRUE(g_ui->selectionOK->hidden);
+        EXPECT_NEAR(g_ui->selectionOK->prs.pos.y, 0.481f, 1e-5);
+        EXPECT_EQ(line->texte[std::strlen(c.typed)], '_') << c.typed;
+        press(VK_ESCAPE); // clears the line
+        EXPECT_EQ(g_ui->overlay->ipLength, 0);
+        EXPECT_TRUE(g_ui->connectScreenOpen);
+    }
+
+    // Nineteen characters at most; Enter on an empty line confirms nothing.
+    press(VK_RETURN);
+    EXPECT_FALSE(g_ui->choiceConfirmed);
+    for (int i = 0; i < 25; ++i)
+        press('1');
+    EXPECT_EQ(g_ui->overlay->ipLength, 19);
+    press(VK_ESCAPE);
+
+    // A second Enter while the message of the last attempt shows only dismisses it.
+    g_ui->screens.joinGame = [](const char* host, int port) {
+        joins.push_back(std::string(host) + ":" + std::to_string(port));
+        showInfo(true, true, "Connection failed");
+        return true;
+    };
+    joins.clear();
+    type("10.0.0.7");
+    press(VK_RETURN);
+    press(VK_RETURN);
+    run(0.5);
+    ASSERT_TRUE(g_ui->overlay->infoText->visible);
+    ASSERT_EQ(joins.size(), 1u);
+    press(VK_RETURN); // the address line declines it while confirmed
+    EXPECT_FALSE(g_ui->overlay->infoText->visible);
+    EXPECT_FALSE(g_ui->choiceConfirmed);
+    EXPECT_EQ(joins.size(), 1u);
+
+    // Closed while confirmed (the host's game arrived): no OK mark is left over the board.
+    press(VK_RETURN);
+    press(VK_RETURN);
+    ASSERT_TRUE(g_ui->choiceConfirmed);
+    toggleConnectScreen();
+    EXPECT_FALSE(g_ui->connectScreenOpen);
+    EXPECT_FALSE(g_ui->choiceConfirmed);
+    EXPECT_TRUE(g_ui->selectionOK->hidden);
+    EXPECT_EQ(g_ui->page, 0);
+    run(TURN_AND_FADE_SECONDS);
+    EXPECT_TRUE(g_ui->client->hidden);
+    EXPECT_FALSE(line->visible);
+
+    // The address stays for the next visit; Escape clears it, a second Escape closes.
+    openPage(4);
+    EXPECT_EQ(std::string(line->texte, 9), "10.0.0.7_");
+    press(VK_ESCAPE);
+    EXPECT_TRUE(g_ui->connectScreenOpen);
+    press(VK_ESCAPE);
+    EXPECT_FALSE(g_ui->connectScreenOpen);
+    EXPECT_EQ(g_ui->page, 0);
+    run(TURN_AND_FADE_SECONDS);
+
+    // An Enter while the panel still fades in (the line not shown yet) has confirmed nothing and
+    // joins nothing, even with an address that would pass.
+    openPage(4);
+    type("0");
+    toggleConnectScreen();
+    run(TURN_AND_FADE_SECONDS);
+    turnWall(4);
+    g_ui->page = 4;
+    run(2.2);
+    ASSERT_TRUE(g_ui->connectScreenOpen);
+    ASSERT_FALSE(line->visible);
+    joins.clear();
+    press(VK_RETURN);
+    EXPECT_TRUE(joins.empty());
+}
+
+TEST_F(Screens, TheOpenChatTakesTheKeysOfTheLoadScreenButNotOfTheSaveScreen) {
+    for (int i = 0; i < 3; ++i)
+        write("g" + std::to_string(i) + ".chs", "");
+    press(VK_TAB); // the chat opens
+    openPage(2);
+    press(VK_DOWN);
+    EXPECT_EQ(g_ui->listIndex, 0);
+    press(VK_TAB); // closed: the list moves again
+    press(VK_DOWN);
+    EXPECT_EQ(g_ui->listIndex, 1);
+    press(VK_TAB);
+    press(VK_ESCAPE); // clears the chat's line, the screen stays
+    EXPECT_TRUE(g_ui->loadScreenOpen);
+    press(VK_TAB);
+    press(VK_ESCAPE);
+    run(TURN_AND_FADE_SECONDS);
+
+    press(VK_TAB); // the chat opens again
+    openPage(5);
+    press(VK_DOWN);
+    EXPECT_EQ(g_ui->listIndex, 1);
+    press(VK_TAB); // name mode, not the chat
+    EXPECT_TRUE(g_ui->overlay->nameLine->visible);
+    EXPECT_TRUE(g_ui->overlay->chatLines[0]->visible);
 }
 
 } // namespace
