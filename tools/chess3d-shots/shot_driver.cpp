@@ -108,8 +108,9 @@ void pressKey(int code) {
 }
 
 void typeText(const char* upperCaseText) {
-    for (const char* c = upperCaseText; *c; ++c)
-        pressKey(static_cast<unsigned char>(*c)); // letters, digits and space are their own codes
+    constexpr int FULL_STOP_KEY = 190;           // '.' as a code would be the Delete key (46)
+    for (const char* c = upperCaseText; *c; ++c) // letters, digits and space are their own codes
+        pressKey(*c == '.' ? FULL_STOP_KEY : static_cast<unsigned char>(*c));
 }
 
 namespace {

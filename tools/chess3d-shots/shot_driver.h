@@ -27,7 +27,7 @@ bool saveShot(const std::string& folder, const std::string& name);
 void movePointer(int x, int y);
 void clickAt(int x, int y);
 void pressKey(int code);
-void typeText(const char* upperCaseText);
+void typeText(const char* upperCaseText); // letters, digits, spaces and dots
 
 // The window pixel over which the pointer lands on `entry` of the menu wall's current page,
 // found through the wall's own pointer ray; false when no pixel of the window reaches it.

@@ -1,13 +1,19 @@
-// chess3d-shots <output folder>: plays the game in this process on the test clock, the way a
-// player would (intro, menu pages, a game against the computer with a capture, the request
-// window, the chat, a lost game, the water and quit pages), and writes a PNG of the window at
-// each moment worth showing. Run it with the build's bin folder as current folder; it needs a
-// display (Xvfb will do). Prints the frame rate the statistics show, measured on real time.
+// chess3d-shots <output folder> [screens]: plays the game in this process on the test clock,
+// the way a player would (intro, menu pages, a game against the computer with a capture, the
+// request window, the chat, a lost game, the save, load and connect screens, the water and quit
+// pages), and writes a PNG of the window at each moment worth showing. Run it with the build's
+// bin folder as current folder; it needs a display (Xvfb will do). Prints the frame rate the
+// statistics show, measured on real time. With "screens" it only skips the intro and shoots the
+// save, load and connect screens, the load screen also at every size of the window's ladder
+// (ui-load-screen-WIDTH.png), to check where the list falls on the panel, and the OK mark of a
+// confirmed choice (ui-load-confirmed.png, ui-connect-confirmed.png).
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
@@ -17,15 +23,16 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
-#include "game/game_record.h"
 #include "engine/KivEngine.h"
+#include "game/game_record.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
 namespace {
 
-constexpr int KEY_TAB = 9, KEY_ENTER = 13, KEY_ESCAPE = 27;
+constexpr int KEY_TAB = 9, KEY_ENTER = 13, KEY_ESCAPE = 27, KEY_DOWN = 40;
+constexpr int KEY_SHIFT = 16, KEY_F11 = 122, KEY_F12 = 123;
 constexpr double WALL_TURN_SECONDS = 3.5; // the wall's wave takes about three seconds
 constexpr int WHITE = 0;
 // Waits for the computer use longer frames: each board frame is slow to draw in software, and
@@ -275,7 +282,125 @@ bool shootInfo() {
     return saveShot(g_out, "ui-info.png");
 }
 
-// 8. The quit banner from the menu's main page (its question is left unanswered).
+// Saved games made for the load screen's picture, removed at the end (only those this run made).
+std::vector<std::string> g_madeGames;
+
+void makeSavedGames() {
+    const char* names[] = {"Sunday evening", "Sicilian defence", "Queens gambit", "Blitz 3",
+                           "Lost to the computer"};
+    for (const char* n : names) {
+        const std::string path = std::string("./Save/") + n + ".chs";
+        if (std::filesystem::exists(path)) continue;
+        if (g_record->SaveGame(path.c_str())) g_madeGames.push_back(path);
+    }
+}
+
+void removeSavedGames() {
+    for (const std::string& path : g_madeGames) {
+        std::filesystem::remove(path);
+        std::filesystem::path pgn(path); // a save writes the game's PGN beside it
+        std::filesystem::remove(pgn.replace_extension(".pgn"));
+    }
+    g_madeGames.clear();
+}
+
+bool menuResting() {
+    return g_app->menuOpen && cameraResting() && g_ui->page == 0;
+}
+
+bool listShown() {
+    const auto& lines = g_ui->overlay->fileLines;
+    return !lines.empty() && lines[0]->visible;
+}
+
+bool openMenuForScreens() {
+    pressKey(KEY_ESCAPE);
+    if (!runUntil(menuResting, 20, 0.1)) return fail("the menu did not open");
+    runFrames(5);
+    return true;
+}
+
+// The load screen with the bar on the third game, shot as `name`; left open.
+bool shootLoadScreen(const char* name) {
+    openEntry(0, 2);
+    if (!runUntil(listShown, 5)) return fail("no load screen list");
+    pressKey(KEY_DOWN);
+    pressKey(KEY_DOWN);
+    runFrames(3);
+    return saveShot(g_out, name);
+}
+
+// 8. The save screen with a name being typed, the load screen with a few saved games, the
+// connect screen with an address typed. The menu is open when it starts; closed at the end.
+bool shootScreens(bool everySize) {
+    makeSavedGames();
+    openEntry(0, 5);
+    if (!runUntil(listShown, 5)) return fail("no save screen list");
+    pressKey(KEY_TAB);
+    onKeyDown(KEY_SHIFT); // a capital M
+    typeText("M");
+    onKeyUp(KEY_SHIFT);
+    typeText("Y BEST GAME");
+    runFrames(3);
+    if (!saveShot(g_out, "ui-save-name.png")) return false;
+    pressKey(KEY_ESCAPE); // back to the list
+    pressKey(KEY_ESCAPE); // the screen closes
+    waitSeconds(WALL_TURN_SECONDS);
+
+    if (!shootLoadScreen("ui-load-screen.png")) return false;
+    if (everySize) {
+        pressKey(KEY_ENTER); // the OK mark on the chosen game
+        runFrames(2);
+        if (!saveShot(g_out, "ui-load-confirmed.png")) return false;
+        pressKey(KEY_ESCAPE); // takes it back
+    }
+    pressKey(KEY_ESCAPE);
+    waitSeconds(WALL_TURN_SECONDS);
+    if (everySize) {
+        // Down the ladder to its smallest size, then up through every size.
+        while (g_app->width > 320)
+            pressKey(KEY_F11);
+        for (;;) {
+            runFrames(2);
+            const std::string name = "ui-load-screen-" + std::to_string(g_app->width) + ".png";
+            if (!shootLoadScreen(name.c_str())) return false;
+            pressKey(KEY_ESCAPE);
+            waitSeconds(WALL_TURN_SECONDS);
+            if (g_app->width >= 1600) break;
+            pressKey(KEY_F12);
+        }
+        while (g_app->width > 800)
+            pressKey(KEY_F11);
+        runFrames(2);
+    }
+    removeSavedGames();
+
+    openEntry(0, 1);
+    openEntry(1, 10);
+    openEntry(10, 4);
+    if (!runUntil([] { return g_ui->overlay->ipLine->visible != 0; }, 5))
+        return fail("no connect screen");
+    typeText("192.168.1.20");
+    runFrames(3);
+    if (!saveShot(g_out, "ui-connect-address.png")) return false;
+    if (everySize) {
+        pressKey(KEY_ENTER); // the OK mark, beside the address
+        runFrames(2);
+        if (!saveShot(g_out, "ui-connect-confirmed.png")) return false;
+        pressKey(KEY_ESCAPE); // takes it back
+    }
+    pressKey(KEY_ESCAPE); // clears the address
+    pressKey(KEY_ESCAPE); // the screen closes
+    waitSeconds(WALL_TURN_SECONDS);
+    if (!menuResting()) return fail("the menu is not back on its main page");
+    if (!g_app->gameStarted) return true; // the menu cannot close before a game
+    pressKey(KEY_ESCAPE);
+    if (!runUntil([] { return !g_app->menuOpen && cameraResting(); }, 20, 0.1))
+        return fail("the menu did not close");
+    return true;
+}
+
+// 9. The quit banner from the menu's main page (its question is left unanswered).
 bool shootQuitBanner() {
     pressKey(KEY_ESCAPE);
     if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 20, 0.1))
@@ -291,8 +416,9 @@ bool shootQuitBanner() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: chess3d-shots <output folder>\n");
+    const bool screensOnly = argc == 3 && std::string(argv[2]) == "screens";
+    if (argc != 2 && !screensOnly) {
+        std::fprintf(stderr, "usage: chess3d-shots <output folder> [screens]\n");
         return 2;
     }
     g_out = argv[1];
@@ -301,8 +427,15 @@ int main(int argc, char** argv) {
     KSetTestClock(true);
     if (!buildGame()) return 2;
     runFrames(1);
+    if (screensOnly) {
+        pressKey(KEY_ESCAPE); // the intro
+        const bool ok = runUntil(menuResting, 30) && shootScreens(true);
+        removeSavedGames();
+        return ok ? 0 : 1;
+    }
     const bool ok = shootIntro() && shootMenuAndStartGame() && shootStatistics() &&
                     shootCapture() && shootRequest() && shootChat() && shootInfo() &&
-                    shootQuitBanner();
+                    openMenuForScreens() && shootScreens(false) && shootQuitBanner();
+    removeSavedGames();
     return ok ? 0 : 1;
 }
