@@ -3,6 +3,8 @@
 // that is not ours (Debian's pgn-extract) with the same moves.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,6 +23,7 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "game/pgn.h"
+#include "game/saved_games.h"
 
 namespace fs = std::filesystem;
 
@@ -313,6 +316,44 @@ TEST(Pgn, LongGamesReadBackByPgnExtractWithTheSameMoves) {
             }
         }
     }
+    fs::remove_all(dir);
+}
+
+// Output and exit status of a command run by the shell.
+std::pair<std::string, int> run(const std::string& command) {
+    std::string output;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return {"", -1};
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, p)) > 0;)
+        output.append(chunk, n);
+    const int status = pclose(p);
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(Pgn, TheEngineToolPrintsThePgnOfASavedGame) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("chess3d-pgn-tool-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::vector<RecordedMove> moves = record_of({"f2f3", "e7e5", "g2g4", "d8h4"});
+    const std::string chs = (dir / "fool.chs").string();
+    ASSERT_TRUE(write_saved_game(chs.c_str(), moves.data(), int(moves.size())));
+    PgnTags tags;
+    struct stat info {};
+    ASSERT_EQ(stat(chs.c_str(), &info), 0);
+    tags.date = pgn_date(info.st_mtime); // the day the game was saved
+    const auto [text, status] = run("./chess3d-engine pgn " + chs);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(text, pgn_of(moves, tags));
+
+    std::ofstream(dir / "damaged.chs") << "4351044\nnot-a-move\n";
+    EXPECT_EQ(run("./chess3d-engine pgn " + (dir / "damaged.chs").string() + " 2>&1"),
+              std::make_pair(std::string("chess3d-engine: ") + (dir / "damaged.chs").string() +
+                                 " is not a saved game (damaged)\n",
+                             1));
+    EXPECT_EQ(run("./chess3d-engine pgn " + (dir / "none.chs").string() + " 2>/dev/null").second,
+              1);
     fs::remove_all(dir);
 }
 
