@@ -4,7 +4,7 @@
 # match.pgn in the output folder, prints the score, and fails when a game ended by an illegal
 # move, a loss on time, a crash or a lost connection.
 #
-#   scripts/uci-match.sh [games (10)] [minutes:seconds per game and side (0:30)] [output folder]
+#   scripts/uci-match.sh [games (10)] [minutes[:seconds] per 40 moves and side (0:30)] [folder]
 #
 # Needs xboard, polyglot, fairymax and xvfb (Debian packages) and a built build/bin/chess3d-engine.
 set -euo pipefail
