@@ -4,13 +4,13 @@
 # match.pgn in the output folder, prints the score, and fails when a game ended by an illegal
 # move, a loss on time, a crash or a lost connection.
 #
-#   scripts/uci-match.sh [games (10)] [minutes[:seconds] per 40 moves and side (0:30)] [folder]
+#   scripts/uci-match.sh [games (10)] [minutes[:seconds] per 40 moves and side (1)] [folder]
 #
 # Needs xboard, polyglot, fairymax and xvfb (Debian packages) and a built build/bin/chess3d-engine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 games=${1:-10}
-tc=${2:-0:30}
+tc=${2:-1}
 out=${3:-$root/build/match}
 engine="$root/build/bin/chess3d-engine"
 export PATH="/usr/games:$PATH"
