@@ -131,11 +131,14 @@ void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror
     if (item.mesh) {
         glBindVertexArray(item.mesh->vao);
         glDrawArrays(GL_TRIANGLES, item.first, item.count);
+        rs.drawnTriangles += item.count / 3;
     } else {
         // Sprites: a quad seen from both sides, lit by nothing but its material.
         glUniform1i(p.unlit, 1);
         glDisable(GL_CULL_FACE);
         glBindVertexArray(rs.quadVao);
         glDrawArrays(GL_TRIANGLES, 0, 6);
+        rs.drawnTriangles += 2;
     }
+    ++rs.drawCalls;
 }

@@ -33,7 +33,10 @@ bool drawQuads(KRenderState& rs, const std::vector<float>& quads) {
     }
     glBufferSubData(GL_ARRAY_BUFFER, rs.streamUsed, bytes, quads.data());
     const GLint first = static_cast<GLint>(rs.streamUsed / (FLOATS_PER_CORNER * sizeof(float)));
-    glDrawArrays(GL_TRIANGLES, first, static_cast<GLsizei>(quads.size() / FLOATS_PER_CORNER));
+    const GLsizei corners = static_cast<GLsizei>(quads.size() / FLOATS_PER_CORNER);
+    glDrawArrays(GL_TRIANGLES, first, corners);
+    ++rs.drawCalls;
+    rs.drawnTriangles += corners / 3;
     rs.streamUsed += bytes;
     return true;
 }

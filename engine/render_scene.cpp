@@ -252,6 +252,8 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     glClear((keepColor ? 0 : GL_COLOR_BUFFER_BIT) | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     rs.clearColor = clearColor;
     rs.streamUsed = 0;
+    rs.drawCalls = 0;
+    rs.drawnTriangles = 0;
 
     // 1. View and lists.
     if (scene->root) KUpdateWorld(scene->root);

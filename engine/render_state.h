@@ -80,6 +80,10 @@ struct KRenderState {
     int lightCount = 0;
     float lightPos[MAX_LIGHTS * 4], lightSpotDir[MAX_LIGHTS * 3];
 
+    // Work of the frame being drawn: draw calls and triangles of every pass.
+    int drawCalls = 0;
+    int drawnTriangles = 0;
+
     // Frame rate measurement.
     unsigned long long fpsStart = 0;
     int fpsFrames = 0;

@@ -44,6 +44,8 @@ void KUpdateStats(KRenderState& rs, KScene* scene, int visObjects, int visPolygo
     }
     s.nbVisObjects = visObjects;
     s.nbVisPolygons = visPolygons;
+    s.nbDrawCalls = rs.drawCalls;
+    s.nbDrawnTriangles = rs.drawnTriangles;
     s.nbUsedLights = rs.lightCount;
     s.nbTextures = static_cast<int>(scene->textures.size());
     s.nbMaterials = static_cast<int>(scene->materials.size());

@@ -21,15 +21,17 @@ class KImage2D;
 
 // Counters of the last rendered frame, written by the renderer.
 struct KStats {
-    float fps = 0;         // frames per second
-    int nbObjects = 0;     // object nodes in the scene
-    int nbMeshes = 0;      // first further count: meshes
-    int nbNodes = 0;       // second further count: all nodes
-    int nbVisObjects = 0;  // objects drawn
-    int nbPolygons = 0;    // triangles of all objects
-    int nbVisPolygons = 0; // triangles drawn
-    int nbLights = 0;      // light nodes
-    int nbUsedLights = 0;  // lights that lit the frame
+    float fps = 0;            // frames per second
+    int nbObjects = 0;        // object nodes in the scene
+    int nbMeshes = 0;         // first further count: meshes
+    int nbNodes = 0;          // second further count: all nodes
+    int nbVisObjects = 0;     // objects drawn
+    int nbPolygons = 0;       // triangles of all objects
+    int nbVisPolygons = 0;    // triangles of the objects drawn
+    int nbDrawCalls = 0;      // draw calls of the frame, every pass (mirror, texts) included
+    int nbDrawnTriangles = 0; // triangles sent to the rasteriser, every pass included
+    int nbLights = 0;         // light nodes
+    int nbUsedLights = 0;     // lights that lit the frame
     int nbTextures = 0;
     int nbMaterials = 0;
     double textureMemory = 0; // bytes of texture pixels

@@ -1,7 +1,9 @@
 #include "tools/chess3d-shots/shot_driver.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include <epoxy/gl.h>
@@ -47,12 +49,30 @@ bool project(const KVector& p, int& x, int& y) {
     return x >= 0 && y >= 0 && x < int(w) && y < int(h);
 }
 
+FrameObserver g_observer = nullptr;
+
+double processorSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
 } // namespace
 
+void setFrameObserver(FrameObserver observer) {
+    g_observer = observer;
+}
+
 bool runFrames(int count, double dt) {
+    using Clock = std::chrono::steady_clock;
     for (int i = 0; i < count; ++i) {
         KAdvanceTestClock(dt);
+        const Clock::time_point start = Clock::now();
+        const double cpuStart = g_observer ? processorSeconds() : 0;
         if (!runFrame()) return false;
+        if (g_observer)
+            g_observer(std::chrono::duration<double>(Clock::now() - start).count(),
+                       processorSeconds() - cpuStart);
     }
     return true;
 }

@@ -14,6 +14,12 @@ constexpr double FRAME_SECONDS = 0.04;
 // Runs `count` frames of `dt` seconds each; false once the game's loop ended.
 bool runFrames(int count, double dt = FRAME_SECONDS);
 
+// Called after every frame the driver runs, with the real time the frame took and the processor
+// time the whole process spent on it (every thread of the GL driver included), in seconds: the
+// benchmark times the frames of its scenes through it. Null: frames are not timed.
+using FrameObserver = void (*)(double realSeconds, double processorSeconds);
+void setFrameObserver(FrameObserver observer);
+
 // Runs frames until `done` holds; false when it did not within `maxSeconds` of test clock or
 // the loop ended.
 bool runUntil(const std::function<bool()>& done, double maxSeconds, double dt = FRAME_SECONDS);

@@ -1,0 +1,339 @@
+// chess3d-bench: frame times of the scenes a player sees most, drawn by the real game in this
+// process and driven the way a player would, on the engine's test clock.
+//
+//   chess3d-bench [SCENE...] [--frames N] [--shots FOLDER] [--prefix NAME]
+//
+// SCENE is intro, menu, water, board or pause (all five when none is named); they are played in
+// that order, as a player meets them, whatever order they are named in. Each named scene is
+// timed over N frames (200 unless told): real time of each pass of the frame loop, drawing and
+// swap included. Printed per scene: median and 95th percentile in milliseconds, the median
+// processor time of a frame (all threads of the process: with a software renderer it shows the
+// work even when other programs share the processor), triangles and draw calls per frame (every
+// pass, the mirror's included), and the renderer's name; then the time from the start of the
+// program to its first frame shown and the resident memory.
+// With --shots, a PNG of each named scene is written to FOLDER as NAME<scene>.png (NAME is
+// "bench-" unless told), from the same moment of the scene on every run.
+//
+// Run it from the build's bin folder. Without a display (or with SDL_VIDEODRIVER=offscreen)
+// it draws offscreen. The test clock moves by fixed steps, so two runs draw the same pictures:
+// only the time they take differs.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <epoxy/gl.h>
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/game_main.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "engine/KivEngine.h"
+#include "tools/chess3d-shots/shot_driver.h"
+#include "ui/interface.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* SCENES[] = {"intro", "menu", "water", "board", "pause"};
+constexpr int SCENE_COUNT = 5;
+constexpr double WALL_TURN_SECONDS = 3.5; // the wall's wave takes about three seconds
+constexpr int WHITE = 0;
+constexpr double WAIT_FRAME_SECONDS = 0.1; // frames between the timed ones: fewer, longer
+
+// The frames of the scene being timed.
+struct Timing {
+    bool active = false;
+    int wanted = 0;             // frames to time
+    std::vector<double> frames; // seconds, reserved up front
+    std::vector<double> cpu;    // processor seconds of the same frames
+    double triangles = 0;       // sums over the timed frames
+    double drawCalls = 0;
+};
+
+Timing g_timing;
+bool g_chosen[SCENE_COUNT] = {};
+std::string g_shots, g_prefix = "bench-";
+const Clock::time_point g_programStart = Clock::now();
+
+void observeFrame(double seconds, double processorSeconds) {
+    Timing& t = g_timing;
+    if (!t.active || int(t.frames.size()) >= t.wanted) return;
+    t.frames.push_back(seconds);
+    t.cpu.push_back(processorSeconds);
+    t.triangles += g_scene->stats.nbDrawnTriangles;
+    t.drawCalls += g_scene->stats.nbDrawCalls;
+}
+
+void beginTiming(int frames) {
+    g_timing.active = true;
+    g_timing.wanted = frames;
+    g_timing.frames.clear();
+    g_timing.frames.reserve(size_t(frames));
+    g_timing.cpu.clear();
+    g_timing.cpu.reserve(size_t(frames));
+    g_timing.triangles = g_timing.drawCalls = 0;
+}
+
+bool timingDone() {
+    return int(g_timing.frames.size()) >= g_timing.wanted;
+}
+
+long residentKilobytes(const char* field) {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long kb = -1;
+    const size_t n = std::strlen(field);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, field, n) == 0) kb = std::atol(line + n);
+    std::fclose(f);
+    return kb;
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, size_t(std::ceil(p * double(v.size()))) - 1);
+    return v[i];
+}
+
+void report(const char* scene) {
+    Timing& t = g_timing;
+    t.active = false;
+    const double n = double(std::max<size_t>(t.frames.size(), 1));
+    std::printf("%-6s %6zu %9.1f %9.1f %9.1f %11.0f %6.0f\n", scene, t.frames.size(),
+                percentile(t.frames, 0.5) * 1000, percentile(t.frames, 0.95) * 1000,
+                percentile(t.cpu, 0.5) * 1000, t.triangles / n, t.drawCalls / n);
+}
+
+bool fail(const char* what) {
+    std::fprintf(stderr, "chess3d-bench: %s\n", what);
+    return false;
+}
+
+bool chosen(int scene) {
+    return g_chosen[scene];
+}
+
+void shoot(const char* scene) {
+    if (!g_shots.empty()) saveShot(g_shots, g_prefix + scene + ".png");
+}
+
+bool cameraResting() {
+    return !IsCameraMoving();
+}
+
+void waitSeconds(double seconds, double dt = WAIT_FRAME_SECONDS) {
+    runUntil([] { return false; }, seconds, dt);
+}
+
+// Hovers `entry` of the current page, clicks it and waits for the wall's turn.
+bool openEntry(int page, int entry) {
+    int x, y;
+    if (!findEntryPixel(page, entry, x, y)) return fail("menu entry not reachable");
+    movePointer(x, y);
+    runFrames(5);
+    if (g_ui->hoveredEntry != entry) return fail("menu entry not hovered");
+    clickAt(x, y);
+    waitSeconds(WALL_TURN_SECONDS);
+    return true;
+}
+
+// A point of a figure-of-eight over the middle of the window, `k` frames along it: the pointer
+// sweeps the wall's entries as a player's hand would.
+void pointerPath(int k, int& x, int& y) {
+    const double a = k * 0.05;
+    x = int(g_app->width * (0.5 + 0.35 * std::sin(a)));
+    y = int(g_app->height * (0.5 + 0.25 * std::sin(2 * a)));
+}
+
+// 1. The intro flight from its start, then skipped to the menu.
+bool introScene(int frames) {
+    if (chosen(0)) {
+        // The flight lasts about eleven seconds: the steps shrink so the frames stay within it.
+        const double dt = std::min(FRAME_SECONDS, 10.0 / frames);
+        beginTiming(frames);
+        while (!timingDone() && g_app->introRunning) {
+            runFrames(1, dt);
+            if (int(g_timing.frames.size()) == frames / 2) shoot("intro");
+        }
+        report("intro");
+    }
+    if (g_app->introRunning) pressKey(VK_ESCAPE);
+    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 30, WAIT_FRAME_SECONDS))
+        return fail("the menu never showed after the intro");
+    return true;
+}
+
+// 2. The menu wall with the pointer moving over it.
+bool menuScene(int frames) {
+    if (!chosen(1)) return true;
+    beginTiming(frames);
+    for (int k = 0; !timingDone(); ++k) {
+        int x, y;
+        pointerPath(k, x, y);
+        movePointer(x, y);
+        runFrames(1);
+        if (k == frames / 2) shoot("menu");
+    }
+    report("menu");
+    return true;
+}
+
+// 3. The water page, stirred with the button held.
+bool waterScene(int frames) {
+    if (!chosen(2)) return true;
+    if (!openEntry(0, 6)) return false;
+    if (!runUntil([] { return g_ui->waterShown != 0; }, 5, WAIT_FRAME_SECONDS))
+        return fail("no water page");
+    beginTiming(frames);
+    for (int k = 0; !timingDone(); ++k) {
+        int x, y;
+        pointerPath(k, x, y);
+        onMouseMove(MK_LBUTTON, x, y);
+        runFrames(1);
+        if (k == frames / 2) shoot("water");
+    }
+    report("water");
+    pressKey(VK_ESCAPE);
+    waitSeconds(WALL_TURN_SECONDS);
+    return true;
+}
+
+// The local player's turn with nothing moving: the computer has answered.
+bool readyForMove() {
+    return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
+           !IsCameraMoving() && !g_app->awaitingOpponent;
+}
+
+// The next move of a fixed opening for White, or else the first legal move the board finds.
+bool pickMove(int ply, int& fr, int& fc, int& tr, int& tc) {
+    static const int OPENING[][4] = {{6, 4, 4, 4}, {7, 6, 5, 5}, {7, 5, 4, 2},
+                                     {6, 3, 5, 3}, {7, 1, 5, 2}, {6, 7, 5, 7}};
+    if (ply < int(std::size(OPENING))) {
+        const int* m = OPENING[ply];
+        PieceRecord* p = g_board->squares[m[0] * 8 + m[1]].piece;
+        if (p && p->colour == WHITE && tryMove(p, &g_board->squares[m[2] * 8 + m[3]], false)) {
+            fr = m[0], fc = m[1], tr = m[2], tc = m[3];
+            return true;
+        }
+    }
+    for (PieceRecord* p : g_board->pieces) {
+        if (!p || !p->square || p->colour != g_board->humanColour) continue;
+        for (SquareRecord& s : g_board->squares) {
+            if (!tryMove(p, &s, false)) continue;
+            fr = p->row, fc = p->column, tr = s.row, tc = s.column;
+            return true;
+        }
+    }
+    return false;
+}
+
+// 4. A game as White against the computer: moves clicked as soon as it is White's turn, so
+// pieces glide and the camera turns while the frames are timed.
+bool boardScene(int frames) {
+    if (!chosen(3) && !chosen(4)) return true;
+    if (!openEntry(0, 1) || !openEntry(1, 3)) return false;
+    int x, y;
+    if (!findEntryPixel(3, WHITE, x, y)) return fail("colour entry not reachable");
+    movePointer(x, y);
+    runFrames(5);
+    clickAt(x, y);
+    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && cameraResting(); }, 20,
+                  WAIT_FRAME_SECONDS))
+        return fail("the game did not start");
+    if (!chosen(3)) return true;
+    beginTiming(frames);
+    bool shot = false;
+    for (int ply = 0; !timingDone();) {
+        if (readyForMove()) {
+            int fr, fc, tr, tc;
+            if (!pickMove(ply++, fr, fc, tr, tc)) return fail("no move to play");
+            if (!clickMove(fr, fc, tr, tc)) return fail("a move could not be clicked");
+        }
+        runFrames(1);
+        // The first glide a third of a second in.
+        if (!shot && g_board->pieceInMotion && g_timing.frames.size() > 20) {
+            runFrames(8);
+            shoot("board");
+            shot = true;
+        }
+    }
+    report("board");
+    return runUntil(readyForMove, 60, WAIT_FRAME_SECONDS) || fail("the computer did not answer");
+}
+
+// 5. The pause view's tour round the board.
+bool pauseScene(int frames) {
+    if (!chosen(4)) return true;
+    pressKey(VK_PAUSE);
+    beginTiming(frames);
+    for (int k = 0; !timingDone(); ++k) {
+        runFrames(1);
+        if (k == frames / 2) shoot("pause");
+    }
+    report("pause");
+    pressKey(VK_PAUSE);
+    return true;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: chess3d-bench [intro|menu|water|board|pause...] [--frames N] "
+                         "[--shots FOLDER] [--prefix NAME]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int frames = 200;
+    bool any = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--frames" && i + 1 < argc) {
+            frames = std::atoi(argv[++i]);
+            if (frames < 1) return usage();
+        } else if (a == "--shots" && i + 1 < argc) {
+            g_shots = argv[++i];
+        } else if (a == "--prefix" && i + 1 < argc) {
+            g_prefix = argv[++i];
+        } else {
+            const auto* s = std::find_if(std::begin(SCENES), std::end(SCENES),
+                                         [&](const char* n) { return a == n; });
+            if (s == std::end(SCENES)) return usage();
+            g_chosen[s - std::begin(SCENES)] = any = true;
+        }
+    }
+    if (!any) std::fill(std::begin(g_chosen), std::end(g_chosen), true);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    KivInitDLL();
+    KSetTestClock(true);
+    if (!buildGame()) return 2;
+    runFrames(1);
+    const double startup = std::chrono::duration<double>(Clock::now() - g_programStart).count();
+    setFrameObserver(observeFrame);
+
+    std::printf("renderer: %s, %d x %d\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                g_app->width, g_app->height);
+    std::printf("%-6s %6s %9s %9s %9s %11s %6s\n", "scene", "frames", "median", "p95", "cpu",
+                "triangles", "draws");
+    const bool ok = introScene(frames) && menuScene(frames) && waterScene(frames) &&
+                    boardScene(frames) && pauseScene(frames);
+    std::printf("start-up to first frame: %.2f s\n", startup);
+    std::printf("resident memory: %.0f MB (peak %.0f MB)\n", residentKilobytes("VmRSS:") / 1024.0,
+                residentKilobytes("VmHWM:") / 1024.0);
+    shutdownGame();
+    KivFreeDLL();
+    return ok ? 0 : 1;
+}
