@@ -121,6 +121,12 @@ bool fail(const char* what) {
     return false;
 }
 
+// One timed frame; false (with a message) once the game's loop has ended, for instance on a
+// quit signal.
+bool frame(double dt = FRAME_SECONDS) {
+    return runFrames(1, dt) || fail("the game's loop ended");
+}
+
 bool chosen(int scene) {
     return g_chosen[scene];
 }
@@ -164,7 +170,7 @@ bool introScene(int frames) {
         const double dt = std::min(FRAME_SECONDS, 10.0 / frames);
         beginTiming(frames);
         while (!timingDone() && g_app->introRunning) {
-            runFrames(1, dt);
+            if (!frame(dt)) return false;
             if (int(g_timing.frames.size()) == frames / 2) shoot("intro");
         }
         report("intro");
@@ -183,7 +189,7 @@ bool menuScene(int frames) {
         int x, y;
         pointerPath(k, x, y);
         movePointer(x, y);
-        runFrames(1);
+        if (!frame()) return false;
         if (k == frames / 2) shoot("menu");
     }
     report("menu");
@@ -201,7 +207,7 @@ bool waterScene(int frames) {
         int x, y;
         pointerPath(k, x, y);
         onMouseMove(MK_LBUTTON, x, y);
-        runFrames(1);
+        if (!frame()) return false;
         if (k == frames / 2) shoot("water");
     }
     report("water");
@@ -261,10 +267,10 @@ bool boardScene(int frames) {
             if (!pickMove(ply++, fr, fc, tr, tc)) return fail("no move to play");
             if (!clickMove(fr, fc, tr, tc)) return fail("a move could not be clicked");
         }
-        runFrames(1);
+        if (!frame()) return false;
         // The first glide a third of a second in.
         if (!shot && g_board->pieceInMotion && g_timing.frames.size() > 20) {
-            runFrames(8);
+            if (!runFrames(8)) return fail("the game's loop ended");
             shoot("board");
             shot = true;
         }
@@ -279,7 +285,7 @@ bool pauseScene(int frames) {
     pressKey(VK_PAUSE);
     beginTiming(frames);
     for (int k = 0; !timingDone(); ++k) {
-        runFrames(1);
+        if (!frame()) return false;
         if (k == frames / 2) shoot("pause");
     }
     report("pause");
@@ -320,7 +326,7 @@ int main(int argc, char** argv) {
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return 2;
-    runFrames(1);
+    if (!runFrames(1)) return 2;
     const double startup = std::chrono::duration<double>(Clock::now() - g_programStart).count();
     setFrameObserver(observeFrame);
 

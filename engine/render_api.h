@@ -18,3 +18,8 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
 
 // Shows the frame drawn by RenderScene. May wait for the display refresh (vertical sync).
 void SwapBuffers(KScreen* screen);
+
+// True for the name of a renderer that draws on the processor (Mesa's llvmpipe, softpipe and
+// swrast, OpenSWR, Microsoft's WARP) as OpenGL's GL_RENDERER string gives it; null counts as
+// software. Such a renderer draws without multisampling: its cost outweighs the smoother edges.
+bool KIsSoftwareRenderer(const char* glRendererName);

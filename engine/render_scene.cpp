@@ -148,6 +148,7 @@ bool KRenderGlAlive() {
 
 bool KRenderInit(KScreen* screen) {
     auto* rs = new KRenderState;
+    rs->samples = screen->samples;
     if (!KBuildMeshProgram(rs->mesh[0], false) || !KBuildMeshProgram(rs->mesh[1], true) ||
         !KBuildOverlayProgram(rs->overlay)) {
         delete rs;
@@ -223,6 +224,7 @@ void KRenderShutdown(KScreen* screen) {
     glDeleteBuffers(1, &rs->streamVbo);
     glDeleteVertexArrays(1, &rs->streamVao);
     glDeleteTextures(1, &rs->whiteTex);
+    KFreeFrameTarget(*rs);
     g_glAlive = false;
     delete rs;
     screen->render = nullptr;
@@ -242,6 +244,8 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     SDL_GL_GetDrawableSize(screen->window, &rs.viewportW, &rs.viewportH);
     if (rs.viewportW <= 0 || rs.viewportH <= 0)
         rs.viewportW = screen->width, rs.viewportH = screen->height;
+    KBeginFrameTarget(rs);
+    screen->samples = rs.samples;
     glViewport(0, 0, rs.viewportW, rs.viewportH);
     glClearColor(clearColor.x, clearColor.y, clearColor.z, 1.0f);
     glClearDepth(1.0);
@@ -265,7 +269,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     glDepthFunc(GL_LEQUAL);
     glFrontFace(GL_CCW);
     glCullFace(GL_BACK);
-    if (screen->samples > 0) glEnable(GL_MULTISAMPLE);
+    if (rs.samples > 0) glEnable(GL_MULTISAMPLE);
     KSetLights(rs, false, 0);
     KSetClipPlane(rs, 0, 0, 0, 1);
 
@@ -296,6 +300,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     // 5. Window space: images and texts over everything.
     KDrawOverlay(rs, scene);
     glBindVertexArray(0);
+    KEndFrameTarget(rs);
 
     KUpdateStats(rs, scene, visObjects, visPolygons);
 }

@@ -61,6 +61,12 @@ struct KRenderState {
     long streamUsed = 0;                 // bytes used this frame
     GLuint whiteTex = 0;                 // bound when a material has no texture
 
+    // Multisampling (hardware renderers only): the frame is drawn into msFbo and resolved into
+    // the window at its end. samples 0: drawn straight into the window.
+    int samples = 0;
+    GLuint msFbo = 0, msColor = 0, msDepth = 0;
+    int msWidth = 0, msHeight = 0; // pixels of the buffer as made
+
     // Per frame, cleared and refilled without giving memory back.
     std::vector<KWalkEntry> stack;
     std::vector<KLight*> lights;
@@ -120,6 +126,13 @@ void KDrawReflections(KRenderState& rs);
 // render_overlay.cpp: images and texts in window pixels; a full-window fill.
 void KDrawOverlay(KRenderState& rs, KScene* scene);
 void KFillWindow(KRenderState& rs, const KColor& c, float depth);
+
+// render_target.cpp: the frame's target. Begin binds the multisampled buffer (made or resized
+// to the viewport first) when the renderer multisamples; End resolves it into the window and
+// leaves the window's framebuffer bound.
+void KBeginFrameTarget(KRenderState& rs);
+void KEndFrameTarget(KRenderState& rs);
+void KFreeFrameTarget(KRenderState& rs);
 
 // render_stats.cpp: the scene's counters for the frame just drawn.
 void KUpdateStats(KRenderState& rs, KScene* scene, int visObjects, int visPolygons);

@@ -26,7 +26,7 @@ public:
     SDL_Window* window = nullptr; // owned
     void* glContext = nullptr;    // SDL_GLContext, owned
     int width = 0, height = 0;    // window size in pixels
-    int samples = 0;              // multisampling of the window's framebuffer (0: none)
+    int samples = 0;              // multisampling the renderer draws with (0: none)
     bool offscreen = false;       // SDL's offscreen driver: swaps need a glFinish
     KKeyCallback keyDown = nullptr;
     KKeyCallback keyUp = nullptr;
@@ -42,8 +42,8 @@ private:
 };
 
 // Opens the window (hidden until ShowWindow(SW_SHOW); top-left of the desktop) with a
-// 3.3 core context, 4x multisampling when the display offers it, vertical sync where
-// available. Logs the GL renderer and version. Null, with a log line, when no window or no
+// 3.3 core context, 4x multisampling on a hardware renderer that offers it (none on a software
+// renderer), vertical sync where available. Logs the GL renderer and version. Null, with a log line, when no window or no
 // GL context can be had.
 KScreen* CreateWindowedScreen(int width, int height);
 

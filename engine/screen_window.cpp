@@ -2,6 +2,7 @@
 // screen's five callbacks.
 
 #include "engine/log.h"
+#include "engine/render_api.h"
 #include "engine/render_state.h"
 #include "engine/scene.h"
 #include "engine/screen_api.h"
@@ -42,7 +43,10 @@ LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void setGlAttributes(int samples) {
+// Multisampling asked of a hardware renderer.
+constexpr int HARDWARE_SAMPLES = 4;
+
+void setGlAttributes() {
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -53,8 +57,10 @@ void setGlAttributes(int samples) {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8); // the mirror pass masks reflective surfaces
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
+    // The window itself is never multisampled: the renderer multisamples in a buffer of its
+    // own once it knows the renderer is hardware.
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
 }
 
 } // namespace
@@ -78,21 +84,10 @@ KScreen* CreateWindowedScreen(int width, int height) {
     }
     auto* screen = new KScreen;
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-    // 1. Try 4x multisampling, then none: not every display has multisampled visuals.
-    for (int samples : {4, 0}) {
-        setGlAttributes(samples);
-        screen->window = SDL_CreateWindow("chess3d", 0, 0, width, height, flags);
-        if (!screen->window) continue;
-        screen->glContext = SDL_GL_CreateContext(screen->window);
-        if (screen->glContext) {
-            int got = 0;
-            SDL_GL_GetAttribute(SDL_GL_MULTISAMPLESAMPLES, &got);
-            screen->samples = samples > 0 ? got : 0;
-            break;
-        }
-        SDL_DestroyWindow(screen->window);
-        screen->window = nullptr;
-    }
+    // 1. The window and its context.
+    setGlAttributes();
+    screen->window = SDL_CreateWindow("chess3d", 0, 0, width, height, flags);
+    if (screen->window) screen->glContext = SDL_GL_CreateContext(screen->window);
     if (!screen->glContext) {
         Log("Screen: no OpenGL 3.3 core context (%s)\n", SDL_GetError());
         delete screen;
@@ -101,17 +96,18 @@ KScreen* CreateWindowedScreen(int width, int height) {
     // 2. Vertical sync where the driver has it: adaptive first, then plain.
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    screen->samples = KIsSoftwareRenderer(renderer) ? 0 : HARDWARE_SAMPLES;
     const char* driver = SDL_GetCurrentVideoDriver();
     screen->offscreen = driver && SDL_strcmp(driver, "offscreen") == 0;
     screen->width = width;
     screen->height = height;
     screen->hwnd = PlatformRegisterWindow(screen->window, screenProc, screen);
 
-    Log("GL renderer: %s; version %s; GLSL %s; %d samples; video driver %s\n",
-        reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-        reinterpret_cast<const char*>(glGetString(GL_VERSION)),
+    Log("GL renderer: %s; version %s; GLSL %s; %d samples%s; video driver %s\n",
+        renderer ? renderer : "?", reinterpret_cast<const char*>(glGetString(GL_VERSION)),
         reinterpret_cast<const char*>(glGetString(GL_SHADING_LANGUAGE_VERSION)), screen->samples,
-        driver ? driver : "?");
+        screen->samples > 0 ? "" : " (software renderer: no multisampling)", driver ? driver : "?");
 
     // 3. The renderer's programs and buffers live with the context.
     if (!screen->hwnd || !KRenderInit(screen)) {
