@@ -2,7 +2,6 @@
 
 #include "engine/log.h"
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -10,7 +9,11 @@ namespace {
 // Per-pixel Blinn-Phong over up to MAX_LIGHTS point, spot and directional lights. Texture and
 // vertex colour modulate both the ambient and the diffuse colour; specular is added on top.
 // gl_ClipDistance[0] keeps only what lies on the right side of the mirror plane.
-const char* const MESH_VS = R"(#version 330 core
+//
+// Each program is built for one combination of the KPROG_* features (as #defines), so a pixel
+// runs only the work its material needs: a software renderer evaluates both sides of a branch
+// on a uniform, so features switched by uniforms would cost every pixel all of them.
+const char* const MESH_VS = R"(
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec2 aUV;
@@ -18,32 +21,47 @@ layout(location = 3) in vec4 aColor;
 uniform mat4 uModel;
 uniform mat4 uViewProj;
 uniform vec4 uClipPlane;
+#ifndef UNLIT
 out vec3 vWorld;
 out vec3 vNormal;
+#endif
+#ifdef TEXTURE
 out vec2 vUV;
+#endif
+#ifdef VERTEX_COLOR
 out vec4 vColor;
+#endif
 void main() {
     vec4 w = uModel * vec4(aPos, 1.0);
+#ifndef UNLIT
     vWorld = w.xyz;
     vNormal = mat3(uModel) * aNormal; // uniform scale and mirrors only: no inverse needed
+#endif
+#ifdef TEXTURE
     vUV = aUV;
+#endif
+#ifdef VERTEX_COLOR
     vColor = aColor;
+#endif
     gl_ClipDistance[0] = dot(w, uClipPlane);
     gl_Position = uViewProj * w;
 }
 )";
 
-const char* const MESH_FS = R"(#version 330 core
+const char* const MESH_FS = R"(
 #define MAX_LIGHTS 8
+#ifndef UNLIT
 in vec3 vWorld;
 in vec3 vNormal;
+#endif
+#ifdef TEXTURE
 in vec2 vUV;
-in vec4 vColor;
-out vec4 fragColor;
 uniform sampler2D uTex;
-uniform int uUseTexture;
-uniform int uUseVertexColor;
-uniform int uUnlit;
+#endif
+#ifdef VERTEX_COLOR
+in vec4 vColor;
+#endif
+out vec4 fragColor;
 uniform vec4 uDiffuse;
 uniform vec3 uAmbient;
 uniform vec3 uSpecular;
@@ -62,22 +80,27 @@ uniform vec3 uLightSpotDir[MAX_LIGHTS];  // direction the spot shines to
 uniform vec3 uLightParams[MAX_LIGHTS];   // cos inner, cos outer (-2: no cone), range (0: none)
 void main() {
     vec4 texel = vec4(1.0);
-    if (uUseTexture != 0) texel *= texture(uTex, vUV);
-    if (uUseVertexColor != 0) texel *= vColor;
+#ifdef TEXTURE
+    texel *= texture(uTex, vUV);
+#endif
+#ifdef VERTEX_COLOR
+    texel *= vColor;
+#endif
     float alpha = uDiffuse.a * texel.a * uAlpha;
 #ifdef ALPHA_TEST
     if (alpha < uAlphaCutoff) discard;
 #endif
-    if (uUnlit != 0) {
-        fragColor = vec4(uDiffuse.rgb * texel.rgb + uEmissive, alpha);
-        return;
-    }
+#ifdef UNLIT
+    fragColor = vec4(uDiffuse.rgb * texel.rgb + uEmissive, alpha);
+#else
     vec3 n = normalize(vNormal);
     if (!gl_FrontFacing) n = -n;
+#ifdef SPECULAR
     vec3 v = normalize(uCamPos - vWorld);
+    vec3 spe = vec3(0.0);
+#endif
     vec3 amb = uGlobalAmbient;
     vec3 dif = vec3(0.0);
-    vec3 spe = vec3(0.0);
     for (int i = 0; i < uLightCount; ++i) {
         vec3 l;
         float att = 1.0;
@@ -98,18 +121,31 @@ void main() {
         amb += uLightAmbient[i];
         float nl = max(dot(n, l), 0.0);
         dif += uLightDiffuse[i] * nl * att;
+#ifdef SPECULAR
         if (nl > 0.0) {
             vec3 h = normalize(l + v);
             spe += uLightSpecular[i] * pow(max(dot(n, h), 0.0), uShininess) * att;
         }
+#endif
     }
-    vec3 c = amb * uAmbient * texel.rgb + dif * uDiffuse.rgb * texel.rgb + spe * uSpecular +
-             uEmissive;
+    vec3 c = amb * uAmbient * texel.rgb + dif * uDiffuse.rgb * texel.rgb + uEmissive;
+#ifdef SPECULAR
+    c += spe * uSpecular;
+#endif
     fragColor = vec4(c, alpha);
+#endif
 }
 )";
 
-const char* const OVERLAY_VS = R"(#version 330 core
+// Marking reflective surfaces in the stencil buffer: the position alone, no colour.
+const char* const MARK_FS = R"(
+out vec4 fragColor;
+void main() {
+    fragColor = vec4(0.0);
+}
+)";
+
+const char* const OVERLAY_VS = R"(
 layout(location = 0) in vec4 aPosUV; // x, y in window pixels from the top left; u, v
 uniform vec2 uScreen;
 uniform float uDepth;
@@ -121,7 +157,7 @@ void main() {
 }
 )";
 
-const char* const OVERLAY_FS = R"(#version 330 core
+const char* const OVERLAY_FS = R"(
 in vec2 vUV;
 out vec4 fragColor;
 uniform sampler2D uTex;
@@ -150,12 +186,11 @@ GLuint compile(GLenum kind, const char* source) {
     return s;
 }
 
-GLuint link(const char* vs, const char* fs, const char* defines = "") {
-    // The defines go right after the #version line.
-    const char* afterVersion = std::strchr(fs, '\n') + 1;
-    const std::string fsText = std::string(fs, afterVersion) + defines + afterVersion;
-    const GLuint v = compile(GL_VERTEX_SHADER, vs);
-    const GLuint f = compile(GL_FRAGMENT_SHADER, fsText.c_str());
+GLuint link(const char* vs, const char* fs, const std::string& defines = "") {
+    // The version line, then the feature defines, then the source.
+    const std::string head = "#version 330 core\n" + defines;
+    const GLuint v = compile(GL_VERTEX_SHADER, (head + vs).c_str());
+    const GLuint f = compile(GL_FRAGMENT_SHADER, (head + fs).c_str());
     if (!v || !f) {
         if (v) glDeleteShader(v);
         if (f) glDeleteShader(f);
@@ -181,8 +216,14 @@ GLuint link(const char* vs, const char* fs, const char* defines = "") {
 
 } // namespace
 
-bool KBuildMeshProgram(KMeshProgram& p, bool alphaTest) {
-    p.id = link(MESH_VS, MESH_FS, alphaTest ? "#define ALPHA_TEST\n" : "");
+bool KBuildMeshProgram(KMeshProgram& p, unsigned features) {
+    std::string defines;
+    static const char* const NAMES[] = {"ALPHA_TEST", "TEXTURE", "VERTEX_COLOR", "UNLIT",
+                                        "SPECULAR"};
+    for (unsigned bit = 0; bit < 5; ++bit)
+        if (features & (1u << bit)) defines += std::string("#define ") + NAMES[bit] + "\n";
+    p.id = features == KPROG_MARK ? link(MESH_VS, MARK_FS, "#define UNLIT\n")
+                                  : link(MESH_VS, MESH_FS, defines);
     if (!p.id) return false;
     auto loc = [&](const char* n) { return glGetUniformLocation(p.id, n); };
     p.model = loc("uModel");
@@ -196,9 +237,6 @@ bool KBuildMeshProgram(KMeshProgram& p, bool alphaTest) {
     p.shininess = loc("uShininess");
     p.alpha = loc("uAlpha");
     p.alphaCutoff = loc("uAlphaCutoff");
-    p.useTexture = loc("uUseTexture");
-    p.useVertexColor = loc("uUseVertexColor");
-    p.unlit = loc("uUnlit");
     p.globalAmbient = loc("uGlobalAmbient");
     p.lightCount = loc("uLightCount");
     p.lightPos = loc("uLightPos");

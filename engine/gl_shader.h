@@ -3,14 +3,31 @@
 
 #include <epoxy/gl.h>
 
+class KMaterial;
+
 constexpr int MAX_LIGHTS = 8; // lights that light one frame; the light slot takes the first
 
-// The lit mesh program (also draws sprites, unlit materials and the mirrored scene).
+// Features of a mesh program (bits): each program is built for one combination.
+enum : unsigned {
+    KPROG_ALPHATEST = 1,   // pixels under the material's alpha cutoff are dropped
+    KPROG_TEXTURE = 2,     // the material's texture modulates its colours
+    KPROG_VERTEXCOLOR = 4, // the vertices' first colour modulates them
+    KPROG_UNLIT = 8,       // diffuse colour (times texture) plus emissive, no lights
+    KPROG_SPECULAR = 16,   // lit with a specular highlight
+    KPROG_VARIANTS = 32,   // combinations
+    KPROG_MARK = 32,       // not a combination: position only, for stencil marks
+};
+
+// The mesh program (sprites, lit and unlit materials, the mirrored scene, stencil marks).
 struct KMeshProgram {
     GLuint id = 0;
+    unsigned frameSerial = 0;            // frame uniforms (lights, view, clip) sent for it
+    const KMaterial* material = nullptr; // material whose uniforms were last sent
+    float materialAlpha = -1;            // with this alpha factor
+    unsigned materialSerial = 0;         // in this frame
     GLint model = -1, viewProj = -1, clipPlane = -1, camPos = -1;
     GLint diffuse = -1, ambient = -1, specular = -1, emissive = -1, shininess = -1;
-    GLint alpha = -1, alphaCutoff = -1, useTexture = -1, useVertexColor = -1, unlit = -1;
+    GLint alpha = -1, alphaCutoff = -1;
     GLint globalAmbient = -1, lightCount = -1, lightPos = -1, lightDiffuse = -1;
     GLint lightSpecular = -1, lightAmbient = -1, lightSpotDir = -1, lightParams = -1;
     GLint tex = -1;
@@ -23,7 +40,8 @@ struct KOverlayProgram {
 };
 
 // Both false (and a log line with the compiler's message) when the driver refuses a shader.
-// The alpha-tested variant alone may discard pixels: a shader that can discard loses the
-// early depth and stencil tests, which the software rasteriser needs to skip hidden pixels.
-bool KBuildMeshProgram(KMeshProgram& p, bool alphaTest);
+// `features` is a combination of KPROG_* bits below KPROG_VARIANTS, or KPROG_MARK. Only the
+// alpha-tested programs may discard pixels: a shader that can discard loses the early depth
+// and stencil tests, which the software rasteriser needs to skip hidden pixels.
+bool KBuildMeshProgram(KMeshProgram& p, unsigned features);
 bool KBuildOverlayProgram(KOverlayProgram& p);

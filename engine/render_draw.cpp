@@ -1,5 +1,8 @@
-// The mesh program's per-frame and per-draw state: lights, material, transform.
+// The mesh programs' per-frame and per-draw state: lights, material, transform. Uniforms are
+// sent only when they differ from what the program in use already holds: a frame's lights and
+// view once per program, a material's colours once per run of draws with that material.
 
+#include "engine/log.h"
 #include "engine/material.h"
 #include "engine/node.h"
 #include "engine/render_state.h"
@@ -16,83 +19,91 @@ float toRadians(float deg) {
     return deg * 0.017453292f;
 }
 
-} // namespace
-
-void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
-    float pos[MAX_LIGHTS * 4], spot[MAX_LIGHTS * 3];
-    float diffuse[MAX_LIGHTS * 3], specular[MAX_LIGHTS * 3], ambient[MAX_LIGHTS * 3];
-    float params[MAX_LIGHTS * 3];
-    const int n = static_cast<int>(rs.lights.size()) < MAX_LIGHTS
-                      ? static_cast<int>(rs.lights.size())
-                      : MAX_LIGHTS;
-    for (int i = 0; i < n; ++i) {
-        const KLight* l = rs.lights[i];
-        const KMatrix& w = l->world;
-        // Directional and spot lights shine along their local -z.
-        KVector dir = w.TransformDir(KVector(0, 0, -1)).Normalized();
-        KVector at = w.GetTrans();
-        if (mirrored) {
-            // The mirrored scene is lit by the mirrored lights.
-            at.y = 2 * planeY - at.y;
-            dir.y = -dir.y;
-        }
-        if (l->kind == KLIGHT_DIRECTIONAL) {
-            pos[i * 4 + 0] = -dir.x, pos[i * 4 + 1] = -dir.y, pos[i * 4 + 2] = -dir.z;
-            pos[i * 4 + 3] = 0;
-        } else {
-            pos[i * 4 + 0] = at.x, pos[i * 4 + 1] = at.y, pos[i * 4 + 2] = at.z;
-            pos[i * 4 + 3] = 1;
-        }
-        spot[i * 3 + 0] = dir.x, spot[i * 3 + 1] = dir.y, spot[i * 3 + 2] = dir.z;
-        const float k = l->intensity;
-        diffuse[i * 3 + 0] = l->diffuse.r * k, diffuse[i * 3 + 1] = l->diffuse.g * k;
-        diffuse[i * 3 + 2] = l->diffuse.b * k;
-        specular[i * 3 + 0] = l->specular.r * k, specular[i * 3 + 1] = l->specular.g * k;
-        specular[i * 3 + 2] = l->specular.b * k;
-        ambient[i * 3 + 0] = l->ambient.r, ambient[i * 3 + 1] = l->ambient.g;
-        ambient[i * 3 + 2] = l->ambient.b;
-        const bool isSpot = l->kind == KLIGHT_SPOT;
-        float inner = std::cos(toRadians(l->innerCone));
-        const float outer = std::cos(toRadians(l->outerCone));
-        if (inner <= outer) inner = outer + 1e-4f; // smoothstep needs a non-empty edge
-        params[i * 3 + 0] = isSpot ? inner : 1.0f;
-        params[i * 3 + 1] = isSpot ? outer : -2.0f;
-        params[i * 3 + 2] = l->range;
-    }
-    for (const KMeshProgram& p : rs.mesh) {
-        glUseProgram(p.id);
-        glUniform1i(p.lightCount, n);
-        if (n > 0) {
-            glUniform4fv(p.lightPos, n, pos);
-            glUniform3fv(p.lightSpotDir, n, spot);
-            glUniform3fv(p.lightDiffuse, n, diffuse);
-            glUniform3fv(p.lightSpecular, n, specular);
-            glUniform3fv(p.lightAmbient, n, ambient);
-            glUniform3fv(p.lightParams, n, params);
-        }
-        glUniform3f(p.globalAmbient, GLOBAL_AMBIENT, GLOBAL_AMBIENT, GLOBAL_AMBIENT);
-        glUniform3f(p.camPos, rs.camPos.x, rs.camPos.y, rs.camPos.z);
-        glUniformMatrix4fv(p.viewProj, 1, GL_FALSE, rs.viewProj.m);
-        glUniform1i(p.tex, 0);
-    }
-    rs.active = &rs.mesh[1];
-    rs.lightCount = n;
+bool hasSpecular(const KMaterial* mat) {
+    return mat && (mat->specular.r > 0 || mat->specular.g > 0 || mat->specular.b > 0);
 }
 
-void KSetClipPlane(KRenderState& rs, float a, float b, float c, float d) {
-    for (const KMeshProgram& p : rs.mesh) {
-        glUseProgram(p.id);
-        glUniform4f(p.clipPlane, a, b, c, d);
-    }
-    rs.active = &rs.mesh[1];
+// The features a material needs drawn with texture `tex` (0: none).
+unsigned featuresOf(const KMaterial* mat, GLuint tex, bool sprite) {
+    unsigned f = 0;
+    if (mat && (mat->options & KMAT_ALPHATEST)) f |= KPROG_ALPHATEST;
+    if (tex) f |= KPROG_TEXTURE;
+    if (mat && (mat->options & KMAT_VERTEXCOLOR)) f |= KPROG_VERTEXCOLOR;
+    if (sprite || (mat && (mat->options & KMAT_UNLIT)))
+        f |= KPROG_UNLIT;
+    else if (hasSpecular(mat))
+        f |= KPROG_SPECULAR;
+    return f;
 }
 
-void KBindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor) {
-    const KMeshProgram& p = rs.mesh[mat && (mat->options & KMAT_ALPHATEST) ? 1 : 0];
+void sendFrameUniforms(const KRenderState& rs, const KMeshProgram& p) {
+    const int n = rs.lightCount;
+    glUniform1i(p.lightCount, n);
+    if (n > 0) {
+        glUniform4fv(p.lightPos, n, rs.lightPos);
+        glUniform3fv(p.lightSpotDir, n, rs.lightSpotDir);
+        glUniform3fv(p.lightDiffuse, n, rs.lightDiffuse);
+        glUniform3fv(p.lightSpecular, n, rs.lightSpecular);
+        glUniform3fv(p.lightAmbient, n, rs.lightAmbient);
+        glUniform3fv(p.lightParams, n, rs.lightParams);
+    }
+    glUniform3f(p.globalAmbient, GLOBAL_AMBIENT, GLOBAL_AMBIENT, GLOBAL_AMBIENT);
+    glUniform3f(p.camPos, rs.camPos.x, rs.camPos.y, rs.camPos.z);
+    glUniformMatrix4fv(p.viewProj, 1, GL_FALSE, rs.viewProj.m);
+    glUniform4fv(p.clipPlane, 1, rs.clipPlane);
+    glUniform1i(p.tex, 0);
+}
+
+// Makes the program of `features` current (built on first use; the plain lit program stands in
+// for one the driver refuses) with this frame's uniforms.
+KMeshProgram& useProgram(KRenderState& rs, unsigned features) {
+    if (!rs.programs[features].id && !rs.programFailed[features]) {
+        if (!KBuildMeshProgram(rs.programs[features], features)) {
+            Log("Renderer: mesh program %u refused; drawn with the plain one\n", features);
+            rs.programFailed[features] = true;
+        }
+    }
+    KMeshProgram& p = rs.programs[rs.programs[features].id ? features : 0];
     if (rs.active != &p) {
         glUseProgram(p.id);
         rs.active = &p;
     }
+    if (p.frameSerial != rs.frameSerial) {
+        sendFrameUniforms(rs, p);
+        p.frameSerial = rs.frameSerial;
+    }
+    return p;
+}
+
+void setCulling(KRenderState& rs, bool on) {
+    if (rs.cullFace == (on ? 1 : 0)) return;
+    if (on)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
+    rs.cullFace = on ? 1 : 0;
+}
+
+void bindTexture(KRenderState& rs, GLuint tex) {
+    if (rs.boundTexture == tex) return;
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    rs.boundTexture = tex;
+}
+
+// Binds the program for the material and sends the material's uniforms unless the program
+// already holds them.
+KMeshProgram& bindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor, bool sprite) {
+    const GLuint tex = mat ? KUploadTexture(mat->texture) : 0;
+    KMeshProgram& p = useProgram(rs, featuresOf(mat, tex, sprite));
+    if (tex) bindTexture(rs, tex);
+    setCulling(rs, !sprite && !(mat && (mat->options & KMAT_DOUBLESIDED)));
+    if (p.material == mat && p.materialAlpha == alphaFactor &&
+        p.materialSerial == rs.materialSerial)
+        return p;
+    p.material = mat;
+    p.materialAlpha = alphaFactor;
+    p.materialSerial = rs.materialSerial;
     static const KColor DEFAULT_DIFFUSE{0.8f, 0.8f, 0.8f, 1};
     const KColor d = mat ? mat->diffuse : DEFAULT_DIFFUSE;
     const KColor a = mat ? mat->ambient : KColor{0.16f, 0.16f, 0.16f, 1};
@@ -107,38 +118,113 @@ void KBindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor) {
     const float opacity = mat && mat->IsBlended() ? mat->opacity : 1.0f;
     glUniform1f(p.alpha, opacity * alphaFactor);
     glUniform1f(p.alphaCutoff, mat && (mat->options & KMAT_ALPHATEST) ? mat->alphaCutoff : -1.0f);
-    glUniform1i(p.useVertexColor, mat && (mat->options & KMAT_VERTEXCOLOR) ? 1 : 0);
-    glUniform1i(p.unlit, mat && (mat->options & KMAT_UNLIT) ? 1 : 0);
-    const GLuint tex = mat ? KUploadTexture(mat->texture) : 0;
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, tex ? tex : rs.whiteTex);
-    glUniform1i(p.useTexture, tex ? 1 : 0);
-    if (mat && (mat->options & KMAT_DOUBLESIDED))
-        glDisable(GL_CULL_FACE);
-    else
-        glEnable(GL_CULL_FACE);
+    return p;
 }
 
-void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror, float alpha) {
-    KBindMaterial(rs, item.mat, alpha);
-    const KMeshProgram& p = *rs.active;
+void setModel(const KMeshProgram& p, const KDrawItem& item, const KMatrix* mirror) {
     if (mirror) {
         const KMatrix m = *mirror * item.model;
         glUniformMatrix4fv(p.model, 1, GL_FALSE, m.m);
     } else {
         glUniformMatrix4fv(p.model, 1, GL_FALSE, item.model.m);
     }
-    if (item.mesh) {
+}
+
+} // namespace
+
+bool KBuildBasePrograms(KRenderState& rs) {
+    return KBuildMeshProgram(rs.programs[0], 0);
+}
+
+void KDeletePrograms(KRenderState& rs) {
+    for (KMeshProgram& p : rs.programs)
+        if (p.id) glDeleteProgram(p.id);
+}
+
+void KBeginProgramFrame(KRenderState& rs) {
+    ++rs.materialSerial;
+    rs.active = nullptr;
+    rs.boundTexture = 0;
+    rs.cullFace = -1;
+}
+
+void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
+    const int n = static_cast<int>(rs.lights.size()) < MAX_LIGHTS
+                      ? static_cast<int>(rs.lights.size())
+                      : MAX_LIGHTS;
+    for (int i = 0; i < n; ++i) {
+        const KLight* l = rs.lights[i];
+        const KMatrix& w = l->world;
+        // Directional and spot lights shine along their local -z.
+        KVector dir = w.TransformDir(KVector(0, 0, -1)).Normalized();
+        KVector at = w.GetTrans();
+        if (mirrored) {
+            // The mirrored scene is lit by the mirrored lights.
+            at.y = 2 * planeY - at.y;
+            dir.y = -dir.y;
+        }
+        float* pos = &rs.lightPos[i * 4];
+        if (l->kind == KLIGHT_DIRECTIONAL) {
+            pos[0] = -dir.x, pos[1] = -dir.y, pos[2] = -dir.z, pos[3] = 0;
+        } else {
+            pos[0] = at.x, pos[1] = at.y, pos[2] = at.z, pos[3] = 1;
+        }
+        float* spot = &rs.lightSpotDir[i * 3];
+        spot[0] = dir.x, spot[1] = dir.y, spot[2] = dir.z;
+        const float k = l->intensity;
+        float* diffuse = &rs.lightDiffuse[i * 3];
+        diffuse[0] = l->diffuse.r * k, diffuse[1] = l->diffuse.g * k, diffuse[2] = l->diffuse.b * k;
+        float* specular = &rs.lightSpecular[i * 3];
+        specular[0] = l->specular.r * k, specular[1] = l->specular.g * k;
+        specular[2] = l->specular.b * k;
+        float* ambient = &rs.lightAmbient[i * 3];
+        ambient[0] = l->ambient.r, ambient[1] = l->ambient.g, ambient[2] = l->ambient.b;
+        const bool isSpot = l->kind == KLIGHT_SPOT;
+        float inner = std::cos(toRadians(l->innerCone));
+        const float outer = std::cos(toRadians(l->outerCone));
+        if (inner <= outer) inner = outer + 1e-4f; // smoothstep needs a non-empty edge
+        float* params = &rs.lightParams[i * 3];
+        params[0] = isSpot ? inner : 1.0f;
+        params[1] = isSpot ? outer : -2.0f;
+        params[2] = l->range;
+    }
+    rs.lightCount = n;
+    ++rs.frameSerial;
+}
+
+void KSetClipPlane(KRenderState& rs, float a, float b, float c, float d) {
+    rs.clipPlane[0] = a, rs.clipPlane[1] = b, rs.clipPlane[2] = c, rs.clipPlane[3] = d;
+    ++rs.frameSerial;
+}
+
+void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror, float alpha) {
+    // Sprites: a quad seen from both sides, lit by nothing but its material.
+    const bool sprite = !item.mesh;
+    const KMeshProgram& p = bindMaterial(rs, item.mat, alpha, sprite);
+    setModel(p, item, mirror);
+    if (!sprite) {
         glBindVertexArray(item.mesh->vao);
         glDrawArrays(GL_TRIANGLES, item.first, item.count);
         rs.drawnTriangles += item.count / 3;
     } else {
-        // Sprites: a quad seen from both sides, lit by nothing but its material.
-        glUniform1i(p.unlit, 1);
-        glDisable(GL_CULL_FACE);
         glBindVertexArray(rs.quadVao);
         glDrawArrays(GL_TRIANGLES, 0, 6);
         rs.drawnTriangles += 2;
     }
+    ++rs.drawCalls;
+}
+
+void KDrawItemMark(KRenderState& rs, const KDrawItem& item) {
+    // A surface that drops pixels by alpha must mark only the pixels it keeps.
+    if (!item.mesh || (item.mat && (item.mat->options & KMAT_ALPHATEST))) {
+        KDrawItemNow(rs, item, nullptr, 1.0f);
+        return;
+    }
+    const KMeshProgram& p = useProgram(rs, KPROG_MARK);
+    setCulling(rs, !(item.mat && (item.mat->options & KMAT_DOUBLESIDED)));
+    setModel(p, item, nullptr);
+    glBindVertexArray(item.mesh->vao);
+    glDrawArrays(GL_TRIANGLES, item.first, item.count);
+    rs.drawnTriangles += item.count / 3;
     ++rs.drawCalls;
 }

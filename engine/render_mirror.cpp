@@ -120,7 +120,7 @@ void KDrawReflections(KRenderState& rs) {
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
     for (const KDrawItem& item : rs.reflective)
-        KDrawItemNow(rs, item, nullptr, 1.0f);
+        KDrawItemMark(rs, item);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
     // 2. Reset depth and colour inside the mark.

@@ -45,6 +45,7 @@ void bindTexture(KRenderState& rs, KTexture* tex) {
     const GLuint id = KUploadTexture(tex);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, id ? id : rs.whiteTex);
+    rs.boundTexture = id ? id : rs.whiteTex;
     glUniform1i(rs.overlay.useTexture, id ? 1 : 0);
 }
 
@@ -95,6 +96,7 @@ void drawImage(KRenderState& rs, const KImage2D& img) {
 void beginOverlay(KRenderState& rs, float depth) {
     glUseProgram(rs.overlay.id);
     rs.active = nullptr;
+    rs.cullFace = 0;
     glUniform2f(rs.overlay.screen, static_cast<float>(rs.viewportW),
                 static_cast<float>(rs.viewportH));
     glUniform1f(rs.overlay.depth, depth);
@@ -127,6 +129,7 @@ void KFillWindow(KRenderState& rs, const KColor& c, float depth) {
     glDisable(GL_BLEND);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, rs.whiteTex);
+    rs.boundTexture = rs.whiteTex;
     glUniform1i(rs.overlay.useTexture, 0);
     glUniform4f(rs.overlay.color, c.r, c.g, c.b, c.a);
     rs.textScratch.clear();

@@ -149,8 +149,8 @@ bool KRenderGlAlive() {
 bool KRenderInit(KScreen* screen) {
     auto* rs = new KRenderState;
     rs->samples = screen->samples;
-    if (!KBuildMeshProgram(rs->mesh[0], false) || !KBuildMeshProgram(rs->mesh[1], true) ||
-        !KBuildOverlayProgram(rs->overlay)) {
+    if (!KBuildBasePrograms(*rs) || !KBuildOverlayProgram(rs->overlay)) {
+        KDeletePrograms(*rs);
         delete rs;
         return false;
     }
@@ -216,8 +216,7 @@ void KRenderShutdown(KScreen* screen) {
     // a name of a context that no longer exists.
     KForgetGpuMeshes();
     KForgetGpuTextures();
-    for (const KMeshProgram& p : rs->mesh)
-        glDeleteProgram(p.id);
+    KDeletePrograms(*rs);
     glDeleteProgram(rs->overlay.id);
     glDeleteBuffers(1, &rs->quadVbo);
     glDeleteVertexArrays(1, &rs->quadVao);
@@ -258,6 +257,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     rs.streamUsed = 0;
     rs.drawCalls = 0;
     rs.drawnTriangles = 0;
+    KBeginProgramFrame(rs);
 
     // 1. View and lists.
     if (scene->root) KUpdateWorld(scene->root);

@@ -52,8 +52,11 @@ struct KWalkEntry {
 };
 
 struct KRenderState {
-    KMeshProgram mesh[2];                 // plain, alpha-tested
-    const KMeshProgram* active = nullptr; // mesh program in use, null after overlay drawing
+    // Mesh programs by feature bits (KPROG_*), built when first needed; the last is the
+    // stencil mark program. `active` is the one in use, null after overlay drawing.
+    KMeshProgram programs[KPROG_VARIANTS + 1];
+    bool programFailed[KPROG_VARIANTS + 1] = {}; // refused by the driver: not tried again
+    const KMeshProgram* active = nullptr;
     KOverlayProgram overlay;
     GLuint quadVao = 0, quadVbo = 0;     // unit quad, centred, facing +z: sprites
     GLuint streamVao = 0, streamVbo = 0; // window-space quads, refilled during the frame
@@ -82,9 +85,17 @@ struct KRenderState {
     KVector clearColor;
     int viewportW = 0, viewportH = 0;
 
-    // Light uniforms of this frame, kept so the mirror pass can reflect them.
+    // Frame uniforms (lights, view, clip plane), sent to each program when it is next used
+    // after they change; `frameSerial` counts the changes.
+    unsigned frameSerial = 0;
+    unsigned materialSerial = 0; // counts frames: material uniforms sent are valid within one
     int lightCount = 0;
     float lightPos[MAX_LIGHTS * 4], lightSpotDir[MAX_LIGHTS * 3];
+    float lightDiffuse[MAX_LIGHTS * 3], lightSpecular[MAX_LIGHTS * 3];
+    float lightAmbient[MAX_LIGHTS * 3], lightParams[MAX_LIGHTS * 3];
+    float clipPlane[4] = {0, 0, 0, 1};
+    GLuint boundTexture = 0; // texture unit 0's binding as last set by the mesh programs
+    int cullFace = -1;       // GL_CULL_FACE as last set: 1 on, 0 off, -1 unknown
 
     // Work of the frame being drawn: draw calls and triangles of every pass.
     int drawCalls = 0;
@@ -113,12 +124,18 @@ GLuint KUploadTexture(KTexture* tex);
 void KFreeGpuTexture(KTexture* tex);
 bool KRenderGlAlive();
 
-// render_draw.cpp: the mesh program's per-draw state.
+// render_draw.cpp: the mesh programs' per-frame and per-draw state.
+// The lit plain program, built at start-up: false when the driver refuses the shaders.
+bool KBuildBasePrograms(KRenderState& rs);
+void KDeletePrograms(KRenderState& rs);
+// Forgets what was sent to the programs and the GL state cached: call at the start of a frame.
+void KBeginProgramFrame(KRenderState& rs);
 void KSetLights(KRenderState& rs, bool mirrored, float planeY);
 // gl_ClipDistance[0] = dot(world position, plane); (0, 0, 0, 1) keeps everything.
 void KSetClipPlane(KRenderState& rs, float a, float b, float c, float d);
 void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror, float alpha);
-void KBindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor);
+// The item's pixels written to depth and stencil only (colour writes must be masked).
+void KDrawItemMark(KRenderState& rs, const KDrawItem& item);
 
 // render_mirror.cpp: the reflective surfaces with what they mirror.
 void KDrawReflections(KRenderState& rs);
