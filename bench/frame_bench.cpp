@@ -9,8 +9,8 @@
 // swap included. Printed per scene: median and 95th percentile in milliseconds, the median
 // processor time of a frame (all threads of the process: with a software renderer it shows the
 // work even when other programs share the processor), triangles and draw calls per frame (every
-// pass, the mirror's included), and the renderer's name; then the time from the start of the
-// program to its first frame shown and the resident memory.
+// pass, the mirror's included), the lights of the scene, and the renderer's name; then the
+// time from the start of the program to its first frame shown and the resident memory.
 // With --shots, a PNG of each named scene is written to FOLDER as NAME<scene>.png (NAME is
 // "bench-" unless told), from the same moment of the scene on every run.
 //
@@ -58,6 +58,7 @@ struct Timing {
     std::vector<double> cpu;    // processor seconds of the same frames
     double triangles = 0;       // sums over the timed frames
     double drawCalls = 0;
+    int lights = 0; // lights of the last timed frame
 };
 
 Timing g_timing;
@@ -72,6 +73,7 @@ void observeFrame(double seconds, double processorSeconds) {
     t.cpu.push_back(processorSeconds);
     t.triangles += g_scene->stats.nbDrawnTriangles;
     t.drawCalls += g_scene->stats.nbDrawCalls;
+    t.lights = g_scene->stats.nbUsedLights;
 }
 
 void beginTiming(int frames) {
@@ -111,9 +113,9 @@ void report(const char* scene) {
     Timing& t = g_timing;
     t.active = false;
     const double n = double(std::max<size_t>(t.frames.size(), 1));
-    std::printf("%-6s %6zu %9.1f %9.1f %9.1f %11.0f %6.0f\n", scene, t.frames.size(),
+    std::printf("%-6s %6zu %9.1f %9.1f %9.1f %11.0f %6.0f %6d\n", scene, t.frames.size(),
                 percentile(t.frames, 0.5) * 1000, percentile(t.frames, 0.95) * 1000,
-                percentile(t.cpu, 0.5) * 1000, t.triangles / n, t.drawCalls / n);
+                percentile(t.cpu, 0.5) * 1000, t.triangles / n, t.drawCalls / n, t.lights);
 }
 
 bool fail(const char* what) {
@@ -332,8 +334,8 @@ int main(int argc, char** argv) {
 
     std::printf("renderer: %s, %d x %d\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                 g_app->width, g_app->height);
-    std::printf("%-6s %6s %9s %9s %9s %11s %6s\n", "scene", "frames", "median", "p95", "cpu",
-                "triangles", "draws");
+    std::printf("%-6s %6s %9s %9s %9s %11s %6s %6s\n", "scene", "frames", "median", "p95", "cpu",
+                "triangles", "draws", "lights");
     const bool ok = introScene(frames) && menuScene(frames) && waterScene(frames) &&
                     boardScene(frames) && pauseScene(frames);
     std::printf("start-up to first frame: %.2f s\n", startup);

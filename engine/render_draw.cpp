@@ -130,6 +130,14 @@ void setModel(const KMeshProgram& p, const KDrawItem& item, const KMatrix* mirro
     }
 }
 
+void drawMesh(KRenderState& rs, const KDrawItem& item) {
+    glBindVertexArray(item.mesh->vao);
+    glDrawElements(
+        GL_TRIANGLES, item.count, GL_UNSIGNED_INT,
+        reinterpret_cast<const void*>(static_cast<size_t>(item.first) * sizeof(unsigned)));
+    rs.drawnTriangles += item.count / 3;
+}
+
 } // namespace
 
 bool KBuildBasePrograms(KRenderState& rs) {
@@ -203,9 +211,7 @@ void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror
     const KMeshProgram& p = bindMaterial(rs, item.mat, alpha, sprite);
     setModel(p, item, mirror);
     if (!sprite) {
-        glBindVertexArray(item.mesh->vao);
-        glDrawArrays(GL_TRIANGLES, item.first, item.count);
-        rs.drawnTriangles += item.count / 3;
+        drawMesh(rs, item);
     } else {
         glBindVertexArray(rs.quadVao);
         glDrawArrays(GL_TRIANGLES, 0, 6);
@@ -223,8 +229,6 @@ void KDrawItemMark(KRenderState& rs, const KDrawItem& item) {
     const KMeshProgram& p = useProgram(rs, KPROG_MARK);
     setCulling(rs, !(item.mat && (item.mat->options & KMAT_DOUBLESIDED)));
     setModel(p, item, nullptr);
-    glBindVertexArray(item.mesh->vao);
-    glDrawArrays(GL_TRIANGLES, item.first, item.count);
-    rs.drawnTriangles += item.count / 3;
+    drawMesh(rs, item);
     ++rs.drawCalls;
 }

@@ -1,5 +1,8 @@
-// Meshes on the GPU: each face corner becomes its own vertex (corners carry their own texture
-// coordinates), grouped by material so one draw call covers each material's run.
+// Meshes on the GPU: each distinct face corner becomes one vertex (a mesh vertex that keeps its
+// texture coordinates and normal in every face around it is sent once and shared through the
+// index buffer), and the triangles are grouped by material so one draw call covers each
+// material's run. Sharing matters to a software renderer, which shades every vertex it is
+// sent: a smooth surface has about six triangles around each vertex.
 
 #include "engine/material.h"
 #include "engine/mesh.h"
@@ -43,6 +46,50 @@ void smoothNormals(KRenderState& rs, const KMesh& mesh) {
 
 } // namespace
 
+namespace {
+
+// The slot of the vertex for corner c of face f, appended to the vertex scratch when no equal
+// corner of the same mesh vertex was sent before. Corners of a vertex share its position,
+// colour and (smooth or given) normal; they differ by texture coordinates, or by normal where
+// the vertex has none and the face's own stands in.
+unsigned cornerSlot(KRenderState& rs, const KMesh& mesh, const KFace& f, int c, bool smooth,
+                    const KVector& faceN) {
+    const int vi = f.ref[c];
+    const KVertex& v = mesh.verts[vi];
+    KVector n = smooth ? rs.normalScratch[vi] : v.normal;
+    const bool own = n.x == 0 && n.y == 0 && n.z == 0;
+    if (own) n = faceN;
+    if (!own) {
+        for (int k = rs.cornerHead[vi]; k >= 0; k = rs.cornerNext[k]) {
+            const float* o = &rs.vertexScratch[static_cast<size_t>(k) * FLOATS_PER_VERTEX];
+            if (o[6] == f.uv[c].u && o[7] == f.uv[c].v && o[3] == n.x && o[4] == n.y && o[5] == n.z)
+                return static_cast<unsigned>(k);
+        }
+    }
+    const int slot = static_cast<int>(rs.vertexScratch.size() / FLOATS_PER_VERTEX);
+    const float out[FLOATS_PER_VERTEX] = {v.pos.x,   v.pos.y,   v.pos.z,   n.x,
+                                          n.y,       n.z,       f.uv[c].u, f.uv[c].v,
+                                          v.color.r, v.color.g, v.color.b, v.color.a};
+    rs.vertexScratch.insert(rs.vertexScratch.end(), out, out + FLOATS_PER_VERTEX);
+    rs.cornerNext.push_back(rs.cornerHead[vi]);
+    rs.cornerHead[vi] = slot;
+    return static_cast<unsigned>(slot);
+}
+
+// Sends `bytes` of `data` into `buffer` of `target`, reusing its storage when big enough.
+void send(GLenum target, GLuint buffer, long& capacity, long bytes, const void* data,
+          bool isStatic) {
+    glBindBuffer(target, buffer);
+    if (bytes > capacity) {
+        glBufferData(target, bytes, data, isStatic ? GL_STATIC_DRAW : GL_DYNAMIC_DRAW);
+        capacity = bytes;
+    } else if (bytes > 0) {
+        glBufferSubData(target, 0, bytes, data);
+    }
+}
+
+} // namespace
+
 bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
     auto* gm = static_cast<KGpuMesh*>(mesh->gpu);
     if (gm && !mesh->changed) return gm->vertexCount > 0;
@@ -52,8 +99,10 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
         g_uploaded.insert(mesh);
         glGenVertexArrays(1, &gm->vao);
         glGenBuffers(1, &gm->vbo);
+        glGenBuffers(1, &gm->ibo);
         glBindVertexArray(gm->vao);
         glBindBuffer(GL_ARRAY_BUFFER, gm->vbo);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gm->ibo); // recorded in the vertex array
         const GLsizei stride = FLOATS_PER_VERTEX * sizeof(float);
         const int sizes[4] = {3, 3, 2, 4};
         int offset = 0;
@@ -92,8 +141,11 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
     gm->vertexCount = total;
     if (wantSmooth) smoothNormals(rs, *mesh);
 
-    // 2. Write the corners at their run's place.
-    rs.vertexScratch.resize(static_cast<size_t>(total) * FLOATS_PER_VERTEX);
+    // 2. Each face's corners as shared vertices, its indices at its run's place.
+    rs.vertexScratch.clear();
+    rs.cornerNext.clear();
+    rs.cornerHead.assign(static_cast<size_t>(nbVerts), -1);
+    rs.indexScratch.resize(static_cast<size_t>(total));
     for (const KFace& f : mesh->faces) {
         if (!validFace(f, nbVerts)) continue;
         size_t r = 0;
@@ -104,28 +156,21 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
         const bool smooth = f.mat && (f.mat->options & KMAT_AUTONORMALS);
         const KVector fn = faceNormal(mesh->verts[f.ref[0]].pos, mesh->verts[f.ref[1]].pos,
                                       mesh->verts[f.ref[2]].pos);
-        for (int c = 0; c < 3; ++c) {
-            const KVertex& v = mesh->verts[f.ref[c]];
-            KVector n = smooth ? rs.normalScratch[f.ref[c]] : v.normal;
-            if (n.x == 0 && n.y == 0 && n.z == 0) n = fn;
-            float* out = &rs.vertexScratch[static_cast<size_t>(slot + c) * FLOATS_PER_VERTEX];
-            out[0] = v.pos.x, out[1] = v.pos.y, out[2] = v.pos.z;
-            out[3] = n.x, out[4] = n.y, out[5] = n.z;
-            out[6] = f.uv[c].u, out[7] = f.uv[c].v;
-            out[8] = v.color.r, out[9] = v.color.g, out[10] = v.color.b, out[11] = v.color.a;
-        }
+        for (int c = 0; c < 3; ++c)
+            rs.indexScratch[static_cast<size_t>(slot + c)] =
+                cornerSlot(rs, *mesh, f, c, smooth, fn);
     }
+    gm->cornerCount = static_cast<int>(rs.vertexScratch.size() / FLOATS_PER_VERTEX);
 
-    // 3. Send: reuse the buffer when it is big enough (meshes edited every frame).
-    const long bytes = static_cast<long>(rs.vertexScratch.size() * sizeof(float));
-    glBindBuffer(GL_ARRAY_BUFFER, gm->vbo);
-    if (bytes > gm->capacity) {
-        glBufferData(GL_ARRAY_BUFFER, bytes, rs.vertexScratch.data(),
-                     mesh->isStatic ? GL_STATIC_DRAW : GL_DYNAMIC_DRAW);
-        gm->capacity = bytes;
-    } else if (bytes > 0) {
-        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, rs.vertexScratch.data());
-    }
+    // 3. Send, reusing the buffers when big enough (meshes edited every frame).
+    glBindVertexArray(gm->vao); // the index buffer is bound through the mesh's own array
+    send(GL_ARRAY_BUFFER, gm->vbo, gm->capacity,
+         static_cast<long>(rs.vertexScratch.size() * sizeof(float)), rs.vertexScratch.data(),
+         mesh->isStatic);
+    send(GL_ELEMENT_ARRAY_BUFFER, gm->ibo, gm->indexCapacity,
+         static_cast<long>(rs.indexScratch.size() * sizeof(unsigned)), rs.indexScratch.data(),
+         mesh->isStatic);
+    glBindVertexArray(0);
     if (!mesh->GetBounds(gm->lo, gm->hi)) gm->lo = gm->hi = KVector();
     return total > 0;
 }
@@ -135,6 +180,7 @@ void KFreeGpuMesh(KMesh* mesh) {
     if (!gm) return;
     if (KRenderGlAlive()) {
         glDeleteBuffers(1, &gm->vbo);
+        glDeleteBuffers(1, &gm->ibo);
         glDeleteVertexArrays(1, &gm->vao);
     }
     delete gm;
@@ -146,6 +192,7 @@ void KForgetGpuMeshes() {
     for (KMesh* m : g_uploaded) {
         auto* gm = static_cast<KGpuMesh*>(m->gpu);
         glDeleteBuffers(1, &gm->vbo);
+        glDeleteBuffers(1, &gm->ibo);
         glDeleteVertexArrays(1, &gm->vao);
         delete gm;
         m->gpu = nullptr;

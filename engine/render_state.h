@@ -17,19 +17,22 @@ class KObject;
 class KLight;
 class KSprite;
 
-// One material's run of triangles in a mesh's vertex buffer.
+// One material's run of triangles in a mesh's index buffer.
 struct KGpuRange {
     KMaterial* mat;
-    int first; // first vertex
-    int count; // vertices (3 per triangle)
+    int first; // first index
+    int count; // indices (3 per triangle)
 };
 
-// A mesh on the GPU (KMesh::gpu): the faces un-indexed (each corner has its own texture
-// coordinates) and grouped by material.
+// A mesh on the GPU (KMesh::gpu): one vertex per distinct face corner (a vertex with the same
+// texture coordinates in every face around it is sent once), triangles indexed and grouped by
+// material.
 struct KGpuMesh {
-    GLuint vao = 0, vbo = 0;
-    long capacity = 0; // bytes allocated in vbo
-    int vertexCount = 0;
+    GLuint vao = 0, vbo = 0, ibo = 0;
+    long capacity = 0;      // bytes allocated in vbo
+    long indexCapacity = 0; // bytes allocated in ibo
+    int vertexCount = 0;    // indices: 3 per triangle
+    int cornerCount = 0;    // vertices sent
     std::vector<KGpuRange> ranges;
     KVector lo, hi; // object-space bounds
 };
@@ -74,10 +77,12 @@ struct KRenderState {
     std::vector<KWalkEntry> stack;
     std::vector<KLight*> lights;
     std::vector<KDrawItem> opaque, blended, reflective;
-    std::vector<float> vertexScratch;   // mesh upload
-    std::vector<KVector> normalScratch; // smooth normals
-    std::vector<int> rangeScratch;      // faces per material during upload
-    std::vector<float> textScratch;     // window-space quads of a text
+    std::vector<float> vertexScratch;        // mesh upload: vertices
+    std::vector<unsigned> indexScratch;      // mesh upload: indices
+    std::vector<KVector> normalScratch;      // smooth normals
+    std::vector<int> rangeScratch;           // faces per material during upload
+    std::vector<int> cornerHead, cornerNext; // corners sent per mesh vertex, as chains
+    std::vector<float> textScratch;          // window-space quads of a text
 
     // Frame view.
     KMatrix view, proj, viewProj;
