@@ -95,22 +95,20 @@ bool mirrorCanShow(const KRenderState& rs, const KDrawItem& item, float h, const
 
 } // namespace
 
-void KDrawReflections(KRenderState& rs) {
-    if (rs.reflective.empty()) return;
+bool KMarkReflections(KRenderState& rs) {
+    rs.mirrorMarked = false;
+    if (rs.reflective.empty()) return false;
     float h = -1e30f;
     for (const KDrawItem& item : rs.reflective)
         h = std::max(h, surfaceTop(item));
-
+    rs.mirrorPlane = h;
     // Seen from below the plane there is nothing to mirror: plain surfaces.
-    if (rs.camPos.y <= h) {
-        for (const KDrawItem& item : rs.reflective)
-            KDrawItemNow(rs, item, nullptr, 1.0f);
-        return;
-    }
-
-    // 1. Mark.
+    if (rs.camPos.y <= h) return false;
     const Rect area = surfaceRect(rs);
-    if (area.x1 <= area.x0 || area.y1 <= area.y0) return; // all off screen
+    if (area.x1 <= area.x0 || area.y1 <= area.y0) return false; // all off screen
+    rs.mirrorRect[0] = area.x0, rs.mirrorRect[1] = area.y0;
+    rs.mirrorRect[2] = area.x1, rs.mirrorRect[3] = area.y1;
+
     glScissor(area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
     glEnable(GL_SCISSOR_TEST);
     glEnable(GL_STENCIL_TEST);
@@ -122,6 +120,25 @@ void KDrawReflections(KRenderState& rs) {
     for (const KDrawItem& item : rs.reflective)
         KDrawItemMark(rs, item);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    rs.mirrorMarked = true;
+    return true;
+}
+
+void KDrawReflections(KRenderState& rs) {
+    if (rs.reflective.empty()) return;
+    if (!rs.mirrorMarked) {
+        for (const KDrawItem& item : rs.reflective)
+            KDrawItemNow(rs, item, nullptr, 1.0f);
+        return;
+    }
+    const float h = rs.mirrorPlane;
+    const Rect area{rs.mirrorRect[0], rs.mirrorRect[1], rs.mirrorRect[2], rs.mirrorRect[3]};
+    glScissor(area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
+    glEnable(GL_SCISSOR_TEST);
+    glEnable(GL_STENCIL_TEST);
 
     // 2. Reset depth and colour inside the mark.
     glStencilFunc(GL_EQUAL, 1, 0xFF);

@@ -110,7 +110,7 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
             const KVector centre = n->world.TransformPoint((gm->lo + gm->hi) * 0.5f);
             // A sky or room around the eye is drawn after the other opaque things, so the depth
             // test spares the pixels they hide (its centre says nothing about its distance).
-            const float depth = enclosing ? 1e30f : viewDepth(rs, centre);
+            const float depth = enclosing ? SKY_DEPTH : viewDepth(rs, centre);
             ++visObjects;
             visPolygons += gm->vertexCount / 3;
             for (const KGpuRange& r : gm->ranges) {
@@ -277,13 +277,26 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     std::sort(rs.opaque.begin(), rs.opaque.end(),
               [](const KDrawItem& a, const KDrawItem& b) { return a.depth < b.depth; });
     glDisable(GL_BLEND);
-    for (const KDrawItem& item : rs.opaque)
-        KDrawItemNow(rs, item, nullptr, 1.0f);
+    size_t sky = 0;
+    for (; sky < rs.opaque.size() && rs.opaque[sky].depth < SKY_DEPTH; ++sky)
+        KDrawItemNow(rs, rs.opaque[sky], nullptr, 1.0f);
 
-    // 3. Reflective surfaces with the mirrored scene in them.
+    // 3. The skies around the eye, where no reflective surface shows: under a mirror they
+    // would only be covered by it.
+    const bool marked = KMarkReflections(rs);
+    if (marked) {
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GL_NOTEQUAL, 1, 0xFF);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    }
+    for (; sky < rs.opaque.size(); ++sky)
+        KDrawItemNow(rs, rs.opaque[sky], nullptr, 1.0f);
+    if (marked) glDisable(GL_STENCIL_TEST);
+
+    // 4. Reflective surfaces with the mirrored scene in them.
     KDrawReflections(rs);
 
-    // 4. Blended meshes and sprites, farthest first.
+    // 5. Blended meshes and sprites, farthest first.
     std::sort(rs.blended.begin(), rs.blended.end(),
               [](const KDrawItem& a, const KDrawItem& b) { return a.depth > b.depth; });
     glEnable(GL_BLEND);
@@ -297,7 +310,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     glDepthMask(GL_TRUE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-    // 5. Window space: images and texts over everything.
+    // 6. Window space: images and texts over everything.
     KDrawOverlay(rs, scene);
     glBindVertexArray(0);
     KEndFrameTarget(rs);

@@ -37,6 +37,9 @@ struct KGpuMesh {
     KVector lo, hi; // object-space bounds
 };
 
+// Depth of the opaque things around the eye (a sky, a room): drawn after the others.
+constexpr float SKY_DEPTH = 1e30f;
+
 // Something to draw: a material range of an object, or a sprite (mesh null).
 struct KDrawItem {
     KNodeGraph* node;
@@ -83,6 +86,12 @@ struct KRenderState {
     std::vector<int> rangeScratch;           // faces per material during upload
     std::vector<int> cornerHead, cornerNext; // corners sent per mesh vertex, as chains
     std::vector<float> textScratch;          // window-space quads of a text
+
+    // This frame's mirror: the plane y = mirrorPlane and the window rectangle (GL pixels x0,
+    // y0, x1, y1) its marks lie in; mirrorMarked once the surfaces are marked in the stencil.
+    bool mirrorMarked = false;
+    float mirrorPlane = 0;
+    int mirrorRect[4] = {0, 0, 0, 0};
 
     // Frame view.
     KMatrix view, proj, viewProj;
@@ -142,7 +151,11 @@ void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror
 // The item's pixels written to depth and stencil only (colour writes must be masked).
 void KDrawItemMark(KRenderState& rs, const KDrawItem& item);
 
-// render_mirror.cpp: the reflective surfaces with what they mirror.
+// render_mirror.cpp: the reflective surfaces with what they mirror. Mark first, once the
+// opaque things in front of the surfaces are drawn: it writes 1 in the stencil where a
+// reflective surface shows and returns whether it did (not when there is none, none in view, or
+// the eye is below them). Draw then fills the marks with the mirrored scene and the surfaces.
+bool KMarkReflections(KRenderState& rs);
 void KDrawReflections(KRenderState& rs);
 
 // render_overlay.cpp: images and texts in window pixels; a full-window fill.
