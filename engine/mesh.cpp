@@ -36,9 +36,20 @@ KMesh::~KMesh() {
     if (scene && !scene->Resetting()) scene->Unregister(this);
 }
 
+namespace {
+
+// A mesh edited in code no longer matches its levels of detail: it is drawn itself from then on.
+void dropLevels(KMesh& m) {
+    m.levels.clear();
+    m.levelCoverage.clear();
+}
+
+} // namespace
+
 int KMesh::addVert(const KVertex& v) {
     verts.push_back(v);
     changed = 1;
+    dropLevels(*this);
     return static_cast<int>(verts.size()) - 1;
 }
 
@@ -57,6 +68,7 @@ int KMesh::addFace(const KFace& f) {
         if (r < 0 || r >= n) return -1;
     faces.push_back(f);
     changed = 1;
+    dropLevels(*this);
     return static_cast<int>(faces.size()) - 1;
 }
 
@@ -64,12 +76,14 @@ void KMesh::moveVert(int i, float x, float y, float z) {
     if (i < 0 || i >= static_cast<int>(verts.size())) return;
     verts[i].pos = KVector(x, y, z);
     changed = 1;
+    dropLevels(*this);
 }
 
 void KMesh::Clear() {
     verts.clear();
     faces.clear();
     changed = 1;
+    dropLevels(*this);
 }
 
 void KMesh::DeleteRapidModel() {
@@ -109,6 +123,8 @@ KMesh* KMesh::Copy() const {
     m->faces = faces;
     m->isStatic = isStatic;
     m->rapidModel = rapidModel;
+    m->levels = levels;
+    m->levelCoverage = levelCoverage;
     m->changed = 1;
     return m;
 }

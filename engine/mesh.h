@@ -47,6 +47,15 @@ public:
     void* gpu = nullptr;          // the renderer's buffers; only the renderer touches it
     KScene* scene;
 
+    // Levels of detail: coarser versions of this mesh, finest first, drawn where it is small
+    // on screen; the coarsest also stands for it in mirror reflections. levelCoverage[i] is the
+    // screen coverage below which levels[i] replaces the finer ones: the diameter of the
+    // mesh's bounding sphere on screen as a fraction of the window's height. The meshes belong
+    // to the scene and are shared by copies. An edit through the methods below drops them (they
+    // would no longer match); picking always tests the mesh itself.
+    std::vector<KMesh*> levels;
+    std::vector<float> levelCoverage;
+
     int addVert(const KVertex& v); // returns the new index
     int addVert(const KVector& pos, const KVector& normal, const KColor& c1, const KColor& c2);
     // Adds a copy of the face; refused (-1) when it names a vertex that does not exist.
@@ -62,6 +71,7 @@ public:
     bool GetBounds(KVector& lo, KVector& hi) const;
     // Fills zero normals with the normals of the faces using the vertex.
     void ComputeMissingNormals();
-    // A copy with the same vertices, faces and materials, owned by the same scene.
+    // A copy with the same vertices, faces, materials and levels of detail, owned by the same
+    // scene.
     KMesh* Copy() const;
 };

@@ -390,6 +390,37 @@ struct Builder {
         return mesh;
     }
 
+    // Levels of detail of a node's mesh (MSFT_lod): the nodes listed in the extension's "ids",
+    // finest first, each with a mesh. Value i of the node's extras "MSFT_screencoverage" is the
+    // screen coverage down to which level i is used (the node's own mesh is level 0), so below
+    // it level i + 1 takes over. A listed node without a mesh ends the list; a level without a
+    // value only stands in for the mesh in mirrors.
+    void levelsFor(const tinygltf::Node& n, KMesh* mesh) {
+        auto it = n.extensions.find("MSFT_lod");
+        if (it == n.extensions.end() || !it->second.IsObject() || !it->second.Has("ids")) return;
+        const tinygltf::Value& ids = it->second.Get("ids");
+        const tinygltf::Value& ex = n.extras;
+        const bool haveCoverage = ex.IsObject() && ex.Has("MSFT_screencoverage") &&
+                                  ex.Get("MSFT_screencoverage").IsArray();
+        for (size_t i = 0; ids.IsArray() && i < ids.ArrayLen(); ++i) {
+            const int id = ids.Get(static_cast<int>(i)).IsInt()
+                               ? ids.Get(static_cast<int>(i)).GetNumberAsInt()
+                               : -1;
+            if (id < 0 || id >= static_cast<int>(m.nodes.size()) || m.nodes[id].mesh < 0) {
+                Log("LoadSceneFromFILE: node \"%s\": level of detail %zu has no mesh\n",
+                    n.name.c_str(), i + 1);
+                break;
+            }
+            float coverage = 0;
+            if (haveCoverage && i < ex.Get("MSFT_screencoverage").ArrayLen()) {
+                const tinygltf::Value& c = ex.Get("MSFT_screencoverage").Get(static_cast<int>(i));
+                if (c.IsNumber()) coverage = static_cast<float>(c.GetNumberAsDouble());
+            }
+            mesh->levels.push_back(meshFor(m.nodes[id].mesh));
+            mesh->levelCoverage.push_back(coverage);
+        }
+    }
+
     KNodeGraph* node(int ni, KNodeGraph* parent) {
         const tinygltf::Node& n = m.nodes[ni];
         KNodeGraph* out;
@@ -397,6 +428,7 @@ struct Builder {
         if (n.mesh >= 0) {
             auto* o = new KObject(scene);
             o->mesh = meshFor(n.mesh);
+            levelsFor(n, o->mesh);
             out = o;
         } else if (li >= 0) {
             const tinygltf::Light& gl = m.lights[li];

@@ -93,6 +93,18 @@ bool mirrorCanShow(const KRenderState& rs, const KDrawItem& item, float h, const
     return r.x0 < area.x1 && area.x0 < r.x1 && r.y0 < area.y1 && area.y0 < r.y1;
 }
 
+// The item as the mirror draws it: with its coarsest level of detail (the reflection shows it
+// dimmed through the surface, where fine facets cannot be told).
+KDrawItem mirrorImage(const KDrawItem& item) {
+    KDrawItem m = item;
+    if (item.mirrorMesh) {
+        m.mesh = item.mirrorMesh;
+        m.first = item.mirrorFirst;
+        m.count = item.mirrorCount;
+    }
+    return m;
+}
+
 } // namespace
 
 bool KMarkReflections(KRenderState& rs) {
@@ -156,7 +168,7 @@ void KDrawReflections(KRenderState& rs) {
     glFrontFace(GL_CW);
     for (const KDrawItem& item : rs.opaque)
         if (item.node->reflect && !item.onCamera && mirrorCanShow(rs, item, h, area))
-            KDrawItemNow(rs, item, &mirror, 1.0f);
+            KDrawItemNow(rs, mirrorImage(item), &mirror, 1.0f);
     glEnable(GL_BLEND);
     for (const KDrawItem& item : rs.blended) {
         // Sprites face the real camera only.
@@ -166,7 +178,7 @@ void KDrawReflections(KRenderState& rs) {
                                       ? GL_ONE
                                       : GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
-        KDrawItemNow(rs, item, &mirror, 1.0f);
+        KDrawItemNow(rs, mirrorImage(item), &mirror, 1.0f);
     }
     glDepthMask(GL_TRUE);
     glFrontFace(GL_CCW);

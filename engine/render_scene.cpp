@@ -70,6 +70,32 @@ bool aroundEye(const KRenderState& rs, const KMatrix& world, const KGpuMesh& gm)
            eye.y <= gm.hi.y + MARGIN && eye.z >= gm.lo.z - MARGIN && eye.z <= gm.hi.z + MARGIN;
 }
 
+// The run of `mat` in a GPU mesh, or null.
+const KGpuRange* rangeOf(const KGpuMesh& gm, const KMaterial* mat) {
+    for (const KGpuRange& r : gm.ranges)
+        if (r.mat == mat) return &r;
+    return nullptr;
+}
+
+// The level of detail an object is drawn with at view depth `depth`, by its screen coverage,
+// and the coarsest level, which stands for it in mirrors. Levels that cannot be sent are
+// skipped.
+void pickLevels(KRenderState& rs, const KObject& o, float depth, const KGpuMesh*& drawn,
+                const KGpuMesh*& mirrored) {
+    const KMesh& mesh = *o.mesh;
+    const KVector half = (drawn->hi - drawn->lo) * 0.5f;
+    const float radius = half.Length() * o.world.TransformDir(KVector(1, 0, 0)).Length();
+    // Diameter on screen over the window's height: 2r / (2 d tan(fov / 2)) = r proj[5] / d.
+    const float coverage = radius * rs.proj.m[5] / std::max(depth, 1e-3f);
+    for (size_t i = 0; i < mesh.levels.size(); ++i) {
+        KMesh* level = mesh.levels[i];
+        if (!level || !KUploadMesh(rs, level)) continue;
+        const auto* lg = static_cast<const KGpuMesh*>(level->gpu);
+        mirrored = lg;
+        if (i < mesh.levelCoverage.size() && coverage < mesh.levelCoverage[i]) drawn = lg;
+    }
+}
+
 // 2. Walk the drawn part of the graph into the frame's lists. What hangs under the viewing
 // camera (the heads-up panels) is marked, so mirrors leave it out; what is parked there at the
 // eye is left out altogether.
@@ -94,7 +120,8 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
         } else if (KSprite* s = n->AsSprite()) {
             const float scale = n->world.TransformDir(KVector(1, 0, 0)).Length();
             const KVector at = n->world.GetTrans();
-            KDrawItem item{n, s->mat, nullptr, 0, 6, viewDepth(rs, at), KMatrix(), e.onCamera};
+            KDrawItem item{n, s->mat, nullptr,           0,         6,         nullptr,
+                           0, 0,      viewDepth(rs, at), KMatrix(), e.onCamera};
             const KVector r = rs.camRight * (s->width * scale);
             const KVector u = rs.camUp * (s->height * scale);
             const KVector f = rs.camForward * -1.0f;
@@ -111,10 +138,19 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
             // A sky or room around the eye is drawn after the other opaque things, so the depth
             // test spares the pixels they hide (its centre says nothing about its distance).
             const float depth = enclosing ? SKY_DEPTH : viewDepth(rs, centre);
+            const KGpuMesh* drawn = gm;
+            const KGpuMesh* mirrored = gm;
+            if (!o->mesh->levels.empty() && !enclosing) pickLevels(rs, *o, depth, drawn, mirrored);
             ++visObjects;
-            visPolygons += gm->vertexCount / 3;
-            for (const KGpuRange& r : gm->ranges) {
-                KDrawItem item{n, r.mat, gm, r.first, r.count, depth, n->world, e.onCamera};
+            visPolygons += drawn->vertexCount / 3;
+            for (const KGpuRange& r : drawn->ranges) {
+                // The mirror's level holds the same materials; should one lack it, the level
+                // drawn stands in.
+                const KGpuRange* m = rangeOf(*mirrored, r.mat);
+                const KGpuMesh* mm = m ? mirrored : drawn;
+                if (!m) m = &r;
+                KDrawItem item{n,        r.mat,    drawn, r.first,  r.count,   mm,
+                               m->first, m->count, depth, n->world, e.onCamera};
                 if (r.mat && r.mat->IsBlended())
                     rs.blended.push_back(item);
                 else if (r.mat && r.mat->reflect > 0)

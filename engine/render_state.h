@@ -46,6 +46,8 @@ struct KDrawItem {
     KMaterial* mat;
     const KGpuMesh* mesh;
     int first, count;
+    const KGpuMesh* mirrorMesh; // what stands for it in mirrors: its coarsest level of detail
+    int mirrorFirst, mirrorCount;
     float depth;   // distance along the view direction, for back-to-front order
     KMatrix model; // world matrix (sprites: the camera-facing quad's)
     bool onCamera; // under the viewing camera: moves with the view, never mirrored

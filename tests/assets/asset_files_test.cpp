@@ -195,6 +195,53 @@ TEST(AssetFiles, PiecesStandOnTheirSquaresAndKeepClassicProportions) {
     }
 }
 
+// Each piece carries coarser levels of detail for far and mirrored views: they must be the same
+// piece (same height, girth and facing: a knight level left unturned would look the other way
+// from afar), each lighter than the one before, with the coverage values the loader reads.
+TEST(AssetFiles, PieceLevelsOfDetailAreTheSamePieceInFewerTriangles) {
+    auto bounds = [](const tinygltf::Model& m, const tinygltf::Node& n) {
+        std::array<double, 6> b{1e9, 1e9, 1e9, -1e9, -1e9, -1e9};
+        size_t triangles = 0;
+        for (const auto& prim : m.meshes[n.mesh].primitives) {
+            auto pos = readAccessor<double>(m, prim.attributes.at("POSITION"));
+            for (size_t i = 0; i < pos.size(); ++i) {
+                b[i % 3] = std::min(b[i % 3], pos[i]);
+                b[3 + i % 3] = std::max(b[3 + i % 3], pos[i]);
+            }
+            triangles += m.accessors[prim.indices].count / 3;
+        }
+        return std::pair{b, triangles};
+    };
+    const std::pair<const char*, const char*> files[] = {{".\\M3D\\ChessBoardB.M3D", "B"},
+                                                         {".\\M3D\\ChessBoardN.M3D", "N"}};
+    for (const auto& [file, colour] : files) {
+        const auto& m = data().models.at(file);
+        for (const char* stem : {"roi", "dame", "fou", "cava", "tour", "pion"}) {
+            std::string name = std::string(stem) + colour;
+            const tinygltf::Node* n = findNode(m, name);
+            ASSERT_NE(n, nullptr) << name;
+            ASSERT_TRUE(n->extensions.count("MSFT_lod")) << name;
+            const auto& ids = n->extensions.at("MSFT_lod").Get("ids");
+            const auto& cover = n->extras.Get("MSFT_screencoverage");
+            ASSERT_EQ(ids.ArrayLen(), 2u) << name;
+            ASSERT_EQ(cover.ArrayLen(), ids.ArrayLen() + 1) << name;
+            auto [base, baseTriangles] = bounds(m, *n);
+            size_t previous = baseTriangles;
+            double previousCover = 1;
+            for (size_t i = 0; i < ids.ArrayLen(); ++i) {
+                const tinygltf::Node& level = m.nodes.at(ids.Get(int(i)).GetNumberAsInt());
+                auto [b, triangles] = bounds(m, level);
+                for (int k = 0; k < 6; ++k)
+                    EXPECT_NEAR(b[k], base[k], 0.02) << level.name << " bound " << k;
+                EXPECT_LT(triangles * 3, previous * 2) << level.name << " is not lighter";
+                previous = triangles;
+                EXPECT_LT(cover.Get(int(i)).GetNumberAsDouble(), previousCover) << level.name;
+                previousCover = cover.Get(int(i)).GetNumberAsDouble();
+            }
+        }
+    }
+}
+
 // The marks lie flat in their node's plane y = 0, above the squares' top: parked under the
 // camera (the game's way of hiding them) they are seen edge-on from the eye and draw nothing.
 TEST(AssetFiles, MarksLieFlatAboveTheSquares) {

@@ -340,3 +340,47 @@ TEST_F(Loader, MissingOrBrokenFilesLoadNothing) {
     EXPECT_NE(text.find("M3D/none.m3d"), std::string::npos);
     EXPECT_NE(text.find("M3D/badindex.m3d"), std::string::npos);
 }
+
+// Levels of detail (MSFT_lod): the listed nodes' meshes become the object's levels with their
+// coverage values, the listed nodes themselves stay out of the scene, copies share the levels,
+// and a list naming a node without a mesh stops there.
+TEST_F(Loader, LevelsOfDetailComeWithTheirCoverageAndStayOutOfTheScene) {
+    tinygltf::Model m = modelB();
+    int coarse = addQuadMesh(m, 0, {0, 1, 2});
+    tinygltf::Node level, lamp;
+    level.name = "other_lod1";
+    level.mesh = coarse;
+    lamp.name = "lamp";
+    m.nodes.push_back(level); // 1
+    m.nodes.push_back(lamp);  // 2: no mesh
+    auto ids = [](std::vector<int> list) {
+        tinygltf::Value::Array a;
+        for (int i : list)
+            a.push_back(tinygltf::Value(i));
+        return tinygltf::Value(tinygltf::Value::Object{{"ids", tinygltf::Value(a)}});
+    };
+    m.nodes[0].extensions["MSFT_lod"] = ids({1, 2});
+    m.nodes[0].extras = tinygltf::Value(tinygltf::Value::Object{
+        {"MSFT_screencoverage",
+         tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(0.25), tinygltf::Value(0.1),
+                                                tinygltf::Value(0.0)})}});
+    tinygltf::Scene sc;
+    sc.nodes = {0};
+    m.scenes.push_back(sc);
+    ASSERT_TRUE(writeGlb(m, "M3D/levels.m3d"));
+
+    ASSERT_EQ(LoadSceneFromFILE(&scene, ".\\M3D\\levels.m3d", nullptr), 1);
+    KObject* obj = GetObjByName(&scene, "other")->AsObject();
+    ASSERT_TRUE(obj && obj->mesh);
+    EXPECT_EQ(GetObjByName(&scene, "other_lod1"), nullptr);
+    EXPECT_EQ(GetObjByName(&scene, "lamp"), nullptr);
+    ASSERT_EQ(obj->mesh->levels.size(), 1u) << "the node without a mesh ends the list";
+    EXPECT_EQ(obj->mesh->levels[0]->faces.size(), 1u);
+    EXPECT_EQ(obj->mesh->levels[0]->faces[0].mat, obj->mesh->faces[0].mat);
+    ASSERT_EQ(obj->mesh->levelCoverage.size(), 1u);
+    EXPECT_FLOAT_EQ(obj->mesh->levelCoverage[0], 0.25f);
+
+    KNodeGraph* copy = CopyNode(obj, true);
+    ASSERT_NE(copy->AsObject()->mesh, obj->mesh);
+    EXPECT_EQ(copy->AsObject()->mesh->levels, obj->mesh->levels);
+}

@@ -178,7 +178,9 @@ int GltfWriter::pointLight(const std::string& name, V3 pos, std::array<float, 3>
     ex["ambient"] = vec3(ambient);
     ex["diffuse"] = vec3(diffuse);
     model_->nodes[n].extras = tinygltf::Value(ex);
-    if (model_->extensionsUsed.empty()) model_->extensionsUsed.push_back("KHR_lights_punctual");
+    auto& used = model_->extensionsUsed;
+    if (std::find(used.begin(), used.end(), "KHR_lights_punctual") == used.end())
+        used.push_back("KHR_lights_punctual");
     return n;
 }
 
@@ -195,6 +197,30 @@ int GltfWriter::camera(const std::string& name, V3 pos, std::array<float, 4> rot
     int n = node(name, -1, pos, rot);
     model_->nodes[n].camera = int(model_->cameras.size() - 1);
     return n;
+}
+
+void GltfWriter::levels(int base, const std::vector<int>& meshes,
+                        const std::vector<float>& coverage) {
+    tinygltf::Value::Array ids, cover;
+    for (size_t i = 0; i < meshes.size(); ++i) {
+        tinygltf::Node n;
+        n.name = model_->nodes[base].name + "_lod" + std::to_string(i + 1);
+        n.mesh = meshes[i];
+        model_->nodes.push_back(n);
+        ids.push_back(tinygltf::Value(int(model_->nodes.size() - 1)));
+    }
+    for (float c : coverage)
+        cover.push_back(tinygltf::Value(double(c)));
+    tinygltf::Value::Object ext;
+    ext["ids"] = tinygltf::Value(ids);
+    model_->nodes[base].extensions["MSFT_lod"] = tinygltf::Value(ext);
+    tinygltf::Value::Object extras;
+    if (model_->nodes[base].extras.IsObject())
+        extras = model_->nodes[base].extras.Get<tinygltf::Value::Object>();
+    extras["MSFT_screencoverage"] = tinygltf::Value(cover);
+    model_->nodes[base].extras = tinygltf::Value(extras);
+    auto& used = model_->extensionsUsed;
+    if (std::find(used.begin(), used.end(), "MSFT_lod") == used.end()) used.push_back("MSFT_lod");
 }
 
 bool GltfWriter::write(const std::string& path) {

@@ -54,6 +54,11 @@ public:
                    std::array<float, 3> ambient, std::array<float, 3> diffuse, int parent = -1);
     int camera(const std::string& name, V3 pos, std::array<float, 4> rot, float yfovDegrees,
                float znear, float zfar, float aspect);
+    // Gives node `base` coarser meshes as its levels of detail (MSFT_lod): one node per mesh,
+    // named after the base with "_lod1", "_lod2"..., outside the scene. coverage[i] is the
+    // screen coverage (bounding sphere diameter over the window's height) down to which level
+    // i is used, the base being level 0; one value per level, base included.
+    void levels(int base, const std::vector<int>& meshes, const std::vector<float>& coverage);
 
     // Writes the GLB file; false when it cannot be written.
     [[nodiscard]] bool write(const std::string& path);

@@ -326,7 +326,7 @@ static void subdivide(std::vector<V2>& pts, std::vector<uint32_t>& tris, int lev
 }
 
 Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bevel, int steps,
-                      float dome, float domeWidth) {
+                      float dome, float domeWidth, int capSplits) {
     size_t n = outline.size();
     // 1. Outward vertex normals of the counter-clockwise outline and the miter length.
     std::vector<V2> vn(n);
@@ -380,7 +380,7 @@ Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bev
     auto tris = triangulate(cap);
     if (dome > 0) {
         delaunayFlips(pts, tris);
-        subdivide(pts, tris, 3);
+        subdivide(pts, tris, capSplits);
     }
     for (int side = -1; side <= 1; side += 2) {
         uint32_t base = uint32_t(m.verts.size());

@@ -79,9 +79,10 @@ Mesh sphere(float radius, int segments, int rings, bool inward = false);
 // Prism from a closed 2D outline (x, y), extruded from z = -halfDepth to +halfDepth, with the
 // edges rounded by `bevel` in `bevelSteps` steps. The outline is counter-clockwise and free of
 // self-intersections; its caps are triangulated by ear clipping, subdivided and swollen by up
-// to `dome`, reached `domeWidth` in from the rim, as a carved side is.
+// to `dome`, reached `domeWidth` in from the rim, as a carved side is; the cap's triangles are
+// split in four `capSplits` times for the swell to follow.
 Mesh roundedExtrusion(const std::vector<V2>& outline, float halfDepth, float bevel, int bevelSteps,
-                      float dome = 0, float domeWidth = 0.06f);
+                      float dome = 0, float domeWidth = 0.06f, int capSplits = 3);
 
 // Distance from a point to a closed polygon's outline.
 float outlineDistance(const std::vector<V2>& poly, V2 p);

@@ -1,5 +1,6 @@
 // Decor, squares and markers, board frame and pieces.
 #include <cmath>
+#include <string>
 
 #include "tools/assetgen/gltf_writer.h"
 #include "tools/assetgen/models.h"
@@ -239,20 +240,27 @@ bool writePieces(const std::string& dir, bool white) {
     }
     int mat = w.material(m);
     const char* suffix = white ? "B" : "N";
-    // Knights turn their profile to the players: White's look towards the a-file, Black's
-    // towards the h-file.
-    Mesh knight = knightShape();
-    knight.rotateY(white ? PI : 0);
     struct P {
         const char* stem;
-        Mesh mesh;
+        Mesh (*shape)(const Detail&);
     };
-    const P pieces[6] = {{"pion", pawnShape()},  {"dame", queenShape()}, {"roi", kingShape()},
-                         {"fou", bishopShape()}, {"cava", knight},       {"tour", rookShape()}};
+    const P pieces[6] = {{"pion", pawnShape},  {"dame", queenShape},  {"roi", kingShape},
+                         {"fou", bishopShape}, {"cava", knightShape}, {"tour", rookShape}};
     for (const P& p : pieces) {
         std::string name = std::string(p.stem) + suffix;
+        int meshes[PIECE_LEVELS];
+        for (int level = 0; level < PIECE_LEVELS; ++level) {
+            Mesh m = p.shape(PIECE_DETAIL[level]);
+            // Knights turn their profile to the players: White's look towards the a-file,
+            // Black's towards the h-file.
+            if (p.shape == knightShape) m.rotateY(white ? PI : 0);
+            meshes[level] =
+                w.mesh(level == 0 ? name : name + "_lod" + std::to_string(level), {{mat, m}});
+        }
         // The node's own height puts the base on the square's top face.
-        w.node(name, w.mesh(name, {{mat, p.mesh}}), {0, SQUARE_TOP, 0});
+        int node = w.node(name, meshes[0], {0, SQUARE_TOP, 0});
+        w.levels(node, {meshes + 1, meshes + PIECE_LEVELS},
+                 {PIECE_COVERAGE, PIECE_COVERAGE + PIECE_LEVELS});
     }
     return w.write(dir + (white ? "/M3D/ChessBoardB.M3D" : "/M3D/ChessBoardN.M3D"));
 }

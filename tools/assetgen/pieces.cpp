@@ -8,12 +8,18 @@ namespace assetgen {
 
 namespace {
 
-constexpr int SEGMENTS = 48;
 using Profile = std::vector<ProfilePoint>;
 
+// `steps` of a full-detail curve kept at detail d.
+int stepsAt(const Detail& d, int steps) {
+    return std::max(1, int(std::lround(steps * d.arcSteps)));
+}
+
 // Appends an arc of the circle (centre r0, y0) from angle a0 to a1 in degrees (0 points
-// outwards, 90 up).
-void arc(Profile& p, float r0, float y0, float radius, float a0, float a1, int steps) {
+// outwards, 90 up), in `fullSteps` steps at full detail.
+void arc(Profile& p, float r0, float y0, float radius, float a0, float a1, int fullSteps,
+         const Detail& d) {
+    const int steps = stepsAt(d, fullSteps);
     for (int i = 0; i <= steps; ++i) {
         float a = (a0 + (a1 - a0) * i / steps) * float(M_PI) / 180.0f;
         p.push_back({std::max(0.0f, r0 + radius * std::cos(a)), y0 + radius * std::sin(a)});
@@ -22,28 +28,34 @@ void arc(Profile& p, float r0, float y0, float radius, float a0, float a1, int s
 
 // The turned foot shared by every piece: a wide plinth, a torus moulding and a cove,
 // scaled by the base radius R. Ends at the top of the cove, radius about 0.62 R.
-void foot(Profile& p, float R) {
+void foot(Profile& p, float R, const Detail& d) {
     p.push_back({0, 0});
     p.push_back({R, 0, true});
     p.push_back({R, 0.02f});
-    arc(p, R - 0.018f, 0.038f, 0.02f, -20, 90, 5);
+    arc(p, R - 0.018f, 0.038f, 0.02f, -20, 90, 5, d);
     p.back().sharp = true;
     p.push_back({R * 0.9f, 0.058f});
-    arc(p, R * 0.84f, 0.085f, 0.027f, -90, 90, 8); // torus moulding
+    arc(p, R * 0.84f, 0.085f, 0.027f, -90, 90, 8, d); // torus moulding
     p.push_back({R * 0.74f, 0.115f, true});
-    arc(p, R * 0.58f + 0.03f, 0.14f, 0.03f, -80, 160, 6); // cove and bead
+    arc(p, R * 0.58f + 0.03f, 0.14f, 0.03f, -80, 160, 6, d); // cove and bead
 }
 
 // Closes a profile on the axis with a dome of the given radius above the last point.
-void capSphere(Profile& p, float centreY, float radius, float fromDeg) {
-    arc(p, 0, centreY, radius, fromDeg, 90, 12);
+void capSphere(Profile& p, float centreY, float radius, float fromDeg, const Detail& d) {
+    arc(p, 0, centreY, radius, fromDeg, 90, 12, d);
+}
+
+// A small ball of `seg` x `rings` at full detail.
+Mesh ball(float radius, int seg, int rings, const Detail& d) {
+    return sphere(radius, std::max(6, int(std::lround(seg * d.sphereCut))),
+                  std::max(4, int(std::lround(rings * d.sphereCut))));
 }
 
 // A block of the rook's battlement: a sector of a ring between two radii and angles, flat
 // faces with their own normals.
-Mesh merlon(float r0, float r1, float a0, float a1, float y0, float y1) {
+Mesh merlon(float r0, float r1, float a0, float a1, float y0, float y1, const Detail& d) {
     Mesh m;
-    const int steps = 6;
+    const int steps = std::max(2, d.segments / 8);
     auto at = [](float r, float a, float y) { return V3{r * std::cos(a), y, r * std::sin(a)}; };
     for (int side = 0; side < 2; ++side) { // outer then inner curved face
         float r = side ? r0 : r1;
@@ -98,82 +110,83 @@ std::vector<V2> smoothOutline(const std::vector<V2>& pts, const std::vector<bool
 
 } // namespace
 
-Mesh pawnShape() {
+Mesh pawnShape(const Detail& d) {
     Profile p;
-    foot(p, 0.21f);
+    foot(p, 0.21f, d);
     p.push_back({0.105f, 0.19f});
     p.push_back({0.082f, 0.25f});
     p.push_back({0.074f, 0.285f, true});
-    arc(p, 0.1f, 0.3f, 0.016f, -90, 90, 6); // collar
+    arc(p, 0.1f, 0.3f, 0.016f, -90, 90, 6, d); // collar
     p.push_back({0.07f, 0.322f, true});
-    capSphere(p, 0.405f, 0.098f, -58);
-    return lathe(p, SEGMENTS);
+    capSphere(p, 0.405f, 0.098f, -58, d);
+    return lathe(p, d.segments);
 }
 
-Mesh rookShape() {
+Mesh rookShape(const Detail& d) {
     Profile p;
-    foot(p, 0.245f);
+    foot(p, 0.245f, d);
     p.push_back({0.15f, 0.2f});
     p.push_back({0.135f, 0.33f});
     p.push_back({0.13f, 0.4f, true});
-    arc(p, 0.152f, 0.415f, 0.016f, -90, 90, 5);
+    arc(p, 0.152f, 0.415f, 0.016f, -90, 90, 5, d);
     p.push_back({0.15f, 0.432f, true});
     p.push_back({0.17f, 0.455f});
     p.push_back({0.178f, 0.5f, true});
     p.push_back({0.11f, 0.5f, true}); // inner floor of the battlement
     p.push_back({0.11f, 0.49f, true});
     p.push_back({0, 0.49f});
-    Mesh m = lathe(p, SEGMENTS);
+    Mesh m = lathe(p, d.segments);
     const int blocks = 6;
     for (int i = 0; i < blocks; ++i) {
         float a0 = 2 * float(M_PI) * i / blocks, a1 = a0 + 2 * float(M_PI) / blocks * 0.62f;
-        m.append(merlon(0.11f, 0.178f, a0, a1, 0.5f, 0.575f));
+        m.append(merlon(0.11f, 0.178f, a0, a1, 0.5f, 0.575f, d));
     }
     return m;
 }
 
-Mesh bishopShape() {
+Mesh bishopShape(const Detail& d) {
     Profile p;
-    foot(p, 0.225f);
+    foot(p, 0.225f, d);
     p.push_back({0.11f, 0.2f});
     p.push_back({0.08f, 0.33f});
     p.push_back({0.07f, 0.43f, true});
-    arc(p, 0.1f, 0.445f, 0.017f, -90, 90, 6); // collar
+    arc(p, 0.1f, 0.445f, 0.017f, -90, 90, 6, d); // collar
     p.push_back({0.075f, 0.465f, true});
-    arc(p, 0.085f, 0.475f, 0.01f, -90, 90, 4);
+    arc(p, 0.085f, 0.475f, 0.01f, -90, 90, 4, d);
     p.push_back({0.065f, 0.49f, true});
     // Mitre: an egg rising to a point, then the bead on top.
-    for (int i = 0; i <= 12; ++i) {
-        float t = float(i) / 12, a = t * float(M_PI);
+    const int mitre = stepsAt(d, 12);
+    for (int i = 0; i <= mitre; ++i) {
+        float t = float(i) / mitre, a = t * float(M_PI);
         p.push_back({0.095f * std::sin(a * 0.5f + 0.55f) * (1 - t * 0.25f), 0.49f + 0.17f * t});
     }
     p.back().sharp = true;
-    capSphere(p, 0.69f, 0.028f, -70);
-    return lathe(p, SEGMENTS);
+    capSphere(p, 0.69f, 0.028f, -70, d);
+    return lathe(p, d.segments);
 }
 
-Mesh queenShape() {
+Mesh queenShape(const Detail& d) {
     Profile p;
-    foot(p, 0.25f);
+    foot(p, 0.25f, d);
     p.push_back({0.12f, 0.21f});
     p.push_back({0.085f, 0.38f});
     p.push_back({0.07f, 0.52f, true});
-    arc(p, 0.105f, 0.535f, 0.017f, -90, 90, 6);
+    arc(p, 0.105f, 0.535f, 0.017f, -90, 90, 6, d);
     p.push_back({0.08f, 0.555f, true});
-    arc(p, 0.09f, 0.565f, 0.011f, -90, 90, 4);
+    arc(p, 0.09f, 0.565f, 0.011f, -90, 90, 4, d);
     p.push_back({0.07f, 0.58f, true});
     // Crown: a flaring cup with a rim, a low dome inside and a ball on top.
     p.push_back({0.1f, 0.66f});
     p.push_back({0.13f, 0.71f, true});
     p.push_back({0.12f, 0.72f, true});
     p.push_back({0.075f, 0.735f});
-    capSphere(p, 0.69f, 0.075f, 40);
-    Mesh m = lathe(p, SEGMENTS);
-    Mesh ball = sphere(0.038f, 24, 12);
-    ball.translate({0, 0.795f, 0});
-    m.append(ball);
+    capSphere(p, 0.69f, 0.075f, 40, d);
+    Mesh m = lathe(p, d.segments);
+    Mesh top = ball(0.038f, 24, 12, d);
+    top.translate({0, 0.795f, 0});
+    m.append(top);
     for (int i = 0; i < 8; ++i) { // the points of the crown
-        Mesh b = sphere(0.02f, 12, 8);
+        Mesh b = ball(0.02f, 12, 8, d);
         float a = 2 * float(M_PI) * i / 8;
         b.translate({0.125f * std::cos(a), 0.73f, 0.125f * std::sin(a)});
         m.append(b);
@@ -181,40 +194,41 @@ Mesh queenShape() {
     return m;
 }
 
-Mesh kingShape() {
+Mesh kingShape(const Detail& d) {
     Profile p;
-    foot(p, 0.26f);
+    foot(p, 0.26f, d);
     p.push_back({0.125f, 0.21f});
     p.push_back({0.09f, 0.42f});
     p.push_back({0.075f, 0.56f, true});
-    arc(p, 0.11f, 0.575f, 0.018f, -90, 90, 6);
+    arc(p, 0.11f, 0.575f, 0.018f, -90, 90, 6, d);
     p.push_back({0.085f, 0.596f, true});
-    arc(p, 0.095f, 0.606f, 0.011f, -90, 90, 4);
+    arc(p, 0.095f, 0.606f, 0.011f, -90, 90, 4, d);
     p.push_back({0.075f, 0.62f, true});
     p.push_back({0.115f, 0.72f});
     p.push_back({0.12f, 0.745f, true});
     p.push_back({0.08f, 0.76f});
     p.push_back({0.04f, 0.775f, true});
     p.push_back({0, 0.78f});
-    Mesh m = lathe(p, SEGMENTS);
+    Mesh m = lathe(p, d.segments);
     // The cross: a plus-shaped outline extruded with rounded edges, so that its polish
     // catches the light along the edges instead of flashing on flat faces.
     const float w = 0.022f, arm = 0.066f, lo = 0.835f, hi = 0.878f, bottom = 0.76f, top = 0.94f;
     std::vector<V2> plus = {{-w, bottom}, {w, bottom}, {w, lo},  {arm, lo},  {arm, hi},  {w, hi},
                             {w, top},     {-w, top},   {-w, hi}, {-arm, hi}, {-arm, lo}, {-w, lo}};
-    Mesh cross = roundedExtrusion(plus, 0.02f, 0.009f, 3, 0.008f, 0.014f);
+    Mesh cross = roundedExtrusion(plus, 0.02f, 0.009f, std::min(3, d.bevelSteps), 0.008f, 0.014f,
+                                  d.capSplits);
     smoothNormals(cross);
     m.append(cross);
     return m;
 }
 
-Mesh knightShape() {
+Mesh knightShape(const Detail& d) {
     // 1. The foot, closed by a low dome under the head.
     Profile p;
-    foot(p, 0.235f);
+    foot(p, 0.235f, d);
     p.push_back({0.13f, 0.175f, true});
     p.push_back({0, 0.18f});
-    Mesh m = lathe(p, SEGMENTS);
+    Mesh m = lathe(p, d.segments);
 
     // 2. The head seen from its left side, facing +x, counter-clockwise.
     struct Pt {
@@ -236,9 +250,9 @@ Mesh knightShape() {
         pts.push_back({s.x, s.y});
         sharp.push_back(s.sharp);
     }
-    std::vector<V2> outline = smoothOutline(pts, sharp, 4);
+    std::vector<V2> outline = smoothOutline(pts, sharp, d.outlineSub);
     const float halfDepth = 0.08f, bevel = 0.035f, dome = 0.035f;
-    Mesh head = roundedExtrusion(outline, halfDepth, bevel, 4, dome);
+    Mesh head = roundedExtrusion(outline, halfDepth, bevel, d.bevelSteps, dome, 0.06f, d.capSplits);
     // 3. Sculpt: the muzzle narrows and the neck swells, as a carver would shape it.
     auto sculpt = [](float x, float y) {
         float t = std::clamp((x - 0.05f) / 0.24f, 0.0f, 1.0f);
@@ -255,7 +269,7 @@ Mesh knightShape() {
     };
     // Eyes: small beads set into the cheeks.
     for (int s = -1; s <= 1; s += 2) {
-        Mesh eye = sphere(0.016f, 12, 8);
+        Mesh eye = ball(0.016f, 12, 8, d);
         eye.translate({0.15f, 0.52f, s * (surface(0.15f, 0.52f) - 0.006f)});
         head.append(eye);
     }
@@ -267,7 +281,7 @@ Mesh knightShape() {
         int k = std::min(4, int(t));
         V2 p{back[k].x + (back[k + 1].x - back[k].x) * f,
              back[k].y + (back[k + 1].y - back[k].y) * f};
-        Mesh tuft = sphere(0.032f, 16, 10);
+        Mesh tuft = ball(0.032f, 16, 10, d);
         for (auto& v : tuft.verts)
             v.p.z *= 0.55f;
         tuft.translate({p.x + 0.008f, p.y, 0});
