@@ -29,6 +29,7 @@ struct GoLimits {
     int depth = DEEPEST_ITERATION;
     int64_t hard_ms = UNLIMITED_MS; // the search stops here whatever it is doing
     int64_t soft_ms = UNLIMITED_MS; // no new iteration is started past this
+    int64_t nodes = -1;             // no new iteration once this many nodes are searched
     bool infinite = false;          // bestmove only after "stop"
 };
 
@@ -43,6 +44,7 @@ struct Session {
     bool stop_seen = false;            // under wait_lock
     bool infinite = false;             // the running search waits for "stop"
     int64_t soft_stop_ms = UNLIMITED_MS;
+    int64_t node_limit = -1;
 };
 Session* g_session = nullptr;
 
@@ -75,6 +77,7 @@ bool report_iteration(int depth, int score) {
     for (int j = 0; j < pv_length[0] && n + 8 < sizeof line; ++j)
         n += size_t(std::snprintf(line + n, sizeof line - n, " %s", move_text(pv_table[0][j])));
     say(line);
+    if (g_session->node_limit >= 0 && node_count >= g_session->node_limit) return false;
     return elapsed < g_session->soft_stop_ms;
 }
 
@@ -93,6 +96,7 @@ void search_and_answer(GoLimits limits) {
     max_depth = limits.depth;
     max_time_ms = int(std::min<int64_t>(limits.hard_ms, UNLIMITED_MS));
     g_session->soft_stop_ms = limits.soft_ms;
+    g_session->node_limit = limits.nodes;
     think(0, report_iteration);
     if (limits.infinite) {
         // The answer waits for "stop" (or "quit", or the end of the input).
@@ -142,11 +146,11 @@ void budget_from_clock(int64_t left_ms, int64_t inc_ms, int64_t moves_to_go, GoL
 GoLimits parse_go(std::istringstream& words) {
     GoLimits limits;
     int64_t time_ms[2] = {-1, -1}, inc_ms[2] = {0, 0}, moves_to_go = 0, movetime = -1;
-    bool depth_given = false;
+    bool limited = false; // a depth, node or mate limit ends the search by itself
     for (std::string w; words >> w;) {
         if (w == "depth") {
             limits.depth = int(std::clamp<int64_t>(number_after(words, 1), 1, DEEPEST_ITERATION));
-            depth_given = true;
+            limited = true;
         } else if (w == "movetime") {
             movetime = number_after(words, 1000);
         } else if (w == "wtime") {
@@ -159,6 +163,14 @@ GoLimits parse_go(std::istringstream& words) {
             inc_ms[BLACK] = number_after(words, 0);
         } else if (w == "movestogo") {
             moves_to_go = number_after(words, 0);
+        } else if (w == "nodes") {
+            limits.nodes = number_after(words, 1);
+            limited = true;
+        } else if (w == "mate") {
+            // A mate in N moves lies within 2N plies.
+            limits.depth =
+                int(std::clamp<int64_t>(2 * number_after(words, 1), 1, DEEPEST_ITERATION));
+            limited = true;
         } else if (w == "infinite" || w == "ponder") {
             limits.infinite = true;
         }
@@ -169,7 +181,10 @@ GoLimits parse_go(std::istringstream& words) {
         limits.hard_ms = std::max<int64_t>(movetime - std::min<int64_t>(movetime / 10, 30), 1);
     } else if (time_ms[side_to_move] >= 0) {
         budget_from_clock(time_ms[side_to_move], inc_ms[side_to_move], moves_to_go, limits);
-    } else if (!depth_given) {
+    } else if (time_ms[opponent] >= 0) {
+        // Only the other side's clock: take it as ours rather than think for ever.
+        budget_from_clock(time_ms[opponent], inc_ms[opponent], moves_to_go, limits);
+    } else if (!limited) {
         limits.infinite = true; // a bare "go" searches until "stop"
     }
     return limits;
