@@ -67,13 +67,16 @@ char addressCharFor(int code) {
 // The second Enter: a valid address is joined (the screen stays, confirmed, until the host's game
 // arrives or the attempt fails); an invalid one is logged and the player may correct it.
 void joinTypedAddress() {
+    if (overlay()->ipLength == 0) {
+        if (g_ui->screens.joinGame) g_ui->screens.joinGame("localhost", g_app->netPort);
+        return;
+    }
     if (!parseAddress()) {
         Log("ERROR : wrong IP !!\n");
         unconfirm();
         return;
     }
-    // Only a typed address can be confirmed, and "0" stands for this machine: the host is the
-    // line's text as typed.
+    // "0" stands for this machine too: the host is the line's text as typed.
     const std::string host(addressLine()->texte, size_t(overlay()->ipLength));
     if (g_ui->screens.joinGame) g_ui->screens.joinGame(host.c_str(), g_app->netPort);
 }
@@ -129,13 +132,13 @@ bool addressKey(int code) {
         return true;
     }
     if (code == VK_RETURN) {
-        if (p > 0) {
-            s[p] = ' ';
-            setChoiceConfirmed(true);
-            placeOkMark(OK_ADDRESS_X, OK_ADDRESS_Y);
-            KMaterial* mat = GetMatByName(g_scene, "selectionMater");
-            prepareFade(mat, OK_ADDRESS_OPACITY);
-        }
+        // An empty line is confirmed too: it stands for this machine ("localhost"), so two
+        // copies on one machine can play without typing anything.
+        s[p] = ' ';
+        setChoiceConfirmed(true);
+        placeOkMark(OK_ADDRESS_X, OK_ADDRESS_Y);
+        KMaterial* mat = GetMatByName(g_scene, "selectionMater");
+        prepareFade(mat, OK_ADDRESS_OPACITY);
         return true;
     }
     if (p >= ADDRESS_MAX) return true; // the line is full

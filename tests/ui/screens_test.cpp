@@ -254,6 +254,15 @@ TEST_F(Screens, TheAddressIsCheckedThenJoinedAsTyped) {
     EXPECT_EQ(g_ui->overlay->ipLength, 19);
     press(VK_ESCAPE);
 
+    // Nothing typed joins this machine.
+    g_joins.clear();
+    press(VK_RETURN);
+    press(VK_RETURN);
+    ASSERT_EQ(g_joins.size(), 1u);
+    EXPECT_EQ(g_joins[0], "localhost:4123");
+    press(VK_ESCAPE); // takes the confirmation back
+    EXPECT_EQ(line->texte[0], '_');
+
     // A second Enter while the last attempt's message shows only dismisses it.
     g_ui->screens.joinGame = [](const char* host, int) {
         g_joins.push_back(host);
