@@ -8,11 +8,16 @@
 #include "game/game_record.h"
 
 void MenuReadyCallback() {
+    // A camera travel that cut the flight short hands this on: by then the menu may show
+    // already, or a game may have started (the command line starts one at once).
+    if (g_app && (g_app->menuOpen || g_app->gameStarted)) return;
     showMenuAfterIntro();
 }
 
 void ComputerTurnCallback() {
     if (!g_app || !g_board || !g_record) return;
     if (g_app->server || g_app->client) return; // a network game: the peer moves
+    // A flight cut short by the menu or the pause hands this on; their closing answers instead.
+    if (g_app->menuOpen || g_app->cameraView) return;
     if (g_board->sideToMove != g_board->humanColour) g_record->ComputerMove();
 }

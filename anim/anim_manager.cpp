@@ -125,9 +125,15 @@ void updateNodes(AnimManager* m) {
         }
         e.anim->putAnimKey(e.node, length, e.key_flag);
         e.state = ANIM_STOPPED;
-        AnimEndCallback done = e.on_end;
+        // Disarmed before any runs: a completion may start this entry again.
+        AnimEndCallback done[1 + HANDED_ON_MAX] = {e.on_end};
         e.on_end = nullptr;
-        if (done) done(); // `e` may be stale from here on
+        for (int k = 0; k < HANDED_ON_MAX; ++k) {
+            done[1 + k] = e.handed_on[k];
+            e.handed_on[k] = nullptr;
+        }
+        for (AnimEndCallback cb : done) // `e` may be stale from here on
+            if (cb) cb();
     }
 }
 
@@ -249,6 +255,45 @@ void SetNodeAnim(KNodeGraph* node, int preset) {
     if (!g_anim || !node || preset < 0 || preset >= g_anim->node_anims.count) return;
     pointEntryAt(g_anim->node_entries, findNode(node), &NodeAnimEntry::node, node,
                  g_anim->node_anims[preset], preset);
+    if (NodeAnimEntry* e = findNode(node))
+        for (AnimEndCallback& h : e->handed_on)
+            h = nullptr;
+}
+
+void ReplaceNodeAnim(KNodeGraph* node, int preset, int mode, int key_flag, AnimEndCallback on_end) {
+    if (!g_anim || !node || preset < 0 || preset >= g_anim->node_anims.count) return;
+    // 1. What the run under way still owes.
+    AnimEndCallback owed[1 + HANDED_ON_MAX] = {};
+    const NodeAnimEntry* old = findNode(node);
+    if (old && old->state != ANIM_STOPPED) {
+        owed[0] = old->on_end;
+        for (int k = 0; k < HANDED_ON_MAX; ++k)
+            owed[1 + k] = old->handed_on[k];
+    }
+    // 2. The new run.
+    SetNodeAnim(node, preset);
+    NodeAnimEntry* e = findNode(node);
+    if (!e) return;
+    start(e, mode, on_end);
+    e->key_flag = key_flag;
+    // 3. Each owed completion once, after the new run's own.
+    int free = 0;
+    for (AnimEndCallback cb : owed) {
+        if (!cb || NodeAnimOwes(node, cb)) continue;
+        if (!e->on_end)
+            e->on_end = cb;
+        else if (free < HANDED_ON_MAX)
+            e->handed_on[free++] = cb;
+    }
+}
+
+bool NodeAnimOwes(const KNodeGraph* node, AnimEndCallback callback) {
+    const NodeAnimEntry* e = findNode(node);
+    if (!e || e->state == ANIM_STOPPED || !callback) return false;
+    if (e->on_end == callback) return true;
+    for (AnimEndCallback h : e->handed_on)
+        if (h == callback) return true;
+    return false;
 }
 
 void SetMaterialAnim(KMaterial* material, int preset) {
@@ -290,6 +335,8 @@ void StopAll() {
     for (NodeAnimEntry& e : g_anim->node_entries) {
         e.state = ANIM_STOPPED;
         e.on_end = nullptr;
+        for (AnimEndCallback& h : e.handed_on)
+            h = nullptr;
     }
     for (MaterialAnimEntry& e : g_anim->material_entries) {
         e.state = ANIM_STOPPED;

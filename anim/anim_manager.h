@@ -62,6 +62,10 @@ constexpr int ANIM_STOPPED = -1;
 constexpr int ANIM_START = 0; // starts at the next update
 constexpr int ANIM_RUNNING = 1;
 
+// Completions a node's run may carry besides its own: those of runs it replaced that had not
+// ended yet. The game's camera has five distinct completions, so four slots always suffice.
+constexpr int HANDED_ON_MAX = 4;
+
 // One per animated scene node.
 struct NodeAnimEntry {
     KAnim* anim = nullptr;            // the animation played
@@ -72,7 +76,8 @@ struct NodeAnimEntry {
     unsigned stamp = 0;               // last reading of the clock
     int state = ANIM_STOPPED;
     int mode = ANIM_ONCE;
-    KNodeGraph* node = nullptr; // the node whose transform is written
+    KNodeGraph* node = nullptr;                    // the node whose transform is written
+    AnimEndCallback handed_on[HANDED_ON_MAX] = {}; // owed by replaced runs; run after on_end
 };
 
 // One per animated material.
@@ -158,6 +163,18 @@ void SetLightAnim(KLight* light, int preset);
 void SetSkeletonAnim(KSkeleton* skeleton);
 void StartSkeletonAnim(KSkeleton* skeleton, int mode);
 
+// Points the node's entry at `preset` and starts it, as SetNodeAnim then StartNodeAnim do, but a
+// run under way is replaced, not dropped: the completions it still owed (its own and those
+// handed on to it) are handed on to the new run and run after `on_end` when it ends. With
+// `on_end` null the first owed completion becomes the new run's own. Used for every camera
+// travel, so that a flight cut short (the menu's closing, the turn towards the computer) still
+// finishes its work; the completions look at the game's state when they run.
+void ReplaceNodeAnim(KNodeGraph* node, int preset, int mode, int key_flag, AnimEndCallback on_end);
+
+// True when the node's entry is under way and will call `callback` when it ends, as its own
+// completion or a handed-on one.
+bool NodeAnimOwes(const KNodeGraph* node, AnimEndCallback callback);
+
 // Stops every entry of the four lists. Called from a completion callback, the entries after it
 // in the same update neither move nor end.
 void StopAll();
@@ -189,7 +206,7 @@ void IntroSetup();
 // Locks the input, puts the camera at the flight's start and starts flight and fade.
 void IntroStart();
 // End of the flight, or the skip key: the camera flies to the menu view, then the menu shows.
-// IntroSkip does nothing once the intro has ended.
+// The input stays locked until the menu shows. IntroSkip does nothing once the intro has ended.
 void IntroEnd();
 void IntroSkip();
 

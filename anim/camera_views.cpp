@@ -21,10 +21,7 @@ KNodeGraph* camera() {
 // completion (the computer's answer once the camera has turned, the menu's closing): the new
 // flight takes it over, or the game would wait for it forever.
 void flyCamera(KNodeGraph* cam, int preset, int key_flag) {
-    const NodeAnimEntry* e = FindNodeEntry(cam);
-    const AnimEndCallback owed = (e && e->state != ANIM_STOPPED) ? e->on_end : nullptr;
-    SetNodeAnim(cam, preset);
-    StartNodeAnim(cam, ANIM_EASE_OUT, key_flag, owed);
+    ReplaceNodeAnim(cam, preset, ANIM_EASE_OUT, key_flag, nullptr);
 }
 
 // The camera flies to game view `view`.

@@ -135,7 +135,9 @@ void IntroEnd() {
     }
     setHidden(title, true);
 
-    setIntroInput(false);
+    // The input stays locked during the flight up to the menu: a key or a click now would act
+    // on a game that does not exist yet, or replace the flight whose end opens the menu. The
+    // menu unlocks it when it shows (MenuReadyCallback).
     if (g_ui && g_ui->cubeLight) g_scene->selectedLight = g_ui->cubeLight->AsLight();
     setWallVisible(true);
     hideGameIndicators();

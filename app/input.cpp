@@ -8,8 +8,8 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
-#include "game/game_record.h"
 #include "engine/KivEngine.h"
+#include "game/game_record.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -32,8 +32,10 @@ void playLightPreset(KNodeGraph* light, int preset) {
     StartLightAnim(l, 1, nullptr);
 }
 
+// End of the flight up to the menu. A camera travel that cut it short runs it too: the board
+// hides only if the menu is still open.
 void hideBoardCallback() {
-    g_board->setBoardVisible(false);
+    if (g_app->menuOpen) g_board->setBoardVisible(false);
 }
 
 // The menu's opening step shared by the menu key and the end of the intro, all but the camera.
@@ -75,6 +77,8 @@ bool inCloseBox(int w, int x) {
 }
 
 void menuClosedCallback() {
+    // Handed on by a later camera travel it may run after the menu was opened again.
+    if (g_app->menuOpen) return;
     setWallVisible(false);
     g_scene->selectedLight = nullptr;
     if (!g_app->server && !g_app->client && g_board->sideToMove != g_board->humanColour)
@@ -110,6 +114,9 @@ void toggleMenu() {
 }
 
 void showMenuAfterIntro() {
+    // The intro's lock holds until here (see IntroEnd); the indicators it shows are hidden again
+    // by the menu's opening below.
+    setIntroInput(false);
     g_app->gameStarted = 0;
     g_app->menuOpen = 1;
     openMenuState();
@@ -224,8 +231,7 @@ void onKeyDown(int key) {
         if (!g_app->cameraView && !g_ui->questionShown) setMenuOpen(!g_app->menuOpen);
         break;
     case 19: {
-        NodeAnimEntry* entry = FindNodeEntry(g_board->camera);
-        const bool flyingBack = entry && entry->on_end == menuClosedCallback;
+        const bool flyingBack = NodeAnimOwes(g_board->camera, menuClosedCallback);
         if (!g_app->menuOpen && !flyingBack) setPauseView(!g_app->cameraView);
         break;
     }

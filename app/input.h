@@ -15,7 +15,8 @@ void onMouseMove(int flags, int x, int y);
 // Opens or closes the option menu; nothing before a game was started.
 void setMenuOpen(bool open);
 void toggleMenu();
-// The camera reached the menu view after the intro: the menu shows, no game yet.
+// The camera reached the menu view after the intro: the intro's input lock ends, the menu
+// shows, no game yet.
 void showMenuAfterIntro();
 // The pause view on or off.
 void setPauseView(bool on);

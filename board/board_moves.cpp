@@ -8,8 +8,8 @@
 #include "app/globals.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
-#include "game/game_record.h"
 #include "engine/KivEngine.h"
+#include "game/game_record.h"
 #include "ui/interface.h"
 
 namespace {
@@ -129,16 +129,18 @@ void finishMove(bool castlingKing) {
     }
     if (piece && piece->promoted) b->setPromoted(piece, true);
     if (castlingKing) return;
-    // 4. The camera turns to the side to move, or the computer answers at once.
+    // 4. The camera turns to the side to move, or the computer answers at once. The menu and
+    // the pause view keep the camera: it turns, and the computer answers, when they close.
     bool computerToMove = localGame() && b->sideToMove != b->humanColour;
+    bool paused = g_app && g_app->cameraView;
     if (g_anim && g_anim->game_view) {
-        if (g_app && g_app->menuOpen) {
+        if (g_app && (g_app->menuOpen || paused)) {
             g_anim->view_index_saved = b->sideToMove;
         } else {
             CameraTravel(b->sideToMove, ComputerTurnCallback);
             g_anim->view_index = b->sideToMove;
         }
-    } else if (computerToMove && g_record) {
+    } else if (computerToMove && !paused && g_record) {
         g_record->ComputerMove();
     }
 }
@@ -188,9 +190,9 @@ void swapColours() {
 
 void CameraTravel(int view, void (*on_end)()) {
     if (!g_anim || !g_board->camera) return;
-    SetNodeAnim(g_board->camera, view);
-    StartNodeAnim(g_board->camera, view < ANIM_VIEW_MENU ? ANIM_EASE_OUT : ANIM_ONCE,
-                  KANIM_POS | KANIM_ROT, on_end);
+    // A flight cut short hands its completion on (the menu's closing, the computer's answer).
+    ReplaceNodeAnim(g_board->camera, view, view < ANIM_VIEW_MENU ? ANIM_EASE_OUT : ANIM_ONCE,
+                    KANIM_POS | KANIM_ROT, on_end);
 }
 
 void CameraToGameView(bool stop_all, bool start, int view) {

@@ -10,8 +10,8 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "game/game_record.h"
 #include "engine/KivEngine.h"
+#include "game/game_record.h"
 #include "ui/interface.h"
 
 namespace {
@@ -123,6 +123,65 @@ TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
     ASSERT_FALSE(g_app->cameraView);
     EXPECT_TRUE(runFramesUntil([] { return g_board->sideToMove == 0; }, 400));
     EXPECT_EQ(g_record->moves.count, 2);
+}
+
+TEST_F(InputTest, NothingButTheSkipActsDuringTheFlightUpToTheMenu) {
+    key(27); // skip: the camera flies up to the menu view
+    ASSERT_FALSE(g_app->introRunning);
+    ASSERT_TRUE(IsCameraMoving());
+    ASSERT_FALSE(g_app->menuOpen);
+    for (int code : {19, int('R'), int('S'), int('B'), int('A'), 35, 27})
+        key(code);
+    onMouseDown(1, g_app->width * 790 / 800, 2); // the close box
+    onMouseUp();
+    onMouseDown(1, g_app->width / 2, g_app->height / 2);
+    EXPECT_FALSE(g_app->cameraView);
+    EXPECT_FALSE(g_ui->questionShown);
+    ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen != 0; }, 100))
+        << "the flight's end must still open the menu";
+    EXPECT_EQ(g_ui->page, 0);
+    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_MENU);
+    // The menu works as after an untouched intro: no game yet, so Escape leaves it open.
+    key(27);
+    EXPECT_TRUE(g_app->menuOpen);
+}
+
+TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
+    toGame();
+    ASSERT_TRUE(tryMove(g_board->pieceOf(0, 2, 4), &g_board->squares[36], true)); // e2-e4
+    endTurn();
+    ASSERT_TRUE(g_board->pieceInMotion);
+    key(19);
+    ASSERT_TRUE(g_app->cameraView);
+    // The glide lands during the pause: the camera stays on its tour, the computer waits.
+    runFramesUntil([] { return false; }, 40);
+    EXPECT_FALSE(g_board->pieceInMotion);
+    EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_TOUR);
+    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_FALSE(g_ui->pause->hidden);
+    key(19);
+    ASSERT_FALSE(g_app->cameraView);
+    EXPECT_TRUE(runFramesUntil([] { return g_record->moves.count == 2; }, 400));
+    EXPECT_EQ(g_anim->view_index_saved, 1) << "the camera came back to the side that moved";
+}
+
+TEST_F(InputTest, TheMenuClosedDuringAGlideStillFinishesClosing) {
+    toGame();
+    ASSERT_TRUE(tryMove(g_board->pieceOf(0, 2, 4), &g_board->squares[36], true)); // e2-e4
+    endTurn();
+    key(27);
+    ASSERT_TRUE(g_app->menuOpen);
+    runFramesUntil([] { return false; }, 2);
+    key(27); // closed again before the glide lands: the landing turns the camera
+    ASSERT_FALSE(g_app->menuOpen);
+    ASSERT_TRUE(g_board->pieceInMotion);
+    ASSERT_TRUE(
+        runFramesUntil([] { return g_record->moves.count == 2 && !IsCameraMoving(); }, 400));
+    EXPECT_TRUE(g_ui->wallRoot->hidden) << "the menu wall stayed up";
+    EXPECT_EQ(g_scene->selectedLight, nullptr) << "the pointer's light stayed the scene's";
+    EXPECT_FALSE(g_board->boardPivot->hidden);
+    EXPECT_EQ(g_record->moves.count, 2) << "the computer answered once";
 }
 
 TEST_F(InputTest, CloseBoxOpensTheQuitPageButStartsADragWhileTheMenuIsOpen) {
