@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "game/pgn.h"
+
 SavedGameRead read_saved_game(const char* path, std::vector<RecordedMove>& moves) {
     moves.clear();
     FILE* f = path ? std::fopen(path, "rb") : nullptr;
@@ -21,18 +23,23 @@ SavedGameRead read_saved_game(const char* path, std::vector<RecordedMove>& moves
     bool readError = std::ferror(f) != 0;
     std::fclose(f);
     if (readError) return SavedGameRead::Damaged;
+    return parse_saved_game(text.data(), text.size(), moves);
+}
 
-    // Whitespace-separated decimal numbers; anything else makes the file damaged.
+SavedGameRead parse_saved_game(const char* text, size_t size, std::vector<RecordedMove>& moves) {
+    moves.clear();
+    if (!text && size) return SavedGameRead::Damaged;
+    // 1. Whitespace-separated decimal numbers; anything else makes the file damaged.
     size_t i = 0;
-    while (i < text.size()) {
+    while (i < size) {
         if (std::isspace(static_cast<unsigned char>(text[i]))) {
             ++i;
             continue;
         }
         size_t start = i;
-        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+        while (i < size && !std::isspace(static_cast<unsigned char>(text[i])))
             ++i;
-        std::string token = text.substr(start, i - start);
+        std::string token(text + start, i - start);
         char* end = nullptr;
         errno = 0;
         long value = std::strtol(token.c_str(), &end, 10);
@@ -40,10 +47,17 @@ SavedGameRead read_saved_game(const char* path, std::vector<RecordedMove>& moves
             return SavedGameRead::Damaged;
         moves.push_back(static_cast<RecordedMove>(value));
     }
+    // 2. The moves as the record replays them: fields in range, the piece named on its origin.
     PieceId ids[64];
     PromotedPawns promoted = 0;
     if (!check_recorded_moves(moves.data(), int(moves.size()), ids, &promoted))
         return SavedGameRead::Damaged;
+    // 3. The moves as the engine plays them: a file the engine cannot follow would leave the
+    // engine out of step with the board for the rest of the game. The replay puts the engine's
+    // position back as it found it.
+    ReplayedGame game;
+    replay_recorded_game(moves.data(), int(moves.size()), game);
+    if (game.refused_at >= 0) return SavedGameRead::Damaged;
     return SavedGameRead::Ok;
 }
 

@@ -2,6 +2,7 @@
 // Reading and writing ".chs" saved games: one RecordedMove per line as a decimal number. The
 // GameRecord's LoadGame and SaveGame (game/game_files.cpp) are built on these.
 
+#include <cstddef>
 #include <vector>
 
 #include "game/recorded_move.h"
@@ -13,12 +14,17 @@ inline constexpr const char* SAVE_PATTERN = "./Save/*.chs";
 enum class SavedGameRead {
     Ok,         // every token was a number and every move checked
     CannotOpen, // no such file or no permission
-    Damaged,    // a token that is not a number, or a value that fails the record's checks
+    Damaged,    // a token that is not a number, a value that fails the record's checks, or a
+                // move the chess engine refuses
 };
 
 // Reads the moves of a saved game into `moves` (whitespace-separated decimal numbers; carriage
-// returns and blank lines are accepted) and checks them by replaying on the start identifiers.
+// returns and blank lines are accepted) and checks them as parse_saved_game does.
 SavedGameRead read_saved_game(const char* path, std::vector<RecordedMove>& moves);
+
+// The same on the file's `size` bytes of text (no terminator needed): parsed, then checked by
+// replaying on the start identifiers and on the chess engine, whose position is left as it was.
+SavedGameRead parse_saved_game(const char* text, size_t size, std::vector<RecordedMove>& moves);
 
 // Writes the moves with "%d\n" into path + ".tmp", flushes it to the disk and renames it over
 // `path`. False (and no temporary file left) when any step fails; the old file is then intact.

@@ -112,6 +112,12 @@ TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
         {"not a number", e4 + e5 + "e2e4\n"},
         {"number glued to text", e4 + "4351044x\n"},
         {"beyond 32 bits", "99999999999\n"},
+        {"White twice", e4 + "3302211\n"}, // d2-d4 after e2-e4
+        {"the check ignored",
+         e4 + std::to_string(make_recorded_move(1, 5, 3, 5, 1, 2, 5)) + "\n" + // f7-f5
+             std::to_string(make_recorded_move(7, 3, 3, 7, 0, 3, 0)) + "\n" +  // Qd1-h5+
+             std::to_string(make_recorded_move(1, 0, 2, 0, 1, 2, 0)) + "\n"},  // a7-a6
+        {"a bishop through a pawn", std::to_string(make_recorded_move(7, 5, 4, 2, 0, 5, 1)) + "\n"},
     };
     for (const Case& c : cases) {
         write(path("bad.chs"), c.text);
@@ -136,6 +142,15 @@ TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
     EXPECT_FALSE(g_record->LoadGame(path("none.chs").c_str()));
     EXPECT_EQ(lastPlayerMessage(), nullptr);
     EXPECT_EQ(g_record->moves.count, 1);
+
+    // A refused file leaves the engine on the current game, with no rebuild of the board.
+    write(path("bad.chs"), "3302211\n" + e4); // d2-d4, then White again
+    ASSERT_FALSE(g_record->LoadGame(path("bad.chs").c_str()));
+    EXPECT_EQ(history_ply, 1);
+    EXPECT_EQ(side_to_move, BLACK);
+    EXPECT_EQ(square_color[sq("e4")], WHITE);
+    EXPECT_EQ(square_color[sq("d4")], EMPTY);
+    EXPECT_TRUE(play("e7e5")) << "the engine takes Black's move";
 }
 
 TEST_F(SavedGames, AFailedSaveSaysSoAndKeepsTheOldFile) {
@@ -178,6 +193,19 @@ TEST_F(SavedGames, ASaveWritesThePgnBesideAndAFailedPgnLeavesTheSaveWhole) {
     EXPECT_EQ(contents(path("blocked.chs")), contents(path("fool.chs")));
     EXPECT_TRUE(fs::is_directory(path("blocked.pgn")));
     EXPECT_FALSE(fs::exists(path("blocked.pgn.tmp")));
+}
+
+TEST_F(SavedGames, ASaveIsANewFileRenamedOverTheOld) {
+    // A second name for the old file keeps the old contents: the save wrote a new file and
+    // renamed it, it did not write into the old one (which a crash midway would leave torn).
+    write(path("old.chs"), "4351044\n");
+    fs::create_hard_link(path("old.chs"), path("link.chs"));
+    ASSERT_TRUE(play("e2e4"));
+    ASSERT_TRUE(play("e7e5"));
+    ASSERT_TRUE(g_record->SaveGame(path("old.chs").c_str()));
+    EXPECT_EQ(contents(path("link.chs")), "4351044\n");
+    EXPECT_EQ(contents(path("old.chs")), "4351044\n" + std::to_string(g_record->moves[1]) + "\n");
+    EXPECT_EQ(fs::hard_link_count(path("old.chs")), 1u);
 }
 
 TEST_F(SavedGames, ListingIsSortedAndWrittenToTheLog) {
