@@ -135,6 +135,18 @@ void GameRecord::UndoLastMove() {
         apply_recorded_move(m, square_ids, &promoted, &captured, false);
 }
 
+int GameRecord::TakeBack() {
+    // Against the computer on the player's turn the last move is the computer's reply: taken
+    // back alone, the computer would play it again at once.
+    int count = 1;
+    if (localGame() && g_board && g_board->sideToMove == g_board->humanColour) count = 2;
+    if (moves.count < count) return 0;
+    for (int i = 0; i < count; ++i)
+        UndoLastMove();
+    RestoreBoard();
+    return count;
+}
+
 void GameRecord::RestoreBoard() {
     // The engine is replayed from the start whatever state it was left in (a refused load
     // leaves it in the current game).

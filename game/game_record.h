@@ -53,11 +53,18 @@ struct GameRecord {
     // Drops the last recorded move and replays the rest on the identifiers.
     void UndoLastMove();
 
+    // The take-back a player asked for, board rebuilt: in a game against the computer on the
+    // player's turn, the computer's reply and the player's move before it (nothing when there
+    // is no move of the player's to take back); otherwise (a network game, or the computer has
+    // not replied yet) the last half-move. Returns the number of half-moves taken back.
+    int TakeBack();
+
     // Rebuilds the engine position and the 3D board from the record.
     void RestoreBoard();
 
     // Saved games in "./Save/" (game/saved_games.cpp). LoadGame: false when the file cannot
-    // be opened or is damaged (the record is then untouched). SaveGame: writes a new file and
+    // be opened or is damaged, also when the engine refuses one of its moves (the record and
+    // the engine's position are then untouched). SaveGame: writes a new file and
     // renames it over the old one; false when anything fails. ListSavedGames: the number of
     // ".chs" files, names sorted into saved_file_names, listing written to the engine's log.
     bool LoadGame(const char* path);

@@ -30,10 +30,7 @@ void answerLocalRequest(bool accepted) {
         break;
     case 'B':
         closeMenuIfOpen();
-        if (g_record) {
-            g_record->UndoLastMove();
-            g_record->RestoreBoard();
-        }
+        if (g_record) g_record->TakeBack();
         break;
     default: // a load is carried out by the side that asked for it
         break;

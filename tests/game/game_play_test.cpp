@@ -16,11 +16,16 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
-#include "game/game_record.h"
+#include "chess/fen.h"
 #include "chess/make_move.h"
+#include "chess/move_gen.h"
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "game/saved_games.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
 
 namespace {
 
@@ -160,6 +165,46 @@ void expectAllAgree(const char* when) {
     EXPECT_EQ(g_board->sideToMove, side_to_move) << when;
 }
 
+// The recorded moves of a game given as "e2e4" texts, each piece named as the record names it.
+std::vector<RecordedMove> recordedGame(std::initializer_list<const char*> texts) {
+    PieceId ids[64];
+    PromotedPawns promoted = 0;
+    start_square_ids(ids);
+    std::vector<RecordedMove> out;
+    for (const char* t : texts) {
+        int fc = t[0] - 'a', fr = '8' - t[1], tc = t[2] - 'a', tr = '8' - t[3];
+        PieceId id = ids[fr * 8 + fc];
+        RecordedMove m =
+            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
+        EXPECT_TRUE(apply_recorded_move(m, ids, &promoted, nullptr, true)) << t;
+        out.push_back(m);
+    }
+    return out;
+}
+
+// Whether an indicator ("turn", "player") has come to face Black's side (its turn of 180
+// degrees) rather than White's; the indicator's animation is run to its end first.
+bool facesBlack(KNodeGraph* indicator) {
+    runUntil(
+        [&] {
+            const NodeAnimEntry* e = FindNodeEntry(indicator);
+            return !e || e->state == ANIM_STOPPED;
+        },
+        40, 0.1);
+    indicator->prs.CreateMatrix();
+    return indicator->prs.matrix.TransformDir(KVector(0, 0, 1)).z < 0;
+}
+
+// After a load, a take-back or a swap: everything agrees, the turn sign shows the side to move
+// and the player sign the local player's colour.
+void expectSettledGame(const std::string& when) {
+    ASSERT_TRUE(runUntil(settled, 200)) << when << ": " << state();
+    expectAllAgree(when.c_str());
+    EXPECT_EQ(facesBlack(g_ui->turn), g_board->sideToMove == 1) << when;
+    EXPECT_FALSE(g_ui->player->hidden) << when;
+    EXPECT_EQ(facesBlack(g_ui->player), g_board->humanColour == 1) << when;
+}
+
 class GamePlay : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -266,6 +311,91 @@ TEST_F(GamePlay, SaveLoadAndTakeBackRebuildTheBoard) {
     ASSERT_TRUE(
         runUntil([&] { return g_record->moves.count == int(played.size()) && settled(); }, 600));
     expectAllAgree("after the take-back and the new answer");
+}
+
+TEST_F(GamePlay, ResultTextsReachTheInfoLine) {
+    struct Case {
+        const char* fen;
+        const char* move; // the local player's move
+        const char* shown;
+    } cases[] = {
+        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7",
+         "1-0 {White mates}"},
+        {"rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 2", "d8h4",
+         "0-1 {Black mates}"},
+        {"k7/8/8/8/8/8/8/KQ6 w - - 0 1", "b1b6", "1/2-1/2 {Stalemate}"},
+        {"k7/8/8/8/8/8/8/KQ6 w - - 99 80", "b1c2", "1/2-1/2 {Draw by fifty move rule}"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        ASSERT_TRUE(set_position_fen(c.fen));
+        search_ply = 0;
+        ASSERT_TRUE(generate_moves());
+        showInfo(false, false, "");
+        runUntil([] { return false; }, 40, 0.1);
+        const char* m = c.move;
+        ASSERT_TRUE(g_record->HumanMove('8' - m[1], m[0] - 'a', '8' - m[3], m[2] - 'a'));
+        KTexte* line = g_ui->overlay->infoText;
+        EXPECT_STREQ(line->texte, c.shown);
+        EXPECT_TRUE(runUntil([&] { return line->visible != 0; }, 20, 0.1)) << "never shown";
+    }
+}
+
+TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
+    // En passant, a capture that promotes, both castlings; White, the local player, to move.
+    const std::vector<RecordedMove> game =
+        recordedGame({"e2e4", "d7d5", "e4e5", "f7f5", "e5f6", "g8h6", "f6g7", "c8d7", "g7h8",
+                      "b8c6", "g1f3", "e7e6", "f1e2", "d8e7", "e1g1", "e8c8"});
+    ASSERT_TRUE(write_saved_game("./Save/special_test.chs", game.data(), int(game.size())));
+    ASSERT_TRUE(g_record->LoadGame("./Save/special_test.chs"));
+    std::remove("./Save/special_test.chs");
+    g_record->RestoreBoard();
+    expectSettledGame("loaded");
+    EXPECT_EQ(g_record->moves.count, 16);
+    EXPECT_EQ(square_piece[7], QUEEN) << "the promoted pawn is a queen on h8";
+    EXPECT_TRUE(g_board->squares[7].piece->promoted);
+    EXPECT_EQ(g_board->squares[61].piece->kind, KIND_ROOK) << "White's rook on f1";
+    EXPECT_EQ(g_board->squares[3].piece->kind, KIND_ROOK) << "Black's rook on d8";
+    EXPECT_EQ(g_board->pieceOf(1, KIND_PAWN, 5)->square, nullptr) << "taken en passant";
+
+    // The take-back the player asks for with B, answered yes: on the player's turn the
+    // computer's reply goes with the player's move, so the player moves again.
+    const int expectedCounts[] = {14, 12, 10, 8, 6, 4};
+    for (int expected : expectedCounts) {
+        const std::string when = "taken back to " + std::to_string(expected) + " moves";
+        onKeyDown('B');
+        onKeyUp('B');
+        ASSERT_TRUE(g_ui->questionShown) << when;
+        g_ui->questionButton = 0; // the pointer on "accept"
+        ASSERT_TRUE(menuClick(nullptr, 1, 0, 0));
+        ASSERT_EQ(g_record->moves.count, expected) << when;
+        EXPECT_EQ(std::vector<RecordedMove>(g_record->moves.begin(), g_record->moves.end()),
+                  std::vector<RecordedMove>(game.begin(), game.begin() + expected))
+            << when;
+        expectSettledGame(when);
+        EXPECT_EQ(g_board->sideToMove, 0) << when;
+        EXPECT_EQ(g_record->moves.count, expected) << when << ": the computer played again";
+    }
+    EXPECT_FALSE(g_board->pieceOf(0, KIND_PAWN, 4)->promoted);
+    EXPECT_EQ(square_piece[29], PAWN) << "the pawn taken en passant is back";
+
+    // Colours swapped: the computer now plays White and moves at once.
+    swapColours();
+    EXPECT_EQ(g_board->humanColour, 1);
+    ASSERT_TRUE(runUntil([] { return g_record->moves.count == 5 && settled(); }, 200)) << state();
+    expectSettledGame("after the swap");
+    EXPECT_EQ(g_board->sideToMove, 1);
+
+    // Before the computer has replied only the player's own move goes.
+    int from, to;
+    ASSERT_TRUE(chooseMove(from, to));
+    ASSERT_TRUE(tryMove(g_board->squares[from].piece, &g_board->squares[to], true));
+    endTurn();
+    ASSERT_EQ(g_record->moves.count, 6) << state();
+    ASSERT_EQ(g_record->TakeBack(), 1);
+    expectSettledGame("the player's move taken back");
+    EXPECT_EQ(g_record->moves.count, 5);
+    EXPECT_EQ(g_board->sideToMove, 1);
 }
 
 } // namespace
