@@ -264,6 +264,29 @@ TEST_F(BoardRules, MateIsDecidedByLegalMovesNotByFlightSquares) {
     EXPECT_FALSE(tryMove(at("c8"), square("d8"), false)) << "the check must be answered";
 }
 
+TEST_F(BoardRules, MateAndStalemateAskWhetherTheOtherSideAttacksTheKing) {
+    // A bare king mated: none of its own pieces stands near it.
+    clearBoard();
+    place(1, KIND_KING, 0, "h8");
+    place(0, KIND_KING, 0, "g6");
+    place(0, KIND_QUEEN, 0, "a7");
+    forgetPlayerMessage();
+    ASSERT_TRUE(playOnBoard("a7g7"));
+    EXPECT_STREQ(lastPlayerMessage(), "CHECKMATE - Winner WHITE");
+
+    // Stalemate with the king beside its own pawn, which covers the king's square.
+    TearDown();
+    SetUp();
+    clearBoard();
+    place(1, KIND_KING, 0, "a1");
+    place(1, KIND_PAWN, 1, "b2");
+    place(0, KIND_BISHOP, 0, "b1");
+    place(0, KIND_KING, 0, "d3");
+    forgetPlayerMessage();
+    ASSERT_TRUE(playOnBoard("d3c2"));
+    EXPECT_STREQ(lastPlayerMessage(), "1/2-1/2 {Stalemate}");
+}
+
 TEST_F(BoardRules, StalemateIsADrawWhateverPiecesAreLeft) {
     clearBoard();
     place(1, KIND_KING, 0, "a8");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "chess/perft.h"
 #include "chess_test_support.h"
 
 using namespace chess_test;
@@ -115,6 +116,28 @@ TEST(MoveGen, PromotionsGiveFourEntriesKnightFirst) {
         if (t.compare(0, 2, "g2") == 0) pawn.push_back(t);
     EXPECT_EQ(pawn, (std::vector<std::string>{"g2h1n", "g2h1b", "g2h1r", "g2h1q", "g2g1n", "g2g1b",
                                               "g2g1r", "g2g1q"}));
+}
+
+TEST(MoveGen, WhitePromotesOnTheLastSquareOfItsLastRank) {
+    // h8 is square 7, the edge of White's promotion row: by a push and by a capture.
+    const struct {
+        const char* fen;
+        std::vector<std::string> promotions;
+    } cases[] = {
+        {"k7/7P/8/8/8/8/8/7K w - - 0 1", {"h7h8n", "h7h8b", "h7h8r", "h7h8q"}},
+        {"k6r/6P1/8/8/8/8/8/K7 w - - 0 1",
+         {"g7h8n", "g7h8b", "g7h8r", "g7h8q", "g7g8n", "g7g8b", "g7g8r", "g7g8q"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(set_fen(c.fen));
+        std::vector<std::string> promotions;
+        for (const ScoredMove& m : generated_moves())
+            if (m.move.flags & MF_PROMOTE) promotions.push_back(move_text(m.move));
+        EXPECT_EQ(promotions, c.promotions) << c.fen;
+    }
+    // Seven moves: four promotions and three king steps.
+    ASSERT_TRUE(set_fen("k7/7P/8/8/8/8/8/7K w - - 0 1"));
+    EXPECT_EQ(perft(1), 7u);
 }
 
 TEST(MoveGen, CaptureScoresPutValuableVictimsAndCheapAttackersFirst) {
