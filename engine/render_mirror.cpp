@@ -1,9 +1,11 @@
-// Planar mirrors: materials with a reflect strength show the scene mirrored in the horizontal
-// plane of their top surface (the polished board reflecting its pieces).
+// Planar mirrors: materials with a reflect strength show what stands on them mirrored in the
+// horizontal plane of their top surface (the polished board reflecting its pieces).
 //
 // 1. Mark the visible pixels of the reflective surfaces in the stencil buffer.
-// 2. In those pixels, reset depth to the far plane and colour to the clear colour: what lies
-//    behind the surface must neither hide nor show through the reflection.
+// 2. In those pixels, reset depth to the far plane and colour to the sky's: what lies behind
+//    the surface must neither hide nor show through the reflection. The sky around the eye is
+//    not mirrored itself: its average colour stands for its reflection (mirroring a whole dome
+//    would shade every pixel of the surfaces once more for a faint, blurred picture).
 // 3. Draw the scene mirrored in the plane, lit by mirrored lights, clipped to what lies above
 //    the plane, only inside the marked pixels.
 // 4. Draw the surfaces themselves over it, blended with 1 - reflect of their own colour.
@@ -11,6 +13,7 @@
 #include "engine/material.h"
 #include "engine/node.h"
 #include "engine/render_state.h"
+#include "engine/texture.h"
 
 #include <algorithm>
 
@@ -105,6 +108,21 @@ KDrawItem mirrorImage(const KDrawItem& item) {
     return m;
 }
 
+// The colour a sky around the eye shows on average: its material's colour times its texture's
+// average, plus its glow; the clear colour when there is no sky.
+KColor skyColour(const KRenderState& rs) {
+    for (const KDrawItem& item : rs.opaque) {
+        if (item.depth < SKY_DEPTH) continue;
+        const KMaterial* m = item.mat;
+        if (!m) break;
+        const KColor t = m->texture ? KTextureMean(m->texture) : KColor{1, 1, 1, 1};
+        return KColor{std::min(1.0f, m->diffuse.r * t.r + m->emissive.r),
+                      std::min(1.0f, m->diffuse.g * t.g + m->emissive.g),
+                      std::min(1.0f, m->diffuse.b * t.b + m->emissive.b), 1};
+    }
+    return KColor{rs.clearColor.x, rs.clearColor.y, rs.clearColor.z, 1};
+}
+
 } // namespace
 
 bool KMarkReflections(KRenderState& rs) {
@@ -157,7 +175,7 @@ void KDrawReflections(KRenderState& rs) {
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     glDepthFunc(GL_ALWAYS);
     glDepthMask(GL_TRUE);
-    KFillWindow(rs, KColor{rs.clearColor.x, rs.clearColor.y, rs.clearColor.z, 1}, 1.0f);
+    KFillWindow(rs, skyColour(rs), 1.0f);
     glDepthFunc(GL_LEQUAL);
 
     // 3. The mirrored scene. Mirroring turns the winding round.
@@ -167,7 +185,8 @@ void KDrawReflections(KRenderState& rs) {
     glEnable(GL_CLIP_DISTANCE0);
     glFrontFace(GL_CW);
     for (const KDrawItem& item : rs.opaque)
-        if (item.node->reflect && !item.onCamera && mirrorCanShow(rs, item, h, area))
+        if (item.depth < SKY_DEPTH && item.node->reflect && !item.onCamera &&
+            mirrorCanShow(rs, item, h, area))
             KDrawItemNow(rs, mirrorImage(item), &mirror, 1.0f);
     glEnable(GL_BLEND);
     for (const KDrawItem& item : rs.blended) {

@@ -137,6 +137,8 @@ void KForgetGpuTextures();
 // render_texture.cpp: creates or refreshes the texture's GL copy; returns the GL name (0 when
 // it has no pixels).
 GLuint KUploadTexture(KTexture* tex);
+// The average colour of the texture's pixels (white without pixels), worked out once.
+KColor KTextureMean(KTexture* tex);
 void KFreeGpuTexture(KTexture* tex);
 bool KRenderGlAlive();
 

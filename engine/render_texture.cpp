@@ -55,6 +55,20 @@ GLuint KUploadTexture(KTexture* tex) {
     return tex->glId;
 }
 
+KColor KTextureMean(KTexture* tex) {
+    if (!tex) return KColor{1, 1, 1, 1};
+    if (tex->meanPixels == tex->pixels.size() && !tex->pixels.empty()) return tex->mean;
+    double sum[4] = {0, 0, 0, 0};
+    const size_t n = tex->pixels.size() / 4;
+    for (size_t i = 0; i < n * 4; ++i)
+        sum[i % 4] += tex->pixels[i];
+    tex->mean = n ? KColor{float(sum[0] / (255.0 * n)), float(sum[1] / (255.0 * n)),
+                           float(sum[2] / (255.0 * n)), float(sum[3] / (255.0 * n))}
+                  : KColor{1, 1, 1, 1};
+    tex->meanPixels = tex->pixels.size();
+    return tex->mean;
+}
+
 void KFreeGpuTexture(KTexture* tex) {
     if (!tex || !tex->glId) return;
     if (KRenderGlAlive()) glDeleteTextures(1, &tex->glId);

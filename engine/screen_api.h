@@ -43,8 +43,8 @@ private:
 
 // Opens the window (hidden until ShowWindow(SW_SHOW); top-left of the desktop) with a
 // 3.3 core context, 4x multisampling on a hardware renderer that offers it (none on a software
-// renderer), vertical sync where available. Logs the GL renderer and version. Null, with a log line, when no window or no
-// GL context can be had.
+// renderer), vertical sync where available. Logs the GL renderer and version. Null, with a log
+// line, when no window or no GL context can be had.
 KScreen* CreateWindowedScreen(int width, int height);
 
 // Places the window's top-left corner at desktop position (x, y).

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/math3d.h"
+
 class KScene;
 
 class KTexture {
@@ -23,6 +25,10 @@ public:
     unsigned int glId = 0;             // GL texture name; created and deleted by the renderer only
     unsigned char dirty = 1;           // pixels to be (re-)sent by the renderer
     KScene* scene;
+    // Average colour of the pixels, worked out by the renderer when it needs it (for the pixel
+    // count meanPixels; a picture rewritten in place keeps its first average).
+    KColor mean{1, 1, 1, 1};
+    size_t meanPixels = 0;
 
     // Reads a JPEG, PNG or BMP ('\' taken as '/', path relative to the current folder) into
     // `pixels`. False (and a log line) when the file is missing or unreadable; the texture is

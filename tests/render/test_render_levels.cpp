@@ -65,3 +65,69 @@ TEST_F(Levels, SizeOnScreenPicksTheLevelAndTheMirrorShowsTheCoarsest) {
 }
 
 } // namespace
+
+namespace {
+
+class SkyInMirror : public RenderTest {};
+
+// A sky around the eye is not mirrored: the reflection shows its average colour, so a mirror
+// costs no second picture of the whole sky. The sky here is half red, half blue.
+TEST_F(SkyInMirror, TheMirrorShowsTheSkysAverageColour) {
+    addCamera({0, 3, 6}, {-26.565f, 0, 0});
+    auto* floorMat = addMaterial({0, 0, 0, 1}, true);
+    floorMat->reflect = 1.0f;
+    addQuad(floorMat, {-4, 0, 8}, {4, 0, 8}, {4, 0, -4}, {-4, 0, -4});
+
+    auto* picture = new KTexture(scene);
+    picture->width = 2;
+    picture->height = 1;
+    picture->filter = 0;
+    const unsigned char px[8] = {255, 0, 0, 255, 0, 0, 255, 255};
+    picture->pixels.assign(px, px + 8);
+    auto* skyMat = addMaterial({1, 1, 1, 1}, true);
+    skyMat->texture = picture;
+    skyMat->SetOption(KMAT_DOUBLESIDED, true);
+    // A box of 40 units around everything, its faces seen from inside; the left half of each
+    // face red, the right half blue.
+    auto* mesh = new KMesh(scene, 24, 12);
+    const KColor white{1, 1, 1, 1};
+    const float s = 20;
+    const KVector corners[6][4] = {{{-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}},
+                                   {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s}},
+                                   {{-s, -s, -s}, {-s, -s, s}, {-s, s, s}, {-s, s, -s}},
+                                   {{s, -s, -s}, {s, -s, s}, {s, s, s}, {s, s, -s}},
+                                   {{-s, s, -s}, {s, s, -s}, {s, s, s}, {-s, s, s}},
+                                   {{-s, -s, -s}, {s, -s, -s}, {s, -s, s}, {-s, -s, s}}};
+    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const auto& face : corners) {
+        const int base = static_cast<int>(mesh->verts.size());
+        for (const KVector& c : face)
+            mesh->addVert(c, {0, 0, 0}, white, white);
+        for (const int* t : {(const int[]){0, 1, 2}, (const int[]){0, 2, 3}}) {
+            KFace f;
+            f.initFace();
+            f.SetVertsRef(base + t[0], base + t[1], base + t[2]);
+            for (int k = 0; k < 3; ++k)
+                f.SetUV(k, uv[t[k]][0], uv[t[k]][1]);
+            f.SetMaterial(skyMat);
+            mesh->addFace(f);
+        }
+    }
+    auto* sky = new KObject(scene);
+    sky->SetMesh(mesh);
+    sky->InsertAsChildOf(scene->root);
+
+    render();
+    // Every pixel of the floor: the average of red and blue, whatever part of the sky a true
+    // mirror would show there.
+    for (const KVector& p : {KVector(-2, 0, 1), KVector(0, 0, 2), KVector(2, 0, 1)}) {
+        int x, y;
+        project(p, x, y);
+        EXPECT_RGB_NEAR(pixel(x, y), 128, 0, 128);
+    }
+    // The sky itself is drawn where no mirror lies.
+    const Rgb top = pixel(W / 2, 2);
+    EXPECT_TRUE((top.r > 200 && top.b < 50) || (top.b > 200 && top.r < 50));
+}
+
+} // namespace
