@@ -63,6 +63,26 @@ SkeletonAnimEntry* findSkeleton(const KSkeleton* skeleton) {
                   : nullptr;
 }
 
+// While a completion callback runs: the tick at which the entry that called it reached its
+// end. Entries started by the callback start from that moment, not from the next update: a
+// chain of animations (a glide, the camera's turn, the computer's answer) then takes the same
+// time at any frame rate instead of losing up to a frame at every link.
+bool g_inCompletion = false;
+unsigned g_completionTicks = 0;
+
+// Runs `done` as the completion of an entry that passed its end `overSeconds` before the
+// clock reading `nowTicks`.
+void complete(AnimEndCallback done, unsigned nowTicks, double overSeconds) {
+    if (!done) return;
+    const bool outer = g_inCompletion;
+    const unsigned outerTicks = g_completionTicks;
+    g_inCompletion = true;
+    g_completionTicks = nowTicks - static_cast<unsigned>(overSeconds * 1e6 + 0.5);
+    done();
+    g_inCompletion = outer;
+    g_completionTicks = outerTicks;
+}
+
 // Starting an entry arms its callback; stopping it or pointing it elsewhere disarms it, so that
 // a non-null on_end always means "a flight is under way that will call this".
 template <class Entry> void start(Entry* e, int mode, AnimEndCallback on_end) {
@@ -70,6 +90,15 @@ template <class Entry> void start(Entry* e, int mode, AnimEndCallback on_end) {
     e->state = ANIM_START;
     e->mode = mode;
     e->on_end = on_end;
+    e->stamped = g_inCompletion;
+    if (g_inCompletion) e->stamp = g_completionTicks;
+}
+
+// The first update of a started entry: its clock starts at the start's moment when that is
+// known (started by a completion), else now.
+template <class Entry> void startClock(Entry& e) {
+    if (!e.stamped) GetTimePassed(&e.stamp);
+    e.stamped = false;
 }
 
 // Writes the node's current pose into the keys at time 0, so the animation starts from where
@@ -83,9 +112,46 @@ void keysFromPose(KAnim* anim, KNodeGraph* node) {
 
 // Fraction of an eased animation run at full speed; after it the speed falls with a cosine
 // that reaches about 0.009 at the end.
-constexpr float EASE_FULL_SPEED = 0.2f;
-constexpr float EASE_FALL = 1.952f;
+constexpr double EASE_FULL_SPEED = 0.2;
+constexpr double EASE_FALL = 1.952;
 constexpr int TOUR_PRESET = 6;
+
+// The key time `dt` seconds after `time`, at `speed` key units a second; `over` gets the seconds
+// of dt left once `length` is reached (0 before). In the eased mode the speed is
+// speed x cos(u), u = (time / length - 0.2) x 1.952, once past the first fifth: that law is
+// integrated exactly (du / dt = a cos u gives asinh(tan u) growing by a dt), so a move lasts the
+// same and passes the same places whatever the frame rate.
+double advance(double time, double dt, double speed, double length, bool eased, double& over) {
+    over = 0;
+    if (speed <= 0 || dt <= 0) return time;
+    if (!eased || length <= 0) {
+        const double t = time + dt * speed;
+        if (length > 0 && t >= length) over = (t - length) / speed;
+        return t;
+    }
+    const double knee = EASE_FULL_SPEED * length;
+    if (time <= knee) {
+        const double need = (knee - time) / speed;
+        if (dt <= need) return time + dt * speed;
+        time = knee;
+        dt -= need;
+    }
+    const double a = EASE_FALL * speed / length;
+    const double u = (time / length - EASE_FULL_SPEED) * EASE_FALL;
+    const double g = std::asinh(std::tan(u)) + a * dt;
+    const double gEnd = std::asinh(std::tan((1 - EASE_FULL_SPEED) * EASE_FALL));
+    if (g >= gEnd) {
+        over = (g - gEnd) / a;
+        return length;
+    }
+    return (std::atan(std::sinh(g)) / EASE_FALL + EASE_FULL_SPEED) * length;
+}
+
+// A looping time brought back into [restart, length), keeping what ran past the end.
+float wrap(double time, double restart, double length) {
+    if (length <= restart) return static_cast<float>(restart);
+    return static_cast<float>(restart + std::fmod(time - length, length - restart));
+}
 
 void updateNodes(AnimManager* m) {
     // By index and re-fetched every turn: a callback may append entries (and move the block).
@@ -97,7 +163,7 @@ void updateNodes(AnimManager* m) {
             continue;
         }
         if (e.state == ANIM_START) {
-            GetTimePassed(&e.stamp);
+            startClock(e);
             e.time = 0;
             e.state = ANIM_RUNNING;
             keysFromPose(e.anim, e.node);
@@ -105,22 +171,23 @@ void updateNodes(AnimManager* m) {
         e.node->prs.Refresh();
         const float dt = GetTimePassed(&e.stamp);
         const float length = static_cast<float>(e.anim->length);
-        const float fraction = length > 0 ? e.time / length : 1.0f;
-        if (e.mode == ANIM_EASE_OUT && fraction > EASE_FULL_SPEED)
-            e.time += dt * e.anim->speed * std::cos((fraction - EASE_FULL_SPEED) * EASE_FALL);
-        else
-            e.time += dt * e.anim->speed;
+        double over;
+        const double t = advance(e.time, dt, e.anim->speed, length, e.mode == ANIM_EASE_OUT, over);
+        e.time = static_cast<float>(t);
 
-        if (e.time < length) {
+        if (t < length) {
             e.anim->putAnimKey(e.node, e.time, e.key_flag);
             continue;
         }
         if (e.preset == TOUR_PRESET) {
-            e.time = e.anim->speed; // the tour's first key: it goes round again
+            // Round again from the tour's first key, whose time is the speed value.
+            e.time = wrap(t, e.anim->speed, length);
+            e.anim->putAnimKey(e.node, e.time, e.key_flag);
             continue;
         }
         if (e.mode == ANIM_LOOP) {
-            e.time = 0;
+            e.time = wrap(t, 0, length);
+            e.anim->putAnimKey(e.node, e.time, e.key_flag);
             continue;
         }
         e.anim->putAnimKey(e.node, length, e.key_flag);
@@ -132,8 +199,9 @@ void updateNodes(AnimManager* m) {
             done[1 + k] = e.handed_on[k];
             e.handed_on[k] = nullptr;
         }
+        const unsigned now = e.stamp;
         for (AnimEndCallback cb : done) // `e` may be stale from here on
-            if (cb) cb();
+            complete(cb, now, over);
     }
 }
 
@@ -149,27 +217,31 @@ void updateColourEntries(GrowArray<Entry>& list, Target* Entry::*target) {
             continue;
         }
         if (e.state == ANIM_START) {
-            GetTimePassed(&e.stamp);
+            startClock(e);
             e.time = 0;
             e.state = ANIM_RUNNING;
             e.anim->putAnimKey(t, 0.1f);
             continue;
         }
-        e.time += GetTimePassed(&e.stamp) * e.anim->speed;
         const float length = static_cast<float>(e.anim->length);
-        if (e.time < length) {
+        double over;
+        const double time =
+            advance(e.time, GetTimePassed(&e.stamp), e.anim->speed, length, false, over);
+        e.time = static_cast<float>(time);
+        if (time < length) {
             e.anim->putAnimKey(t, e.time);
             continue;
         }
         if (e.mode == ANIM_LOOP) {
-            e.time = 0;
+            e.time = wrap(time, 0, length);
+            e.anim->putAnimKey(t, e.time);
             continue;
         }
         e.anim->putAnimKey(t, length);
         e.state = ANIM_STOPPED;
         AnimEndCallback done = e.on_end;
         e.on_end = nullptr;
-        if (done) done();
+        complete(done, e.stamp, over);
     }
 }
 
@@ -182,17 +254,21 @@ void updateSkeletons(AnimManager* m) {
             continue;
         }
         if (e.state == ANIM_START) {
-            GetTimePassed(&e.stamp);
+            startClock(e);
             e.time = 0;
             e.state = ANIM_RUNNING;
         }
-        e.time += GetTimePassed(&e.stamp) * e.speed;
-        if (e.time < e.length) {
+        double over;
+        const double time =
+            advance(e.time, GetTimePassed(&e.stamp), e.speed, e.length, false, over);
+        e.time = static_cast<float>(time);
+        if (time < e.length) {
             e.skeleton->putAnimKey(e.time, KANIM_POS | KANIM_ROT);
             continue;
         }
         if (e.mode == ANIM_LOOP) {
-            e.time = 0;
+            e.time = wrap(time, 0, e.length);
+            e.skeleton->putAnimKey(e.time, KANIM_POS | KANIM_ROT);
             continue;
         }
         e.skeleton->putAnimKey(e.length, KANIM_POS | KANIM_ROT);
@@ -328,6 +404,8 @@ void StartSkeletonAnim(KSkeleton* skeleton, int mode) {
     if (!e) return;
     e->state = ANIM_START;
     e->mode = mode;
+    e->stamped = g_inCompletion;
+    if (g_inCompletion) e->stamp = g_completionTicks;
 }
 
 void StopAll() {

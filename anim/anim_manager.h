@@ -74,6 +74,7 @@ struct NodeAnimEntry {
     AnimEndCallback on_end = nullptr; // called once when a non-looping entry ends
     float time = 0;                   // current key time
     unsigned stamp = 0;               // last reading of the clock
+    bool stamped = false;             // started by a completion: stamp holds the start's moment
     int state = ANIM_STOPPED;
     int mode = ANIM_ONCE;
     KNodeGraph* node = nullptr;                    // the node whose transform is written
@@ -87,6 +88,7 @@ struct MaterialAnimEntry {
     AnimEndCallback on_end = nullptr;
     float time = 0;
     unsigned stamp = 0;
+    bool stamped = false;
     int state = ANIM_STOPPED;
     int mode = ANIM_ONCE;
     KMaterial* material = nullptr;
@@ -99,6 +101,7 @@ struct LightAnimEntry {
     AnimEndCallback on_end = nullptr;
     float time = 0;
     unsigned stamp = 0;
+    bool stamped = false;
     int state = ANIM_STOPPED;
     int mode = ANIM_ONCE;
     KLight* light = nullptr;
@@ -111,6 +114,7 @@ struct SkeletonAnimEntry {
     float length = 0;  // key units
     float time = 0;
     unsigned stamp = 0;
+    bool stamped = false;
     int state = ANIM_STOPPED;
     int mode = ANIM_ONCE;
 };
@@ -141,7 +145,8 @@ struct AnimManager {
 
 // Starts the node's entry at the next update, from the node's current pose, in `mode` with
 // putAnimKey bits `key_flag`; `on_end` runs once when a non-looping entry ends. Nothing when the
-// node has no entry.
+// node has no entry. Started from a completion callback, the entry's time counts from the moment
+// the entry that called back reached its end, so chained animations keep to the clock.
 void StartNodeAnim(KNodeGraph* node, int mode, int key_flag, AnimEndCallback on_end);
 void StartMaterialAnim(KMaterial* material, int mode, AnimEndCallback on_end);
 void StartLightAnim(KLight* light, int mode, AnimEndCallback on_end);
@@ -184,6 +189,8 @@ bool IsCameraMoving();
 
 // Advances every running entry by the time passed and writes its key: nodes, materials, lights,
 // hierarchies, in that order. Completion callbacks run here and may start or append entries.
+// Time is the clock's: a slow frame moves everything further, never slower (the eased mode's
+// slowing is integrated exactly; loops keep what ran past their end).
 void UpdateAnimations();
 
 // ---- Presets, written at start-up in this order (after the board's loaders) ------------------

@@ -300,3 +300,50 @@ TEST_F(AnimEntries, HierarchyEntriesMoveEveryObjectOfTheHierarchy) {
     EXPECT_FLOAT_EQ(child->prs.pos.y, 3);
     EXPECT_EQ(g_anim->skeleton_entries[0].state, ANIM_STOPPED);
 }
+
+// Time is the clock's at any frame rate: an eased move, a loop and a chain of moves started
+// from each other's ends pass the same places at the same moments in frames of 0.2 s (5 a
+// second) as in frames of 0.005 s (200 a second).
+TEST_F(AnimEntries, EveryModeKeepsToTheClockAtFiveAndTwoHundredFramesASecond) {
+    oneSecondTo123();
+    struct Seen {
+        KVector eased[4], looped[4], chained[4];
+    };
+    static KShell* second = nullptr;
+    auto play = [this](double step) {
+        KShell* eased = node(5, 0, 1);
+        KShell* looped = node(5, 0, 1);
+        KShell* first = node(5, 0, 1);
+        second = node(5, 0, 1);
+        for (KShell* n : {eased, looped, first, second})
+            SetNodeAnim(n, FREE_PRESET);
+        StartNodeAnim(eased, ANIM_EASE_OUT, KANIM_POS, nullptr);
+        StartNodeAnim(looped, ANIM_LOOP, KANIM_POS, nullptr);
+        StartNodeAnim(first, ANIM_ONCE, KANIM_POS, [] {
+            second->prs.SetPosition(5, 0, 1);
+            StartNodeAnim(second, ANIM_ONCE, KANIM_POS, nullptr);
+        });
+        startFrame();
+        Seen seen;
+        const double moments[4] = {0.6, 1.4, 1.8, 2.2}; // seconds, on both frame grids
+        double now = 0;
+        for (int k = 0; k < 4; ++k) {
+            run(moments[k] - now, step);
+            now = moments[k];
+            seen.eased[k] = eased->prs.pos;
+            seen.looped[k] = looped->prs.pos;
+            seen.chained[k] = second->prs.pos;
+        }
+        return seen;
+    };
+    const Seen slow = play(0.2), fast = play(0.005);
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_VEC_NEAR(slow.eased[k], fast.eased[k].x, fast.eased[k].y, fast.eased[k].z, 2e-3);
+        EXPECT_VEC_NEAR(slow.looped[k], fast.looped[k].x, fast.looped[k].y, fast.looped[k].z, 2e-3);
+        EXPECT_VEC_NEAR(slow.chained[k], fast.chained[k].x, fast.chained[k].y, fast.chained[k].z,
+                        2e-3);
+    }
+    // The second move started when the first arrived, 1 s in: at 1.4 s it is 0.4 s along.
+    EXPECT_VEC_NEAR(fast.chained[1], 5 - 4 * 0.4f, 2 * 0.4f, 1 + 2 * 0.4f, 2e-3);
+}

@@ -143,8 +143,10 @@ TEST_F(BoardGlide, CastlingGlidesTheKingThenTheRook) {
     EXPECT_EQ(king->node->parent, square("g1")->node);
     EXPECT_EQ(g_board->pieceInMotion, rook);
     EXPECT_EQ(rook->node->parent, square("h1")->node) << "the rook glides from its corner";
-    // The rook's glide was started, and took its first key, in the update that ended the king's.
-    frame(0.5);
+    // The rook's glide was started in the update that ended the king's, from the moment the
+    // king arrived (a glide's keys run to 101 at 100 a second): 0.04 s of it had passed by the
+    // end of that update.
+    frame(0.46);
     expectNear(worldPos(rook->node), {6, PIECE_HEIGHT, 7}, "rook halfway");
     frame(0.55);
     EXPECT_EQ(g_board->pieceInMotion, nullptr);
@@ -305,6 +307,47 @@ TEST_F(BoardClicks, TheComputerAnswersWhenTheCameraHasTurned) {
     EXPECT_EQ(side_to_move, 0);
     for (int s = 0; s < 64; ++s)
         EXPECT_EQ(g_board->squares[s].piece == nullptr, square_color[s] == EMPTY) << s;
+}
+
+// The game keeps to the clock: a move's glide, the camera's turn towards the computer and the
+// computer's own glide take the same time whether frames come 5 or 200 times a second.
+TEST_F(BoardClicks, TheAnswerLandsAtTheSameMomentAtFiveAndTwoHundredFramesASecond) {
+    max_depth = 2;
+    struct Timing {
+        double landed = -1, settled = -1; // seconds from the confirming click
+    };
+    auto play = [this](double step) {
+        g_record->NewGame(true);
+        g_board->reset(0);
+        g_anim->view_index = 0;
+        KNodeGraph* cam = g_board->camera;
+        cam->prs.SetPosition(3.5f, 5.0f, 9.5f);
+        cam->prs.SetAngles(-45, 0, 0);
+        // As in the game's loop: the clicks are handled at the start of a frame, before the
+        // animations of that frame.
+        KAdvanceTestClock(step);
+        clickPiece("e2");
+        click("e4");
+        click("e4");
+        UpdateAnimations();
+        Timing t;
+        for (double now = 0; now < 20 && t.settled < 0; now += step) {
+            frame(step);
+            if (t.landed < 0 && g_record->moves.count == 2 && !g_board->pieceInMotion)
+                t.landed = now + step;
+            if (t.landed >= 0 && !IsCameraMoving()) t.settled = now + step;
+        }
+        return t;
+    };
+    const Timing slow = play(0.2), fast = play(0.005);
+    ASSERT_GT(fast.landed, 0) << "the computer answered";
+    ASSERT_GT(slow.landed, 0);
+    // A glide (1.01 s), the eased turn to Black (about 2.96 s), the answer's glide (1.01 s).
+    EXPECT_NEAR(fast.landed, 4.98, 0.05);
+    // Events are seen at the first frame after them: a frame of 0.2 s may see them that late.
+    EXPECT_NEAR(slow.landed, fast.landed, 0.2);
+    EXPECT_NEAR(slow.settled, fast.settled, 0.2);
+    EXPECT_NEAR(fast.settled, fast.landed + 2.96, 0.05) << "the turn back to White";
 }
 
 } // namespace

@@ -73,7 +73,9 @@ SquareRecord* squareUnder(int x, int y) {
 }
 
 // Clicks square `s` with the left button through the mouse callback, at a point of the square
-// (or of the piece on it) that the pick reaches, and lets the camera's turn end.
+// (or of the piece on it) that the pick reaches, and lets the camera's turn towards it end,
+// unless the click started a glide: the turn may outlast the glide, whose end starts the rest
+// of the turn (the camera's travel, the computer's answer).
 void clickSquare(int s) {
     SquareRecord* target = &g_board->squares[s];
     KVector centre = target->node->GetWorldMatrix().GetTrans();
@@ -85,7 +87,7 @@ void clickSquare(int s) {
         if (!project(centre + KVector(o[0], o[1], o[2]), x, y)) continue;
         if (squareUnder(x, y) != target) continue;
         onMouseDown(1, x, y);
-        runUntil([] { return !IsCameraMoving(); }, 40);
+        runUntil([] { return !IsCameraMoving() || g_board->pieceInMotion; }, 40);
         return;
     }
     ADD_FAILURE() << "no pixel of square " << s << " can be clicked";

@@ -311,4 +311,31 @@ TEST_F(Menu, ClosingTheMenuPutsAwayTheBannerAndTheWater) {
     EXPECT_TRUE(g_ui->waterNode->hidden);
 }
 
+// A slow frame never slows the wall: the water page opens as long after the click at 5 frames a
+// second as at 200 (row 0, column 0 turns away last: its keys run to 3100 at 1500 a second).
+TEST_F(Menu, TheWallTurnsOnTheClockAtFiveAndTwoHundredFramesASecond) {
+    auto openWater = [](double step) {
+        pointAtWall(0.0f, -2.0f); // water
+        EXPECT_EQ(g_ui->hoveredEntry, 6);
+        // As in the game's loop: the click is handled at the start of a frame.
+        KAdvanceTestClock(step);
+        EXPECT_TRUE(menuClick(nullptr, 1, g_ui->mouseX, g_ui->mouseY));
+        double opened = -1;
+        for (double t = 0; t < 5 && opened < 0; t += step) {
+            if (t > 0) KAdvanceTestClock(step);
+            UpdateAnimations();
+            frameStep();
+            if (g_ui->waterShown) opened = t;
+        }
+        EXPECT_TRUE(menuKey(ESC));
+        run(3.5);
+        EXPECT_EQ(g_ui->page, 0);
+        return opened;
+    };
+    const double slow = openWater(0.2), fast = openWater(0.005);
+    EXPECT_NEAR(fast, 3100.0 / 1500, 0.006);
+    EXPECT_GE(slow, fast - 1e-6) << "seen at the first frame after it";
+    EXPECT_LT(slow, fast + 0.2);
+}
+
 } // namespace
