@@ -7,6 +7,7 @@
 
 #include "tests/netplay/net_world.h"
 
+#include "anim/anim_manager.h"
 #include "app/request_keys.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
@@ -77,7 +78,10 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
         deliver(p, peer::clickOff('C'));
         EXPECT_EQ(g_app->selectedPiece, nullptr) << "a click off the board clears it";
     }
+    EXPECT_EQ(g_anim->view_index, 1) << "after the host's move";
+    EXPECT_EQ(g_anim->game_view, 1) << "after the host's move";
     peerMove("e7", "e5");
+    EXPECT_EQ(g_anim->view_index, 0) << "the camera turns to the side to move";
     ASSERT_EQ(g_record->moves.count, 2);
     EXPECT_EQ(at("e5")->colour, 1);
     EXPECT_EQ(disagreement(), "");
@@ -278,3 +282,4 @@ TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {
     localMove("e2", "e4");
     EXPECT_TRUE(passUntil([] { return g_record->moves.count == 2; })) << "the computer answers";
 }
+

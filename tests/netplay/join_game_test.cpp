@@ -51,7 +51,11 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     key(9); // keys wait with the countdown: the chat does not open
     EXPECT_FALSE(g_ui->overlay->chatLines[0]->visible);
 
-    // The player had come through the menu's connect screen, still open with its address.
+    // The host's game arrives while the camera flies back from the menu (as right after
+    // `--join`, or when the player has just closed the menu), and the connect screen is still
+    // up with its address, as when the player joined from it.
+    setMenuOpen(true);
+    setMenuOpen(false);
     g_ui->connectScreenOpen = 1;
     g_ui->choiceConfirmed = 1;
     g_ui->overlay->ipLine->SetTexte("127.0.0.1 ");
@@ -71,6 +75,9 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_EQ(disagreement(), "");
     settle();
+    // The new game's flight took over the menu's closing step: clicks reach the board.
+    EXPECT_EQ(g_ui->wallRoot->hidden, 1);
+    EXPECT_FALSE(menuClick(nullptr, 1, 400, 300));
 
     localClick("e7");
     localClick("e5");
@@ -78,6 +85,18 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     EXPECT_EQ(fromGame(hostPeer, 12), "MCe7MCe5MCe5");
     settle();
     EXPECT_EQ(g_record->moves.count, 2);
+
+    // The host's g1-f3 by its clicks: the joiner's turn again.
+    for (const char* s : {"g1", "f3", "f3"})
+        deliver(hostPeer, peer::click('H', peer::square(s) / 8, peer::square(s) % 8));
+    settle();
+    EXPECT_EQ(g_record->moves.count, 3);
+    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_FALSE(g_app->awaitingOpponent);
+    localClick("b8");
+    EXPECT_NE(g_app->selectedPiece, nullptr);
+    EXPECT_EQ(fromGame(hostPeer, 4), "MCb8");
+    EXPECT_EQ(disagreement(), "");
 
     // Chat both ways: the host's line shows, the joiner's typed line goes out whole.
     deliver(hostPeer, chat('H', "good luck"));
