@@ -65,7 +65,7 @@ bool GameRecord::LoadGame(const char* path) {
 int GameRecord::ListSavedGames() {
     saved_file_names.clear();
     _finddata_t found;
-    intptr_t search = _findfirst(SAVE_PATTERN, &found);
+    intptr_t search = _findfirst(save_pattern(), &found);
     if (search == -1) {
         Log("ERROR : No *.chs files in current directory !\n");
         return 0;

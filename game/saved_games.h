@@ -7,9 +7,11 @@
 
 #include "game/recorded_move.h"
 
-// Folder and pattern the load and save screens and the listing use.
-inline constexpr const char* SAVE_FOLDER = "./Save/";
-inline constexpr const char* SAVE_PATTERN = "./Save/*.chs";
+// The folder of the saved games (and of the settings file), ending in '/': "./Save/" beside the
+// program until start-up chooses (save_folder.h). The load and save screens and the listing use
+// it and the folder search pattern, save_folder() + "*.chs".
+const char* save_folder();
+const char* save_pattern();
 
 enum class SavedGameRead {
     Ok,         // every token was a number and every move checked

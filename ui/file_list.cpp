@@ -145,7 +145,7 @@ std::string selectedGamePath() {
     if (!g_record || !o || i < 0 || i >= int(o->fileLines.size()) ||
         i >= g_record->saved_file_names.count)
         return std::string();
-    return std::string(SAVE_FOLDER) + g_record->saved_file_names[i];
+    return std::string(save_folder()) + g_record->saved_file_names[i];
 }
 
 void setChoiceConfirmed(bool confirmed) {

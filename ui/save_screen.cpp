@@ -71,7 +71,7 @@ char nameCharFor(int code) {
 void saveGame() {
     std::string path;
     if (nameMode()) {
-        path = std::string(SAVE_FOLDER) +
+        path = std::string(save_folder()) +
                std::string(nameLine()->texte, size_t(g_ui->overlay->nameLength)) + ".chs";
     } else {
         path = selectedGamePath();

@@ -1,0 +1,93 @@
+#include "app/settings.h"
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "game/pgn.h"
+#include "game/saved_games.h"
+
+namespace {
+
+constexpr size_t SETTINGS_FILE_LIMIT = 64 * 1024; // bytes read at most: the file is a few lines
+
+struct Entry {
+    const char* name;
+    bool GameSettings::*field;
+};
+constexpr Entry ENTRIES[] = {
+    {"move_hints", &GameSettings::moveHints},
+    {"last_move_marks", &GameSettings::lastMoveMarks},
+    {"move_list", &GameSettings::moveList},
+};
+
+std::string trimmedLower(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    std::string out = s.substr(b, e - b);
+    for (char& c : out)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// 1 on, 0 off, -1 for anything else.
+int switchValue(const std::string& v) {
+    if (v == "on" || v == "1" || v == "true" || v == "yes") return 1;
+    if (v == "off" || v == "0" || v == "false" || v == "no") return 0;
+    return -1;
+}
+
+} // namespace
+
+GameSettings& gameSettings() {
+    static GameSettings settings;
+    return settings;
+}
+
+std::string settingsText(const GameSettings& settings) {
+    std::string out = "# chess3d settings: the game rewrites this file when one changes\n";
+    for (const Entry& e : ENTRIES)
+        out += std::string(e.name) + " = " + (settings.*e.field ? "on" : "off") + "\n";
+    return out;
+}
+
+GameSettings parseSettings(const std::string& text) {
+    GameSettings settings;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string name = trimmedLower(line.substr(0, eq));
+        const int value = switchValue(trimmedLower(line.substr(eq + 1)));
+        if (value < 0) continue;
+        for (const Entry& e : ENTRIES)
+            if (name == e.name) settings.*e.field = value == 1;
+    }
+    return settings;
+}
+
+std::string settingsPath() {
+    return std::string(save_folder()) + "settings.ini";
+}
+
+bool loadGameSettings(const std::string& path) {
+    gameSettings() = GameSettings{};
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::string text;
+    text.resize(SETTINGS_FILE_LIMIT);
+    file.read(text.data(), std::streamsize(text.size()));
+    text.resize(size_t(file.gcount()));
+    if (file.bad()) return false;
+    gameSettings() = parseSettings(text);
+    return true;
+}
+
+bool saveGameSettings(const std::string& path) {
+    return write_text_file(path.c_str(), settingsText(gameSettings()));
+}

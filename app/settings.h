@@ -1,0 +1,32 @@
+#pragma once
+// The player's choices kept between runs: the move hints (key L), the last-move marks and the
+// move list (key M). They live in a small text file in the saved-games folder, "settings.ini"
+// (not a ".chs" file, so the load screen never lists it), one "name = on|off" line each. A
+// missing, unreadable or damaged file gives the defaults; a line the game does not know is
+// skipped, so older and newer games can share the file.
+
+#include <string>
+
+struct GameSettings {
+    bool moveHints = true;     // dots and rings on the squares the selected piece may go to
+    bool lastMoveMarks = true; // the last move's two squares tinted
+    bool moveList = false;     // the move list panel shown
+};
+
+// The settings the game runs with (defaults until loadGameSettings).
+GameSettings& gameSettings();
+
+// Text form: every setting on its own line, with a comment line first.
+std::string settingsText(const GameSettings& settings);
+// Reads the text form over the defaults: each known name with "on" or "off" (also 1/0,
+// true/false, yes/no, any case, blanks around) sets its setting; anything else is ignored.
+GameSettings parseSettings(const std::string& text);
+
+// "settings.ini" in the saved-games folder.
+std::string settingsPath();
+
+// Reads `path` into gameSettings(); the defaults when it cannot be read. False when the file was
+// missing or unreadable.
+bool loadGameSettings(const std::string& path);
+// Writes gameSettings() to `path` (a new file renamed over the old one); false when it fails.
+bool saveGameSettings(const std::string& path);
