@@ -139,7 +139,7 @@ bool KMarkReflections(KRenderState& rs) {
     rs.mirrorRect[0] = area.x0, rs.mirrorRect[1] = area.y0;
     rs.mirrorRect[2] = area.x1, rs.mirrorRect[3] = area.y1;
 
-    glScissor(area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
+    glScissor(rs.drawX + area.x0, rs.drawY + area.y0, area.x1 - area.x0, area.y1 - area.y0);
     glEnable(GL_SCISSOR_TEST);
     glEnable(GL_STENCIL_TEST);
     glStencilMask(0xFF);
@@ -166,7 +166,7 @@ void KDrawReflections(KRenderState& rs) {
     }
     const float h = rs.mirrorPlane;
     const Rect area{rs.mirrorRect[0], rs.mirrorRect[1], rs.mirrorRect[2], rs.mirrorRect[3]};
-    glScissor(area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
+    glScissor(rs.drawX + area.x0, rs.drawY + area.y0, area.x1 - area.x0, area.y1 - area.y0);
     glEnable(GL_SCISSOR_TEST);
     glEnable(GL_STENCIL_TEST);
 

@@ -114,11 +114,14 @@ void KDrawOverlay(KRenderState& rs, KScene* scene) {
     // Window pixels are the game's; the viewport may be larger on a scaled display.
     glUniform2f(rs.overlay.screen, static_cast<float>(scene->screenWidth),
                 static_cast<float>(scene->screenHeight));
-    // Texts first: the game's own mouse cursor is an image and must stay above them.
+    // Panels, then texts, then the other images: the game's own mouse cursor is an image and
+    // must stay above the texts.
+    for (const KImage2D* img : scene->images)
+        if (img && img->underTexts) drawImage(rs, *img);
     for (const KTexte* t : scene->textes)
         if (t) drawText(rs, *t);
     for (const KImage2D* img : scene->images)
-        if (img) drawImage(rs, *img);
+        if (img && !img->underTexts) drawImage(rs, *img);
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);

@@ -265,6 +265,33 @@ void KRenderShutdown(KScreen* screen) {
     screen->render = nullptr;
 }
 
+namespace {
+
+// The game's picture in the drawable: the whole of it, or in full screen the 4:3 picture the
+// screen's size and origin give, scaled like the drawable (high-density displays).
+void placePicture(KRenderState& rs, const KScreen* screen, int drawableW, int drawableH) {
+    rs.pictureX = rs.pictureY = 0;
+    rs.viewportW = drawableW;
+    rs.viewportH = drawableH;
+    if (drawableW <= 0 || drawableH <= 0) {
+        rs.viewportW = screen->width, rs.viewportH = screen->height;
+    } else if (screen->originX != 0 || screen->originY != 0) {
+        int windowW = 0, windowH = 0;
+        SDL_GetWindowSize(screen->window, &windowW, &windowH);
+        if (windowW > 0 && windowH > 0) {
+            const float sx = float(drawableW) / windowW, sy = float(drawableH) / windowH;
+            rs.viewportW = int(screen->width * sx + 0.5f);
+            rs.viewportH = int(screen->height * sy + 0.5f);
+            rs.pictureX = int(screen->originX * sx + 0.5f);
+            rs.pictureY = drawableH - int((screen->originY + screen->height) * sy + 0.5f);
+        }
+    }
+    rs.drawX = rs.pictureX;
+    rs.drawY = rs.pictureY;
+}
+
+} // namespace
+
 void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVector& clearColor,
                  bool keepColor) {
     if (!scene || !screen || !screen->render) return;
@@ -276,12 +303,22 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     scene->screenHeight = screen->height;
     scene->camera = camera ? camera->AsCamera() : nullptr;
 
-    SDL_GL_GetDrawableSize(screen->window, &rs.viewportW, &rs.viewportH);
-    if (rs.viewportW <= 0 || rs.viewportH <= 0)
-        rs.viewportW = screen->width, rs.viewportH = screen->height;
+    int drawableW = 0, drawableH = 0;
+    SDL_GL_GetDrawableSize(screen->window, &drawableW, &drawableH);
+    placePicture(rs, screen, drawableW, drawableH);
     KBeginFrameTarget(rs);
     screen->samples = rs.samples;
-    glViewport(0, 0, rs.viewportW, rs.viewportH);
+    const bool bars = rs.pictureX != 0 || rs.pictureY != 0;
+    if (bars && rs.drawX == rs.pictureX && rs.drawY == rs.pictureY) {
+        // Straight into the window: the bars beside the picture black, the picture's own clear
+        // kept inside it.
+        glViewport(0, 0, drawableW, drawableH);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glScissor(rs.drawX, rs.drawY, rs.viewportW, rs.viewportH);
+        glEnable(GL_SCISSOR_TEST);
+    }
+    glViewport(rs.drawX, rs.drawY, rs.viewportW, rs.viewportH);
     glClearColor(clearColor.x, clearColor.y, clearColor.z, 1.0f);
     glClearDepth(1.0);
     glClearStencil(0);
@@ -289,6 +326,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glStencilMask(0xFF);
     glClear((keepColor ? 0 : GL_COLOR_BUFFER_BIT) | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
     rs.clearColor = clearColor;
     rs.streamUsed = 0;
     rs.drawCalls = 0;

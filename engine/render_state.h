@@ -100,6 +100,12 @@ struct KRenderState {
     KVector camPos, camRight, camUp, camForward;
     KVector clearColor;
     int viewportW = 0, viewportH = 0;
+    // Where the game's picture lies in the window (drawable pixels from the bottom left):
+    // (0, 0) and the whole window unless full screen leaves bars beside a 4:3 picture.
+    int pictureX = 0, pictureY = 0;
+    // Offset of the viewport in the target drawn into: the picture's place when drawing straight
+    // into the window, (0, 0) when into the multisampled buffer (resolved to the place later).
+    int drawX = 0, drawY = 0;
 
     // Frame uniforms (lights, view, clip plane), sent to each program when it is next used
     // after they change; `frameSerial` counts the changes.

@@ -61,16 +61,27 @@ void KBeginFrameTarget(KRenderState& rs) {
     if (rs.samples <= 0) return;
     if (rs.msFbo && rs.msWidth == rs.viewportW && rs.msHeight == rs.viewportH) {
         glBindFramebuffer(GL_FRAMEBUFFER, rs.msFbo);
+        rs.drawX = rs.drawY = 0;
         return;
     }
-    if (!makeTarget(rs)) rs.samples = 0; // drawn straight into the window from now on
+    if (!makeTarget(rs)) {
+        rs.samples = 0; // drawn straight into the window from now on
+        return;
+    }
+    rs.drawX = rs.drawY = 0;
 }
 
 void KEndFrameTarget(KRenderState& rs) {
     if (rs.samples <= 0 || !rs.msFbo) return;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, rs.msFbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, rs.viewportW, rs.viewportH, 0, 0, rs.viewportW, rs.viewportH,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (rs.pictureX != 0 || rs.pictureY != 0) {
+        // Full screen with bars beside the picture: the bars black.
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glBlitFramebuffer(0, 0, rs.viewportW, rs.viewportH, rs.pictureX, rs.pictureY,
+                      rs.pictureX + rs.viewportW, rs.pictureY + rs.viewportH, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

@@ -15,6 +15,9 @@ using KKeyCallback = void (*)(int key);
 using KButtonDownCallback = void (*)(int buttons, int x, int y); // buttons held, with the new one
 using KButtonUpCallback = void (*)();
 using KMouseMoveCallback = void (*)(int flags, int x, int y);
+// The wheel turned by `delta` (WHEEL_DELTA per notch, positive away from the user); `flags` are
+// the mouse flags held.
+using KMouseWheelCallback = void (*)(int delta, int flags);
 
 class KScreen {
 public:
@@ -25,7 +28,10 @@ public:
     HWND hwnd = nullptr;          // for ShowWindow, MoveWindow, WindowFromPoint, KivLoadSound
     SDL_Window* window = nullptr; // owned
     void* glContext = nullptr;    // SDL_GLContext, owned
-    int width = 0, height = 0;    // window size in pixels
+    int width = 0, height = 0;    // size of the game's picture in pixels (the window's but in
+                                  // full screen, where it is the largest 4:3 that fits)
+    int originX = 0, originY = 0; // the picture's top-left corner in the window: 0 but in full
+                                  // screen on a display wider or taller than 4:3
     int samples = 0;              // multisampling the renderer draws with (0: none)
     bool offscreen = false;       // SDL's offscreen driver: swaps need a glFinish
     KKeyCallback keyDown = nullptr;
@@ -33,6 +39,10 @@ public:
     KButtonDownCallback buttonDown = nullptr;
     KButtonUpCallback buttonUp = nullptr;
     KMouseMoveCallback mouseMove = nullptr;
+    KMouseWheelCallback mouseWheel = nullptr;
+    bool fullscreen = false;          // shown full screen at the desktop's resolution
+    int windowedX = 0, windowedY = 0; // window place and size to come back to from full screen
+    int windowedWidth = 0, windowedHeight = 0;
     KScene* scene = nullptr;        // last scene rendered: its screen size follows the window
     KRenderState* render = nullptr; // the renderer's GL objects and per-frame buffers, owned
 
@@ -52,3 +62,11 @@ void MoveScreen(KScreen* screen, int x, int y);
 
 // Resizes the window; the viewport and the scene's screen size follow.
 void SetScreenSize(KScreen* screen, int width, int height);
+
+// Full screen at the desktop's resolution (on) or back to the window's place and size before
+// it (off). In full screen the game's picture is the largest 4:3 one that fits, centred with
+// black bars beside it on a wider (or taller) display: `width` and `height` hold its size,
+// `originX` and `originY` its place, and the mouse positions the callbacks get are relative to
+// it (a button pressed on a bar is not passed on). False, nothing changed, when the display
+// refuses or the screen is already so.
+bool SetScreenFullscreen(KScreen* screen, bool on);

@@ -13,10 +13,17 @@
 
 namespace {
 
+// A press on the bars beside a full-screen picture is on no part of the game.
+bool onPicture(const KScreen* screen, int x, int y) {
+    return x >= 0 && y >= 0 && x < screen->width && y < screen->height;
+}
+
 LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* screen = static_cast<KScreen*>(PlatformWindowUserData(hwnd));
     if (!screen) return 0;
-    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    // Mouse positions relative to the game's picture.
+    const int x = GET_X_LPARAM(lParam) - screen->originX,
+              y = GET_Y_LPARAM(lParam) - screen->originY;
     switch (message) {
     case WM_KEYDOWN:
         if (screen->keyDown) screen->keyDown(static_cast<int>(wParam));
@@ -27,6 +34,7 @@ LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+        if (screen->fullscreen && !onPicture(screen, x, y)) break;
         if (screen->buttonDown) screen->buttonDown(static_cast<int>(wParam), x, y);
         break;
     case WM_LBUTTONUP:
@@ -36,6 +44,10 @@ LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_MOUSEMOVE:
         if (screen->mouseMove) screen->mouseMove(static_cast<int>(wParam), x, y);
+        break;
+    case WM_MOUSEWHEEL:
+        if (screen->mouseWheel)
+            screen->mouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam));
         break;
     default:
         break;
@@ -131,4 +143,70 @@ void SetScreenSize(KScreen* screen, int width, int height) {
         screen->scene->screenWidth = width;
         screen->scene->screenHeight = height;
     }
+}
+
+namespace {
+
+void setSize(KScreen* screen, int width, int height) {
+    screen->width = width;
+    screen->height = height;
+    if (screen->scene) {
+        screen->scene->screenWidth = width;
+        screen->scene->screenHeight = height;
+    }
+}
+
+} // namespace
+
+bool SetScreenFullscreen(KScreen* screen, bool on) {
+    if (!screen || !screen->window || on == screen->fullscreen) return false;
+    SDL_Window* window = screen->window;
+    if (on) {
+        // 1. The desktop's resolution on the window's display, asked before the switch: the
+        //    window manager resizes the window in its own time.
+        SDL_DisplayMode mode;
+        const int display = SDL_GetWindowDisplayIndex(window);
+        if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) {
+            Log("Screen: no desktop size for full screen (%s)\n", SDL_GetError());
+            return false;
+        }
+        // 2. Where to come back to.
+        SDL_GetWindowPosition(window, &screen->windowedX, &screen->windowedY);
+        screen->windowedWidth = screen->width;
+        screen->windowedHeight = screen->height;
+        // 3. The borderless window first covers the display itself (all there is without a
+        //    window manager), then asks the window manager for full screen (above its panels).
+        SDL_Rect bounds{0, 0, mode.w, mode.h};
+        SDL_GetDisplayBounds(display, &bounds);
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, mode.w, mode.h);
+        if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            Log("Screen: full screen refused (%s)\n", SDL_GetError());
+            SDL_SetWindowSize(window, screen->windowedWidth, screen->windowedHeight);
+            SDL_SetWindowPosition(window, screen->windowedX, screen->windowedY);
+            return false;
+        }
+        screen->fullscreen = true;
+        // 4. The largest 4:3 picture that fits, centred: the game's heads-up objects and texts
+        //    are laid out for 4:3 windows.
+        int w = mode.w, h = mode.w * 3 / 4;
+        if (h > mode.h) {
+            h = mode.h;
+            w = mode.h * 4 / 3;
+        }
+        screen->originX = (mode.w - w) / 2;
+        screen->originY = (mode.h - h) / 2;
+        setSize(screen, w, h);
+        return true;
+    }
+    if (SDL_SetWindowFullscreen(window, 0) != 0) {
+        Log("Screen: leaving full screen refused (%s)\n", SDL_GetError());
+        return false;
+    }
+    screen->fullscreen = false;
+    screen->originX = screen->originY = 0;
+    SDL_SetWindowSize(window, screen->windowedWidth, screen->windowedHeight);
+    SDL_SetWindowPosition(window, screen->windowedX, screen->windowedY);
+    setSize(screen, screen->windowedWidth, screen->windowedHeight);
+    return true;
 }

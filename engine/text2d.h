@@ -63,7 +63,7 @@ public:
     void SetTexte(const char* s, int length);
 };
 
-// A material drawn as a rectangle at a window position (the game's cursor).
+// A material drawn as a rectangle at a window position (the game's cursor, panels behind texts).
 class KImage2D {
 public:
     explicit KImage2D(KScene* owner); // appended to the scene's images, which deletes it
@@ -71,6 +71,7 @@ public:
     int x = 0, y = 0; // top-left corner, window pixels
     int width = 32, height = 32;
     unsigned char hidden = 0;
+    unsigned char underTexts = 0; // 1: drawn before the texts (a panel behind lines of text)
     KMaterial* mat = nullptr;
     KScene* scene;
 };

@@ -6,6 +6,9 @@
 #include "platform/platform_internal.h"
 
 #include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cmath>
 #include <csignal>
 
 namespace {
@@ -152,6 +155,21 @@ void translate(const SDL_Event& e) {
         if (e.motion.state & SDL_BUTTON_MMASK) held |= MK_MBUTTON;
         enqueue(platformWindowFromSdlId(e.motion.windowID), WM_MOUSEMOVE, held | modifierFlags(),
                 MAKELPARAM(e.motion.x, e.motion.y), e.motion.timestamp);
+        break;
+    }
+    case SDL_MOUSEWHEEL: {
+        // Fine-grained wheels and touchpads turn by fractions of a notch, as on Windows.
+        float turned = e.wheel.preciseY;
+        if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) turned = -turned;
+        const long delta = std::lround(turned * WHEEL_DELTA);
+        if (delta == 0) break;
+        const int16_t clamped = int16_t(std::clamp(delta, -32768L, 32767L));
+        const WPARAM wp = (WPARAM(uint16_t(clamped)) << 16) | g_buttons | modifierFlags();
+        // As on Windows, the pointer's place on the desktop.
+        int x = 0, y = 0;
+        if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_GetGlobalMouseState(&x, &y);
+        enqueue(platformWindowFromSdlId(e.wheel.windowID), WM_MOUSEWHEEL, wp, MAKELPARAM(x, y),
+                e.wheel.timestamp);
         break;
     }
     default:

@@ -65,6 +65,12 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+
+// The wheel message: wParam's high word is the signed distance turned, in multiples of
+// WHEEL_DELTA per notch (positive away from the user), its low word the mouse flags; lParam the
+// pointer's position on the desktop.
+constexpr int WHEEL_DELTA = 120;
 
 // Mouse-message flags (wParam of the mouse messages).
 constexpr WPARAM MK_LBUTTON = 0x0001;
@@ -104,6 +110,12 @@ constexpr int VK_F12 = 123;
 inline LPARAM MAKELPARAM(int lo, int hi) {
     return static_cast<LPARAM>(static_cast<uint32_t>(static_cast<uint16_t>(lo)) |
                                (static_cast<uint32_t>(static_cast<uint16_t>(hi)) << 16));
+}
+inline int GET_WHEEL_DELTA_WPARAM(WPARAM wp) {
+    return static_cast<int16_t>((wp >> 16) & 0xFFFF);
+}
+inline int GET_KEYSTATE_WPARAM(WPARAM wp) {
+    return static_cast<int>(wp & 0xFFFF);
 }
 // Signed window coordinates of a mouse message (negative while the mouse is captured outside).
 inline int GET_X_LPARAM(LPARAM lp) {

@@ -173,3 +173,36 @@ TEST_F(MessageQueue, AFloodOfInputOverflowingTheQueueLosesNothing) {
 }
 
 } // namespace
+
+TEST_F(MessageQueue, WheelTurnsBecomeWheelMessagesWithTheirDistanceAndFlags) {
+    struct Turn {
+        float y;           // notches, positive away from the user as SDL reports them
+        bool flipped;      // the desktop reverses the direction ("natural scrolling")
+        int expectedDelta; // 0: no message
+    };
+    const Turn turns[] = {{1, false, WHEEL_DELTA}, {-3, false, -3 * WHEEL_DELTA},
+                          {1, true, -WHEEL_DELTA}, {0.25f, false, WHEEL_DELTA / 4},
+                          {0.001f, false, 0},      {400, false, 32767}};
+    pushKey(true, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT);
+    pushButton(true, SDL_BUTTON_RIGHT, 1, 1);
+    drain();
+    for (const Turn& t : turns) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.y = int(t.y);
+        e.wheel.preciseY = t.y;
+        e.wheel.direction = t.flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        MSG m;
+        if (t.expectedDelta == 0) {
+            EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << t.y;
+            continue;
+        }
+        ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << t.y;
+        EXPECT_EQ(m.message, WM_MOUSEWHEEL);
+        EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(m.wParam), t.expectedDelta) << t.y;
+        EXPECT_EQ(GET_KEYSTATE_WPARAM(m.wParam), int(MK_RBUTTON | MK_SHIFT)) << t.y;
+    }
+    pushButton(false, SDL_BUTTON_RIGHT, 1, 1);
+    pushKey(false, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT);
+}
