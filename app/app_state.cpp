@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 
+#include "app/camera_zoom.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
 
@@ -14,4 +15,5 @@ AppState::AppState(int32_t w, int32_t h) : width(w), height(h) {
     screen->buttonDown = onMouseDown;
     screen->buttonUp = onMouseUp;
     screen->mouseMove = onMouseMove;
+    screen->mouseWheel = onMouseWheel;
 }

@@ -3,14 +3,19 @@
 #include "anim/anim_manager.h"
 #include "anim/sound_player.h"
 #include "app/app_state.h"
+#include "app/camera_zoom.h"
 #include "app/globals.h"
 #include "app/launch_options.h"
+#include "app/settings.h"
 #include "app/startup_check.h"
 #include "board/board_scene.h"
+#include "board/move_marks.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/save_folder.h"
 #include "netplay/connection.h"
 #include "ui/interface.h"
+#include "ui/move_list.h"
 #include "ui/screens.h"
 #include "ui/text_overlay.h"
 
@@ -77,6 +82,7 @@ bool buildGame() {
     // 8-9. Decor, board and pieces.
     g_board->loadDecorAndBoard();
     g_board->loadPieces();
+    buildMoveMarks();
 
     // 10. Preset animations: camera views, light paths, piece move and indicators.
     SetupCameraViews();
@@ -88,6 +94,7 @@ bool buildGame() {
     buildOptionObjects();
     buildFonts();
     layout(800, 600);
+    buildMoveList();
     installScreens();
     if (!checkStartupObjects()) return false;
 
@@ -124,9 +131,12 @@ bool runFrame() {
 
     windowDragStep();   // 2.
     UpdateAnimations(); // 3. completion callbacks run here
+    cameraZoomStep();   //    the wheel's distance, once no flight moves the camera
     ServerStep();       // 4. the network peer: host,
     ClientStep();       //    then the joining side
     frameStep();        // 5. menu wall, water, quit banner
+    moveMarksStep();    //    last move, move hints, suggestion
+    moveListStep();     //    the move list
     statisticsStep();   // 6.
     turnDome();         // 7.
     RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
@@ -144,6 +154,10 @@ void shutdownGame() {
 }
 
 int gameMain(const LaunchOptions& options) {
+    // The saved games and the settings: beside the program, or in the player's own folder
+    // when the program's folder cannot be written (an install for every user).
+    choose_save_folder();
+    loadGameSettings(settingsPath());
     if (!buildGame()) return 2;
     startFromOptions(options);
     while (runFrame()) {

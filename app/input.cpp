@@ -3,6 +3,7 @@
 #include "anim/anim_manager.h"
 #include "anim/water.h"
 #include "app/app_state.h"
+#include "app/extra_keys.h"
 #include "app/globals.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
@@ -58,6 +59,11 @@ int ladderIndex(int width) {
     for (int i = 0; i < 6; ++i)
         if (WINDOW_SIZES[i][0] == width) return i;
     return -1;
+}
+
+// In full screen the desktop sets the size: the ladder waits until the window comes back.
+bool fullscreen() {
+    return g_app->screen && g_app->screen->fullscreen;
 }
 
 void resizeTo(int index) {
@@ -178,13 +184,13 @@ void startNewGame(int humanColour) {
 
 void growWindow() {
     const int i = ladderIndex(g_app->width);
-    if (i >= 0 && i < 5) resizeTo(i + 1);
+    if (i >= 0 && i < 5 && !fullscreen()) resizeTo(i + 1);
     relayout(g_app->width, g_app->height);
 }
 
 void shrinkWindow() {
     const int i = ladderIndex(g_app->width);
-    if (i > 0) resizeTo(i - 1);
+    if (i > 0 && !fullscreen()) resizeTo(i - 1);
     relayout(g_app->width, g_app->height);
 }
 
@@ -200,7 +206,9 @@ void onKeyDown(int key) {
     if (key == 72 || key == 104) toggleStatistics();
     if (key == 122) shrinkWindow();
     if (key == 123) growWindow();
+    if (windowKey(key)) return;
     if (menuKey(key)) return;
+    if (boardKey(key)) return;
 
     const bool requestAllowed = !g_app->cameraView && !g_app->menuOpen && !g_app->requestPending;
     switch (key) {
@@ -255,7 +263,7 @@ void onMouseDown(int buttons, int x, int y) {
         }
         g_app->lastMouseX = x;
         g_app->lastMouseY = y;
-        g_app->dragging = 1;
+        g_app->dragging = fullscreen() ? 0 : 1; // a full-screen window stays where it is
         return;
     }
     if (g_app->inputSuspended) return;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/assetgen/font_atlas.h"
+#include "tools/assetgen/marks.h"
 #include "tools/assetgen/models.h"
 #include "tools/assetgen/music.h"
 #include "tools/assetgen/names.h"
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
     for (const NamedPicture& p : panelPictures(fonts))
         ok &= writePicture(dir, p.path, p.image);
     for (const NamedPicture& p : materialPictures(fonts))
+        ok &= writePicture(dir, p.path, p.image);
+    for (const NamedPicture& p : markPictures())
         ok &= writePicture(dir, p.path, p.image);
     ok &= writePicture(dir, ".\\textures\\font.bmp", classicFontAtlas(fonts));
     ok &= writePicture(dir, ".\\textures\\chatfont.bmp", chatFontAtlas(fonts));

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/assetgen/gltf_writer.h"
+#include "tools/assetgen/marks.h"
 #include "tools/assetgen/models.h"
 #include "tools/assetgen/panels.h"
 #include "tools/assetgen/pieces.h"
@@ -203,6 +204,7 @@ bool writeCase(const std::string& dir) {
         Mesh halo = flatQuadXZ(0.5f, 0);
         w.node(mk.name, w.mesh(mk.name, {{solid, bars}, {glow, halo}}));
     }
+    addMoveMarks(w);
     return w.write(dir + "/M3D/Case.m3d");
 }
 

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include <SDL2/SDL.h>
 #include <epoxy/gl.h>
 #include <stb/stb_image_write.h>
 
@@ -86,7 +87,11 @@ bool runUntil(const std::function<bool()>& done, double maxSeconds, double dt) {
 }
 
 bool saveShot(const std::string& folder, const std::string& name) {
-    const int w = g_app->width, h = g_app->height;
+    // The whole window: in full screen it is larger than the game's picture (bars beside it).
+    int w = g_app->width, h = g_app->height;
+    int drawableW = 0, drawableH = 0;
+    SDL_GL_GetDrawableSize(g_app->screen->window, &drawableW, &drawableH);
+    if (drawableW > 0 && drawableH > 0) w = drawableW, h = drawableH;
     // The frame loop's last picture was swapped away; this one is drawn from the same state.
     RenderScene(g_scene, g_app->screen, g_board->camera, KVector(0.4f, 0.3f, 0.4f), false);
     GLint readFramebuffer = 0;

@@ -6,7 +6,8 @@
 // statistics show, measured on real time. With "screens" it only skips the intro and shoots the
 // save, load and connect screens, the load screen also at every size of the window's ladder
 // (ui-load-screen-WIDTH.png), to check where the list falls on the panel, and the OK mark of a
-// confirmed choice (ui-load-confirmed.png, ui-connect-confirmed.png).
+// confirmed choice (ui-load-confirmed.png, ui-connect-confirmed.png). With "extras" it shoots
+// the additions to the game (extra-*.png: last move, hints, suggestion, move list, full screen).
 
 #include <chrono>
 #include <cstdio>
@@ -25,6 +26,7 @@
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "tools/chess3d-shots/extras_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -417,8 +419,9 @@ bool shootQuitBanner() {
 
 int main(int argc, char** argv) {
     const bool screensOnly = argc == 3 && std::string(argv[2]) == "screens";
-    if (argc != 2 && !screensOnly) {
-        std::fprintf(stderr, "usage: chess3d-shots <output folder> [screens]\n");
+    const bool extrasOnly = argc == 3 && std::string(argv[2]) == "extras";
+    if (argc != 2 && !screensOnly && !extrasOnly) {
+        std::fprintf(stderr, "usage: chess3d-shots <output folder> [screens|extras]\n");
         return 2;
     }
     g_out = argv[1];
@@ -427,6 +430,7 @@ int main(int argc, char** argv) {
     KSetTestClock(true);
     if (!buildGame()) return 2;
     runFrames(1);
+    if (extrasOnly) return shootExtras(g_out) ? 0 : 1;
     if (screensOnly) {
         pressKey(KEY_ESCAPE); // the intro
         const bool ok = runUntil(menuResting, 30) && shootScreens(true);

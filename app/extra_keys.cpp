@@ -1,0 +1,85 @@
+#include "app/extra_keys.h"
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/settings.h"
+#include "board/board_scene.h"
+#include "board/move_marks.h"
+#include "chess/position.h"
+#include "engine/KivEngine.h"
+#include "game/move_suggestion.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr int KEY_F = 'F';
+constexpr int KEY_L = 'L';
+constexpr int KEY_M = 'M';
+// The key that types '?' with Shift: US Windows layout, French layout, and the US '/' key as
+// the platform names keys by their French positions.
+constexpr int KEY_QUESTION_US = 191;
+constexpr int KEY_QUESTION_FR = 188;
+constexpr int KEY_SLASH_BY_POSITION = 223;
+
+bool held(int key) {
+    return g_app && g_app->keysDown[key];
+}
+
+void keepSettings() {
+    if (!saveGameSettings(settingsPath()))
+        Log("WARNING : could not write the settings to %s\n", settingsPath().c_str());
+}
+
+} // namespace
+
+void toggleFullscreen() {
+    AppState* app = g_app;
+    if (!app || !app->screen) return;
+    if (!SetScreenFullscreen(app->screen, !app->screen->fullscreen)) return;
+    app->width = app->screen->width;
+    app->height = app->screen->height;
+    app->dragging = 0; // a full-screen window does not move
+    relayout(app->width, app->height);
+}
+
+bool windowKey(int key) {
+    const bool altEnter = key == VK_RETURN && held(VK_MENU);
+    if (key != KEY_F && !altEnter) return false;
+    toggleFullscreen();
+    return true;
+}
+
+bool suggestMoveForPlayer() {
+    const AppState* app = g_app;
+    const BoardScene* b = g_board;
+    if (!app || !b || app->server || app->client) return false;
+    if (!app->gameStarted || app->boardLocked || app->awaitingOpponent || b->pieceInMotion)
+        return false;
+    if (side_to_move != b->humanColour) return false; // the engine is not on the player's move
+    const uint32_t move = suggest_move();
+    if (move == 0) return false;
+    const Move m = to_move(move);
+    showSuggestedMove(m.from, m.to, SUGGESTION_SECONDS);
+    return true;
+}
+
+bool boardKey(int key) {
+    switch (key) {
+    case KEY_L:
+        gameSettings().moveHints = !gameSettings().moveHints;
+        keepSettings();
+        return true;
+    case KEY_M:
+        gameSettings().moveList = !gameSettings().moveList;
+        keepSettings();
+        return true;
+    case KEY_QUESTION_US:
+    case KEY_QUESTION_FR:
+    case KEY_SLASH_BY_POSITION:
+        if (!held(VK_SHIFT)) return false;
+        suggestMoveForPlayer();
+        return true;
+    default:
+        return false;
+    }
+}

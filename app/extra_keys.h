@@ -1,0 +1,23 @@
+#pragma once
+// Keys beyond the game's own bindings, each switching one addition on or off:
+//   F, or Alt+Enter: full screen at the desktop's resolution, and back (also over the menu);
+//   L: the hints on the squares the selected piece may go to;
+//   M: the move list;
+//   ? (Shift with the key that types it: 191 on a US layout, 188 on a French one, and 223, the
+//   US '/' key as this platform names it): the engine's suggestion for the player, against the
+//   computer only.
+// The chat and the screens' text lines take their keys first (textKey); L, M and ? come after
+// the menu's keys, F before them.
+
+// Before the menu's keys: true when the key was taken (full screen).
+bool windowKey(int key);
+// After the menu's keys: true when the key was taken.
+bool boardKey(int key);
+
+// Full screen on or off; the overlay is laid out again for the new size, as F11 and F12 do.
+void toggleFullscreen();
+
+// The suggestion key: in a game against the computer, on the player's turn with nothing moving,
+// the engine's move for the player marked for SUGGESTION_SECONDS. False when not asked now.
+bool suggestMoveForPlayer();
+constexpr float SUGGESTION_SECONDS = 3.0f;

@@ -1,0 +1,169 @@
+// chess3d-shots extras: a game against the computer started from the menu, a saved game loaded
+// (the one Morphy won at the Paris opera in 1858, up to its last move), the computer's reply,
+// the hints of a selected piece, the suggestion, the move list after the mate, full screen.
+
+#include "tools/chess3d-shots/extras_shots.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/extra_keys.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/settings.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "board/move_marks.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "tools/chess3d-shots/shot_driver.h"
+#include "ui/interface.h"
+
+namespace {
+
+constexpr int KEY_ESCAPE = 27, KEY_SHIFT = 16, KEY_QUESTION = 191;
+constexpr double SETTLE_DT = 0.1;
+
+std::string g_folder;
+
+bool fail(const char* what) {
+    std::fprintf(stderr, "chess3d-shots extras: %s\n", what);
+    return false;
+}
+
+bool playerToMove() {
+    return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
+           !IsCameraMoving() && !g_app->awaitingOpponent;
+}
+
+bool clickEntry(int page, int entry) {
+    int x, y;
+    if (!findEntryPixel(page, entry, x, y)) return fail("menu entry not reachable");
+    movePointer(x, y);
+    runFrames(10);
+    clickAt(x, y);
+    return runUntil([] { return !IsCameraMoving(); }, 5) && runFrames(90);
+}
+
+// The moves as coordinates ("e2e4", castling as the king's move) made record values and loaded
+// as the load screen loads a game.
+bool loadGame(const std::vector<const char*>& moves) {
+    PieceId ids[64];
+    PromotedPawns promoted = 0;
+    start_square_ids(ids);
+    std::vector<unsigned char> bytes;
+    for (const char* m : moves) {
+        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
+        const PieceId id = ids[fr * 8 + fc];
+        if (id == NO_PIECE) return fail("a move of the loaded game starts on an empty square");
+        const RecordedMove r =
+            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
+        apply_recorded_move(r, ids, &promoted, nullptr, false);
+        for (int b = 0; b < 4; ++b)
+            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
+    }
+    if (!g_record->LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
+    g_record->RestoreBoard();
+    return true;
+}
+
+// The player's piece with the most squares to go to, captures counting double; false if none.
+bool busiestPiece(int& square) {
+    int best = -1;
+    for (PieceRecord* p : g_board->pieces) {
+        if (!p || !p->square || p->colour != g_board->humanColour) continue;
+        uint64_t quiet = 0, captures = 0;
+        legalTargets(p, quiet, captures);
+        const int score = __builtin_popcountll(quiet) + 2 * __builtin_popcountll(captures);
+        if (captures && score > best) {
+            best = score;
+            square = p->row * 8 + p->column;
+        }
+    }
+    return best >= 0;
+}
+
+bool clickSquare(int square) {
+    int x, y;
+    if (!findSquarePixel(&g_board->squares[square], x, y)) return fail("square not reachable");
+    clickAt(x, y);
+    return runUntil([] { return !IsCameraMoving(); }, 5, SETTLE_DT) && runFrames(3);
+}
+
+const std::vector<const char*> OPERA_GAME = {
+    "e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5", "g4f3", "d1f3", "d6e5", "f1c4",
+    "g8f6", "f3b3", "d8e7", "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5", "c4b5", "b8d7",
+    "e1c1", "a8d8", "d1d7", "d8d7", "h1d1", "e7e6", "b5d7", "f6d7", "b3b8", "d7b8"};
+
+} // namespace
+
+bool shootExtras(const std::string& folder) {
+    g_folder = folder;
+    gameSettings() = GameSettings{}; // the defaults whatever the machine's settings file says
+    // 1. Intro skipped, a game as White from the menu.
+    pressKey(KEY_ESCAPE);
+    if (!runUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 30))
+        return fail("no menu after the intro");
+    runFrames(5);
+    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 0)) return false;
+    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && !IsCameraMoving(); }, 20,
+                  SETTLE_DT))
+        return fail("the game did not start");
+
+    // 2. The opening of the opera game to Black's seventh move; the computer plays Black's
+    //    seventh itself, and its reply is marked.
+    const std::vector<const char*> opening(OPERA_GAME.begin(), OPERA_GAME.begin() + 13);
+    if (!loadGame(opening)) return false;
+    if (!runUntil([] { return g_record->moves.count == 14 && playerToMove(); }, 60, 0.2))
+        return fail("the computer did not answer the loaded game");
+    runFrames(10, SETTLE_DT);
+    if (!saveShot(g_folder, "extra-last-move.png")) return false;
+
+    // 3. The piece with the most moves selected: dots for its moves, rings for its captures.
+    int square = -1;
+    if (!busiestPiece(square)) return fail("no piece of the player can take anything");
+    if (!clickSquare(square)) return false;
+    const ShownMarks shown = shownMoveMarks();
+    std::printf("hints: %d quiet, %d captures\n", __builtin_popcountll(shown.quiet),
+                __builtin_popcountll(shown.captures));
+    if (!shown.captures) return fail("no capture hint shown");
+    if (!saveShot(g_folder, "extra-hints.png")) return false;
+    // The selection put down, as a click on an empty square no piece can reach would.
+    g_board->showSelectMarker(nullptr);
+    g_app->selectedPiece = nullptr;
+
+    // 4. The engine's suggestion for the player.
+    onKeyDown(KEY_SHIFT);
+    pressKey(KEY_QUESTION);
+    onKeyUp(KEY_SHIFT);
+    runFrames(10, SETTLE_DT);
+    if (!shownMoveMarks().suggested) return fail("no suggestion shown");
+    if (!saveShot(g_folder, "extra-suggestion.png")) return false;
+    runFrames(40, SETTLE_DT);
+    if (shownMoveMarks().suggested) return fail("the suggestion stayed after its time");
+
+    // 5. The whole game but its last move loaded, the mate played with three clicks, and the
+    //    move list shown: seventeen moves, the first scrolled away.
+    if (!loadGame(OPERA_GAME)) return false;
+    if (!runUntil(playerToMove, 20, SETTLE_DT)) return fail("the loaded game did not settle");
+    pressKey('M');
+    pressKey('A'); // the camera stays on White's side after the mate
+    if (!clickMove(7, 3, 0, 3)) return fail("Rd8# could not be clicked");
+    runFrames(30, SETTLE_DT);
+    if (!saveShot(g_folder, "extra-move-list.png")) return false;
+
+    // 6. Full screen, then back to the window.
+    const int width = g_app->width, height = g_app->height;
+    pressKey('F');
+    runFrames(20, SETTLE_DT);
+    std::printf("full screen: picture %d x %d at %d,%d\n", g_app->width, g_app->height,
+                g_app->screen->originX, g_app->screen->originY);
+    if (!g_app->screen->fullscreen) return fail("no full screen");
+    if (!saveShot(g_folder, "extra-fullscreen.png")) return false;
+    pressKey('F');
+    runFrames(10, SETTLE_DT);
+    if (g_app->width != width || g_app->height != height) return fail("the window size changed");
+    return true;
+}

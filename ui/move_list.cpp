@@ -1,0 +1,192 @@
+#include "ui/move_list.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/settings.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "game/pgn.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr float TEXT_SIZE = 0.8f;    // factor on the classic font's size
+constexpr float LINE_SPACING = 1.3f; // line height over the drawn character height
+constexpr int RESERVED_MOVES = 1024; // record copy kept without growing in long games
+constexpr const char* WIDEST_LINE = "000. Qa1xb2+ Qa1xb2+";
+const KColor BODY_COLOUR{0.05f, 0.07f, 0.11f, 0.66f};
+const KColor FRAME_COLOUR{0.85f, 0.75f, 0.45f, 0.45f};
+constexpr float TITLE_RGB[3] = {0.95f, 0.82f, 0.45f};
+constexpr float OLDER_RGB[3] = {0.76f, 0.8f, 0.87f};
+
+struct MoveList {
+    MoveListView view;
+    std::vector<RecordedMove> shownRecord; // the record the lines were made from
+    bool linesValid = false;
+    int layoutWidth = 0, layoutHeight = 0; // window size of the last layout
+    int lineHeight = 0, padding = 0;
+} g_list;
+
+KTexte* makeLine(KFont* font) {
+    KTexte* t = new KTexte();
+    t->font = font;
+    t->size = TEXT_SIZE;
+    t->blend = 1;
+    t->visible = 0;
+    g_scene->AddTexte(t);
+    return t;
+}
+
+KImage2D* makePanel(const char* name, const KColor& colour) {
+    KMaterial* mat = new KMaterial(g_scene);
+    mat->name = name;
+    mat->diffuse = colour;
+    mat->options |= KMAT_UNLIT;
+    KImage2D* img = new KImage2D(g_scene);
+    img->mat = mat;
+    img->hidden = 1;
+    img->underTexts = 1;
+    return img;
+}
+
+void setColour(KTexte* t, const float rgb[3]) {
+    t->r = rgb[0];
+    t->g = rgb[1];
+    t->b = rgb[2];
+}
+
+// Window width and height of the overlay's last layout, with the panel's sizes that follow.
+void layOut(int w, int h) {
+    MoveListView& v = g_list.view;
+    const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
+    if (!o || !o->classicFont) return;
+    g_list.layoutWidth = w;
+    g_list.layoutHeight = h;
+    const float charHeight = o->classicFont->size * TEXT_SIZE;
+    g_list.lineHeight = int(charHeight * LINE_SPACING + 0.5f);
+    g_list.padding = w * 8 / 800;
+    const int width = int(o->classicFont->TextWidth(WIDEST_LINE) * TEXT_SIZE) + 2 * g_list.padding;
+    const int x = w - w * 8 / 800 - width;
+    const int y = h * 140 / 600; // under the turn sign of the top right corner
+    v.body->x = x;
+    v.body->y = y;
+    v.body->width = width;
+    v.frame->x = x - 1;
+    v.frame->y = y - 1;
+    v.frame->width = width + 2;
+    v.title->x = x + g_list.padding;
+    v.title->y = y + g_list.padding;
+    for (int i = 0; i < MOVE_LIST_ROWS; ++i) {
+        v.rows[i]->x = x + g_list.padding;
+        v.rows[i]->y = y + g_list.padding + (i + 1) * g_list.lineHeight;
+    }
+}
+
+// The panel's height follows the lines it holds.
+void fitHeight() {
+    MoveListView& v = g_list.view;
+    v.body->height = 2 * g_list.padding + (v.rowsUsed + 1) * g_list.lineHeight;
+    v.frame->height = v.body->height + 2;
+}
+
+bool recordChanged() {
+    const GrowArray<RecordedMove>& moves = g_record->moves;
+    const size_t n = size_t(moves.count);
+    return !g_list.linesValid || g_list.shownRecord.size() != n ||
+           (n > 0 && std::memcmp(g_list.shownRecord.data(), moves.block, n * sizeof(RecordedMove)));
+}
+
+// 1. The moves in SAN, replayed from the start on the engine (its game is put back).
+// 2. The last MOVE_LIST_ROWS full moves into the rows, the latest one white.
+void rebuildLines() {
+    const GrowArray<RecordedMove>& moves = g_record->moves;
+    g_list.shownRecord.assign(moves.block, moves.block + moves.count);
+    g_list.linesValid = true;
+    ReplayedGame game;
+    replay_recorded_game(moves.block, moves.count, game);
+    const int plies = int(game.san.size());
+    const int fullMoves = (plies + 1) / 2;
+    const int first = fullMoves > MOVE_LIST_ROWS ? fullMoves - MOVE_LIST_ROWS : 0;
+    MoveListView& v = g_list.view;
+    v.rowsUsed = fullMoves - first;
+    for (int i = 0; i < MOVE_LIST_ROWS; ++i) {
+        KTexte* row = v.rows[i];
+        const int move = first + i;
+        if (i >= v.rowsUsed) {
+            row->SetTexte("");
+            continue;
+        }
+        const std::string& white = game.san[size_t(2 * move)];
+        const char* black = 2 * move + 1 < plies ? game.san[size_t(2 * move + 1)].c_str() : "";
+        char line[64];
+        int length =
+            std::snprintf(line, sizeof line, "%3d. %-7s %s", move + 1, white.c_str(), black);
+        while (length > 0 && line[length - 1] == ' ') // a line waiting for Black's move
+            line[--length] = 0;
+        row->SetTexte(line);
+        if (i == v.rowsUsed - 1)
+            row->r = row->g = row->b = 1.0f;
+        else
+            setColour(row, OLDER_RGB);
+    }
+    fitHeight();
+}
+
+void setShown(bool shown) {
+    MoveListView& v = g_list.view;
+    v.body->hidden = v.frame->hidden = shown ? 0 : 1;
+    v.title->visible = shown ? 1 : 0;
+    for (int i = 0; i < MOVE_LIST_ROWS; ++i)
+        v.rows[i]->visible = shown && i < v.rowsUsed ? 1 : 0;
+}
+
+// Over the board only: not before a game, nor over the menu, the pause tour or the intro.
+bool boardInView() {
+    const AppState* app = g_app;
+    return app && app->gameStarted && !app->menuOpen && !app->cameraView && !app->introRunning;
+}
+
+} // namespace
+
+void buildMoveList() {
+    const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
+    if (!g_scene || !o || !o->classicFont) return;
+    MoveListView& v = g_list.view;
+    v.frame = makePanel("moveListFrame", FRAME_COLOUR);
+    v.body = makePanel("moveListBody", BODY_COLOUR);
+    v.title = makeLine(o->classicFont);
+    v.title->SetTexte("Moves");
+    setColour(v.title, TITLE_RGB);
+    for (KTexte*& row : v.rows)
+        row = makeLine(o->classicFont);
+    g_list.shownRecord.reserve(RESERVED_MOVES);
+    g_list.linesValid = false;
+    layOut(o->screenWidth, o->screenHeight);
+    fitHeight();
+}
+
+void moveListStep() {
+    MoveListView& v = g_list.view;
+    if (!v.body || !g_record) return;
+    const bool shown = gameSettings().moveList && boardInView();
+    if (!shown) {
+        if (!v.body->hidden) setShown(false);
+        return;
+    }
+    const TextOverlay* o = g_ui->overlay;
+    if (o->screenWidth != g_list.layoutWidth || o->screenHeight != g_list.layoutHeight) {
+        layOut(o->screenWidth, o->screenHeight);
+        fitHeight();
+    }
+    if (recordChanged()) rebuildLines();
+    setShown(true);
+}
+
+const MoveListView& moveListView() {
+    return g_list.view;
+}
