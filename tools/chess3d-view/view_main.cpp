@@ -5,10 +5,14 @@
 //   chess3d-view scene <png> [--view 0..3] [--camera X Y Z PITCH YAW] [--marks]
 //                     [--hud load,info,intro,...]
 //   chess3d-view wall <png> [--page 0|1|10|3] [--pointer X Z]
+//   chess3d-view icon <folder>: the desktop icon, chess3d-48.png to chess3d-256.png, drawn four
+//                     times larger and reduced (no multisampling in software), its background
+//                     transparent (drawn over black and over white, the difference is the alpha)
 //   common: [--size W H]
 //
 // Run it from the data folder (the build's bin folder). Without a display it uses SDL's
 // offscreen driver; under Xvfb it uses the X server.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +36,83 @@ int usage() {
                  "       [--camera X Y Z PITCH YAW] [--hud a,b,...] [--page P] [--pointer X Z]\n"
                  "       [--size W H]\n");
     return 2;
+}
+
+constexpr int ICON_SIZES[] = {48, 64, 128, 256};
+constexpr int ICON_SUPERSAMPLE = 4;
+
+// The icon's picture at `size` x `size`, RGBA top-down; empty when it could not be drawn.
+std::vector<unsigned char> renderIcon(int size, const ViewOptions& opt) {
+    const int big = size * ICON_SUPERSAMPLE;
+    std::vector<unsigned char> out;
+    KScene* scene = CreateScene();
+    KScreen* screen = CreateWindowedScreen(big, big);
+    if (!screen) return out;
+    scene->screenWidth = scene->screenHeight = big;
+    KNodeGraph* camera = buildIconScene(scene, opt);
+    if (!camera) {
+        delete screen;
+        return out;
+    }
+    // The same picture over black and over white.
+    std::vector<unsigned char> over[2];
+    for (int background = 0; background < 2; ++background) {
+        const float c = float(background);
+        for (int frame = 0; frame < 2; ++frame) // the first uploads meshes and textures
+            RenderScene(scene, screen, camera, KVector(c, c, c), false);
+        glFinish();
+        over[background].resize(size_t(big) * big * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, big, big, GL_RGBA, GL_UNSIGNED_BYTE, over[background].data());
+    }
+    delete screen;
+    scene->Reset();
+    // Each output pixel: the average of its block, colours weighted by their alpha.
+    out.resize(size_t(size) * size * 4);
+    const float blockArea = float(ICON_SUPERSAMPLE * ICON_SUPERSAMPLE);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            float sum[3] = {0, 0, 0}, alphaSum = 0;
+            for (int by = 0; by < ICON_SUPERSAMPLE; ++by) {
+                for (int bx = 0; bx < ICON_SUPERSAMPLE; ++bx) {
+                    // Rows read bottom-up.
+                    const int sy = big - 1 - (y * ICON_SUPERSAMPLE + by);
+                    const size_t i = (size_t(sy) * big + size_t(x * ICON_SUPERSAMPLE + bx)) * 4;
+                    float alpha = 0;
+                    for (int k = 0; k < 3; ++k)
+                        alpha += 1.0f - (over[1][i + k] - over[0][i + k]) / 255.0f;
+                    alpha = std::clamp(alpha / 3, 0.0f, 1.0f);
+                    for (int k = 0; k < 3; ++k)
+                        sum[k] += over[0][i + k] / 255.0f; // over black: colour times alpha
+                    alphaSum += alpha;
+                }
+            }
+            unsigned char* px = &out[(size_t(y) * size + size_t(x)) * 4];
+            const float a = alphaSum / blockArea;
+            for (int k = 0; k < 3; ++k)
+                px[k] = a > 0 ? static_cast<unsigned char>(
+                                    std::clamp(sum[k] / blockArea / a, 0.0f, 1.0f) * 255 + 0.5f)
+                              : 0;
+            px[3] = static_cast<unsigned char>(a * 255 + 0.5f);
+        }
+    }
+    return out;
+}
+
+int writeIcons(const std::string& folder, const ViewOptions& opt) {
+    KivInitDLL();
+    int status = 0;
+    for (int size : ICON_SIZES) {
+        const std::vector<unsigned char> px = renderIcon(size, opt);
+        const std::string path = folder + "/chess3d-" + std::to_string(size) + ".png";
+        stbi_flip_vertically_on_write(0);
+        if (px.empty() || !stbi_write_png(path.c_str(), size, size, 4, px.data(), size * 4)) {
+            std::fprintf(stderr, "chess3d-view: cannot make %s\n", path.c_str());
+            status = 1;
+        }
+    }
+    KivFreeDLL();
+    return status;
 }
 
 } // namespace
@@ -78,6 +159,7 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
+    if (what == "icon") return writeIcons(out, opt);
     KivInitDLL();
     KScene* scene = CreateScene();
     KScreen* screen = CreateWindowedScreen(width, height);

@@ -170,6 +170,54 @@ bool addQuitBanner(KScene* s, KNodeGraph* wall) {
     return true;
 }
 
+// The camera framing the drawn objects of `mine` from the options' angles, with a key light
+// and a fill light unless the decor lights them.
+// `fitDegrees` is the half angle the objects' bounding sphere takes of the view (30 fills it).
+KNodeGraph* frameObjects(KScene* s, const std::vector<KNodeGraph*>& mine, const char* what,
+                         const ViewOptions& opt, float fitDegrees = 26) {
+    // Frame what is drawn: bounding sphere of the visible mesh vertices.
+    KUpdateWorld(s->root);
+    KVector lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+    for (KNodeGraph* n : mine) {
+        KObject* o = n->AsObject();
+        if (!o || !o->mesh || !n->IsDrawn()) continue;
+        for (const KVertex& vx : o->mesh->verts) {
+            KVector p = n->world.TransformPoint(vx.pos);
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+        }
+    }
+    if (lo.x > hi.x) {
+        std::fprintf(stderr, "chess3d-view: nothing to show in %s\n", what);
+        return nullptr;
+    }
+    KVector centre = (lo + hi) * 0.5f, half = (hi - lo) * 0.5f;
+    float radius = std::sqrt(half.Dot(half));
+    float dist = opt.distance > 0 ? opt.distance : radius / std::sin(fitDegrees * 3.14159f / 180);
+    auto* cam = new KCamera(s);
+    cam->InsertAsChildOf(s->root);
+    cam->farDist = 2000;
+    KMatrix r;
+    r.RotateYXZMatrix(opt.pitch * 0.017453292f, opt.yaw * 0.017453292f, 0);
+    KVector fwd = r.TransformDir({0, 0, -1});
+    KVector eye = centre - fwd * dist;
+    place(cam, eye.x, eye.y, eye.z, opt.pitch, opt.yaw, 0);
+    cam->nearDist = std::max(0.01f, dist - radius * 1.5f) * 0.5f;
+    if (!opt.decor) { // a key light above left and a cooler fill from the right
+        auto* key = new KLight(s);
+        key->InsertAsChildOf(s->root);
+        KVector kp = centre + r.TransformDir({-1.2f, 1.6f, 0.8f}) * (dist * 1.2f);
+        place(key, kp.x, kp.y, kp.z);
+        key->ambient = {0.25f, 0.25f, 0.25f, 1};
+        auto* fill = new KLight(s);
+        fill->InsertAsChildOf(s->root);
+        KVector fp = centre + r.TransformDir({1.5f, 0.3f, 0.6f}) * (dist * 1.2f);
+        place(fill, fp.x, fp.y, fp.z);
+        fill->diffuse = {0.45f, 0.5f, 0.6f, 1};
+    }
+    return cam;
+}
+
 } // namespace
 
 KNodeGraph* buildBoardScene(KScene* s, const ViewOptions& opt) {
@@ -263,47 +311,23 @@ KNodeGraph* buildModelScene(KScene* s, const std::string& file, const ViewOption
         keep->hidden = 0;
         place(keep, 0, 0, 0);
     }
-    // Frame what is drawn: bounding sphere of the visible mesh vertices.
-    KUpdateWorld(s->root);
-    KVector lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
-    for (KNodeGraph* n : mine) {
-        KObject* o = n->AsObject();
-        if (!o || !o->mesh || !n->IsDrawn()) continue;
-        for (const KVertex& vx : o->mesh->verts) {
-            KVector p = n->world.TransformPoint(vx.pos);
-            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-        }
-    }
-    if (lo.x > hi.x) {
-        std::fprintf(stderr, "chess3d-view: nothing to show in %s\n", file.c_str());
-        return nullptr;
-    }
-    KVector centre = (lo + hi) * 0.5f, half = (hi - lo) * 0.5f;
-    float radius = std::sqrt(half.Dot(half));
-    float dist = opt.distance > 0 ? opt.distance : radius / std::sin(26.0f * 3.14159f / 180);
-    auto* cam = new KCamera(s);
-    cam->InsertAsChildOf(s->root);
-    cam->farDist = 2000;
-    KMatrix r;
-    r.RotateYXZMatrix(opt.pitch * 0.017453292f, opt.yaw * 0.017453292f, 0);
-    KVector fwd = r.TransformDir({0, 0, -1});
-    KVector eye = centre - fwd * dist;
-    place(cam, eye.x, eye.y, eye.z, opt.pitch, opt.yaw, 0);
-    cam->nearDist = std::max(0.01f, dist - radius * 1.5f) * 0.5f;
-    if (!opt.decor) { // a key light above left and a cooler fill from the right
-        auto* key = new KLight(s);
-        key->InsertAsChildOf(s->root);
-        KVector kp = centre + r.TransformDir({-1.2f, 1.6f, 0.8f}) * (dist * 1.2f);
-        place(key, kp.x, kp.y, kp.z);
-        key->ambient = {0.25f, 0.25f, 0.25f, 1};
-        auto* fill = new KLight(s);
-        fill->InsertAsChildOf(s->root);
-        KVector fp = centre + r.TransformDir({1.5f, 0.3f, 0.6f}) * (dist * 1.2f);
-        place(fill, fp.x, fp.y, fp.z);
-        fill->diffuse = {0.45f, 0.5f, 0.6f, 1};
-    }
-    return cam;
+    return frameObjects(s, mine, file.c_str(), opt);
+}
+
+KNodeGraph* buildIconScene(KScene* s, const ViewOptions& opt) {
+    // The black king behind the white knight, the knight turned to show its profile.
+    const size_t first = s->nodes.size();
+    if (!load(s, ".\\M3D\\ChessBoardN.M3D") || !load(s, ".\\M3D\\ChessBoardB.M3D")) return nullptr;
+    std::vector<KNodeGraph*> mine(s->nodes.begin() + first, s->nodes.end());
+    KNodeGraph* knight = need(s, "cavaB");
+    KNodeGraph* king = need(s, "roiN");
+    if (!knight || !king) return nullptr;
+    for (KNodeGraph* n : mine)
+        if (n->parent == s->root) n->hidden = 1;
+    knight->hidden = king->hidden = 0;
+    place(king, 0.2f, king->prs.pos.y, -0.22f);
+    place(knight, -0.22f, knight->prs.pos.y, 0.2f, 0, 15, 0);
+    return frameObjects(s, mine, "the icon's pieces", opt, 33);
 }
 
 KNodeGraph* buildWallScene(KScene* s, const ViewOptions& opt) {

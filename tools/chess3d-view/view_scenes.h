@@ -30,5 +30,7 @@ struct ViewOptions {
 KNodeGraph* buildBoardScene(KScene* scene, const ViewOptions& opt);
 KNodeGraph* buildModelScene(KScene* scene, const std::string& file, const ViewOptions& opt);
 KNodeGraph* buildWallScene(KScene* scene, const ViewOptions& opt);
+// The desktop icon: the game's black king behind its white knight, nothing else.
+KNodeGraph* buildIconScene(KScene* scene, const ViewOptions& opt);
 
 } // namespace chess3dview
