@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -442,4 +444,48 @@ TEST_F(Extras, FullScreenFitsA43PictureAndLeavingItRestoresTheWindow) {
     EXPECT_EQ(g_ui->overlay->screenWidth, width);
     step();
     EXPECT_EQ(g_scene->screenWidth, width);
+}
+
+namespace {
+std::atomic<long> g_allocations{0};
+} // namespace
+
+// Allocations counted for the test below (plain forms; the array forms come through them).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+    ++g_allocations;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+#pragma GCC diagnostic pop
+
+TEST_F(Extras, FramesWithEveryAdditionShowingAllocateNothing) {
+    load({"e2e4", "e7e5", "g1f3", "b8c6"});
+    pressKey('M');
+    click(squareOf("f3"));
+    pressQuestion();
+    onMouseWheel(-3 * 120, 0);
+    step();
+    ASSERT_NE(shownMoveMarks().quiet, 0u);
+    ASSERT_NE(shownMoveMarks().suggested, 0u);
+    ASSERT_TRUE(moveListView().title->visible);
+    const long before = g_allocations;
+    for (int i = 0; i < 25; ++i) {
+        KAdvanceTestClock(0.04);
+        cameraZoomStep();
+        moveMarksStep();
+        moveListStep();
+    }
+    EXPECT_EQ(g_allocations - before, 0) << "the additions' frame steps allocated";
+    const long framesBefore = g_allocations;
+    for (int i = 0; i < 25; ++i)
+        step();
+    EXPECT_EQ(g_allocations - framesBefore, 0) << "whole frames allocated";
 }
