@@ -30,6 +30,7 @@ volatile sig_atomic_t g_signalQuit = 0;
 WPARAM g_buttons = 0;
 bool g_shiftDown[2] = {false, false};
 bool g_ctrlDown[2] = {false, false};
+bool g_altDown[2] = {false, false};
 
 // Cursor position on the desktop when the current batch of events was read: asked once per
 // pump that brings messages, since each ask is a round trip to the display server.
@@ -86,6 +87,8 @@ void trackModifier(SDL_Scancode sc, bool down) {
     if (sc == SDL_SCANCODE_RSHIFT) g_shiftDown[1] = down;
     if (sc == SDL_SCANCODE_LCTRL) g_ctrlDown[0] = down;
     if (sc == SDL_SCANCODE_RCTRL) g_ctrlDown[1] = down;
+    if (sc == SDL_SCANCODE_LALT) g_altDown[0] = down;
+    if (sc == SDL_SCANCODE_RALT) g_altDown[1] = down;
 }
 
 WPARAM buttonBit(uint8_t sdlButton) {
@@ -110,8 +113,19 @@ void translate(const SDL_Event& e) {
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) postQuitFromSystem();
         // Losing the keyboard drops the modifiers: their key-up goes to another window.
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            // The window learns of the release as a key-up, or a key table kept from the key
+            // messages would hold the key down for good (Alt after Alt+Tab: Alt+Enter later).
+            const struct {
+                bool* down;
+                int vk;
+            } held[] = {{g_shiftDown, VK_SHIFT}, {g_ctrlDown, VK_CONTROL}, {g_altDown, VK_MENU}};
+            for (const auto& h : held)
+                if (h.down[0] || h.down[1])
+                    enqueue(platformWindowFromSdlId(e.window.windowID), WM_KEYUP, WPARAM(h.vk),
+                            (LPARAM(1) << 30) | (LPARAM(1) << 31) | 1, e.window.timestamp);
             g_shiftDown[0] = g_shiftDown[1] = false;
             g_ctrlDown[0] = g_ctrlDown[1] = false;
+            g_altDown[0] = g_altDown[1] = false;
         }
         break;
     case SDL_KEYDOWN:

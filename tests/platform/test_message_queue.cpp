@@ -206,3 +206,28 @@ TEST_F(MessageQueue, WheelTurnsBecomeWheelMessagesWithTheirDistanceAndFlags) {
     pushButton(false, SDL_BUTTON_RIGHT, 1, 1);
     pushKey(false, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT);
 }
+
+TEST_F(MessageQueue, ModifiersHeldWhenTheWindowLosesTheKeyboardAreReleased) {
+    // Alt+Tab: Alt's release goes to the other window. The game must not keep it held, or a
+    // later Enter would be Alt+Enter.
+    pushKey(true, SDLK_LALT, SDL_SCANCODE_LALT);
+    pushKey(true, SDLK_RSHIFT, SDL_SCANCODE_RSHIFT);
+    SDL_Event lost{};
+    lost.type = SDL_WINDOWEVENT;
+    lost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    ASSERT_EQ(SDL_PushEvent(&lost), 1);
+    pushButton(true, SDL_BUTTON_LEFT, 3, 4);
+    const std::pair<UINT, WPARAM> expected[] = {{WM_KEYDOWN, VK_MENU},
+                                                {WM_KEYDOWN, VK_SHIFT},
+                                                {WM_KEYUP, VK_SHIFT},
+                                                {WM_KEYUP, VK_MENU},
+                                                {WM_LBUTTONDOWN, MK_LBUTTON}};
+    MSG m;
+    for (const auto& [message, wParam] : expected) {
+        ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(m.message, message);
+        EXPECT_EQ(m.wParam, wParam) << "Shift is not held any more either";
+    }
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    pushButton(false, SDL_BUTTON_LEFT, 3, 4);
+}
