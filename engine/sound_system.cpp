@@ -104,8 +104,27 @@ WSound* asSndCreate(int flags) {
     return s; // beyond MAX_SOUNDS a sound still exists but is never heard
 }
 
+namespace {
+
+// A load that fails leaves the sound empty and silent, whatever it held before: a sound that
+// kept its old samples would still play after its file was refused.
+int emptySound(WSound* sound) {
+    lock();
+    Uint8* old = sound->data;
+    sound->data = nullptr;
+    sound->length = 0;
+    sound->position = 0;
+    sound->playing = false;
+    unlock();
+    SDL_free(old);
+    return 0;
+}
+
+} // namespace
+
 int asSndLoad(WSound* sound, int flags, const char* path) {
-    if (!sound || !path) return 0;
+    if (!sound) return 0;
+    if (!path) return emptySound(sound);
     std::string p(path);
     std::replace(p.begin(), p.end(), '\\', '/');
     SDL_AudioSpec spec;
@@ -113,10 +132,7 @@ int asSndLoad(WSound* sound, int flags, const char* path) {
     Uint32 len = 0;
     if (!SDL_LoadWAV(p.c_str(), &spec, &buf, &len)) {
         Log("Sound: cannot load \"%s\" (%s)\n", path, SDL_GetError());
-        lock();
-        sound->playing = false;
-        unlock();
-        return 0;
+        return emptySound(sound);
     }
     // Convert to the mixer's format once, here, not while mixing.
     SDL_AudioCVT cvt;
@@ -124,19 +140,19 @@ int asSndLoad(WSound* sound, int flags, const char* path) {
                           MIX_RATE) < 0) {
         Log("Sound: unsupported format in \"%s\"\n", path);
         SDL_FreeWAV(buf);
-        return 0;
+        return emptySound(sound);
     }
     cvt.len = static_cast<int>(len);
     cvt.buf = static_cast<Uint8*>(SDL_malloc(static_cast<size_t>(len) * cvt.len_mult));
     if (!cvt.buf) {
         SDL_FreeWAV(buf);
-        return 0;
+        return emptySound(sound);
     }
     SDL_memcpy(cvt.buf, buf, len);
     SDL_FreeWAV(buf);
     if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) {
         SDL_free(cvt.buf);
-        return 0;
+        return emptySound(sound);
     }
     const long bytes = cvt.needed ? cvt.len_cvt : cvt.len;
     lock();

@@ -95,4 +95,23 @@ TEST(Sound, MissingFileOrNoDeviceIsSilentAndHarmless) {
     std::remove(wav.c_str());
 }
 
+TEST(Sound, ARefusedFileLeavesTheSoundEmptyWhateverItHeld) {
+    const std::string wav = writeWav(0.1);
+    const std::string bad = wav + ".bad.wav";
+    FILE* f = std::fopen(bad.c_str(), "wb");
+    std::fwrite("RIFF\x24\x02\0\0WAVEfmt ", 1, 16, f); // a header cut short
+    std::fclose(f);
+    WSound* s = asSndCreate(0);
+    for (const char* refused : {bad.c_str(), "no-such-file.wav"}) {
+        ASSERT_EQ(asSndLoad(s, 0, wav.c_str()), 1);
+        ASSERT_EQ(asSndPlay(s, -1), 1);
+        EXPECT_EQ(asSndLoad(s, 0, refused), 0) << refused;
+        EXPECT_FALSE(asSndIsPlaying(s)) << refused;
+        EXPECT_EQ(asSndPlay(s, 0), 0) << refused << ": the old samples would play";
+        EXPECT_EQ(asSndSetTime(s, 0, 10), 0) << refused;
+    }
+    std::remove(bad.c_str());
+    std::remove(wav.c_str());
+}
+
 } // namespace
