@@ -8,27 +8,43 @@
 #include "engine/hooks.h"
 #include "engine/log.h"
 #include "engine/paths.h"
+#include "engine/picture_check.h"
 #include "engine/scene.h"
 
 namespace {
 
 // Keeps a decoded stb picture as the texture's pixels. stb gives rows top-down; the engine
 // keeps them bottom-up as OpenGL uploads them.
-bool takePixels(KTexture& t, unsigned char* data, int w, int h, const char* what) {
-    if (!data || w <= 0 || h <= 0) {
-        Log("KTexture: cannot read %s (%s)\n", what,
-            stbi_failure_reason() ? stbi_failure_reason() : "unknown");
-        if (data) stbi_image_free(data);
-        return false;
-    }
+void takePixels(KTexture& t, unsigned char* data, int w, int h) {
     t.width = w;
     t.height = h;
     size_t row = static_cast<size_t>(w) * 4;
     t.pixels.resize(row * h);
     for (int y = 0; y < h; ++y)
         std::memcpy(&t.pixels[row * (h - 1 - y)], data + row * y, row);
-    stbi_image_free(data);
     t.dirty = 1;
+}
+
+// A refused or unreadable picture leaves the texture empty, whatever it held before.
+bool refuse(KTexture& t, const char* what, const char* why) {
+    Log("KTexture: cannot read %s (%s)\n", what, why ? why : "unknown");
+    t.width = t.height = 0;
+    t.pixels.clear();
+    t.dirty = 1;
+    return false;
+}
+
+// Checks and decodes an encoded picture into the texture.
+bool decode(KTexture& t, const unsigned char* data, size_t size, const char* what) {
+    if (const char* why = pictureRefusal(data, size)) return refuse(t, what, why);
+    int w = 0, h = 0, n = 0;
+    unsigned char* px = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &n, 4);
+    if (!px || w <= 0 || h <= 0) {
+        if (px) stbi_image_free(px);
+        return refuse(t, what, stbi_failure_reason());
+    }
+    takePixels(t, px, w, h);
+    stbi_image_free(px);
     return true;
 }
 
@@ -45,19 +61,16 @@ KTexture::~KTexture() {
 
 bool KTexture::LoadTexture(const char* path) {
     std::string file = KNormalizePath(path);
-    int w = 0, h = 0, n = 0;
-    unsigned char* data = stbi_load(file.c_str(), &w, &h, &n, 4);
     std::string what = "\"" + file + "\"";
-    if (!takePixels(*this, data, w, h, what.c_str())) return false;
+    std::vector<unsigned char> bytes;
+    if (!KReadFile(file, bytes)) return refuse(*this, what.c_str(), "no such file");
+    if (!decode(*this, bytes.data(), bytes.size(), what.c_str())) return false;
     if (fileName.empty()) fileName = file;
     return true;
 }
 
 bool KTexture::LoadTextureFromMemory(const unsigned char* data, int size) {
-    int w = 0, h = 0, n = 0;
-    unsigned char* px =
-        (data && size > 0) ? stbi_load_from_memory(data, size, &w, &h, &n, 4) : nullptr;
-    return takePixels(*this, px, w, h, "an embedded picture");
+    return decode(*this, data, size > 0 ? static_cast<size_t>(size) : 0, "an embedded picture");
 }
 
 void KTexture::SetTextureFilter(int f) {

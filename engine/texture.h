@@ -31,8 +31,9 @@ public:
     size_t meanPixels = 0;
 
     // Reads a JPEG, PNG or BMP ('\' taken as '/', path relative to the current folder) into
-    // `pixels`. False (and a log line) when the file is missing or unreadable; the texture is
-    // then left empty.
+    // `pixels`. False (and a log line) when the file is missing, unreadable, of another format,
+    // damaged or larger than a texture may be (engine/picture_check.h); the texture is then
+    // left empty.
     bool LoadTexture(const char* path);
     // The same from an encoded picture in memory (pictures embedded in a model file).
     bool LoadTextureFromMemory(const unsigned char* data, int size);
