@@ -2,12 +2,16 @@
 // stereo, 44100 Hz), so mixing is a plain saturating sum in the device callback.
 
 #include "engine/log.h"
+#include "engine/paths.h"
 #include "engine/sound_api.h"
 #include "platform/platform.h"
 
 #include <SDL2/SDL.h>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 struct WSound {
     Uint8* data = nullptr; // converted samples, owned (SDL_malloc)
@@ -106,6 +110,38 @@ WSound* asSndCreate(int flags) {
 
 namespace {
 
+uint32_t littleEndian32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Null when the wave file may be handed to SDL; otherwise why not. SDL allocates a chunk's
+// declared length before it reads it, so a file of a few hundred bytes declaring gigabytes of
+// sound would have the game ask for them: every chunk up to the samples must fit in the file.
+// Only plain samples are taken (PCM or floating point), the formats the game plays.
+const char* waveRefusal(const std::vector<unsigned char>& file) {
+    constexpr uint16_t WAVE_PCM = 1, WAVE_FLOAT = 3;
+    const unsigned char* d = file.data();
+    const size_t n = file.size();
+    if (n < 12 || std::memcmp(d, "RIFF", 4) != 0 || std::memcmp(d + 8, "WAVE", 4) != 0)
+        return "not a wave file";
+    if (n > size_t(INT32_MAX)) return "too large";
+    bool format = false;
+    for (size_t pos = 12; pos + 8 <= n;) {
+        const size_t length = littleEndian32(d + pos + 4);
+        if (length > n - pos - 8) return "a chunk longer than the file";
+        if (std::memcmp(d + pos, "fmt ", 4) == 0) {
+            if (length < 16) return "a damaged format chunk";
+            const uint16_t tag = uint16_t(d[pos + 8] | d[pos + 9] << 8);
+            if (tag != WAVE_PCM && tag != WAVE_FLOAT) return "not plain samples (PCM or float)";
+            format = true;
+        } else if (std::memcmp(d + pos, "data", 4) == 0) {
+            return format ? nullptr : "sound data before its format";
+        }
+        pos += 8 + length + (length & 1);
+    }
+    return "no sound data";
+}
+
 // A load that fails leaves the sound empty and silent, whatever it held before: a sound that
 // kept its old samples would still play after its file was refused.
 int emptySound(WSound* sound) {
@@ -125,12 +161,19 @@ int emptySound(WSound* sound) {
 int asSndLoad(WSound* sound, int flags, const char* path) {
     if (!sound) return 0;
     if (!path) return emptySound(sound);
-    std::string p(path);
-    std::replace(p.begin(), p.end(), '\\', '/');
+    std::vector<unsigned char> file;
+    if (!KReadFile(KNormalizePath(path), file)) {
+        Log("Sound: cannot load \"%s\" (no such file)\n", path);
+        return emptySound(sound);
+    }
+    if (const char* why = waveRefusal(file)) {
+        Log("Sound: cannot load \"%s\" (%s)\n", path, why);
+        return emptySound(sound);
+    }
     SDL_AudioSpec spec;
     Uint8* buf = nullptr;
     Uint32 len = 0;
-    if (!SDL_LoadWAV(p.c_str(), &spec, &buf, &len)) {
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(file.data(), int(file.size())), 1, &spec, &buf, &len)) {
         Log("Sound: cannot load \"%s\" (%s)\n", path, SDL_GetError());
         return emptySound(sound);
     }

@@ -95,6 +95,20 @@ TEST(Sound, MissingFileOrNoDeviceIsSilentAndHarmless) {
     std::remove(wav.c_str());
 }
 
+TEST(Sound, AFileDeclaringMoreSoundThanItHoldsIsRefused) {
+    // 16-bit mono samples whose data chunk claims 3.9 GB: the game would ask for all of it.
+    std::string wav = writeWav(0.01);
+    FILE* f = std::fopen(wav.c_str(), "r+b");
+    std::fseek(f, 40, SEEK_SET);
+    const unsigned char huge[4] = {0x00, 0x02, 0x00, 0xE8};
+    std::fwrite(huge, 1, 4, f);
+    std::fclose(f);
+    WSound* s = asSndCreate(0);
+    EXPECT_EQ(asSndLoad(s, 0, wav.c_str()), 0);
+    EXPECT_EQ(asSndPlay(s, 0), 0);
+    std::remove(wav.c_str());
+}
+
 TEST(Sound, ARefusedFileLeavesTheSoundEmptyWhateverItHeld) {
     const std::string wav = writeWav(0.1);
     const std::string bad = wav + ".bad.wav";
