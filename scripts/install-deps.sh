@@ -10,6 +10,7 @@ PACKAGES=(
     libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
     xvfb xauth xdotool imagemagick x11-apps x11-utils
     pgn-extract desktop-file-utils
+    clang-14 libclang-rt-14-dev graphviz
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # test.sh: installs what is missing, builds, runs every test, then runs the unit and
-# integration tests again in an AddressSanitizer + UndefinedBehaviorSanitizer build.
+# integration tests again in an AddressSanitizer + UndefinedBehaviorSanitizer build, and last
+# gives each libFuzzer harness of tests/fuzz a few seconds (a smoke run).
 # Starts its own Xvfb when no display is set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -37,5 +38,9 @@ echo "== Unit and integration tests (sanitizers)"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 (cd "$root/build-asan" && ctest --output-on-failure -j"$jobs" --timeout 900 -LE 'e2e|slow') || status=1
+
+echo "== Fuzzing harnesses (clang, a few seconds each; scripts/fuzz.sh runs them long)"
+"$root/scripts/build-fuzz.sh" "$root/build-fuzz" "$root/build/bin"
+(cd "$root/build-fuzz" && ctest --output-on-failure -L fuzz --timeout 600) || status=1
 
 exit $status

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# fuzz.sh: builds the libFuzzer harnesses of tests/fuzz (clang, AddressSanitizer,
+# UndefinedBehaviorSanitizer) and runs them one after the other for a long time, at the lowest
+# priority so that the machine stays usable.
+#
+#   scripts/fuzz.sh [SECONDS] [HARNESS...]   each harness for SECONDS (default 3600)
+#   FUZZ_RUNS=N scripts/fuzz.sh 0 HARNESS    each harness for N inputs instead
+#
+# Harnesses: fuzz_saved_game fuzz_fen fuzz_model fuzz_picture fuzz_sound fuzz_receive (all by
+# default). The corpus each run grows is kept in build-fuzz/corpus/HARNESS (started from the
+# seeds in tests/fuzz/corpus/HARNESS); a crash, a hang or a leak of memory stops the run and
+# its input is written to build-fuzz/findings/HARNESS/. The line "inputs tried" of each run is
+# the count libFuzzer reports.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-3600}
+shift || true
+harnesses=("$@")
+[ ${#harnesses[@]} -gt 0 ] ||
+    harnesses=(fuzz_saved_game fuzz_fen fuzz_model fuzz_picture fuzz_sound fuzz_receive)
+
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" "$root/build" # the game's data, for the harness that builds the game
+"$root/scripts/build-fuzz.sh" "$root/build-fuzz" "$root/build/bin"
+
+limit=(-max_total_time="$seconds")
+[ -n "${FUZZ_RUNS:-}" ] && limit=(-runs="$FUZZ_RUNS")
+status=0
+for h in "${harnesses[@]}"; do
+    corpus=$root/build-fuzz/corpus/$h findings=$root/build-fuzz/findings/$h
+    mkdir -p "$corpus" "$findings"
+    log=$findings/last-run.log
+    echo "== $h (${FUZZ_RUNS:+$FUZZ_RUNS inputs}${FUZZ_RUNS:-$seconds s})"
+    (cd "$root/build/bin" &&
+        CHESS3D_DATA_DIR="$root/build/bin" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+        ASAN_OPTIONS=detect_leaks=0 nice -n 19 "$root/build-fuzz/bin/$h" "${limit[@]}" \
+            -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
+            "$corpus" "$root/tests/fuzz/corpus/$h") >"$log" 2>&1 || status=1
+    tried=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    echo "   inputs tried: ${tried:-?}   corpus: $(ls "$corpus" | wc -l) files   log: $log"
+    grep -E "^(SUMMARY|==[0-9]+== ?ERROR)" "$log" | head -3 || true
+done
+exit $status
