@@ -1,18 +1,10 @@
-// Completion callbacks of camera flights that hand over to other subsystems.
+// The completion callback of the camera's turn towards the side to move.
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
-#include "app/input.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
-
-void MenuReadyCallback() {
-    // A camera travel that cut the flight short hands this on: by then the menu may show
-    // already, or a game may have started (the command line starts one at once).
-    if (g_app && (g_app->menuOpen || g_app->gameStarted)) return;
-    showMenuAfterIntro();
-}
 
 void ComputerTurnCallback() {
     if (!g_app || !g_board || !g_record) return;

@@ -6,13 +6,12 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
-#include "app/input.h"
-#include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
-#include "ui/interface.h"
 
 namespace {
+
+IntroHooks g_introHooks;
 
 constexpr int INTRO_TAG = 15;
 constexpr float INTRO_DISTANCE = 1.2f; // in front of the camera
@@ -68,16 +67,11 @@ void writeFade() {
     a->speed = 180;
 }
 
-// The heads-up objects of a game stay hidden during the intro and in the menu.
-void hideGameIndicators() {
-    if (g_ui) {
-        setHidden(g_ui->cadreTurn, true);
-        setHidden(g_ui->turn, true);
-    }
-    showPlayer(false, g_board ? g_board->humanColour : 0);
-}
-
 } // namespace
+
+void RegisterIntroHooks(const IntroHooks& hooks) {
+    g_introHooks = hooks;
+}
 
 void IntroSetup() {
     if (!g_anim || !g_scene) return;
@@ -100,8 +94,7 @@ void IntroSetup() {
 void IntroStart() {
     KNodeGraph* cam = camera();
     if (!g_anim || !g_app || !cam) return;
-    setIntroInput(true);
-    hideGameIndicators();
+    if (g_introHooks.started) g_introHooks.started();
 
     const KAnim* flight = g_anim->node_anims[ANIM_INTRO];
     KVector start;
@@ -138,9 +131,7 @@ void IntroEnd() {
     // The input stays locked during the flight up to the menu: a key or a click now would act
     // on a game that does not exist yet, or replace the flight whose end opens the menu. The
     // menu unlocks it when it shows (MenuReadyCallback).
-    if (g_ui && g_ui->cubeLight) g_scene->selectedLight = g_ui->cubeLight->AsLight();
-    setWallVisible(true);
-    hideGameIndicators();
+    if (g_introHooks.flightUp) g_introHooks.flightUp();
 
     if (KNodeGraph* cam = camera()) {
         SetNodeAnim(cam, ANIM_VIEW_MENU);
@@ -151,4 +142,11 @@ void IntroEnd() {
 
 void IntroSkip() {
     IntroEnd();
+}
+
+void MenuReadyCallback() {
+    // A camera travel that cut the flight short hands this on: by then the menu may show
+    // already, or a game may have started (the command line starts one at once).
+    if (g_app && (g_app->menuOpen || g_app->gameStarted)) return;
+    if (g_introHooks.menuReached) g_introHooks.menuReached();
 }

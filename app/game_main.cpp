@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
 #include "app/globals.h"
+#include "app/input.h"
 #include "app/launch_options.h"
 #include "app/settings.h"
 #include "app/startup_check.h"
@@ -101,6 +102,7 @@ bool buildGame() {
     // 13. Menu cube animations, then the intro scene.
     SetupMenuAnims();
     IntroSetup();
+    installIntroHooks();
 
     // 14. The first light circles the board for ever.
     StartNodeAnim(g_board->lightPivot1, 0, 3, nullptr);

@@ -173,6 +173,36 @@ void setIntroInput(bool locked) {
     g_app->inputSuspended = 0;
 }
 
+namespace {
+
+// The heads-up objects of a game stay hidden during the intro and in the menu.
+void hideGameIndicators() {
+    setHidden(g_ui->cadreTurn, true);
+    setHidden(g_ui->turn, true);
+    showPlayer(false, g_board->humanColour);
+}
+
+void introStarted() {
+    setIntroInput(true);
+    hideGameIndicators();
+}
+
+void introFlightUp() {
+    g_scene->selectedLight = asLight(g_ui->cubeLight);
+    setWallVisible(true);
+    hideGameIndicators();
+}
+
+} // namespace
+
+void installIntroHooks() {
+    IntroHooks hooks;
+    hooks.started = introStarted;
+    hooks.flightUp = introFlightUp;
+    hooks.menuReached = showMenuAfterIntro;
+    RegisterIntroHooks(hooks);
+}
+
 void startNewGame(int humanColour) {
     g_app->inputSuspended = 0;
     g_app->boardLocked = 0;

@@ -22,6 +22,10 @@ void showMenuAfterIntro();
 void setPauseView(bool on);
 // The intro locks the input while it plays.
 void setIntroInput(bool locked);
+// Registers with the intro what the game does when it starts (input locked, indicators
+// hidden), when the flight up to the menu begins (the wall and its light) and when the menu
+// view is reached (showMenuAfterIntro). Called once at start-up, before IntroStart.
+void installIntroHooks();
 // A new game against the computer (or the first of a network game) with the local player
 // playing `humanColour` (0 White, 1 Black).
 void startNewGame(int humanColour);

@@ -1,18 +1,18 @@
 #include "board/player_info.h"
 
-#include "app/globals.h"
-#include "ui/interface.h"
-#include "ui/text_overlay.h"
-
 namespace {
-const char* lastText = nullptr; // callers pass string literals
+const char* lastText = nullptr;                  // callers pass string literals
+void (*messageSink)(const char* text) = nullptr; // the interface's info line, once built
 } // namespace
+
+void setPlayerMessageSink(void (*show)(const char* text)) {
+    messageSink = show;
+}
 
 void tellPlayer(const char* text) {
     if (!text) return;
     lastText = text;
-    // Before the overlay exists (start-up, tests of the board alone) there is no info line.
-    if (g_ui && g_ui->overlay) showInfo(true, true, text);
+    if (messageSink) messageSink(text);
 }
 
 const char* lastPlayerMessage() {

@@ -4,13 +4,14 @@
 #include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "netplay/messages.h"
 
 namespace {
 
+void (*clickReporter)(int row, int column) = nullptr;
+
 // Every selection step goes to the peer in a network game; row and column 40 clear it there.
 void report(int row, int column) {
-    if (g_app && (g_app->server || g_app->client)) SendSquareClick(row, column);
+    if (clickReporter && g_app && (g_app->server || g_app->client)) clickReporter(row, column);
 }
 
 void clearSelection() {
@@ -21,6 +22,10 @@ void clearSelection() {
 }
 
 } // namespace
+
+void setSquareClickReporter(void (*report)(int row, int column)) {
+    clickReporter = report;
+}
 
 void onBoardClick(KNodeGraph* node) {
     BoardScene* b = g_board;

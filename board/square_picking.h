@@ -8,3 +8,7 @@ class KNodeGraph;
 // Called by the mouse handler with a node tagged 1 (square) or 2 to 7 (piece). Ignored while the
 // board is locked, the opponent is to move or a piece glides.
 void onBoardClick(KNodeGraph* node);
+
+// Who hears of each selection step (row and column of the square, 40 and 40 for a cleared
+// selection) in a network game: network play registers its sender at start-up.
+void setSquareClickReporter(void (*report)(int row, int column));

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "net/KivNetwork.h"
 #include "netplay/messages.h"
@@ -212,6 +213,7 @@ void leaveNetworkGame() {
 }
 
 void installNetworkPlay() {
+    setSquareClickReporter(SendSquareClick);
     if (!g_ui) return;
     g_ui->screens.hostGame = HostGame;
     g_ui->screens.answerRequest = AnswerRequest;

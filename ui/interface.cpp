@@ -2,11 +2,22 @@
 
 #include "anim/water.h"
 #include "app/globals.h"
+#include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "ui/fades.h"
 
+namespace {
+
+// The board's and the game record's messages: the info line, shown and timed.
+void showPlayerMessage(const char* text) {
+    if (g_ui && g_ui->overlay) showInfo(true, true, text);
+}
+
+} // namespace
+
 Interface::Interface() {
     overlay = new TextOverlay();
+    setPlayerMessageSink(showPlayerMessage);
     LoadSceneFromFILE(g_scene, ".\\M3D\\mouse.m3d", nullptr);
     KMaterial* mouseMat = GetMatByName(g_scene, "mouseMat");
     cursor = new KImage2D(g_scene);

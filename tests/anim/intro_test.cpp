@@ -6,6 +6,7 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "tests/anim/anim_world.h"
@@ -77,6 +78,7 @@ protected:
         KMaterial* mat = new KMaterial(g_scene);
         mat->name = "intro";
         SetupCameraViews();
+        installIntroHooks();
         IntroSetup();
         IntroStart();
     }
