@@ -30,7 +30,7 @@ for h in "${harnesses[@]}"; do
     corpus=$root/build-fuzz/corpus/$h findings=$root/build-fuzz/findings/$h
     mkdir -p "$corpus" "$findings"
     log=$findings/last-run.log
-    echo "== $h (${FUZZ_RUNS:+$FUZZ_RUNS inputs}${FUZZ_RUNS:-$seconds s})"
+    echo "== $h (${FUZZ_RUNS:-$seconds s}${FUZZ_RUNS:+ inputs})"
     (cd "$root/build/bin" &&
         CHESS3D_DATA_DIR="$root/build/bin" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
         ASAN_OPTIONS=detect_leaks=0 nice -n 19 "$root/build-fuzz/bin/$h" "${limit[@]}" \
