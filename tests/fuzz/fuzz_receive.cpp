@@ -92,8 +92,11 @@ void freshGame(uint8_t flags) {
     startNewGame(0);
     g_app->gameStarted = 1;
     if (g_app->menuOpen) setMenuOpen(false);
-    for (int i = 0; i < 4; ++i)
-        advance(1.0);
+    // The new game's camera flight and indicators come to rest (a start, then two long steps
+    // for what their completions start).
+    advance(0.05);
+    advance(3.0);
+    advance(3.0);
     g_app->requestPending = 0;
     if (flags & 1) {
         g_app->client = new KClient();
