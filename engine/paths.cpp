@@ -1,7 +1,11 @@
 #include "engine/paths.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 std::string KNormalizePath(const char* path) {
     std::string s = path ? path : "";
@@ -21,14 +25,31 @@ std::string KProgramFolder() {
 }
 
 bool KReadFile(const std::string& path, std::vector<unsigned char>& out) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
     out.clear();
+    // Opened without waiting, so that a pipe with no writer does not stop the game here.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > KREAD_MAX_BYTES) {
+        close(fd);
+        return false;
+    }
     unsigned char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0)
+    ssize_t n;
+    bool ok = true;
+    while ((n = read(fd, chunk, sizeof chunk)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
         out.insert(out.end(), chunk, chunk + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
+        if (static_cast<long long>(out.size()) > KREAD_MAX_BYTES) { // grew while being read
+            ok = false;
+            break;
+        }
+    }
+    close(fd);
+    if (!ok) out.clear();
     return ok;
 }

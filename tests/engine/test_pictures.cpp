@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <stb/stb_image_write.h>
 #include <string>
@@ -93,6 +97,17 @@ TEST(Pictures, OnlyTheGamesFormatsWithinATexturesSizeAndARefusalLeavesItEmpty) {
             EXPECT_TRUE(t->pixels.empty()) << "the earlier picture stayed";
         }
     }
+}
+
+TEST(Pictures, ANameThatIsNoPlainFileIsRefusedAtOnce) {
+    // A model file names its pictures: a pipe nobody writes to, a device, a folder.
+    const std::string fifo = "/tmp/chess3d-picture-fifo-" + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    KScene scene;
+    auto* t = new KTexture(&scene);
+    for (const std::string& name : {fifo, std::string("/dev/zero"), std::string("/tmp")})
+        EXPECT_FALSE(t->LoadTexture(name.c_str())) << name;
+    std::remove(fifo.c_str());
 }
 
 } // namespace
