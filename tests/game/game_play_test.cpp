@@ -24,6 +24,7 @@
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/saved_games.h"
+#include "net/KivNetwork.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -398,6 +399,26 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
     expectSettledGame("the player's move taken back");
     EXPECT_EQ(g_record->moves.count, 5);
     EXPECT_EQ(g_board->sideToMove, 1);
+}
+
+TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
+    // A network game (a host with its port not open): both boards take back the same single
+    // half-move, even on the local player's turn.
+    g_app->server = new KServer();
+    startNewGame(0);
+    ASSERT_TRUE(runUntil(settled, 100));
+    for (const char* m : {"e2e4", "e7e5"}) {
+        const int from = (m[0] - 'a') + ('8' - m[1]) * 8, to = (m[2] - 'a') + ('8' - m[3]) * 8;
+        ASSERT_TRUE(tryMove(g_board->squares[from].piece, &g_board->squares[to], true)) << m;
+        endTurn();
+        ASSERT_TRUE(runUntil(settled, 100)) << m;
+    }
+    ASSERT_EQ(g_board->sideToMove, g_board->humanColour);
+    EXPECT_EQ(g_record->TakeBack(), 1);
+    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_EQ(g_board->sideToMove, 1);
+    delete g_app->server;
+    g_app->server = nullptr;
 }
 
 } // namespace
