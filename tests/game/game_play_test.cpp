@@ -307,6 +307,7 @@ TEST_F(GamePlay, SaveLoadAndTakeBackRebuildTheBoard) {
     EXPECT_EQ(std::vector<PieceId>(g_record->captured.begin(), g_record->captured.end()), taken);
     expectAllAgree("loaded");
     std::remove("./Save/play_test.chs");
+    std::remove("./Save/play_test.pgn"); // written beside it by the save
 
     // Taking back the computer's last move gives the computer the move again: it answers.
     g_record->UndoLastMove();

@@ -5,6 +5,8 @@
 #include "tools/chess3d-shots/extras_shots.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "anim/anim_manager.h"
@@ -18,6 +20,7 @@
 #include "board/move_marks.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/save_folder.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 
@@ -102,6 +105,18 @@ const std::vector<const char*> OPERA_GAME = {
 bool shootExtras(const std::string& folder) {
     g_folder = folder;
     gameSettings() = GameSettings{}; // the defaults whatever the machine's settings file says
+    // The keys pressed here write the settings: into a folder of this run's, not the game's.
+    char saves[] = "/tmp/chess3d-shots-XXXXXX";
+    if (!mkdtemp(saves)) return fail("no temporary folder");
+    set_save_folder(saves);
+    struct Cleanup {
+        std::string path;
+        ~Cleanup() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+            set_save_folder("./Save/");
+        }
+    } cleanup{saves};
     // 1. Intro skipped, a game as White from the menu.
     pressKey(KEY_ESCAPE);
     if (!runUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 30))
