@@ -70,6 +70,20 @@ bool aroundEye(const KRenderState& rs, const KMatrix& world, const KGpuMesh& gm)
            eye.y <= gm.hi.y + MARGIN && eye.z >= gm.lo.z - MARGIN && eye.z <= gm.hi.z + MARGIN;
 }
 
+// Whether an object lies flat enough to be a planar mirror: no taller than half its width and
+// its depth. A polished ball or column is drawn as a plain shiny surface: mirrored in the plane
+// of its top it would show a wrong picture, and put the board's mirror at its own height.
+bool isFlat(const KMatrix& world, const KGpuMesh& gm) {
+    KVector lo(1e30f, 1e30f, 1e30f), hi(-1e30f, -1e30f, -1e30f);
+    for (int c = 0; c < 8; ++c) {
+        const KVector p = world.TransformPoint(KVector(
+            (c & 1) ? gm.hi.x : gm.lo.x, (c & 2) ? gm.hi.y : gm.lo.y, (c & 4) ? gm.hi.z : gm.lo.z));
+        lo = KVector(std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z));
+        hi = KVector(std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z));
+    }
+    return hi.y - lo.y <= 0.5f * std::min(hi.x - lo.x, hi.z - lo.z);
+}
+
 // The run of `mat` in a GPU mesh, or null.
 const KGpuRange* rangeOf(const KGpuMesh& gm, const KMaterial* mat) {
     for (const KGpuRange& r : gm.ranges)
@@ -143,6 +157,7 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
             if (!o->mesh->levels.empty() && !enclosing) pickLevels(rs, *o, depth, drawn, mirrored);
             ++visObjects;
             visPolygons += drawn->vertexCount / 3;
+            const bool flat = isFlat(n->world, *gm);
             for (const KGpuRange& r : drawn->ranges) {
                 // The mirror's level holds the same materials; should one lack it, the level
                 // drawn stands in.
@@ -153,7 +168,7 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
                                m->first, m->count, depth, n->world, e.onCamera};
                 if (r.mat && r.mat->IsBlended())
                     rs.blended.push_back(item);
-                else if (r.mat && r.mat->reflect > 0)
+                else if (r.mat && r.mat->reflect > 0 && flat)
                     rs.reflective.push_back(item);
                 else
                     rs.opaque.push_back(item);

@@ -131,3 +131,50 @@ TEST_F(SkyInMirror, TheMirrorShowsTheSkysAverageColour) {
 }
 
 } // namespace
+
+namespace {
+
+class CurvedMirror : public RenderTest {};
+
+// Only flat surfaces are planar mirrors. A polished ball hanging above a mirror floor is drawn
+// as a plain shiny object: it neither mirrors in the plane of its own top nor moves the floor's
+// mirror up there, so the floor still shows what stands on it where it should.
+TEST_F(CurvedMirror, APolishedBallAboveTheFloorLeavesTheFloorsMirrorInPlace) {
+    addCamera({0, 3, 6}, {-26.565f, 0, 0});
+    auto* floorMat = addMaterial({0.2f, 0.2f, 0.2f, 1}, true);
+    floorMat->reflect = 0.8f;
+    addQuad(floorMat, {-4, 0, 8}, {4, 0, 8}, {4, 0, -4}, {-4, 0, -4});
+    addQuad(addMaterial({0, 1, 0, 1}, true), {-1, 0, 0}, {1, 0, 0}, {1, 2, 0}, {-1, 2, 0});
+    // The "ball": one reflective mesh, a cube half a unit wide, its top at y = 2.5, aside.
+    auto* chrome = addMaterial({0.8f, 0.8f, 0.9f, 1}, true);
+    chrome->reflect = 0.6f;
+    const float x0 = 2, x1 = 2.5f, y0 = 2, y1 = 2.5f, z0 = 0, z1 = 0.5f;
+    const KVector faces[6][4] = {{{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}},
+                                 {{x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}, {x0, y1, z0}},
+                                 {{x1, y0, z1}, {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}},
+                                 {{x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}, {x1, y0, z0}},
+                                 {{x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}},
+                                 {{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}}};
+    KObject* ball = addQuad(chrome, faces[0][0], faces[0][1], faces[0][2], faces[0][3]);
+    for (int f = 1; f < 6; ++f) {
+        const int base = static_cast<int>(ball->mesh->verts.size());
+        for (const KVector& c : faces[f])
+            ball->mesh->addVert(c, {0, 0, 0}, {1, 1, 1, 1}, {1, 1, 1, 1});
+        for (const int* t : {(const int[]){0, 1, 2}, (const int[]){0, 2, 3}}) {
+            KFace face;
+            face.initFace();
+            face.SetVertsRef(base + t[0], base + t[1], base + t[2]);
+            face.SetMaterial(chrome);
+            ball->mesh->addFace(face);
+        }
+    }
+    int x, y;
+    project({0, -1, 0}, x, y); // the green quad's mirror image in the floor
+    render();
+    EXPECT_RGB_NEAR(pixel(x, y), 10, 214, 10);
+    int bx, by;
+    project({2.25f, 2.25f, 0.5f}, bx, by); // the ball's front: its own colour, solid
+    EXPECT_RGB_NEAR(pixel(bx, by), 204, 204, 230);
+}
+
+} // namespace
