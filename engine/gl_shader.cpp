@@ -71,7 +71,6 @@ uniform float uAlpha;
 uniform float uAlphaCutoff;
 uniform vec3 uCamPos;
 uniform vec3 uGlobalAmbient;
-uniform int uLightCount;
 uniform vec4 uLightPos[MAX_LIGHTS];     // w 0: direction towards the light; w 1: position
 uniform vec3 uLightDiffuse[MAX_LIGHTS]; // intensity included
 uniform vec3 uLightSpecular[MAX_LIGHTS];
@@ -101,9 +100,12 @@ void main() {
 #endif
     vec3 amb = uGlobalAmbient;
     vec3 dif = vec3(0.0);
-    for (int i = 0; i < uLightCount; ++i) {
+    for (int i = 0; i < LIGHT_COUNT; ++i) { // a constant: the loop is unrolled
         vec3 l;
         float att = 1.0;
+#ifdef POINT_LIGHTS
+        l = normalize(uLightPos[i].xyz - vWorld);
+#else
         if (uLightPos[i].w == 0.0) {
             l = normalize(uLightPos[i].xyz);
         } else {
@@ -118,6 +120,7 @@ void main() {
                 att *= smoothstep(uLightParams[i].y, uLightParams[i].x,
                                   dot(-l, uLightSpotDir[i]));
         }
+#endif
         amb += uLightAmbient[i];
         float nl = max(dot(n, l), 0.0);
         dif += uLightDiffuse[i] * nl * att;
@@ -216,8 +219,9 @@ GLuint link(const char* vs, const char* fs, const std::string& defines = "") {
 
 } // namespace
 
-bool KBuildMeshProgram(KMeshProgram& p, unsigned features) {
-    std::string defines;
+bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& lights) {
+    std::string defines = "#define LIGHT_COUNT " + std::to_string(lights.count) + "\n";
+    if (lights.pointOnly) defines += "#define POINT_LIGHTS\n";
     static const char* const NAMES[] = {"ALPHA_TEST", "TEXTURE", "VERTEX_COLOR", "UNLIT",
                                         "SPECULAR"};
     for (unsigned bit = 0; bit < 5; ++bit)
@@ -238,7 +242,6 @@ bool KBuildMeshProgram(KMeshProgram& p, unsigned features) {
     p.alpha = loc("uAlpha");
     p.alphaCutoff = loc("uAlphaCutoff");
     p.globalAmbient = loc("uGlobalAmbient");
-    p.lightCount = loc("uLightCount");
     p.lightPos = loc("uLightPos");
     p.lightDiffuse = loc("uLightDiffuse");
     p.lightSpecular = loc("uLightSpecular");

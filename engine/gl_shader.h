@@ -18,6 +18,15 @@ enum : unsigned {
     KPROG_MARK = 32,       // not a combination: position only, for stencil marks
 };
 
+// The lights a lit program is built for: their number (its loop unrolled, the lights' values
+// read at fixed places: a software renderer fetches an array element picked by a loop counter
+// for every pixel separately) and whether all are point lights without range (no direction,
+// cone or fall-off code per pixel).
+struct KLightSet {
+    int count = 0;          // 0 to MAX_LIGHTS
+    bool pointOnly = false; // every light a point light with range 0
+};
+
 // The mesh program (sprites, lit and unlit materials, the mirrored scene, stencil marks).
 struct KMeshProgram {
     GLuint id = 0;
@@ -28,7 +37,7 @@ struct KMeshProgram {
     GLint model = -1, viewProj = -1, clipPlane = -1, camPos = -1;
     GLint diffuse = -1, ambient = -1, specular = -1, emissive = -1, shininess = -1;
     GLint alpha = -1, alphaCutoff = -1;
-    GLint globalAmbient = -1, lightCount = -1, lightPos = -1, lightDiffuse = -1;
+    GLint globalAmbient = -1, lightPos = -1, lightDiffuse = -1;
     GLint lightSpecular = -1, lightAmbient = -1, lightSpotDir = -1, lightParams = -1;
     GLint tex = -1;
 };
@@ -40,8 +49,9 @@ struct KOverlayProgram {
 };
 
 // Both false (and a log line with the compiler's message) when the driver refuses a shader.
-// `features` is a combination of KPROG_* bits below KPROG_VARIANTS, or KPROG_MARK. Only the
+// `features` is a combination of KPROG_* bits below KPROG_VARIANTS, or KPROG_MARK; a lit program
+// serves only frames with the lights it was built for. Only the
 // alpha-tested programs may discard pixels: a shader that can discard loses the early depth
 // and stencil tests, which the software rasteriser needs to skip hidden pixels.
-bool KBuildMeshProgram(KMeshProgram& p, unsigned features);
+bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& lights);
 bool KBuildOverlayProgram(KOverlayProgram& p);

@@ -38,7 +38,6 @@ unsigned featuresOf(const KMaterial* mat, GLuint tex, bool sprite) {
 
 void sendFrameUniforms(const KRenderState& rs, const KMeshProgram& p) {
     const int n = rs.lightCount;
-    glUniform1i(p.lightCount, n);
     if (n > 0) {
         glUniform4fv(p.lightPos, n, rs.lightPos);
         glUniform3fv(p.lightSpotDir, n, rs.lightSpotDir);
@@ -54,16 +53,33 @@ void sendFrameUniforms(const KRenderState& rs, const KMeshProgram& p) {
     glUniform1i(p.tex, 0);
 }
 
-// Makes the program of `features` current (built on first use; the plain lit program stands in
-// for one the driver refuses) with this frame's uniforms.
+bool isLit(unsigned features) {
+    return !(features & KPROG_UNLIT) && features != KPROG_MARK;
+}
+
+// The slot of the program for `features` with the frame's lights (unlit programs and marks use
+// no lights: one slot each).
+int programSlot(unsigned features, const KLightSet& lights) {
+    const bool lit = isLit(features);
+    const int count = lit ? lights.count : 0;
+    const int point = lit && lights.pointOnly ? 1 : 0;
+    return (static_cast<int>(features) * (MAX_LIGHTS + 1) + count) * 2 + point;
+}
+
+// Makes the program of `features` current (built on first use; the plain unlit program stands
+// in for one the driver refuses) with this frame's uniforms.
 KMeshProgram& useProgram(KRenderState& rs, unsigned features) {
-    if (!rs.programs[features].id && !rs.programFailed[features]) {
-        if (!KBuildMeshProgram(rs.programs[features], features)) {
-            Log("Renderer: mesh program %u refused; drawn with the plain one\n", features);
-            rs.programFailed[features] = true;
+    int slot = programSlot(features, rs.lightSet);
+    if (!rs.programs[slot].id && !rs.programFailed[slot]) {
+        if (!KBuildMeshProgram(rs.programs[slot], features,
+                               isLit(features) ? rs.lightSet : KLightSet{})) {
+            Log("Renderer: mesh program %u for %d lights refused; drawn unlit\n", features,
+                rs.lightSet.count);
+            rs.programFailed[slot] = true;
         }
     }
-    KMeshProgram& p = rs.programs[rs.programs[features].id ? features : 0];
+    if (!rs.programs[slot].id) slot = programSlot(KPROG_UNLIT, rs.lightSet);
+    KMeshProgram& p = rs.programs[slot];
     if (rs.active != &p) {
         glUseProgram(p.id);
         rs.active = &p;
@@ -141,7 +157,8 @@ void drawMesh(KRenderState& rs, const KDrawItem& item) {
 } // namespace
 
 bool KBuildBasePrograms(KRenderState& rs) {
-    return KBuildMeshProgram(rs.programs[0], 0);
+    return KBuildMeshProgram(rs.programs[programSlot(KPROG_UNLIT, KLightSet{})], KPROG_UNLIT,
+                             KLightSet{});
 }
 
 void KDeletePrograms(KRenderState& rs) {
@@ -197,6 +214,11 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
         params[2] = l->range;
     }
     rs.lightCount = n;
+    rs.lightSet.count = n;
+    rs.lightSet.pointOnly = true;
+    for (int i = 0; i < n; ++i)
+        if (rs.lights[i]->kind != KLIGHT_POINT || rs.lights[i]->range > 0)
+            rs.lightSet.pointOnly = false;
     ++rs.frameSerial;
 }
 

@@ -60,11 +60,13 @@ struct KWalkEntry {
 };
 
 struct KRenderState {
-    // Mesh programs by feature bits (KPROG_*), built when first needed; the last is the
-    // stencil mark program. `active` is the one in use, null after overlay drawing.
-    KMeshProgram programs[KPROG_VARIANTS + 1];
-    bool programFailed[KPROG_VARIANTS + 1] = {}; // refused by the driver: not tried again
+    // Mesh programs by feature bits (KPROG_*, KPROG_MARK last) and the frame's light set, built
+    // when first needed. `active` is the one in use, null after overlay drawing.
+    static constexpr int PROGRAM_SLOTS = (KPROG_VARIANTS + 1) * (MAX_LIGHTS + 1) * 2;
+    KMeshProgram programs[PROGRAM_SLOTS];
+    bool programFailed[PROGRAM_SLOTS] = {}; // refused by the driver: not tried again
     const KMeshProgram* active = nullptr;
+    KLightSet lightSet; // the lights of the frame (KSetLights)
     KOverlayProgram overlay;
     GLuint quadVao = 0, quadVbo = 0;     // unit quad, centred, facing +z: sprites
     GLuint streamVao = 0, streamVbo = 0; // window-space quads, refilled during the frame

@@ -167,4 +167,40 @@ TEST_F(Materials, ThingsParkedAtTheEyeUnderTheCameraAreNotDrawn) {
     EXPECT_RGB_NEAR(pixel(W / 2, 60), 255, 255, 0);
 }
 
+// Lit programs are built for the frame's lights (their number and kinds): frames whose lights
+// come and go and change kind each get the lighting of their own lights.
+TEST_F(Materials, EveryFrameIsLitByItsOwnLights) {
+    auto* m = addMaterial({1, 1, 1, 1}, false);
+    square(m, 0, 0, 0);
+    auto point = [this](const KColor& c, float x) {
+        auto* l = new KLight(scene);
+        l->diffuse = c;
+        l->prs.SetPosition(x, 0, 2);
+        l->InsertAsChildOf(scene->root);
+        return l;
+    };
+    KLight* red = point({0.5f, 0, 0, 1}, 0);
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 128, 0, 0); // 0.5 red straight on (no ambient colour)
+    KLight* blue = point({0, 0, 0.5f, 1}, 0);
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 128, 0, 128);
+    // The blue light becomes a narrow spot turned away from the square: its blue goes.
+    blue->kind = KLIGHT_SPOT;
+    blue->outerCone = 10;
+    blue->prs.SetAngles(90, 0, 0); // shining up
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 128, 0, 0);
+    // A range too short to reach the square: the red goes as well.
+    red->range = 1;
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 0, 0, 0);
+    red->hidden = 1;
+    blue->hidden = 1;
+    render();
+    blue->kind = KLIGHT_POINT; // hidden lights light nothing, whatever their kind
+    render();
+    EXPECT_RGB_NEAR(at(0, 0, 0), 0, 0, 0);
+}
+
 } // namespace
