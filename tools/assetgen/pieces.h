@@ -26,7 +26,7 @@ constexpr Detail PIECE_DETAIL[PIECE_LEVELS] = {
     {16, 0.5f, 1, 2, 2, 0.5f},
     {10, 0.34f, 0, 1, 1, 0.34f},
 };
-constexpr float PIECE_COVERAGE[PIECE_LEVELS] = {0.16f, 0.07f, 0.0f};
+constexpr float PIECE_COVERAGE[PIECE_LEVELS] = {0.25f, 0.1f, 0.0f};
 
 Mesh pawnShape(const Detail& d = PIECE_DETAIL[0]);
 Mesh rookShape(const Detail& d = PIECE_DETAIL[0]);
