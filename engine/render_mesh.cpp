@@ -16,8 +16,6 @@ namespace {
 // Meshes with a GPU copy in the current context (see KForgetGpuMeshes).
 std::unordered_set<KMesh*> g_uploaded;
 
-constexpr int FLOATS_PER_VERTEX = 12; // position 3, normal 3, uv 2, colour 4
-
 KVector faceNormal(const KVector& a, const KVector& b, const KVector& c) {
     return (b - a).Cross(c - a).Normalized();
 }
@@ -88,7 +86,51 @@ void send(GLenum target, GLuint buffer, long& capacity, long bytes, const void* 
     }
 }
 
+// Counts uploads: each fill of a GPU mesh gets a new number (see KGpuMesh::version).
+unsigned g_uploads = 0;
+
 } // namespace
+
+void KInitGpuMesh(KGpuMesh& gm) {
+    glGenVertexArrays(1, &gm.vao);
+    glGenBuffers(1, &gm.vbo);
+    glGenBuffers(1, &gm.ibo);
+    glBindVertexArray(gm.vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gm.vbo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gm.ibo); // recorded in the vertex array
+    const GLsizei stride = FLOATS_PER_VERTEX * sizeof(float);
+    const int sizes[4] = {3, 3, 2, 4};
+    int offset = 0;
+    for (GLuint a = 0; a < 4; ++a) {
+        glEnableVertexAttribArray(a);
+        glVertexAttribPointer(a, sizes[a], GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(offset * sizeof(float)));
+        offset += sizes[a];
+    }
+    glBindVertexArray(0);
+}
+
+void KFillGpuMesh(KGpuMesh& gm, const std::vector<float>& vertices,
+                  const std::vector<unsigned>& indices, bool isStatic) {
+    glBindVertexArray(gm.vao); // the index buffer is bound through the mesh's own array
+    send(GL_ARRAY_BUFFER, gm.vbo, gm.capacity, static_cast<long>(vertices.size() * sizeof(float)),
+         vertices.data(), isStatic);
+    send(GL_ELEMENT_ARRAY_BUFFER, gm.ibo, gm.indexCapacity,
+         static_cast<long>(indices.size() * sizeof(unsigned)), indices.data(), isStatic);
+    glBindVertexArray(0);
+    gm.cornerCount = static_cast<int>(vertices.size() / FLOATS_PER_VERTEX);
+    gm.version = ++g_uploads;
+}
+
+void KReleaseGpuMesh(KGpuMesh& gm) {
+    if (KRenderGlAlive()) {
+        glDeleteBuffers(1, &gm.vbo);
+        glDeleteBuffers(1, &gm.ibo);
+        glDeleteVertexArrays(1, &gm.vao);
+    }
+    gm.vao = gm.vbo = gm.ibo = 0;
+    gm.capacity = gm.indexCapacity = 0;
+}
 
 bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
     auto* gm = static_cast<KGpuMesh*>(mesh->gpu);
@@ -97,22 +139,7 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
         gm = new KGpuMesh;
         mesh->gpu = gm;
         g_uploaded.insert(mesh);
-        glGenVertexArrays(1, &gm->vao);
-        glGenBuffers(1, &gm->vbo);
-        glGenBuffers(1, &gm->ibo);
-        glBindVertexArray(gm->vao);
-        glBindBuffer(GL_ARRAY_BUFFER, gm->vbo);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gm->ibo); // recorded in the vertex array
-        const GLsizei stride = FLOATS_PER_VERTEX * sizeof(float);
-        const int sizes[4] = {3, 3, 2, 4};
-        int offset = 0;
-        for (GLuint a = 0; a < 4; ++a) {
-            glEnableVertexAttribArray(a);
-            glVertexAttribPointer(a, sizes[a], GL_FLOAT, GL_FALSE, stride,
-                                  reinterpret_cast<const void*>(offset * sizeof(float)));
-            offset += sizes[a];
-        }
-        glBindVertexArray(0);
+        KInitGpuMesh(*gm);
     }
     mesh->changed = 0;
     const int nbVerts = static_cast<int>(mesh->verts.size());
@@ -160,17 +187,17 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
             rs.indexScratch[static_cast<size_t>(slot + c)] =
                 cornerSlot(rs, *mesh, f, c, smooth, fn);
     }
-    gm->cornerCount = static_cast<int>(rs.vertexScratch.size() / FLOATS_PER_VERTEX);
 
-    // 3. Send, reusing the buffers when big enough (meshes edited every frame).
-    glBindVertexArray(gm->vao); // the index buffer is bound through the mesh's own array
-    send(GL_ARRAY_BUFFER, gm->vbo, gm->capacity,
-         static_cast<long>(rs.vertexScratch.size() * sizeof(float)), rs.vertexScratch.data(),
-         mesh->isStatic);
-    send(GL_ELEMENT_ARRAY_BUFFER, gm->ibo, gm->indexCapacity,
-         static_cast<long>(rs.indexScratch.size() * sizeof(unsigned)), rs.indexScratch.data(),
-         mesh->isStatic);
-    glBindVertexArray(0);
+    // 3. Send, reusing the buffers when big enough (meshes edited every frame). Small meshes
+    // that stay as they are keep a copy for merged draws (render_batch.cpp).
+    KFillGpuMesh(*gm, rs.vertexScratch, rs.indexScratch, mesh->isStatic);
+    if (mesh->isStatic && total <= BATCH_MAX_INDICES) {
+        gm->cpuVertices = rs.vertexScratch;
+        gm->cpuIndices = rs.indexScratch;
+    } else {
+        gm->cpuVertices.clear();
+        gm->cpuIndices.clear();
+    }
     if (!mesh->GetBounds(gm->lo, gm->hi)) gm->lo = gm->hi = KVector();
     return total > 0;
 }
@@ -178,11 +205,7 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
 void KFreeGpuMesh(KMesh* mesh) {
     auto* gm = static_cast<KGpuMesh*>(mesh->gpu);
     if (!gm) return;
-    if (KRenderGlAlive()) {
-        glDeleteBuffers(1, &gm->vbo);
-        glDeleteBuffers(1, &gm->ibo);
-        glDeleteVertexArrays(1, &gm->vao);
-    }
+    KReleaseGpuMesh(*gm);
     delete gm;
     mesh->gpu = nullptr;
     g_uploaded.erase(mesh);
@@ -191,9 +214,7 @@ void KFreeGpuMesh(KMesh* mesh) {
 void KForgetGpuMeshes() {
     for (KMesh* m : g_uploaded) {
         auto* gm = static_cast<KGpuMesh*>(m->gpu);
-        glDeleteBuffers(1, &gm->vbo);
-        glDeleteBuffers(1, &gm->ibo);
-        glDeleteVertexArrays(1, &gm->vao);
+        KReleaseGpuMesh(*gm);
         delete gm;
         m->gpu = nullptr;
         m->changed = 1;

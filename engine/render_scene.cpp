@@ -118,6 +118,7 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
     rs.opaque.clear();
     rs.blended.clear();
     rs.reflective.clear();
+    rs.batchable.clear();
     rs.lights.clear();
     rs.stack.clear();
     if (scene->root && !scene->root->hidden)
@@ -166,15 +167,19 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
                 if (!m) m = &r;
                 KDrawItem item{n,        r.mat,    drawn, r.first,  r.count,   mm,
                                m->first, m->count, depth, n->world, e.onCamera};
+                item.reflective = r.mat && r.mat->reflect > 0 && flat;
                 if (r.mat && r.mat->IsBlended())
                     rs.blended.push_back(item);
-                else if (r.mat && r.mat->reflect > 0 && flat)
+                else if (!drawn->cpuIndices.empty())
+                    rs.batchable.push_back(item); // merged with its like after the walk
+                else if (item.reflective)
                     rs.reflective.push_back(item);
                 else
                     rs.opaque.push_back(item);
             }
         }
     }
+    KMergeBatches(rs);
     // The light slot comes first, so it always lights the frame.
     if (scene->selectedLight && scene->selectedLight->IsDrawn())
         rs.lights.insert(rs.lights.begin(), scene->selectedLight);
@@ -245,6 +250,8 @@ bool KRenderInit(KScreen* screen) {
     rs->opaque.reserve(1024);
     rs->blended.reserve(256);
     rs->reflective.reserve(128);
+    rs->batchable.reserve(1024);
+    rs->batchOrder.reserve(1024);
     rs->stack.reserve(1024);
     rs->lights.reserve(64);
     rs->textScratch.reserve(KTexte::MAX_LEN * 24); // 6 corners of x, y, u, v a character
@@ -268,6 +275,7 @@ void KRenderShutdown(KScreen* screen) {
     KForgetGpuMeshes();
     KForgetGpuTextures();
     KDeletePrograms(*rs);
+    KFreeBatches(*rs);
     glDeleteProgram(rs->overlay.id);
     glDeleteBuffers(1, &rs->quadVbo);
     glDeleteVertexArrays(1, &rs->quadVao);

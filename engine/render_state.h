@@ -2,6 +2,7 @@
 // The renderer's internals, shared by the render_*.cpp sources only: the GL objects that live
 // with the screen's context and the per-frame lists and buffers, reused from frame to frame.
 
+#include <deque>
 #include <vector>
 
 #include "engine/gl_shader.h"
@@ -33,8 +34,32 @@ struct KGpuMesh {
     long indexCapacity = 0; // bytes allocated in ibo
     int vertexCount = 0;    // indices: 3 per triangle
     int cornerCount = 0;    // vertices sent
+    unsigned version = 0;   // changes with every upload
     std::vector<KGpuRange> ranges;
     KVector lo, hi; // object-space bounds
+    // Small meshes that stay as they are (up to BATCH_MAX_INDICES indices): what was sent,
+    // kept for merged draws. Empty for the others.
+    std::vector<float> cpuVertices;
+    std::vector<unsigned> cpuIndices;
+};
+
+constexpr int FLOATS_PER_VERTEX = 12;  // position 3, normal 3, uv 2, colour 4
+constexpr int BATCH_MAX_INDICES = 192; // meshes of up to 64 triangles are merged into batches
+
+// Small opaque meshes with one material merged into one draw (render_batch.cpp): their
+// vertices in world space, rebuilt only when a member moved or the members changed.
+struct KBatchMember {
+    const KGpuMesh* mesh;
+    unsigned version;
+    int first, count; // the material's run in the mesh
+    KMatrix model;
+};
+struct KBatch {
+    KMaterial* mat = nullptr;
+    bool reflective = false, onCamera = false, mirrored = true; // with the material: the key
+    unsigned usedFrame = 0;
+    KGpuMesh gpu; // owns its GL objects (made on first use)
+    std::vector<KBatchMember> members;
 };
 
 // Depth of the opaque things around the eye (a sky, a room): drawn after the others.
@@ -48,9 +73,10 @@ struct KDrawItem {
     int first, count;
     const KGpuMesh* mirrorMesh; // what stands for it in mirrors: its coarsest level of detail
     int mirrorFirst, mirrorCount;
-    float depth;   // distance along the view direction, for back-to-front order
-    KMatrix model; // world matrix (sprites: the camera-facing quad's)
-    bool onCamera; // under the viewing camera: moves with the view, never mirrored
+    float depth;             // distance along the view direction, for back-to-front order
+    KMatrix model;           // world matrix (sprites: the camera-facing quad's)
+    bool onCamera;           // under the viewing camera: moves with the view, never mirrored
+    bool reflective = false; // a reflective surface (its list: reflective, not opaque)
 };
 
 // A node still to visit in the frame's walk of the graph.
@@ -84,6 +110,10 @@ struct KRenderState {
     std::vector<KWalkEntry> stack;
     std::vector<KLight*> lights;
     std::vector<KDrawItem> opaque, blended, reflective;
+    std::vector<KDrawItem> batchable; // small opaque or reflective runs, merged after the walk
+    std::deque<KBatch> batches;       // kept from frame to frame; never move once made
+    std::vector<int> batchOrder;      // batchable sorted by batch key
+    unsigned frameNumber = 0;
     std::vector<float> vertexScratch;        // mesh upload: vertices
     std::vector<unsigned> indexScratch;      // mesh upload: indices
     std::vector<KVector> normalScratch;      // smooth normals
@@ -137,6 +167,18 @@ void KRenderShutdown(KScreen* screen);
 
 // render_mesh.cpp: sends a mesh whose GPU copy is missing or stale; false for an empty mesh.
 bool KUploadMesh(KRenderState& rs, KMesh* mesh);
+// The GL objects of a GPU mesh: made (vertex layout recorded), filled (storage reused when big
+// enough), released.
+void KInitGpuMesh(KGpuMesh& gm);
+void KFillGpuMesh(KGpuMesh& gm, const std::vector<float>& vertices,
+                  const std::vector<unsigned>& indices, bool isStatic);
+void KReleaseGpuMesh(KGpuMesh& gm);
+
+// render_batch.cpp: after the walk, the small runs in `batchable` go to the opaque and
+// reflective lists, merged by material where several share one. Free releases the batches'
+// GL objects.
+void KMergeBatches(KRenderState& rs);
+void KFreeBatches(KRenderState& rs);
 void KFreeGpuMesh(KMesh* mesh);
 // Closing the context: every GPU copy is deleted and its mesh or texture marked to be sent
 // again should another context draw it.

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 namespace {
 std::atomic<long> g_news{0};
@@ -104,6 +105,40 @@ TEST_F(FrameLoop, RenderingAgainAllocatesNothing) {
         SwapBuffers(screen);
     }
     EXPECT_EQ(g_news.load() - before, 0);
+}
+
+// The menu wall's way: many small meshes of one material, merged into one draw, every one of
+// them moving every frame (the lens), so the merged draw is rebuilt every frame.
+TEST_F(FrameLoop, MergedDrawsRebuiltEveryFrameAllocateNothing) {
+    addCamera({0, 0, 8}, {0, 0, 0});
+    KMaterial* face = addMaterial({0.3f, 0.3f, 0.8f, 1}, false);
+    KMaterial* back = addMaterial({0.1f, 0.1f, 0.1f, 1}, true);
+    std::vector<KObject*> cubes;
+    for (int i = 0; i < 32; ++i) {
+        const float x = -3.5f + (i % 8), y = -1.5f + (i / 8);
+        KObject* c =
+            addQuad(face, {x, y, 0}, {x + 0.8f, y, 0}, {x + 0.8f, y + 0.8f, 0}, {x, y + 0.8f, 0});
+        addQuad(back, {x, y + 0.8f, -0.1f}, {x + 0.8f, y + 0.8f, -0.1f}, {x + 0.8f, y, -0.1f},
+                {x, y, -0.1f})
+            ->InsertAsChildOf(c);
+        cubes.push_back(c);
+    }
+    auto* light = new KLight(scene);
+    light->InsertAsChildOf(scene->root);
+    light->prs.SetPosition(0, 0, 4);
+    for (int i = 0; i < 3; ++i) {
+        render();
+        SwapBuffers(screen);
+    }
+    const long before = g_news.load();
+    for (int frame = 0; frame < 10; ++frame) {
+        for (size_t k = 0; k < cubes.size(); ++k)
+            cubes[k]->prs.SetScale(0.8f + 0.02f * float((frame + k) % 5));
+        render();
+        SwapBuffers(screen);
+    }
+    EXPECT_EQ(g_news.load() - before, 0);
+    EXPECT_EQ(scene->stats.nbDrawCalls, 2) << "one draw per material";
 }
 
 } // namespace
