@@ -42,3 +42,7 @@ void KSetTestClock(bool enabled) {
 void KAdvanceTestClock(double seconds) {
     if (seconds > 0) g_testMicros += static_cast<uint64_t>(seconds * 1e6 + 0.5);
 }
+
+double KRealSecondsSinceStart() {
+    return static_cast<double>(realMicros()) * 1e-6;
+}

@@ -12,3 +12,7 @@ unsigned int KGetTicks();
 // only through KAdvanceTestClock. Enabling starts the test clock at the current tick.
 void KSetTestClock(bool enabled);
 void KAdvanceTestClock(double seconds);
+
+// Seconds of real time since the engine was loaded, that is since the program started, whatever
+// the test clock says.
+double KRealSecondsSinceStart();

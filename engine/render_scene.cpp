@@ -1,6 +1,8 @@
 // RenderScene and SwapBuffers: the frame's passes, and the renderer's life with the screen.
 
+#include "engine/clock.h"
 #include "engine/hooks.h"
+#include "engine/log.h"
 #include "engine/material.h"
 #include "engine/mesh.h"
 #include "engine/node.h"
@@ -420,4 +422,9 @@ void SwapBuffers(KScreen* screen) {
     // The offscreen driver's swap does not wait for the GPU: without this, frames pile up.
     if (screen->offscreen) glFinish();
     SDL_GL_SwapWindow(screen->window);
+    // The time a player waits for the first picture, in the log.
+    if (screen->render && !screen->render->frameShown) {
+        screen->render->frameShown = true;
+        Log("First frame shown %.2f s after the program started\n", KRealSecondsSinceStart());
+    }
 }

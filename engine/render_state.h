@@ -155,6 +155,8 @@ struct KRenderState {
     int drawCalls = 0;
     int drawnTriangles = 0;
 
+    bool frameShown = false; // a frame of this screen was swapped to the window
+
     // Frame rate measurement.
     unsigned long long fpsStart = 0;
     int fpsFrames = 0;
