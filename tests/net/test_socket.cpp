@@ -97,13 +97,15 @@ TEST(KSocketSend, ResultTable) {
     // Length 0: send returns 0, which counts as failure.
     EXPECT_EQ(a.conn->Send(data, 0), -1);
 
-    // A peer that reads nothing: once the buffers are full a send takes nothing.
+    // A peer that reads nothing: once the buffers are full a send takes nothing now, and what
+    // it was given waits in the connection's queue. (Whether the socket's refusal is logged
+    // depends on how far the kernel's buffers grew, so the log is not compared.)
     std::vector<char> block(64 * 1024, 'z');
     int result = 1;
     for (int i = 0; i < 1000 && result > 0; ++i)
         result = a.conn->Send(block.data(), block.size());
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(logs.log(), "(SYSERR) WSAerror dans KSocket::Send \n");
+    EXPECT_GE(a.conn->outputLength, static_cast<int>(block.size()));
 }
 
 TEST(KSocketSend, GonePeerIsAnErrorNotASignal) {
