@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "net/KivNetwork.h"
@@ -204,6 +206,12 @@ void OnClientFailed(const char* /*name*/, int* /*value*/) {
     forgetPeer();
     showInfo(true, true, "Connection failed");
     deleteClient();
+    // The game goes on against the computer, which follows it: on the host's turn it answers
+    // now (a glide under way, or the menu's closing, hands it the turn when they end).
+    BoardScene* b = g_board;
+    if (b && g_app->gameStarted && !g_app->menuOpen && !b->pieceInMotion &&
+        b->sideToMove != b->humanColour)
+        ComputerTurnCallback();
 }
 
 void leaveNetworkGame() {

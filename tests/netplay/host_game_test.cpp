@@ -282,4 +282,3 @@ TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {
     localMove("e2", "e4");
     EXPECT_TRUE(passUntil([] { return g_record->moves.count == 2; })) << "the computer answers";
 }
-

@@ -106,10 +106,18 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     key(13);
     EXPECT_EQ(fromGame(hostPeer, 75), chat('C', "hi" + std::string(69, ' ')));
 
-    // The host goes away: the connection has failed, the game is a local one again.
+    // The host goes away on its own turn: the connection has failed, and the game goes on
+    // against the computer, which answers for the host's side.
+    localClick("c6");
+    localClick("c6");
+    EXPECT_EQ(fromGame(hostPeer, 8), "MCc6MCc6");
+    settle();
+    ASSERT_EQ(g_record->moves.count, 4);
     hostPeer.close();
     EXPECT_TRUE(passUntil([] { return g_app->client == nullptr; }));
     EXPECT_EQ(info(), "Connection failed");
+    EXPECT_TRUE(passUntil([] { return g_record->moves.count == 5; })) << "the computer answers";
+    EXPECT_EQ(disagreement(), "");
 }
 
 TEST_F(JoiningGame, AHostThatNeverAnswersEndsTheWaitWithConnectionFailed) {

@@ -22,6 +22,13 @@ void NetWorld::host(int port) {
     options.port = port;
     startFromOptions(options);
     ASSERT_TRUE(runFramesUntil([] { return !g_app->menuOpen && !IsCameraMoving(); }, 300));
+    // Straight into the game: nothing of the intro or the menu is left to come back later.
+    for (int i = 0; i < 30; ++i)
+        pass(0.2);
+    ASSERT_FALSE(g_app->menuOpen);
+    ASSERT_TRUE(g_app->gameStarted);
+    ASSERT_FALSE(g_app->inputSuspended);
+    ASSERT_EQ(g_ui->wallRoot->hidden, 1);
 }
 
 void NetWorld::pass(double dt) {
