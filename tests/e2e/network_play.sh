@@ -164,18 +164,25 @@ spread_around() { # image x y -> standard deviation of the brightness (percent)
     convert "$1" -crop "$(box_around "$2" "$3" $PIECE_BOX)" +repage -colorspace Gray \
         -format '%[fx:100*standard_deviation]' info: 2>/dev/null | awk '{ printf "%d\n", $1 }'
 }
+near_white_around() { # image x y -> pixels that are bright in all three colours
+    convert "$1" -crop "$(box_around "$2" "$3" $PIECE_BOX)" +repage \
+        -fx 'r>0.88&&g>0.88&&b>0.88' -format '%[fx:int(w*h*mean+0.5)]' info: 2>/dev/null
+}
 # What stands on a square, judged just above its middle from the view of `side`: "black"
-# (partly near-black), "white" (very bright, or bright and shaded where an empty square is an
-# even marble), "empty" otherwise.
+# (partly near-black), "white", "empty" otherwise. A white piece catches the light: a few of its
+# pixels are near-white in every colour, or, far away and turned from the light, it is at least
+# plainly shaded (light squares and dark veined ones are even, under 8 %). Brightness alone does
+# not tell: the last move's squares are tinted straw (bright in red and green, not in blue), and
+# the polished light squares far from the camera shine to over 80 % grey, yet neither ever has
+# a near-white pixel.
 piece_on() { # image side square
     local x z px py
     read -r x z <<<"$(square_xz "$3")"
     read -r px py <<<"$(pixel_of "$2" "$x" 0.15 "$z" ${4:-} ${5:-})"
-    local light
-    light=$(light_around "$1" "$px" "$py")
     if [ "$(dark_around "$1" "$px" "$py")" -ge 15 ]; then
         echo black
-    elif [ "$light" -ge 40 ] && { [ "$light" -ge 66 ] || [ "$(spread_around "$1" "$px" "$py")" -ge 4 ]; }; then
+    elif [ "$(near_white_around "$1" "$px" "$py")" -ge 2 ] ||
+        { [ "$(light_around "$1" "$px" "$py")" -ge 40 ] && [ "$(spread_around "$1" "$px" "$py")" -ge 10 ]; }; then
         echo white
     else
         echo empty
