@@ -128,6 +128,15 @@ KColor skyColour(const KRenderState& rs) {
 bool KMarkReflections(KRenderState& rs) {
     rs.mirrorMarked = false;
     if (rs.reflective.empty()) return false;
+    // Highest first, then nearest: seen from above, a higher flat surface lies in front of a
+    // lower one wherever they overlap (the board's squares over its table). Drawn first, it
+    // hides the lower one's pixels from shading by the depth test, and the lower surface never
+    // blends under it: its colour would stand where the higher surface's reflection belongs.
+    std::sort(rs.reflective.begin(), rs.reflective.end(),
+              [](const KDrawItem& a, const KDrawItem& b) {
+                  const float ta = surfaceTop(a), tb = surfaceTop(b);
+                  return ta != tb ? ta > tb : a.depth < b.depth;
+              });
     float h = -1e30f;
     for (const KDrawItem& item : rs.reflective)
         h = std::max(h, surfaceTop(item));

@@ -258,4 +258,31 @@ TEST_F(Mirror, ReflectiveFloorShowsWhatStandsOnIt) {
     EXPECT_RGB_NEAR(pixel(x, y), 51, 51, 51);
 }
 
+// A reflective tile lying on a larger reflective table: the tile shows its own colour and its
+// reflection, never the table beneath it, whichever of the two the renderer meets first.
+TEST_F(Mirror, HigherSurfaceShowsItsReflectionNotTheSurfaceBelow) {
+    addCamera({0, 3, 6}, {-26.565f, 0, 0});
+    KMaterial* a = addMaterial({1, 0, 0, 1}, true);
+    KMaterial* b = addMaterial({0, 0, 1, 1}, true);
+    // Materials of one kind are merged and met in the order of their addresses: the table takes
+    // the one met first.
+    KMaterial* tableMat = a < b ? a : b;
+    KMaterial* tileMat = a < b ? b : a;
+    tableMat->diffuse = {1, 0, 0, 1};
+    tileMat->diffuse = {0, 0, 1, 1};
+    tableMat->reflect = tileMat->reflect = 0.5f;
+    addQuad(tableMat, {-4, 0, 8}, {4, 0, 8}, {4, 0, -4}, {-4, 0, -4});
+    addQuad(tileMat, {-2, 0.1f, 4}, {2, 0.1f, 4}, {2, 0.1f, -2}, {-2, 0.1f, -2});
+    auto* standing = addMaterial({0, 1, 0, 1}, true);
+    addQuad(standing, {-1, 0.1f, 0}, {1, 0.1f, 0}, {1, 2.1f, 0}, {-1, 2.1f, 0});
+
+    int x, y;
+    project({0, -0.9f, 0}, x, y); // the green quad's middle mirrored in the tile's top
+    render();
+    EXPECT_RGB_NEAR(pixel(x, y), 0, 128, 128); // half blue, half green; no red
+    int tx, ty;
+    project({1.5f, 0.1f, 3}, tx, ty); // bare tile, nothing mirrored: blue over the clear colour
+    EXPECT_RGB_NEAR(pixel(tx, ty), 51, 38, 179);
+}
+
 } // namespace
