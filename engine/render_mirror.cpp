@@ -154,12 +154,14 @@ bool KMarkReflections(KRenderState& rs) {
     glStencilMask(0xFF);
     glStencilFunc(GL_ALWAYS, 1, 0xFF);
     glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    // Depth is written too: a lower surface's pixels under a higher one then fail the depth
+    // test before the stencil is touched. The marked pixels' depth is reset before the mirrored
+    // scene, and no other pixel is written.
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDepthMask(GL_FALSE);
+    glDepthMask(GL_TRUE);
     for (const KDrawItem& item : rs.reflective)
         KDrawItemMark(rs, item);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDepthMask(GL_TRUE);
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_SCISSOR_TEST);
     rs.mirrorMarked = true;
