@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -29,6 +27,7 @@
 #include "game/game_record.h"
 #include "game/save_folder.h"
 #include "tests/app/game_fixture.h"
+#include "tests/support/allocation_count.h"
 #include "ui/interface.h"
 #include "ui/move_list.h"
 #include "ui/text_overlay.h"
@@ -446,56 +445,6 @@ TEST_F(Extras, FullScreenFitsA43PictureAndLeavingItRestoresTheWindow) {
     EXPECT_EQ(g_scene->screenWidth, width);
 }
 
-namespace {
-std::atomic<long> g_allocations{0};
-} // namespace
-
-namespace {
-void* counted(std::size_t n) noexcept {
-    ++g_allocations;
-    return std::malloc(n ? n : 1);
-}
-} // namespace
-
-// Allocations counted for the test below. Every plain (not over-aligned) form is replaced
-// together, so each allocation and its release stay matched for the libraries (the GL driver)
-// that use the nothrow or array forms.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-#pragma GCC diagnostic pop
-
 TEST_F(Extras, FramesWithEveryAdditionShowingAllocateNothing) {
     load({"e2e4", "e7e5", "g1f3", "b8c6"});
     pressKey('M');
@@ -506,16 +455,16 @@ TEST_F(Extras, FramesWithEveryAdditionShowingAllocateNothing) {
     ASSERT_NE(shownMoveMarks().quiet, 0u);
     ASSERT_NE(shownMoveMarks().suggested, 0u);
     ASSERT_TRUE(moveListView().title->visible);
-    const long before = g_allocations;
+    const long before = allocationCount();
     for (int i = 0; i < 25; ++i) {
         KAdvanceTestClock(0.04);
         cameraZoomStep();
         moveMarksStep();
         moveListStep();
     }
-    EXPECT_EQ(g_allocations - before, 0) << "the additions' frame steps allocated";
-    const long framesBefore = g_allocations;
+    EXPECT_EQ(allocationCount() - before, 0) << "the additions' frame steps allocated";
+    const long framesBefore = allocationCount();
     for (int i = 0; i < 25; ++i)
         step();
-    EXPECT_EQ(g_allocations - framesBefore, 0) << "whole frames allocated";
+    EXPECT_EQ(allocationCount() - framesBefore, 0) << "whole frames allocated";
 }

@@ -3,57 +3,9 @@
 
 #include "render_fixture.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
-namespace {
-std::atomic<long> g_news{0};
-
-void* counted(std::size_t n) noexcept {
-    ++g_news;
-    return std::malloc(n ? n : 1);
-}
-} // namespace
-
-// Every plain (not over-aligned) form is replaced together, so each pair of allocation and
-// release stays matched for libraries that use the nothrow or array forms.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return counted(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-#pragma GCC diagnostic pop
+#include "tests/support/allocation_count.h"
 
 namespace {
 
@@ -92,19 +44,19 @@ TEST_F(FrameLoop, RenderingAgainAllocatesNothing) {
 
     // The first frame sends meshes and grows the frame's lists: that does allocate, which also
     // shows the counter sees the engine's allocations.
-    const long start = g_news.load();
+    const long start = allocationCount();
     for (int i = 0; i < 3; ++i) {
         render();
         SwapBuffers(screen);
     }
-    EXPECT_GT(g_news.load() - start, 0);
-    const long before = g_news.load();
+    EXPECT_GT(allocationCount() - start, 0);
+    const long before = allocationCount();
     for (int i = 0; i < 10; ++i) {
         water->mesh->moveVert(0, -1, 2 + 0.01f * i, 0);
         render();
         SwapBuffers(screen);
     }
-    EXPECT_EQ(g_news.load() - before, 0);
+    EXPECT_EQ(allocationCount() - before, 0);
 }
 
 // The menu wall's way: many small meshes of one material, merged into one draw, every one of
@@ -130,14 +82,14 @@ TEST_F(FrameLoop, MergedDrawsRebuiltEveryFrameAllocateNothing) {
         render();
         SwapBuffers(screen);
     }
-    const long before = g_news.load();
+    const long before = allocationCount();
     for (int frame = 0; frame < 10; ++frame) {
         for (size_t k = 0; k < cubes.size(); ++k)
             cubes[k]->prs.SetScale(0.8f + 0.02f * float((frame + k) % 5));
         render();
         SwapBuffers(screen);
     }
-    EXPECT_EQ(g_news.load() - before, 0);
+    EXPECT_EQ(allocationCount() - before, 0);
     EXPECT_EQ(scene->stats.nbDrawCalls, 2) << "one draw per material";
 }
 
