@@ -17,8 +17,9 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
 LIMIT=330          # seconds for the whole session (about 100 on a busy 2-core machine): past
                    # it something hangs, and the session ends with the program killed
-HOVER=1.5          # seconds between moving the pointer and clicking: the wall finds the hovered
-                   # entry in its frame step, the click uses what it found
+HOVER=0.5          # seconds between moving the pointer and clicking: the wall finds the hovered
+                   # entry in its frame step, the click uses what it found (a frame takes 10 to
+                   # 40 ms on a software renderer, a few times that on a busy machine)
 STILL=11000        # pixels that may change between two views of a still menu (the stars twinkle:
                    # up to about 10,000 between two views of the starry page of the opponents)
 PAGE_CHANGE=20000  # pixels that must change when the wall shows another page
