@@ -11,10 +11,10 @@
 #include "ui/file_list.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
+#include "ui/typed_line.h"
 
 namespace {
 
-constexpr char CURSOR_MARK = '_';
 constexpr int VK_DECIMAL = 110; // the numeric pad's point
 constexpr int VK_OEM_PERIOD = 190;
 constexpr int ADDRESS_GROUPS = 4;
@@ -119,16 +119,12 @@ bool addressKey(int code) {
             toggleConnectScreen();
             line->visible = 0;
         } else {
-            std::memset(s, ' ', size_t(p) + 1);
-            s[0] = CURSOR_MARK;
-            p = 0;
+            clearTypedLine(s, p);
         }
         return true;
     }
     if (code == VK_DELETE || code == VK_BACK) {
-        s[p] = ' ';
-        p = p > 0 ? p - 1 : 0;
-        s[p] = CURSOR_MARK;
+        eraseTypedChar(s, p);
         return true;
     }
     if (code == VK_RETURN) {
@@ -143,10 +139,7 @@ bool addressKey(int code) {
     }
     if (p >= ADDRESS_MAX) return true; // the line is full
     const char c = addressCharFor(code);
-    if (c == 0) return true;
-    s[p] = c;
-    ++p;
-    s[p] = CURSOR_MARK;
+    if (c != 0) appendTypedChar(s, p, c);
     return true;
 }
 

@@ -14,10 +14,9 @@
 #include "ui/file_list.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
+#include "ui/typed_line.h"
 
 namespace {
-
-constexpr char CURSOR_MARK = '_';
 
 KTexte* nameLine() {
     return g_ui->overlay ? g_ui->overlay->nameLine : nullptr;
@@ -141,15 +140,11 @@ bool saveNameKey(int code) {
         // Back to the list.
         if (ui->selectionBar) ui->selectionBar->hidden = 0;
         line->visible = 0;
-        std::memset(s, ' ', size_t(p) + 1);
-        s[0] = CURSOR_MARK;
-        p = 0;
+        clearTypedLine(s, p);
         return true;
     }
     if (code == VK_DELETE || code == VK_BACK) {
-        s[p] = ' ';
-        p = p > 0 ? p - 1 : 0;
-        s[p] = CURSOR_MARK;
+        eraseTypedChar(s, p);
         return true;
     }
     if (code == VK_RETURN) {
@@ -161,9 +156,6 @@ bool saveNameKey(int code) {
     }
     if (p >= SAVE_NAME_MAX) return true; // the name is full
     const char c = nameCharFor(code);
-    if (c == 0) return true;
-    s[p] = c;
-    ++p;
-    s[p] = CURSOR_MARK;
+    if (c != 0) appendTypedChar(s, p, c);
     return true;
 }
