@@ -223,21 +223,8 @@ menu_entry() { # name x z [waving]
 }
 
 # ---- X server -------------------------------------------------------------------------------
-if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 70 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >"$work/xvfb.txt" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        if kill -0 $xvfb_pid 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-            export DISPLAY=":$n"
-            break
-        fi
-        xvfb_pid=""
-    done
-    [ -n "${DISPLAY:-}" ] || fail "could not start Xvfb"
-    note "started Xvfb on $DISPLAY"
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_display.sh"
+start_own_xvfb 70 140
 for tool in xdotool import compare convert; do
     command -v $tool >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
 done
