@@ -3,6 +3,7 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
 
@@ -11,5 +12,5 @@ void ComputerTurnCallback() {
     if (g_app->server || g_app->client) return; // a network game: the peer moves
     // A flight cut short by the menu or the pause hands this on; their closing answers instead.
     if (g_app->menuOpen || g_app->cameraView) return;
-    if (g_board->sideToMove != g_board->humanColour) g_record->ComputerMove();
+    if (computerToMove()) g_record->ComputerMove();
 }

@@ -87,8 +87,7 @@ void menuClosedCallback() {
     if (g_app->menuOpen) return;
     setWallVisible(false);
     g_scene->selectedLight = nullptr;
-    if (!g_app->server && !g_app->client && g_board->sideToMove != g_board->humanColour)
-        g_record->ComputerMove();
+    if (computerToMove()) g_record->ComputerMove();
 }
 
 void setMenuOpen(bool open) {

@@ -131,7 +131,6 @@ void finishMove(bool castlingKing) {
     if (castlingKing) return;
     // 4. The camera turns to the side to move, or the computer answers at once. The menu and
     // the pause view keep the camera: it turns, and the computer answers, when they close.
-    bool computerToMove = localGame() && b->sideToMove != b->humanColour;
     bool paused = g_app && g_app->cameraView;
     if (g_anim && g_anim->game_view) {
         if (g_app && (g_app->menuOpen || paused)) {
@@ -140,7 +139,7 @@ void finishMove(bool castlingKing) {
             CameraTravel(b->sideToMove, ComputerTurnCallback);
             g_anim->view_index = b->sideToMove;
         }
-    } else if (computerToMove && !paused && g_record) {
+    } else if (!paused && computerToMove()) {
         g_record->ComputerMove();
     }
 }
@@ -180,12 +179,18 @@ void resetIndicators() {
     showPlayer(true, g_board->humanColour);
 }
 
+bool computerToMove() {
+    const BoardScene* b = g_board;
+    return localGame() && g_record && b->sideToMove != b->humanColour &&
+           hasLegalMove(b->sideToMove);
+}
+
 void swapColours() {
     BoardScene* b = g_board;
     b->humanColour = 1 - b->humanColour;
     if (g_app) g_app->awaitingOpponent = b->humanColour != b->sideToMove;
     showPlayer(true, b->humanColour);
-    if (localGame() && b->sideToMove != b->humanColour && g_record) g_record->ComputerMove();
+    if (computerToMove()) g_record->ComputerMove();
 }
 
 void CameraTravel(int view, void (*on_end)()) {

@@ -42,6 +42,10 @@ void showTurn(int colour);
 void showPlayer(bool visible, int colour);
 void resetIndicators();
 
+// Whether the computer answers now: a local game, the computer's colour to move, and a move to
+// play. After the player's mate or stalemate the result stays on the info line.
+bool computerToMove();
+
 // The local player takes the other colour; the computer moves if it is now its turn.
 void swapColours();
 

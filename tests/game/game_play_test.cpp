@@ -345,6 +345,30 @@ TEST_F(GamePlay, ResultTextsReachTheInfoLine) {
     }
 }
 
+// The player's mating move played with the mouse: the turn passes to the computer, which has
+// no move, and the info line keeps the result instead of the engine's "(No legal moves)".
+TEST_F(GamePlay, ThePlayersMateStaysOnTheInfoLine) {
+    const std::vector<RecordedMove> game =
+        recordedGame({"e2e4", "e7e5", "f1c4", "b8c6", "d1h5", "g8f6"});
+    ASSERT_TRUE(write_saved_game("./Save/mate_test.chs", game.data(), int(game.size())));
+    ASSERT_TRUE(g_record->LoadGame("./Save/mate_test.chs"));
+    std::remove("./Save/mate_test.chs");
+    g_record->RestoreBoard();
+    expectSettledGame("loaded");
+    forgetPlayerMessage();
+    const int h5 = 3 * 8 + 7, f7 = 1 * 8 + 5;
+    clickSquare(h5);
+    clickSquare(f7);
+    clickSquare(f7);
+    ASSERT_EQ(g_record->moves.count, 7) << state();
+    ASSERT_TRUE(runUntil(settled, 200)) << state();
+    runUntil([] { return false; }, 20);
+    const std::string shown = g_ui->overlay->infoText->texte;
+    EXPECT_TRUE(shown == "CHECKMATE - Winner WHITE" || shown == "1-0 {White mates}") << shown;
+    EXPECT_EQ(g_record->moves.count, 7);
+    expectAllAgree("mated");
+}
+
 TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
     // En passant, a capture that promotes, both castlings; White, the local player, to move.
     const std::vector<RecordedMove> game =
