@@ -5,6 +5,8 @@
 #
 #   scripts/fuzz.sh [SECONDS] [HARNESS...]   each harness for SECONDS (default 3600)
 #   FUZZ_RUNS=N scripts/fuzz.sh 0 HARNESS    each harness for N inputs instead
+#   FUZZ_JOBS=J ...                          J processes per harness side by side, sharing its
+#                                            corpus (each runs N/J inputs, or SECONDS)
 #
 # Harnesses: fuzz_saved_game fuzz_fen fuzz_model fuzz_picture fuzz_sound fuzz_receive (all by
 # default). The corpus each run grows is kept in build-fuzz/corpus/HARNESS (started from the
@@ -23,21 +25,35 @@ harnesses=("$@")
 "$root/scripts/build.sh" "$root/build" # the game's data, for the harness that builds the game
 "$root/scripts/build-fuzz.sh" "$root/build-fuzz" "$root/build/bin"
 
+jobs=${FUZZ_JOBS:-1}
 limit=(-max_total_time="$seconds")
-[ -n "${FUZZ_RUNS:-}" ] && limit=(-runs="$FUZZ_RUNS")
+[ -n "${FUZZ_RUNS:-}" ] && limit=(-runs="$(((FUZZ_RUNS + jobs - 1) / jobs))")
 status=0
 for h in "${harnesses[@]}"; do
     corpus=$root/build-fuzz/corpus/$h findings=$root/build-fuzz/findings/$h
     mkdir -p "$corpus" "$findings"
-    log=$findings/last-run.log
-    echo "== $h (${FUZZ_RUNS:-$seconds s}${FUZZ_RUNS:+ inputs})"
-    (cd "$root/build/bin" &&
-        CHESS3D_DATA_DIR="$root/build/bin" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-        ASAN_OPTIONS=detect_leaks=0 nice -n 19 "$root/build-fuzz/bin/$h" "${limit[@]}" \
-            -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
-            "$corpus" "$root/tests/fuzz/corpus/$h") >"$log" 2>&1 || status=1
-    tried=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    echo "   inputs tried: ${tried:-?}   corpus: $(ls "$corpus" | wc -l) files   log: $log"
-    grep -E "^(SUMMARY|==[0-9]+== ?ERROR)" "$log" | head -3 || true
+    echo "== $h (${FUZZ_RUNS:-$seconds s}${FUZZ_RUNS:+ inputs}, $jobs process(es))"
+    # Each process reads the corpus the others grow (libFuzzer reloads it now and then).
+    pids=() logs=()
+    for j in $(seq 1 "$jobs"); do
+        log=$findings/last-run.log
+        [ "$jobs" -gt 1 ] && log=$findings/last-run-$j.log
+        (cd "$root/build/bin" &&
+            CHESS3D_DATA_DIR="$root/build/bin" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+            ASAN_OPTIONS=detect_leaks=0 nice -n 19 "$root/build-fuzz/bin/$h" "${limit[@]}" \
+                -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
+                "$corpus" "$root/tests/fuzz/corpus/$h") >"$log" 2>&1 &
+        pids+=($!) logs+=("$log")
+    done
+    for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+    total=0
+    for log in "${logs[@]}"; do
+        tried=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+        echo "   inputs tried: ${tried:-?}   log: $log"
+        total=$((total + ${tried:-0}))
+        grep -E "^(SUMMARY|==[0-9]+== ?ERROR)" "$log" | head -3 || true
+    done
+    [ "$jobs" -gt 1 ] && echo "   inputs tried in all: $total"
+    echo "   corpus: $(ls "$corpus" | wc -l) files"
 done
 exit $status
