@@ -167,7 +167,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             forgetPeer();
             break;
         }
-        if ((flags & 2) && g_ui->questionShown) AnswerRequest((flags & 4) != 0);
+        if ((flags & 2) && g_ui->questionShown) { // answered as the window's click does
+            AnswerRequest((flags & 4) != 0);
+            showRequest(false, nullptr, nullptr);
+        }
         if ((flags & 0x40) && (g_app->server || g_app->client)) localMove();
         advance(0.6);
         if (!agree()) __builtin_trap();
