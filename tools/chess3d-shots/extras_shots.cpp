@@ -23,6 +23,7 @@
 #include "game/save_folder.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
+#include "ui/text_overlay.h"
 
 namespace {
 
@@ -168,6 +169,11 @@ bool shootExtras(const std::string& folder) {
     if (!clickMove(7, 3, 0, 3)) return fail("Rd8# could not be clicked");
     runFrames(15, 0.04); // the rook half way, the result in the info line
     if (!saveShot(g_folder, "extra-move-list.png")) return false;
+    // The rook landed: the computer, mated, has nothing to say over the result.
+    if (!runUntil([] { return !g_board->pieceInMotion; }, 5, 0.04)) return fail("Rd8 never landed");
+    runFrames(10, 0.04);
+    std::printf("info line after the mate: %s\n", g_ui->overlay->infoText->texte);
+    if (!saveShot(g_folder, "extra-mate.png")) return false;
     runFrames(30, SETTLE_DT);
 
     // 6. Full screen, then back to the window.

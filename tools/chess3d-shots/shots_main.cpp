@@ -7,7 +7,8 @@
 // save, load and connect screens, the load screen also at every size of the window's ladder
 // (ui-load-screen-WIDTH.png), to check where the list falls on the panel, and the OK mark of a
 // confirmed choice (ui-load-confirmed.png, ui-connect-confirmed.png). With "extras" it shoots
-// the additions to the game (extra-*.png: last move, hints, suggestion, move list, full screen).
+// the additions to the game (extra-*.png: last move, hints, suggestion, move list, the result
+// after the player's mate, full screen).
 
 #include <chrono>
 #include <cstdio>
