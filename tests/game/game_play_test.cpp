@@ -367,6 +367,7 @@ TEST_F(GamePlay, ThePlayersMateStaysOnTheInfoLine) {
     EXPECT_TRUE(shown == "CHECKMATE - Winner WHITE" || shown == "1-0 {White mates}") << shown;
     EXPECT_EQ(g_record->moves.count, 7);
     expectAllAgree("mated");
+    EXPECT_TRUE(facesBlack(g_ui->turn)) << "the turn sign shows the mated side";
 }
 
 TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
