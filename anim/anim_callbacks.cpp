@@ -8,9 +8,8 @@
 #include "game/game_record.h"
 
 void ComputerTurnCallback() {
-    if (!g_app || !g_board || !g_record) return;
-    if (g_app->server || g_app->client) return; // a network game: the peer moves
+    if (!g_app || !g_board) return;
     // A flight cut short by the menu or the pause hands this on; their closing answers instead.
     if (g_app->menuOpen || g_app->cameraView) return;
-    if (computerToMove()) g_record->ComputerMove();
+    if (computerToMove()) g_record->ComputerMove(); // never in a network game: the peer moves
 }
