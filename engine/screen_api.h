@@ -34,6 +34,7 @@ public:
                                   // screen on a display wider or taller than 4:3
     int samples = 0;              // multisampling the renderer draws with (0: none)
     bool offscreen = false;       // SDL's offscreen driver: swaps need a glFinish
+    bool offscreenUnasked = false; // ... though no one asked for it: nothing shows anywhere
     KKeyCallback keyDown = nullptr;
     KKeyCallback keyUp = nullptr;
     KButtonDownCallback buttonDown = nullptr;

@@ -55,6 +55,39 @@ LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+// SDL's windowless driver, when nobody asked for it by name.
+bool unaskedOffscreen() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return driver && SDL_strcmp(driver, "offscreen") == 0 &&
+           !(asked && SDL_strstr(asked, "offscreen"));
+}
+
+// Video, on the display the environment names. A busy X server now and then closes a new
+// connection before answering it; SDL then quietly falls through to its windowless driver and
+// the window would never show. While a display is named, such a start is tried again.
+bool initVideo() {
+    const auto named = [](const char* name) {
+        const char* value = SDL_getenv(name);
+        return value && *value;
+    };
+    const bool displayNamed = named("DISPLAY") || named("WAYLAND_DISPLAY");
+    constexpr int ATTEMPTS = 10;
+    for (int attempt = 1;; ++attempt) {
+        const bool last = !displayNamed || attempt == ATTEMPTS;
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            Log("Screen: no video (%s)\n", SDL_GetError());
+            if (last) return false;
+        } else if (last || !unaskedOffscreen()) {
+            return true; // past the last attempt, the windowless driver is all there is
+        } else {
+            Log("Screen: the display did not answer\n");
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+        SDL_Delay(200);
+    }
+}
+
 // Multisampling asked of a hardware renderer.
 constexpr int HARDWARE_SAMPLES = 4;
 
@@ -90,10 +123,7 @@ KScreen::~KScreen() {
 KScreen* CreateWindowedScreen(int width, int height) {
     PlatformInit();
     if (width <= 0 || height <= 0) return nullptr;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        Log("Screen: no video (%s)\n", SDL_GetError());
-        return nullptr;
-    }
+    if (!initVideo()) return nullptr;
     auto* screen = new KScreen;
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
     // 1. The window and its context.
@@ -112,6 +142,7 @@ KScreen* CreateWindowedScreen(int width, int height) {
     screen->samples = KIsSoftwareRenderer(renderer) ? 0 : HARDWARE_SAMPLES;
     const char* driver = SDL_GetCurrentVideoDriver();
     screen->offscreen = driver && SDL_strcmp(driver, "offscreen") == 0;
+    screen->offscreenUnasked = unaskedOffscreen();
     screen->width = width;
     screen->height = height;
     screen->hwnd = PlatformRegisterWindow(screen->window, screenProc, screen);

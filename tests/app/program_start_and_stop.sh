@@ -37,3 +37,18 @@ code=$?
 [ $code -ne 0 ] || fail "exit code 0 without data"
 grep -q 'Decor.m3d' "$work/nodata.txt" || { cat "$work/nodata.txt"; fail "message does not name the missing file"; }
 echo "ok: missing data named, exit code $code"
+
+# 3. With no display to show on (none named, or one named that never answers), it stops with a
+#    message and a non-zero code instead of running unseen on SDL's windowless driver.
+n=400
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+for display in "" ":$n"; do
+    env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY="$display" timeout 30 "$program" \
+        >"$work/nodisplay.txt" 2>&1
+    code=$?
+    [ $code -ne 0 ] && [ $code -ne 124 ] ||
+        fail "exit code $code with DISPLAY='$display' (124: still running after 30 s)"
+    grep -q 'no window could be opened' "$work/nodisplay.txt" ||
+        { cat "$work/nodisplay.txt"; fail "no message with DISPLAY='$display'"; }
+done
+echo "ok: without a display it stops with a message, exit code $code"
