@@ -314,7 +314,7 @@ ends_with_zero() { # name
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_display.sh"
 start_own_xvfb 150 220
 for tool in xdotool import compare convert awk; do
-    command -v $tool >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
+    type -P $tool >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
 done
 
 # ---- 1. the host waits, the joiner joins ----------------------------------------------------

@@ -226,7 +226,7 @@ menu_entry() { # name x z [waving]
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_display.sh"
 start_own_xvfb 70 140
 for tool in xdotool import compare convert; do
-    command -v $tool >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
+    type -P $tool >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
 done
 
 # ---- 1. start, the intro, Escape ------------------------------------------------------------
