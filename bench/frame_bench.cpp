@@ -325,6 +325,7 @@ int main(int argc, char** argv) {
     if (!any) std::fill(std::begin(g_chosen), std::end(g_chosen), true);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
+    drawOffscreenWithoutDisplay();
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return 2;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -62,6 +63,14 @@ double processorSeconds() {
 
 void setFrameObserver(FrameObserver observer) {
     g_observer = observer;
+}
+
+void drawOffscreenWithoutDisplay() {
+    const auto named = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    if (!named("DISPLAY") && !named("WAYLAND_DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 0);
 }
 
 bool runFrames(int count, double dt) {

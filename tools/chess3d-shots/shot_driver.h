@@ -11,6 +11,10 @@ struct SquareRecord;
 // Seconds of test clock per frame unless a step says otherwise (a 25 Hz display).
 constexpr double FRAME_SECONDS = 0.04;
 
+// With no display named, asks SDL for its windowless driver by name: the game refuses that
+// driver unless it is asked for, and these tools only need the pictures. Call before buildGame.
+void drawOffscreenWithoutDisplay();
+
 // Runs `count` frames of `dt` seconds each; false once the game's loop ended.
 bool runFrames(int count, double dt = FRAME_SECONDS);
 

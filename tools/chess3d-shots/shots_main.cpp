@@ -2,7 +2,7 @@
 // the way a player would (intro, menu pages, a game against the computer with a capture, the
 // request window, the chat, a lost game, the save, load and connect screens, the water and quit
 // pages), and writes a PNG of the window at each moment worth showing. Run it with the build's
-// bin folder as current folder; it needs a display (Xvfb will do). Prints the frame rate the
+// bin folder as current folder; without a display it draws offscreen. Prints the frame rate the
 // statistics show, measured on real time. With "screens" it only skips the intro and shoots the
 // save, load and connect screens, the load screen also at every size of the window's ladder
 // (ui-load-screen-WIDTH.png), to check where the list falls on the panel, and the OK mark of a
@@ -427,6 +427,7 @@ int main(int argc, char** argv) {
     }
     g_out = argv[1];
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // progress shows while the run is long
+    drawOffscreenWithoutDisplay();
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return 2;
