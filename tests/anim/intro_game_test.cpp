@@ -29,6 +29,7 @@ template <class Done> double runUntil(Done done, double limit, double dt = 0.1) 
 
 TEST(IntroGame, TheIntroFliesFromTheModelIntoTheMenuView) {
     if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("SDL_VIDEODRIVER", "offscreen", 0); // as CTest sets it: no display needed
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) GTEST_SKIP() << "the game could not be built here (no display or data)";

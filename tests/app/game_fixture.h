@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/app_state.h"
 #include "app/game_main.h"
 #include "app/globals.h"
@@ -15,6 +17,7 @@
 class GameFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0); // as CTest sets it: no display needed
         KivInitDLL();
         KSetTestClock(true);
         built() = buildGame();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -211,6 +212,7 @@ void expectSettledGame(const std::string& when) {
 class GamePlay : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0); // as CTest sets it: no display needed
         KivInitDLL();
         KSetTestClock(true);
         g_built = buildGame();

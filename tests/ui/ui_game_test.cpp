@@ -58,6 +58,7 @@ class UiGame : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("SDL_VIDEODRIVER", "offscreen", 0); // as CTest sets it: no display needed
         KivInitDLL();
         KSetTestClock(true);
         g_built = buildGame();
