@@ -58,6 +58,9 @@ private:
 // line, when no window or no GL context can be had.
 KScreen* CreateWindowedScreen(int width, int height);
 
+// True when DISPLAY or WAYLAND_DISPLAY names a display (set and not empty).
+bool DisplayNamed();
+
 // Places the window's top-left corner at desktop position (x, y).
 void MoveScreen(KScreen* screen, int x, int y);
 

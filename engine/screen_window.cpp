@@ -67,11 +67,7 @@ bool unaskedOffscreen() {
 // connection before answering it; SDL then quietly falls through to its windowless driver and
 // the window would never show. While a display is named, such a start is tried again.
 bool initVideo() {
-    const auto named = [](const char* name) {
-        const char* value = SDL_getenv(name);
-        return value && *value;
-    };
-    const bool displayNamed = named("DISPLAY") || named("WAYLAND_DISPLAY");
+    const bool displayNamed = DisplayNamed();
     constexpr int ATTEMPTS = 10;
     for (int attempt = 1;; ++attempt) {
         const bool last = !displayNamed || attempt == ATTEMPTS;
@@ -118,6 +114,14 @@ KScreen::~KScreen() {
     }
     if (hwnd) PlatformUnregisterWindow(hwnd);
     if (window) SDL_DestroyWindow(window);
+}
+
+bool DisplayNamed() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = SDL_getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
 }
 
 KScreen* CreateWindowedScreen(int width, int height) {

@@ -66,11 +66,7 @@ void setFrameObserver(FrameObserver observer) {
 }
 
 void drawOffscreenWithoutDisplay() {
-    const auto named = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value && *value;
-    };
-    if (!named("DISPLAY") && !named("WAYLAND_DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (!DisplayNamed()) setenv("SDL_VIDEODRIVER", "offscreen", 0);
 }
 
 bool runFrames(int count, double dt) {
