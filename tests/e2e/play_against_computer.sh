@@ -154,11 +154,15 @@ GOLD='r>0.35&&r>b+0.15&&g>b+0.05'
 GREEN='g>r+0.2&&g>b+0.1'       # the select marker of White's move
 ORANGE='r>0.75&&b<0.35&&r>g+0.15' # the target marker
 
-# The intro's title panel hangs before the camera: two golden rules across the window.
+# The intro's title panel hangs before the camera: two golden rules across the window, each one
+# unbroken row of gold. The rising menu wall also brings gold to those heights (its title and the
+# frames of its entries), but never a row of it three quarters of the window wide.
+gold_rule_near() { # image y -> percentage of gold in the goldest row of five from y down
+    convert "$1" -crop "600x5+100+$2" +repage -fx "$GOLD" -scale '1x5!' \
+        -format '%[fx:100*maxima]' info: 2>/dev/null | awk '{ printf "%d\n", $1 }'
+}
 intro_title_shown() {
-    local f=$1
-    [ "$(percent_where "$f" 600x5+100+223 "$GOLD")" -ge 15 ] &&
-        [ "$(percent_where "$f" 600x5+100+372 "$GOLD")" -ge 15 ]
+    [ "$(gold_rule_near "$1" 223)" -ge 75 ] && [ "$(gold_rule_near "$1" 372)" -ge 75 ]
 }
 
 # The menu wall's first page: the light words of "New game" left of the middle.
