@@ -55,12 +55,16 @@ LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+// SDL's windowless driver is the one running.
+bool offscreenDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && SDL_strcmp(driver, "offscreen") == 0;
+}
+
 // SDL's windowless driver, when nobody asked for it by name.
 bool unaskedOffscreen() {
-    const char* driver = SDL_GetCurrentVideoDriver();
     const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    return driver && SDL_strcmp(driver, "offscreen") == 0 &&
-           !(asked && SDL_strstr(asked, "offscreen"));
+    return offscreenDriver() && !(asked && SDL_strstr(asked, "offscreen"));
 }
 
 // Video, on the display the environment names. A busy X server now and then closes a new
@@ -144,13 +148,13 @@ KScreen* CreateWindowedScreen(int width, int height) {
 
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     screen->samples = KIsSoftwareRenderer(renderer) ? 0 : HARDWARE_SAMPLES;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    screen->offscreen = driver && SDL_strcmp(driver, "offscreen") == 0;
+    screen->offscreen = offscreenDriver();
     screen->offscreenUnasked = unaskedOffscreen();
     screen->width = width;
     screen->height = height;
     screen->hwnd = PlatformRegisterWindow(screen->window, screenProc, screen);
 
+    const char* driver = SDL_GetCurrentVideoDriver();
     Log("GL renderer: %s; version %s; GLSL %s; %d samples%s; video driver %s\n",
         renderer ? renderer : "?", reinterpret_cast<const char*>(glGetString(GL_VERSION)),
         reinterpret_cast<const char*>(glGetString(GL_SHADING_LANGUAGE_VERSION)), screen->samples,
