@@ -28,11 +28,16 @@ struct in_addr;
 
 #define KIVNET_API __attribute__((visibility("default")))
 
-constexpr int KNET_INPUT_SIZE = 2048;    // bytes of every input buffer
-constexpr int KNET_INPUT_MAX = 2047;     // bytes that may be filled; the last one never is
-constexpr int KNET_SET_SIZE = 64;        // handles a set can hold in one pass
-constexpr int KNET_NO_SOCKET = -1;       // value of a handle field that holds no socket
-constexpr int KNET_OUTPUT_SIZE = 131072; // bytes a connection's output queue holds
+constexpr int KNET_INPUT_SIZE = 2048;      // bytes of every input buffer
+constexpr int KNET_INPUT_MAX = 2047;       // bytes that may be filled; the last one never is
+constexpr int KNET_SET_SIZE = 64;          // handles a set can hold in one pass
+constexpr int KNET_NO_SOCKET = -1;         // value of a handle field that holds no socket
+constexpr int KNET_OUTPUT_SIZE = 131072;   // bytes a connection's output queue holds
+constexpr int KNET_KEEPALIVE_IDLE = 10;    // seconds of silence before the first probe
+constexpr int KNET_KEEPALIVE_INTERVAL = 5; // seconds between probes
+constexpr int KNET_DEAD_PEER_SECONDS = 25; // seconds unanswered after which a peer is gone
+constexpr int KNET_ADDRESS_TEXT = 64;      // room for a numeric address (IPv6 with its scope)
+constexpr int KNET_LOOKUP_MAX = 8;         // addresses a name look-up keeps
 
 class KPort;
 class KSocket;
@@ -187,9 +192,10 @@ public:
 
     // Starts a non-blocking connection to host:port, closing any connection this client held.
     // status: 0 started, 1 no socket, 2 host not found and no dotted address, 3 refused at once.
-    // True only means the attempt started; a later refusal shows up in Listen. A dotted
-    // address (a text of digits, dots and blanks) and "localhost" are used without any look-up;
-    // only another name goes to the resolver, which may wait.
+    // True only means the attempt started; a later refusal shows up in Listen. An IPv4 or IPv6
+    // address (also in brackets, "[2001:db8::5]"), a text of digits, dots and blanks, and
+    // "localhost" are used without any look-up; only another name goes to the resolver, which
+    // may wait (KHostLookup looks it up without waiting).
     bool InitConnexion(char* host, int port, KInputFunc onData, KCloseFunc onClose, int* status);
     // Sends what the output queue holds, reads what arrived and calls onData(input,
     // &inputLength), even when nothing arrived. A connection not established yet counts as
@@ -203,4 +209,70 @@ public:
     int Send(char* data, int length);
     // Closes the socket; closing again does nothing.
     void CloseConnexion();
+};
+
+// Looks a host name up beside the caller's loop: the resolver, which may wait for seconds on a
+// slow or missing name server, runs on a thread of its own, and the caller polls for the answer.
+// Numeric addresses and "localhost" are answered at once, without the resolver or a thread.
+class KIVNET_API KHostLookup {
+public:
+    int count;                                          // addresses found, best first
+    char addresses[KNET_LOOKUP_MAX][KNET_ADDRESS_TEXT]; // each numeric ("192.0.2.7", "::1")
+
+    KHostLookup();
+    // A look-up still running is abandoned: its thread ends on its own and its answer is lost.
+    ~KHostLookup();
+    KHostLookup(const KHostLookup&) = delete;
+    KHostLookup& operator=(const KHostLookup&) = delete;
+
+    // Starts looking host up (IPv4 and IPv6 answers), abandoning any look-up under way. A host
+    // in brackets ("[2001:db8::5]") is the address inside them.
+    void Start(const char* host);
+    // 0 while the answer is awaited, 1 found (count >= 1), -1 not found (or never started).
+    // Never waits.
+    int Poll();
+
+    struct Job; // the state shared with the resolver's thread (private to the library)
+
+private:
+    Job* job; // the last of the owner and the thread to let go frees it
+};
+
+// The addresses this machine can be reached at, from its network interfaces: IPv4 addresses
+// other than loopback and link-local ones, then global IPv6 addresses (no loopback, link-local or
+// unique-local ones, which nobody outside can reach), in interface order, each once. Writes at most
+// max into out; returns how many.
+KIVNET_API int KLocalAddresses(char (*out)[KNET_ADDRESS_TEXT], int max);
+
+// Asks the router to forward a TCP port of this machine to it, as players of networked games
+// expect of their router: NAT-PMP first (a router that speaks it answers within a second), then
+// UPnP IGD (discovery waits at most two seconds). Everything runs on a thread of its own, so
+// the caller's loop never waits; the mapping is renewed while it lasts and removed by Stop.
+class KIVNET_API KPortMapping {
+public:
+    KPortMapping();
+    // Stops as Stop(0) does.
+    ~KPortMapping();
+    KPortMapping(const KPortMapping&) = delete;
+    KPortMapping& operator=(const KPortMapping&) = delete;
+
+    // Starts asking for port (the same number outside and inside), giving up after
+    // limitSeconds. Anything started before is stopped first.
+    void Start(int port, int limitSeconds);
+    // 0 while asking, 1 mapped (PublicAddress and Method say how), -1 failed or stopped.
+    // Never waits.
+    int Poll();
+    // The router's public address once mapped ("203.0.113.7"), else "".
+    const char* PublicAddress();
+    // "NAT-PMP" or "UPnP" once mapped, else "".
+    const char* Method();
+    // Ends the mapping: the router is asked to remove it, on the mapping's thread. Waits at
+    // most waitSeconds for that to be done (0: does not wait; at the program's end a short
+    // wait lets the removal reach the router).
+    void Stop(double waitSeconds);
+
+    struct Job; // the state shared with the mapping's thread (private to the library)
+
+private:
+    Job* job; // the last of the owner and the thread to let go frees it
 };

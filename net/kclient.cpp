@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <netdb.h>
 #include <poll.h>
 
 namespace {
@@ -22,6 +23,56 @@ bool looksLikeAddress(const char* text) {
     return digit;
 }
 
+// The socket address of host:port. An IPv4 or IPv6 address (in brackets or not, with a scope
+// for a link-local one) and "localhost" are used as they are; a text of digits, dots and blanks
+// that is no address is not found; anything else is a name for the resolver, which may wait.
+bool hostAddress(const char* host, int port, sockaddr_storage& out, socklen_t& length) {
+    const auto portBytes = htons(static_cast<unsigned short>(port));
+    // IPv4 as the sockets layer has always read it (blanks end the address), and "localhost".
+    in_addr v4{};
+    bool isV4 = inet_aton(host, &v4) != 0;
+    if (!isV4 && std::strcmp(host, "localhost") == 0) {
+        v4.s_addr = htonl(INADDR_LOOPBACK);
+        isV4 = true;
+    }
+    if (isV4) {
+        auto& a = reinterpret_cast<sockaddr_in&>(out);
+        a.sin_family = AF_INET;
+        a.sin_port = portBytes;
+        a.sin_addr = v4;
+        length = sizeof a;
+        return true;
+    }
+    // IPv6, bare or in brackets.
+    char text[KNET_ADDRESS_TEXT];
+    std::snprintf(text, sizeof text, "%s", host);
+    const size_t n = std::strlen(text);
+    char* bare = text;
+    if (n >= 2 && text[0] == '[' && text[n - 1] == ']') {
+        text[n - 1] = '\0';
+        bare = text + 1;
+    }
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(bare, nullptr, &hints, &found) != 0) {
+        found = nullptr;
+        if (looksLikeAddress(host)) return false;
+        hints.ai_flags = 0;
+        if (getaddrinfo(host, nullptr, &hints, &found) != 0) return false;
+    }
+    if (!found) return false;
+    std::memcpy(&out, found->ai_addr, found->ai_addrlen);
+    length = found->ai_addrlen;
+    freeaddrinfo(found);
+    if (out.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6&>(out).sin6_port = portBytes;
+    else
+        reinterpret_cast<sockaddr_in&>(out).sin_port = portBytes;
+    return true;
+}
+
 // Where a non-blocking connection stands: 1 established, 0 still under way, -1 failed (the
 // socket's pending error, which is logged). Linux reads on a connection under way say "try
 // again" where Windows fails, so the read alone cannot tell. Writability cannot either: a full
@@ -36,7 +87,7 @@ int connectionState(int sock) {
                error ? std::strerror(error) : "connection closed");
         return -1;
     }
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     return getpeername(sock, reinterpret_cast<sockaddr*>(&peer), &length) == 0 ? 1 : 0;
 }
@@ -85,7 +136,19 @@ bool KClient::InitConnexion(char* host, int port, KInputFunc dataFunc, KCloseFun
 
     WSADATA data;
     WSAStartup(0x0101, &data);
-    sock = socket(AF_INET, SOCK_STREAM, 0);
+
+    // No text at all is a host that cannot be found, not a crash.
+    if (!host) host = const_cast<char*>("");
+    sockaddr_storage address{};
+    socklen_t addressLength = 0;
+    const bool found = hostAddress(host, port, address, addressLength);
+    std::fprintf(stderr, "Attempting a connection with %s on port %d\n", host, port);
+    if (!found) {
+        std::fprintf(stderr, "host not found\n");
+        *status = 2;
+        return false;
+    }
+    sock = socket(address.ss_family, SOCK_STREAM, 0);
     if (sock < 0) {
         sock = KNET_NO_SOCKET;
         std::fprintf(stderr, "Error creating socket");
@@ -94,35 +157,9 @@ bool KClient::InitConnexion(char* host, int port, KInputFunc dataFunc, KCloseFun
     }
     unsigned long nonBlocking = 1;
     ioctlsocket(sock, FIONBIO, &nonBlocking);
+    net_watch_peer(sock);
 
-    // No text at all is a host that cannot be found, not a crash.
-    if (!host) host = const_cast<char*>("");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<unsigned short>(port));
-    // An address is used as it is and "localhost" is the loopback address: neither needs the
-    // resolver, which can stall the caller for its whole time-out on a network without DNS.
-    bool found = inet_aton(host, &address.sin_addr) != 0;
-    if (!found && !looksLikeAddress(host)) {
-        if (std::strcmp(host, "localhost") == 0) {
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            found = true;
-        } else if (hostent* entry = gethostbyname(host)) {
-            // Only an IPv4 answer fits the 4-byte address.
-            if (entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list[0]) {
-                std::memcpy(&address.sin_addr, entry->h_addr_list[0], 4);
-                found = true;
-            }
-        }
-    }
-    std::fprintf(stderr, "Attempting a connection with %s on port %d\n", host, port);
-    if (!found) {
-        std::fprintf(stderr, "host not found\n");
-        *status = 2;
-        return false;
-    }
-
-    if (connect(sock, reinterpret_cast<sockaddr*>(&address), 16) >= 0) {
+    if (connect(sock, reinterpret_cast<sockaddr*>(&address), addressLength) >= 0) {
         linkState = 1;
         *status = 0;
         return true;

@@ -94,27 +94,61 @@ in_addr* KPort::GetBindAddress() {
     return &bindAddress;
 }
 
+namespace {
+
+// A socket for every address of the machine on port: IPv6 with IPv4 mapped into it, so one
+// socket takes both families; -1 where the system has no IPv6 (the caller falls back to IPv4).
+int dualStackSocket(unsigned short port) {
+    int s = socket(AF_INET6, SOCK_STREAM, 0);
+    if (s < 0) return -1;
+    int off = 0;
+    int on = 1;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_port = htons(port);
+    address.sin6_addr = in6addr_any;
+    if (setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) < 0 ||
+        bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0) {
+        closeKeepErrno(s);
+        return -1;
+    }
+    return s;
+}
+
+} // namespace
+
 int KPort::InitSocketServer(unsigned short port, unsigned short* /*second*/) {
     WSADATA data;
     WSAStartup(0x0101, &data);
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr = *GetBindAddress();
-    if (s >= 0) {
-        // Windows lets a port be bound again while old connections linger in TIME_WAIT; on
-        // Linux that needs SO_REUSEADDR, or hosting again right after a game fails for minutes.
-        int on = 1;
-        setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    }
-    if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0) {
-        // Failing here must not end the caller's process: the port is left without a socket
-        // and the owner decides (KServer::Init reports it).
+    in_addr* bindTo = GetBindAddress();
+    // All interfaces: IPv6 and IPv4 on one socket where the system has IPv6.
+    const bool everyAddress = bindTo->s_addr == htonl(INADDR_ANY);
+    int s = everyAddress ? dualStackSocket(port) : -1;
+    if (everyAddress && s < 0 && errno == EADDRINUSE) {
         NetLog("--> Error : bind !\n");
-        if (s >= 0) closesocket(s);
         return KNET_NO_SOCKET;
+    }
+    if (s < 0) {
+        s = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr = *bindTo;
+        if (s >= 0) {
+            // Windows lets a port be bound again while old connections linger in TIME_WAIT; on
+            // Linux that needs SO_REUSEADDR, or hosting again right after a game fails for
+            // minutes.
+            int on = 1;
+            setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        }
+        if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0) {
+            // Failing here must not end the caller's process: the port is left without a
+            // socket and the owner decides (KServer::Init reports it).
+            NetLog("--> Error : bind !\n");
+            if (s >= 0) closesocket(s);
+            return KNET_NO_SOCKET;
+        }
     }
     unsigned long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);

@@ -2,14 +2,14 @@
 #include "net/socket_io.h"
 #include "net/winsock_compat.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
 // Copies at most 40 characters of text into host, always terminated.
 void setHost(char* host, const char* text) {
-    std::strncpy(host, text, 40);
-    host[40] = '\0';
+    std::snprintf(host, 41, "%.40s", text);
 }
 
 // A descriptor of its own for a copy, so that each object closes only what it owns.
@@ -25,8 +25,8 @@ KSocket::KSocket(int listenSocket, int /*numericHost*/)
     host[0] = '\0';
     std::memset(input, 0, sizeof input);
 
-    sockaddr_in peer{};
-    socklen_t peerLength = 16;
+    sockaddr_storage peer{};
+    socklen_t peerLength = sizeof peer;
     int s = accept(listenSocket, reinterpret_cast<sockaddr*>(&peer), &peerLength);
     if (s < 0) {
         // Nothing to own: the port drops such an object without closing anything.
@@ -35,12 +35,22 @@ KSocket::KSocket(int listenSocket, int /*numericHost*/)
     }
     unsigned long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);
+    net_watch_peer(s);
 
-    // The dotted address, never a reverse look-up: on a network without one the resolver
-    // would hold the owner's frame loop for its whole time-out.
-    char dotted[INET_ADDRSTRLEN] = "";
-    inet_ntop(AF_INET, &peer.sin_addr, dotted, sizeof dotted);
-    setHost(host, dotted);
+    // The numeric address, never a reverse look-up: on a network without one the resolver
+    // would hold the owner's frame loop for its whole time-out. An IPv4 peer of the dual-stack
+    // port is shown as IPv4 ("127.0.0.1", not "::ffff:127.0.0.1").
+    char text[INET6_ADDRSTRLEN] = "";
+    if (peer.ss_family == AF_INET6) {
+        const in6_addr& a = reinterpret_cast<sockaddr_in6&>(peer).sin6_addr;
+        if (IN6_IS_ADDR_V4MAPPED(&a))
+            inet_ntop(AF_INET, a.s6_addr + 12, text, sizeof text);
+        else
+            inet_ntop(AF_INET6, &a, text, sizeof text);
+    } else {
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in&>(peer).sin_addr, text, sizeof text);
+    }
+    setHost(host, text);
     NetLog("New connection from [%s]\n", host);
     sock = s;
     input[0] = '\0';

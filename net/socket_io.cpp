@@ -4,6 +4,7 @@
 #include "net/winsock_compat.h"
 
 #include <cstring>
+#include <netinet/tcp.h>
 
 int net_read(int sock, char* buffer, int size) {
     ssize_t n = recv(sock, buffer, static_cast<std::size_t>(size), 0);
@@ -86,4 +87,22 @@ int net_append_input(int sock, char* input, int* inputLength) {
     int r = net_read(sock, input + length, free);
     if (r > 0) *inputLength = length + r;
     return r;
+}
+
+void net_watch_peer(int sock) {
+    if (sock < 0) return;
+    int on = 1;
+    int idle = KNET_KEEPALIVE_IDLE;
+    int interval = KNET_KEEPALIVE_INTERVAL;
+    // Probes alone would give up only after idle + count x interval; the user time-out below
+    // ends it sooner, and also covers sent data that is never acknowledged, which keep-alive
+    // does not (it probes an idle connection only).
+    int count = (KNET_DEAD_PEER_SECONDS - KNET_KEEPALIVE_IDLE) / KNET_KEEPALIVE_INTERVAL + 1;
+    unsigned int userTimeoutMs = KNET_DEAD_PEER_SECONDS * 1000u;
+    setsockopt(sock, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(sock, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(sock, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(sock, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+    setsockopt(sock, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+    setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }

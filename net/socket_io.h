@@ -32,3 +32,10 @@ int net_flush(int sock, char* queue, int* queued);
 // the last byte of the buffer unfilled. Returns as net_read; a full buffer, or a count a
 // callback left outside 0..2047, is an overflow: logged, nothing read, -1.
 int net_append_input(int sock, char* input, int* inputLength);
+
+// Turns on what notices a peer gone without a word (a cable pulled, a machine asleep, a router
+// restarted): keep-alive probes after KNET_KEEPALIVE_IDLE seconds of silence, then every
+// KNET_KEEPALIVE_INTERVAL seconds, and a limit of KNET_DEAD_PEER_SECONDS on how long anything
+// (probe or data) may stay unanswered. The connection then fails and the next read says so.
+// Also leaves Nagle's delay off: the game's messages are a few bytes each and wait for nothing.
+void net_watch_peer(int sock);

@@ -11,6 +11,7 @@ PACKAGES=(
     xvfb xauth xdotool imagemagick x11-apps x11-utils
     pgn-extract desktop-file-utils
     clang-14 libclang-rt-14-dev graphviz
+    libminiupnpc-dev libnatpmp-dev
 )
 
 missing=()
