@@ -1,5 +1,8 @@
 #include "chess/make_move.h"
 
+#include <cstring>
+#include <initializer_list>
+
 UndoRecord undo_stack[UNDO_STACK_SIZE];
 
 namespace {
@@ -155,24 +158,57 @@ void take_back() {
     if (m.flags & MF_EN_PASSANT) put(side_to_move == WHITE ? to + 8 : to - 8, opponent, PAWN);
 }
 
+namespace {
+
+// The en-passant target as far as it changes what may be played: the square when a pawn of
+// `side` stands beside the pawn that jumped and could take it, else -1. A jump no pawn can
+// answer leaves the position the same as without it.
+int en_passant_option(int ep, int side) {
+    if (ep < 0) return -1;
+    const int behind = side == WHITE ? ep + 8 : ep - 8; // the square of the pawn that jumped
+    for (int beside : {behind - 1, behind + 1}) {
+        if (beside < 0 || beside > 63 || row_of(beside) != row_of(behind)) continue;
+        if (square_color[beside] == side && square_piece[beside] == PAWN) return ep;
+    }
+    return -1;
+}
+
+} // namespace
+
 int repetition_count() {
     if (fifty_counter <= 3) return 0;
-    int counters[64] = {};
-    int changed = 0; // counts every change away from zero, and each return to zero
+    // 1. Walk back over the reversible tail (the last fifty_counter records: no capture, no
+    // pawn move, so each only moved one piece, or king and rook when castling), taking the
+    // moves back on a copy of the placement and counting the squares where it differs from
+    // the current one.
+    uint8_t earlier[64];
+    for (int sq = 0; sq < 64; ++sq)
+        earlier[sq] = uint8_t(square_color[sq] * 8 + square_piece[sq]);
+    auto differs = [&earlier](int sq) {
+        return earlier[sq] != uint8_t(square_color[sq] * 8 + square_piece[sq]) ? 1 : 0;
+    };
+    const int ep_now = en_passant_option(ep_square, side_to_move);
+    int different = 0;
     int repeats = 0;
-    int last = history_ply - fifty_counter - 1;
-    if (last < 0) last = 0;
-    for (int i = history_ply - 1; i >= last; --i) {
-        const Move m = undo_stack[i].move;
-        if (++counters[m.from] == 0)
-            --changed;
-        else
-            ++changed;
-        if (--counters[m.to] == 0)
-            --changed;
-        else
-            ++changed;
-        if (changed == 0) ++repeats;
+    const int first = history_ply - fifty_counter < 0 ? 0 : history_ply - fifty_counter;
+    for (int i = history_ply - 1; i >= first; --i) {
+        const UndoRecord& u = undo_stack[i];
+        // 2. Castling rights only shrink as a game goes on: once the rights before a move
+        // differ from today's, no earlier position can be the same. A castling move always
+        // takes rights away, so the walk never has to take back a rook.
+        if (u.saved_castle_rights != castle_rights || (u.move.flags & MF_CASTLE)) break;
+        const int from = u.move.from;
+        const int to = u.move.to;
+        different -= differs(from) + differs(to);
+        earlier[from] = earlier[to];
+        earlier[to] = uint8_t(EMPTY * 8 + EMPTY);
+        different += differs(from) + differs(to);
+        // 3. The position before record i is the same when the same side was to move (an
+        // even number of moves back), every square holds the same piece of the same colour,
+        // and the same en-passant capture was open.
+        if (different == 0 && ((history_ply - i) & 1) == 0 &&
+            en_passant_option(u.saved_ep_square, side_to_move) == ep_now)
+            ++repeats;
     }
     return repeats;
 }

@@ -30,7 +30,8 @@ extern UndoRecord undo_stack[UNDO_STACK_SIZE]; // history_ply records in use
 // Restores the position before the last move on the undo stack; nothing when it is empty.
 void take_back();
 
-// Number of earlier placements equal to the current one within the reversible tail of the
-// game (the last fifty_counter + 1 records). Compares which squares changed, not piece
-// identity, side to move, castling rights or en-passant target; 0 while fifty_counter <= 3.
+// Number of earlier occurrences of the current position within the reversible tail of the
+// game (the last fifty_counter records): the same side to move, the same piece of the same
+// colour on every square, the same castling rights, and the same en-passant capture open (a
+// jump that no pawn can take does not count). 0 while fifty_counter <= 3.
 int repetition_count();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chess/game_end.h"
 #include "chess_test_support.h"
 
 using namespace chess_test;
@@ -172,12 +173,41 @@ TEST(MakeMove, RepetitionCountsPlacementsWithinTheReversibleTail) {
     ASSERT_TRUE(play({"f3g1"}));
     EXPECT_EQ(repetition_count(), 1); // back to the placement right after e2e4
 
-    // The walk takes fifty_counter + 1 records, so it includes the move that reset the
-    // counter: after the knight goes back and the rooks return, the capture's squares
-    // cancel and the count is 1 although a pawn has gone since.
+    // The move that reset the counter is not walked: after the knight takes, goes back and
+    // the rooks return, the capture's squares would cancel, but a pawn has gone since.
     ASSERT_TRUE(set_fen("r3k3/8/8/4p3/8/5N2/8/4K2R w - - 0 1"));
     ASSERT_TRUE(play({"f3e5", "a8b8", "e5f3", "b8c8", "h1g1", "c8a8", "g1h1"}));
     EXPECT_EQ(fifty_counter, 6);
+    EXPECT_EQ(repetition_count(), 0);
+}
+
+TEST(MakeMove, RepetitionNeedsTheSameSideToMoveCastlingRightsAndEnPassant) {
+    // Kings walking a triangle bring the placement after 2...Ke7 back with the other side to
+    // move: after 10. Ke2 (Black to move) the position stood once before, after 5. Ke2.
+    ASSERT_TRUE(set_fen(START_FEN));
+    const char* walk[] = {"e2e4", "e7e5", "e1e2", "e8e7", "e2e3", "e7f6", "e3f3",
+                          "f6e7", "f3e2", "e7e6", "e2e3", "e6f6", "e3e2", "f6e7",
+                          "e2e3", "e7f6", "e3f3", "f6e7", "f3e2"};
+    const int expected[19] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 2, 1, 1, 1};
+    for (int k = 0; k < 19; ++k) {
+        ASSERT_TRUE(play({walk[k]}));
+        search_ply = 0;
+        EXPECT_EQ(repetition_count(), expected[k]) << "after " << walk[k];
+    }
+    EXPECT_EQ(game_end(), GAME_GOES_ON);
+
+    // The rooks out and back: the start placement, but without the castling rights.
+    ASSERT_TRUE(set_fen(START_FEN));
+    ASSERT_TRUE(play({"g1f3", "g8f6", "h1g1", "h8g8", "g1h1", "g8h8", "f3g1", "f6g8"}));
+    EXPECT_EQ(repetition_count(), 0);
+    ASSERT_TRUE(play({"g1f3", "g8f6", "f3g1", "f6g8"}));
+    EXPECT_EQ(repetition_count(), 1);
+
+    // After e2e4 the pawn on d4 may take en passant; once the kings come back it may not.
+    ASSERT_TRUE(set_fen("4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1"));
+    ASSERT_TRUE(play({"e2e4", "e8d7", "e1f2", "d7e8", "f2e1"}));
+    EXPECT_EQ(repetition_count(), 0);
+    ASSERT_TRUE(play({"e8d7", "e1f2", "d7e8", "f2e1"}));
     EXPECT_EQ(repetition_count(), 1);
 }
 
