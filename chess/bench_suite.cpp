@@ -47,6 +47,7 @@ const int bench_position_count = int(sizeof bench_positions / sizeof bench_posit
 int64_t run_bench(int depth, BenchEntry* entries) {
     max_depth = depth;
     max_time_ms = 33554432;
+    max_nodes = INT64_MAX;
     int64_t signature = 0;
     for (int i = 0; i < bench_position_count; ++i) {
         if (!set_position_fen(bench_positions[i])) return -1;

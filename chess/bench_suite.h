@@ -9,14 +9,14 @@ extern const char* const bench_positions[];
 extern const int bench_position_count;
 
 struct BenchEntry {
-    int nodes;       // node_count of the think call
+    int64_t nodes;   // node_count of the think call
     int64_t time_ms; // wall time of the think call
     int64_t cpu_ms;  // processor time of the think call
     uint32_t best;   // move chosen (pv_table[0][0])
 };
 
 // Runs think(0) at `depth` on every bench position, filling `entries` (bench_position_count
-// of them) when it is not null. Sets max_depth to `depth` and max_time_ms to the game's
-// budget, and leaves the last bench position set up. Returns the bench signature, or -1 if a
-// position cannot be set up.
+// of them) when it is not null. Sets max_depth to `depth`, max_time_ms to the game's budget
+// and max_nodes to no limit, and leaves the last bench position set up. Returns the bench
+// signature, or -1 if a position cannot be set up.
 int64_t run_bench(int depth, BenchEntry* entries);

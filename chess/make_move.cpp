@@ -212,3 +212,12 @@ int repetition_count() {
     }
     return repeats;
 }
+
+void forget_oldest_moves(int count) {
+    if (count > history_ply) count = history_ply;
+    count &= ~1; // whole moves: the side to move at the stack's start stays the same
+    if (count <= 0) return;
+    std::memmove(undo_stack, undo_stack + count, sizeof(UndoRecord) * size_t(history_ply - count));
+    history_ply -= count;
+    start_move_number += count / 2;
+}

@@ -35,3 +35,9 @@ void take_back();
 // colour on every square, the same castling rights, and the same en-passant capture open (a
 // jump that no pawn can take does not count). 0 while fifty_counter <= 3.
 int repetition_count();
+
+// Forgets the `count` oldest records of the undo stack (rounded down to whole moves, at most
+// the records in use): they can no longer be taken back, and the repetition count no longer
+// sees them. Lets a caller that plays a very long game keep room for a search. Call between
+// moves (search_ply 0).
+void forget_oldest_moves(int count);

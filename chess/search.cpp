@@ -11,13 +11,16 @@
 uint32_t pv_table[MAX_PLY][MAX_PLY];
 int pv_length[MAX_PLY];
 int follow_pv;
-int node_count;
+int64_t node_count;
+int64_t max_nodes = INT64_MAX;
 int max_depth = 4;
 int max_time_ms = 33554432;
 int64_t start_time_ms;
 int64_t stop_time_ms;
 int stop_search;
+int pv_score;
 std::atomic<bool> stop_requested{false};
+std::atomic<int64_t> stop_deadline_ms{INT64_MAX};
 
 namespace {
 
@@ -32,14 +35,19 @@ inline bool at_search_limit() {
     return search_ply >= DEEPEST_PLY || history_ply >= LAST_UNDO_RECORD;
 }
 
-// Counts the node; every 1024 nodes reads the clock and the stop request and raises
-// stop_search when the budget is spent or a stop was asked for. The search then unwinds
-// without writing anything further.
+// Counts the node and raises stop_search at the node budget; every 1024 nodes also reads the
+// clock, the outside deadline and the stop request. The search then unwinds without writing
+// anything further.
 inline bool count_node_and_check_time() {
     ++node_count;
-    if ((node_count & 1023) == 0 &&
-        (clock_ms() >= stop_time_ms || stop_requested.load(std::memory_order_relaxed)))
+    if (node_count >= max_nodes) {
         stop_search = 1;
+    } else if ((node_count & 1023) == 0) {
+        const int64_t now = clock_ms();
+        if (now >= stop_time_ms || now >= stop_deadline_ms.load(std::memory_order_relaxed) ||
+            stop_requested.load(std::memory_order_relaxed))
+            stop_search = 1;
+    }
     return stop_search != 0;
 }
 
@@ -128,6 +136,7 @@ int search(int alpha, int beta, int depth) {
             if (x >= beta) return beta;
             alpha = x;
             update_pv(move);
+            if (search_ply == 0) pv_score = x;
         }
     }
 
@@ -177,6 +186,7 @@ void think(int output, IterationReport report) {
     std::memset(pv_table, 0, sizeof pv_table);
     search_ply = 0;
     node_count = 0;
+    pv_score = 0;
     std::memset(history_score, 0, sizeof history_score);
 
     // 4-5. Iterative deepening.
@@ -192,10 +202,10 @@ void think(int output, IterationReport report) {
             return;
         }
         if (output == 1) {
-            std::printf("%3d  %9d  %5d ", depth, node_count, x);
+            std::printf("%3d  %9lld  %5d ", depth, (long long)node_count, x);
         } else if (output == 2) {
             const long long centiseconds = (clock_ms() - start_time_ms) / 10;
-            std::printf("%d %d %lld %d", depth, x, centiseconds, node_count);
+            std::printf("%d %d %lld %lld", depth, x, centiseconds, (long long)node_count);
         }
         if (output != 0) {
             for (int j = 0; j < pv_length[0]; ++j)

@@ -15,15 +15,21 @@ constexpr int MATE_BOUND = 9000;  // scores beyond +-MATE_BOUND are forced mates
 extern uint32_t pv_table[MAX_PLY][MAX_PLY]; // row p: best line from ply p; [p][p] best move
 extern int pv_length[MAX_PLY];              // one past the last valid entry of each row
 extern int follow_pv;                       // set while searching the previous PV
-extern int node_count;                      // search and quiescence nodes of this think
+extern int64_t node_count;                  // search and quiescence nodes of this think
+extern int64_t max_nodes;                   // think stops on reaching it (INT64_MAX: no limit)
 extern int max_depth;                       // deepest iteration (the game sets 4)
 extern int max_time_ms;                     // time budget (the game sets 33554432)
 extern int64_t start_time_ms;               // clock at the start of think
 extern int64_t stop_time_ms;                // start_time_ms + max_time_ms
 extern int stop_search;                     // set when the budget is spent
+extern int pv_score;                        // score of pv_table[0]'s line when written
 // Raised by another thread to end the search early (a "stop" from a chess interface). The
 // search reads it with the clock, every 1024 nodes; think does not clear it.
 extern std::atomic<bool> stop_requested;
+// A deadline another thread may set or move while the search runs, on the clock_ms scale (a
+// time budget that starts only when a chess interface says so); the search reads it with the
+// clock. INT64_MAX means none; think does not reset it.
+extern std::atomic<int64_t> stop_deadline_ms;
 
 // Called by think after each completed iteration with its depth and score (pv_table[0] and
 // pv_length[0] hold its line, node_count the nodes so far). Returning false ends the think

@@ -107,7 +107,8 @@ int run_bench_command(const char* depth_text) {
     }
     long long total_ms = 0;
     for (int i = 0; i < bench_position_count; ++i) {
-        std::printf("%2d  %9d nodes  %5lld ms  (cpu %5lld ms)  %-6s %s\n", i + 1, entries[i].nodes,
+        std::printf("%2d  %9lld nodes  %5lld ms  (cpu %5lld ms)  %-6s %s\n", i + 1,
+                    static_cast<long long>(entries[i].nodes),
                     static_cast<long long>(entries[i].time_ms),
                     static_cast<long long>(entries[i].cpu_ms), move_text(entries[i].best),
                     bench_positions[i]);

@@ -23,14 +23,29 @@ constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w
 constexpr int UNLIMITED_MS = 1 << 30; // about twelve days: no time limit
 constexpr int DEEPEST_ITERATION = MAX_PLY - 2;
 constexpr size_t MAX_LINE = 1 << 20; // a position with the longest game's moves fits easily
+// Numbers in commands are clamped to this (about 35 years in milliseconds, or that many nodes),
+// so that the budget arithmetic on them cannot overflow.
+constexpr int64_t MAX_NUMBER = int64_t(1) << 40;
+// A move list longer than the undo stack can hold, less this room for a search, forgets its
+// oldest moves.
+constexpr int SEARCH_ROOM = 2 * MAX_PLY;
 
 // What a "go" asks for.
 struct GoLimits {
     int depth = DEEPEST_ITERATION;
     int64_t hard_ms = UNLIMITED_MS; // the search stops here whatever it is doing
     int64_t soft_ms = UNLIMITED_MS; // no new iteration is started past this
-    int64_t nodes = -1;             // no new iteration once this many nodes are searched
+    int64_t nodes = -1;             // the search stops on reaching this many nodes
     bool infinite = false;          // bestmove only after "stop"
+    bool ponder = false;            // the clock starts at "ponderhit"; bestmove not before it
+};
+
+// The last completed iteration, kept by the search thread for the final info line.
+struct Iteration {
+    int depth = 0;
+    int score = 0;
+    int length = 0; // moves in line
+    uint32_t line[MAX_PLY] = {};
 };
 
 // The one session: its output, and the search thread's state. Every write to `out` takes
@@ -40,11 +55,15 @@ struct Session {
     std::mutex out_lock;
     std::thread searcher;
     std::mutex wait_lock;
-    std::condition_variable wait_stop; // wakes an infinite search that waits for "stop"
+    std::condition_variable wait_stop; // wakes a search that waits for "stop" or "ponderhit"
     bool stop_seen = false;            // under wait_lock
-    bool infinite = false;             // the running search waits for "stop"
-    int64_t soft_stop_ms = UNLIMITED_MS;
-    int64_t node_limit = -1;
+    bool infinite = false;             // under wait_lock: the running search waits for "stop"
+    bool pondering = false;            // under wait_lock: it waits for "ponderhit" or "stop"
+    int64_t ponder_hard_ms = 0;        // the budgets a ponder search gets at "ponderhit"
+    int64_t ponder_soft_ms = 0;
+    std::atomic<int64_t> soft_deadline_ms{INT64_MAX}; // no iteration starts past it (clock_ms)
+    Iteration last;                                   // search thread only
+    bool position_valid = true; // false after a refused "position": go answers 0000
 };
 Session* g_session = nullptr;
 
@@ -64,21 +83,58 @@ int format_score(char* at, size_t room, int score) {
     return std::snprintf(at, room, "score cp %d", score);
 }
 
-// The iteration report: one info line from a fixed buffer (nothing allocated inside think),
-// and the soft time limit.
-bool report_iteration(int depth, int score) {
+// Appends " pv" and the line's moves to an info line being built in `line`.
+size_t append_line(char* line, size_t room, size_t n, const uint32_t* moves, int count) {
+    n += size_t(std::snprintf(line + n, room - n, " pv"));
+    for (int j = 0; j < count && n + 8 < room; ++j)
+        n += size_t(std::snprintf(line + n, room - n, " %s", move_text(moves[j])));
+    return n;
+}
+
+// "info depth D [score ...] nodes N nps R time T pv ..." from a fixed buffer (nothing is
+// allocated inside think).
+void say_info(int depth, const int* score, const uint32_t* moves, int count) {
     char line[1024];
     const int64_t elapsed = clock_ms() - start_time_ms;
-    const long long nps = elapsed > 0 ? (long long)node_count * 1000 / elapsed : 0;
-    size_t n = size_t(std::snprintf(line, sizeof line, "info depth %d ", depth));
-    n += size_t(format_score(line + n, sizeof line - n, score));
-    n += size_t(std::snprintf(line + n, sizeof line - n, " nodes %d nps %lld time %lld pv",
-                              node_count, nps, (long long)elapsed));
-    for (int j = 0; j < pv_length[0] && n + 8 < sizeof line; ++j)
-        n += size_t(std::snprintf(line + n, sizeof line - n, " %s", move_text(pv_table[0][j])));
+    const long long nps = elapsed > 0 ? (long long)(node_count * 1000 / elapsed) : 0;
+    size_t n = size_t(std::snprintf(line, sizeof line, "info depth %d", depth));
+    if (score) {
+        line[n++] = ' ';
+        n += size_t(format_score(line + n, sizeof line - n, *score));
+    }
+    n += size_t(std::snprintf(line + n, sizeof line - n, " nodes %lld nps %lld time %lld",
+                              (long long)node_count, nps, (long long)elapsed));
+    append_line(line, sizeof line, n, moves, count);
     say(line);
-    if (g_session->node_limit >= 0 && node_count >= g_session->node_limit) return false;
-    return elapsed < g_session->soft_stop_ms;
+}
+
+// The iteration report: its info line, kept for the final one, and the soft time limit.
+bool report_iteration(int depth, int score) {
+    Iteration& last = g_session->last;
+    last.depth = depth;
+    last.score = score;
+    last.length = pv_length[0];
+    std::memcpy(last.line, pv_table[0], sizeof last.line);
+    say_info(depth, &score, last.line, last.length);
+    return clock_ms() < g_session->soft_deadline_ms.load();
+}
+
+// After a search cut short (time, nodes or "stop" in the middle of an iteration): the info
+// line of the move about to be played, so that the interface shows the line it comes from.
+// That is the interrupted iteration's line when it got as far as choosing a move, else the
+// last completed iteration's, else the move alone.
+void report_final(uint32_t best) {
+    const Iteration& last = g_session->last;
+    const bool same_as_last =
+        pv_length[0] == last.length &&
+        std::memcmp(pv_table[0], last.line, sizeof(uint32_t) * size_t(last.length)) == 0;
+    if (last.length > 0 && last.line[0] == best && (same_as_last || pv_length[0] == 0)) {
+        say_info(last.depth, &last.score, last.line, last.length);
+    } else if (pv_length[0] > 0 && pv_table[0][0] == best) {
+        say_info(last.depth + 1, &pv_score, pv_table[0], pv_length[0]);
+    } else {
+        say_info(last.depth + 1, nullptr, &best, 1);
+    }
 }
 
 // The move to play: the search's choice when it is legal here, else the first legal move (a
@@ -94,16 +150,23 @@ uint32_t chosen_move() {
 
 void search_and_answer(GoLimits limits) {
     max_depth = limits.depth;
-    max_time_ms = int(std::min<int64_t>(limits.hard_ms, UNLIMITED_MS));
-    g_session->soft_stop_ms = limits.soft_ms;
-    g_session->node_limit = limits.nodes;
+    // A ponder search has no budget of its own: "ponderhit" sets the outside deadline.
+    max_time_ms =
+        limits.ponder ? UNLIMITED_MS : int(std::min<int64_t>(limits.hard_ms, UNLIMITED_MS));
+    max_nodes = limits.nodes >= 0 ? limits.nodes : INT64_MAX;
+    g_session->last = Iteration{};
     think(0, report_iteration);
-    if (limits.infinite) {
-        // The answer waits for "stop" (or "quit", or the end of the input).
+    const bool cut_short = stop_search != 0;
+    {
+        // An infinite search answers after "stop" (or "quit", or the end of the input), a ponder
+        // search after "ponderhit" or "stop".
         std::unique_lock<std::mutex> hold(g_session->wait_lock);
-        g_session->wait_stop.wait(hold, [] { return g_session->stop_seen; });
+        g_session->wait_stop.wait(hold, [] {
+            return g_session->stop_seen || (!g_session->infinite && !g_session->pondering);
+        });
     }
     const uint32_t best = chosen_move();
+    if (cut_short && best) report_final(best);
     char line[32];
     std::snprintf(line, sizeof line, "bestmove %s", best ? move_text(best) : "0000");
     say(line);
@@ -121,14 +184,15 @@ void stop_search_thread() {
     g_session->searcher.join();
 }
 
-// A non-negative number after a keyword, or `fallback` when it is missing or not a number.
+// A number after a keyword clamped to 0..MAX_NUMBER (strtoll itself saturates at its own
+// limits), or `fallback` when it is missing or not a number.
 int64_t number_after(std::istringstream& words, int64_t fallback) {
     std::string token;
     if (!(words >> token)) return fallback;
     char* end = nullptr;
     const long long v = std::strtoll(token.c_str(), &end, 10);
     if (end == token.c_str() || *end != 0) return fallback;
-    return v < 0 ? 0 : v;
+    return std::clamp<int64_t>(v, 0, MAX_NUMBER);
 }
 
 // The time to spend on this move out of a clock: a share of what is left (the moves to the next
@@ -171,8 +235,10 @@ GoLimits parse_go(std::istringstream& words) {
             limits.depth =
                 int(std::clamp<int64_t>(2 * number_after(words, 1), 1, DEEPEST_ITERATION));
             limited = true;
-        } else if (w == "infinite" || w == "ponder") {
+        } else if (w == "infinite") {
             limits.infinite = true;
+        } else if (w == "ponder") {
+            limits.ponder = true;
         }
     }
     if (limits.infinite) return limits;
@@ -190,12 +256,15 @@ GoLimits parse_go(std::istringstream& words) {
     return limits;
 }
 
-// "position startpos|fen F [moves M...]": the position, then the moves played on it. A FEN the
-// engine refuses leaves the position as it was; the moves stop at the first illegal one. Either
-// way an info string says so.
+// "position startpos|fen F [moves M...]": the position, then the moves played on it. A refused
+// FEN (or a command naming neither) leaves no position to search: "go" answers "bestmove
+// 0000" until a valid one comes. The moves stop at the first illegal one. Either way an info
+// string says so. A move list longer than the undo stack forgets its oldest moves, which the
+// search only needs for repetitions.
 void set_position(std::istringstream& words) {
     std::string kind, token, fen;
     words >> kind;
+    g_session->position_valid = false;
     if (kind == "startpos") {
         fen = START_FEN;
         words >> token;
@@ -210,8 +279,10 @@ void set_position(std::istringstream& words) {
         say(("info string position refused: " + fen).c_str());
         return;
     }
+    g_session->position_valid = true;
     if (token != "moves") return;
     while (words >> token) {
+        if (history_ply >= UNDO_STACK_SIZE - SEARCH_ROOM) forget_oldest_moves(history_ply / 2);
         const uint32_t move = text_move(token.c_str());
         if (move == 0 || !make_move(move)) {
             say(("info string illegal move " + token + ": the position stops before it").c_str());
@@ -219,6 +290,37 @@ void set_position(std::istringstream& words) {
         }
         search_ply = 0;
     }
+}
+
+// One line of input without its end, in `line`; false at the end of the input with nothing
+// read. A NUL byte reads as a blank, so that it neither ends the line early nor joins it to
+// the next. A line longer than any command is read to its end and comes back empty.
+bool read_line(std::FILE* in, std::string& line) {
+    line.clear();
+    bool any = false, too_long = false;
+    for (int c; (c = std::getc(in)) != EOF;) {
+        any = true;
+        if (c == '\n') break;
+        if (too_long) continue;
+        line += c == 0 ? ' ' : char(c);
+        if (line.size() > MAX_LINE) {
+            too_long = true;
+            line.clear();
+        }
+    }
+    return any;
+}
+
+// "ponderhit": the move pondered on was played. The search goes on as a normal one whose clock
+// starts now.
+void ponder_hit() {
+    std::lock_guard<std::mutex> hold(g_session->wait_lock);
+    if (!g_session->pondering) return;
+    g_session->pondering = false;
+    const int64_t now = clock_ms();
+    stop_deadline_ms.store(now + g_session->ponder_hard_ms);
+    g_session->soft_deadline_ms.store(now + g_session->ponder_soft_ms);
+    g_session->wait_stop.notify_all();
 }
 
 } // namespace
@@ -230,24 +332,9 @@ int run_uci(std::FILE* in, std::FILE* out) {
     init_position();
 
     std::string line;
-    char chunk[4096];
-    bool quit = false, too_long = false;
-    while (!quit && std::fgets(chunk, sizeof chunk, in) != nullptr) {
-        // A line may come in several chunks; one longer than any command is dropped whole.
-        line += chunk;
-        if (line.size() > MAX_LINE) {
-            too_long = true;
-            line.clear();
-        }
-        const bool ended = std::strchr(chunk, '\n') != nullptr || std::feof(in);
-        if (!ended) continue;
-        if (too_long) {
-            too_long = false;
-            line.clear();
-            continue;
-        }
+    bool quit = false;
+    while (!quit && read_line(in, line)) {
         std::istringstream words(line);
-        line.clear();
         std::string command;
         if (!(words >> command)) continue;
         if (command == "uci") {
@@ -259,26 +346,43 @@ int run_uci(std::FILE* in, std::FILE* out) {
         } else if (command == "ucinewgame") {
             stop_search_thread();
             init_position();
+            session.position_valid = true;
         } else if (command == "position") {
             stop_search_thread();
             set_position(words);
         } else if (command == "go") {
             stop_search_thread();
+            if (!session.position_valid) {
+                say("bestmove 0000");
+                continue;
+            }
             const GoLimits limits = parse_go(words);
             stop_requested.store(false);
+            stop_deadline_ms.store(INT64_MAX);
+            session.soft_deadline_ms.store(limits.ponder ? INT64_MAX : clock_ms() + limits.soft_ms);
             session.stop_seen = false;
             session.infinite = limits.infinite;
+            session.pondering = limits.ponder;
+            session.ponder_hard_ms = limits.hard_ms;
+            session.ponder_soft_ms = limits.soft_ms;
             session.searcher = std::thread(search_and_answer, limits);
+        } else if (command == "ponderhit") {
+            ponder_hit();
         } else if (command == "stop") {
             stop_search_thread();
         } else if (command == "quit") {
             quit = true;
         }
-        // Anything else (debug, setoption, register, ponderhit, garbage) is ignored.
+        // Anything else (debug, setoption, register, garbage) is ignored.
     }
     // At the end of the input a search with limits still gives its answer; one that would
-    // wait for "stop" for ever, or a "quit", ends it now.
-    if (quit || session.infinite)
+    // wait for "stop" or "ponderhit" for ever, or a "quit", ends it now.
+    bool waits;
+    {
+        std::lock_guard<std::mutex> hold(session.wait_lock);
+        waits = session.infinite || session.pondering;
+    }
+    if (quit || waits)
         stop_search_thread();
     else if (session.searcher.joinable())
         session.searcher.join();
