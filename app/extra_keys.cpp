@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "app/may_act.h"
 #include "app/settings.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
@@ -50,11 +51,8 @@ bool windowKey(int key) {
 }
 
 bool suggestMoveForPlayer() {
-    const AppState* app = g_app;
     const BoardScene* b = g_board;
-    if (!app || !b || app->server || app->client) return false;
-    if (!app->gameStarted || app->boardLocked || app->awaitingOpponent || b->pieceInMotion)
-        return false;
+    if (!b || !maySuggestMove()) return false;
     if (side_to_move != b->humanColour) return false; // the engine is not on the player's move
     const uint32_t move = suggest_move();
     if (move == 0) return false;

@@ -138,9 +138,10 @@ bool runFrame() {
         DispatchMessageA(&msg);
     }
 
-    windowDragStep();   // 2.
-    UpdateAnimations(); // 3. completion callbacks run here
-    cameraZoomStep();   //    the wheel's distance, once no flight moves the camera
+    windowDragStep();    // 2.
+    cameraZoomTakeOut(); //    the animations write the camera's own pose
+    UpdateAnimations();  // 3. completion callbacks run here
+    cameraZoomStep();    //    the wheel's distance on top of it
     ServerStep();       // 4. the network peer: host,
     ClientStep();       //    then the joining side
     frameStep();        // 5. menu wall, water, quit banner

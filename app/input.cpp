@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/extra_keys.h"
 #include "app/globals.h"
+#include "app/may_act.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
@@ -87,7 +88,7 @@ void menuClosedCallback() {
     if (g_app->menuOpen) return;
     setWallVisible(false);
     g_scene->selectedLight = nullptr;
-    if (computerToMove()) g_record->ComputerMove();
+    computerTurnIfDue();
 }
 
 void setMenuOpen(bool open) {
@@ -202,12 +203,25 @@ void installIntroHooks() {
     RegisterIntroHooks(hooks);
 }
 
-void startNewGame(int humanColour) {
+void beforeBoardReplaced() {
+    // The pause first: the menu cannot open over it. Each starts the camera's flight back, which
+    // the new game's flight then takes over with its completion.
+    if (g_app->cameraView) setPauseView(false);
+    if (g_app->menuOpen) setMenuOpen(false);
+    clearBoardSelection();
+}
+
+void prepareBoardForGame(int humanColour) {
+    beforeBoardReplaced();
     g_app->inputSuspended = 0;
     g_app->boardLocked = 0;
     CameraToGameView(false, true, 0);
     g_board->reset(humanColour);
     resetIndicators();
+}
+
+void startNewGame(int humanColour) {
+    prepareBoardForGame(humanColour);
     g_record->NewGame(true);
 }
 
@@ -223,55 +237,84 @@ void shrinkWindow() {
     relayout(g_app->width, g_app->height);
 }
 
+namespace {
+
+// Alt with Enter: full screen, from anywhere.
+bool altEnter(int key) {
+    return key == VK_RETURN && g_app->keysDown[VK_MENU];
+}
+
+// Keys that toggle or confirm act once per press: held down, the system repeats them, and a held
+// Tab, Escape or Enter would open and close the chat, the menu or a screen over and over.
+bool actsOncePerPress(int key) {
+    return key == VK_TAB || key == VK_ESCAPE || key == VK_RETURN;
+}
+
+// Keys whose repeats keep acting once the text lines have declined them: moving through a list
+// and stepping through the views. Any other game key (F, L, M, ?, H, R, S, B, A, Pause...) acts
+// once per press, or a held key would flip full screen, rewrite the settings or rerun the
+// search thirty times a second.
+bool repeatsAfterText(int key) {
+    return key == VK_UP || key == VK_DOWN || key == VK_END || key == VK_HOME;
+}
+
+} // namespace
+
 void onKeyDown(int key) {
     if (g_app->introRunning) {
-        if (key == 27) IntroSkip();
+        if (key == VK_ESCAPE) IntroSkip();
         return;
     }
     if (g_app->inputSuspended || !g_app->connectIdle) return;
-    if (key >= 0 && key < 256) g_app->keysDown[key] = 1;
-    if (textKey(key)) return;
+    const bool known = key >= 0 && key < 256;
+    const bool repeated = known && g_app->keysDown[key];
+    if (known) g_app->keysDown[key] = 1;
+    if (repeated && actsOncePerPress(key)) return;
+    // Before the text lines: their Enter would send or confirm the line instead.
+    if (altEnter(key)) {
+        toggleFullscreen();
+        return;
+    }
+    if (textKey(key)) return; // typing and erasing repeat on the text lines
+    if (repeated && !repeatsAfterText(key)) return;
 
-    if (key == 72 || key == 104) toggleStatistics();
-    if (key == 122) shrinkWindow();
-    if (key == 123) growWindow();
+    if (key == 'H' || key == 'h') toggleStatistics();
+    if (key == VK_F11) shrinkWindow();
+    if (key == VK_F12) growWindow();
     if (windowKey(key)) return;
     if (menuKey(key)) return;
     if (boardKey(key)) return;
 
-    const bool requestAllowed = !g_app->cameraView && !g_app->menuOpen && !g_app->requestPending;
     switch (key) {
-    case 82:
-    case 114:
-        if (requestAllowed) askRequest('R');
+    case 'R':
+    case 'r':
+        if (mayAskRequestByKey()) askRequest('R');
         break;
-    case 83:
-    case 115:
-        if (requestAllowed) askRequest('W');
+    case 'S':
+    case 's':
+        if (mayAskRequestByKey()) askRequest('W');
         break;
-    case 66:
-    case 98:
-        if (requestAllowed) askRequest('B');
+    case 'B':
+    case 'b':
+        if (mayAskRequestByKey()) askRequest('B');
         break;
-    case 65:
-    case 97:
+    case 'A':
+    case 'a':
         // Not while the camera shows the menu or the pause tour: it would fly away from it.
-        if (!g_app->boardLocked) ToggleGameView();
+        if (mayPlayerMoveCamera()) ToggleGameView();
         break;
-    case 35:
-        if (!g_app->boardLocked) NextView();
+    case VK_END:
+        if (mayPlayerMoveCamera()) NextView();
         break;
-    case 36:
-        if (!g_app->boardLocked) PreviousView();
+    case VK_HOME:
+        if (mayPlayerMoveCamera()) PreviousView();
         break;
-    case 27:
-        if (!g_app->cameraView && !g_ui->questionShown) setMenuOpen(!g_app->menuOpen);
+    case VK_ESCAPE:
+        if (mayToggleMenu()) setMenuOpen(!g_app->menuOpen);
         break;
-    case 19: {
-        const bool flyingBack = NodeAnimOwes(g_board->camera, menuClosedCallback);
-        if (!g_app->menuOpen && !flyingBack) setPauseView(!g_app->cameraView);
+    case VK_PAUSE:
+        if (mayTogglePause()) setPauseView(!g_app->cameraView);
         break;
-    }
     default:
         break;
     }
@@ -283,8 +326,7 @@ void onKeyUp(int key) {
 
 void onMouseDown(int buttons, int x, int y) {
     if (inTopStrip(g_app->width, y) && !g_ui->questionShown) {
-        if (!g_app->inputSuspended && !g_app->menuOpen && !g_app->cameraView &&
-            inCloseBox(g_app->width, x)) {
+        if (mayUseCloseBox() && inCloseBox(g_app->width, x)) {
             setMenuOpen(true);
             turnWall(7);
             g_ui->page = 7;
@@ -331,7 +373,7 @@ void onMouseMove(int flags, int x, int y) {
     if (g_ui->questionShown) requestHover();
 
     // 4. Camera control only on a free board.
-    if (g_app->inputSuspended || g_app->boardLocked || IsCameraMoving()) return;
+    if (!mayPlayerMoveCamera() || IsCameraMoving()) return;
 
     // 5. Ctrl before Shift, left before right.
     const float dx = float(x - g_app->lastMouseX);

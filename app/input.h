@@ -29,6 +29,14 @@ void installIntroHooks();
 // A new game against the computer (or the first of a network game) with the local player
 // playing `humanColour` (0 White, 1 Black).
 void startNewGame(int humanColour);
+// The board, the indicators and the camera made ready for a game with the local player on
+// `humanColour`, as startNewGame does, but the game record is left to the caller (a game
+// received whole fills it).
+void prepareBoardForGame(int humanColour);
+// Another game, or a changed one, replaces what the board shows (a new game, a loaded or
+// received game, a take-back, a swap of colours): the pause view and the menu with its screens
+// close first, and the player's selection and its marks go.
+void beforeBoardReplaced();
 // One step along the window-size ladder, then the overlay laid out again.
 void growWindow();
 void shrinkWindow();

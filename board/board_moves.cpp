@@ -6,6 +6,7 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
@@ -13,10 +14,6 @@
 #include "ui/interface.h"
 
 namespace {
-
-bool localGame() {
-    return !g_app || (!g_app->server && !g_app->client);
-}
 
 // Height of a piece's node above its square, with the matrix brought up to date first.
 float nodeHeight(KNodeGraph* node) {
@@ -131,16 +128,15 @@ void finishMove(bool castlingKing) {
     if (castlingKing) return;
     // 4. The camera turns to the side to move, or the computer answers at once. The menu and
     // the pause view keep the camera: it turns, and the computer answers, when they close.
-    bool paused = g_app && g_app->cameraView;
     if (g_anim && g_anim->game_view) {
-        if (g_app && (g_app->menuOpen || paused)) {
+        if (menuOrPauseShown()) {
             g_anim->view_index_saved = b->sideToMove;
         } else {
             CameraTravel(b->sideToMove, ComputerTurnCallback);
             g_anim->view_index = b->sideToMove;
         }
-    } else if (!paused && computerToMove()) {
-        g_record->ComputerMove();
+    } else {
+        computerTurnIfDue();
     }
 }
 
@@ -190,7 +186,7 @@ void swapColours() {
     b->humanColour = 1 - b->humanColour;
     if (g_app) g_app->awaitingOpponent = b->humanColour != b->sideToMove;
     showPlayer(true, b->humanColour);
-    if (computerToMove()) g_record->ComputerMove();
+    computerTurnIfDue();
 }
 
 void CameraTravel(int view, void (*on_end)()) {

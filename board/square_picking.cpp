@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 
@@ -14,14 +15,18 @@ void report(int row, int column) {
     if (clickReporter && g_app && (g_app->server || g_app->client)) clickReporter(row, column);
 }
 
-void clearSelection() {
-    g_board->showSelectMarker(nullptr);
-    g_board->showTargetMarker(nullptr);
-    g_app->selectedPiece = nullptr;
-    g_app->chosenTarget = nullptr;
-}
-
 } // namespace
+
+void clearBoardSelection() {
+    if (g_board) {
+        g_board->showSelectMarker(nullptr);
+        g_board->showTargetMarker(nullptr);
+    }
+    if (g_app) {
+        g_app->selectedPiece = nullptr;
+        g_app->chosenTarget = nullptr;
+    }
+}
 
 void setSquareClickReporter(void (*report)(int row, int column)) {
     clickReporter = report;
@@ -30,9 +35,8 @@ void setSquareClickReporter(void (*report)(int row, int column)) {
 void onBoardClick(KNodeGraph* node) {
     BoardScene* b = g_board;
     AppState* app = g_app;
-    // 1. Clicks wait for the menu, the opponent and the glide.
-    if (!b || !app || !node || app->boardLocked || app->awaitingOpponent || b->pieceInMotion)
-        return;
+    // 1. Clicks wait for the menu, the opponent, the glide and the player's own request.
+    if (!b || !app || !node || !mayPlayerClickBoard()) return;
     // 2. The square clicked, directly or through the piece on it.
     SquareRecord* square = b->squareOfNode(node);
     PieceRecord* clickedPiece = square ? nullptr : b->pieceOfNode(node);
@@ -44,7 +48,7 @@ void onBoardClick(KNodeGraph* node) {
     if (square == app->chosenTarget) {
         report(square->row, square->column);
         bool played = tryMove(selected, square, true);
-        clearSelection();
+        clearBoardSelection();
         // A move the game record refused (the engine found it illegal) ends nothing.
         if (played) endTurn();
         return;
@@ -67,5 +71,5 @@ void onBoardClick(KNodeGraph* node) {
     }
     // 6. Anything else clears the selection.
     report(40, 40);
-    clearSelection();
+    clearBoardSelection();
 }

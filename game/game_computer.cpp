@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/square_picking.h"
 #include "board/player_info.h"
 #include "game/game_record.h"
 #include "chess/make_move.h"
@@ -52,11 +53,6 @@ void GameRecord::ComputerMove() {
     if (!onBoard || !tryMove(b->squares[from].piece, &b->squares[to], true))
         tellPlayer("Internal error : illegal move");
     // 5. The local player's turn.
-    b->showSelectMarker(nullptr);
-    b->showTargetMarker(nullptr);
-    if (g_app) {
-        g_app->selectedPiece = nullptr;
-        g_app->chosenTarget = nullptr;
-    }
+    clearBoardSelection();
     endTurn();
 }

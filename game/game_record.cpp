@@ -5,6 +5,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
+#include "board/square_picking.h"
 #include "chess/game_end.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
@@ -93,35 +94,45 @@ const char* GameRecord::ShowResult() {
     return text;
 }
 
-bool GameRecord::LoadMoves(const unsigned char* bytes, int count) {
+namespace {
+
+// The move at index i of a block of 4-byte moves, least significant byte first.
+RecordedMove blockMove(const unsigned char* bytes, int i) {
+    const unsigned char* b = bytes + 4 * i;
+    return RecordedMove(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                        uint32_t(b[3]) << 24);
+}
+
+} // namespace
+
+bool GameRecord::MovesLoadable(const unsigned char* bytes, int count) {
     if (count < 0 || (count > 0 && !bytes)) return false;
     PieceId ids[64];
     PromotedPawns prom = 0;
     start_square_ids(ids);
-    auto valueAt = [bytes](int i) {
-        const unsigned char* b = bytes + 4 * i;
-        return RecordedMove(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                            uint32_t(b[3]) << 24);
-    };
     // Each move must name the piece on its origin and be legal: a game the engine cannot follow
     // would leave the board, the record and the engine telling different games.
     bool sound = true;
     resetEngine();
     for (int i = 0; i < count && sound; ++i) {
-        const RecordedMove m = valueAt(i);
+        const RecordedMove m = blockMove(bytes, i);
         sound = apply_recorded_move(m, ids, &prom, nullptr, true) &&
                 playOnEngine(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
     }
-    if (!sound) {
-        resetEngine(); // back to the game the record still holds
-        for (const RecordedMove& m : moves)
-            (void)playOnEngine(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
+    resetEngine(); // back to the game the record holds
+    for (const RecordedMove& m : moves)
+        (void)playOnEngine(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
+    return sound;
+}
+
+bool GameRecord::LoadMoves(const unsigned char* bytes, int count) {
+    if (!MovesLoadable(bytes, count)) {
         tellPlayer("Damaged game received : not loaded");
         return false;
     }
     NewGame(true);
     for (int i = 0; i < count; ++i) {
-        moves.push(valueAt(i));
+        moves.push(blockMove(bytes, i));
         apply_recorded_move(moves[i], square_ids, &promoted, &captured, false);
     }
     return true;
@@ -181,11 +192,6 @@ void GameRecord::RestoreBoard() {
     }
     int side = moves.count ? 1 - rm_colour(moves[moves.count - 1]) : 0;
     CameraToGameView(false, true, side);
-    b->showSelectMarker(nullptr);
-    b->showTargetMarker(nullptr);
-    if (g_app) {
-        g_app->selectedPiece = nullptr;
-        g_app->chosenTarget = nullptr;
-    }
+    clearBoardSelection();
     if (b->sideToMove != side) endTurn();
 }

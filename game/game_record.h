@@ -46,9 +46,13 @@ struct GameRecord {
     const char* ShowResult();
 
     // Replaces the record by `count` moves of 4 bytes each, least significant byte first. A
-    // block with a damaged value or a move the engine finds illegal is refused whole (false):
-    // the record stays as it was and the engine holds its game.
+    // block with a damaged value or a move the engine finds illegal is refused whole (false,
+    // "Damaged game received : not loaded"): the record stays as it was and the engine holds
+    // its game.
     bool LoadMoves(const unsigned char* bytes, int count);
+    // Whether LoadMoves would take the block; nothing changes (the engine still holds the
+    // record's game afterwards).
+    bool MovesLoadable(const unsigned char* bytes, int count);
 
     // Drops the last recorded move and replays the rest on the identifiers.
     void UndoLastMove();

@@ -5,6 +5,7 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
@@ -20,6 +21,8 @@ namespace {
 constexpr float CONNECT_WAIT_SECONDS = 10.0f;
 constexpr int SERVER_SECOND_ARGUMENT = 100; // passed to the port, which does not use it
 
+// Leaving a connection leaves all of its state with it: a request still waiting for its answer,
+// the peer's open question, a block being received.
 void deleteClient() {
     AppState* app = g_app;
     if (!app->client) return;
@@ -28,6 +31,7 @@ void deleteClient() {
     app->client = nullptr;
     // No answer can come any more: the wait (and its key lock) ends with the client.
     app->connectIdle = 1;
+    forgetPeer();
 }
 
 void deleteServer() {
@@ -37,6 +41,7 @@ void deleteServer() {
     app->server->port = nullptr;
     delete app->server;
     app->server = nullptr;
+    forgetPeer();
 }
 
 KSocket* peerConnection() {
@@ -182,7 +187,8 @@ int OnNewClient(KPort* port, KSocket* connection) {
         next = c->next;
         if (c != connection) port->close_socket(c);
     }
-    SendWholeGame();
+    forgetPeer(); // nothing of an earlier peer carries over to this one
+    SendWholeGame(); // with the host's selection cleared: the newcomer starts with none
     showInfo(true, true, "New client");
     return 0;
 }
@@ -208,10 +214,11 @@ void OnClientFailed(const char* /*name*/, int* /*value*/) {
     deleteClient();
     // The game goes on against the computer, which follows it: on the host's turn it answers
     // now (a glide under way, or the menu's closing, hands it the turn when they end).
-    BoardScene* b = g_board;
-    if (b && g_app->gameStarted && !g_app->menuOpen && !b->pieceInMotion &&
-        b->sideToMove != b->humanColour)
-        ComputerTurnCallback();
+    computerTurnIfDue();
+}
+
+bool wholeGameExpected() {
+    return netSession().loadAwaited;
 }
 
 void leaveNetworkGame() {

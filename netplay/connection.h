@@ -37,3 +37,6 @@ void installNetworkPlay();
 // The local game's tear-down: the client closed and deleted, the server destroyed, and
 // everything that waited on the peer (a pending request, a block being received) forgotten.
 void leaveNetworkGame();
+
+// This side accepted the peer's load and waits for the game it sends.
+bool wholeGameExpected();

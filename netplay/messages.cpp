@@ -5,10 +5,12 @@
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/may_act.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
+#include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "netplay/net_session.h"
@@ -50,13 +52,6 @@ int messageLength(unsigned char type) {
     }
 }
 
-void clearSelection() {
-    g_board->showSelectMarker(nullptr);
-    g_board->showTargetMarker(nullptr);
-    g_app->selectedPiece = nullptr;
-    g_app->chosenTarget = nullptr;
-}
-
 // The joining side's connect screen closes when the host's game arrives; its address line,
 // OK mark and confirmation start afresh for the next time.
 void closeConnectScreen() {
@@ -77,42 +72,55 @@ void closeConnectScreen() {
         ok->prs.SetPosition(OK_MARK_REST[0], OK_MARK_REST[1], OK_MARK_REST[2]);
     }
     ui->choiceConfirmed = 0;
-    if (!g_app->netPendingFlag) setMenuOpen(false);
 }
 
-// 'S': a new game with the sender's opposite colour; its moves follow as a block.
+// The game received replaces this side's: the local player takes `colour`; `moves` of the
+// block (already checked) become the record, and the board is rebuilt from it.
+void replaceGame(int colour, const unsigned char* block, int moves) {
+    g_app->gameStarted = 1; // before the board is prepared: the menu may then close
+    prepareBoardForGame(colour);
+    g_record->NewGame(true);
+    if (moves > 0) {
+        (void)g_record->LoadMoves(block, moves);
+        g_record->RestoreBoard();
+    }
+}
+
+// 'S': a game with the sender's opposite colour; its moves follow as a block. The game on this
+// board stays until the block has come and been checked: a damaged one leaves it as it was.
 void wholeGameReceived(int side, const unsigned char* m) {
     AppState* app = g_app;
     NetSession& net = netSession();
     const int length = m[2] | m[3] << 8;
+    net.blockGathered = 0;
+    app->netPendingValue = length;
+    app->netPendingFlag = length != 0 ? 1 : 0;
     // The joining side asks only through the host's consent: a game it sends unasked would
     // replace the host's without it. Its block is skipped so that what follows stays in step.
     if (side == NET_HOST && !net.loadAwaited) {
-        Log("\nSYSTEM : game received without an accepted load : ignored\n");
+        if (!net.unaskedGameLogged)
+            Log("\nSYSTEM : game received without an accepted load : ignored\n");
+        net.unaskedGameLogged = true; // once per connection: a peer may send them in a stream
         net.blockDiscarded = true;
-        net.blockGathered = 0;
-        app->netPendingValue = length;
-        app->netPendingFlag = length != 0 ? 1 : 0;
         return;
     }
     net.loadAwaited = false;
     net.blockDiscarded = false;
+    net.blockColour = m[1] == 'B' ? 1 : 0;
     if (side == NET_JOIN && !app->connectIdle) {
         app->connectIdle = 1;
         showInfo(false, false, nullptr);
     }
-    startNewGame(m[1] == 'B' ? 1 : 0);
-    app->gameStarted = 1;
-    app->netPendingValue = length;
-    net.blockGathered = 0;
-    if (length != 0) {
-        app->netPendingFlag = 1;
-        showInfo(true, false, "Receiving data game");
-    }
     if (side == NET_JOIN) closeConnectScreen();
+    if (length != 0) {
+        showInfo(true, false, "Receiving data game");
+        return;
+    }
+    replaceGame(net.blockColour, nullptr, 0);
 }
 
-// The awaited block is complete: the game it holds replaces the record and the board.
+// The awaited block is complete: the game it holds replaces the record and the board, once it
+// has passed the record's checks.
 void wholeBlockReceived() {
     AppState* app = g_app;
     NetSession& net = netSession();
@@ -124,12 +132,11 @@ void wholeBlockReceived() {
     // Hidden first: a damaged block or the game's result is said after this.
     showInfo(false, false, nullptr);
     const int length = app->netPendingValue;
-    if (length % 4 != 0)
+    if (length % 4 != 0 || !g_record->MovesLoadable(net.block, length / 4)) {
         tellPlayer("Damaged game received : not loaded");
-    else
-        (void)g_record->LoadMoves(net.block, length / 4);
-    g_record->RestoreBoard();
-    setMenuOpen(false);
+        return;
+    }
+    replaceGame(net.blockColour, net.block, length / 4);
 }
 
 // 'M': the peer's click replayed through the same three-click selection as a local click.
@@ -140,14 +147,14 @@ bool clickReceived(const unsigned char* m) {
     const int column = int(m[2]) - 'a';
     const int row = '8' - int(m[3]);
     if (column < 0 || column > 7 || row < 0 || row > 7) {
-        clearSelection();
+        clearBoardSelection();
         return false;
     }
     SquareRecord* square = &b->squares[row * 8 + column];
     PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
     if (square == app->chosenTarget) {
         const bool played = tryMove(selected, square, true);
-        clearSelection();
+        clearBoardSelection();
         if (played) endTurn();
         return true;
     }
@@ -163,7 +170,7 @@ bool clickReceived(const unsigned char* m) {
         app->chosenTarget = nullptr;
         return false;
     }
-    clearSelection();
+    clearBoardSelection();
     return false;
 }
 
@@ -172,6 +179,9 @@ bool clickReceived(const unsigned char* m) {
 bool SendWholeGame() {
     static unsigned char message[WHOLE_GAME_HEADER + WHOLE_GAME_MAX_BLOCK];
     if (!g_record || !g_board) return false;
+    // The peer starts the game afresh, with nothing selected: a selection kept here would make
+    // the next click of this side a move the peer never saw chosen.
+    clearBoardSelection();
     const int count = g_record->moves.count;
     if (count > WHOLE_GAME_MAX_BLOCK / 4) {
         showInfo(true, true, "Game too long to send");
@@ -245,7 +255,7 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
         }
         if (length - used < need) break;
         const unsigned char* m = in + used;
-        if (type == 'M' && g_board->pieceInMotion) break; // replayed once the glide has ended
+        if (type == 'M' && boardInMotion()) break; // replayed once the glide has ended
         used += need;
         bool endPass = false;
         switch (type) {
@@ -260,8 +270,8 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
             if (app->requestPending) AnswerReceived(m[1] == 'Y');
             break;
         case 'M':
-            // Only the side to move may click: the peer never moves the local player's pieces.
-            if (g_board->sideToMove != g_board->humanColour) endPass = clickReceived(m);
+            // The peer never moves the local player's pieces, nor a board a game is replacing.
+            if (mayReplayPeerClick()) endPass = clickReceived(m);
             break;
         default: // 'L', 'R', 'W', 'B'
             QuestionReceived(side, type);

@@ -10,6 +10,8 @@ struct NetSession {
     int blockGathered = 0;                         // bytes of it taken so far
     bool blockDiscarded = false; // an 'S' nobody asked for: its block is skipped, not loaded
     bool loadAwaited = false;    // the host accepted the peer's load: its 'S' is expected
+    int blockColour = 0;         // colour the local player takes when the awaited block is loaded
+    bool unaskedGameLogged = false; // an unasked game was logged on this connection
     bool peerQuestion = false;   // the request window shows the peer's question
     // The peer sent a byte no message starts with: its connection is closed after the pass.
     bool dropRequested = false;

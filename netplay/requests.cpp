@@ -14,10 +14,6 @@
 
 namespace {
 
-void closeMenuIfOpen() {
-    if (g_app->menuOpen) setMenuOpen(false);
-}
-
 bool networkGame() {
     return g_app->server || g_app->client;
 }
@@ -39,6 +35,10 @@ const char* questionText(int code) {
 } // namespace
 
 void QuestionReceived(int side, int code) {
+    // One question at a time: the peer waits for the answer to the one shown. A peer that sends
+    // more anyway (a faulty or hostile program) would otherwise have the window drawn again for
+    // every letter and the menu closed by each.
+    if (g_ui && g_ui->questionShown) return;
     showRequest(true, side == NET_HOST ? "Client propose" : "Server propose", questionText(code));
     g_app->questionCode = code;
     netSession().peerQuestion = true;
@@ -69,24 +69,23 @@ void AnswerReceived(bool accepted) {
     case 'R':
         showInfo(true, true, "Request accepted : new game");
         startNewGame(g_board->humanColour);
-        closeMenuIfOpen();
         break;
     case 'L':
         showInfo(true, true, "Request accepted : loading game");
         // A file that cannot be read leaves the game as it was; the peer gets that game.
         (void)g_record->LoadGame(app->fileName.c_str());
-        closeMenuIfOpen();
+        beforeBoardReplaced();
         g_record->RestoreBoard();
         SendWholeGame();
         break;
     case 'W':
         showInfo(true, true, "Request accepted : swap colors");
-        closeMenuIfOpen();
+        beforeBoardReplaced();
         swapColours();
         break;
     case 'B':
         showInfo(true, true, "Request accepted : back one piece");
-        closeMenuIfOpen();
+        beforeBoardReplaced();
         g_record->UndoLastMove();
         g_record->RestoreBoard();
         break;
@@ -105,6 +104,7 @@ void forgetPeer() {
     net.blockGathered = 0;
     net.blockDiscarded = false;
     net.loadAwaited = false;
+    net.unaskedGameLogged = false;
     // A question nobody can hear the answer to any more: answering it would change this
     // board alone.
     if (net.peerQuestion && g_ui && g_ui->questionShown) showRequest(false, nullptr, nullptr);

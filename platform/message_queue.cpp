@@ -31,6 +31,9 @@ WPARAM g_buttons = 0;
 bool g_shiftDown[2] = {false, false};
 bool g_ctrlDown[2] = {false, false};
 bool g_altDown[2] = {false, false};
+// Virtual keys whose press this window saw and whose release it has not: the game tells a
+// repeat from a press by its key table, which must not keep a key down for good.
+bool g_keyHeld[256] = {};
 
 // Cursor position on the desktop when the current batch of events was read: asked once per
 // pump that brings messages, since each ask is a round trip to the display server.
@@ -115,14 +118,20 @@ void translate(const SDL_Event& e) {
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
             // The window learns of the release as a key-up, or a key table kept from the key
             // messages would hold the key down for good (Alt after Alt+Tab: Alt+Enter later).
+            // Every other key held then is released out of sight too (F pressed to leave full
+            // screen, a letter held while the window manager takes the focus).
             const struct {
                 bool* down;
                 int vk;
             } held[] = {{g_shiftDown, VK_SHIFT}, {g_ctrlDown, VK_CONTROL}, {g_altDown, VK_MENU}};
             for (const auto& h : held)
-                if (h.down[0] || h.down[1])
-                    enqueue(platformWindowFromSdlId(e.window.windowID), WM_KEYUP, WPARAM(h.vk),
-                            (LPARAM(1) << 30) | (LPARAM(1) << 31) | 1, e.window.timestamp);
+                if (h.down[0] || h.down[1]) g_keyHeld[h.vk] = true;
+            for (int vk = 0; vk < 256; ++vk) {
+                if (!g_keyHeld[vk]) continue;
+                enqueue(platformWindowFromSdlId(e.window.windowID), WM_KEYUP, WPARAM(vk),
+                        (LPARAM(1) << 30) | (LPARAM(1) << 31) | 1, e.window.timestamp);
+                g_keyHeld[vk] = false;
+            }
             g_shiftDown[0] = g_shiftDown[1] = false;
             g_ctrlDown[0] = g_ctrlDown[1] = false;
             g_altDown[0] = g_altDown[1] = false;
@@ -134,6 +143,7 @@ void translate(const SDL_Event& e) {
         trackModifier(e.key.keysym.scancode, down);
         const int vk = VirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
         if (vk == 0) break;
+        if (vk < 256) g_keyHeld[vk] = down;
         // lParam: repeat count 1; bit 30 the previous key state; bit 31 set for a release.
         LPARAM lp = 1;
         if (!down || e.key.repeat) lp |= LPARAM(1) << 30;

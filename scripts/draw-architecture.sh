@@ -2,9 +2,10 @@
 # draw-architecture.sh: redraws docs/architecture.svg and .png from the real includes: one box
 # per source folder, an arrow A -> B when a file of A includes a header of B (both ways when
 # each includes the other). Arrows into app/ that only reach the shared state (app/globals.h,
-# the long-lived objects, and app/app_state.h) are dashed. The Graphviz text goes to
-# docs/architecture.dot, which the layout test compares with what this script draws from the
-# tree, so the picture cannot drift from the code unnoticed. Needs Graphviz (dot).
+# the long-lived objects, app/app_state.h, and app/may_act.h, the rules over them) are dashed.
+# The Graphviz text goes to docs/architecture.dot, which the layout test compares with what
+# this script draws from the tree, so the picture cannot drift from the code unnoticed. Needs
+# Graphviz (dot).
 #
 #   scripts/draw-architecture.sh              redraw the three files
 #   scripts/draw-architecture.sh --dot ROOT   print the Graphviz text of the tree at ROOT
@@ -17,7 +18,7 @@ cd "$root"
 # include nothing of the game above them.
 FOLDERS=(app netplay ui board game anim chess net engine platform)
 LOWER=" chess net engine platform "
-SHARED_STATE=" globals.h app_state.h "
+SHARED_STATE=" globals.h app_state.h may_act.h "
 
 # "FROM TO HEADER" for every include of another folder's header.
 includes() {

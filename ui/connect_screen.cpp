@@ -1,5 +1,6 @@
 #include "ui/connect_screen.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -71,13 +72,12 @@ void joinTypedAddress() {
         if (g_ui->screens.joinGame) g_ui->screens.joinGame("localhost", g_app->netPort);
         return;
     }
-    if (!parseAddress()) {
+    std::string host;
+    if (!parseAddress(&host)) {
         Log("ERROR : wrong IP !!\n");
         unconfirm();
         return;
     }
-    // "0" stands for this machine too: the host is the line's text as typed.
-    const std::string host(addressLine()->texte, size_t(overlay()->ipLength));
     if (g_ui->screens.joinGame) g_ui->screens.joinGame(host.c_str(), g_app->netPort);
 }
 
@@ -164,13 +164,17 @@ void connectScreenKey(int code) {
     }
 }
 
-bool parseAddress() {
+bool parseAddress(std::string* host) {
     TextOverlay* o = overlay();
     KTexte* line = addressLine();
     if (!o || !line) return false;
     const char* c = line->texte;
     const int p = o->ipLength;
-    if (p == 1 && c[0] == '0') return true;
+    if (p == 1 && c[0] == '0') { // this machine
+        if (host) *host = "0";
+        return true;
+    }
+    int values[ADDRESS_GROUPS] = {};
     int pos = 0;
     for (int group = 0; group < ADDRESS_GROUPS; ++group) {
         int digits = 0, value = 0;
@@ -182,7 +186,16 @@ bool parseAddress() {
             if (digits > GROUP_DIGITS_MAX) return false;
         }
         if (digits == 0 || value > GROUP_VALUE_MAX) return false;
+        values[group] = value;
         if (pos < EDIT_LINE_LENGTH && c[pos] != 0) ++pos; // the separator
+    }
+    // The numbers as they were checked: the text itself could mean another address to the
+    // resolver ("010" is octal there, "192 168 1 10" a single number).
+    if (host) {
+        char dotted[16];
+        std::snprintf(dotted, sizeof dotted, "%d.%d.%d.%d", values[0], values[1], values[2],
+                      values[3]);
+        *host = dotted;
     }
     return true;
 }

@@ -3,6 +3,8 @@
 // two Enters. The address line takes digits, dots and spaces; the address is checked before the
 // connection is tried.
 
+#include <string>
+
 constexpr int ADDRESS_MAX = 19; // characters a typed address may have
 
 // Opens the screen (the end of the wall's turn to page 4) or closes it (its keys, the menu's
@@ -25,5 +27,6 @@ void connectScreenKey(int code);
 
 // Whether the typed address is one to connect to: "0" alone, or four groups of one to three
 // digits, each at most 255, separated by dots (or spaces); what follows the fourth group is not
-// looked at.
-bool parseAddress();
+// looked at. When valid and `host` is given, it gets the address to connect to: "0" (this
+// machine) or the four numbers in decimal ("192.168.1.010" gives 192.168.1.10).
+bool parseAddress(std::string* host = nullptr);

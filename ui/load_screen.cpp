@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/may_act.h"
 #include "app/request_keys.h"
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
@@ -61,6 +62,13 @@ void loadSelectedGame() {
     if (!savedGameLoadable(path.c_str())) {
         toggleLoadScreen();
         toggleMenu();
+        return;
+    }
+    // One request at a time: an answer to the first would be taken as the answer to this one.
+    if (!mayAskRequest()) {
+        toggleLoadScreen();
+        toggleMenu();
+        if (g_app->requestPending) showInfo(true, false, "Waiting for request answer");
         return;
     }
     g_app->requestPending = 1;

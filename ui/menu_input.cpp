@@ -37,8 +37,8 @@ bool inside(float x, float z, float xLo, float xHi, float zLo, float zHi) {
 // A click on page 3: the game starts with the local player's colour `colour`.
 void startGameFromMenu(int colour) {
     Interface* ui = g_ui;
+    highlightEntry(colour, -1); // on the colour page, before the new game turns the wall away
     startNewGame(colour);
-    highlightEntry(colour, -1);
     if (!ui->networkGame) {
         // A game against the computer: no connection is kept from an earlier network game.
         leaveNetworkGame();
@@ -47,7 +47,7 @@ void startGameFromMenu(int colour) {
         ui->screens.hostGame();
     }
     g_app->gameStarted = 1;
-    toggleMenu();
+    setMenuOpen(false); // the new game may have closed it already
     backToMainPage();
     restartMusic();
     ui->hoveredEntry = -1;

@@ -9,27 +9,18 @@
 #include "game/game_record.h"
 #include "ui/text_overlay.h"
 
-namespace {
-
-void closeMenuIfOpen() {
-    if (g_app->menuOpen) setMenuOpen(false);
-}
-
-} // namespace
-
 void answerLocalRequest(bool accepted) {
     if (!accepted || !g_app) return;
     switch (g_app->questionCode) {
     case 'R':
         startNewGame(g_board ? g_board->humanColour : 0);
-        closeMenuIfOpen();
         break;
     case 'W':
-        closeMenuIfOpen();
+        beforeBoardReplaced();
         swapColours();
         break;
     case 'B':
-        closeMenuIfOpen();
+        beforeBoardReplaced();
         if (g_record) g_record->TakeBack();
         break;
     default: // a load is carried out by the side that asked for it

@@ -192,6 +192,7 @@ protected:
         app->selectedPiece = nullptr;
         app->chosenTarget = nullptr;
         app->boardLocked = 0;
+        app->gameStarted = 1;
         g_app = app;
         g_board->reset(0);
     }

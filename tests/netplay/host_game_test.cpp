@@ -148,6 +148,8 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     deliver(p, click('C', 6, 4) + click('C', 4, 4) + click('C', 4, 4));
     EXPECT_EQ(g_app->selectedPiece, nullptr);
     EXPECT_EQ(g_record->moves.count, 0);
+    EXPECT_EQ(disagreement(), "");
+    ASSERT_NE(at("e2"), nullptr) << "the peer moved the host's pawn";
     EXPECT_EQ(at("e2")->kind, KIND_PAWN);
 
     // An answer nobody asked for: the host's last request (refused) is not carried out now.
@@ -176,6 +178,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     deliver(p, game.substr(0, 4 + 5));
     deliver(p, game.substr(4 + 5) + chat('C', "after the game"));
     EXPECT_EQ(g_record->moves.count, 2);
+    ASSERT_NE(at("a6"), nullptr) << "the game received was not loaded";
     EXPECT_EQ(at("a6")->kind, KIND_PAWN);
     EXPECT_EQ(lastChatLine(), "after the game");
     EXPECT_EQ(disagreement(), "");
@@ -247,7 +250,7 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     askRequest('R');
     EXPECT_EQ(info(), "Waiting for request answer");
     p.close();
-    passUntil([] { return !g_app->requestPending; });
+    EXPECT_TRUE(passUntil([] { return !g_app->requestPending; })) << "the request stays pending";
     EXPECT_EQ(info(), "Connection aborted withplayer");
 
     // A new peer asks a question; a third one connects before it is answered: the older

@@ -1,0 +1,101 @@
+#include "app/may_act.h"
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "game/game_record.h"
+#include "netplay/connection.h"
+#include "ui/interface.h"
+
+namespace {
+
+bool questionShown() {
+    return g_ui && g_ui->questionShown;
+}
+
+// A game is on screen and the player may handle it: not the intro, not the connection wait,
+// not before the first game, not under the menu or the pause view.
+bool gameOnScreen() {
+    const AppState* app = g_app;
+    return app && app->gameStarted && !app->introRunning && !app->inputSuspended &&
+           app->connectIdle && !app->boardLocked && !menuOrPauseShown();
+}
+
+} // namespace
+
+bool localGame() {
+    return !g_app || (!g_app->server && !g_app->client);
+}
+
+bool networkGame() {
+    return !localGame();
+}
+
+bool boardInMotion() {
+    const BoardScene* b = g_board;
+    return b && (b->pieceInMotion || b->castlingRook);
+}
+
+bool menuOrPauseShown() {
+    return g_app && (g_app->menuOpen || g_app->cameraView);
+}
+
+bool wholeGameAwaited() {
+    return g_app && (g_app->netPendingFlag || wholeGameExpected());
+}
+
+bool mayPlayerClickBoard() {
+    return gameOnScreen() && g_board && !g_app->awaitingOpponent && !boardInMotion() &&
+           !g_app->requestPending && !wholeGameAwaited() && !questionShown();
+}
+
+bool mayPlayerMoveCamera() {
+    return gameOnScreen();
+}
+
+bool maySuggestMove() {
+    return localGame() && mayPlayerClickBoard();
+}
+
+bool mayAskRequest() {
+    const AppState* app = g_app;
+    return app && app->gameStarted && !app->requestPending && !wholeGameAwaited() &&
+           !questionShown();
+}
+
+bool mayAskRequestByKey() {
+    return mayAskRequest() && !menuOrPauseShown();
+}
+
+bool mayToggleMenu() {
+    return g_app && !g_app->cameraView && !questionShown();
+}
+
+bool mayTogglePause() {
+    // Not while the camera still flies back from the menu: the pause would take it over and the
+    // menu's closing would end in the pause tour.
+    const bool flyingBack = g_board && NodeAnimOwes(g_board->camera, menuClosedCallback);
+    return g_app && g_app->gameStarted && !g_app->menuOpen && !flyingBack && !questionShown();
+}
+
+bool mayUseCloseBox() {
+    return g_app && !g_app->inputSuspended && !menuOrPauseShown();
+}
+
+bool mayComputerMove() {
+    return localGame() && g_app && g_app->gameStarted && !boardInMotion() &&
+           !menuOrPauseShown() && computerToMove();
+}
+
+void computerTurnIfDue() {
+    if (mayComputerMove() && g_record) g_record->ComputerMove();
+}
+
+bool mayReplayPeerClick() {
+    const BoardScene* b = g_board;
+    return networkGame() && b && b->sideToMove != b->humanColour && !boardInMotion() &&
+           !wholeGameAwaited();
+}
