@@ -17,6 +17,7 @@
 #include "game/game_record.h"
 #include "game/save_folder.h"
 #include "netplay/connection.h"
+#include "netplay/host_addresses.h"
 #include "ui/interface.h"
 #include "ui/move_list.h"
 #include "ui/screens.h"
@@ -34,6 +35,7 @@ SoundPlayer* g_sound = nullptr;
 namespace {
 
 const KVector CLEAR_COLOUR(0.4f, 0.3f, 0.4f);
+constexpr double PORT_MAPPING_EXIT_WAIT_SECONDS = 2.0; // for the router to hear the removal
 int g_quitCode = 0;
 
 // Moves the window so that the point grabbed in the top strip stays under the cursor; when the
@@ -172,6 +174,8 @@ int gameMain(const LaunchOptions& options) {
     startFromOptions(options);
     while (runFrame()) {
     }
+    // A port the router forwards for this game is closed again before the program ends.
+    hostAddressesEnd(PORT_MAPPING_EXIT_WAIT_SECONDS);
     shutdownGame();
     return 0;
 }

@@ -12,6 +12,8 @@
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "netplay/host_addresses.h"
+#include "netplay/rejoin.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -265,6 +267,7 @@ void onKeyDown(int key) {
         if (key == VK_ESCAPE) IntroSkip();
         return;
     }
+    if (rejoinKey(key)) return; // Escape while the joining side tries to come back
     if (g_app->inputSuspended || !g_app->connectIdle) return;
     const bool known = key >= 0 && key < 256;
     const bool repeated = known && g_app->keysDown[key];
@@ -297,6 +300,9 @@ void onKeyDown(int key) {
     case 'B':
     case 'b':
         if (mayAskRequestByKey()) askRequest('B');
+        break;
+    case 'U':
+        portMappingKey(); // while hosting: ask the router to forward the port
         break;
     case 'A':
     case 'a':

@@ -1,16 +1,16 @@
 #include "app/launch_options.h"
 
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <cstring>
-#include <netdb.h>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/settings.h"
 #include "engine/KivEngine.h"
 #include "netplay/connection.h"
+#include "netplay/host_addresses.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -41,12 +41,16 @@ bool parsePort(const char* text, int& port) {
 } // namespace
 
 const char* launchUsage() {
-    return "Usage: chess3d [--host white|black | --join ADDRESS] [--port N]\n"
+    return "Usage: chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping]\n"
            "  --host white|black  skip the intro and the menu and host a network game,\n"
            "                      playing that colour\n"
            "  --join ADDRESS      skip the intro and the menu and join the game hosted at\n"
-           "                      ADDRESS (a dotted address such as 192.168.1.20, or a name)\n"
+           "                      ADDRESS: an IPv4 address (192.168.1.20), an IPv6 address\n"
+           "                      (2001:db8::5) or a name, with :N for another port\n"
+           "                      ([2001:db8::5]:4001, 192.168.1.20:4001)\n"
            "  --port N            TCP port for hosting and joining (default 4000)\n"
+           "  --port-mapping      when hosting, ask the router to forward the port\n"
+           "                      (NAT-PMP, then UPnP)\n"
            "  --help              show this text\n"
            "Without options the game starts with its intro and menu.\n";
 }
@@ -72,6 +76,8 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
                 return LaunchRequest::Bad;
             }
             options.joinAddress = v;
+        } else if (std::strcmp(arg, "--port-mapping") == 0) {
+            options.portMapping = true;
         } else if (matches(arg, "--port")) {
             const char* v = optionValue(argc, argv, i, "--port");
             if (!parsePort(v, options.port)) {
@@ -88,32 +94,39 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
         error = "--host and --join cannot be used together";
         return LaunchRequest::Bad;
     }
+    const std::string given = options.joinAddress;
+    if (!given.empty() && !splitJoinPort(options.joinAddress, options.port)) {
+        error = "--join " + given + ": the port after ':' must be from 1 to 65535";
+        return LaunchRequest::Bad;
+    }
     return LaunchRequest::Run;
 }
 
-bool resolveJoinAddress(LaunchOptions& options) {
-    options.resolvedAddress.clear();
-    const std::string& address = options.joinAddress;
-    in_addr dotted{};
-    if (address == "localhost" || inet_aton(address.c_str(), &dotted)) {
-        options.resolvedAddress = address;
-        return true;
+bool splitJoinPort(std::string& address, int& port) {
+    const size_t colon = address.rfind(':');
+    if (colon == std::string::npos) return true;
+    if (address[0] == '[') {
+        const size_t close = address.find(']');
+        if (close == std::string::npos) return true; // left to the connection to refuse
+        if (close + 1 == address.size()) {
+            address = address.substr(1, close - 1);
+            return true;
+        }
+        if (address[close + 1] != ':') return true;
+        const std::string number = address.substr(close + 2);
+        address = address.substr(1, close - 1);
+        return parsePort(number.c_str(), port);
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(address.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
-    char text[INET_ADDRSTRLEN] = "";
-    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text,
-              sizeof text);
-    freeaddrinfo(found);
-    options.resolvedAddress = text;
-    return true;
+    // Two colons or more without brackets: an IPv6 address, which has no port.
+    if (address.find(':') != colon) return true;
+    const std::string number = address.substr(colon + 1);
+    address = address.substr(0, colon);
+    return parsePort(number.c_str(), port);
 }
 
 void startFromOptions(const LaunchOptions& options) {
     g_app->netPort = options.port;
+    setPortMappingWanted(options.portMapping || gameSettings().portMapping);
     const bool hosting = options.hostColour >= 0;
     const bool joining = !options.joinAddress.empty();
     if (!hosting && !joining) return;
@@ -124,12 +137,5 @@ void startFromOptions(const LaunchOptions& options) {
     if (hosting) HostGame();
     g_app->gameStarted = 1;
     setMenuOpen(false);
-    if (!joining) return;
-    if (!options.resolvedAddress.empty()) {
-        JoinGame(options.resolvedAddress.c_str(), options.port);
-        return;
-    }
-    Log("\nSYSTEM : Attempting a connection with adress %s on port %d.. ..host not found !\n",
-        options.joinAddress.c_str(), options.port);
-    showInfo(true, false, "Host not found");
+    if (joining) JoinGame(options.joinAddress.c_str(), options.port);
 }

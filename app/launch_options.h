@@ -2,7 +2,7 @@
 // The command line: start straight into a network game, as host or joining side, on a port of
 // the player's choice. Without options the game starts with its intro and menu.
 //
-//   chess3d [--host white|black | --join ADDRESS] [--port N] [--help]
+//   chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping] [--help]
 
 #include <string>
 
@@ -11,8 +11,8 @@ constexpr int DEFAULT_NET_PORT = 4000;
 struct LaunchOptions {
     int hostColour = -1;         // --host: 0 White, 1 Black; -1 when not hosting
     std::string joinAddress;     // --join: the host's address or name; empty when not joining
-    int port = DEFAULT_NET_PORT; // --port: TCP port of both roles
-    std::string resolvedAddress; // joinAddress as a dotted address, found before the game runs
+    int port = DEFAULT_NET_PORT; // --port (or the port of --join ADDRESS:N): TCP port of both
+    bool portMapping = false;    // --port-mapping: hosting asks the router to forward the port
 };
 
 enum class LaunchRequest {
@@ -28,11 +28,12 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
 // The usage text printed by --help (and after an error's line).
 const char* launchUsage();
 
-// Turns options.joinAddress into options.resolvedAddress: a dotted address or "localhost" as it
-// is, a name through the resolver (which may wait; called before the game runs, never from the
-// frame loop). False when the name is not found (resolvedAddress stays empty).
-bool resolveJoinAddress(LaunchOptions& options);
+// Splits a port off a --join address: "[2001:db8::5]:4001", "192.0.2.7:4001" and
+// "name:4001" give the address and 4001; a bare IPv6 address ("2001:db8::5") keeps all of
+// its colons. False for a port that is no number from 1 to 65535.
+bool splitJoinPort(std::string& address, int& port);
 
-// After start-up: the port for both roles, then, with --host or --join, the intro is skipped,
-// the menu left and the game goes straight to hosting with the chosen colour or to joining.
+// After start-up: the port for both roles and port mapping, then, with --host or --join, the
+// intro is skipped, the menu left and the game goes straight to hosting with the chosen colour
+// or to joining (a name is looked up beside the frame loop).
 void startFromOptions(const LaunchOptions& options);

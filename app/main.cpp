@@ -24,10 +24,6 @@ int main(int argc, char** argv) {
     case LaunchRequest::Run:
         break;
     }
-    // A name is looked up now, before the window shows: nothing in the frame loop may wait.
-    if (!options.joinAddress.empty() && !resolveJoinAddress(options))
-        std::fprintf(stderr, "chess3d: host '%s' not found\n", options.joinAddress.c_str());
-
     char path[1024];
     if (GetModuleFileNameA(nullptr, path, sizeof path) > 0) {
         char* cut = std::strrchr(path, '/');

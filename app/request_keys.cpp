@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "net/KivNetwork.h"
+#include "netplay/host_peer.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -18,10 +19,9 @@ const char* requestTitle(int code) {
     }
 }
 
+// The host's playing peer; other connections (strays, a player coming back) wait beside it.
 KSocket* hostConnection() {
-    KServer* server = g_app->server;
-    if (!server || !server->port) return nullptr;
-    return server->port->sockets;
+    return g_app->server ? playingPeer() : nullptr;
 }
 
 } // namespace

@@ -20,6 +20,7 @@ constexpr Entry ENTRIES[] = {
     {"move_hints", &GameSettings::moveHints},
     {"last_move_marks", &GameSettings::lastMoveMarks},
     {"move_list", &GameSettings::moveList},
+    {"port_mapping", &GameSettings::portMapping},
 };
 
 std::string trimmedLower(const std::string& s) {

@@ -1,9 +1,9 @@
 #pragma once
-// The player's choices kept between runs: the move hints (key L), the last-move marks and the
-// move list (key M). They live in a small text file in the saved-games folder, "settings.ini"
-// (not a ".chs" file, so the load screen never lists it), one "name = on|off" line each. A
-// missing, unreadable or damaged file gives the defaults; a line the game does not know is
-// skipped, so older and newer games can share the file.
+// The player's choices kept between runs: the move hints (key L), the last-move marks, the
+// move list (key M) and whether hosting asks the router to forward the port. They live in a small
+// text file in the saved-games folder, "settings.ini" (not a ".chs" file, so the load screen never
+// lists it), one "name = on|off" line each. A missing, unreadable or damaged file gives the
+// defaults; a line the game does not know is skipped, so older and newer games can share the file.
 
 #include <string>
 
@@ -11,6 +11,7 @@ struct GameSettings {
     bool moveHints = true;     // dots and rings on the squares the selected piece may go to
     bool lastMoveMarks = true; // the last move's two squares tinted
     bool moveList = false;     // the move list panel shown
+    bool portMapping = false;  // hosting asks the router to forward the port (NAT-PMP, UPnP)
 };
 
 // The settings the game runs with (defaults until loadGameSettings).

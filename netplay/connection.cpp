@@ -10,10 +10,14 @@
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "net/KivNetwork.h"
+#include "netplay/host_addresses.h"
+#include "netplay/host_peer.h"
 #include "netplay/messages.h"
 #include "netplay/net_session.h"
+#include "netplay/rejoin.h"
 #include "netplay/requests.h"
 #include "ui/interface.h"
+#include "ui/net_lines.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -37,6 +41,8 @@ void deleteClient() {
 void deleteServer() {
     AppState* app = g_app;
     if (!app->server) return;
+    hostPeerReset();
+    hostAddressesEnd(0);
     delete app->server->port;
     app->server->port = nullptr;
     delete app->server;
@@ -45,8 +51,7 @@ void deleteServer() {
 }
 
 KSocket* peerConnection() {
-    KServer* server = g_app->server;
-    return server && server->port ? server->port->sockets : nullptr;
+    return g_app->server ? playingPeer() : nullptr;
 }
 
 // The peer sent a byte no message starts with: its connection goes, the local game goes on.
@@ -66,6 +71,7 @@ NetSession& netSession() {
 void HostGame() {
     AppState* app = g_app;
     deleteClient();
+    rejoinReset();
     if (!app->server) {
         Log("\nSYSTEM : server created on port %d\n", app->netPort);
         auto* server = new KServer();
@@ -81,6 +87,7 @@ void HostGame() {
             return;
         }
         app->server = server;
+        hostAddressesBegin(app->netPort);
     }
     // A peer already connected would otherwise keep the old game: it gets the new one.
     if (peerConnection()) {
@@ -88,12 +95,17 @@ void HostGame() {
         return;
     }
     showInfo(true, false, "Waiting for client..");
+    hostAddressesShown(true);
 }
 
 bool JoinGame(const char* host, int port) {
-    AppState* app = g_app;
     deleteServer();
     forgetPeer();
+    return joinHost(host, port);
+}
+
+bool connectToHost(const char* host, int port, bool moreToTry) {
+    AppState* app = g_app;
     if (!app->client)
         app->client = new KClient();
     else
@@ -105,14 +117,20 @@ bool JoinGame(const char* host, int port) {
     std::snprintf(hostText, sizeof hostText, "%s", host);
     int status = 1;
     app->client->InitConnexion(hostText, port, OnClientInput, OnClientFailed, &status);
-    switch (status) {
-    case 0:
+    if (status == 0) {
         app->connectIdle = 0;
         app->connectWaitSeconds = 0;
         GetTimePassed(&app->connectWaitStamp);
         Log("..socket created -- waiting for reply\n");
         showInfo(true, false, "Waiting for server : 10 sec");
         return true;
+    }
+    // Another of the name's addresses is tried next: nothing to tell the player yet.
+    if (moreToTry) {
+        Log("..no connection\n");
+        return false;
+    }
+    switch (status) {
     case 2:
         Log("..host not found !\n");
         showInfo(true, false, "Host not found");
@@ -135,6 +153,8 @@ void ServerStep() {
     AppState* app = g_app;
     if (!app || !app->server) return;
     app->server->Listen();
+    hostPeerStep();
+    hostAddressesStep();
     NetSession& net = netSession();
     if (!net.dropRequested) return;
     net.dropRequested = false;
@@ -151,6 +171,8 @@ void ServerStep() {
 void ClientStep() {
     AppState* app = g_app;
     if (!app) return;
+    netLinesStep();
+    if (rejoinStep()) return;
     // 1. The wait for the host's first message, counted down on the info line.
     if (!app->connectIdle) {
         app->connectWaitSeconds += GetTimePassed(&app->connectWaitStamp);
@@ -181,23 +203,17 @@ void ClientStep() {
 }
 
 int OnNewClient(KPort* port, KSocket* connection) {
-    // One peer at a time: an older connection is closed before the newcomer gets the game, so
-    // it can no longer click on this board.
-    for (KSocket *c = port ? port->sockets : nullptr, *next; c; c = next) {
-        next = c->next;
-        if (c != connection) port->close_socket(c);
-    }
-    forgetPeer(); // nothing of an earlier peer carries over to this one
-    SendWholeGame(); // with the host's selection cleared: the newcomer starts with none
-    showInfo(true, true, "New client");
-    return 0;
+    // One peer plays; a newcomer beside it is a stray or the player come back (host_peer.h).
+    return hostPeerArrived(port, connection);
 }
 
 void OnServerInput(char* input, int* inputLength) {
-    if (g_board) ReceiveMessages(NET_HOST, input, inputLength);
+    if (g_board && hostInputFromPeer(input)) ReceiveMessages(NET_HOST, input, inputLength);
 }
 
 void OnConnectionClosed(const char* name, int* /*value*/) {
+    // A stray, or the peer a returning player replaced: the game goes on unaware.
+    if (!hostPeerClosed()) return;
     forgetPeer();
     static char text[96];
     std::snprintf(text, sizeof text, "Connection aborted with%s", name ? name : "");
@@ -209,6 +225,8 @@ void OnClientInput(char* input, int* inputLength) {
 }
 
 void OnClientFailed(const char* /*name*/, int* /*value*/) {
+    // A game under way tries to come back to its host first (rejoin.h).
+    if (startRejoin()) return;
     forgetPeer();
     showInfo(true, true, "Connection failed");
     deleteClient();
@@ -222,6 +240,7 @@ bool wholeGameExpected() {
 }
 
 void leaveNetworkGame() {
+    rejoinReset();
     deleteClient();
     deleteServer();
     forgetPeer();

@@ -12,10 +12,16 @@ class KSocket;
 // bound leaves the game local, with a message on screen.
 void HostGame();
 
-// Connect to `host` (a dotted address, "localhost" or a name) on `port`; any server is destroyed
-// first. True when the attempt started: the countdown "Waiting for server : 10 sec" runs until
-// the host's first message. False, with a message on screen, when it could not start.
+// Connect to `host` (an IPv4 or IPv6 address, "localhost" or a name, looked up beside the frame
+// loop) on `port`; any server is destroyed first. True when the attempt started: the countdown
+// "Waiting for server : 10 sec" runs until the host's first message. False, with a message on
+// screen, when it could not start.
 bool JoinGame(const char* host, int port);
+
+// Connects to one address (numeric, or "localhost") on port and starts the 10-second wait for
+// the host's game. With moreToTry, a failure to start is only logged (another address comes
+// next); else it is told on screen. True when the attempt started.
+bool connectToHost(const char* host, int port, bool moreToTry);
 
 // Once per frame, in this order, after the animations: the host's pass over its port, then the
 // joining side's connection wait and read.

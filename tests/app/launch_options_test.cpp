@@ -33,6 +33,20 @@ TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
          65535,
          ""},
         {{"--join=chess.example.org"}, LaunchRequest::Run, -1, "chess.example.org", 4000, ""},
+        {{"--join", "2001:db8::5"}, LaunchRequest::Run, -1, "2001:db8::5", 4000, ""},
+        {{"--join", "[2001:db8::5]:4001"}, LaunchRequest::Run, -1, "2001:db8::5", 4001, ""},
+        {{"--join", "192.0.2.7:4002", "--port-mapping"},
+         LaunchRequest::Run,
+         -1,
+         "192.0.2.7",
+         4002,
+         ""},
+        {{"--join", "[2001:db8::5]:0"},
+         LaunchRequest::Bad,
+         0,
+         "",
+         0,
+         "--join [2001:db8::5]:0: the"},
         {{"--help"}, LaunchRequest::Help, -1, "", 4000, ""},
         {{"--port", "4100", "-h"}, LaunchRequest::Help, -1, "", 4000, ""},
         {{"--host"}, LaunchRequest::Bad, 0, "", 0, "--host needs the colour"},
@@ -71,16 +85,4 @@ TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
             EXPECT_EQ(options.port, c.port) << line;
         }
     }
-}
-
-TEST(LaunchOptions, AJoinAddressIsFoundBeforeTheGameRuns) {
-    LaunchOptions options;
-    for (const char* kept : {"127.0.0.1", "192.168.1.20", "localhost"}) {
-        options.joinAddress = kept;
-        EXPECT_TRUE(resolveJoinAddress(options));
-        EXPECT_EQ(options.resolvedAddress, kept);
-    }
-    options.joinAddress = "no-such-host.invalid";
-    EXPECT_FALSE(resolveJoinAddress(options));
-    EXPECT_EQ(options.resolvedAddress, "");
 }

@@ -13,9 +13,11 @@
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
+#include "netplay/host_peer.h"
 #include "netplay/messages.h"
 #include "netplay/requests.h"
 #include "ui/interface.h"
+#include "ui/net_lines.h"
 #include "ui/text_overlay.h"
 
 using peer::chat;
@@ -56,6 +58,12 @@ protected:
         showRequest(false, nullptr, nullptr);
     }
     PieceRecord* at(const char* name) { return g_board->squares[square(name)].piece; }
+    static int countConnections() {
+        int n = 0;
+        for (KSocket* c = g_app->server->port->sockets; c; c = c->next)
+            ++n;
+        return n;
+    }
 
     peer::Socket p;
 };
@@ -253,14 +261,35 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     EXPECT_TRUE(passUntil([] { return !g_app->requestPending; })) << "the request stays pending";
     EXPECT_EQ(info(), "Connection aborted withplayer");
 
-    // A new peer asks a question; a third one connects before it is answered: the older
-    // connection is closed first, its question goes with it, the newest gets the game.
-    peer::Socket second, third;
+    // Then the host says again that it waits, and where it can be found.
+    for (int i = 0; i < 70; ++i)
+        pass(0.05);
+    EXPECT_EQ(info(), "Waiting for client..");
+    EXPECT_TRUE(netLinesShown());
+
+    // A new peer asks a question. Others connect meanwhile and wait beside the game: a port
+    // probe that comes and goes, a stranger that speaks first, a third that stays silent. The
+    // first two are dropped unnoticed; the third, still there after STRAY_SECONDS, is the
+    // player come back: it takes over, and the older connection goes with its question.
+    peer::Socket second, third, probe, stranger;
     ASSERT_TRUE(second.connectTo(PORT + 4));
     fromGame(second, 4);
+    EXPECT_FALSE(netLinesShown());
     deliver(second, "W");
     ASSERT_TRUE(g_ui->questionShown);
     ASSERT_TRUE(third.connectTo(PORT + 4));
+    ASSERT_TRUE(probe.connectTo(PORT + 4));
+    ASSERT_TRUE(stranger.connectTo(PORT + 4));
+    passUntil([] { return countConnections() == 4; });
+    probe.close();
+    stranger.send("GET / HTTP/1.0\r\n\r\n");
+    passUntil([&] { return !stranger.pump() && countConnections() == 2; });
+    EXPECT_TRUE(stranger.closedByGame());
+    EXPECT_TRUE(g_ui->questionShown) << "the game went on unaware";
+    EXPECT_EQ(info(), "New client");
+    EXPECT_TRUE(second.pump());
+    for (int i = 0; i < int(STRAY_SECONDS / 0.05f) + 2; ++i)
+        pass(0.05);
     EXPECT_EQ(fromGame(third, 4), std::string("SB\0\0", 4));
     passUntil([&] { return !second.pump(); });
     EXPECT_TRUE(second.closedByGame());

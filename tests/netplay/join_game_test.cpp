@@ -8,9 +8,12 @@
 
 #include "app/input.h"
 #include "app/launch_options.h"
+#include "app/request_keys.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
+#include "netplay/rejoin.h"
 #include "ui/interface.h"
+#include "ui/net_lines.h"
 #include "ui/text_overlay.h"
 
 using peer::chat;
@@ -27,7 +30,7 @@ protected:
     // As `chess3d --join 127.0.0.1 --port N` starts.
     void join(int port) {
         LaunchOptions options;
-        options.joinAddress = options.resolvedAddress = "127.0.0.1";
+        options.joinAddress = "127.0.0.1";
         options.port = port;
         startFromOptions(options);
     }
@@ -106,15 +109,47 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     key(13);
     EXPECT_EQ(fromGame(hostPeer, 75), chat('C', "hi" + std::string(69, ' ')));
 
-    // The host goes away on its own turn: the connection has failed, and the game goes on
-    // against the computer, which answers for the host's side.
+    // The host's connection drops on its own turn while the joiner asks for a new game: the
+    // joiner says so, locks its board and joins the same address again, counting down.
     localClick("c6");
     localClick("c6");
     EXPECT_EQ(fromGame(hostPeer, 8), "MCc6MCc6");
     settle();
     ASSERT_EQ(g_record->moves.count, 4);
+    const std::vector<uint32_t> played(g_record->moves.block, g_record->moves.block + 4);
+    askRequest('R');
+    ASSERT_TRUE(g_app->requestPending);
     hostPeer.close();
-    EXPECT_TRUE(passUntil([] { return g_app->client == nullptr; }));
+    ASSERT_TRUE(passUntil([] { return rejoining(); }));
+    EXPECT_FALSE(g_app->requestPending) << "the request went with the connection";
+    EXPECT_TRUE(g_app->inputSuspended);
+    const std::string counting = "Host lost : joining again ";
+    pass(0.05);
+    ASSERT_EQ(info().rfind(counting, 0), 0u);
+    const int before = std::stoi(info().substr(counting.size()));
+    for (int i = 0; i < 60; ++i)
+        pass(0.05);
+    EXPECT_EQ(info(), counting + std::to_string(before - 3) + " sec");
+    EXPECT_EQ(std::string(netLine(0)), "Escape : stop and play the computer");
+
+    // The host takes the new connection and sends the whole game: both go on where they were.
+    ASSERT_TRUE(passUntil([&] { return hostPeer.accept(); }, 200));
+    deliver(hostPeer, peer::wholeGame('B', played));
+    pass(0.05);
+    EXPECT_FALSE(rejoining());
+    EXPECT_EQ(info(), "Game resumed");
+    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(g_record->moves.count, 4);
+    EXPECT_EQ(disagreement(), "");
+
+    // Lost again; this time the player gives up with Escape: the game goes on against the
+    // computer, which answers for the host's side.
+    settle();
+    hostPeer.close();
+    ASSERT_TRUE(passUntil([] { return rejoining(); }));
+    key(27);
+    EXPECT_EQ(g_app->client, nullptr);
     EXPECT_EQ(info(), "Connection failed");
     EXPECT_TRUE(passUntil([] { return g_record->moves.count == 5; })) << "the computer answers";
     EXPECT_EQ(disagreement(), "");

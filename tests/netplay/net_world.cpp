@@ -13,6 +13,7 @@
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
+#include "netplay/host_peer.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -44,8 +45,8 @@ void NetWorld::settle() {
 
 int NetWorld::gameSocket() {
     if (g_app->client) return g_app->client->sock;
-    KServer* s = g_app->server;
-    return s && s->port && s->port->sockets ? s->port->sockets->sock : -1;
+    KSocket* peer = g_app->server ? playingPeer() : nullptr;
+    return peer ? peer->sock : -1;
 }
 
 namespace {
