@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr size_t PGN_LINE_LIMIT = 80;
+constexpr size_t PGN_LINE_LIMIT = 79; // the export format wants lines shorter than 80
 
 // The legal move with the recorded move's squares, a promotion to a queen when it promotes;
 // 0 when there is none.

@@ -39,7 +39,7 @@ std::string pgn_date(std::time_t when);
 
 // The PGN text of a game: the seven tags (Result from the game's end, "*" when it goes on or a
 // move was refused), a blank line, the numbered moves, a comment saying how the game ended or
-// which move was refused, the result, lines of at most 80 characters, and a final blank line.
+// which move was refused, the result, lines of at most 79 characters, and a final blank line.
 std::string pgn_text(const PgnTags& tags, const ReplayedGame& game);
 
 // "NAME.pgn" for "NAME.chs"; a path without the ".chs" ending gets ".pgn" appended.
