@@ -1,5 +1,6 @@
 #include "app/launch_options.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,9 +9,13 @@
 #include "app/globals.h"
 #include "app/input.h"
 #include "app/settings.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "game/pgn_import.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
+#include "ui/load_screen.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -27,6 +32,60 @@ const char* optionValue(int argc, const char* const* argv, int& i, const char* n
 bool matches(const char* arg, const char* name) {
     const size_t n = std::strlen(name);
     return std::strncmp(arg, name, n) == 0 && (arg[n] == '\0' || arg[n] == '=');
+}
+
+bool endsWith(const std::string& text, const char* end) {
+    const size_t n = std::strlen(end);
+    if (text.size() < n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != end[i])
+            return false;
+    return true;
+}
+
+// A file to open, or the number of the PGN game after it. False with `error` set otherwise.
+bool takeFileArgument(const char* arg, LaunchOptions& options, bool& gameGiven,
+                      std::string& error) {
+    if (options.openFile.empty()) {
+        options.openFile = arg;
+        return true;
+    }
+    char* end = nullptr;
+    const long game = std::strtol(arg, &end, 10);
+    if (gameGiven || *end != '\0' || end == arg || game < 1 || game > 1000000) {
+        error = std::string("unexpected argument '") + arg + "'";
+        return false;
+    }
+    if (!endsWith(options.openFile, ".pgn")) {
+        error = "a game number follows only a .pgn file";
+        return false;
+    }
+    options.openGame = int(game);
+    gameGiven = true;
+    return true;
+}
+
+// The game of a file named on the command line (see startFromOptions).
+void openGameFile(const LaunchOptions& options) {
+    const std::string ref = endsWith(options.openFile, ".pgn")
+                                ? pgn_game_ref(options.openFile, options.openGame)
+                                : options.openFile;
+    IntroSkip();
+    showMenuAfterIntro();
+    // The reason stays on the info line: the first frames, slow while everything starts, would
+    // take a timed message away before it could be read.
+    const std::string why = savedGameProblem(ref.c_str());
+    if (!why.empty()) {
+        showInfo(true, false, why.c_str());
+        return;
+    }
+    startNewGame(0);
+    if (!g_record->LoadGame(ref.c_str())) return;
+    const int moves = g_record->moves.count;
+    g_board->reset(moves > 0 ? 1 - rm_colour(g_record->moves[moves - 1]) : 0);
+    g_app->gameStarted = 1;
+    g_record->RestoreBoard();
+    setMenuOpen(false);
 }
 
 bool parsePort(const char* text, int& port) {
@@ -52,12 +111,16 @@ const char* launchUsage() {
            "  --port-mapping      when hosting, ask the router to forward the port\n"
            "                      (NAT-PMP, then UPnP)\n"
            "  --help              show this text\n"
+           "  FILE.pgn [GAME]     skip the intro and open a game of a PGN file (the first,\n"
+           "                      or number GAME) against the computer, taking the side\n"
+           "                      to move; FILE.chs opens a saved game the same way\n"
            "Without options the game starts with its intro and menu.\n";
 }
 
 LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOptions& options,
                                  std::string& error) {
     options = LaunchOptions();
+    bool gameGiven = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
@@ -85,6 +148,9 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
                         (v ? v : "") + "'";
                 return LaunchRequest::Bad;
             }
+        } else if (endsWith(arg, ".pgn") || endsWith(arg, ".chs") ||
+                   (!options.openFile.empty() && arg[0] >= '0' && arg[0] <= '9')) {
+            if (!takeFileArgument(arg, options, gameGiven, error)) return LaunchRequest::Bad;
         } else {
             error = std::string("unknown option '") + arg + "'";
             return LaunchRequest::Bad;
@@ -97,6 +163,10 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
     const std::string given = options.joinAddress;
     if (!given.empty() && !splitJoinPort(options.joinAddress, options.port)) {
         error = "--join " + given + ": the port after ':' must be from 1 to 65535";
+        return LaunchRequest::Bad;
+    }
+    if (!options.openFile.empty() && (options.hostColour >= 0 || !options.joinAddress.empty())) {
+        error = "a game file opens a game against the computer, not with --host or --join";
         return LaunchRequest::Bad;
     }
     return LaunchRequest::Run;
@@ -124,9 +194,21 @@ bool splitJoinPort(std::string& address, int& port) {
     return parsePort(number.c_str(), port);
 }
 
+void resolveOpenFile(LaunchOptions& options) {
+    if (options.openFile.empty()) return;
+    char* full = realpath(options.openFile.c_str(), nullptr);
+    if (!full) return;
+    options.openFile = full;
+    std::free(full);
+}
+
 void startFromOptions(const LaunchOptions& options) {
     g_app->netPort = options.port;
     setPortMappingWanted(options.portMapping || gameSettings().portMapping);
+    if (!options.openFile.empty()) {
+        openGameFile(options);
+        return;
+    }
     const bool hosting = options.hostColour >= 0;
     const bool joining = !options.joinAddress.empty();
     if (!hosting && !joining) return;

@@ -1,8 +1,10 @@
 #pragma once
 // The command line: start straight into a network game, as host or joining side, on a port of
-// the player's choice. Without options the game starts with its intro and menu.
+// the player's choice, or into a game from a file against the computer. Without options the
+// game starts with its intro and menu.
 //
 //   chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping] [--help]
+//   chess3d FILE.pgn [GAME] | FILE.chs
 
 #include <string>
 
@@ -13,6 +15,8 @@ struct LaunchOptions {
     std::string joinAddress;     // --join: the host's address or name; empty when not joining
     int port = DEFAULT_NET_PORT; // --port (or the port of --join ADDRESS:N): TCP port of both
     bool portMapping = false;    // --port-mapping: hosting asks the router to forward the port
+    std::string openFile;        // a PGN file or ".chs" saved game to open; empty for none
+    int openGame = 1;            // which game of a PGN file, from 1
 };
 
 enum class LaunchRequest {
@@ -33,7 +37,13 @@ const char* launchUsage();
 // its colons. False for a port that is no number from 1 to 65535.
 bool splitJoinPort(std::string& address, int& port);
 
+// Makes options.openFile an absolute path (the program then makes its own folder the current
+// one); left as given when the file does not exist (its load then says so).
+void resolveOpenFile(LaunchOptions& options);
+
 // After start-up: the port for both roles and port mapping, then, with --host or --join, the
 // intro is skipped, the menu left and the game goes straight to hosting with the chosen colour
-// or to joining (a name is looked up beside the frame loop).
+// or to joining (a name is looked up beside the frame loop). With a file, the intro is skipped
+// and its game loaded against the computer, the player taking the side to move; a game the
+// board cannot show leaves the menu up with the reason on the info line.
 void startFromOptions(const LaunchOptions& options);

@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
     case LaunchRequest::Run:
         break;
     }
+    // A file named relative to where the program was started, before the folder changes.
+    resolveOpenFile(options);
+
     char path[1024];
     if (GetModuleFileNameA(nullptr, path, sizeof path) > 0) {
         char* cut = std::strrchr(path, '/');

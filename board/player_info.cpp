@@ -1,7 +1,12 @@
 #include "board/player_info.h"
 
+#include <cstdio>
+
 namespace {
-const char* lastText = nullptr;                  // callers pass string literals
+// A copy of the last text, for callers that build theirs (a PGN game's refused move); the info
+// line copies it too.
+char lastCopy[256];
+const char* lastText = nullptr;                  // lastCopy, or null
 void (*messageSink)(const char* text) = nullptr; // the interface's info line, once built
 } // namespace
 
@@ -11,7 +16,8 @@ void setPlayerMessageSink(void (*show)(const char* text)) {
 
 void tellPlayer(const char* text) {
     if (!text) return;
-    lastText = text;
+    std::snprintf(lastCopy, sizeof lastCopy, "%s", text);
+    lastText = lastCopy;
     if (messageSink) messageSink(text);
 }
 

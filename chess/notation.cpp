@@ -185,6 +185,12 @@ int move_san(uint32_t value, char out[SAN_SIZE]) {
 }
 
 uint32_t san_move(const char* text) {
+    uint32_t move = 0;
+    return san_move_count(text, &move) == 1 ? move : 0;
+}
+
+int san_move_count(const char* text, uint32_t* move) {
+    if (move != nullptr) *move = 0;
     SanParts parts;
     if (text == nullptr || !parse_san(text, parts)) return 0;
     Move legal[MAX_LEGAL_MOVES];
@@ -206,7 +212,8 @@ uint32_t san_move(const char* text) {
         match = move_value(m);
         ++matches;
     }
-    return matches == 1 ? match : 0;
+    if (move != nullptr) *move = match;
+    return matches;
 }
 
 uint32_t text_move(const char* text) {

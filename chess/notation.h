@@ -35,6 +35,10 @@ inline int move_san(Move move, char out[SAN_SIZE]) {
 // ignored.
 uint32_t san_move(const char* text);
 
+// How many legal moves a SAN text names, as san_move reads it: 0 when it names none (or is not
+// SAN), 2 or more when it is ambiguous. `move`, when not null, gets the last of them (0 for none).
+int san_move_count(const char* text, uint32_t* move);
+
 // The legal move a coordinate text names ("e2e4", "e1g1" for castling, "e7e8q"), or 0. A
 // promotion without its letter is refused.
 uint32_t text_move(const char* text);

@@ -1,5 +1,6 @@
 // The game record's saved games: saving (the ".chs" file and a PGN copy beside it), loading
-// and the listing of the save folder in the engine's log.
+// (a ".chs" file or one game of a PGN file) and the listing of the save folder in the engine's
+// log.
 
 #include <ctime>
 #include <string>
@@ -12,16 +13,19 @@
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/pgn.h"
+#include "game/pgn_import.h"
 #include "game/saved_games.h"
 #include "platform/win32.h"
 
 namespace {
 
-// The PGN tags of the game being saved: today's date; against the computer, the engine's side
-// is "Computer" and the player's side keeps its colour's name.
+// The PGN tags of the game being saved: the day it started (today for a game without moves);
+// against the computer, the engine's side is "Computer" and the player's side keeps its
+// colour's name.
 PgnTags tagsOfThisGame() {
     PgnTags tags;
-    tags.date = pgn_date(std::time(nullptr));
+    tags.date =
+        g_record && !g_record->startDay.empty() ? g_record->startDay : pgn_date(std::time(nullptr));
     bool againstComputer = !g_app || (!g_app->server && !g_app->client);
     if (againstComputer && g_board) {
         if (g_board->humanColour == 0)
@@ -48,13 +52,29 @@ bool GameRecord::SaveGame(const char* path) {
 
 bool GameRecord::LoadGame(const char* path) {
     std::vector<RecordedMove> read;
-    SavedGameRead result = read_saved_game(path, read);
-    if (result == SavedGameRead::CannotOpen) return false;
-    if (result == SavedGameRead::Damaged) {
-        tellPlayer("Damaged saved game : not loaded");
-        return false;
+    std::string day;
+    std::string pgnPath;
+    int pgnGame = 0;
+    if (path && parse_pgn_ref(path, pgnPath, pgnGame)) {
+        PgnLoaded loaded;
+        const std::string why = load_pgn_game(pgnPath.c_str(), pgnGame, loaded);
+        if (!why.empty()) {
+            tellPlayer(why.c_str());
+            return false;
+        }
+        read = std::move(loaded.moves);
+        day = loaded.date;
+    } else {
+        SavedGameRead result = read_saved_game(path, read);
+        if (result == SavedGameRead::CannotOpen) return false;
+        if (result == SavedGameRead::Damaged) {
+            tellPlayer("Damaged saved game : not loaded");
+            return false;
+        }
+        day = start_day_beside(path, read);
     }
     NewGame(true);
+    if (!read.empty()) startDay = day;
     for (RecordedMove m : read) {
         moves.push(m);
         apply_recorded_move(m, square_ids, &promoted, &captured, false);

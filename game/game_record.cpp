@@ -1,5 +1,7 @@
 #include "game/game_record.h"
 
+#include <ctime>
+
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "board/board_moves.h"
@@ -12,6 +14,8 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/node.h"
+#include "game/pgn.h"
+#include "game/pgn_import.h"
 
 namespace {
 
@@ -53,7 +57,10 @@ GameRecord::GameRecord() {
 
 void GameRecord::NewGame(bool clearMoves) {
     resetEngine();
-    if (clearMoves) moves.clear();
+    if (clearMoves) {
+        moves.clear();
+        startDay.clear();
+    }
     captured.clear();
     promoted = 0;
     start_square_ids(square_ids);
@@ -67,6 +74,7 @@ bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind
     // position should the game turn into one against the computer.
     if (!localGame()) (void)playOnEngine(fr, fc, tr, tc);
     RecordedMove m = make_recorded_move(fr, fc, tr, tc, colour, kind, index);
+    if (moves.count == 0) startDay = pgn_date(std::time(nullptr));
     moves.push(m);
     apply_recorded_move(m, square_ids, &promoted, &captured, false);
     return true;
@@ -130,7 +138,13 @@ bool GameRecord::LoadMoves(const unsigned char* bytes, int count) {
         tellPlayer("Damaged game received : not loaded");
         return false;
     }
+    // The same game sent again keeps its day; another one does not say when it started.
+    bool sameGame = moves.count > 0 && count >= moves.count;
+    for (int i = 0; i < moves.count && sameGame; ++i)
+        sameGame = blockMove(bytes, i) == moves[i];
+    const std::string day = sameGame ? startDay : count > 0 ? UNKNOWN_PGN_DATE : "";
     NewGame(true);
+    startDay = day;
     for (int i = 0; i < count; ++i) {
         moves.push(blockMove(bytes, i));
         apply_recorded_move(moves[i], square_ids, &promoted, &captured, false);

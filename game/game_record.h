@@ -20,6 +20,10 @@ struct GameRecord {
     GrowArray<PieceId> captured;             // pieces taken, in the order of capture
     GrowArray<std::string> saved_file_names; // names found by the last ListSavedGames
     PromotedPawns promoted = 0;              // pawns that became queens, bit colour * 8 + index
+    // The local day the game started, as PGN writes dates ("2026.12.08"): the day of its first
+    // move, a loaded PGN game's Date, or the Date of the PGN copy beside a loaded ".chs";
+    // "????.??.??" when a loaded game does not say; empty while the game has no move.
+    std::string startDay;
 
     // Empty arrays, then NewGame(true).
     GameRecord();
@@ -68,9 +72,11 @@ struct GameRecord {
 
     // Saved games in "./Save/" (game/saved_games.cpp). LoadGame: false when the file cannot
     // be opened or is damaged, also when the engine refuses one of its moves (the record and
-    // the engine's position are then untouched). SaveGame: writes a new file and
-    // renames it over the old one; false when anything fails. ListSavedGames: the number of
-    // ".chs" files, names sorted into saved_file_names, listing written to the engine's log.
+    // the engine's position are then untouched); `path` may also name one game of a PGN file
+    // (pgn_import.h), which the player is told about when the board cannot show it. SaveGame:
+    // writes a new file and renames it over the old one; false when anything fails.
+    // ListSavedGames: the number of ".chs" files, names sorted into saved_file_names, listing
+    // written to the engine's log.
     bool LoadGame(const char* path);
     bool SaveGame(const char* path);
     int ListSavedGames();

@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/load_list.h"
 #include "game/saved_games.h"
 #include "platform/win32.h"
 #include "ui/fades.h"
@@ -23,7 +24,10 @@ constexpr float BAR_Y0 = 0.2837f, BAR_STEP = 0.0695f, BAR_Z = -1.8f;
 // Characters of the classic font that fit between the line's start and the panel's inner edge
 // at every window width (the font scales with the width: 11.5 pixels a character at 800).
 constexpr size_t MAX_SHOWN_CHARACTERS = 26;
-constexpr int EXTENSION_LENGTH = 4; // ".chs"
+constexpr int EXTENSION_LENGTH = 4; // ".chs", ".pgn"
+
+// What the lines of the open list stand for, line by line.
+std::vector<LoadableGame> g_listed;
 
 // Rounded to the nearer integer, a tie going up.
 int roundHalfUp(double v) {
@@ -68,18 +72,29 @@ void destroyLine(KTexte* t) {
 
 } // namespace
 
-std::string fileLineText(const std::string& fileName) {
+std::string fileLineText(const std::string& fileName, int game, int games) {
     std::string name = fileName.size() >= size_t(EXTENSION_LENGTH)
                            ? fileName.substr(0, fileName.size() - EXTENSION_LENGTH)
                            : std::string();
-    if (name.size() > MAX_SHOWN_CHARACTERS) name = name.substr(0, MAX_SHOWN_CHARACTERS - 3) + "...";
-    return name;
+    // One game of a PGN file of several: " - game N" after the name, which gives way to it.
+    const std::string which = games > 1 ? " - game " + std::to_string(game) : "";
+    const size_t room = MAX_SHOWN_CHARACTERS - which.size();
+    if (name.size() > room) name = name.substr(0, room - 3) + "...";
+    return name + which;
 }
 
-void buildFileList() {
+void buildFileList(bool withPgnGames) {
     TextOverlay* o = overlay();
     if (!o || !g_record || !g_scene) return;
-    const int n = g_record->ListSavedGames();
+    g_listed.clear();
+    if (withPgnGames) {
+        g_listed = list_loadable_games(*g_record);
+    } else {
+        const int saved = g_record->ListSavedGames();
+        for (int i = 0; i < saved; ++i)
+            g_listed.push_back({g_record->saved_file_names[i], 0, 0});
+    }
+    const int n = int(g_listed.size());
     std::vector<KTexte*>& lines = o->fileLines;
     while (int(lines.size()) > n) {
         destroyLine(lines.back());
@@ -88,7 +103,8 @@ void buildFileList() {
     while (int(lines.size()) < n)
         lines.push_back(makeLine());
     for (int i = 0; i < n; ++i) {
-        lines[i]->SetTexte(fileLineText(g_record->saved_file_names[i]).c_str());
+        const LoadableGame& l = g_listed[size_t(i)];
+        lines[i]->SetTexte(fileLineText(l.file, l.game, l.games).c_str());
         lines[i]->visible = 0;
         placeLine(lines[i], i);
     }
@@ -142,10 +158,9 @@ void moveSelection(int code, int window) {
 std::string selectedGamePath() {
     const int i = g_ui ? g_ui->listIndex : -1;
     TextOverlay* o = overlay();
-    if (!g_record || !o || i < 0 || i >= int(o->fileLines.size()) ||
-        i >= g_record->saved_file_names.count)
+    if (!o || i < 0 || i >= int(o->fileLines.size()) || i >= int(g_listed.size()))
         return std::string();
-    return std::string(save_folder()) + g_record->saved_file_names[i];
+    return loadable_game_ref(g_listed[size_t(i)]);
 }
 
 void setChoiceConfirmed(bool confirmed) {
@@ -153,7 +168,8 @@ void setChoiceConfirmed(bool confirmed) {
     if (g_ui->selectionOK) g_ui->selectionOK->hidden = confirmed ? 0 : 1;
 }
 
-void openListPanel(KNodeGraph* panel, const char* panelMaterial, void (*onShown)()) {
+void openListPanel(KNodeGraph* panel, const char* panelMaterial, void (*onShown)(),
+                   bool withPgnGames) {
     Interface* ui = g_ui;
     if (panel) panel->hidden = 0;
     if (ui->selectionBar) ui->selectionBar->hidden = 0;
@@ -164,7 +180,7 @@ void openListPanel(KNodeGraph* panel, const char* panelMaterial, void (*onShown)
     playFade(panelMat, FADE_PANEL_IN, onShown);
     playFade(barMat, FADE_SELECTION_IN, nullptr);
     placeSelectionBar(0);
-    buildFileList();
+    buildFileList(withPgnGames);
     ui->listIndex = 0;
     ui->listFirst = 0;
 }

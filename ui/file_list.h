@@ -1,8 +1,9 @@
 #pragma once
 // The list of saved games shared by the load and save screens: one text of the overlay per
-// ".chs" file of "./Save/", a window of lines shown over the panel, and the selection bar that
-// marks the chosen line. The Interface's listIndex (selected line) and listFirst (first line
-// shown) say where the player is; both are 0 based.
+// ".chs" file of "./Save/" (and, on the load screen, per game of its PGN files), a window of
+// lines shown over the panel, and the selection bar that marks the chosen line. The
+// Interface's listIndex (selected line) and listFirst (first line shown) say where the player
+// is; both are 0 based.
 
 #include <string>
 
@@ -11,10 +12,11 @@ class KNodeGraph;
 constexpr int LOAD_LIST_WINDOW = 11; // lines the load screen shows at once
 constexpr int SAVE_LIST_WINDOW = 10; // the save screen's panel has the name line below its list
 
-// Fills the overlay's fileLines from the saved games found now (GameRecord::ListSavedGames):
-// exactly one hidden text per game, holding its name without the extension, placed as line i.
-// Texts beyond the count are taken out of the scene and destroyed; missing ones are made.
-void buildFileList();
+// Fills the overlay's fileLines from the saved games found now (GameRecord::ListSavedGames),
+// followed `withPgnGames` by the games of the folder's PGN files (list_loadable_games): exactly
+// one hidden text per game, holding fileLineText, placed as line i. Texts beyond the count are
+// taken out of the scene and destroyed; missing ones are made.
+void buildFileList(bool withPgnGames);
 
 // Shows the lines first .. first + count - 1 (those that exist), each at the row it has in the
 // window, and hides the others.
@@ -34,18 +36,21 @@ void moveSelection(int code, int window);
 void placeSelectionBar(int row);
 
 // The path of the selected saved game, "./Save/" + its file name as found in the folder (the
-// extension as the folder spells it); empty when the list has no line there.
+// extension as the folder spells it), followed by "#N" for game N of a PGN file (what
+// GameRecord::LoadGame takes); empty when the list has no line there.
 std::string selectedGamePath();
 
 // The text shown for a file name: the name without its last four characters, shortened with
-// "..." when it would run past the panel's right edge.
-std::string fileLineText(const std::string& fileName);
+// "..." when it would run past the panel's right edge; for one of the `games` (more than one)
+// of a PGN file, followed by " - game N" (`game`).
+std::string fileLineText(const std::string& fileName, int game = 0, int games = 0);
 
 // Opening a list screen (the wall has turned to its page): `panel` and the selection bar are
 // unhidden and fade in (the panel's material `panelMaterial` and "selectionMater"), the bar goes
-// to the first row, the list is built and its first line selected. `onShown` runs when the panel
-// has faded in.
-void openListPanel(KNodeGraph* panel, const char* panelMaterial, void (*onShown)());
+// to the first row, the list is built (with the PGN games for the load screen) and its first
+// line selected. `onShown` runs when the panel has faded in.
+void openListPanel(KNodeGraph* panel, const char* panelMaterial, void (*onShown)(),
+                   bool withPgnGames);
 
 // Closing a list screen: the lines go, the panel and the bar fade out (`onHidden` then hides
 // them), the wall turns back to the main page, and the OK mark and the confirmation are cleared.

@@ -11,6 +11,7 @@
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/pgn_import.h"
 #include "game/saved_games.h"
 #include "net/KivNetwork.h"
 #include "platform/win32.h"
@@ -82,26 +83,36 @@ void loadSelectedGame() {
 
 } // namespace
 
-bool savedGameLoadable(const char* path) {
+std::string savedGameProblem(const char* path) {
+    std::string pgnPath;
+    int pgnGame = 0;
+    if (path && parse_pgn_ref(path, pgnPath, pgnGame)) {
+        PgnLoaded loaded;
+        return load_pgn_game(pgnPath.c_str(), pgnGame, loaded);
+    }
     std::vector<RecordedMove> moves;
     switch (read_saved_game(path, moves)) {
     case SavedGameRead::Ok:
-        return true;
+        return "";
     case SavedGameRead::CannotOpen:
-        tellPlayer("Cannot open saved game : not loaded");
-        return false;
+        return "Cannot open saved game : not loaded";
     case SavedGameRead::Damaged:
     default:
-        tellPlayer("Damaged saved game : not loaded");
-        return false;
+        return "Damaged saved game : not loaded";
     }
+}
+
+bool savedGameLoadable(const char* path) {
+    const std::string why = savedGameProblem(path);
+    if (!why.empty()) tellPlayer(why.c_str());
+    return why.empty();
 }
 
 void toggleLoadScreen() {
     Interface* ui = g_ui;
     if (!ui) return;
     if (!ui->loadScreenOpen) {
-        openListPanel(ui->load, "load", loadPanelShown);
+        openListPanel(ui->load, "load", loadPanelShown, true);
         ui->loadScreenOpen = 1;
         return;
     }

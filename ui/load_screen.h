@@ -3,6 +3,8 @@
 // Enters. In a game against the computer it is loaded at once; in a network game the peer is
 // asked first (request 'L') and the game is loaded when the peer accepts.
 
+#include <string>
+
 // Opens the screen (the end of the wall's turn to page 2) or closes it (its keys, the menu's
 // close).
 void toggleLoadScreen();
@@ -11,6 +13,10 @@ void toggleLoadScreen();
 // the OK mark, the second loads, Escape takes the OK mark back or closes the screen.
 void loadScreenKey(int code);
 
-// Checks that the saved game at `path` can be loaded and tells the player why not:
-// "Cannot open saved game : not loaded" or "Damaged saved game : not loaded".
+// Why the saved game at `path` (or the PGN game it names) cannot be loaded: "Cannot open saved
+// game : not loaded", "Damaged saved game : not loaded", or the reasons of load_pgn_game
+// (pgn_import.h); "" when it can.
+std::string savedGameProblem(const char* path);
+
+// savedGameProblem, told to the player; true when the game can be loaded.
 bool savedGameLoadable(const char* path);

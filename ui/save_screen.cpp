@@ -88,7 +88,7 @@ void toggleSaveScreen() {
     Interface* ui = g_ui;
     if (!ui) return;
     if (!ui->saveScreenOpen) {
-        openListPanel(ui->save, "save", savePanelShown);
+        openListPanel(ui->save, "save", savePanelShown, false);
         ui->saveScreenOpen = 1;
         return;
     }

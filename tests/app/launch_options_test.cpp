@@ -66,6 +66,9 @@ TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
          "",
          0,
          "--host and --join cannot be used together"},
+        {{"a.chs", "2"}, LaunchRequest::Bad, 0, "", 0, "a game number follows only a .pgn file"},
+        {{"x.pgn", "2", "3"}, LaunchRequest::Bad, 0, "", 0, "unexpected argument '3'"},
+        {{"x.pgn", "--host", "white"}, LaunchRequest::Bad, 0, "", 0, "a game file opens a game"},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = {"chess3d"};
@@ -85,4 +88,11 @@ TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
             EXPECT_EQ(options.port, c.port) << line;
         }
     }
+    // A game file, and the number of a PGN game after it.
+    const char* argv[] = {"chess3d", "Games.PGN", "3"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_EQ(int(parseLaunchOptions(3, argv, options, error)), int(LaunchRequest::Run)) << error;
+    EXPECT_EQ(options.openFile, "Games.PGN");
+    EXPECT_EQ(options.openGame, 3);
 }

@@ -195,6 +195,33 @@ TEST_F(SavedGames, ASaveWritesThePgnBesideAndAFailedPgnLeavesTheSaveWhole) {
     EXPECT_FALSE(fs::exists(path("blocked.pgn.tmp")));
 }
 
+TEST_F(SavedGames, APgnGameLoadsWholeOrNotAtAllAndItsDayGoesWithTheSavedGame) {
+    write(path("games.pgn"), "[Date \"1858.??.??\"]\n1. e4 e5 2. Nf3 d6 *\n\n1. e4 e5 2. Nf6 *\n");
+    ASSERT_TRUE(play("d2d4"));
+    const std::vector<RecordedMove> before = recorded();
+    const std::string fen = position_fen();
+    EXPECT_FALSE(g_record->LoadGame((path("games.pgn") + "#2").c_str()));
+    EXPECT_STREQ(lastPlayerMessage(), "Illegal 2.Nf6 : not loaded");
+    EXPECT_FALSE(g_record->LoadGame((path("games.pgn") + "#3").c_str()));
+    EXPECT_STREQ(lastPlayerMessage(), "No PGN game 3 : not loaded");
+    EXPECT_EQ(recorded(), before);
+    EXPECT_EQ(position_fen(), fen);
+
+    // The first game, continued and saved: the copy beside the ".chs" keeps the day the game
+    // started, and a load of that ".chs" takes it from there for the next save.
+    ASSERT_TRUE(g_record->LoadGame(path("games.pgn").c_str()));
+    g_record->RestoreBoard();
+    EXPECT_EQ(recorded().size(), 4u);
+    EXPECT_EQ(at("d6")->kind, KIND_PAWN);
+    ASSERT_TRUE(play("f1c4"));
+    ASSERT_TRUE(g_record->SaveGame(path("opera.chs").c_str()));
+    g_record->NewGame(true);
+    ASSERT_TRUE(g_record->LoadGame(path("opera.chs").c_str()));
+    ASSERT_TRUE(g_record->SaveGame(path("again.chs").c_str()));
+    for (const char* copy : {"opera.pgn", "again.pgn"})
+        EXPECT_NE(contents(path(copy)).find("[Date \"1858.??.??\"]"), std::string::npos) << copy;
+}
+
 TEST_F(SavedGames, ASaveIsANewFileRenamedOverTheOld) {
     // A second name for the old file keeps the old contents: the save wrote a new file and
     // renamed it, it did not write into the old one (which a crash midway would leave torn).

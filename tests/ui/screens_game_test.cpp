@@ -14,6 +14,7 @@
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
@@ -35,7 +36,7 @@ class ScreensGame : public GameFixture {
 protected:
     void SetUp() override {
         GameFixture::SetUp();
-        for (const char* what : {"saved", "gone"})
+        for (const char* what : {"saved", "gone", "db"})
             names.push_back("screens" + std::to_string(getpid()) + what);
     }
     void TearDown() override {
@@ -55,6 +56,13 @@ protected:
         runFramesUntil([] { return false; }, 1);
         onMouseDown(1, px, py);
         onMouseUp();
+    }
+    // Moves the bar onto the line that reads `text`.
+    static bool selectLine(const std::string& text) {
+        const std::vector<KTexte*>& lines = g_ui->overlay->fileLines;
+        for (size_t i = 0; i < lines.size() && text != lines[g_ui->listIndex]->texte; ++i)
+            press(VK_DOWN);
+        return !lines.empty() && text == lines[g_ui->listIndex]->texte;
     }
     static bool resting() { return !IsCameraMoving() && !g_board->pieceInMotion; }
     static bool menuResting() { return g_app->menuOpen && resting() && g_ui->page == 0; }
@@ -153,6 +161,41 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     EXPECT_EQ(ids, std::vector<PieceId>(std::begin(g_record->square_ids),
                                         std::end(g_record->square_ids)));
     EXPECT_EQ(g_board->squares[4 * 8 + 4].piece, e4);
+    ASSERT_TRUE(wait(resting));
+
+    // A PGN file put in the folder: its games follow the saved games, one line each. One loads
+    // whole; one the board cannot show is refused, naming its move, and the game stays.
+    const std::string db = names[2];
+    std::ofstream("Save/" + db + ".pgn")
+        << "[Event \"a\"]\n1. e4 e5 *\n\n[Event \"b\"]\n1. d4 d5 2. c4 e6 *\n\n1. e4 e5 2. Ke3 *\n";
+    ASSERT_TRUE(openScreen(LOAD_X) && selectLine(db + " - game 2"));
+    press(VK_RETURN);
+    press(VK_RETURN);
+    EXPECT_EQ(recorded().size(), 4u);
+    PieceRecord* c4 = g_board->squares[4 * 8 + 2].piece;
+    ASSERT_TRUE(c4 && c4->kind == KIND_PAWN && c4->colour == 0);
+    ASSERT_TRUE(wait(resting));
+    ASSERT_TRUE(openScreen(LOAD_X) && selectLine(db + " - game 3"));
+    press(VK_RETURN);
+    press(VK_RETURN);
+    EXPECT_STREQ(lastPlayerMessage(), "Illegal 2.Ke3 : not loaded");
+    EXPECT_EQ(recorded().size(), 4u);
+    EXPECT_EQ(g_board->squares[4 * 8 + 2].piece, c4);
+}
+
+TEST_F(ScreensGame, AGameFileNamedOnTheCommandLineOpensWithThePlayerToMove) {
+    const fs::path file = fs::temp_directory_path() / (names[2] + ".pgn");
+    std::ofstream(file) << "1. e4 e5 *\n\n[Event \"b\"]\n1. d4 d5 2. c4 *\n";
+    LaunchOptions options;
+    options.openFile = file.string();
+    options.openGame = 2;
+    startFromOptions(options);
+    fs::remove(file);
+    ASSERT_TRUE(wait([] { return !g_app->menuOpen && resting(); }));
+    EXPECT_EQ(recorded().size(), 3u);
+    EXPECT_EQ(g_board->humanColour, 1); // Black is to move: the board waits for the player
+    runFramesUntil([] { return false; }, 30);
+    EXPECT_EQ(recorded().size(), 3u);
 }
 
 } // namespace

@@ -5,12 +5,11 @@
 //   chess3d-engine think "<FEN>"            the game's depth-4 search with its table output
 //   chess3d-engine bench [depth]            the fixed benchmark (depth 4 by default)
 //   chess3d-engine pgn FILE.chs             the PGN of a saved game
+//   chess3d-engine import FILE.pgn [GAME]   the ".chs" lines of a PGN game (the first by default)
 //   chess3d-engine uci                      a UCI session on standard input and output
 //
 // "startpos" stands for the initial position. Exit code 0 on success, 1 on a usage error or
 // a position the engine refuses.
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +22,7 @@
 #include "chess/perft.h"
 #include "chess/search.h"
 #include "game/pgn.h"
+#include "game/pgn_import.h"
 #include "game/saved_games.h"
 #include "tools/chess3d-engine/uci.h"
 
@@ -35,6 +35,7 @@ int usage() {
                          "       chess3d-engine think \"<FEN>\"\n"
                          "       chess3d-engine bench [depth]\n"
                          "       chess3d-engine pgn FILE.chs\n"
+                         "       chess3d-engine import FILE.pgn [GAME]\n"
                          "       chess3d-engine uci\n");
     return 1;
 }
@@ -120,7 +121,8 @@ int run_bench_command(const char* depth_text) {
     return 0;
 }
 
-// Prints the PGN of a saved game, dated by the file's last write (when the game was saved).
+// Prints the PGN of a saved game, dated by the day the game started as the PGN copy beside it
+// says ("????.??.??" when there is none).
 int run_pgn(const char* path) {
     std::vector<RecordedMove> moves;
     switch (read_saved_game(path, moves)) {
@@ -136,10 +138,32 @@ int run_pgn(const char* path) {
     ReplayedGame game;
     replay_recorded_game(moves.data(), int(moves.size()), game);
     PgnTags tags;
-    struct stat info {};
-    if (stat(path, &info) == 0) tags.date = pgn_date(info.st_mtime);
+    tags.date = start_day_beside(path, moves);
     const std::string text = pgn_text(tags, game);
     std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Prints game `game_text` (from 1; the first when null) of a PGN file as the lines of a ".chs"
+// saved game. A game the board cannot show is refused with the game's own reason.
+int run_import(const char* path, const char* game_text) {
+    long game = 1;
+    if (game_text != nullptr) {
+        char* end = nullptr;
+        game = std::strtol(game_text, &end, 10);
+        if (end == game_text || *end != 0 || game < 1 || game > 1000000000) {
+            std::fprintf(stderr, "chess3d-engine: the game number must be 1 or more\n");
+            return 1;
+        }
+    }
+    PgnLoaded loaded;
+    const std::string why = load_pgn_game(path, int(game), loaded);
+    if (!why.empty()) {
+        std::fprintf(stderr, "chess3d-engine: %s: %s\n", path, why.c_str());
+        return 1;
+    }
+    for (RecordedMove m : loaded.moves)
+        std::printf("%d\n", m);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
@@ -152,6 +176,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "bench") == 0)
         return run_bench_command(argc >= 3 ? argv[2] : nullptr);
     if (argc == 3 && std::strcmp(argv[1], "pgn") == 0) return run_pgn(argv[2]);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "import") == 0)
+        return run_import(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 2 && std::strcmp(argv[1], "uci") == 0) return run_uci(stdin, stdout);
     return usage();
 }
