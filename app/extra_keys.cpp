@@ -9,6 +9,7 @@
 #include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/move_suggestion.h"
+#include "game/opponent.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -54,6 +55,7 @@ bool suggestMoveForPlayer() {
     const BoardScene* b = g_board;
     if (!b || !maySuggestMove()) return false;
     if (side_to_move != b->humanColour) return false; // the engine is not on the player's move
+    if (externalSuggestion()) return true;            // a UCI opponent answers in a later frame
     const uint32_t move = suggest_move();
     if (move == 0) return false;
     const Move m = to_move(move);

@@ -15,6 +15,7 @@
 #include "board/move_marks.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/opponent.h"
 #include "game/save_folder.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
@@ -22,6 +23,7 @@
 #include "ui/move_list.h"
 #include "ui/screens.h"
 #include "ui/text_overlay.h"
+#include "ui/thinking_sign.h"
 
 KScene* g_scene = nullptr;
 KShell* g_root = nullptr;
@@ -105,6 +107,7 @@ bool buildGame() {
     buildFonts();
     layout(800, 600);
     buildMoveList();
+    buildThinkingSign();
     installScreens();
     if (!checkStartupObjects()) return false;
 
@@ -146,9 +149,11 @@ bool runFrame() {
     cameraZoomStep();    //    the wheel's distance on top of it
     ServerStep();       // 4. the network peer: host,
     ClientStep();       //    then the joining side
+    opponentStep();     //    a UCI engine's answers
     frameStep();        // 5. menu wall, water, quit banner
     moveMarksStep();    //    last move, move hints, suggestion
     moveListStep();     //    the move list
+    thinkingSignStep(); //    a slow engine's sign
     statisticsStep();   // 6.
     turnDome();         // 7.
     RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
@@ -161,6 +166,7 @@ int quitCode() {
 }
 
 void shutdownGame() {
+    stopOpponent();
     g_scene->Reset();
     KivFreeSound();
 }
@@ -170,7 +176,16 @@ int gameMain(const LaunchOptions& options) {
     // when the program's folder cannot be written (an install for every user).
     choose_save_folder();
     loadGameSettings(settingsPath());
-    if (!buildGame()) return 2;
+    // The computer's engine: the command line's choice over the settings file's. A UCI engine
+    // starts now and gets ready while the intro plays.
+    OpponentChoice opponent;
+    opponent.engine = options.engineGiven ? options.engine : gameSettings().engine;
+    opponent.level = options.level ? options.level : gameSettings().level;
+    startOpponent(opponent);
+    if (!buildGame()) {
+        stopOpponent();
+        return 2;
+    }
     startFromOptions(options);
     while (runFrame()) {
     }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
@@ -101,6 +102,7 @@ bool parsePort(const char* text, int& port) {
 
 const char* launchUsage() {
     return "Usage: chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping]\n"
+           "               [--engine COMMAND] [--level N]\n"
            "  --host white|black  skip the intro and the menu and host a network game,\n"
            "                      playing that colour\n"
            "  --join ADDRESS      skip the intro and the menu and join the game hosted at\n"
@@ -110,6 +112,10 @@ const char* launchUsage() {
            "  --port N            TCP port for hosting and joining (default 4000)\n"
            "  --port-mapping      when hosting, ask the router to forward the port\n"
            "                      (NAT-PMP, then UPnP)\n"
+           "  --engine COMMAND    the computer's engine: builtin (the default), or a chess\n"
+           "                      engine that speaks UCI, such as stockfish or\n"
+           "                      \"gnuchess --uci\" (quote a command with arguments)\n"
+           "  --level N           the computer's strength, 1 (weakest) to 6 (default 4)\n"
            "  --help              show this text\n"
            "  FILE.pgn [GAME]     skip the intro and open a game of a PGN file (the first,\n"
            "                      or number GAME) against the computer, taking the side\n"
@@ -151,6 +157,22 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
         } else if (endsWith(arg, ".pgn") || endsWith(arg, ".chs") ||
                    (!options.openFile.empty() && arg[0] >= '0' && arg[0] <= '9')) {
             if (!takeFileArgument(arg, options, gameGiven, error)) return LaunchRequest::Bad;
+        } else if (matches(arg, "--engine")) {
+            const char* v = optionValue(argc, argv, i, "--engine");
+            if (!v || !*v || *v == '-') {
+                error = "--engine needs a program: builtin, or a UCI engine such as stockfish";
+                return LaunchRequest::Bad;
+            }
+            options.engineGiven = true;
+            options.engine = v;
+        } else if (matches(arg, "--level")) {
+            const char* v = optionValue(argc, argv, i, "--level");
+            if (!v || v[0] < '1' || v[0] > '6' || v[1] != '\0') {
+                error =
+                    std::string("--level needs a level from 1 to 6, not '") + (v ? v : "") + "'";
+                return LaunchRequest::Bad;
+            }
+            options.level = v[0] - '0';
         } else {
             error = std::string("unknown option '") + arg + "'";
             return LaunchRequest::Bad;
@@ -200,6 +222,18 @@ void resolveOpenFile(LaunchOptions& options) {
     if (!full) return;
     options.openFile = full;
     std::free(full);
+}
+
+void anchorEnginePath(LaunchOptions& options) {
+    std::string& command = options.engine;
+    const size_t start = command.find_first_not_of(" \t");
+    if (start == std::string::npos || command[start] == '/') return;
+    const size_t end = command.find_first_of(" \t", start);
+    const std::string program = command.substr(start, end == std::string::npos ? end : end - start);
+    if (program.find('/') == std::string::npos) return; // looked up in PATH
+    char here[4096];
+    if (!getcwd(here, sizeof here)) return;
+    command.replace(start, program.size(), std::string(here) + "/" + program);
 }
 
 void startFromOptions(const LaunchOptions& options) {

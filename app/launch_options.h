@@ -1,9 +1,11 @@
 #pragma once
 // The command line: start straight into a network game, as host or joining side, on a port of
-// the player's choice, or into a game from a file against the computer. Without options the
-// game starts with its intro and menu.
+// the player's choice, or into a game from a file against the computer; choose the computer's
+// engine and level for this run (over the settings file's). Without options the game starts
+// with its intro and menu.
 //
-//   chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping] [--help]
+//   chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping]
+//           [--engine COMMAND] [--level N] [--help]
 //   chess3d FILE.pgn [GAME] | FILE.chs
 
 #include <string>
@@ -17,6 +19,9 @@ struct LaunchOptions {
     bool portMapping = false;    // --port-mapping: hosting asks the router to forward the port
     std::string openFile;        // a PGN file or ".chs" saved game to open; empty for none
     int openGame = 1;            // which game of a PGN file, from 1
+    bool engineGiven = false;    // --engine: the computer's engine for this run
+    std::string engine;          // its command ("builtin" or empty: the built-in engine)
+    int level = 0;               // --level: 1 to 6; 0 when not given
 };
 
 enum class LaunchRequest {
@@ -40,6 +45,10 @@ bool splitJoinPort(std::string& address, int& port);
 // Makes options.openFile an absolute path (the program then makes its own folder the current
 // one); left as given when the file does not exist (its load then says so).
 void resolveOpenFile(LaunchOptions& options);
+
+// A program named with a '/' in --engine is made absolute, so that it is still found once the
+// game has made its own folder the current one. Called before that change.
+void anchorEnginePath(LaunchOptions& options);
 
 // After start-up: the port for both roles and port mapping, then, with --host or --join, the
 // intro is skipped, the menu left and the game goes straight to hosting with the chosen colour

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     }
     // A file named relative to where the program was started, before the folder changes.
     resolveOpenFile(options);
+    anchorEnginePath(options);
 
     char path[1024];
     if (GetModuleFileNameA(nullptr, path, sizeof path) > 0) {

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "game/opponent.h"
 #include "game/pgn.h"
 #include "game/saved_games.h"
 
@@ -21,15 +22,20 @@ constexpr Entry ENTRIES[] = {
     {"last_move_marks", &GameSettings::lastMoveMarks},
     {"move_list", &GameSettings::moveList},
     {"port_mapping", &GameSettings::portMapping},
+    {"sounds", &GameSettings::sounds},
 };
 
-std::string trimmedLower(const std::string& s) {
+std::string trimmed(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
         ++b;
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
         --e;
-    std::string out = s.substr(b, e - b);
+    return s.substr(b, e - b);
+}
+
+std::string trimmedLower(const std::string& s) {
+    std::string out = trimmed(s);
     for (char& c : out)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     return out;
@@ -53,6 +59,9 @@ std::string settingsText(const GameSettings& settings) {
     std::string out = "# chess3d settings: the game rewrites this file when one changes\n";
     for (const Entry& e : ENTRIES)
         out += std::string(e.name) + " = " + (settings.*e.field ? "on" : "off") + "\n";
+    out +=
+        "engine = " + (settings.engine.empty() ? std::string("builtin") : settings.engine) + "\n";
+    out += "level = " + std::to_string(settings.level) + "\n";
     return out;
 }
 
@@ -64,6 +73,17 @@ GameSettings parseSettings(const std::string& text) {
         const size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         const std::string name = trimmedLower(line.substr(0, eq));
+        if (name == "engine") { // a command: its case and inner blanks kept
+            const std::string command = trimmed(line.substr(eq + 1));
+            settings.engine = namesBuiltinEngine(command) ? "" : command;
+            continue;
+        }
+        if (name == "level") {
+            const std::string v = trimmed(line.substr(eq + 1));
+            if (v.size() == 1 && v[0] >= '0' + ENGINE_LEVEL_MIN && v[0] <= '0' + ENGINE_LEVEL_MAX)
+                settings.level = v[0] - '0';
+            continue;
+        }
         const int value = switchValue(trimmedLower(line.substr(eq + 1)));
         if (value < 0) continue;
         for (const Entry& e : ENTRIES)

@@ -1,17 +1,25 @@
 #pragma once
-// The player's choices kept between runs: the move hints (key L), the last-move marks, the
-// move list (key M) and whether hosting asks the router to forward the port. They live in a small
-// text file in the saved-games folder, "settings.ini" (not a ".chs" file, so the load screen never
-// lists it), one "name = on|off" line each. A missing, unreadable or damaged file gives the
-// defaults; a line the game does not know is skipped, so older and newer games can share the file.
+// The player's choices kept between runs: the move hints (key L), the last-move marks, the move
+// list (key M), the sounds (key V), whether hosting asks the router to forward the port, and the
+// computer's engine and level. They live in a small text file in the saved-games folder,
+// "settings.ini" (not a ".chs" file, so the load screen never lists it), one "name = value"
+// line each: on|off for the switches, "engine = builtin" or the command of a UCI engine,
+// "level = 1" to "6". A missing, unreadable or damaged file gives the defaults; a line the
+// game does not know, or a value out of range, is skipped, so older and newer games can share
+// the file.
 
 #include <string>
+
+#include "game/uci_engine.h"
 
 struct GameSettings {
     bool moveHints = true;     // dots and rings on the squares the selected piece may go to
     bool lastMoveMarks = true; // the last move's two squares tinted
     bool moveList = false;     // the move list panel shown
     bool portMapping = false;  // hosting asks the router to forward the port (NAT-PMP, UPnP)
+    bool sounds = true;        // the sounds of moves, checks, mates, refusals and chat lines
+    std::string engine;        // the computer: empty for the built-in engine, else a command
+    int level = ENGINE_LEVEL_DEFAULT; // the computer's strength, 1 to 6
 };
 
 // The settings the game runs with (defaults until loadGameSettings).

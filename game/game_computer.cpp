@@ -8,11 +8,12 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "board/player_info.h"
-#include "game/game_record.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
 #include "chess/position.h"
 #include "chess/search.h"
+#include "game/game_record.h"
+#include "game/opponent.h"
 
 uint32_t queen_promotion_of(uint32_t move) {
     Move m = to_move(move);
@@ -26,14 +27,19 @@ uint32_t queen_promotion_of(uint32_t move) {
 }
 
 void GameRecord::ComputerMove() {
-    // 1-2. The engine's choice; none when it is mated or stalemated.
+    // A UCI engine chosen as the opponent answers in a later frame (game/opponent.cpp).
+    if (externalComputerMove()) return;
+    // 1-2. The built-in engine's choice; none when it is mated or stalemated.
     think(1);
-    uint32_t best = pv_table[0][0];
+    const uint32_t best = pv_table[0][0];
     if (best == 0) {
         tellPlayer("(No legal moves)");
         return;
     }
-    best = queen_promotion_of(best);
+    PlayComputerMove(queen_promotion_of(best));
+}
+
+void GameRecord::PlayComputerMove(uint32_t best) {
     // 3. Played on the engine. move_text's buffer is overwritten by the next call: copy it.
     char text[8] = {};
     std::strncpy(text, move_text(best), sizeof text - 1);

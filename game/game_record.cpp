@@ -14,6 +14,7 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/node.h"
+#include "game/opponent.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
 
@@ -28,7 +29,7 @@ void resetEngine() {
     init_position();
     (void)generate_moves();
     max_time_ms = 33554432;
-    max_depth = 4;
+    max_depth = builtinDepth();
 }
 
 // Plays the move from (fr, fc) to (tr, tc) on the engine (a promotion becomes a queen) and

@@ -43,8 +43,13 @@ struct GameRecord {
     // returns false when the engine does not accept it; the engine position is then unchanged.
     bool HumanMove(int fr, int fc, int tr, int tc);
 
-    // The engine chooses, plays and shows its move on the board, then ends the turn.
+    // The engine chooses, plays and shows its move on the board, then ends the turn. With a UCI
+    // engine as the opponent the engine is asked, and its answer comes to PlayComputerMove in a
+    // later frame (game/opponent.h).
     void ComputerMove();
+    // The computer's chosen move `best` (a legal move of the engine's position) played on the
+    // engine and on the board, the result shown and the turn ended.
+    void PlayComputerMove(uint32_t best);
 
     // Announces mate, stalemate or a draw in the info line; returns the text shown, or null.
     const char* ShowResult();

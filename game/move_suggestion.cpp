@@ -5,6 +5,7 @@
 #include "chess/position_backup.h"
 #include "chess/search.h"
 #include "game/game_record.h"
+#include "game/opponent.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ uint32_t suggest_move() {
     PositionBackup& saved = backup();
     backup_position(saved);
     const int depth = max_depth, budget = max_time_ms;
-    max_depth = SUGGESTION_DEPTH;
+    max_depth = builtinDepth();
     max_time_ms = 33554432; // no time limit: the depth alone decides, as for the computer
     think(0);
     uint32_t best = pv_table[0][0];

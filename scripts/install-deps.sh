@@ -9,7 +9,7 @@ PACKAGES=(
     fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
     libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
     xvfb xauth xdotool imagemagick x11-apps x11-utils
-    pgn-extract desktop-file-utils
+    pgn-extract desktop-file-utils stockfish
     clang-14 libclang-rt-14-dev graphviz
     libminiupnpc-dev libnatpmp-dev
 )

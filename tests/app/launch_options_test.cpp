@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -58,6 +60,13 @@ TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
         {{"--port", "65536"}, LaunchRequest::Bad, 0, "", 0, "--port needs a port number"},
         {{"--port", "40a"}, LaunchRequest::Bad, 0, "", 0, "--port needs a port number"},
         {{"--port"}, LaunchRequest::Bad, 0, "", 0, "--port needs a port number"},
+        {{"--engine", "stockfish", "--level", "2"}, LaunchRequest::Run, -1, "", 4000, ""},
+        {{"--engine=gnuchess --uci", "--level=6"}, LaunchRequest::Run, -1, "", 4000, ""},
+        {{"--engine"}, LaunchRequest::Bad, 0, "", 0, "--engine needs a program"},
+        {{"--engine", "--level", "2"}, LaunchRequest::Bad, 0, "", 0, "--engine needs a program"},
+        {{"--level", "0"}, LaunchRequest::Bad, 0, "", 0, "--level needs a level from 1 to 6"},
+        {{"--level", "7"}, LaunchRequest::Bad, 0, "", 0, "--level needs a level from 1 to 6"},
+        {{"--level", "12"}, LaunchRequest::Bad, 0, "", 0, "--level needs a level from 1 to 6"},
         {{"--colour", "white"}, LaunchRequest::Bad, 0, "", 0, "unknown option '--colour'"},
         {{"localhost"}, LaunchRequest::Bad, 0, "", 0, "unknown option 'localhost'"},
         {{"--host", "white", "--join", "1.2.3.4"},
@@ -95,4 +104,22 @@ TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
     ASSERT_EQ(int(parseLaunchOptions(3, argv, options, error)), int(LaunchRequest::Run)) << error;
     EXPECT_EQ(options.openFile, "Games.PGN");
     EXPECT_EQ(options.openGame, 3);
+}
+
+TEST(LaunchOptions, TheEngineAndLevelForThisRun) {
+    const char* argv[] = {"chess3d", "--engine", "engines/fish --threads 1", "--level=5"};
+    LaunchOptions options;
+    std::string error;
+    ASSERT_EQ(int(parseLaunchOptions(4, argv, options, error)), int(LaunchRequest::Run)) << error;
+    EXPECT_TRUE(options.engineGiven);
+    EXPECT_EQ(options.level, 5);
+    // A program named by a relative path is still found once the game has changed folder; a
+    // bare name is left for the search in PATH.
+    anchorEnginePath(options);
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    EXPECT_EQ(options.engine, std::string(here) + "/engines/fish --threads 1");
+    options.engine = "stockfish";
+    anchorEnginePath(options);
+    EXPECT_EQ(options.engine, "stockfish");
 }

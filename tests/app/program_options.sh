@@ -7,7 +7,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 out=$("$program" --help 2>&1); code=$?
 [ $code -eq 0 ] || fail "--help ended with $code"
-for option in "--host white|black" "--join ADDRESS" "--port N" "--help"; do
+for option in "--host white|black" "--join ADDRESS" "--port N" "--engine COMMAND" "--level N" "--help"; do
     grep -qF -- "$option" <<<"$out" || fail "--help does not list $option"
 done
 
@@ -22,4 +22,5 @@ check_bad "chess3d: unknown option '--colour'" --colour white
 check_bad "chess3d: --host needs the colour to play: white or black" --host red
 check_bad "chess3d: --port needs a port number from 1 to 65535, not '99999'" --port 99999
 check_bad "chess3d: --host and --join cannot be used together" --host white --join 127.0.0.1
+check_bad "chess3d: --level needs a level from 1 to 6, not '9'" --level 9
 echo "ok: --help and bad options"

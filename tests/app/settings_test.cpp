@@ -61,14 +61,44 @@ TEST(Settings, TextReadOverTheDefaults) {
     }
 }
 
+TEST(Settings, TheComputersEngineLevelAndTheSounds) {
+    struct EngineCase {
+        const char* text;
+        const char* engine;
+        int level;
+        bool sounds;
+    };
+    const EngineCase cases[] = {
+        {"", "", 4, true},
+        {"engine = stockfish\nlevel = 2\nsounds = off\n", "stockfish", 2, false},
+        {"ENGINE =  /usr/games/gnuchess --uci \r\n", "/usr/games/gnuchess --uci", 4, true},
+        {"engine = stockfish\nengine = Built-in\n", "", 4, true},     // the last line counts
+        {"level = 7\nlevel = 0\nlevel = 3x\nlevel =\n", "", 4, true}, // out of range: skipped
+        {"level = 6\nsounds = loud\n", "", 6, true},
+    };
+    for (const EngineCase& c : cases) {
+        const GameSettings s = parseSettings(c.text);
+        EXPECT_EQ(s.engine, c.engine) << c.text;
+        EXPECT_EQ(s.level, c.level) << c.text;
+        EXPECT_EQ(s.sounds, c.sounds) << c.text;
+        // Written and read back unchanged.
+        const GameSettings again = parseSettings(settingsText(s));
+        EXPECT_EQ(again.engine, s.engine) << c.text;
+        EXPECT_EQ(again.level, s.level) << c.text;
+        EXPECT_EQ(again.sounds, s.sounds) << c.text;
+    }
+}
+
 TEST(Settings, FileRoundTripAndMissingOrDamagedFilesGiveTheDefaults) {
     TempFolder dir;
     ASSERT_FALSE(dir.path.empty());
     const std::string path = dir.path + "/settings.ini";
     // Every combination written and read back.
     for (int bits = 0; bits < 8; ++bits) {
-        gameSettings() =
-            GameSettings{bits & 1 ? true : false, bits & 2 ? true : false, bits & 4 ? true : false};
+        gameSettings() = GameSettings{};
+        gameSettings().moveHints = bits & 1;
+        gameSettings().lastMoveMarks = bits & 2;
+        gameSettings().moveList = bits & 4;
         ASSERT_TRUE(saveGameSettings(path));
         gameSettings() = GameSettings{};
         ASSERT_TRUE(loadGameSettings(path));
@@ -81,7 +111,8 @@ TEST(Settings, FileRoundTripAndMissingOrDamagedFilesGiveTheDefaults) {
     const std::string junk(4096, '\xff');
     for (const std::string& bad :
          {dir.path + "/missing.ini", dir.path, write(dir.path + "/junk.ini", junk)}) {
-        gameSettings() = GameSettings{false, false, true};
+        gameSettings().moveHints = gameSettings().lastMoveMarks = false;
+        gameSettings().moveList = true;
         loadGameSettings(bad);
         EXPECT_TRUE(gameSettings().moveHints) << bad;
         EXPECT_TRUE(gameSettings().lastMoveMarks) << bad;

@@ -8,7 +8,8 @@
 // (ui-load-screen-WIDTH.png), to check where the list falls on the panel, and the OK mark of a
 // confirmed choice (ui-load-confirmed.png, ui-connect-confirmed.png). With "extras" it shoots
 // the additions to the game (extra-*.png: last move, hints, suggestion, move list, the result
-// after the player's mate, full screen).
+// after the player's mate, full screen). With "chess" it shoots a UCI engine chosen as the
+// computer, the move line and the replay of a loaded game (chess-*.png).
 
 #include <chrono>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "tools/chess3d-shots/chess_shots.h"
 #include "tools/chess3d-shots/extras_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
@@ -421,8 +423,9 @@ bool shootQuitBanner() {
 int main(int argc, char** argv) {
     const bool screensOnly = argc == 3 && std::string(argv[2]) == "screens";
     const bool extrasOnly = argc == 3 && std::string(argv[2]) == "extras";
-    if (argc != 2 && !screensOnly && !extrasOnly) {
-        std::fprintf(stderr, "usage: chess3d-shots <output folder> [screens|extras]\n");
+    const bool chessOnly = argc == 3 && std::string(argv[2]) == "chess";
+    if (argc != 2 && !screensOnly && !extrasOnly && !chessOnly) {
+        std::fprintf(stderr, "usage: chess3d-shots <output folder> [screens|extras|chess]\n");
         return 2;
     }
     g_out = argv[1];
@@ -433,6 +436,7 @@ int main(int argc, char** argv) {
     if (!buildGame()) return 2;
     runFrames(1);
     if (extrasOnly) return shootExtras(g_out) ? 0 : 1;
+    if (chessOnly) return shootChessAdditions(g_out) ? 0 : 1;
     if (screensOnly) {
         pressKey(KEY_ESCAPE); // the intro
         const bool ok = runUntil(menuResting, 30) && shootScreens(true);

@@ -1,0 +1,292 @@
+#include "game/opponent.h"
+
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+
+#include "app/app_state.h"
+#include "app/extra_keys.h"
+#include "app/globals.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "board/move_marks.h"
+#include "board/player_info.h"
+#include "chess/make_move.h"
+#include "chess/notation.h"
+#include "chess/position.h"
+#include "chess/search.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+
+namespace {
+
+constexpr int64_t THINKING_SIGN_DELAY_MS = 300;           // a quick answer shows no sign
+constexpr uint64_t SUGGESTION_SALT = 0x5a17c0ffee5eedULL; // the player's question, not the turn
+
+struct Opponent {
+    OpponentChoice choice;
+    UciEngine engine;
+    uint64_t computerKey = 0;     // the computer's turn the engine was asked, 0 none
+    int64_t askedAtMs = 0;        // when it was asked
+    uint64_t suggestionKey = 0;   // the suggestion asked, 0 none
+    const char* notice = nullptr; // failure to tell once a game is in view
+    bool failureHandled = true;   // the engine's failure has been dealt with
+    std::string position;         // the "position" line, reused
+} g_opponent;
+
+bool engineUsable() {
+    const UciPhase p = g_opponent.engine.phase;
+    return p != UciPhase::Off && p != UciPhase::Failed;
+}
+
+// The game's position as the engine's undo stack holds it, from the start position. FNV-1a over
+// the moves; never 0.
+uint64_t positionKey() {
+    uint64_t h = 1469598103934665603ULL ^ uint64_t(history_ply);
+    for (int i = 0; i < history_ply; ++i) {
+        h ^= move_value(undo_stack[i].move);
+        h *= 1099511628211ULL;
+    }
+    return h ? h : 1;
+}
+
+const std::string& positionLine() {
+    std::string& line = g_opponent.position;
+    line.assign("position startpos");
+    if (history_ply > 0) line += " moves";
+    for (int i = 0; i < history_ply; ++i) {
+        line += ' ';
+        line += move_text(undo_stack[i].move);
+    }
+    line += '\n';
+    return line;
+}
+
+// The computer may play the answer now: its turn in a local game, nothing gliding, and the menu,
+// the pause view and the request window out of the way.
+bool computerMayMoveNow() {
+    const AppState* app = g_app;
+    const BoardScene* b = g_board;
+    if (!app || !b || !g_record) return false;
+    if (b->pieceInMotion || app->menuOpen || app->cameraView) return false;
+    return computerToMove();
+}
+
+bool playerMaySeeSuggestion() {
+    const AppState* app = g_app;
+    const BoardScene* b = g_board;
+    return app && b && !app->server && !app->client && !b->pieceInMotion &&
+           b->sideToMove == b->humanColour && side_to_move == b->humanColour;
+}
+
+const char* failureNotice(UciFailure why) {
+    switch (why) {
+    case UciFailure::NotStarted:
+        return "Engine missing : built-in plays";
+    case UciFailure::Ended:
+        return "Engine stopped : built-in plays";
+    case UciFailure::Silent:
+        return "Engine silent : built-in plays";
+    case UciFailure::BadMove:
+        return "Engine bad move : built-in plays";
+    default:
+        return nullptr;
+    }
+}
+
+const char* failureDetail(UciFailure why) {
+    switch (why) {
+    case UciFailure::Ended:
+        return "it ended";
+    case UciFailure::Silent:
+        return "it did not answer in time";
+    case UciFailure::BadMove:
+        return "it answered a move that is not legal";
+    default:
+        return "it could not start";
+    }
+}
+
+// The engine's failure, once: logged, told on the info line when a game is in view, and the
+// turn it was thinking over handed to the built-in engine.
+void handleFailure() {
+    if (g_opponent.failureHandled) return;
+    g_opponent.failureHandled = true;
+    const UciFailure why = g_opponent.engine.failure;
+    std::fprintf(stderr, "chess3d: engine '%s' dropped (%s); the built-in engine plays\n",
+                 g_opponent.choice.engine.c_str(), failureDetail(why));
+    Log("Engine '%s' dropped (%s); the built-in engine plays\n", g_opponent.choice.engine.c_str(),
+        failureDetail(why));
+    g_opponent.notice = failureNotice(why);
+    g_opponent.suggestionKey = 0;
+    if (g_opponent.computerKey != 0) {
+        g_opponent.computerKey = 0;
+        if (computerMayMoveNow()) g_record->ComputerMove();
+    }
+}
+
+// A move the engine answered, as a legal move of the position, or 0.
+uint32_t legalAnswer(const char* text) {
+    const uint32_t move = text_move(text);
+    return move ? queen_promotion_of(move) : 0;
+}
+
+void badAnswer(const char* text) {
+    Log("Engine answered \"%s\", not a legal move here\n", text);
+    uciFail(g_opponent.engine, UciFailure::BadMove);
+    g_opponent.failureHandled = false;
+}
+
+// The computer's answer, once it has come and the board is free.
+void computerAnswerStep() {
+    if (g_opponent.computerKey == 0) return;
+    if (g_opponent.computerKey != positionKey()) { // the game changed under the question
+        g_opponent.computerKey = 0;
+        return;
+    }
+    if (!computerMayMoveNow()) return;
+    char text[16];
+    if (!uciTakeAnswer(g_opponent.engine, g_opponent.computerKey, text)) return;
+    const uint32_t move = legalAnswer(text);
+    if (move == 0) {
+        badAnswer(text);
+        handleFailure(); // the built-in engine plays this turn
+        return;
+    }
+    g_opponent.computerKey = 0;
+    g_record->PlayComputerMove(move);
+}
+
+void suggestionAnswerStep() {
+    if (g_opponent.suggestionKey == 0) return;
+    if (g_opponent.suggestionKey != (positionKey() ^ SUGGESTION_SALT) ||
+        !playerMaySeeSuggestion()) {
+        g_opponent.suggestionKey = 0;
+        return;
+    }
+    char text[16];
+    if (!uciTakeAnswer(g_opponent.engine, g_opponent.suggestionKey, text)) return;
+    g_opponent.suggestionKey = 0;
+    const uint32_t move = legalAnswer(text);
+    if (move == 0) {
+        badAnswer(text);
+        handleFailure();
+        suggestMoveForPlayer(); // the built-in engine answers the question
+        return;
+    }
+    const Move m = to_move(move);
+    showSuggestedMove(m.from, m.to, SUGGESTION_SECONDS);
+}
+
+// A failure is told over the board, not over the intro or the menu.
+void noticeStep() {
+    const AppState* app = g_app;
+    if (!g_opponent.notice || !app || !app->gameStarted || app->menuOpen || app->introRunning)
+        return;
+    tellPlayer(g_opponent.notice);
+    g_opponent.notice = nullptr;
+}
+
+} // namespace
+
+bool namesBuiltinEngine(const std::string& engine) {
+    std::istringstream words(engine);
+    std::string first;
+    if (!(words >> first)) return true;
+    for (char& c : first)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return first == "builtin" || first == "built-in";
+}
+
+void startOpponent(const OpponentChoice& choice) {
+    uciQuit(g_opponent.engine);
+    g_opponent.choice = choice;
+    g_opponent.computerKey = g_opponent.suggestionKey = 0;
+    g_opponent.notice = nullptr;
+    g_opponent.failureHandled = true;
+    g_opponent.position.reserve(64 * 1024);
+    if (namesBuiltinEngine(choice.engine)) {
+        g_opponent.engine = UciEngine();
+        return;
+    }
+    std::vector<std::string> argv;
+    std::istringstream words(choice.engine);
+    for (std::string w; words >> w;)
+        argv.push_back(w);
+    std::string error;
+    if (!uciStart(g_opponent.engine, argv, choice.level, error)) {
+        std::fprintf(stderr, "chess3d: engine %s; the built-in engine plays\n", error.c_str());
+        Log("Engine %s; the built-in engine plays\n", error.c_str());
+        g_opponent.notice = failureNotice(UciFailure::NotStarted);
+        return;
+    }
+    g_opponent.engine.moveTimeMs = choice.moveTimeMs;
+    g_opponent.engine.graceMs = choice.graceMs;
+    g_opponent.engine.deadlineMs = clock_ms() + choice.graceMs;
+    g_opponent.failureHandled = false;
+}
+
+const OpponentChoice& opponentChoice() {
+    return g_opponent.choice;
+}
+
+int builtinDepth() {
+    const int level = g_opponent.choice.level;
+    return level < ENGINE_LEVEL_MIN   ? ENGINE_LEVEL_MIN
+           : level > ENGINE_LEVEL_MAX ? ENGINE_LEVEL_MAX
+                                      : level;
+}
+
+bool externalComputerMove() {
+    if (!engineUsable()) return false;
+    const uint64_t key = positionKey();
+    char text[16];
+    if (uciTakeAnswer(g_opponent.engine, key, text)) {
+        g_opponent.computerKey = 0;
+        const uint32_t move = legalAnswer(text);
+        if (move == 0) {
+            badAnswer(text);
+            handleFailure();
+            return false; // this very turn goes to the built-in engine
+        }
+        g_record->PlayComputerMove(move);
+        return true;
+    }
+    if (!uciSearching(g_opponent.engine, key)) {
+        uciAsk(g_opponent.engine, key, positionLine());
+        g_opponent.askedAtMs = clock_ms();
+    }
+    g_opponent.computerKey = key;
+    return true;
+}
+
+bool externalSuggestion() {
+    if (!engineUsable()) return false;
+    const uint64_t key = positionKey() ^ SUGGESTION_SALT;
+    if (!uciSearching(g_opponent.engine, key)) uciAsk(g_opponent.engine, key, positionLine());
+    g_opponent.suggestionKey = key;
+    return true;
+}
+
+void opponentStep() {
+    if (g_opponent.engine.phase != UciPhase::Off) uciPoll(g_opponent.engine);
+    if (g_opponent.engine.phase == UciPhase::Failed) handleFailure();
+    computerAnswerStep();
+    suggestionAnswerStep();
+    if (g_opponent.engine.phase == UciPhase::Failed) handleFailure();
+    noticeStep();
+}
+
+const char* opponentThinking() {
+    if (g_opponent.computerKey == 0 || !engineUsable()) return nullptr;
+    if (clock_ms() - g_opponent.askedAtMs < THINKING_SIGN_DELAY_MS) return nullptr;
+    return g_opponent.engine.name.c_str();
+}
+
+const UciEngine& uciOpponent() {
+    return g_opponent.engine;
+}
+
+void stopOpponent() {
+    uciQuit(g_opponent.engine);
+}
