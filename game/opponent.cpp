@@ -7,7 +7,7 @@
 #include "app/app_state.h"
 #include "app/extra_keys.h"
 #include "app/globals.h"
-#include "board/board_moves.h"
+#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "board/player_info.h"
@@ -62,21 +62,9 @@ const std::string& positionLine() {
     return line;
 }
 
-// The computer may play the answer now: its turn in a local game, nothing gliding, and the menu,
-// the pause view and the request window out of the way.
-bool computerMayMoveNow() {
-    const AppState* app = g_app;
-    const BoardScene* b = g_board;
-    if (!app || !b || !g_record) return false;
-    if (b->pieceInMotion || app->menuOpen || app->cameraView) return false;
-    return computerToMove();
-}
-
+// The suggestion still answers the player's question: the player's move in the same position.
 bool playerMaySeeSuggestion() {
-    const AppState* app = g_app;
-    const BoardScene* b = g_board;
-    return app && b && !app->server && !app->client && !b->pieceInMotion &&
-           b->sideToMove == b->humanColour && side_to_move == b->humanColour;
+    return g_board && maySuggestMove() && side_to_move == g_board->humanColour;
 }
 
 const char* failureNotice(UciFailure why) {
@@ -121,7 +109,7 @@ void handleFailure() {
     g_opponent.suggestionKey = 0;
     if (g_opponent.computerKey != 0) {
         g_opponent.computerKey = 0;
-        if (computerMayMoveNow()) g_record->ComputerMove();
+        computerTurnIfDue();
     }
 }
 
@@ -144,7 +132,7 @@ void computerAnswerStep() {
         g_opponent.computerKey = 0;
         return;
     }
-    if (!computerMayMoveNow()) return;
+    if (!mayComputerMove()) return;
     char text[16];
     if (!uciTakeAnswer(g_opponent.engine, g_opponent.computerKey, text)) return;
     const uint32_t move = legalAnswer(text);
