@@ -35,7 +35,7 @@ constexpr int KNET_NO_SOCKET = -1;         // value of a handle field that holds
 constexpr int KNET_OUTPUT_SIZE = 131072;   // bytes a connection's output queue holds
 constexpr int KNET_KEEPALIVE_IDLE = 10;    // seconds of silence before the first probe
 constexpr int KNET_KEEPALIVE_INTERVAL = 5; // seconds between probes
-constexpr int KNET_DEAD_PEER_SECONDS = 25; // seconds unanswered after which a peer is gone
+constexpr int KNET_DEAD_PEER_SECONDS = 20; // seconds unanswered after which a peer is gone
 constexpr int KNET_ADDRESS_TEXT = 64;      // room for a numeric address (IPv6 with its scope)
 constexpr int KNET_LOOKUP_MAX = 8;         // addresses a name look-up keeps
 

@@ -11,7 +11,7 @@ PACKAGES=(
     xvfb xauth xdotool imagemagick x11-apps x11-utils
     pgn-extract desktop-file-utils stockfish
     clang-14 libclang-rt-14-dev graphviz
-    libminiupnpc-dev libnatpmp-dev
+    libminiupnpc-dev libnatpmp-dev iproute2 python3
 )
 
 missing=()

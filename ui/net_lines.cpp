@@ -10,7 +10,7 @@ namespace {
 
 constexpr float TEXT_SIZE = 0.8f;     // factor on the classic font's size
 constexpr float LINE_SPACING = 1.35f; // line height over the drawn character height
-const KColor BODY_COLOUR{0.05f, 0.07f, 0.11f, 0.66f};
+const KColor BODY_COLOUR{0.05f, 0.07f, 0.11f, 0.8f};
 constexpr float TEXT_RGB[3] = {0.85f, 0.9f, 1.0f};
 
 struct NetLines {
@@ -48,7 +48,7 @@ bool built() {
     return true;
 }
 
-// Under the info message (window y 110 of 600), as wide as the longest line.
+// Under the info panel, from its left edge, as wide as the longest line.
 void layOut() {
     const TextOverlay* o = g_ui->overlay;
     const int w = o->screenWidth, h = o->screenHeight;
@@ -61,8 +61,8 @@ void layOut() {
         const int width = int(o->classicFont->TextWidth(g_lines.lines[i]->texte) * TEXT_SIZE);
         if (width > widest) widest = width;
     }
-    const int x = w * 200 / 800;
-    const int y = h * 150 / 600;
+    const int x = w * 262 / 800; // the info panel's left edge
+    const int y = h * 142 / 600;
     g_lines.body->x = x;
     g_lines.body->y = y;
     g_lines.body->width = widest + 2 * padding;
