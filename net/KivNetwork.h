@@ -15,7 +15,14 @@
 // kept in the connection's output queue (KNET_OUTPUT_SIZE bytes) and sent, in order, on the
 // following passes, before anything sent later. A queue that would overflow closes that
 // connection (logged). Nothing here looks a name up except KClient::InitConnexion given a name
-// other than "localhost"; accepted peers are known by their dotted address.
+// other than "localhost" (it waits for the resolver: a caller with a frame loop looks names up
+// with KHostLookup, beside the loop, and connects to a numeric address); accepted peers are
+// known by their numeric address.
+//
+// Addresses: a server listens on IPv4 and IPv6 at once where the system has IPv6; a client
+// connects to either. Every connection, accepted or made, watches its peer: one gone without a
+// word (cable pulled, machine asleep) fails the connection within about KNET_DEAD_PEER_SECONDS
+// (up to ten seconds more when this machine's own link is the one down), as a closed one does.
 //
 // Log: every library message goes through NetLog, which rewrites "NetLog.txt" in the current
 // folder with that one message and prints it on standard output.

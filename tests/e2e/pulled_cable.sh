@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # pulled_cable.sh BIN_DIR PORT PLIES (as root, else skipped): two games in two namespaces on a
 # veth pair, joined over IPv6; the cable goes down mid-game: both sides notice within the
-# keep-alive time (20-25 s, 35 allowed); it comes back: the game resumes, both boards end alike.
+# keep-alive time (20-32 s measured, 40 allowed); it comes back: the game resumes, boards agree.
 set -u
 bin=$(readlink -f "$1") port=$2 plies=$3
 . "$(dirname "${BASH_SOURCE[0]}")/two_players.sh"
@@ -16,7 +16,7 @@ down=$(date +%s.%N)
 ip -n "$b" link set "c3d-b$$" down
 after() { awk -v t="$2" '{ printf "%.1f", $NF - t }' <<<"$(line "$1" "$3" 60)"; }
 joiner=$(after joiner "$down" "REJOIN begins") && host=$(after host "$down" "PEER lost") || fail "never noticed"
-awk "BEGIN { exit !($joiner <= 35 && $host <= 35) }" || fail "noticed late: joining side $joiner s, host $host s"
+awk "BEGIN { exit !($joiner <= 40 && $host <= 40) }" || fail "noticed late: joining side $joiner s, host $host s"
 up=$(date +%s.%N)
 ip -n "$b" link set "c3d-b$$" up
 resumed=$(after joiner "$up" "REJOIN ends") || fail "the game did not resume"
