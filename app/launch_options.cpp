@@ -117,6 +117,7 @@ const char* launchUsage() {
            "                      \"gnuchess --uci\" (quote a command with arguments)\n"
            "  --level N           the computer's strength, 1 (weakest) to 6 (default 4)\n"
            "  --help              show this text\n"
+           "  --version           show the version\n"
            "  FILE.pgn [GAME]     skip the intro and open a game of a PGN file (the first,\n"
            "                      or number GAME) against the computer, taking the side\n"
            "                      to move; FILE.chs opens a saved game the same way\n"
@@ -131,6 +132,7 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
             return LaunchRequest::Help;
+        if (std::strcmp(arg, "--version") == 0) return LaunchRequest::Version;
         if (matches(arg, "--host")) {
             const char* v = optionValue(argc, argv, i, "--host");
             if (!v || (std::strcmp(v, "white") != 0 && std::strcmp(v, "black") != 0)) {

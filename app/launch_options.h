@@ -5,7 +5,7 @@
 // with its intro and menu.
 //
 //   chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping]
-//           [--engine COMMAND] [--level N] [--help]
+//           [--engine COMMAND] [--level N] [--help] [--version]
 //   chess3d FILE.pgn [GAME] | FILE.chs
 
 #include <string>
@@ -25,9 +25,10 @@ struct LaunchOptions {
 };
 
 enum class LaunchRequest {
-    Run,  // start the game with the options read
-    Help, // print the usage and end with 0
-    Bad,  // print the error and end with 2
+    Run,     // start the game with the options read
+    Help,    // print the usage and end with 0
+    Version, // print the version and end with 0
+    Bad,     // print the error and end with 2
 };
 
 // Reads the arguments after the program name. On Bad, `error` says what is wrong in one line.

@@ -37,13 +37,6 @@ const char* const DATA_FILES[] = {
     ".\\textures\\Interfaces\\colorselect.jpg",
 };
 
-std::string unixPath(const char* path) {
-    std::string p(path);
-    for (char& c : p)
-        if (c == '\\') c = '/';
-    return p;
-}
-
 bool require(const void* object, const char* name) {
     if (object) return true;
     reportMissing("model object", name);
@@ -62,7 +55,7 @@ void reportMissing(const char* kind, const char* what) {
 
 bool checkDataFiles() {
     for (const char* file : DATA_FILES) {
-        if (access(unixPath(file).c_str(), R_OK) != 0) {
+        if (access(KDataPath(file).c_str(), R_OK) != 0) {
             reportMissing("data file", file);
             return false;
         }

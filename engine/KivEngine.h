@@ -3,6 +3,7 @@
 
 #include "engine/anim.h"
 #include "engine/clock.h"
+#include "engine/folders.h"
 #include "engine/hooks.h"
 #include "engine/log.h"
 #include "engine/material.h"

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/folders.h"
 #include "engine/paths.h"
 
 namespace {
@@ -11,12 +12,21 @@ namespace {
 FILE* g_logFile = nullptr;
 std::string g_logPath;
 
+std::string g_logFolder; // "" for the program's folder, else ending in '/'
+
 const std::string& logPath() {
-    if (g_logPath.empty()) g_logPath = KProgramFolder() + "KivEngine.log";
+    if (g_logPath.empty())
+        g_logPath = (g_logFolder.empty() ? KProgramFolder() : g_logFolder) + "KivEngine.log";
     return g_logPath;
 }
 
 } // namespace
+
+void KSetLogFolder(const char* folder) {
+    g_logFolder = folder ? folder : "";
+    if (!g_logFolder.empty() && g_logFolder.back() != '/') g_logFolder += '/';
+    g_logPath.clear(); // the next KivInitDLL opens the log there
+}
 
 const char* KLogPath() {
     return logPath().c_str();

@@ -8,6 +8,7 @@
 #include <tiny_gltf.h>
 #include <vector>
 
+#include "engine/folders.h"
 #include "engine/log.h"
 #include "engine/material.h"
 #include "engine/mesh.h"
@@ -473,7 +474,7 @@ int LoadSceneFromFILE(KScene* scene, const char* path, KNodeGraph* parent) {
     if (!scene || !path) return 0;
     std::string file = KNormalizePath(path);
     std::vector<unsigned char> bytes;
-    if (!KReadFile(file, bytes)) {
+    if (!KReadFile(KDataPath(path), bytes)) {
         Log("LoadSceneFromFILE: cannot open \"%s\"\n", file.c_str());
         return 0;
     }

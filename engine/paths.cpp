@@ -7,11 +7,31 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "engine/folders.h"
+
 std::string KNormalizePath(const char* path) {
     std::string s = path ? path : "";
     for (char& c : s)
         if (c == '\\') c = '/';
     return s;
+}
+
+namespace {
+
+std::string g_dataFolder; // "" or a folder ending in '/'
+
+} // namespace
+
+void KSetDataFolder(const char* folder) {
+    g_dataFolder = folder ? folder : "";
+    if (!g_dataFolder.empty() && g_dataFolder.back() != '/') g_dataFolder += '/';
+}
+
+std::string KDataPath(const char* path) {
+    std::string file = KNormalizePath(path);
+    if (g_dataFolder.empty() || (!file.empty() && file[0] == '/')) return file;
+    if (file.compare(0, 2, "./") == 0) file.erase(0, 2);
+    return g_dataFolder + file;
 }
 
 std::string KProgramFolder() {

@@ -1,6 +1,7 @@
 // Sounds over SDL2 audio. Every sound is converted at load to the mixer's format (16-bit
 // stereo, 44100 Hz), so mixing is a plain saturating sum in the device callback.
 
+#include "engine/folders.h"
 #include "engine/log.h"
 #include "engine/paths.h"
 #include "engine/sound_api.h"
@@ -162,7 +163,7 @@ int asSndLoad(WSound* sound, int flags, const char* path) {
     if (!sound) return 0;
     if (!path) return emptySound(sound);
     std::vector<unsigned char> file;
-    if (!KReadFile(KNormalizePath(path), file)) {
+    if (!KReadFile(KDataPath(path), file)) {
         Log("Sound: cannot load \"%s\" (no such file)\n", path);
         return emptySound(sound);
     }

@@ -5,6 +5,7 @@
 #include <epoxy/gl.h>
 #include <stb/stb_image.h>
 
+#include "engine/folders.h"
 #include "engine/hooks.h"
 #include "engine/log.h"
 #include "engine/paths.h"
@@ -63,7 +64,7 @@ bool KTexture::LoadTexture(const char* path) {
     std::string file = KNormalizePath(path);
     std::string what = "\"" + file + "\"";
     std::vector<unsigned char> bytes;
-    if (!KReadFile(file, bytes)) return refuse(*this, what.c_str(), "no such file");
+    if (!KReadFile(KDataPath(path), bytes)) return refuse(*this, what.c_str(), "no such file");
     if (!decode(*this, bytes.data(), bytes.size(), what.c_str())) return false;
     if (fileName.empty()) fileName = file;
     return true;

@@ -62,6 +62,14 @@ std::string pick_save_folder(const std::string& program_folder, const char* xdg_
     if (writableFolder(beside)) return beside + "/";
     if (!isFolder(beside) && mkdir(beside.c_str(), FOLDER_MODE) == 0) return beside + "/";
     // 2. The player's own data folder.
+    const std::string own = player_data_folder(xdg_data_home, home);
+    if (own.empty()) return std::string();
+    const std::string saves = own + "Save";
+    if (makeFolders(saves) && writableFolder(saves)) return saves + "/";
+    return std::string();
+}
+
+std::string player_data_folder(const char* xdg_data_home, const char* home) {
     std::string dataHome;
     if (xdg_data_home && xdg_data_home[0] == '/')
         dataHome = xdg_data_home;
@@ -69,7 +77,7 @@ std::string pick_save_folder(const std::string& program_folder, const char* xdg_
         dataHome = std::string(home) + "/.local/share";
     else
         return std::string();
-    const std::string own = withSlash(dataHome) + "chess3d/Save";
+    const std::string own = withSlash(dataHome) + "chess3d";
     if (makeFolders(own) && writableFolder(own)) return own + "/";
     return std::string();
 }

@@ -16,6 +16,11 @@ void set_save_folder(const std::string& folder);
 std::string pick_save_folder(const std::string& program_folder, const char* xdg_data_home,
                              const char* home);
 
+// The player's own folder for this game, "<data home>/chess3d/", made with its parents when
+// missing: data home is `xdg_data_home` when it is an absolute path, else `home` +
+// "/.local/share". An empty string when neither names one or it cannot be made and written.
+std::string player_data_folder(const char* xdg_data_home, const char* home);
+
 // Start-up, after the program's folder became the current one: pick_save_folder(".",
 // $XDG_DATA_HOME, $HOME) made the save folder (kept "./Save/" when nothing could be had).
 // Returns the folder used.

@@ -12,6 +12,7 @@ PACKAGES=(
     pgn-extract desktop-file-utils stockfish
     clang-14 libclang-rt-14-dev graphviz
     libminiupnpc-dev libnatpmp-dev iproute2 python3
+    debhelper dpkg-dev fakeroot lintian appstream man-db
 )
 
 missing=()

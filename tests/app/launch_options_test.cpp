@@ -51,6 +51,7 @@ TEST(LaunchOptions, WhatIsReadAndWhatIsRefused) {
          "--join [2001:db8::5]:0: the"},
         {{"--help"}, LaunchRequest::Help, -1, "", 4000, ""},
         {{"--port", "4100", "-h"}, LaunchRequest::Help, -1, "", 4000, ""},
+        {{"--host", "white", "--version"}, LaunchRequest::Version, -1, "", 4000, ""},
         {{"--host"}, LaunchRequest::Bad, 0, "", 0, "--host needs the colour"},
         {{"--host", "red"}, LaunchRequest::Bad, 0, "", 0, "--host needs the colour"},
         {{"--host", "White"}, LaunchRequest::Bad, 0, "", 0, "--host needs the colour"},

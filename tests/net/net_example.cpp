@@ -4,7 +4,7 @@
 // The client sends "PING 1" .. "PING 5"; the server answers each with "PONG n"; then the client
 // leaves and the server is told that "player" closed. Exits 0 when all of that happened within
 // five seconds. Usage: net_example [port]
-#include "net/KivNetwork.h"
+#include <KivNetwork.h>
 
 #include <chrono>
 #include <cstdio>

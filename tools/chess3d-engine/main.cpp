@@ -7,6 +7,7 @@
 //   chess3d-engine pgn FILE.chs             the PGN of a saved game
 //   chess3d-engine import FILE.pgn [GAME]   the ".chs" lines of a PGN game (the first by default)
 //   chess3d-engine uci                      a UCI session on standard input and output
+//   chess3d-engine --version                the version of the package
 //
 // "startpos" stands for the initial position. Exit code 0 on success, 1 on a usage error or
 // a position the engine refuses.
@@ -36,7 +37,8 @@ int usage() {
                          "       chess3d-engine bench [depth]\n"
                          "       chess3d-engine pgn FILE.chs\n"
                          "       chess3d-engine import FILE.pgn [GAME]\n"
-                         "       chess3d-engine uci\n");
+                         "       chess3d-engine uci\n"
+                         "       chess3d-engine --version\n");
     return 1;
 }
 
@@ -179,5 +181,9 @@ int main(int argc, char** argv) {
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "import") == 0)
         return run_import(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 2 && std::strcmp(argv[1], "uci") == 0) return run_uci(stdin, stdout);
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("chess3d-engine %s\n", CHESS3D_VERSION);
+        return 0;
+    }
     return usage();
 }
