@@ -1,5 +1,6 @@
 #include "app/extra_keys.h"
 
+#include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/may_act.h"
@@ -10,6 +11,8 @@
 #include "engine/KivEngine.h"
 #include "game/move_suggestion.h"
 #include "game/opponent.h"
+#include "game/replay.h"
+#include "ui/move_line.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -17,6 +20,7 @@ namespace {
 constexpr int KEY_F = 'F';
 constexpr int KEY_L = 'L';
 constexpr int KEY_M = 'M';
+constexpr int KEY_V = 'V';
 // The key that types '?' with Shift: US Windows layout, French layout, and the US '/' key as
 // the platform names keys by their French positions.
 constexpr int KEY_QUESTION_US = 191;
@@ -73,6 +77,21 @@ bool boardKey(int key) {
         gameSettings().moveList = !gameSettings().moveList;
         keepSettings();
         return true;
+    case KEY_V:
+        toggleGameSounds();
+        return true;
+    case VK_RETURN:
+        return openMoveLine();
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN: {
+        // Taken whether or not the replay can act (in a network game they do nothing).
+        static constexpr ReplayStep STEPS[] = {ReplayStep::Back, ReplayStep::Start,
+                                               ReplayStep::Forward, ReplayStep::End};
+        replayGame(STEPS[key - VK_LEFT]);
+        return true;
+    }
     case KEY_QUESTION_US:
     case KEY_QUESTION_FR:
     case KEY_SLASH_BY_POSITION:

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "anim/anim_manager.h"
+#include "anim/move_sounds.h"
 #include "anim/sound_player.h"
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
@@ -16,10 +17,12 @@
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
+#include "game/replay.h"
 #include "game/save_folder.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
 #include "ui/interface.h"
+#include "ui/move_line.h"
 #include "ui/move_list.h"
 #include "ui/screens.h"
 #include "ui/text_overlay.h"
@@ -108,6 +111,7 @@ bool buildGame() {
     layout(800, 600);
     buildMoveList();
     buildThinkingSign();
+    buildMoveLine();
     installScreens();
     if (!checkStartupObjects()) return false;
 
@@ -124,6 +128,7 @@ bool buildGame() {
     KivLoadSound(g_app->screen->hwnd);
     g_sound = new SoundPlayer();
     g_sound->load();
+    loadGameSounds();
 
     // 18-19. The intro starts; the first frame is drawn (not yet shown).
     IntroStart();
@@ -154,6 +159,8 @@ bool runFrame() {
     moveMarksStep();    //    last move, move hints, suggestion
     moveListStep();     //    the move list
     thinkingSignStep(); //    a slow engine's sign
+    moveLineStep();     //    the move line, a typed move waiting for a glide
+    replayStep();       //    a move from an earlier position, once agreed
     statisticsStep();   // 6.
     turnDome();         // 7.
     RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.

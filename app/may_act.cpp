@@ -85,6 +85,15 @@ bool mayUseCloseBox() {
     return g_app && !g_app->inputSuspended && !menuOrPauseShown();
 }
 
+bool mayTypeMove() {
+    return gameOnScreen() && !questionShown();
+}
+
+bool mayStepReplay() {
+    return localGame() && gameOnScreen() && !boardInMotion() && !questionShown() &&
+           !wholeGameAwaited();
+}
+
 bool mayComputerMove() {
     return localGame() && g_app && g_app->gameStarted && !boardInMotion() &&
            !menuOrPauseShown() && computerToMove();

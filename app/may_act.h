@@ -42,6 +42,13 @@ bool mayToggleMenu();
 bool mayTogglePause();
 bool mayUseCloseBox();
 
+// The move line opens (a game on screen, no question up); a move typed there is played when the
+// player may click the board.
+bool mayTypeMove();
+// The replay keys step through a game against the computer on screen: a still board, no question
+// up. Never in a network game, where both boards must show the same position.
+bool mayStepReplay();
+
 // The computer starts its move: a local game, its turn, a still board, no menu or pause.
 bool mayComputerMove();
 // The computer's turn, asked by whatever ends a wait (a glide, a camera flight, the menu's

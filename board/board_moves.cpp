@@ -4,6 +4,7 @@
 #include "board/board_moves.h"
 
 #include "anim/anim_manager.h"
+#include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/may_act.h"
@@ -91,6 +92,10 @@ bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook) {
     if (g_record && !g_record->RecordMove(from->row, from->column, target->row, target->column,
                                           b->sideToMove, piece->kind, piece->index))
         return false;
+    // A pawn's diagonal step onto an empty square takes en passant (tryMove takes the pawn).
+    const bool enPassant = piece->kind == KIND_PAWN && !piece->promoted && !target->piece &&
+                           target->column != from->column;
+    moveSoundStarted(target->piece || enPassant);
     // 2-3. A piece on the target is taken off at once; the origin is freed.
     if (target->piece) sendToGraveyard(target->piece);
     from->piece = nullptr;
@@ -126,6 +131,7 @@ void finishMove(bool castlingKing) {
     }
     if (piece && piece->promoted) b->setPromoted(piece, true);
     if (castlingKing) return;
+    moveSoundLanded(); // the whole move has landed (a castling rook after its king)
     // 4. The camera turns to the side to move, or the computer answers at once. The menu and
     // the pause view keep the camera: it turns, and the computer answers, when they close.
     if (g_anim && g_anim->game_view) {
@@ -177,8 +183,18 @@ void resetIndicators() {
 
 bool computerToMove() {
     const BoardScene* b = g_board;
-    return localGame() && g_record && b->sideToMove != b->humanColour &&
-           hasLegalMove(b->sideToMove);
+    return localGame() && g_record && g_record->replayPlies < 0 &&
+           b->sideToMove != b->humanColour && hasLegalMove(b->sideToMove);
+}
+
+void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
+                void (*on_end)()) {
+    g_board->pieceInMotion = piece;
+    if (!piece->node || !g_anim) {
+        if (on_end) on_end();
+        return;
+    }
+    startGlide(piece, from, to, on_end);
 }
 
 void swapColours() {

@@ -25,6 +25,12 @@ bool hasLegalMove(int colour);
 // the castling rook that glides after the king, or null.
 bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook);
 
+// The glide alone, records untouched (a replayed move): `piece`, whose node hangs under square
+// `from`, glides to `to`; pieceInMotion is set meanwhile and `on_end` runs at the end (at once
+// when there is nothing to animate).
+void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
+                void (*on_end)());
+
 // Takes a piece off the board: unlinked from its square, row and column -1, node parked under
 // its graveyard.
 void sendToGraveyard(PieceRecord* piece);
@@ -42,8 +48,9 @@ void showTurn(int colour);
 void showPlayer(bool visible, int colour);
 void resetIndicators();
 
-// Whether the computer answers now: a local game, the computer's colour to move, and a move to
-// play. After the player's mate or stalemate the result stays on the info line.
+// Whether the computer answers now: a local game, the computer's colour to move, a move to
+// play, and the board showing the game's latest position (not an earlier one of a replay).
+// After the player's mate or stalemate the result stays on the info line.
 bool computerToMove();
 
 // The local player takes the other colour; the computer moves if it is now its turn.

@@ -1,10 +1,12 @@
 #include "board/square_picking.h"
 
+#include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/replay.h"
 
 namespace {
 
@@ -44,8 +46,10 @@ void onBoardClick(KNodeGraph* node) {
     if (!square) return;
     PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
 
-    // 3. Second click on the chosen target: the move is played.
+    // 3. Second click on the chosen target: the move is played (from an earlier position of a
+    //    replay, once the player has agreed to drop the later moves).
     if (square == app->chosenTarget) {
+        if (replayAsksBeforeMove(selected ? selected->square : nullptr, square)) return;
         report(square->row, square->column);
         bool played = tryMove(selected, square, true);
         clearBoardSelection();
@@ -69,7 +73,8 @@ void onBoardClick(KNodeGraph* node) {
         app->chosenTarget = nullptr;
         return;
     }
-    // 6. Anything else clears the selection.
+    // 6. Anything else clears the selection; with a piece selected, the move is refused.
+    if (selected) playGameSound(GameSound::Refused);
     report(40, 40);
     clearBoardSelection();
 }

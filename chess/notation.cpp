@@ -191,11 +191,18 @@ uint32_t san_move(const char* text) {
 
 int san_move_count(const char* text, uint32_t* move) {
     if (move != nullptr) *move = 0;
+    uint32_t all[MAX_LEGAL_MOVES];
+    const int n = san_candidates(text, all, MAX_LEGAL_MOVES);
+    if (n <= 0) return 0;
+    if (move != nullptr) *move = all[(n < MAX_LEGAL_MOVES ? n : MAX_LEGAL_MOVES) - 1];
+    return n;
+}
+
+int san_candidates(const char* text, uint32_t* out, int room) {
     SanParts parts;
-    if (text == nullptr || !parse_san(text, parts)) return 0;
+    if (text == nullptr || !parse_san(text, parts)) return -1;
     Move legal[MAX_LEGAL_MOVES];
     const int count = legal_moves(legal);
-    uint32_t match = 0;
     int matches = 0;
     for (int i = 0; i < count; ++i) {
         const Move m = legal[i];
@@ -209,10 +216,9 @@ int san_move_count(const char* text, uint32_t* move) {
             const int promote = (m.flags & MF_PROMOTE) ? m.promote : -1;
             if (promote != parts.promote) continue;
         }
-        match = move_value(m);
+        if (matches < room) out[matches] = move_value(m);
         ++matches;
     }
-    if (move != nullptr) *move = match;
     return matches;
 }
 

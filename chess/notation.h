@@ -39,6 +39,11 @@ uint32_t san_move(const char* text);
 // SAN), 2 or more when it is ambiguous. `move`, when not null, gets the last of them (0 for none).
 int san_move_count(const char* text, uint32_t* move);
 
+// The legal moves a SAN text (as san_move reads it) may name: how many there are, the first
+// `room` of them written into `out` in generation order; -1 when the text is not SAN at all.
+// Tells a move that is not legal here (0) from one that is not unique (more than 1).
+int san_candidates(const char* text, uint32_t* out, int room);
+
 // The legal move a coordinate text names ("e2e4", "e1g1" for castling, "e7e8q"), or 0. A
 // promotion without its letter is refused.
 uint32_t text_move(const char* text);

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "board/board_moves.h"
@@ -50,6 +51,39 @@ bool playOnEngine(int fr, int fc, int tr, int tc) {
     return false;
 }
 
+// The engine replayed quietly (no messages) through the first `count` moves of `moves`.
+void replayEngine(const GrowArray<RecordedMove>& moves, int count) {
+    resetEngine();
+    for (int i = 0; i < count; ++i) {
+        const RecordedMove m = moves[i];
+        (void)playOnEngine(rm_from_row(m), rm_from_column(m), rm_to_row(m), rm_to_column(m));
+    }
+}
+
+// Every piece of the 3D board where `ids` puts it, taken pieces off the board, promoted pawns
+// as queens; glides stopped.
+void layOutBoard(const PieceId ids[64], const GrowArray<PieceId>& taken, PromotedPawns promoted) {
+    BoardScene* b = g_board;
+    b->settlePieces();
+    for (PieceRecord* p : b->pieces)
+        if (p->kind == KIND_PAWN) b->setPromoted(p, (promoted >> (p->colour * 8 + p->index)) & 1);
+    for (PieceId id : taken)
+        if (PieceRecord* p = b->pieceOf(id_colour(id), id_kind(id), id_index(id)))
+            sendToGraveyard(p);
+    for (int s = 0; s < 64; ++s) {
+        SquareRecord& sq = b->squares[s];
+        const PieceId id = ids[s];
+        PieceRecord* p =
+            id == NO_PIECE ? nullptr : b->pieceOf(id_colour(id), id_kind(id), id_index(id));
+        sq.piece = p;
+        if (!p) continue;
+        p->square = &sq;
+        p->row = sq.row;
+        p->column = sq.column;
+        if (p->node && sq.node) p->node->InsertAsChildOf(sq.node);
+    }
+}
+
 } // namespace
 
 GameRecord::GameRecord() {
@@ -58,6 +92,7 @@ GameRecord::GameRecord() {
 
 void GameRecord::NewGame(bool clearMoves) {
     resetEngine();
+    replayPlies = -1;
     if (clearMoves) {
         moves.clear();
         startDay.clear();
@@ -68,6 +103,7 @@ void GameRecord::NewGame(bool clearMoves) {
 }
 
 bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind, int index) {
+    if (replayPlies >= 0) DropMovesAfter(replayPlies); // the board shows that position
     if (g_board && g_board->sideToMove == g_board->humanColour && localGame() &&
         !HumanMove(fr, fc, tr, tc))
         return false;
@@ -84,6 +120,7 @@ bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind
 bool GameRecord::HumanMove(int fr, int fc, int tr, int tc) {
     if (!playOnEngine(fr, fc, tr, tc)) {
         tellPlayer("Illegal move");
+        playGameSound(GameSound::Refused);
         return false;
     }
     ShowResult();
@@ -177,6 +214,7 @@ void GameRecord::RestoreBoard() {
     // The engine is replayed from the start whatever state it was left in (a refused load
     // leaves it in the current game).
     resetEngine();
+    replayPlies = -1;
     for (const RecordedMove& m : moves) {
         const int fr = rm_from_row(m), fc = rm_from_column(m), tr = rm_to_row(m),
                   tc = rm_to_column(m);
@@ -187,26 +225,35 @@ void GameRecord::RestoreBoard() {
     }
     BoardScene* b = g_board;
     if (!b) return;
-    b->settlePieces();
-    for (PieceRecord* p : b->pieces)
-        if (p->kind == KIND_PAWN) b->setPromoted(p, (promoted >> (p->colour * 8 + p->index)) & 1);
-    for (PieceId id : captured)
-        if (PieceRecord* p = b->pieceOf(id_colour(id), id_kind(id), id_index(id)))
-            sendToGraveyard(p);
-    for (int s = 0; s < 64; ++s) {
-        SquareRecord& sq = b->squares[s];
-        PieceId id = square_ids[s];
-        PieceRecord* p =
-            id == NO_PIECE ? nullptr : b->pieceOf(id_colour(id), id_kind(id), id_index(id));
-        sq.piece = p;
-        if (!p) continue;
-        p->square = &sq;
-        p->row = sq.row;
-        p->column = sq.column;
-        if (p->node && sq.node) p->node->InsertAsChildOf(sq.node);
-    }
+    layOutBoard(square_ids, captured, promoted);
     int side = moves.count ? 1 - rm_colour(moves[moves.count - 1]) : 0;
     CameraToGameView(false, true, side);
     clearBoardSelection();
     if (b->sideToMove != side) endTurn();
+}
+
+void GameRecord::ShowPlies(int plies) {
+    plies = plies < 0 ? 0 : plies > moves.count ? moves.count : plies;
+    replayEngine(moves, plies);
+    PieceId ids[64];
+    PromotedPawns shownPromoted = 0;
+    static GrowArray<PieceId> taken; // kept: a replay steps often
+    taken.clear();
+    start_square_ids(ids);
+    for (int i = 0; i < plies; ++i)
+        apply_recorded_move(moves[i], ids, &shownPromoted, &taken, false);
+    if (g_board) layOutBoard(ids, taken, shownPromoted);
+    replayPlies = plies == moves.count ? -1 : plies;
+}
+
+void GameRecord::DropMovesAfter(int count) {
+    while (moves.count > count)
+        moves.pop();
+    captured.clear();
+    promoted = 0;
+    start_square_ids(square_ids);
+    for (const RecordedMove& m : moves)
+        apply_recorded_move(m, square_ids, &promoted, &captured, false);
+    replayEngine(moves, moves.count);
+    replayPlies = -1;
 }

@@ -24,6 +24,7 @@ struct GameRecord {
     // move, a loaded PGN game's Date, or the Date of the PGN copy beside a loaded ".chs";
     // "????.??.??" when a loaded game does not say; empty while the game has no move.
     std::string startDay;
+    int replayPlies = -1; // while a game is replayed: the moves the board shows; -1 all of them
 
     // Empty arrays, then NewGame(true).
     GameRecord();
@@ -36,7 +37,8 @@ struct GameRecord {
 
     // Called by the board whenever it starts moving a piece. On the local player's turn in a
     // game against the computer the engine plays the move first (HumanMove); if the engine
-    // refuses it nothing is recorded and false comes back, so the board does not play it.
+    // refuses it nothing is recorded and false comes back, so the board does not play it. A move
+    // made while a replay shows an earlier position first drops the moves after that position.
     [[nodiscard]] bool RecordMove(int fr, int fc, int tr, int tc, int colour, int kind, int index);
 
     // Plays a local move on the engine (a promotion becomes a queen). Shows "Illegal move" and
@@ -74,6 +76,15 @@ struct GameRecord {
 
     // Rebuilds the engine position and the 3D board from the record.
     void RestoreBoard();
+
+    // Replaying the game (game/replay.h): the number of moves the board shows (all of them
+    // unless an earlier position is shown), and the board and the engine set, without any
+    // animation, to the position after the first `plies` moves, the record kept whole.
+    int ShownCount() const { return replayPlies < 0 ? moves.count : replayPlies; }
+    void ShowPlies(int plies);
+    // The moves after the first `count` dropped: the record, its identifiers and the engine
+    // follow (a move played from an earlier position of a replay).
+    void DropMovesAfter(int count);
 
     // Saved games in "./Save/" (game/saved_games.cpp). LoadGame: false when the file cannot
     // be opened or is damaged, also when the engine refuses one of its moves (the record and

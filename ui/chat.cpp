@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
+#include "ui/move_line.h"
 
 namespace {
 
@@ -145,6 +147,7 @@ void chatReceived(const unsigned char* message) {
     line->b = 1.0f;
     std::memcpy(line->texte + 1, message + 3, CHAT_LAST_COLUMN);
     endLine(*o);
+    playGameSound(GameSound::Chat);
 }
 
 void setChatPanelVisible(bool show) {
@@ -153,6 +156,7 @@ void setChatPanelVisible(bool show) {
 
 bool textKey(int code) {
     if (!g_ui) return false;
+    if (moveLineKey(code)) return true;
     if (!g_ui->saveScreenOpen && chatKey(code)) return true;
     if (g_ui->saveScreenOpen && g_ui->screens.saveNameKey && g_ui->screens.saveNameKey(code))
         return true;

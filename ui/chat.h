@@ -3,7 +3,8 @@
 // keys to the text-entry lines: the chat here, the save-name and address lines of the save and
 // connect screens.
 
-// From the key handler before the menu and game keys: true when a text line took the key.
+// From the key handler before the menu and game keys: true when a text line took the key (the
+// move line first, ui/move_line.h).
 // `code` is a Windows virtual-key code.
 bool textKey(int code);
 

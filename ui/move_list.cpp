@@ -23,10 +23,12 @@ const KColor BODY_COLOUR{0.05f, 0.07f, 0.11f, 0.66f};
 const KColor FRAME_COLOUR{0.85f, 0.75f, 0.45f, 0.45f};
 constexpr float TITLE_RGB[3] = {0.95f, 0.82f, 0.45f};
 constexpr float OLDER_RGB[3] = {0.76f, 0.8f, 0.87f};
+constexpr float LATER_RGB[3] = {0.45f, 0.47f, 0.52f}; // moves after the one a replay shows
 
 struct MoveList {
     MoveListView view;
     std::vector<RecordedMove> shownRecord; // the record the lines were made from
+    int shownPlies = 0;                    // and the moves the board showed then (a replay)
     bool linesValid = false;
     int layoutWidth = 0, layoutHeight = 0; // window size of the last layout
     int lineHeight = 0, padding = 0;
@@ -98,20 +100,27 @@ bool recordChanged() {
     const GrowArray<RecordedMove>& moves = g_record->moves;
     const size_t n = size_t(moves.count);
     return !g_list.linesValid || g_list.shownRecord.size() != n ||
+           g_list.shownPlies != g_record->ShownCount() ||
            (n > 0 && std::memcmp(g_list.shownRecord.data(), moves.block, n * sizeof(RecordedMove)));
 }
 
 // 1. The moves in SAN, replayed from the start on the engine (its game is put back).
-// 2. The last MOVE_LIST_ROWS full moves into the rows, the latest one white.
+// 2. The last MOVE_LIST_ROWS full moves into the rows, the latest one white. While a replay shows
+//    an earlier position, its move is marked ('>' before it, the row gold) and kept in view, and
+//    the moves after it are dimmed.
 void rebuildLines() {
     const GrowArray<RecordedMove>& moves = g_record->moves;
     g_list.shownRecord.assign(moves.block, moves.block + moves.count);
+    g_list.shownPlies = g_record->ShownCount();
     g_list.linesValid = true;
     ReplayedGame game;
     replay_recorded_game(moves.block, moves.count, game);
     const int plies = int(game.san.size());
     const int fullMoves = (plies + 1) / 2;
-    const int first = fullMoves > MOVE_LIST_ROWS ? fullMoves - MOVE_LIST_ROWS : 0;
+    const bool replaying = g_record->replayPlies >= 0;
+    const int current = g_list.shownPlies - 1; // ply of the move shown last, -1 none
+    int first = fullMoves > MOVE_LIST_ROWS ? fullMoves - MOVE_LIST_ROWS : 0;
+    if (replaying && current >= 0 && current / 2 < first) first = current / 2;
     MoveListView& v = g_list.view;
     v.rowsUsed = fullMoves - first;
     for (int i = 0; i < MOVE_LIST_ROWS; ++i) {
@@ -123,13 +132,20 @@ void rebuildLines() {
         }
         const std::string& white = game.san[size_t(2 * move)];
         const char* black = 2 * move + 1 < plies ? game.san[size_t(2 * move + 1)].c_str() : "";
+        const bool markWhite = replaying && current == 2 * move;
+        const bool markBlack = replaying && current == 2 * move + 1;
         char line[64];
         int length =
-            std::snprintf(line, sizeof line, "%3d. %-7s %s", move + 1, white.c_str(), black);
+            std::snprintf(line, sizeof line, "%3d.%c%-7s%c%s", move + 1, markWhite ? '>' : ' ',
+                          white.c_str(), markBlack ? '>' : ' ', black);
         while (length > 0 && line[length - 1] == ' ') // a line waiting for Black's move
             line[--length] = 0;
         row->SetTexte(line);
-        if (i == v.rowsUsed - 1)
+        if (markWhite || markBlack)
+            setColour(row, TITLE_RGB);
+        else if (replaying && 2 * move > current)
+            setColour(row, LATER_RGB);
+        else if (!replaying && i == v.rowsUsed - 1)
             row->r = row->g = row->b = 1.0f;
         else
             setColour(row, OLDER_RGB);

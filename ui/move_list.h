@@ -4,7 +4,8 @@
 // ("12. Nf3     Nc6"), the latest at the bottom in white; older moves scroll away above once the
 // panel is full. Key M shows or hides it (the choice is kept in the settings); it shows over the
 // board only, not over the menu or the pause tour, and follows every change of the record: moves
-// of either side, take-backs, loads, new games, the peer's game.
+// of either side, take-backs, loads, new games, the peer's game. While a replay shows an earlier
+// position, the move that led to it is marked with '>' in gold and the later moves are dimmed.
 //
 // Its strings are rebuilt only when the record changed since they were made, and only while the
 // panel shows; a frame with nothing new allocates nothing.

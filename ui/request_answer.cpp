@@ -1,5 +1,6 @@
 // The local player's answer to the request window in a game against the computer: the request
-// was the player's own (R, S or B key) and is carried out here, with nothing sent. A network
+// was the player's own (R, S or B key, or a move from an earlier position of a replay) and is
+// carried out here, with nothing sent. A network
 // game installs its own answer (ScreenHooks::answerRequest), which replaces this one.
 #include "app/app_state.h"
 #include "app/globals.h"
@@ -7,9 +8,14 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
+#include "game/replay.h"
 #include "ui/text_overlay.h"
 
 void answerLocalRequest(bool accepted) {
+    if (g_app && g_app->questionCode == DROP_LATER_MOVES_QUESTION) {
+        answerDropLaterMoves(accepted);
+        return;
+    }
     if (!accepted || !g_app) return;
     switch (g_app->questionCode) {
     case 'R':

@@ -165,3 +165,30 @@ TEST(AssetPictures, MusicIsAMinuteOf16BitPcmThatLoopsWithoutAClick) {
         EXPECT_GT(peak, 8000) << "music too quiet";
     }
 }
+
+TEST(AssetPictures, GameSoundsAreShortPcmThatStartAndEndInSilence) {
+    for (std::string_view name : SOUND_FILES) {
+        FILE* f = std::fopen(diskPath(name).c_str(), "rb");
+        ASSERT_NE(f, nullptr) << name;
+        std::vector<unsigned char> b(1 << 20);
+        b.resize(std::fread(b.data(), 1, b.size(), f));
+        std::fclose(f);
+        ASSERT_GT(b.size(), 44u) << name;
+        auto u16 = [&](size_t o) { return b[o] | (b[o + 1] << 8); };
+        ASSERT_EQ(std::memcmp(b.data(), "RIFF", 4), 0) << name;
+        EXPECT_EQ(u16(20), 1) << name;             // PCM
+        EXPECT_EQ(u16(34), 16) << name;            // bits
+        const size_t frames = (b.size() - 44) / 4; // 16-bit stereo
+        const double seconds = double(frames) / (u16(24) | u16(26) << 16);
+        EXPECT_GT(seconds, 0.1) << name;
+        EXPECT_LT(seconds, 2.0) << name;
+        auto sample = [&](size_t frame) { return std::abs(int(int16_t(u16(44 + frame * 4)))); };
+        int peak = 0;
+        for (size_t i = 0; i < frames; ++i)
+            peak = std::max(peak, sample(i));
+        EXPECT_GT(peak, 8000) << name << " too quiet";
+        EXPECT_LT(peak, 20000) << name << " too loud over the music";
+        EXPECT_LT(sample(0), 200) << name << " clicks in";
+        EXPECT_LT(sample(frames - 1), 200) << name << " clicks out";
+    }
+}

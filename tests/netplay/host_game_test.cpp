@@ -8,6 +8,7 @@
 #include "tests/netplay/net_world.h"
 
 #include "anim/anim_manager.h"
+#include "app/input.h"
 #include "app/request_keys.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
@@ -313,4 +314,29 @@ TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {
     // A local game: the player plays on.
     localMove("e2", "e4");
     EXPECT_TRUE(passUntil([] { return g_record->moves.count == 2; })) << "the computer answers";
+}
+
+TEST_F(HostedGame, AMoveTypedOnTheMoveLineReachesThePeerAsClicksAndTheReplayKeysDoNothing) {
+    constexpr int KEY_ENTER = 13, KEY_LEFT = 37, KEY_UP = 38;
+    host(30550); // this case's own port
+    ASSERT_TRUE(p.connectTo(30550));
+    ASSERT_EQ(fromGame(p, 4), std::string("SB\0\0", 4));
+    for (int key : {KEY_ENTER, int('E'), int('4'), KEY_ENTER}) {
+        onKeyDown(key);
+        onKeyUp(key);
+    }
+    settle();
+    EXPECT_EQ(fromGame(p, 12), "MHe2MHe4MHe4");
+    ASSERT_EQ(g_record->moves.count, 1);
+    peerMove("e7", "e5");
+    ASSERT_EQ(g_record->moves.count, 2);
+    for (int key : {KEY_LEFT, KEY_UP}) {
+        onKeyDown(key);
+        onKeyUp(key);
+        settle();
+        EXPECT_EQ(g_record->ShownCount(), 2);
+        EXPECT_EQ(at("e5")->colour, 1);
+        EXPECT_EQ(g_board->sideToMove, 0);
+    }
+    EXPECT_EQ(disagreement(), "");
 }

@@ -1,7 +1,8 @@
-// assetgen <data folder>: writes the game's whole data tree (models, pictures, fonts, music
-// and the empty save folder) into the folder, the same bytes on every run.
+// assetgen <data folder>: writes the game's whole data tree (models, pictures, fonts, music,
+// the game's sounds and the empty save folder) into the folder, the same bytes on every run.
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "tools/assetgen/font_atlas.h"
@@ -10,6 +11,7 @@
 #include "tools/assetgen/music.h"
 #include "tools/assetgen/names.h"
 #include "tools/assetgen/pictures.h"
+#include "tools/assetgen/sounds.h"
 #include "tools/assetgen/textures.h"
 
 namespace fs = std::filesystem;
@@ -75,6 +77,8 @@ int main(int argc, char** argv) {
           writePieces(dir, true) && writeBasicCubes(dir) && writeOption(dir) && writeMouse(dir) &&
           writeIntro(dir) && writeAnimCircle(dir);
     ok &= writeWav(onDisk(dir, MUSIC_FILE), musicLoop(), MUSIC_RATE);
+    for (int k = 0; k < int(std::size(SOUND_FILES)); ++k)
+        ok &= writeWav(onDisk(dir, SOUND_FILES[k]), gameSound(GameSoundKind(k)), MUSIC_RATE);
     if (!ok) {
         std::fprintf(stderr, "assetgen: some files could not be written in %s\n", dir.c_str());
         return 1;

@@ -111,6 +111,13 @@ inline constexpr PictureFile PICTURE_FILES[] = {
 
 inline constexpr std::string_view MUSIC_FILE = ".\\Zik\\3.wav";
 
+// The short sounds of the game, in the order of assetgen::GameSoundKind (the game loads them by
+// these names, anim/move_sounds.cpp).
+inline constexpr std::string_view SOUND_FILES[] = {
+    ".\\Zik\\move.wav", ".\\Zik\\capture.wav", ".\\Zik\\check.wav",
+    ".\\Zik\\mate.wav", ".\\Zik\\refused.wav", ".\\Zik\\chat.wav",
+};
+
 // The highlight rectangles of the menu pages and the request picture: x, y, width, height in
 // the picture's bottom-up pixel buffer (row 0 is the bottom row as seen).
 struct Highlight {

@@ -1,5 +1,7 @@
 // chess3d-shots chess: stockfish chosen as the computer and thinking over its first move as
-// White (chess-engine-choice.png), then an engine that is not installed (chess-engine-missing.png).
+// White (chess-engine-choice.png), an engine that is not installed (chess-engine-missing.png),
+// an ambiguous move refused on the move line (chess-move-line.png), and a loaded game replayed
+// backwards (chess-replay.png).
 
 #include "tools/chess3d-shots/chess_shots.h"
 
@@ -7,10 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "app/input.h"
 #include "app/settings.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
@@ -19,11 +23,13 @@
 #include "game/save_folder.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
+#include "ui/move_line.h"
+#include "ui/text_overlay.h"
 #include "ui/thinking_sign.h"
 
 namespace {
 
-constexpr int KEY_ESCAPE = 27;
+constexpr int KEY_ENTER = 13, KEY_SHIFT = 16, KEY_ESCAPE = 27, KEY_LEFT = 37;
 constexpr double SETTLE_DT = 0.1;
 
 std::string g_folder;
@@ -85,6 +91,78 @@ bool shootEngineChoice() {
     return saveShot(g_folder, "chess-engine-missing.png");
 }
 
+// The moves as coordinates ("e2e4", castling as the king's move) loaded as the load screen
+// loads a game.
+bool loadGame(const std::vector<const char*>& moves) {
+    PieceId ids[64];
+    PromotedPawns promoted = 0;
+    start_square_ids(ids);
+    std::vector<unsigned char> bytes;
+    for (const char* m : moves) {
+        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
+        const PieceId id = ids[fr * 8 + fc];
+        if (id == NO_PIECE) return fail("a move of the loaded game starts on an empty square");
+        const RecordedMove r =
+            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
+        apply_recorded_move(r, ids, &promoted, nullptr, false);
+        for (int b = 0; b < 4; ++b)
+            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
+    }
+    if (!g_record->LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
+    g_record->RestoreBoard();
+    return runUntil([] { return !IsCameraMoving() && !g_board->pieceInMotion; }, 20, SETTLE_DT);
+}
+
+// Capitals typed with Shift, as a player types them.
+void typeMove(const char* text) {
+    for (const char* c = text; *c; ++c) {
+        const bool capital = *c >= 'A' && *c <= 'Z';
+        if (capital) onKeyDown(KEY_SHIFT);
+        pressKey(*c >= 'a' && *c <= 'z' ? *c - 32 : *c);
+        if (capital) onKeyUp(KEY_SHIFT);
+        runFrames(2);
+    }
+}
+
+// 3. The move line: "Nd2" refused as ambiguous (the info line says which knights), the text
+//    kept on the line to be corrected.
+bool shootMoveLine() {
+    startOpponent(OpponentChoice{});
+    startNewGame(0); // the player takes White from here on
+    if (!loadGame({"d2d4", "d7d5", "g1f3", "g8f6"})) return false;
+    pressKey(KEY_ENTER);
+    typeMove("Nd2");
+    pressKey(KEY_ENTER);
+    runFrames(12, 0.04); // the info panel fades in
+    std::printf("move line: %s, info line: %s\n", moveLineTyped(), g_ui->overlay->infoText->texte);
+    if (!moveLineOpen()) return fail("the move line closed on a refused move");
+    if (!saveShot(g_folder, "chess-move-line.png")) return false;
+    pressKey(KEY_ESCAPE);
+    return true;
+}
+
+const std::vector<const char*> OPERA_GAME = {
+    "e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5", "g4f3", "d1f3", "d6e5", "f1c4",
+    "g8f6", "f3b3", "d8e7", "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5", "c4b5", "b8d7",
+    "e1c1", "a8d8", "d1d7", "d8d7", "h1d1", "e7e6", "b5d7", "f6d7", "b3b8", "d7b8"};
+
+// 4. The opera game replayed: six moves back (the move list marks Black's 13th, Rxd7, the later
+//    moves dimmed), and the seventh on its way back: the rook returning from d7 to d8, the white
+//    rook it took to come back when it lands.
+bool shootReplay() {
+    if (!loadGame(OPERA_GAME)) return false;
+    pressKey('M');
+    for (int i = 0; i < 6; ++i) {
+        pressKey(KEY_LEFT);
+        if (!runUntil([] { return !g_board->pieceInMotion; }, 5, 0.04)) return fail("no glide end");
+    }
+    pressKey(KEY_LEFT);
+    runFrames(14, 0.04);
+    std::printf("replay: %d of %d moves shown\n", g_record->ShownCount(), g_record->moves.count);
+    if (!g_board->pieceInMotion) return fail("nothing glides back");
+    return saveShot(g_folder, "chess-replay.png");
+}
+
 } // namespace
 
 bool shootChessAdditions(const std::string& folder) {
@@ -102,5 +180,5 @@ bool shootChessAdditions(const std::string& folder) {
             stopOpponent();
         }
     } cleanup{saves};
-    return shootEngineChoice();
+    return shootEngineChoice() && shootMoveLine() && shootReplay();
 }

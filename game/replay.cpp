@@ -1,0 +1,139 @@
+#include "game/replay.h"
+
+#include <utility>
+
+#include "anim/move_sounds.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/may_act.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "board/square_picking.h"
+#include "game/game_record.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+struct Replay {
+    int target = -1;      // the plies the board will show when the glide under way ends
+    bool forward = false; // that glide plays a move (a capture sounds as one)
+    int askedFrom = -1;   // the move waiting for the player's answer, by squares
+    int askedTo = -1;
+    bool agreed = false;    // the player agreed: the move is played once the board takes clicks
+    bool confirmed = false; // its clicks go through now
+} g_replay;
+
+SquareRecord* square(int row, int column) {
+    return &g_board->squares[row * 8 + column];
+}
+
+// The board, the engine and the turn as they stand after the first `plies` moves.
+void show(int plies) {
+    GameRecord* r = g_record;
+    BoardScene* b = g_board;
+    r->ShowPlies(plies);
+    const int shown = r->ShownCount();
+    b->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
+    showTurn(b->sideToMove);
+    clearBoardSelection();
+    g_app->awaitingOpponent = b->sideToMove != b->humanColour;
+}
+
+// Back at the game's latest position, the computer answers if it is its move.
+void computerAtTheEnd() {
+    if (g_record->replayPlies < 0) computerTurnIfDue();
+}
+
+void glideEnded() {
+    const bool forward = g_replay.forward;
+    show(g_replay.target);
+    g_replay.target = -1;
+    if (forward)
+        moveSoundLanded();
+    else
+        playGameSound(GameSound::Move);
+    computerAtTheEnd();
+}
+
+// The move at index `ply` glides forwards (taking what it takes at once) or backwards (what it
+// took comes back when it has landed).
+void glideMove(int ply, bool forward) {
+    const RecordedMove m = g_record->moves[ply];
+    SquareRecord* from = square(rm_from_row(m), rm_from_column(m));
+    SquareRecord* to = square(rm_to_row(m), rm_to_column(m));
+    if (!forward) std::swap(from, to);
+    PieceRecord* piece = from->piece;
+    g_replay.target = forward ? ply + 1 : ply;
+    g_replay.forward = forward;
+    if (!piece) { // the board does not show what the record says: no glide, only the position
+        glideEnded();
+        return;
+    }
+    if (forward) {
+        PieceRecord* taken = to->piece;
+        // A pawn's diagonal step onto an empty square takes the pawn beside it.
+        if (!taken && piece->kind == KIND_PAWN && !piece->promoted && from->column != to->column)
+            taken = square(from->row, to->column)->piece;
+        moveSoundStarted(taken != nullptr);
+        if (taken) sendToGraveyard(taken);
+    }
+    glidePiece(piece, from, to, glideEnded);
+}
+
+} // namespace
+
+bool replayGame(ReplayStep step) {
+    if (!g_record || !g_board || !mayStepReplay()) return false;
+    const int shown = g_record->ShownCount(), count = g_record->moves.count;
+    switch (step) {
+    case ReplayStep::Back:
+        if (shown == 0) return false;
+        glideMove(shown - 1, false);
+        return true;
+    case ReplayStep::Forward:
+        if (shown == count) return false;
+        glideMove(shown, true);
+        return true;
+    case ReplayStep::Start:
+        if (shown == 0) return false;
+        show(0);
+        return true;
+    case ReplayStep::End:
+        if (shown == count) return false;
+        show(count);
+        computerAtTheEnd();
+        return true;
+    }
+    return false;
+}
+
+bool replayAsksBeforeMove(const SquareRecord* from, const SquareRecord* to) {
+    if (!g_record || g_record->replayPlies < 0 || g_replay.confirmed || !from || !to) return false;
+    g_replay.askedFrom = from->row * 8 + from->column;
+    g_replay.askedTo = to->row * 8 + to->column;
+    g_replay.agreed = false;
+    clearBoardSelection();
+    showRequest(true, "Drop the later moves", "are you sure ?");
+    g_app->questionCode = DROP_LATER_MOVES_QUESTION;
+    return true;
+}
+
+void answerDropLaterMoves(bool accepted) {
+    g_replay.agreed = accepted && g_replay.askedFrom >= 0;
+    if (!g_replay.agreed) g_replay.askedFrom = g_replay.askedTo = -1;
+}
+
+void replayStep() {
+    // The move the player agreed to, once the question has gone and the board takes clicks. The
+    // record drops the later moves as it records it (GameRecord::RecordMove).
+    if (!g_replay.agreed || !mayPlayerClickBoard()) return;
+    const int from = g_replay.askedFrom, to = g_replay.askedTo;
+    g_replay.agreed = false;
+    g_replay.askedFrom = g_replay.askedTo = -1;
+    if (!g_record || g_record->replayPlies < 0) return; // the game changed meanwhile
+    g_replay.confirmed = true;
+    for (int s : {from, to, to})
+        onBoardClick(g_board->squares[s].node);
+    g_replay.confirmed = false;
+}

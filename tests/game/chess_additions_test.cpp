@@ -1,0 +1,366 @@
+// What chess players asked for, on the whole game in one process with the test clock: the sounds
+// of moves, checks, mates, refusals and chat lines; the move line; the replay of a game.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "anim/anim_manager.h"
+#include "anim/move_sounds.h"
+#include "app/input.h"
+#include "app/settings.h"
+#include "board/board_scene.h"
+#include "board/player_info.h"
+#include "board/square_picking.h"
+#include "chess/make_move.h"
+#include "chess/position.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "game/save_folder.h"
+#include "tests/app/game_fixture.h"
+#include "ui/chat.h"
+#include "ui/interface.h"
+#include "ui/move_line.h"
+#include "ui/move_list.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr int KEY_TAB = 9;
+
+int squareOf(const char* name) {
+    return ('8' - name[1]) * 8 + (name[0] - 'a');
+}
+
+class ChessAdditions : public GameFixture {
+protected:
+    // A game as White from the menu, nothing moving, the settings at their defaults (kept in a
+    // folder of the test's own), the camera not following the side to move.
+    void SetUp() override {
+        GameFixture::SetUp();
+        char folder[] = "/tmp/chess3d-additions-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        saveFolder = folder;
+        set_save_folder(saveFolder);
+        gameSettings() = GameSettings{};
+        IntroSkip();
+        ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 300));
+        startNewGame(0);
+        g_app->gameStarted = 1;
+        toggleMenu();
+        ASSERT_TRUE(runFramesUntil(settled, 300));
+        ToggleGameView();
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(saveFolder);
+        set_save_folder("./Save/");
+    }
+    std::string saveFolder;
+
+    static bool settled() {
+        return !g_app->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+    }
+    static bool playerToMove() {
+        return settled() && !g_app->awaitingOpponent && g_board->sideToMove == 0;
+    }
+
+    // Coordinate moves ("e2e4", castling as the king's move) loaded as a game is: the record
+    // replaced, the board rebuilt.
+    static void load(const std::vector<const char*>& moves) {
+        PieceId ids[64];
+        PromotedPawns promoted = 0;
+        start_square_ids(ids);
+        std::vector<unsigned char> bytes;
+        for (const char* m : moves) {
+            const int from = squareOf(m), to = squareOf(m + 2);
+            const PieceId id = ids[from];
+            const RecordedMove r = make_recorded_move(from / 8, from % 8, to / 8, to % 8,
+                                                      id_colour(id), id_kind(id), id_index(id));
+            apply_recorded_move(r, ids, &promoted, nullptr, false);
+            for (int b = 0; b < 4; ++b)
+                bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
+        }
+        ASSERT_TRUE(g_record->LoadMoves(bytes.data(), int(moves.size())));
+        g_record->RestoreBoard();
+        ASSERT_TRUE(runFramesUntil(settled, 300));
+    }
+
+    static void click(const char* square) { onBoardClick(g_board->squares[squareOf(square)].node); }
+    static void play(const char* from, const char* to) {
+        click(from);
+        click(to);
+        click(to);
+    }
+};
+
+// The sounds asked for so far, by sound.
+std::vector<int> soundCounts() {
+    std::vector<int> counts;
+    for (int s = int(GameSound::Move); s <= int(GameSound::Chat); ++s)
+        counts.push_back(gameSoundCount(GameSound(s)));
+    return counts;
+}
+
+} // namespace
+
+TEST_F(ChessAdditions, EachMoveSoundsOnceWhenItLandsAndTheKeyVSilencesThem) {
+    struct Case {
+        std::vector<const char*> game;
+        const char *from, *to;
+        GameSound sound;
+    };
+    const Case cases[] = {
+        {{}, "e2", "e4", GameSound::Move},
+        {{"e2e4", "d7d5"}, "e4", "d5", GameSound::Capture},
+        {{"e2e4", "a7a6", "e4e5", "d7d5"}, "e5", "d6", GameSound::Capture}, // en passant
+        {{"e2e4", "e7e5", "f1c4", "d7d6"}, "c4", "f7", GameSound::Check},   // a capture too
+        {{"e2e4", "e7e5", "f1c4", "b8c6", "d1h5", "g8f6"}, "h5", "f7", GameSound::Mate},
+        {{"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"}, "e1", "g1", GameSound::Move}, // O-O
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + c.to);
+        load(c.game);
+        ASSERT_TRUE(playerToMove());
+        std::vector<int> expected = soundCounts();
+        ++expected[int(c.sound) - 1];
+        play(c.from, c.to);
+        // Nothing until the move (the castling rook's glide too) has landed, then one sound.
+        EXPECT_NE(soundCounts(), expected);
+        EXPECT_TRUE(runFramesUntil([&] { return soundCounts() == expected; }, 100, 0.04));
+    }
+
+    // A move the selected piece cannot make is refused aloud; a chat line from the other player
+    // rings; with the sounds switched off (key V, kept in the settings) nothing sounds.
+    load({"e2e4", "e7e5"});
+    std::vector<int> expected = soundCounts();
+    click("g1");
+    click("g4");
+    ++expected[int(GameSound::Refused) - 1];
+    EXPECT_EQ(soundCounts(), expected);
+    unsigned char line[75] = {'C', 'H', '>', 'h', 'i'};
+    chatReceived(line);
+    ++expected[int(GameSound::Chat) - 1];
+    EXPECT_EQ(soundCounts(), expected);
+    chatKey(KEY_TAB); // the chat, opened by the line, closes
+
+    onKeyDown('V');
+    onKeyUp('V');
+    EXPECT_FALSE(gameSettings().sounds);
+    EXPECT_STREQ(lastPlayerMessage(), "Sounds off");
+    loadGameSettings(settingsPath());
+    EXPECT_FALSE(gameSettings().sounds);
+    click("g1");
+    click("g4");
+    chatReceived(line);
+    chatKey(KEY_TAB);
+    play("g1", "f3");
+    ASSERT_TRUE(runFramesUntil([] { return g_board->sideToMove == 0 && settled(); }, 300));
+    EXPECT_EQ(soundCounts(), expected);
+    onKeyDown('V');
+    onKeyUp('V');
+    EXPECT_TRUE(gameSettings().sounds);
+}
+
+namespace {
+
+constexpr int KEY_ENTER = 13, KEY_SHIFT = 16, KEY_ESCAPE = 27;
+constexpr int KEY_LEFT = 37, KEY_UP = 38, KEY_RIGHT = 39, KEY_DOWN = 40;
+
+void press(int key) {
+    onKeyDown(key);
+    onKeyUp(key);
+}
+
+// Types `text` on the keyboard: capitals with Shift, '-' and '=' on their keys.
+void type(const char* text) {
+    for (const char* c = text; *c; ++c) {
+        if (*c >= 'A' && *c <= 'Z') {
+            onKeyDown(KEY_SHIFT);
+            press(*c);
+            onKeyUp(KEY_SHIFT);
+        } else if (*c >= 'a' && *c <= 'z') {
+            press(*c - 32);
+        } else {
+            press(*c == '-' ? 189 : *c == '=' ? 187 : *c);
+        }
+    }
+}
+
+// The record's move at `ply` as coordinates ("e2e4").
+std::string recorded(int ply) {
+    const RecordedMove m = g_record->moves[ply];
+    return {char('a' + rm_from_column(m)), char('8' - rm_from_row(m)), char('a' + rm_to_column(m)),
+            char('8' - rm_to_row(m))};
+}
+
+} // namespace
+
+TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
+    // Letters typed on the line reach neither the game's keys (A: camera, B: take-back request,
+    // F: full screen, L, M, V, R, S) nor the board.
+    load({"d2d4", "d7d5", "g1f3", "g8f6"});
+    const GameSettings before = gameSettings();
+    const int gameView = g_anim->game_view;
+    press(KEY_ENTER);
+    ASSERT_TRUE(moveLineOpen());
+    type("abfhlmrsv");
+    EXPECT_EQ(g_anim->game_view, gameView);
+    EXPECT_FALSE(g_ui->questionShown);
+    EXPECT_FALSE(g_app->screen->fullscreen);
+    EXPECT_EQ(gameSettings().moveHints, before.moveHints);
+    EXPECT_EQ(gameSettings().sounds, before.sounds);
+    EXPECT_STREQ(moveLineTyped(), "abfhlmrsv");
+    press(KEY_ESCAPE);
+    EXPECT_FALSE(moveLineOpen());
+
+    struct Case {
+        std::vector<const char*> game;
+        const char* typed;
+        const char* said; // null: played, as `move`
+        const char* move;
+    };
+    const Case cases[] = {
+        {{"d2d4", "d7d5", "g1f3", "g8f6"}, "Nd2", "Ambiguous : Nbd2 or Nfd2", nullptr},
+        {{"d2d4", "d7d5", "g1f3", "g8f6"}, "Nbd2", nullptr, "b1d2"},
+        {{"d2d4", "d7d5", "g1f3", "g8f6"}, "Ke3", "Illegal move : Ke3", nullptr},
+        {{"d2d4", "d7d5", "g1f3", "g8f6"}, "O-O", "Illegal move : O-O", nullptr},
+        {{"d2d4", "d7d5", "g1f3", "g8f6"}, "Zz9", "Not a move : Zz9", nullptr},
+        {{}, "e4", nullptr, "e2e4"},
+        {{}, "nf3", nullptr, "g1f3"},
+        {{"e2e4", "d7d5"}, "exd5", nullptr, "e4d5"},
+        {{"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"}, "o-o", nullptr, "e1g1"},
+        {{"e2e4", "e7e5"}, "d2d4", nullptr, "d2d4"},
+        {{"a2a4", "b7b5", "a4b5", "a7a6", "b5a6", "c8b7", "a6b7", "g8f6"},
+         "bxa8=N",
+         "Promotion to a queen only",
+         nullptr},
+        {{"a2a4", "b7b5", "a4b5", "a7a6", "b5a6", "c8b7", "a6b7", "g8f6"}, "bxa8", nullptr, "b7a8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        load(c.game);
+        ASSERT_TRUE(playerToMove());
+        forgetPlayerMessage();
+        const int count = g_record->moves.count;
+        const int refused = gameSoundCount(GameSound::Refused);
+        press(KEY_ENTER);
+        type(c.typed);
+        press(KEY_ENTER);
+        if (c.said) {
+            EXPECT_STREQ(lastPlayerMessage(), c.said);
+            EXPECT_EQ(g_record->moves.count, count);
+            EXPECT_EQ(gameSoundCount(GameSound::Refused), refused + 1);
+            EXPECT_TRUE(moveLineOpen()) << "the text stays to be corrected";
+            EXPECT_STREQ(moveLineTyped(), c.typed);
+            press(KEY_ESCAPE);
+        } else {
+            ASSERT_EQ(g_record->moves.count, count + 1);
+            EXPECT_EQ(recorded(count), c.move);
+            EXPECT_FALSE(moveLineOpen());
+            EXPECT_EQ(g_app->selectedPiece, nullptr);
+        }
+    }
+
+    // A move typed while the computer's reply glides is played when it has landed.
+    load({"e2e4", "e7e5"});
+    play("g1", "f3");
+    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 4; }, 300, 0.04));
+    ASSERT_NE(g_board->pieceInMotion, nullptr);
+    press(KEY_ENTER);
+    type("Bc4");
+    press(KEY_ENTER);
+    EXPECT_EQ(g_record->moves.count, 4);
+    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count >= 5; }, 300, 0.04));
+    EXPECT_EQ(recorded(4), "f1c4");
+}
+
+TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRestOnce) {
+    // Captures both ways, castling on the long side and a mate threat: the opera game to White's
+    // 16th move; the computer plays Black's.
+    const std::vector<const char*> game = {
+        "e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5", "g4f3", "d1f3", "d6e5", "f1c4",
+        "g8f6", "f3b3", "d8e7", "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5", "c4b5", "b8d7",
+        "e1c1", "a8d8", "d1d7", "d8d7", "h1d1", "e7e6", "b5d7", "f6d7", "b3b8", "d7b8"};
+    load(std::vector<const char*>(game.begin(), game.end() - 1));
+    ASSERT_TRUE(runFramesUntil([] { return playerToMove() && g_record->moves.count == 32; }, 300));
+    const int count = g_record->moves.count;
+    std::vector<RecordedMove> whole(g_record->moves.begin(), g_record->moves.end());
+
+    // Invariant at every step: the board shows the first `plies` moves (pieces, taken pieces,
+    // side to move), the engine stands there too, the record is whole, and the move list marks
+    // the move shown.
+    auto showsPlies = [&](int plies) {
+        PieceId ids[64];
+        PromotedPawns promoted = 0;
+        start_square_ids(ids);
+        for (int i = 0; i < plies; ++i)
+            apply_recorded_move(whole[size_t(i)], ids, &promoted, nullptr, false);
+        for (int s = 0; s < 64; ++s) {
+            const PieceRecord* p = g_board->squares[s].piece;
+            const PieceId id = p ? make_piece_id(p->colour, p->kind, p->index) : NO_PIECE;
+            if (id != ids[s]) return testing::AssertionFailure() << "square " << s;
+        }
+        if (g_record->ShownCount() != plies || history_ply != plies ||
+            g_board->sideToMove != plies % 2 || side_to_move != plies % 2)
+            return testing::AssertionFailure() << "shown " << g_record->ShownCount();
+        if (g_record->moves.count != count) return testing::AssertionFailure() << "record cut";
+        return testing::AssertionSuccess();
+    };
+    auto stepAndSettle = [&](int key) {
+        press(key);
+        return runFramesUntil([] { return !g_board->pieceInMotion; }, 100);
+    };
+    // Ten moves back (through the captures on d7 and the long castling) and forward again.
+    for (int plies = count - 1; plies >= count - 10; --plies) {
+        ASSERT_TRUE(stepAndSettle(KEY_LEFT));
+        ASSERT_TRUE(showsPlies(plies)) << plies;
+    }
+    for (int plies = count - 9; plies <= count; ++plies) {
+        ASSERT_TRUE(stepAndSettle(KEY_RIGHT));
+        ASSERT_TRUE(showsPlies(plies)) << plies;
+    }
+    press(KEY_UP);
+    EXPECT_TRUE(showsPlies(0));
+    press(KEY_LEFT); // nothing before the start
+    EXPECT_TRUE(showsPlies(0));
+    ASSERT_TRUE(stepAndSettle(KEY_RIGHT));
+    EXPECT_TRUE(showsPlies(1));
+    press(KEY_DOWN);
+    EXPECT_TRUE(showsPlies(count));
+
+    // Three moves back (Black's 15th to play, the computer's): it does not move; the move list
+    // marks White's 15th.
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(stepAndSettle(KEY_LEFT));
+    gameSettings().moveList = true;
+    runFramesUntil([] { return false; }, 20);
+    EXPECT_TRUE(showsPlies(count - 3));
+    bool marked = false;
+    for (KTexte* row : moveListView().rows)
+        marked = marked ||
+                 (row->visible && std::string(row->texte).find("15.>Bxd7+") != std::string::npos);
+    EXPECT_TRUE(marked);
+
+    // One more back, White to play: a move there asks once; refused, nothing changes; agreed,
+    // the later moves go and the game goes on from there against the computer.
+    ASSERT_TRUE(stepAndSettle(KEY_LEFT));
+    play("b5", "c6");
+    ASSERT_TRUE(g_ui->questionShown);
+    EXPECT_STREQ(g_ui->overlay->requestLine1->texte, "Drop the later moves");
+    answerLocalRequest(false);
+    showRequest(false, nullptr, nullptr);
+    EXPECT_TRUE(showsPlies(count - 4));
+    play("b5", "c6");
+    answerLocalRequest(true);
+    showRequest(false, nullptr, nullptr);
+    ASSERT_TRUE(runFramesUntil([] { return g_record->replayPlies < 0; }, 50));
+    ASSERT_GE(g_record->moves.count, count - 3);
+    EXPECT_EQ(g_record->replayPlies, -1);
+    EXPECT_EQ(recorded(count - 4), "b5c6");
+    for (int i = 0; i < count - 4; ++i)
+        EXPECT_EQ(g_record->moves[i], whole[size_t(i)]) << i;
+    EXPECT_TRUE(runFramesUntil([&] { return g_record->moves.count == count - 2; }, 300));
+}

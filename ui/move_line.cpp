@@ -1,0 +1,235 @@
+#include "ui/move_line.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "anim/move_sounds.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/may_act.h"
+#include "board/board_scene.h"
+#include "board/player_info.h"
+#include "board/square_picking.h"
+#include "chess/position.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "game/typed_move.h"
+#include "ui/chat.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+constexpr int KEY_BACKSPACE = 8, KEY_ENTER = 13, KEY_SHIFT = 16, KEY_ESCAPE = 27;
+constexpr int KEY_DELETE = 46, KEY_MINUS = 189, KEY_EQUALS = 187, KEY_PAD_MINUS = 109;
+constexpr int TYPED_LIMIT = 10; // "exd8=Q+" and a little more
+constexpr const char* PROMPT = "Move : ";
+constexpr float TEXT_SIZE = 1.0f;
+const KColor PANEL_COLOUR{0.05f, 0.07f, 0.11f, 0.82f};
+const KColor FRAME_COLOUR{0.85f, 0.75f, 0.45f, 0.55f};
+
+struct MoveLine {
+    KImage2D* frame = nullptr;
+    KImage2D* panel = nullptr;
+    KTexte* text = nullptr;
+    bool open = false;
+    char typed[TYPED_LIMIT + 1] = "";
+    int length = 0;
+    bool waiting = false; // a move typed during a glide, played once the board is still
+    char waitingText[TYPED_LIMIT + 1] = "";
+    int waitingRecordCount = 0; // the record when it was typed: a changed game drops it
+    char why[80] = "";          // the last refusal, kept for the info line
+    int layoutWidth = 0, layoutHeight = 0;
+} g_line;
+
+// Bottom centre, above the chat's lines, wide enough for the prompt and the longest move.
+void layOut(int w, int h) {
+    const TextOverlay* o = g_ui->overlay;
+    char widest[64];
+    std::snprintf(widest, sizeof widest, "%sQa1xb2=Q+__", PROMPT);
+    const float width = o->classicFont->TextWidth(widest) * TEXT_SIZE;
+    const float height = o->classicFont->size * TEXT_SIZE;
+    const int pad = w * 10 / 800;
+    g_line.panel->width = int(width) + 2 * pad;
+    g_line.panel->height = int(height) + pad * 3 / 2;
+    g_line.panel->x = w / 2 - g_line.panel->width / 2;
+    g_line.panel->y = h - h * 110 / 600;
+    g_line.text->x = g_line.panel->x + pad;
+    g_line.text->y = g_line.panel->y + pad * 3 / 4;
+    g_line.frame->x = g_line.panel->x - 1;
+    g_line.frame->y = g_line.panel->y - 1;
+    g_line.frame->width = g_line.panel->width + 2;
+    g_line.frame->height = g_line.panel->height + 2;
+    g_line.layoutWidth = w;
+    g_line.layoutHeight = h;
+}
+
+void showText() {
+    char line[64];
+    std::snprintf(line, sizeof line, "%s%s_", PROMPT, g_line.typed);
+    g_line.text->SetTexte(line);
+}
+
+void setShown(bool shown) {
+    g_line.frame->hidden = g_line.panel->hidden = shown ? 0 : 1;
+    g_line.text->visible = shown ? 1 : 0;
+}
+
+void closeLine() {
+    g_line.open = false;
+    g_line.typed[0] = 0;
+    g_line.length = 0;
+    if (g_line.text) setShown(false);
+}
+
+void refuse(const char* why) {
+    std::snprintf(g_line.why, sizeof g_line.why, "%s", why);
+    tellPlayer(g_line.why);
+    playGameSound(GameSound::Refused);
+}
+
+// The move's three clicks on the board. The board (or the replay of an earlier position) may
+// still refuse it: then the player is told.
+void playTyped(const char* text) {
+    const TypedMove typed = read_typed_move(text);
+    if (typed.result != TypedMoveResult::Move) {
+        if (typed.result != TypedMoveResult::Empty) refuse(typed.why);
+        return;
+    }
+    const Move m = to_move(typed.move);
+    const int before = g_record->moves.count;
+    for (int square : {int(m.from), int(m.to), int(m.to)})
+        onBoardClick(g_board->squares[square].node);
+    if (g_record->moves.count == before && !g_ui->questionShown) {
+        char why[64];
+        std::snprintf(why, sizeof why, "Illegal move : %s", text);
+        refuse(why);
+    }
+}
+
+// Enter on the line: the move is read now, so that a mistake is told at once; a good move waits
+// for a glide to end.
+void enter() {
+    if (g_line.length == 0) {
+        closeLine();
+        return;
+    }
+    if (g_app->awaitingOpponent) {
+        refuse("Not your move");
+        return;
+    }
+    const TypedMove typed = read_typed_move(g_line.typed);
+    if (typed.result != TypedMoveResult::Move) {
+        refuse(typed.why);
+        return;
+    }
+    char text[TYPED_LIMIT + 1];
+    std::memcpy(text, g_line.typed, sizeof text);
+    closeLine();
+    if (mayPlayerClickBoard()) {
+        playTyped(text);
+        return;
+    }
+    g_line.waiting = true;
+    std::memcpy(g_line.waitingText, text, sizeof text);
+    g_line.waitingRecordCount = g_record->moves.count;
+}
+
+// Characters a move may hold: letters, digits, '-' and '=' ('x', '+' and '#' are letters or
+// marks the reading skips).
+char typedChar(int code) {
+    const bool shift = g_app && g_app->keysDown[KEY_SHIFT];
+    if (code == KEY_MINUS || code == KEY_PAD_MINUS) return '-';
+    if (code == KEY_EQUALS) return shift ? '+' : '=';
+    const char c = chatCharFor(code, shift);
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return letter || (c >= '0' && c <= '9') ? c : 0;
+}
+
+} // namespace
+
+void buildMoveLine() {
+    const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
+    if (!g_scene || !o || !o->classicFont) return;
+    auto panel = [](const char* name, const KColor& colour) {
+        KMaterial* mat = new KMaterial(g_scene);
+        mat->name = name;
+        mat->diffuse = colour;
+        mat->options |= KMAT_UNLIT;
+        KImage2D* img = new KImage2D(g_scene);
+        img->mat = mat;
+        img->underTexts = 1;
+        return img;
+    };
+    g_line.frame = panel("moveLineFrame", FRAME_COLOUR);
+    g_line.panel = panel("moveLine", PANEL_COLOUR);
+    g_line.text = new KTexte();
+    g_line.text->font = o->classicFont;
+    g_line.text->size = TEXT_SIZE;
+    g_line.text->blend = 1;
+    g_scene->AddTexte(g_line.text);
+    layOut(o->screenWidth, o->screenHeight);
+    closeLine();
+}
+
+bool openMoveLine() {
+    if (!g_line.text || !mayTypeMove()) return false;
+    g_line.open = true;
+    g_line.typed[0] = 0;
+    g_line.length = 0;
+    showText();
+    setShown(true);
+    return true;
+}
+
+bool moveLineKey(int code) {
+    if (!g_line.open) return false;
+    switch (code) {
+    case KEY_ESCAPE:
+        closeLine();
+        return true;
+    case KEY_ENTER:
+        enter();
+        if (g_line.open) showText();
+        return true;
+    case KEY_BACKSPACE:
+    case KEY_DELETE:
+        if (g_line.length > 0) g_line.typed[--g_line.length] = 0;
+        showText();
+        return true;
+    default:
+        break;
+    }
+    const char c = typedChar(code);
+    if (c && g_line.length < TYPED_LIMIT) {
+        g_line.typed[g_line.length++] = c;
+        g_line.typed[g_line.length] = 0;
+        showText();
+    }
+    return true; // every key while the line is open
+}
+
+void moveLineStep() {
+    if (!g_line.text) return;
+    if (g_line.open && !mayTypeMove()) closeLine();
+    const TextOverlay* o = g_ui->overlay;
+    if (g_line.open &&
+        (o->screenWidth != g_line.layoutWidth || o->screenHeight != g_line.layoutHeight))
+        layOut(o->screenWidth, o->screenHeight);
+    if (!g_line.waiting) return;
+    if (g_record->moves.count != g_line.waitingRecordCount) { // another game now
+        g_line.waiting = false;
+        return;
+    }
+    if (!mayPlayerClickBoard() || !mayTypeMove()) return;
+    g_line.waiting = false;
+    playTyped(g_line.waitingText);
+}
+
+bool moveLineOpen() {
+    return g_line.open;
+}
+
+const char* moveLineTyped() {
+    return g_line.typed;
+}
