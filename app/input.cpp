@@ -254,9 +254,8 @@ bool actsOncePerPress(int key) {
 
 // Keys whose repeats keep acting once the text lines have declined them: moving through a list,
 // stepping through the views and through a replayed game (a held arrow steps once per glide).
-// Any other game key (F, L, M, ?, H, R, S, B, A, Pause...) acts
-// once per press, or a held key would flip full screen, rewrite the settings or rerun the
-// search thirty times a second.
+// Any other game key (F, L, M, ?, H, R, S, B, A, Pause...) acts once per press, or a held key
+// would flip full screen, rewrite the settings or rerun the search thirty times a second.
 bool repeatsAfterText(int key) {
     return key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT || key == VK_END ||
            key == VK_HOME;

@@ -22,7 +22,11 @@ struct Replay {
     int askedTo = -1;
     bool agreed = false;    // the player agreed: the move is played once the board takes clicks
     bool confirmed = false; // its clicks go through now
+    int queued = 0;         // steps pressed during the glide, to follow it: < 0 back, > 0 forward
+    int queuedJump = -1;    // or a jump pressed then (ReplayStep::Start or End), -1 none
 } g_replay;
+
+constexpr int QUEUE_LIMIT = 8; // steps kept at most while a glide plays
 
 SquareRecord* square(int row, int column) {
     return &g_board->squares[row * 8 + column];
@@ -53,6 +57,16 @@ void glideEnded() {
         moveSoundLanded();
     else
         playGameSound(GameSound::Move);
+    // The keys pressed meanwhile: the jump, else the next of the steps.
+    const int jump = g_replay.queuedJump;
+    const int queued = g_replay.queued;
+    g_replay.queuedJump = -1;
+    g_replay.queued = 0;
+    if (jump >= 0 && replayGame(ReplayStep(jump))) return;
+    if (queued != 0 && replayGame(queued < 0 ? ReplayStep::Back : ReplayStep::Forward)) {
+        g_replay.queued = queued < 0 ? queued + 1 : queued - 1;
+        return;
+    }
     computerAtTheEnd();
 }
 
@@ -84,6 +98,22 @@ void glideMove(int ply, bool forward) {
 } // namespace
 
 bool replayGame(ReplayStep step) {
+    // A glide stopped by a new or loaded game never ends: what was kept for it goes.
+    if (g_replay.target >= 0 && !boardInMotion()) {
+        g_replay.target = g_replay.queuedJump = -1;
+        g_replay.queued = 0;
+    }
+    // A key pressed while a step glides follows it, so that quick presses all count.
+    if (g_replay.target >= 0 && localGame()) {
+        if (step == ReplayStep::Start || step == ReplayStep::End) {
+            g_replay.queuedJump = int(step);
+            g_replay.queued = 0;
+        } else if (g_replay.queuedJump < 0) {
+            const int q = g_replay.queued + (step == ReplayStep::Back ? -1 : 1);
+            g_replay.queued = q < -QUEUE_LIMIT ? -QUEUE_LIMIT : q > QUEUE_LIMIT ? QUEUE_LIMIT : q;
+        }
+        return true;
+    }
     if (!g_record || !g_board || !mayStepReplay()) return false;
     const int shown = g_record->ShownCount(), count = g_record->moves.count;
     switch (step) {

@@ -15,8 +15,10 @@ struct SquareRecord;
 
 enum class ReplayStep { Back, Forward, Start, End };
 
-// One replay key. False (nothing done) in a network game, before a game, over the menu, the
-// pause view or the request window, and while a piece glides or the replay cannot go further.
+// One replay key. A key pressed while a step glides is kept and follows it (the steps add up, a
+// jump replaces them). False (nothing done) in a network game, before a game, over the menu, the
+// pause view or the request window, while the computer's or the player's move glides, and when
+// the replay cannot go further.
 bool replayGame(ReplayStep step);
 
 // The local player's confirming click of a move from `from` to `to`: when an earlier position

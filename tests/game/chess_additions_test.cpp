@@ -331,10 +331,12 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     press(KEY_DOWN);
     EXPECT_TRUE(showsPlies(count));
 
-    // Three moves back (Black's 15th to play, the computer's): it does not move; the move list
-    // marks White's 15th.
+    // Three moves back, pressed faster than the pieces glide (Black's 15th to play, the
+    // computer's): it does not move; the move list marks White's 15th.
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(stepAndSettle(KEY_LEFT));
+        press(KEY_LEFT);
+    ASSERT_TRUE(runFramesUntil([&] { return g_record->ShownCount() == count - 3; }, 100));
+    ASSERT_TRUE(runFramesUntil([] { return !g_board->pieceInMotion; }, 100));
     gameSettings().moveList = true;
     runFramesUntil([] { return false; }, 20);
     EXPECT_TRUE(showsPlies(count - 3));

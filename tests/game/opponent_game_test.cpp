@@ -52,11 +52,13 @@ protected:
         return true;
     }
 
-    // A new game with the local player on `colour`, menu closed.
+    // A new game with the local player on `colour`, menu closed, the camera not following the
+    // side to move (fewer frames to draw: the computer answers as soon as a move has landed).
     void startGameAs(int colour) {
         startNewGame(colour);
         g_app->gameStarted = 1;
         if (g_app->menuOpen) toggleMenu();
+        if (g_anim->game_view) ToggleGameView();
         forgetPlayerMessage();
     }
 
