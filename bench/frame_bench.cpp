@@ -1,7 +1,8 @@
 // chess3d-bench: frame times of the scenes a player sees most, drawn by the real game in this
 // process and driven the way a player would, on the engine's test clock.
 //
-//   chess3d-bench [SCENE...] [--frames N] [--shots FOLDER] [--prefix NAME]
+//   chess3d-bench [SCENE...] [--frames N] [--size WxH | --fullscreen WxH] [--shots FOLDER]
+//                 [--prefix NAME]
 //
 // SCENE is intro, menu, water, board or pause (all five when none is named); they are played in
 // that order, as a player meets them, whatever order they are named in. Each named scene is
@@ -11,6 +12,10 @@
 // work even when other programs share the processor), triangles and draw calls per frame (every
 // pass, the mirror's included), the lights of the scene, and the renderer's name; then the
 // time from the start of the program to its first frame shown and the resident memory.
+// The game starts in its 800 x 600 window as always (the start-up time is taken there); --size
+// then gives the window another size, and --fullscreen makes the window the size of a desktop of
+// W x H and switches the game to full screen in it, as the F key does: on a 1920 x 1080 desktop
+// the game's 4:3 picture is 1440 x 1080 with black bars beside it.
 // With --shots, a PNG of each named scene is written to FOLDER as NAME<scene>.png (NAME is
 // "bench-" unless told), from the same moment of the scene on every run.
 //
@@ -27,10 +32,12 @@
 #include <string>
 #include <vector>
 
+#include <SDL2/SDL.h>
 #include <epoxy/gl.h>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
+#include "app/extra_keys.h"
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
@@ -39,6 +46,7 @@
 #include "engine/KivEngine.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
+#include "ui/text_overlay.h"
 
 namespace {
 
@@ -297,20 +305,47 @@ bool pauseScene(int frames) {
 
 int usage() {
     std::fprintf(stderr, "usage: chess3d-bench [intro|menu|water|board|pause...] [--frames N] "
-                         "[--shots FOLDER] [--prefix NAME]\n");
+                         "[--size WxH | --fullscreen WxH] [--shots FOLDER] [--prefix NAME]\n");
     return 2;
+}
+
+// "WxH" with both sides at least 64 pixels.
+bool parseSize(const std::string& text, int& w, int& h) {
+    char x = 0;
+    char rest = 0;
+    return std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 &&
+           (x == 'x' || x == 'X') && w >= 64 && h >= 64;
+}
+
+// The window at the size asked for; in full screen, the window is the desktop the game then
+// fills with its picture. The overlay is laid out again, as after the size keys.
+bool applySize(int w, int h, bool fullscreen) {
+    SetScreenSize(g_app->screen, w, h);
+    g_app->width = w;
+    g_app->height = h;
+    relayout(w, h);
+    if (fullscreen) {
+        toggleFullscreen();
+        if (!g_app->screen->fullscreen) return fail("full screen refused");
+    }
+    return runFrames(1) || fail("the game's loop ended");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     int frames = 200;
+    int width = 0, height = 0;
+    bool fullscreen = false;
     bool any = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--frames" && i + 1 < argc) {
             frames = std::atoi(argv[++i]);
             if (frames < 1) return usage();
+        } else if ((a == "--size" || a == "--fullscreen") && i + 1 < argc) {
+            if (!parseSize(argv[++i], width, height)) return usage();
+            fullscreen = a == "--fullscreen";
         } else if (a == "--shots" && i + 1 < argc) {
             g_shots = argv[++i];
         } else if (a == "--prefix" && i + 1 < argc) {
@@ -331,9 +366,13 @@ int main(int argc, char** argv) {
     if (!buildGame()) return 2;
     if (!runFrames(1)) return 2;
     const double startup = std::chrono::duration<double>(Clock::now() - g_programStart).count();
+    if (width > 0 && !applySize(width, height, fullscreen)) return 2;
     setFrameObserver(observeFrame);
 
-    std::printf("renderer: %s, %d x %d\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+    int windowW = 0, windowH = 0;
+    SDL_GL_GetDrawableSize(g_app->screen->window, &windowW, &windowH);
+    std::printf("renderer: %s, window %d x %d, picture %d x %d\n",
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)), windowW, windowH,
                 g_app->width, g_app->height);
     std::printf("%-6s %6s %9s %9s %9s %11s %6s %6s\n", "scene", "frames", "median", "p95", "cpu",
                 "triangles", "draws", "lights");

@@ -64,7 +64,9 @@ bool DisplayNamed();
 // Places the window's top-left corner at desktop position (x, y).
 void MoveScreen(KScreen* screen, int x, int y);
 
-// Resizes the window; the viewport and the scene's screen size follow.
+// Resizes the window; the viewport and the scene's screen size follow. Under SDL's windowless
+// driver the window is made again at the new size (its surface cannot grow), the GL context and
+// the window handle staying the same.
 void SetScreenSize(KScreen* screen, int width, int height);
 
 // Full screen at the desktop's resolution (on) or back to the window's place and size before
@@ -72,5 +74,6 @@ void SetScreenSize(KScreen* screen, int width, int height);
 // black bars beside it on a wider (or taller) display: `width` and `height` hold its size,
 // `originX` and `originY` its place, and the mouse positions the callbacks get are relative to
 // it (a button pressed on a bar is not passed on). False, nothing changed, when the display
-// refuses or the screen is already so.
+// refuses or the screen is already so. Under the windowless driver a window larger than its
+// display's mode stands for a display of its own size.
 bool SetScreenFullscreen(KScreen* screen, bool on);

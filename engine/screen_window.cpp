@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 
 #include <SDL2/SDL.h>
+#include <algorithm>
 #include <epoxy/gl.h>
 
 namespace {
@@ -173,9 +174,48 @@ void MoveScreen(KScreen* screen, int x, int y) {
     if (screen && screen->window) SDL_SetWindowPosition(screen->window, x, y);
 }
 
+namespace {
+
+// SDL's windowless driver gives a window a drawing surface of the size it was made with and
+// never resizes it: a window grown there would draw into its first corner only. There the window
+// is made again at the new size and the GL context moved onto it; the context, and every GL
+// object of the renderer with it, lives on, and the window handle stays the same.
+bool remakeOffscreenWindow(KScreen* screen, int width, int height) {
+    SDL_Window* old = screen->window;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(old, &x, &y);
+    const bool shown = (SDL_GetWindowFlags(old) & SDL_WINDOW_SHOWN) != 0;
+    setGlAttributes();
+    SDL_Window* fresh = SDL_CreateWindow("chess3d", x, y, width, height,
+                                         SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS |
+                                             (shown ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN));
+    if (!fresh) return false;
+    if (SDL_GL_MakeCurrent(fresh, screen->glContext) != 0) {
+        Log("Screen: the context does not move to the resized window (%s)\n", SDL_GetError());
+        SDL_GL_MakeCurrent(old, screen->glContext);
+        SDL_DestroyWindow(fresh);
+        return false;
+    }
+    PlatformRebindWindow(screen->hwnd, fresh);
+    screen->window = fresh;
+    SDL_DestroyWindow(old);
+    return true;
+}
+
+// The window's new size, and under the windowless driver a surface of that size.
+void resizeWindow(KScreen* screen, int width, int height) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(screen->window, &w, &h);
+    if (w == width && h == height) return;
+    if (screen->offscreen && remakeOffscreenWindow(screen, width, height)) return;
+    SDL_SetWindowSize(screen->window, width, height);
+}
+
+} // namespace
+
 void SetScreenSize(KScreen* screen, int width, int height) {
     if (!screen || !screen->window || width <= 0 || height <= 0) return;
-    SDL_SetWindowSize(screen->window, width, height);
+    resizeWindow(screen, width, height);
     screen->width = width;
     screen->height = height;
     if (screen->scene) {
@@ -202,12 +242,20 @@ bool SetScreenFullscreen(KScreen* screen, bool on) {
     SDL_Window* window = screen->window;
     if (on) {
         // 1. The desktop's resolution on the window's display, asked before the switch: the
-        //    window manager resizes the window in its own time.
+        //    window manager resizes the window in its own time. The windowless driver's
+        //    display has a fixed mode but no real size: a window larger than that mode stands
+        //    for a display as large as itself.
         SDL_DisplayMode mode;
         const int display = SDL_GetWindowDisplayIndex(window);
         if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) {
             Log("Screen: no desktop size for full screen (%s)\n", SDL_GetError());
             return false;
+        }
+        if (screen->offscreen) {
+            int w = 0, h = 0;
+            SDL_GetWindowSize(window, &w, &h);
+            mode.w = std::max(mode.w, w);
+            mode.h = std::max(mode.h, h);
         }
         // 2. Where to come back to.
         SDL_GetWindowPosition(window, &screen->windowedX, &screen->windowedY);
@@ -217,12 +265,13 @@ bool SetScreenFullscreen(KScreen* screen, bool on) {
         //    window manager), then asks the window manager for full screen (above its panels).
         SDL_Rect bounds{0, 0, mode.w, mode.h};
         SDL_GetDisplayBounds(display, &bounds);
-        SDL_SetWindowPosition(window, bounds.x, bounds.y);
-        SDL_SetWindowSize(window, mode.w, mode.h);
-        if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        SDL_SetWindowPosition(screen->window, bounds.x, bounds.y);
+        resizeWindow(screen, mode.w, mode.h);
+        if (!screen->offscreen &&
+            SDL_SetWindowFullscreen(screen->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
             Log("Screen: full screen refused (%s)\n", SDL_GetError());
-            SDL_SetWindowSize(window, screen->windowedWidth, screen->windowedHeight);
-            SDL_SetWindowPosition(window, screen->windowedX, screen->windowedY);
+            resizeWindow(screen, screen->windowedWidth, screen->windowedHeight);
+            SDL_SetWindowPosition(screen->window, screen->windowedX, screen->windowedY);
             return false;
         }
         screen->fullscreen = true;
@@ -238,14 +287,14 @@ bool SetScreenFullscreen(KScreen* screen, bool on) {
         setSize(screen, w, h);
         return true;
     }
-    if (SDL_SetWindowFullscreen(window, 0) != 0) {
+    if (!screen->offscreen && SDL_SetWindowFullscreen(window, 0) != 0) {
         Log("Screen: leaving full screen refused (%s)\n", SDL_GetError());
         return false;
     }
     screen->fullscreen = false;
     screen->originX = screen->originY = 0;
-    SDL_SetWindowSize(window, screen->windowedWidth, screen->windowedHeight);
-    SDL_SetWindowPosition(window, screen->windowedX, screen->windowedY);
+    resizeWindow(screen, screen->windowedWidth, screen->windowedHeight);
+    SDL_SetWindowPosition(screen->window, screen->windowedX, screen->windowedY);
     setSize(screen, screen->windowedWidth, screen->windowedHeight);
     return true;
 }

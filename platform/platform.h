@@ -17,4 +17,7 @@ void PlatformInit();
 HWND PlatformRegisterWindow(SDL_Window* window, WNDPROC proc, void* userData);
 void PlatformUnregisterWindow(HWND hwnd);
 SDL_Window* PlatformSdlWindow(HWND hwnd);
+// Points an existing handle at another SDL window (the engine remade the window); the handle
+// and its procedure stay as they were.
+void PlatformRebindWindow(HWND hwnd, SDL_Window* window);
 void* PlatformWindowUserData(HWND hwnd);

@@ -36,6 +36,12 @@ void PlatformUnregisterWindow(HWND hwnd) {
     platformForgetWindow(hwnd);
 }
 
+void PlatformRebindWindow(HWND hwnd, SDL_Window* window) {
+    if (!hwnd || !window) return;
+    hwnd->sdl = window;
+    hwnd->sdlId = SDL_GetWindowID(window);
+}
+
 SDL_Window* PlatformSdlWindow(HWND hwnd) {
     return hwnd ? hwnd->sdl : nullptr;
 }
