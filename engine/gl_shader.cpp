@@ -61,6 +61,11 @@ uniform sampler2D uTex;
 #ifdef VERTEX_COLOR
 in vec4 vColor;
 #endif
+#ifdef REFLECT
+uniform sampler2D uReflect;   // the mirrored scene, over the whole 3D scene at a lower size
+uniform vec2 uReflectOrigin;  // the 3D scene's lower left corner in the framebuffer, pixels
+uniform vec2 uReflectInvSize; // 1 / the 3D scene's size in pixels
+#endif
 out vec4 fragColor;
 uniform vec4 uDiffuse;
 uniform vec3 uAmbient;
@@ -90,7 +95,7 @@ void main() {
     if (alpha < uAlphaCutoff) discard;
 #endif
 #ifdef UNLIT
-    fragColor = vec4(uDiffuse.rgb * texel.rgb + uEmissive, alpha);
+    vec3 c = uDiffuse.rgb * texel.rgb + uEmissive;
 #else
     vec3 n = normalize(vNormal);
     if (!gl_FrontFacing) n = -n;
@@ -135,16 +140,55 @@ void main() {
 #ifdef SPECULAR
     c += spe * uSpecular;
 #endif
+#endif
+#ifdef REFLECT
+    // What the surface mirrors shows through where its own colour lets it: the blend of a
+    // surface drawn with `alpha` over its reflection, done here in one pass.
+    vec3 mirrored = texture(uReflect, (gl_FragCoord.xy - uReflectOrigin) * uReflectInvSize).rgb;
+    fragColor = vec4(mix(mirrored, c, alpha), 1.0);
+#else
     fragColor = vec4(c, alpha);
 #endif
 }
 )";
 
-// Marking reflective surfaces in the stencil buffer: the position alone, no colour.
-const char* const MARK_FS = R"(
+// The 3D scene filtered up to the picture: Catmull-Rom, the bicubic that keeps edges sharp,
+// from five bilinear fetches (the four corner taps, with the smallest weights, are left out).
+// Drawn as one triangle over the viewport, whose corners map the scene's texture onto it.
+const char* const UPSCALE_VS = R"(
+out vec2 vAt;
+uniform vec2 uSceneSize; // pixels
+void main() {
+    vec2 corner = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
+    vAt = (corner * 0.5 + 0.5) * uSceneSize; // in the scene's pixels
+    gl_Position = vec4(corner, 0.0, 1.0);
+}
+)";
+
+const char* const UPSCALE_FS = R"(
+in vec2 vAt;
+uniform sampler2D uScene;
+uniform vec2 uSceneSize; // pixels
 out vec4 fragColor;
 void main() {
-    fragColor = vec4(0.0);
+    vec2 inv = 1.0 / uSceneSize;
+    vec2 centre = floor(vAt - 0.5) + 0.5;
+    vec2 f = vAt - centre;
+    vec2 w0 = f * (-0.5 + f * (1.0 - 0.5 * f));
+    vec2 w1 = 1.0 + f * f * (-2.5 + 1.5 * f);
+    vec2 w2 = f * (0.5 + f * (2.0 - 1.5 * f));
+    vec2 w3 = f * f * (-0.5 + 0.5 * f);
+    vec2 w12 = w1 + w2;
+    vec2 p0 = (centre - 1.0) * inv;
+    vec2 p12 = (centre + w2 / w12) * inv;
+    vec2 p3 = (centre + 2.0) * inv;
+    vec3 sum = texture(uScene, vec2(p12.x, p0.y)).rgb * (w12.x * w0.y)
+             + texture(uScene, vec2(p0.x, p12.y)).rgb * (w0.x * w12.y)
+             + texture(uScene, p12).rgb * (w12.x * w12.y)
+             + texture(uScene, vec2(p3.x, p12.y)).rgb * (w3.x * w12.y)
+             + texture(uScene, vec2(p12.x, p3.y)).rgb * (w12.x * w3.y);
+    float weight = w12.x * w0.y + w0.x * w12.y + w12.x * w12.y + w3.x * w12.y + w12.x * w3.y;
+    fragColor = vec4(clamp(sum / weight, 0.0, 1.0), 1.0);
 }
 )";
 
@@ -222,12 +266,11 @@ GLuint link(const char* vs, const char* fs, const std::string& defines = "") {
 bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& lights) {
     std::string defines = "#define LIGHT_COUNT " + std::to_string(lights.count) + "\n";
     if (lights.pointOnly) defines += "#define POINT_LIGHTS\n";
-    static const char* const NAMES[] = {"ALPHA_TEST", "TEXTURE", "VERTEX_COLOR", "UNLIT",
-                                        "SPECULAR"};
-    for (unsigned bit = 0; bit < 5; ++bit)
+    static const char* const NAMES[] = {"ALPHA_TEST", "TEXTURE",  "VERTEX_COLOR",
+                                        "UNLIT",      "SPECULAR", "REFLECT"};
+    for (unsigned bit = 0; bit < 6; ++bit)
         if (features & (1u << bit)) defines += std::string("#define ") + NAMES[bit] + "\n";
-    p.id = features == KPROG_MARK ? link(MESH_VS, MARK_FS, "#define UNLIT\n")
-                                  : link(MESH_VS, MESH_FS, defines);
+    p.id = link(MESH_VS, MESH_FS, defines);
     if (!p.id) return false;
     auto loc = [&](const char* n) { return glGetUniformLocation(p.id, n); };
     p.model = loc("uModel");
@@ -249,6 +292,17 @@ bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& ligh
     p.lightSpotDir = loc("uLightSpotDir");
     p.lightParams = loc("uLightParams");
     p.tex = loc("uTex");
+    p.reflectTex = loc("uReflect");
+    p.reflectOrigin = loc("uReflectOrigin");
+    p.reflectInvSize = loc("uReflectInvSize");
+    return true;
+}
+
+bool KBuildUpscaleProgram(KUpscaleProgram& p) {
+    p.id = link(UPSCALE_VS, UPSCALE_FS);
+    if (!p.id) return false;
+    p.scene = glGetUniformLocation(p.id, "uScene");
+    p.sceneSize = glGetUniformLocation(p.id, "uSceneSize");
     return true;
 }
 

@@ -14,8 +14,8 @@ enum : unsigned {
     KPROG_VERTEXCOLOR = 4, // the vertices' first colour modulates them
     KPROG_UNLIT = 8,       // diffuse colour (times texture) plus emissive, no lights
     KPROG_SPECULAR = 16,   // lit with a specular highlight
-    KPROG_VARIANTS = 32,   // combinations
-    KPROG_MARK = 32,       // not a combination: position only, for stencil marks
+    KPROG_REFLECT = 32,    // a mirror: the reflection texture shows through 1 - alpha
+    KPROG_VARIANTS = 64,   // combinations
 };
 
 // The lights a lit program is built for: their number (its loop unrolled, the lights' values
@@ -40,6 +40,7 @@ struct KMeshProgram {
     GLint globalAmbient = -1, lightPos = -1, lightDiffuse = -1;
     GLint lightSpecular = -1, lightAmbient = -1, lightSpotDir = -1, lightParams = -1;
     GLint tex = -1;
+    GLint reflectTex = -1, reflectOrigin = -1, reflectInvSize = -1;
 };
 
 // The window-space program: images, texts and full-window fills, in pixels from the top left.
@@ -48,10 +49,18 @@ struct KOverlayProgram {
     GLint screen = -1, color = -1, useTexture = -1, depth = -1, tex = -1;
 };
 
-// Both false (and a log line with the compiler's message) when the driver refuses a shader.
-// `features` is a combination of KPROG_* bits below KPROG_VARIANTS, or KPROG_MARK; a lit program
-// serves only frames with the lights it was built for. Only the
-// alpha-tested programs may discard pixels: a shader that can discard loses the early depth
-// and stencil tests, which the software rasteriser needs to skip hidden pixels.
+// Filtering the 3D scene, drawn at a fraction of the picture's size, up to the picture.
+struct KUpscaleProgram {
+    GLuint id = 0;
+    GLint scene = -1;     // sampler of the scene's colour
+    GLint sceneSize = -1; // its size in pixels
+};
+
+// All false (and a log line with the compiler's message) when the driver refuses a shader.
+// `features` is a combination of KPROG_* bits below KPROG_VARIANTS; a lit program serves only
+// frames with the lights it was built for. Only the alpha-tested programs may discard pixels: a
+// shader that can discard loses the early depth test, which the software rasteriser needs to
+// skip hidden pixels.
 bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& lights);
 bool KBuildOverlayProgram(KOverlayProgram& p);
+bool KBuildUpscaleProgram(KUpscaleProgram& p);

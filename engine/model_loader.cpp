@@ -277,12 +277,12 @@ std::vector<KTexture*> makeTextures(KScene* scene, const tinygltf::Model& m) {
     for (size_t i = 0; i < m.images.size(); ++i) {
         const tinygltf::Image& img = m.images[i];
         std::string key = !img.uri.empty() ? img.uri : img.name;
-        KTexture* t = key.empty() ? nullptr : GetTexByName(scene, key.c_str());
+        KTexture* t = key.empty() ? nullptr : KFindTexture(scene, key.c_str());
         if (!t) {
             t = new KTexture(scene);
             t->name = key;
             if (!img.uri.empty()) {
-                t->LoadTexture(img.uri.c_str());
+                t->LoadTextureLater(img.uri.c_str());
             } else if (img.bufferView >= 0 &&
                        img.bufferView < static_cast<int>(m.bufferViews.size())) {
                 const tinygltf::BufferView& bv = m.bufferViews[img.bufferView];

@@ -10,9 +10,14 @@ class KNodeGraph;
 // Draws the scene as seen by `camera` (a camera node; any other node is looked through with a
 // 60 degree view) into the screen's back buffer: the clear colour (r, g, b), then the lit
 // opaque meshes, the mirror reflections in reflective materials, the blended meshes and
-// sprites back to front, then the scene's texts and 2D images (the cursor above the texts) in
-// window pixels. With `keepColor` the colour buffer is not cleared. Sets the scene's current camera
-// and screen size and fills its statistics counters. Does nothing without a scene or screen.
+// sprites back to front, then what hangs under the camera (heads-up objects), then the scene's
+// texts and 2D images (the cursor above the texts) in window pixels. With `keepColor` the colour
+// buffer is not cleared. Sets the scene's current camera and screen size and fills its
+// statistics counters. Does nothing without a scene or screen.
+//
+// At a render scale below 1 the 3D scene, all but what hangs under the camera, is drawn at that
+// fraction of the picture's width and height and filtered up to it; heads-up objects, texts and
+// images are drawn at the picture's own resolution, whatever the scale.
 void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVector& clearColor,
                  bool keepColor);
 
@@ -23,3 +28,18 @@ void SwapBuffers(KScreen* screen);
 // swrast, OpenSWR, Microsoft's WARP) as OpenGL's GL_RENDERER string gives it; null counts as
 // software. Such a renderer draws without multisampling: its cost outweighs the smoother edges.
 bool KIsSoftwareRenderer(const char* glRendererName);
+
+// The render scale. 0 (KRENDER_SCALE_AUTO) lets it follow the frame time: it starts at 1 and is
+// lowered, down to 0.5, while frames take longer than about a thirtieth of a second, and raised
+// again when they have room (never below what draws an 800 x 600 window's pixels). Any other
+// value fixes it (clamped to 0.5 .. 1). A new screen draws at a fixed 1.
+constexpr float KRENDER_SCALE_AUTO = 0;
+void SetRenderScale(KScreen* screen, float scale);
+// The scale asked for (KRENDER_SCALE_AUTO when automatic).
+float GetRenderScaleSetting(const KScreen* screen);
+// The scale the last frame was drawn with (also in the scene's statistics).
+float GetRenderScale(const KScreen* screen);
+// While held (something moves on screen, where a change of sharpness would show), the
+// automatic scale stays as it is; it still measures the frames, to decide at once when let go.
+// The caller says so before every frame it wants held.
+void HoldRenderScale(KScreen* screen, bool hold);

@@ -54,11 +54,11 @@ void sendFrameUniforms(const KRenderState& rs, const KMeshProgram& p) {
 }
 
 bool isLit(unsigned features) {
-    return !(features & KPROG_UNLIT) && features != KPROG_MARK;
+    return !(features & KPROG_UNLIT);
 }
 
-// The slot of the program for `features` with the frame's lights (unlit programs and marks use
-// no lights: one slot each).
+// The slot of the program for `features` with the frame's lights (unlit programs use no lights:
+// one slot each).
 int programSlot(unsigned features, const KLightSet& lights) {
     const bool lit = isLit(features);
     const int count = lit ? lights.count : 0;
@@ -107,11 +107,12 @@ void bindTexture(KRenderState& rs, GLuint tex) {
     rs.boundTexture = tex;
 }
 
-// Binds the program for the material and sends the material's uniforms unless the program
-// already holds them.
-KMeshProgram& bindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor, bool sprite) {
+// Binds the program for the material (with `extra` features) and sends the material's uniforms
+// unless the program already holds them.
+KMeshProgram& bindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFactor, bool sprite,
+                           unsigned extra = 0) {
     const GLuint tex = mat ? KUploadTexture(mat->texture) : 0;
-    KMeshProgram& p = useProgram(rs, featuresOf(mat, tex, sprite));
+    KMeshProgram& p = useProgram(rs, featuresOf(mat, tex, sprite) | extra);
     if (tex) bindTexture(rs, tex);
     setCulling(rs, !sprite && !(mat && (mat->options & KMAT_DOUBLESIDED)));
     if (p.material == mat && p.materialAlpha == alphaFactor &&
@@ -242,14 +243,15 @@ void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror
     ++rs.drawCalls;
 }
 
-void KDrawItemMark(KRenderState& rs, const KDrawItem& item) {
-    // A surface that drops pixels by alpha must mark only the pixels it keeps.
-    if (!item.mesh || (item.mat && (item.mat->options & KMAT_ALPHATEST))) {
-        KDrawItemNow(rs, item, nullptr, 1.0f);
-        return;
-    }
-    const KMeshProgram& p = useProgram(rs, KPROG_MARK);
-    setCulling(rs, !(item.mat && (item.mat->options & KMAT_DOUBLESIDED)));
+void KDrawReflectiveNow(KRenderState& rs, const KDrawItem& item, float alpha) {
+    const KMeshProgram& p = bindMaterial(rs, item.mat, alpha, false, KPROG_REFLECT);
+    // The reflection covers the 3D scene's viewport, whatever the target.
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, rs.reflectColor);
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1i(p.reflectTex, 1);
+    glUniform2f(p.reflectOrigin, float(rs.drawX), float(rs.drawY));
+    glUniform2f(p.reflectInvSize, 1.0f / float(rs.viewportW), 1.0f / float(rs.viewportH));
     setModel(p, item, nullptr);
     drawMesh(rs, item);
     ++rs.drawCalls;

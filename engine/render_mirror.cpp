@@ -1,14 +1,15 @@
 // Planar mirrors: materials with a reflect strength show what stands on them mirrored in the
 // horizontal plane of their top surface (the polished board reflecting its pieces).
 //
-// 1. Mark the visible pixels of the reflective surfaces in the stencil buffer.
-// 2. In those pixels, reset depth to the far plane and colour to the sky's: what lies behind
-//    the surface must neither hide nor show through the reflection. The sky around the eye is
-//    not mirrored itself: its average colour stands for its reflection (mirroring a whole dome
-//    would shade every pixel of the surfaces once more for a faint, blurred picture).
-// 3. Draw the scene mirrored in the plane, lit by mirrored lights, clipped to what lies above
-//    the plane, only inside the marked pixels.
-// 4. Draw the surfaces themselves over it, blended with 1 - reflect of their own colour.
+// 1. Before the 3D scene, the scene mirrored in that plane is drawn into a texture at half the
+//    scene's resolution: lit by mirrored lights, clipped to what lies above the plane, only in
+//    the window rectangle the surfaces cover. Its background is the colour of the sky around
+//    the eye: the sky is not mirrored itself (mirroring a whole dome would shade the surfaces'
+//    pixels once more for a faint, blurred picture), its average colour stands for it.
+// 2. The surfaces are then drawn with the opaque things, each pixel blending its own colour
+//    with the texture's at the same place, 1 - reflect of its own. A reflection is seen dimmed
+//    through the surface, where half its resolution cannot be told, and the surfaces are shaded
+//    once instead of being marked, cleared and blended over.
 
 #include "engine/material.h"
 #include "engine/node.h"
@@ -71,17 +72,16 @@ Rect toPixels(const KRenderState& rs, const float lo[2], const float hi[2]) {
         return std::clamp(static_cast<int>((ndc * 0.5f + 0.5f) * size), 0, size);
     };
     // A pixel of margin each side for rounding.
-    return Rect{std::max(px(lo[0], rs.viewportW) - 1, 0), std::max(px(lo[1], rs.viewportH) - 1, 0),
-                std::min(px(hi[0], rs.viewportW) + 1, rs.viewportW),
-                std::min(px(hi[1], rs.viewportH) + 1, rs.viewportH)};
+    return Rect{std::max(px(lo[0], rs.worldW) - 1, 0), std::max(px(lo[1], rs.worldH) - 1, 0),
+                std::min(px(hi[0], rs.worldW) + 1, rs.worldW),
+                std::min(px(hi[1], rs.worldH) + 1, rs.worldH)};
 }
 
 // Window rectangle around the reflective surfaces, so the mirrored pass rasterises only there.
 Rect surfaceRect(const KRenderState& rs) {
     float lo[2] = {1, 1}, hi[2] = {-1, -1};
     for (const KDrawItem& item : rs.reflective)
-        if (!addScreenRect(rs, item, nullptr, lo, hi))
-            return Rect{0, 0, rs.viewportW, rs.viewportH};
+        if (!addScreenRect(rs, item, nullptr, lo, hi)) return Rect{0, 0, rs.worldW, rs.worldH};
     return toPixels(rs, lo, hi);
 }
 
@@ -125,13 +125,60 @@ KColor skyColour(const KRenderState& rs) {
 
 } // namespace
 
-bool KMarkReflections(KRenderState& rs) {
-    rs.mirrorMarked = false;
-    if (rs.reflective.empty()) return false;
+void KFreeReflections(KRenderState& rs) {
+    if (rs.reflectFbo) glDeleteFramebuffers(1, &rs.reflectFbo);
+    if (rs.reflectColor) glDeleteTextures(1, &rs.reflectColor);
+    if (rs.reflectDepth) glDeleteRenderbuffers(1, &rs.reflectDepth);
+    rs.reflectFbo = rs.reflectColor = rs.reflectDepth = 0;
+    rs.reflectWidth = rs.reflectHeight = 0;
+}
+
+namespace {
+
+// The reflection texture and its depth at w x h (made again when the size changes); false when
+// the driver refuses them: the surfaces are then drawn plain.
+bool bindReflectionTarget(KRenderState& rs, int w, int h) {
+    if (rs.reflectFbo && rs.reflectWidth == w && rs.reflectHeight == h) {
+        glBindFramebuffer(GL_FRAMEBUFFER, rs.reflectFbo);
+        return true;
+    }
+    KFreeReflections(rs);
+    glGenFramebuffers(1, &rs.reflectFbo);
+    glGenTextures(1, &rs.reflectColor);
+    glGenRenderbuffers(1, &rs.reflectDepth);
+    glBindTexture(GL_TEXTURE_2D, rs.reflectColor);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    rs.boundTexture = 0;
+    glBindRenderbuffer(GL_RENDERBUFFER, rs.reflectDepth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, rs.reflectFbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, rs.reflectColor, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              rs.reflectDepth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        KFreeReflections(rs);
+        return false;
+    }
+    rs.reflectWidth = w;
+    rs.reflectHeight = h;
+    return true;
+}
+
+} // namespace
+
+void KPrepareReflections(KRenderState& rs) {
+    rs.reflecting = false;
+    if (rs.reflective.empty()) return;
     // Highest first, then nearest: seen from above, a higher flat surface lies in front of a
-    // lower one wherever they overlap (the board's squares over its table). Drawn first, it
-    // hides the lower one's pixels from shading by the depth test, and the lower surface never
-    // blends under it: its colour would stand where the higher surface's reflection belongs.
+    // lower one wherever they overlap (the board's squares over its table); drawn first, it
+    // hides the lower one's pixels from shading by the depth test.
     std::sort(rs.reflective.begin(), rs.reflective.end(),
               [](const KDrawItem& a, const KDrawItem& b) {
                   const float ta = surfaceTop(a), tb = surfaceTop(b);
@@ -142,59 +189,32 @@ bool KMarkReflections(KRenderState& rs) {
         h = std::max(h, surfaceTop(item));
     rs.mirrorPlane = h;
     // Seen from below the plane there is nothing to mirror: plain surfaces.
-    if (rs.camPos.y <= h) return false;
+    if (rs.camPos.y <= h) return;
     const Rect area = surfaceRect(rs);
-    if (area.x1 <= area.x0 || area.y1 <= area.y0) return false; // all off screen
-    rs.mirrorRect[0] = area.x0, rs.mirrorRect[1] = area.y0;
-    rs.mirrorRect[2] = area.x1, rs.mirrorRect[3] = area.y1;
+    if (area.x1 <= area.x0 || area.y1 <= area.y0) return; // all off screen
+    const int w = (rs.worldW + 1) / 2, hgt = (rs.worldH + 1) / 2;
+    if (!bindReflectionTarget(rs, w, hgt)) return;
 
-    glScissor(rs.drawX + area.x0, rs.drawY + area.y0, area.x1 - area.x0, area.y1 - area.y0);
-    glEnable(GL_SCISSOR_TEST);
-    glEnable(GL_STENCIL_TEST);
-    glStencilMask(0xFF);
-    glStencilFunc(GL_ALWAYS, 1, 0xFF);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-    // Depth is written too: a lower surface's pixels under a higher one then fail the depth
-    // test before the stencil is touched. The marked pixels' depth is reset before the mirrored
-    // scene, and no other pixel is written.
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDepthMask(GL_TRUE);
-    for (const KDrawItem& item : rs.reflective)
-        KDrawItemMark(rs, item);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDisable(GL_STENCIL_TEST);
+    // 1. The background: the sky's colour, everywhere (a surface's edge may sample just beside
+    //    the rectangle), with depth at the far plane.
+    glViewport(0, 0, w, hgt);
     glDisable(GL_SCISSOR_TEST);
-    rs.mirrorMarked = true;
-    return true;
-}
-
-void KDrawReflections(KRenderState& rs) {
-    if (rs.reflective.empty()) return;
-    if (!rs.mirrorMarked) {
-        for (const KDrawItem& item : rs.reflective)
-            KDrawItemNow(rs, item, nullptr, 1.0f);
-        return;
-    }
-    const float h = rs.mirrorPlane;
-    const Rect area{rs.mirrorRect[0], rs.mirrorRect[1], rs.mirrorRect[2], rs.mirrorRect[3]};
-    glScissor(rs.drawX + area.x0, rs.drawY + area.y0, area.x1 - area.x0, area.y1 - area.y0);
-    glEnable(GL_SCISSOR_TEST);
-    glEnable(GL_STENCIL_TEST);
-
-    // 2. Reset depth and colour inside the mark.
-    glStencilFunc(GL_EQUAL, 1, 0xFF);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    glDepthFunc(GL_ALWAYS);
+    const KColor sky = skyColour(rs);
+    glClearColor(sky.r, sky.g, sky.b, 1);
+    glClearDepth(1.0);
     glDepthMask(GL_TRUE);
-    KFillWindow(rs, skyColour(rs), 1.0f);
-    glDepthFunc(GL_LEQUAL);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glScissor(area.x0 / 2, area.y0 / 2, (area.x1 + 1) / 2 - area.x0 / 2,
+              (area.y1 + 1) / 2 - area.y0 / 2);
+    glEnable(GL_SCISSOR_TEST);
 
-    // 3. The mirrored scene. Mirroring turns the winding round.
+    // 2. The mirrored scene. Mirroring turns the winding round.
     const KMatrix mirror = mirrorMatrix(h);
     KSetLights(rs, true, h);
     KSetClipPlane(rs, 0, -1, 0, h); // keeps y <= h after mirroring
     glEnable(GL_CLIP_DISTANCE0);
     glFrontFace(GL_CW);
+    glDisable(GL_BLEND);
     for (const KDrawItem& item : rs.opaque)
         if (item.depth < SKY_DEPTH && item.node->reflect && !item.onCamera &&
             mirrorCanShow(rs, item, h, area))
@@ -211,18 +231,22 @@ void KDrawReflections(KRenderState& rs) {
         KDrawItemNow(rs, mirrorImage(item), &mirror, 1.0f);
     }
     glDepthMask(GL_TRUE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_BLEND);
     glFrontFace(GL_CCW);
     glDisable(GL_CLIP_DISTANCE0);
+    glDisable(GL_SCISSOR_TEST);
     KSetClipPlane(rs, 0, 0, 0, 1);
     KSetLights(rs, false, 0);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_SCISSOR_TEST);
+    rs.reflecting = true;
+}
 
-    // 4. The surfaces, letting `reflect` of the mirrored image through.
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    for (const KDrawItem& item : rs.reflective) {
-        const float r = std::clamp(item.mat->reflect, 0.0f, 1.0f);
-        KDrawItemNow(rs, item, nullptr, 1.0f - r);
-    }
+void KDrawReflections(KRenderState& rs) {
     glDisable(GL_BLEND);
+    for (const KDrawItem& item : rs.reflective) {
+        if (rs.reflecting)
+            KDrawReflectiveNow(rs, item, 1.0f - std::clamp(item.mat->reflect, 0.0f, 1.0f));
+        else
+            KDrawItemNow(rs, item, nullptr, 1.0f);
+    }
 }

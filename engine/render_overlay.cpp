@@ -126,17 +126,3 @@ void KDrawOverlay(KRenderState& rs, KScene* scene) {
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
 }
-
-void KFillWindow(KRenderState& rs, const KColor& c, float depth) {
-    beginOverlay(rs, depth);
-    glDisable(GL_BLEND);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, rs.whiteTex);
-    rs.boundTexture = rs.whiteTex;
-    glUniform1i(rs.overlay.useTexture, 0);
-    glUniform4f(rs.overlay.color, c.r, c.g, c.b, c.a);
-    rs.textScratch.clear();
-    pushQuad(rs.textScratch, 0, 0, static_cast<float>(rs.viewportW),
-             static_cast<float>(rs.viewportH), 0, 0, 1, 1);
-    drawQuads(rs, rs.textScratch);
-}

@@ -112,6 +112,19 @@ void pickLevels(KRenderState& rs, const KObject& o, float depth, const KGpuMesh*
     }
 }
 
+// Moves what hangs under the camera from `list` to `hud`, keeping the order of both.
+void splitHeadsUp(std::vector<KDrawItem>& list, std::vector<KDrawItem>& hud) {
+    hud.clear();
+    size_t kept = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i].onCamera)
+            hud.push_back(list[i]);
+        else
+            list[kept++] = list[i];
+    }
+    list.resize(kept);
+}
+
 // 2. Walk the drawn part of the graph into the frame's lists. What hangs under the viewing
 // camera (the heads-up panels) is marked, so mirrors leave it out; what is parked there at the
 // eye is left out altogether.
@@ -182,6 +195,8 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
         }
     }
     KMergeBatches(rs);
+    splitHeadsUp(rs.opaque, rs.hudOpaque);
+    splitHeadsUp(rs.blended, rs.hudBlended);
     // The light slot comes first, so it always lights the frame.
     if (scene->selectedLight && scene->selectedLight->IsDrawn())
         rs.lights.insert(rs.lights.begin(), scene->selectedLight);
@@ -251,6 +266,8 @@ bool KRenderInit(KScreen* screen) {
     // Room for a typical scene up front, so the first frames do not grow the lists.
     rs->opaque.reserve(1024);
     rs->blended.reserve(256);
+    rs->hudOpaque.reserve(256);
+    rs->hudBlended.reserve(256);
     rs->reflective.reserve(128);
     rs->batchable.reserve(1024);
     rs->batchOrder.reserve(1024);
@@ -278,7 +295,9 @@ void KRenderShutdown(KScreen* screen) {
     KForgetGpuTextures();
     KDeletePrograms(*rs);
     KFreeBatches(*rs);
+    KFreeReflections(*rs);
     glDeleteProgram(rs->overlay.id);
+    if (rs->upscale.id) glDeleteProgram(rs->upscale.id);
     glDeleteBuffers(1, &rs->quadVbo);
     glDeleteVertexArrays(1, &rs->quadVao);
     glDeleteBuffers(1, &rs->streamVbo);
@@ -296,23 +315,47 @@ namespace {
 // screen's size and origin give, scaled like the drawable (high-density displays).
 void placePicture(KRenderState& rs, const KScreen* screen, int drawableW, int drawableH) {
     rs.pictureX = rs.pictureY = 0;
-    rs.viewportW = drawableW;
-    rs.viewportH = drawableH;
+    rs.pictureW = drawableW;
+    rs.pictureH = drawableH;
     if (drawableW <= 0 || drawableH <= 0) {
-        rs.viewportW = screen->width, rs.viewportH = screen->height;
+        rs.pictureW = screen->width, rs.pictureH = screen->height;
+        drawableW = rs.pictureW, drawableH = rs.pictureH;
     } else if (screen->originX != 0 || screen->originY != 0) {
         int windowW = 0, windowH = 0;
         SDL_GetWindowSize(screen->window, &windowW, &windowH);
         if (windowW > 0 && windowH > 0) {
             const float sx = float(drawableW) / windowW, sy = float(drawableH) / windowH;
-            rs.viewportW = int(screen->width * sx + 0.5f);
-            rs.viewportH = int(screen->height * sy + 0.5f);
+            rs.pictureW = int(screen->width * sx + 0.5f);
+            rs.pictureH = int(screen->height * sy + 0.5f);
             rs.pictureX = int(screen->originX * sx + 0.5f);
             rs.pictureY = drawableH - int((screen->originY + screen->height) * sy + 0.5f);
         }
     }
-    rs.drawX = rs.pictureX;
-    rs.drawY = rs.pictureY;
+    rs.drawableW = drawableW;
+    rs.drawableH = drawableH;
+}
+
+bool nearerFirst(const KDrawItem& a, const KDrawItem& b) {
+    return a.depth < b.depth;
+}
+
+bool fartherFirst(const KDrawItem& a, const KDrawItem& b) {
+    return a.depth > b.depth;
+}
+
+// Blended meshes and sprites, farthest first (the list sorted so).
+void drawBlended(KRenderState& rs, const std::vector<KDrawItem>& list) {
+    glEnable(GL_BLEND);
+    for (const KDrawItem& item : list) {
+        setBlendFor(item.mat);
+        const auto* s = item.mesh ? nullptr : item.node->AsSprite();
+        if (s && !s->depthTest) glDisable(GL_DEPTH_TEST);
+        KDrawItemNow(rs, item, nullptr, 1.0f);
+        if (s && !s->depthTest) glEnable(GL_DEPTH_TEST);
+    }
+    glDepthMask(GL_TRUE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_BLEND);
 }
 
 } // namespace
@@ -331,27 +374,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     int drawableW = 0, drawableH = 0;
     SDL_GL_GetDrawableSize(screen->window, &drawableW, &drawableH);
     placePicture(rs, screen, drawableW, drawableH);
-    KBeginFrameTarget(rs);
-    screen->samples = rs.samples;
-    const bool bars = rs.pictureX != 0 || rs.pictureY != 0;
-    if (bars && rs.drawX == rs.pictureX && rs.drawY == rs.pictureY) {
-        // Straight into the window: the bars beside the picture black, the picture's own clear
-        // kept inside it.
-        glViewport(0, 0, drawableW, drawableH);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glScissor(rs.drawX, rs.drawY, rs.viewportW, rs.viewportH);
-        glEnable(GL_SCISSOR_TEST);
-    }
-    glViewport(rs.drawX, rs.drawY, rs.viewportW, rs.viewportH);
-    glClearColor(clearColor.x, clearColor.y, clearColor.z, 1.0f);
-    glClearDepth(1.0);
-    glClearStencil(0);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glStencilMask(0xFF);
-    glClear((keepColor ? 0 : GL_COLOR_BUFFER_BIT) | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    KChooseScale(rs);
     rs.clearColor = clearColor;
     rs.streamUsed = 0;
     rs.drawCalls = 0;
@@ -368,48 +391,44 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     glDepthFunc(GL_LEQUAL);
     glFrontFace(GL_CCW);
     glCullFace(GL_BACK);
-    if (rs.samples > 0) glEnable(GL_MULTISAMPLE);
+    glDisable(GL_BLEND);
+    glDisable(GL_STENCIL_TEST);
     KSetLights(rs, false, 0);
     KSetClipPlane(rs, 0, 0, 0, 1);
 
-    // 2. Opaque meshes, nearest first so hidden pixels fail the depth test before shading.
-    std::sort(rs.opaque.begin(), rs.opaque.end(),
-              [](const KDrawItem& a, const KDrawItem& b) { return a.depth < b.depth; });
-    glDisable(GL_BLEND);
+    // 2. What the mirrors show, into its own texture.
+    KPrepareReflections(rs);
+
+    // 3. The 3D scene's target.
+    KBeginWorld(rs, keepColor);
+    screen->samples = rs.samples;
+    if (rs.samples > 0) glEnable(GL_MULTISAMPLE);
+
+    // 4. Opaque meshes, nearest first so hidden pixels fail the depth test before shading;
+    //    the reflective surfaces with them; then the skies around the eye, whose pixels the
+    //    depth test spares wherever something stands in front.
+    std::sort(rs.opaque.begin(), rs.opaque.end(), nearerFirst);
     size_t sky = 0;
     for (; sky < rs.opaque.size() && rs.opaque[sky].depth < SKY_DEPTH; ++sky)
         KDrawItemNow(rs, rs.opaque[sky], nullptr, 1.0f);
-
-    // 3. The skies around the eye, where no reflective surface shows: under a mirror they
-    // would only be covered by it.
-    const bool marked = KMarkReflections(rs);
-    if (marked) {
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(GL_NOTEQUAL, 1, 0xFF);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    }
+    KDrawReflections(rs);
     for (; sky < rs.opaque.size(); ++sky)
         KDrawItemNow(rs, rs.opaque[sky], nullptr, 1.0f);
-    if (marked) glDisable(GL_STENCIL_TEST);
 
-    // 4. Reflective surfaces with the mirrored scene in them.
-    KDrawReflections(rs);
+    // 5. Blended meshes and sprites of the scene.
+    std::sort(rs.blended.begin(), rs.blended.end(), fartherFirst);
+    drawBlended(rs, rs.blended);
 
-    // 5. Blended meshes and sprites, farthest first.
-    std::sort(rs.blended.begin(), rs.blended.end(),
-              [](const KDrawItem& a, const KDrawItem& b) { return a.depth > b.depth; });
-    glEnable(GL_BLEND);
-    for (const KDrawItem& item : rs.blended) {
-        setBlendFor(item.mat);
-        const auto* s = item.mesh ? nullptr : item.node->AsSprite();
-        if (s && !s->depthTest) glDisable(GL_DEPTH_TEST);
+    // 6. What hangs under the camera, at the picture's own resolution: filtered up first when
+    //    the scene was drawn smaller. It lies nearer than the scene, in front of it.
+    KEndWorld(rs);
+    std::sort(rs.hudOpaque.begin(), rs.hudOpaque.end(), nearerFirst);
+    for (const KDrawItem& item : rs.hudOpaque)
         KDrawItemNow(rs, item, nullptr, 1.0f);
-        if (s && !s->depthTest) glEnable(GL_DEPTH_TEST);
-    }
-    glDepthMask(GL_TRUE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    std::sort(rs.hudBlended.begin(), rs.hudBlended.end(), fartherFirst);
+    drawBlended(rs, rs.hudBlended);
 
-    // 6. Window space: images and texts over everything.
+    // 7. Window space: images and texts over everything.
     KDrawOverlay(rs, scene);
     glBindVertexArray(0);
     KEndFrameTarget(rs);

@@ -7,6 +7,7 @@
 
 #include "engine/gl_shader.h"
 #include "engine/math3d.h"
+#include "engine/render_scale.h"
 
 class KScreen;
 class KScene;
@@ -86,15 +87,16 @@ struct KWalkEntry {
 };
 
 struct KRenderState {
-    // Mesh programs by feature bits (KPROG_*, KPROG_MARK last) and the frame's light set, built
-    // when first needed. `active` is the one in use, null after overlay drawing.
-    static constexpr int PROGRAM_SLOTS = (KPROG_VARIANTS + 1) * (MAX_LIGHTS + 1) * 2;
+    // Mesh programs by feature bits (KPROG_*) and the frame's light set, built when first
+    // needed. `active` is the one in use, null after overlay drawing.
+    static constexpr int PROGRAM_SLOTS = KPROG_VARIANTS * (MAX_LIGHTS + 1) * 2;
     KMeshProgram programs[PROGRAM_SLOTS];
     bool programFailed[PROGRAM_SLOTS] = {}; // refused by the driver: not tried again
     const KMeshProgram* active = nullptr;
     KLightSet lightSet; // the lights of the frame (KSetLights)
     KOverlayProgram overlay;
-    GLuint quadVao = 0, quadVbo = 0;     // unit quad, centred, facing +z: sprites
+    KUpscaleProgram upscale;         // built when the scene is first drawn below the picture's size
+    GLuint quadVao = 0, quadVbo = 0; // unit quad, centred, facing +z: sprites
     GLuint streamVao = 0, streamVbo = 0; // window-space quads, refilled during the frame
     long streamCapacity = 0;             // bytes
     long streamUsed = 0;                 // bytes used this frame
@@ -106,10 +108,31 @@ struct KRenderState {
     GLuint msFbo = 0, msColor = 0, msDepth = 0;
     int msWidth = 0, msHeight = 0; // pixels of the buffer as made
 
+    // Render scale: the 3D scene (all but what hangs under the camera) is drawn at `scale` of
+    // the picture's width and height into the scene buffer (through the multisampled buffer
+    // on hardware), then filtered up into the window, where the heads-up objects, texts and
+    // images are drawn at full resolution. At 1 everything is drawn straight into the frame.
+    float fixedScale = 1;   // the scale asked for; 0: automatic
+    bool holdScale = false; // the caller holds the automatic scale (something moves)
+    KRenderScaler scaler;   // the automatic scale
+    float scale = 1;        // of the frame being drawn
+    unsigned long long lastFrameCounter = 0; // performance counter at the last frame's start
+    double givenFrameSeconds = 0; // tests: the frame time the automatic scale is given (0: real)
+    GLuint sceneFbo = 0, sceneColor = 0, sceneDepth = 0; // colour is a texture
+    int sceneWidth = 0, sceneHeight = 0;                 // pixels of the buffer as made
+
+    // Mirror reflections: the scene mirrored in the reflective surfaces' plane, drawn at half
+    // the 3D scene's resolution into a texture the surfaces then show (render_mirror.cpp).
+    GLuint reflectFbo = 0, reflectColor = 0, reflectDepth = 0; // colour is a texture
+    int reflectWidth = 0, reflectHeight = 0;                   // pixels of the buffer as made
+    bool reflecting = false; // this frame's reflective surfaces show the texture
+    float mirrorPlane = 0;   // the plane y = mirrorPlane the texture mirrors in
+
     // Per frame, cleared and refilled without giving memory back.
     std::vector<KWalkEntry> stack;
     std::vector<KLight*> lights;
     std::vector<KDrawItem> opaque, blended, reflective;
+    std::vector<KDrawItem> hudOpaque, hudBlended; // what hangs under the camera
     std::vector<KDrawItem> batchable; // small opaque or reflective runs, merged after the walk
     std::deque<KBatch> batches;       // kept from frame to frame; never move once made
     std::vector<int> batchOrder;      // batchable sorted by batch key
@@ -121,22 +144,22 @@ struct KRenderState {
     std::vector<int> cornerHead, cornerNext; // corners sent per mesh vertex, as chains
     std::vector<float> textScratch;          // window-space quads of a text
 
-    // This frame's mirror: the plane y = mirrorPlane and the window rectangle (GL pixels x0,
-    // y0, x1, y1) its marks lie in; mirrorMarked once the surfaces are marked in the stencil.
-    bool mirrorMarked = false;
-    float mirrorPlane = 0;
-    int mirrorRect[4] = {0, 0, 0, 0};
-
     // Frame view.
     KMatrix view, proj, viewProj;
     KVector camPos, camRight, camUp, camForward;
     KVector clearColor;
-    int viewportW = 0, viewportH = 0;
     // Where the game's picture lies in the window (drawable pixels from the bottom left):
     // (0, 0) and the whole window unless full screen leaves bars beside a 4:3 picture.
     int pictureX = 0, pictureY = 0;
-    // Offset of the viewport in the target drawn into: the picture's place when drawing straight
-    // into the window, (0, 0) when into the multisampled buffer (resolved to the place later).
+    int pictureW = 0, pictureH = 0;
+    int drawableW = 0, drawableH = 0; // the window's
+    bool worldMultisampled = false;   // this frame's 3D scene goes through msFbo
+    // The 3D scene's size in pixels: the picture's times the frame's scale.
+    int worldW = 0, worldH = 0;
+    // The viewport of the target being drawn into: its size (the 3D scene's, then the
+    // picture's for the heads-up objects and texts) and offset in that target (the picture's
+    // place when drawing straight into the window, (0, 0) in the renderer's own buffers).
+    int viewportW = 0, viewportH = 0;
     int drawX = 0, drawY = 0;
 
     // Frame uniforms (lights, view, clip plane), sent to each program when it is next used
@@ -204,26 +227,35 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY);
 // gl_ClipDistance[0] = dot(world position, plane); (0, 0, 0, 1) keeps everything.
 void KSetClipPlane(KRenderState& rs, float a, float b, float c, float d);
 void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror, float alpha);
-// The item's pixels written to depth and stencil only (colour writes must be masked).
-void KDrawItemMark(KRenderState& rs, const KDrawItem& item);
+// A reflective surface showing the reflection texture through 1 - alpha of its own colour.
+void KDrawReflectiveNow(KRenderState& rs, const KDrawItem& item, float alpha);
 
-// render_mirror.cpp: the reflective surfaces with what they mirror. Mark first, once the
-// opaque things in front of the surfaces are drawn: it writes 1 in the stencil where a
-// reflective surface shows and returns whether it did (not when there is none, none in view, or
-// the eye is below them). Draw then fills the marks with the mirrored scene and the surfaces.
-bool KMarkReflections(KRenderState& rs);
+// render_mirror.cpp: the reflective surfaces with what they mirror. Prepare, after the walk and
+// before the 3D scene's target is bound: draws the scene mirrored in the surfaces' plane into the
+// reflection texture when a surface shows a reflection (not when there is none in view, or the
+// eye is below them). Draw, once the opaque things in front of the surfaces are drawn: the
+// surfaces themselves, showing the texture.
+void KPrepareReflections(KRenderState& rs);
 void KDrawReflections(KRenderState& rs);
+void KFreeReflections(KRenderState& rs);
 
-// render_overlay.cpp: images and texts in window pixels; a full-window fill.
+// render_overlay.cpp: images and texts in window pixels.
 void KDrawOverlay(KRenderState& rs, KScene* scene);
-void KFillWindow(KRenderState& rs, const KColor& c, float depth);
 
-// render_target.cpp: the frame's target. Begin binds the multisampled buffer (made or resized
-// to the viewport first) when the renderer multisamples; End resolves it into the window and
+// render_target.cpp: the frame's targets. BeginWorld binds and clears the target of the 3D
+// scene: the scene buffer at a scale below 1, else the multisampled buffer (made or resized
+// first) when the renderer multisamples, else the window. EndWorld, at a scale below 1, filters
+// the scene up into the window and leaves the window bound for the heads-up objects, with its
+// viewport on the picture. EndFrame resolves the multisampled buffer into the window and
 // leaves the window's framebuffer bound.
-void KBeginFrameTarget(KRenderState& rs);
+void KBeginWorld(KRenderState& rs, bool keepColor);
+void KEndWorld(KRenderState& rs);
 void KEndFrameTarget(KRenderState& rs);
 void KFreeFrameTarget(KRenderState& rs);
+
+// The frame's scale, from the scale asked for or the automatic one fed with the time since the
+// last frame began; sets rs.scale, worldW and worldH.
+void KChooseScale(KRenderState& rs);
 
 // render_stats.cpp: the scene's counters for the frame just drawn.
 void KUpdateStats(KRenderState& rs, KScene* scene, int visObjects, int visPolygons);

@@ -47,6 +47,7 @@ void KUpdateStats(KRenderState& rs, KScene* scene, int visObjects, int visPolygo
     s.nbDrawCalls = rs.drawCalls;
     s.nbDrawnTriangles = rs.drawnTriangles;
     s.nbUsedLights = rs.lightCount;
+    s.renderScale = rs.scale;
     s.nbTextures = static_cast<int>(scene->textures.size());
     s.nbMaterials = static_cast<int>(scene->materials.size());
     double bytes = 0;

@@ -22,9 +22,11 @@ void applyFilter(int filter) {
 
 GLuint KUploadTexture(KTexture* tex) {
     if (!tex) return 0;
+    if (tex->glId && !tex->dirty) return tex->glId;
+    // Sent before and let go: read again for this upload (a new context, a new filter).
+    if (tex->pixelsReleased && !tex->ReloadPixels()) return 0;
     const size_t bytes = static_cast<size_t>(tex->width) * tex->height * 4;
     if (tex->width <= 0 || tex->height <= 0 || tex->pixels.size() < bytes) return 0;
-    if (tex->glId && !tex->dirty) return tex->glId;
 
     const bool fresh = tex->glId == 0;
     if (fresh) {
@@ -52,11 +54,23 @@ GLuint KUploadTexture(KTexture* tex) {
     applyFilter(tex->filter);
     if (tex->filter == 2) glGenerateMipmap(GL_TEXTURE_2D);
     tex->dirty = 0;
+    // The driver holds its own copy now: the average the mirrors need is taken while the
+    // pixels are at hand, then they go unless the game keeps them.
+    KTextureMean(tex);
+    tex->ReleasePixels();
     return tex->glId;
 }
 
 KColor KTextureMean(KTexture* tex) {
     if (!tex) return KColor{1, 1, 1, 1};
+    if (tex->pixelsReleased) {
+        if (tex->meanPixels) return tex->mean; // taken before they went
+        // Never read yet: read for the average, and let go again.
+        if (!tex->ReloadPixels()) return KColor{1, 1, 1, 1};
+        const KColor mean = KTextureMean(tex);
+        tex->ReleasePixels();
+        return mean;
+    }
     if (tex->meanPixels == tex->pixels.size() && !tex->pixels.empty()) return tex->mean;
     double sum[4] = {0, 0, 0, 0};
     const size_t n = tex->pixels.size() / 4;

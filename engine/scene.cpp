@@ -135,10 +135,17 @@ KMaterial* GetMatByName(KScene* scene, const char* name) {
     return nullptr;
 }
 
-KTexture* GetTexByName(KScene* scene, const char* name) {
+KTexture* KFindTexture(KScene* scene, const char* name) {
     if (!scene || !name) return nullptr;
     std::string wanted = KNormalizePath(name);
     for (KTexture* t : scene->textures)
         if (KNormalizePath(t->name.c_str()) == wanted) return t;
     return nullptr;
+}
+
+KTexture* GetTexByName(KScene* scene, const char* name) {
+    KTexture* t = KFindTexture(scene, name);
+    // The caller may read or rewrite the pixels (a menu picture highlighted in place).
+    if (t) t->KeepPixels();
+    return t;
 }

@@ -35,6 +35,7 @@ struct KStats {
     int nbTextures = 0;
     int nbMaterials = 0;
     double textureMemory = 0; // bytes of texture pixels
+    float renderScale = 1;    // of the 3D scene's width and height to the picture's
 };
 
 // What picking found.
@@ -118,7 +119,11 @@ int LoadSceneFromFILE(KScene* scene, const char* path, KNodeGraph* parent);
 
 // Look-ups by name, null when absent. Objects: the first node of that name created in the
 // scene (originals before their copies), attached or not. Textures: by the path as written
-// in the game (".\textures\..."); '\' and '/' match each other.
+// in the game (".\textures\..."); '\' and '/' match each other; the texture's pixels are then
+// kept in memory for the caller (KTexture::KeepPixels).
 KNodeGraph* GetObjByName(KScene* scene, const char* name);
 KMaterial* GetMatByName(KScene* scene, const char* name);
 KTexture* GetTexByName(KScene* scene, const char* name);
+// The same texture look-up for the engine itself: it leaves the pixels free to be let go once
+// the GPU holds them (GetTexByName keeps them in memory for the caller).
+KTexture* KFindTexture(KScene* scene, const char* name);

@@ -49,6 +49,16 @@ bool decode(KTexture& t, const unsigned char* data, size_t size, const char* wha
     return true;
 }
 
+void alphaFromBrightness(std::vector<unsigned char>& pixels) {
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+        unsigned char m = pixels[i];
+        if (pixels[i + 1] > m) m = pixels[i + 1];
+        if (pixels[i + 2] > m) m = pixels[i + 2];
+        pixels[i] = pixels[i + 1] = pixels[i + 2] = 255;
+        pixels[i + 3] = m;
+    }
+}
+
 } // namespace
 
 KTexture::KTexture(KScene* owner) : scene(owner) {
@@ -64,14 +74,79 @@ bool KTexture::LoadTexture(const char* path) {
     std::string file = KNormalizePath(path);
     std::string what = "\"" + file + "\"";
     std::vector<unsigned char> bytes;
+    pixelsReleased = 0;
+    brightnessAlpha = 0;
+    loadedFrom.clear();
     if (!KReadFile(KDataPath(path), bytes)) return refuse(*this, what.c_str(), "no such file");
     if (!decode(*this, bytes.data(), bytes.size(), what.c_str())) return false;
+    // The pixels come from this file: it can give them again (the path as given, read again
+    // through the same data folder).
+    loadedFrom = file;
     if (fileName.empty()) fileName = file;
     return true;
 }
 
+bool KTexture::LoadTextureLater(const char* path) {
+    std::string file = KNormalizePath(path);
+    std::string what = "\"" + file + "\"";
+    std::vector<unsigned char> bytes;
+    pixelsReleased = 0;
+    brightnessAlpha = 0;
+    loadedFrom.clear();
+    if (!KReadFile(KDataPath(path), bytes)) return refuse(*this, what.c_str(), "no such file");
+    if (const char* why = pictureRefusal(bytes.data(), bytes.size()))
+        return refuse(*this, what.c_str(), why);
+    int w = 0, h = 0, n = 0;
+    if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &n) ||
+        w <= 0 || h <= 0)
+        return refuse(*this, what.c_str(), stbi_failure_reason());
+    width = w;
+    height = h;
+    pixels.clear();
+    pixelsReleased = 1; // read when first needed
+    meanPixels = 0;
+    loadedFrom = file;
+    if (fileName.empty()) fileName = file;
+    dirty = 1;
+    return true;
+}
+
 bool KTexture::LoadTextureFromMemory(const unsigned char* data, int size) {
+    pixelsReleased = 0;
+    brightnessAlpha = 0;
+    loadedFrom.clear();
     return decode(*this, data, size > 0 ? static_cast<size_t>(size) : 0, "an embedded picture");
+}
+
+bool KTexture::ReloadPixels() {
+    if (!pixelsReleased) return !pixels.empty();
+    const std::string file = loadedFrom;
+    const int w = width, h = height;
+    const bool wasDirty = dirty != 0;
+    const bool modified = brightnessAlpha != 0;
+    if (!LoadTexture(file.c_str())) return false;
+    if (modified) {
+        alphaFromBrightness(pixels);
+        brightnessAlpha = 1;
+    }
+    if (width != w || height != h) {
+        // The file changed under the game: the GPU's copy no longer matches it.
+        dirty = 1;
+        return true;
+    }
+    dirty = wasDirty ? 1 : 0;
+    return true;
+}
+
+bool KTexture::KeepPixels() {
+    keepPixels = 1;
+    return ReloadPixels();
+}
+
+void KTexture::ReleasePixels() {
+    if (keepPixels || pixelsReleased || loadedFrom.empty() || pixels.empty()) return;
+    std::vector<unsigned char>().swap(pixels);
+    pixelsReleased = 1;
 }
 
 void KTexture::SetTextureFilter(int f) {
@@ -80,13 +155,10 @@ void KTexture::SetTextureFilter(int f) {
 }
 
 void KTexture::CreateModifiedImg() {
-    for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
-        unsigned char m = pixels[i];
-        if (pixels[i + 1] > m) m = pixels[i + 1];
-        if (pixels[i + 2] > m) m = pixels[i + 2];
-        pixels[i] = pixels[i + 1] = pixels[i + 2] = 255;
-        pixels[i + 3] = m;
-    }
+    if (!ReloadPixels()) return;
+    alphaFromBrightness(pixels);
+    // Read again later, the file's pixels are changed the same way.
+    brightnessAlpha = 1;
     dirty = 1;
 }
 
@@ -95,7 +167,7 @@ void KTexture::SetupTexture() {
 }
 
 void KTexture::PutGLparams() {
-    if (pixels.empty() || !SDL_GL_GetCurrentContext()) return;
+    if (!KeepPixels() || !SDL_GL_GetCurrentContext()) return;
     if (glId == 0 || dirty) {
         if (auto hook = KGetRenderHooks().textureNeedsUpload) hook(this);
     }
