@@ -58,6 +58,15 @@ void windowDragStep() {
     }
 }
 
+// A piece glides or the camera flies between views: the render scale holds still, so that no
+// change of sharpness shows on what moves. The pause view's endless tour is a view, not a
+// flight: the scale may settle during it.
+bool sceneInMotion() {
+    if (g_board->pieceInMotion) return true;
+    const NodeAnimEntry* camera = FindNodeEntry(g_board->camera);
+    return camera && camera->state != ANIM_STOPPED && camera->preset != ANIM_VIEW_TOUR;
+}
+
 // The dome turns by a fixed angle per frame, so its speed follows the frame rate.
 void turnDome() {
     KNodeGraph* dome = g_board->dome;
@@ -86,6 +95,7 @@ bool buildGame() {
         Log("chess3d: no window could be opened\n");
         return false;
     }
+    SetRenderScale(g_app->screen, gameSettings().renderScale);
 
     // 4-7. Board records, game record (a new game in the chess engine), animations, interface.
     g_board = new BoardScene();
@@ -163,6 +173,7 @@ bool runFrame() {
     replayStep();       //    a move from an earlier position, once agreed
     statisticsStep();   // 6.
     turnDome();         // 7.
+    HoldRenderScale(g_app->screen, sceneInMotion());
     RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
     SwapBuffers(g_app->screen);                                                // 9.
     return true;

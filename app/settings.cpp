@@ -1,6 +1,8 @@
 #include "app/settings.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -48,7 +50,27 @@ int switchValue(const std::string& v) {
     return -1;
 }
 
+constexpr const char* RENDER_SCALE_NAME = "render_scale";
+
 } // namespace
+
+std::string renderScaleText(float scale) {
+    if (scale <= 0) return "auto";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", double(scale));
+    std::string out = text;
+    while (out.size() > 3 && out.back() == '0') // "1.0", "0.75", "0.5"
+        out.pop_back();
+    return out;
+}
+
+float parseRenderScale(const std::string& value) {
+    if (value == "auto") return 0;
+    char* end = nullptr;
+    const float v = std::strtof(value.c_str(), &end);
+    if (end == value.c_str() || *end != 0 || !(v >= 0.5f && v <= 1.0f)) return -1;
+    return v;
+}
 
 GameSettings& gameSettings() {
     static GameSettings settings;
@@ -62,6 +84,7 @@ std::string settingsText(const GameSettings& settings) {
     out +=
         "engine = " + (settings.engine.empty() ? std::string("builtin") : settings.engine) + "\n";
     out += "level = " + std::to_string(settings.level) + "\n";
+    out += std::string(RENDER_SCALE_NAME) + " = " + renderScaleText(settings.renderScale) + "\n";
     return out;
 }
 
@@ -82,6 +105,11 @@ GameSettings parseSettings(const std::string& text) {
             const std::string v = trimmed(line.substr(eq + 1));
             if (v.size() == 1 && v[0] >= '0' + ENGINE_LEVEL_MIN && v[0] <= '0' + ENGINE_LEVEL_MAX)
                 settings.level = v[0] - '0';
+            continue;
+        }
+        if (name == RENDER_SCALE_NAME) {
+            const float scale = parseRenderScale(trimmedLower(line.substr(eq + 1)));
+            if (scale >= 0) settings.renderScale = scale;
             continue;
         }
         const int value = switchValue(trimmedLower(line.substr(eq + 1)));

@@ -1,12 +1,12 @@
 #pragma once
 // The player's choices kept between runs: the move hints (key L), the last-move marks, the move
-// list (key M), the sounds (key V), whether hosting asks the router to forward the port, and the
-// computer's engine and level. They live in a small text file in the saved-games folder,
-// "settings.ini" (not a ".chs" file, so the load screen never lists it), one "name = value"
-// line each: on|off for the switches, "engine = builtin" or the command of a UCI engine,
-// "level = 1" to "6". A missing, unreadable or damaged file gives the defaults; a line the
-// game does not know, or a value out of range, is skipped, so older and newer games can share
-// the file.
+// list (key M), the sounds (key V), whether hosting asks the router to forward the port, the
+// computer's engine and level, and the render scale. They live in a small text file in the
+// saved-games folder, "settings.ini" (not a ".chs" file, so the load screen never lists it), one
+// "name = value" line each: on|off for the switches, "engine = builtin" or the command of a UCI
+// engine, "level = 1" to "6", "render_scale = auto" or a fixed 1.0, 0.75, 0.5. A missing,
+// unreadable or damaged file gives the defaults; a line the game does not know, or a value out
+// of range, is skipped, so older and newer games can share the file.
 
 #include <string>
 
@@ -20,7 +20,13 @@ struct GameSettings {
     bool sounds = true;        // the sounds of moves, checks, mates, refusals and chat lines
     std::string engine;        // the computer: empty for the built-in engine, else a command
     int level = ENGINE_LEVEL_DEFAULT; // the computer's strength, 1 to 6
+    float renderScale = 0;     // of the 3D scene's resolution: 0 automatic, else 0.5 .. 1
 };
+
+// The render scale's value in the file: "auto", or the fixed scale ("1.0", "0.75", "0.5").
+std::string renderScaleText(float scale);
+// "auto" gives 0; a number from 0.5 to 1 gives itself; anything else -1 (not taken).
+float parseRenderScale(const std::string& value);
 
 // The settings the game runs with (defaults until loadGameSettings).
 GameSettings& gameSettings();

@@ -1,8 +1,8 @@
 // chess3d-bench: frame times of the scenes a player sees most, drawn by the real game in this
 // process and driven the way a player would, on the engine's test clock.
 //
-//   chess3d-bench [SCENE...] [--frames N] [--size WxH | --fullscreen WxH] [--shots FOLDER]
-//                 [--prefix NAME]
+//   chess3d-bench [SCENE...] [--frames N] [--size WxH | --fullscreen WxH] [--scale S]
+//                 [--shots FOLDER] [--prefix NAME]
 //
 // SCENE is intro, menu, water, board or pause (all five when none is named); they are played in
 // that order, as a player meets them, whatever order they are named in. Each named scene is
@@ -15,7 +15,10 @@
 // The game starts in its 800 x 600 window as always (the start-up time is taken there); --size
 // then gives the window another size, and --fullscreen makes the window the size of a desktop of
 // W x H and switches the game to full screen in it, as the F key does: on a 1920 x 1080 desktop
-// the game's 4:3 picture is 1440 x 1080 with black bars beside it.
+// the game's 4:3 picture is 1440 x 1080 with black bars beside it. --scale fixes the render
+// scale (1.0, 0.75, 0.5 ...) where the game would choose it itself ("auto", as settings.ini
+// says by default); the scale each scene was drawn at is printed beside its times, as a range
+// when it moved.
 // With --shots, a PNG of each named scene is written to FOLDER as NAME<scene>.png (NAME is
 // "bench-" unless told), from the same moment of the scene on every run.
 //
@@ -41,6 +44,7 @@
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
@@ -66,7 +70,8 @@ struct Timing {
     std::vector<double> cpu;    // processor seconds of the same frames
     double triangles = 0;       // sums over the timed frames
     double drawCalls = 0;
-    int lights = 0; // lights of the last timed frame
+    float lowScale = 1, highScale = 0; // render scales of the timed frames
+    int lights = 0;                    // lights of the last timed frame
 };
 
 Timing g_timing;
@@ -82,6 +87,8 @@ void observeFrame(double seconds, double processorSeconds) {
     t.triangles += g_scene->stats.nbDrawnTriangles;
     t.drawCalls += g_scene->stats.nbDrawCalls;
     t.lights = g_scene->stats.nbUsedLights;
+    t.lowScale = std::min(t.lowScale, g_scene->stats.renderScale);
+    t.highScale = std::max(t.highScale, g_scene->stats.renderScale);
 }
 
 void beginTiming(int frames) {
@@ -92,6 +99,8 @@ void beginTiming(int frames) {
     g_timing.cpu.clear();
     g_timing.cpu.reserve(size_t(frames));
     g_timing.triangles = g_timing.drawCalls = 0;
+    g_timing.lowScale = 1;
+    g_timing.highScale = 0;
 }
 
 bool timingDone() {
@@ -121,9 +130,14 @@ void report(const char* scene) {
     Timing& t = g_timing;
     t.active = false;
     const double n = double(std::max<size_t>(t.frames.size(), 1));
-    std::printf("%-6s %6zu %9.1f %9.1f %9.1f %11.0f %6.0f %6d\n", scene, t.frames.size(),
+    char scale[32];
+    if (t.lowScale == t.highScale)
+        std::snprintf(scale, sizeof scale, "%.2f", double(t.lowScale));
+    else
+        std::snprintf(scale, sizeof scale, "%.2f-%.2f", double(t.lowScale), double(t.highScale));
+    std::printf("%-6s %6zu %9.1f %9.1f %9.1f %11.0f %6.0f %6d %10s\n", scene, t.frames.size(),
                 percentile(t.frames, 0.5) * 1000, percentile(t.frames, 0.95) * 1000,
-                percentile(t.cpu, 0.5) * 1000, t.triangles / n, t.drawCalls / n, t.lights);
+                percentile(t.cpu, 0.5) * 1000, t.triangles / n, t.drawCalls / n, t.lights, scale);
 }
 
 bool fail(const char* what) {
@@ -305,7 +319,8 @@ bool pauseScene(int frames) {
 
 int usage() {
     std::fprintf(stderr, "usage: chess3d-bench [intro|menu|water|board|pause...] [--frames N] "
-                         "[--size WxH | --fullscreen WxH] [--shots FOLDER] [--prefix NAME]\n");
+                         "[--size WxH | --fullscreen WxH] [--scale auto|S] [--shots FOLDER] "
+                         "[--prefix NAME]\n");
     return 2;
 }
 
@@ -337,6 +352,7 @@ int main(int argc, char** argv) {
     int frames = 200;
     int width = 0, height = 0;
     bool fullscreen = false;
+    float scale = gameSettings().renderScale;
     bool any = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -346,6 +362,9 @@ int main(int argc, char** argv) {
         } else if ((a == "--size" || a == "--fullscreen") && i + 1 < argc) {
             if (!parseSize(argv[++i], width, height)) return usage();
             fullscreen = a == "--fullscreen";
+        } else if (a == "--scale" && i + 1 < argc) {
+            scale = parseRenderScale(argv[++i]);
+            if (scale < 0) return usage();
         } else if (a == "--shots" && i + 1 < argc) {
             g_shots = argv[++i];
         } else if (a == "--prefix" && i + 1 < argc) {
@@ -361,6 +380,7 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     drawOffscreenWithoutDisplay();
+    gameSettings().renderScale = scale;
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return 2;
@@ -374,8 +394,8 @@ int main(int argc, char** argv) {
     std::printf("renderer: %s, window %d x %d, picture %d x %d\n",
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)), windowW, windowH,
                 g_app->width, g_app->height);
-    std::printf("%-6s %6s %9s %9s %9s %11s %6s %6s\n", "scene", "frames", "median", "p95", "cpu",
-                "triangles", "draws", "lights");
+    std::printf("%-6s %6s %9s %9s %9s %11s %6s %6s %10s\n", "scene", "frames", "median", "p95",
+                "cpu", "triangles", "draws", "lights", "scale");
     const bool ok = introScene(frames) && menuScene(frames) && waterScene(frames) &&
                     boardScene(frames) && pauseScene(frames);
     std::printf("start-up to first frame: %.2f s\n", startup);

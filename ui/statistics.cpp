@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/app_state.h"
 #include "app/globals.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
@@ -84,6 +85,7 @@ void toggleStatistics() {
     o->fpsText->visible = shown;
     for (KTexte* t : o->statLines)
         t->visible = shown;
+    if (o->scaleLine) o->scaleLine->visible = shown;
     if (g_scene) g_scene->statistics = shown;
 }
 
@@ -103,6 +105,12 @@ void statisticsStep() {
     std::snprintf(o->statLines[6]->texte, n, "NB Textures     : %d", s.nbTextures);
     std::snprintf(o->statLines[7]->texte, n, "NB Materials    : %d", s.nbMaterials);
     formatTextureMemory(o->statLines[8]->texte, n, s.textureMemory);
+    if (o->scaleLine)
+        std::snprintf(o->scaleLine->texte, n, "Render scale    : %.2f%s", double(s.renderScale),
+                      g_app && g_app->screen &&
+                              GetRenderScaleSetting(g_app->screen) == KRENDER_SCALE_AUTO
+                          ? " auto"
+                          : "");
 }
 
 void setCursorShown(bool show) {

@@ -82,6 +82,7 @@ void layout(int w, int h) {
     static const int STAT_Y[STAT_LINE_COUNT] = {210, 190, 170, 150, 130, 110, 80, 60, 40};
     for (int i = 0; i < STAT_LINE_COUNT; ++i)
         o->statLines[i] = makeText(classic, "FPS %d", 25, h - STAT_Y[i]);
+    o->scaleLine = makeText(classic, "", 25, h - 230);
     for (int i = 0; i < 4; ++i) {
         o->chatLines[i] = makeText(o->chatFont, "", w * 25 / 800, h - 27 - 12 * i);
     }
@@ -114,6 +115,7 @@ void relayout(int w, int h) {
     // first put, they would fall below a window smaller than 800 x 600.
     for (KTexte* t : o->statLines)
         t->y += h - oldHeight;
+    o->scaleLine->y += h - oldHeight;
     for (int i = 0; i < 4; ++i)
         chatLinePlace(*o, i);
     o->nameLine->x = w * 260 / 800;

@@ -25,6 +25,7 @@ struct TextOverlay {
     KTexte* requestLine2 = nullptr;
     KTexte* fpsText = nullptr;               // frame rate, bottom right
     KTexte* statLines[STAT_LINE_COUNT] = {}; // scene counters, bottom left
+    KTexte* scaleLine = nullptr;             // the render scale, above the counters
     int ipLength = 0;                        // characters typed on the address line
     KTexte* ipLine = nullptr;                // the address line of the connect screen
     int chatCursor = 0;                      // position of the '_' mark in the input line, 1..72

@@ -23,6 +23,7 @@
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/player_info.h"
@@ -431,6 +432,8 @@ int main(int argc, char** argv) {
     g_out = argv[1];
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // progress shows while the run is long
     drawOffscreenWithoutDisplay();
+    // The pictures show the full-resolution look, the same whatever the machine's load.
+    gameSettings().renderScale = 1.0f;
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return 2;
