@@ -1,5 +1,7 @@
-// Sounds over SDL2 audio. Every sound is converted at load to the mixer's format (16-bit
-// stereo, 44100 Hz), so mixing is a plain saturating sum in the device callback.
+// Sounds over SDL2 audio. Every sound is in the mixer's format (16-bit stereo, 44100 Hz), so
+// mixing is a plain saturating sum in the device callback: a file already in that format (the
+// music) is read from its file as it plays, a few kilobytes at a time, instead of being held in
+// memory whole; any other is converted once, at load, and held.
 
 #include "engine/folders.h"
 #include "engine/log.h"
@@ -15,10 +17,12 @@
 #include <vector>
 
 struct WSound {
-    Uint8* data = nullptr; // converted samples, owned (SDL_malloc)
-    long length = 0;       // bytes
-    long position = 0;     // bytes from the start
-    int repeats = 0;       // plays still to come after this one; -1 endless
+    Uint8* data = nullptr;       // converted samples, owned (SDL_malloc); null when streamed
+    SDL_RWops* stream = nullptr; // or the file the samples are read from, owned
+    long streamStart = 0;        // offset of the first sample in that file, bytes
+    long length = 0;             // bytes
+    long position = 0;           // bytes from the start
+    int repeats = 0;             // plays still to come after this one; -1 endless
     bool playing = false;
 };
 
@@ -42,8 +46,18 @@ void unlock() {
     if (g_device) SDL_UnlockAudioDevice(g_device);
 }
 
+constexpr int STREAM_CHUNK = 4096; // samples read from a streamed file at a time
+
+// `n` samples of a streamed sound from its play position into `out`; false when the file no
+// longer gives them (it was cut short under the game).
+bool readStream(WSound* s, Sint16* out, int n) {
+    return SDL_RWseek(s->stream, s->streamStart + s->position, RW_SEEK_SET) >= 0 &&
+           SDL_RWread(s->stream, out, 2, size_t(n)) == size_t(n);
+}
+
 // The device thread: sums every playing sound into the output, clipping to 16 bits.
 void mix(void*, Uint8* stream, int len) {
+    static Sint16 chunk[STREAM_CHUNK]; // this thread's only: streamed samples
     auto* out = reinterpret_cast<Sint16*>(stream);
     const int samples = len / 2;
     std::fill(out, out + samples, Sint16(0));
@@ -53,8 +67,17 @@ void mix(void*, Uint8* stream, int len) {
         int done = 0;
         while (done < samples && s->playing) {
             const long left = (s->length - s->position) / 2;
-            const int n = static_cast<int>(std::min<long>(left, samples - done));
-            const auto* src = reinterpret_cast<const Sint16*>(s->data + s->position);
+            int n = static_cast<int>(std::min<long>(left, samples - done));
+            const Sint16* src = chunk;
+            if (s->data) {
+                src = reinterpret_cast<const Sint16*>(s->data + s->position);
+            } else {
+                n = std::min(n, STREAM_CHUNK);
+                if (!readStream(s, chunk, n)) {
+                    s->playing = false;
+                    break;
+                }
+            }
             for (int k = 0; k < n; ++k) {
                 const int v = out[done + k] + src[k];
                 out[done + k] = static_cast<Sint16>(std::clamp(v, -32768, 32767));
@@ -115,11 +138,21 @@ uint32_t littleEndian32(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+uint16_t littleEndian16(const unsigned char* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+// Where a wave file's samples lie, and whether they are already in the mixer's format.
+struct WaveLayout {
+    size_t dataStart = 0, dataLength = 0; // bytes
+    bool mixerFormat = false;             // 16-bit PCM, stereo, 44100 Hz
+};
+
 // Null when the wave file may be handed to SDL; otherwise why not. SDL allocates a chunk's
 // declared length before it reads it, so a file of a few hundred bytes declaring gigabytes of
 // sound would have the game ask for them: every chunk up to the samples must fit in the file.
 // Only plain samples are taken (PCM or floating point), the formats the game plays.
-const char* waveRefusal(const std::vector<unsigned char>& file) {
+const char* waveRefusal(const std::vector<unsigned char>& file, WaveLayout& layout) {
     constexpr uint16_t WAVE_PCM = 1, WAVE_FLOAT = 3;
     const unsigned char* d = file.data();
     const size_t n = file.size();
@@ -132,10 +165,16 @@ const char* waveRefusal(const std::vector<unsigned char>& file) {
         if (length > n - pos - 8) return "a chunk longer than the file";
         if (std::memcmp(d + pos, "fmt ", 4) == 0) {
             if (length < 16) return "a damaged format chunk";
-            const uint16_t tag = uint16_t(d[pos + 8] | d[pos + 9] << 8);
+            const uint16_t tag = littleEndian16(d + pos + 8);
             if (tag != WAVE_PCM && tag != WAVE_FLOAT) return "not plain samples (PCM or float)";
             format = true;
+            layout.mixerFormat = SDL_BYTEORDER == SDL_LIL_ENDIAN && tag == WAVE_PCM &&
+                                 littleEndian16(d + pos + 10) == MIX_CHANNELS &&
+                                 littleEndian32(d + pos + 12) == MIX_RATE &&
+                                 littleEndian16(d + pos + 22) == 16;
         } else if (std::memcmp(d + pos, "data", 4) == 0) {
+            layout.dataStart = pos + 8;
+            layout.dataLength = length;
             return format ? nullptr : "sound data before its format";
         }
         pos += 8 + length + (length & 1);
@@ -143,17 +182,27 @@ const char* waveRefusal(const std::vector<unsigned char>& file) {
     return "no sound data";
 }
 
-// A load that fails leaves the sound empty and silent, whatever it held before: a sound that
-// kept its old samples would still play after its file was refused.
-int emptySound(WSound* sound) {
+// Puts the samples (held or streamed) into the sound, stopped at its start, and lets go of what
+// it had.
+void replaceSamples(WSound* sound, Uint8* data, SDL_RWops* stream, long start, long bytes) {
     lock();
-    Uint8* old = sound->data;
-    sound->data = nullptr;
-    sound->length = 0;
+    Uint8* oldData = sound->data;
+    SDL_RWops* oldStream = sound->stream;
+    sound->data = data;
+    sound->stream = stream;
+    sound->streamStart = start;
+    sound->length = bytes - bytes % BYTES_PER_FRAME;
     sound->position = 0;
     sound->playing = false;
     unlock();
-    SDL_free(old);
+    SDL_free(oldData);
+    if (oldStream) SDL_RWclose(oldStream);
+}
+
+// A load that fails leaves the sound empty and silent, whatever it held before: a sound that
+// kept its old samples would still play after its file was refused.
+int emptySound(WSound* sound) {
+    replaceSamples(sound, nullptr, nullptr, 0, 0);
     return 0;
 }
 
@@ -167,9 +216,17 @@ int asSndLoad(WSound* sound, int flags, const char* path) {
         Log("Sound: cannot load \"%s\" (no such file)\n", path);
         return emptySound(sound);
     }
-    if (const char* why = waveRefusal(file)) {
+    WaveLayout layout;
+    if (const char* why = waveRefusal(file, layout)) {
         Log("Sound: cannot load \"%s\" (%s)\n", path, why);
         return emptySound(sound);
+    }
+    // Already in the mixer's format: read from the file while it plays.
+    if (layout.mixerFormat) {
+        if (SDL_RWops* stream = SDL_RWFromFile(KDataPath(path).c_str(), "rb")) {
+            replaceSamples(sound, nullptr, stream, long(layout.dataStart), long(layout.dataLength));
+            return 1;
+        }
     }
     SDL_AudioSpec spec;
     Uint8* buf = nullptr;
@@ -198,15 +255,7 @@ int asSndLoad(WSound* sound, int flags, const char* path) {
         SDL_free(cvt.buf);
         return emptySound(sound);
     }
-    const long bytes = cvt.needed ? cvt.len_cvt : cvt.len;
-    lock();
-    Uint8* old = sound->data;
-    sound->data = cvt.buf;
-    sound->length = bytes - bytes % BYTES_PER_FRAME;
-    sound->position = 0;
-    sound->playing = false;
-    unlock();
-    SDL_free(old);
+    replaceSamples(sound, cvt.buf, nullptr, 0, cvt.needed ? cvt.len_cvt : cvt.len);
     return 1;
 }
 

@@ -13,9 +13,11 @@
 
 namespace {
 
-// 16-bit mono PCM at 22050 Hz, `seconds` long: a plain square wave.
-std::string writeWav(double seconds) {
-    const int rate = 22050, n = static_cast<int>(rate * seconds);
+// 16-bit PCM, `seconds` long: a plain square wave, mono at 22050 Hz (converted at load), or
+// `asPlayed`, stereo at 44100 Hz (the mixer's own format, read from the file as it plays).
+std::string writeWav(double seconds, bool asPlayed = false) {
+    const int channels = asPlayed ? 2 : 1, rate = asPlayed ? 44100 : 22050;
+    const int n = static_cast<int>(rate * seconds) * channels;
     std::vector<short> s(n);
     for (int i = 0; i < n; ++i)
         s[i] = (i / 50) % 2 ? 8000 : -8000;
@@ -26,7 +28,7 @@ std::string writeWav(double seconds) {
     std::fwrite("RIFF", 1, 4, f);
     u32(36 + n * 2);
     std::fwrite("WAVEfmt ", 1, 8, f);
-    u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
+    u32(16), u16(1), u16(channels), u32(rate), u32(rate * 2 * channels), u16(2 * channels), u16(16);
     std::fwrite("data", 1, 4, f);
     u32(n * 2);
     std::fwrite(s.data(), 2, n, f);
@@ -45,34 +47,37 @@ bool waitFor(bool (*cond)(const WSound*), const WSound* s, double seconds) {
 
 TEST(Sound, LoadsPlaysOnceLoopsAndRewinds) {
     setenv("SDL_AUDIODRIVER", "dummy", 0); // a device that plays nowhere, in real time
-    const std::string wav = writeWav(0.3);
-    if (!KivLoadSound(nullptr)) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
-    WSound* s = asSndCreate(0);
-    WSound* unused = asSndCreate(0);
-    ASSERT_EQ(asSndLoad(s, 0, wav.c_str()), 1);
+    for (bool asPlayed : {false, true}) {
+        SCOPED_TRACE(asPlayed ? "read from the file as it plays" : "converted at load");
+        const std::string wav = writeWav(0.3, asPlayed);
+        if (!KivLoadSound(nullptr)) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+        WSound* s = asSndCreate(0);
+        WSound* unused = asSndCreate(0);
+        ASSERT_EQ(asSndLoad(s, 0, wav.c_str()), 1);
 
-    // Once: plays, then stops by itself.
-    ASSERT_EQ(asSndSetTime(s, 0, 0), 1);
-    ASSERT_EQ(asSndPlay(s, 0), 1);
-    EXPECT_TRUE(waitFor([](const WSound* x) { return asSndGetPosition(x) > 0; }, s, 1.0));
-    EXPECT_TRUE(waitFor([](const WSound* x) { return !asSndIsPlaying(x); }, s, 2.0));
+        // Once: plays, then stops by itself.
+        ASSERT_EQ(asSndSetTime(s, 0, 0), 1);
+        ASSERT_EQ(asSndPlay(s, 0), 1);
+        EXPECT_TRUE(waitFor([](const WSound* x) { return asSndGetPosition(x) > 0; }, s, 1.0));
+        EXPECT_TRUE(waitFor([](const WSound* x) { return !asSndIsPlaying(x); }, s, 2.0));
 
-    // Endless: still playing well after its length.
-    asSndSetTime(s, 0, 0);
-    asSndPlay(s, -1);
-    SDL_Delay(700);
-    EXPECT_TRUE(asSndIsPlaying(s));
+        // Endless: still playing well after its length.
+        asSndSetTime(s, 0, 0);
+        asSndPlay(s, -1);
+        SDL_Delay(700);
+        EXPECT_TRUE(asSndIsPlaying(s));
 
-    // Rewinding a playing sound starts it again from the beginning (the menu's restart).
-    asSndSetTime(s, 0, 0);
-    EXPECT_LE(asSndGetPosition(s), 2 * 4096); // at most a mixing buffer or two later
-    asSndPlay(s, -1);
-    EXPECT_TRUE(asSndIsPlaying(s));
-    EXPECT_FALSE(asSndIsPlaying(unused)); // the other sounds of the bank stay silent
+        // Rewinding a playing sound starts it again from the beginning (the menu's restart).
+        asSndSetTime(s, 0, 0);
+        EXPECT_LE(asSndGetPosition(s), 2 * 4096); // at most a mixing buffer or two later
+        asSndPlay(s, -1);
+        EXPECT_TRUE(asSndIsPlaying(s));
+        EXPECT_FALSE(asSndIsPlaying(unused)); // the other sounds of the bank stay silent
 
-    KivFreeSound();
-    EXPECT_FALSE(asSndIsPlaying(s));
-    std::remove(wav.c_str());
+        KivFreeSound();
+        EXPECT_FALSE(asSndIsPlaying(s));
+        std::remove(wav.c_str());
+    }
 }
 
 TEST(Sound, MissingFileOrNoDeviceIsSilentAndHarmless) {
