@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 #include "app/game_main.h"
 #include "app/launch_options.h"
@@ -22,18 +23,21 @@ namespace {
 constexpr const char* VERSION = CHESS3D_VERSION;         // the package's version
 constexpr const char* DATA_FOLDER = CHESS3D_DATA_FOLDER; // "" beside the program
 
-// The folders of a build that reads its data beside the program: that folder is the current one.
-void useProgramFolder() {
+// The program's own folder ("" when unknown), without its last '/' unless it is the root.
+std::string programFolder() {
     char path[1024];
-    if (GetModuleFileNameA(nullptr, path, sizeof path) > 0) {
-        char* cut = std::strrchr(path, '/');
-        char* back = std::strrchr(path, '\\');
-        if (back && (!cut || back > cut)) cut = back;
-        if (cut) {
-            cut[cut == path ? 1 : 0] = '\0'; // a program in "/" keeps the root
-            SetCurrentDirectoryA(path);
-        }
-    }
+    if (GetModuleFileNameA(nullptr, path, sizeof path) == 0) return std::string();
+    char* cut = std::strrchr(path, '/');
+    char* back = std::strrchr(path, '\\');
+    if (back && (!cut || back > cut)) cut = back;
+    if (!cut) return std::string();
+    cut[cut == path ? 1 : 0] = '\0'; // a program in "/" keeps the root
+    return path;
+}
+
+// The folders of a build that reads its data beside the program: that folder is the current one.
+void useProgramFolder(const std::string& folder) {
+    if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
 }
 
 // The folders of an installed game: data from DATA_FOLDER, everything written in the player's
@@ -47,6 +51,13 @@ void useInstalledFolders() {
         return;
     }
     KSetLogFolder(own.c_str());
+}
+
+// True when the game's data lies beside the program: the build tree, or a private install. A game
+// built with a data folder but started where it was built then plays from there, as any build
+// does, instead of reading the data folder that only the installed package fills.
+bool dataBesideProgram(const std::string& folder) {
+    return !folder.empty() && access((folder + "/M3D/Decor.m3d").c_str(), R_OK) == 0;
 }
 
 } // namespace
@@ -72,10 +83,11 @@ int main(int argc, char** argv) {
     resolveOpenFile(options);
     anchorEnginePath(options);
 
-    if (DATA_FOLDER[0] != '\0')
+    const std::string folder = programFolder();
+    if (DATA_FOLDER[0] != '\0' && !dataBesideProgram(folder))
         useInstalledFolders();
     else
-        useProgramFolder();
+        useProgramFolder(folder);
     KivInitDLL();
     const int status = gameMain(options);
     KivFreeDLL();
