@@ -2,7 +2,8 @@
 # The Debian packages, the way a player gets them: built from a clean copy of the committed tree
 # (scripts/package.sh, lintian included), installed with apt-get, used, and purged without a trace.
 #   package_install.sh <source folder> <output folder>
-# As root, on a system where none of the four packages is installed. CHESS3D_PACKAGES_BUILT=1
+# As root, on a system where none of the four packages is installed (Xvfb, xdotool and
+# ImageMagick as scripts/install-deps.sh brings them). CHESS3D_PACKAGES_BUILT=1
 # reuses the packages already in the output folder instead of building them again.
 set -u
 src=$1 out=$2
@@ -17,6 +18,8 @@ known() { # package: installed, or its configuration files still there
 for p in "${ours[@]}"; do
     ! known "$p" || fail "$p is installed already; purge it first"
 done
+# Stopped from outside, the script still purges what it installed (the EXIT traps below).
+trap 'exit 1' TERM INT
 work=$(mktemp -d)
 chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
@@ -60,32 +63,78 @@ printf 'uci\nisready\nquit\n' | timeout 60 chess3d-engine uci >"$work/uci.txt" |
 grep -qx uciok "$work/uci.txt" && grep -qx readyok "$work/uci.txt" || fail "no uciok: $(cat "$work/uci.txt")"
 [ "$(man -w chess3d)" = /usr/share/man/man6/chess3d.6.gz ] || fail "man -w chess3d: $(man -w chess3d)"
 man -w chess3d-engine >/dev/null || fail "man -w chess3d-engine"
-ldd /usr/games/chess3d | grep -q "libKivNetwork.so.0 => /usr/lib/.*/libKivNetwork.so.0" ||
-    fail "the game does not link the packaged network library: $(ldd /usr/games/chess3d)"
+# (/lib is /usr/lib on a merged system, and the loader's cache may name either.)
+ldd /usr/games/chess3d | grep -qE "libKivNetwork\.so\.0 => (/usr)?/lib/[^ ]*/libKivNetwork\.so\.0" ||
+    fail "the game does not link the packaged network library: $(ldd /usr/games/chess3d | grep Kiv)"
 desktop-file-validate /usr/share/applications/chess3d.desktop || fail "installed desktop entry"
 appstreamcli validate --no-net /usr/share/metainfo/*.metainfo.xml || fail "installed metainfo"
 echo "ok: --help, --version, uci to uciok, man -w, the packaged library, desktop and metainfo"
 
 # The installed game, started by its desktop entry's command as a player (nobody, with a home
-# of their own): it reads its data from /usr/share/games/chess3d and writes only in that home.
+# of their own) in an X server of its own: it reads its data from /usr/share/games/chess3d,
+# writes only in that home, shows the intro, and Escape brings up the menu wall, which comes to
+# rest. CHESS3D_PACKAGE_SHOT=FILE keeps a picture of that window.
+note() { echo "$*"; }
+unset DISPLAY
+xvfb_pid=""
+# shellcheck source=../e2e/e2e_display.sh
+. "$src/tests/e2e/e2e_display.sh"
+start_own_xvfb 170 189
 home=$work/home
 mkdir -p "$home" && chown nobody "$home"
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/chess3d.desktop)
-SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy HOME=$home XDG_DATA_HOME= \
+SDL_AUDIODRIVER=dummy HOME=$home XDG_DATA_HOME= \
     setpriv --reuid=nobody --regid=nogroup --clear-groups $exec_line >"$work/game.txt" 2>&1 &
 game=$!
+stop_game() {
+    kill -0 $game 2>/dev/null || return 0
+    kill -TERM $game
+    wait $game
+}
+trap 'stop_game; kill $xvfb_pid; purge; rm -rf "$work"' EXIT
 own=$home/.local/share/chess3d
+wid=""
 for _ in $(seq 600); do
-    grep -q "GL renderer" "$own/KivEngine.log" 2>/dev/null && [ -d "$own/Save" ] && break
-    kill -0 $game 2>/dev/null || break
+    kill -0 $game 2>/dev/null || { cat "$work/game.txt"; fail "the installed game stopped by itself"; }
+    wid=$(xdotool search --onlyvisible --pid "$game" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && grep -q "First frame shown" "$own/KivEngine.log" 2>/dev/null && break
     sleep 0.1
 done
-kill -0 $game 2>/dev/null || { cat "$work/game.txt"; fail "the installed game stopped by itself"; }
-kill -TERM $game
-wait $game || { cat "$work/game.txt"; fail "the installed game ended with $? on SIGTERM"; }
+[ -n "$wid" ] || fail "no window of the installed game within 60 s: $(cat "$work/game.txt")"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+# The wall rises around the pointer: in the window's middle, its first page's white "New game"
+# lies at (149, 300) to (309, 350). Once up, only the stars twinkle (a few thousand pixels).
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) || fail "xdotool could not move the pointer"
+xdotool windowraise "$wid" windowfocus "$wid" 2>/dev/null
+xdotool key Escape || fail "xdotool could not press Escape"
+shot=$work/shot.png
+still=0
+for _ in $(seq 240); do
+    import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$work/now.png" ||
+        fail "no screenshot of the installed game"
+    white=$(convert "$work/now.png" -crop 160x50+149+300 +repage -fx 'r>0.7&&g>0.7&&b>0.7' \
+        -format '%[fx:int(100*mean)]' info:)
+    if [ -f "$shot" ] && [ "$white" -ge 2 ] &&
+        [ "$(compare -metric AE -fuzz 15% "$shot" "$work/now.png" null: 2>&1 | cut -d' ' -f1)" -lt 11000 ]; then
+        still=$((still + 1))
+    else
+        still=0
+    fi
+    mv "$work/now.png" "$shot"
+    [ $still -ge 3 ] && break
+    sleep 0.25
+done
+[ $still -ge 3 ] || fail "the menu of the installed game did not come up and rest (see $shot)"
+colours=$(convert "$shot" -format '%k' info:)
+[ "$colours" -gt 1000 ] || fail "the installed game's window shows $colours colours only"
+[ -z "${CHESS3D_PACKAGE_SHOT:-}" ] || cp "$shot" "$CHESS3D_PACKAGE_SHOT"
+stop_game || { cat "$work/game.txt"; fail "the installed game ended with $? on SIGTERM"; }
+kill $xvfb_pid
+trap 'purge; rm -rf "$work"' EXIT
 [ -d "$own/Save" ] && grep -q "GL renderer" "$own/KivEngine.log" ||
     fail "the installed game did not start in $own: $(ls -R "$home")"
-echo "ok: the game runs from its desktop entry, with its saved games and log in $own"
+echo "ok: the game runs from its desktop entry ($exec_line, $colours colours on its menu), with" \
+    "its saved games and log in $own"
 
 # The library's example, built outside the tree against the installed -dev package.
 example=/usr/share/doc/libkivnetwork-dev/examples/net_example.cpp
