@@ -147,6 +147,14 @@ bool buildGame() {
 }
 
 bool runFrame() {
+    if (!stepFrame()) return false;
+    HoldRenderScale(g_app->screen, sceneInMotion());
+    RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
+    SwapBuffers(g_app->screen);                                                // 9.
+    return true;
+}
+
+bool stepFrame() {
     // 1. Every waiting message first: input is never dropped for rendering.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -162,20 +170,17 @@ bool runFrame() {
     cameraZoomTakeOut(); //    the animations write the camera's own pose
     UpdateAnimations();  // 3. completion callbacks run here
     cameraZoomStep();    //    the wheel's distance on top of it
-    ServerStep();       // 4. the network peer: host,
-    ClientStep();       //    then the joining side
-    opponentStep();     //    a UCI engine's answers
-    frameStep();        // 5. menu wall, water, quit banner
-    moveMarksStep();    //    last move, move hints, suggestion
-    moveListStep();     //    the move list
-    thinkingSignStep(); //    a slow engine's sign
-    moveLineStep();     //    the move line, a typed move waiting for a glide
-    replayStep();       //    a move from an earlier position, once agreed
-    statisticsStep();   // 6.
-    turnDome();         // 7.
-    HoldRenderScale(g_app->screen, sceneInMotion());
-    RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
-    SwapBuffers(g_app->screen);                                                // 9.
+    ServerStep();        // 4. the network peer: host,
+    ClientStep();        //    then the joining side
+    opponentStep();      //    a UCI engine's answers
+    frameStep();         // 5. menu wall, water, quit banner
+    moveMarksStep();     //    last move, move hints, suggestion
+    moveListStep();      //    the move list
+    thinkingSignStep();  //    a slow engine's sign
+    moveLineStep();      //    the move line, a typed move waiting for a glide
+    replayStep();        //    a move from an earlier position, once agreed
+    statisticsStep();    // 6.
+    turnDome();          // 7.
     return true;
 }
 

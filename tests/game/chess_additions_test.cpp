@@ -38,9 +38,11 @@ int squareOf(const char* name) {
 class ChessAdditions : public GameFixture {
 protected:
     // A game as White from the menu, nothing moving, the settings at their defaults (kept in a
-    // folder of the test's own), the camera not following the side to move.
+    // folder of the test's own), the camera not following the side to move. No picture is looked
+    // at: frames are not drawn.
     void SetUp() override {
         GameFixture::SetUp();
+        drawFrames() = false;
         char folder[] = "/tmp/chess3d-additions-XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
         saveFolder = folder;
