@@ -3,10 +3,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "game/file_io.h"
 #include "game/opponent.h"
 #include "game/pgn.h"
 #include "game/saved_games.h"
@@ -126,13 +126,9 @@ std::string settingsPath() {
 
 bool loadGameSettings(const std::string& path) {
     gameSettings() = GameSettings{};
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
+    // Only a regular file of a few lines: a pipe under the name would stop the start-up.
     std::string text;
-    text.resize(SETTINGS_FILE_LIMIT);
-    file.read(text.data(), std::streamsize(text.size()));
-    text.resize(size_t(file.gcount()));
-    if (file.bad()) return false;
+    if (read_small_file(path.c_str(), SETTINGS_FILE_LIMIT, text) != FileRead::Ok) return false;
     gameSettings() = parseSettings(text);
     return true;
 }

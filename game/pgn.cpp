@@ -7,6 +7,7 @@
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "chess/position_backup.h"
+#include "game/file_io.h"
 
 namespace {
 
@@ -142,13 +143,5 @@ std::string pgn_path_beside(const std::string& chs_path) {
 }
 
 bool write_text_file(const char* path, const std::string& text) {
-    if (!path) return false;
-    const std::string temp = std::string(path) + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = (std::fclose(f) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path) == 0;
-    if (!ok) std::remove(temp.c_str());
-    return ok;
+    return replace_file(path, text, false);
 }

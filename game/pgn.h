@@ -45,6 +45,6 @@ std::string pgn_text(const PgnTags& tags, const ReplayedGame& game);
 // "NAME.pgn" for "NAME.chs"; a path without the ".chs" ending gets ".pgn" appended.
 std::string pgn_path_beside(const std::string& chs_path);
 
-// Writes `text` to path + ".tmp" and renames it over `path`; false (and no temporary file left)
-// when any step fails.
+// Writes `text` to a new temporary file beside `path` (never through a link planted there) and
+// renames it over `path`; false (and no temporary file left) when any step fails.
 bool write_text_file(const char* path, const std::string& text);

@@ -9,21 +9,20 @@
 #include <cstdlib>
 #include <string>
 
+#include "game/file_io.h"
 #include "game/pgn.h"
 
 SavedGameRead read_saved_game(const char* path, std::vector<RecordedMove>& moves) {
     moves.clear();
-    FILE* f = path ? std::fopen(path, "rb") : nullptr;
-    if (!f) return SavedGameRead::CannotOpen;
     std::string text;
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        text.append(chunk, n);
-    bool readError = std::ferror(f) != 0;
-    std::fclose(f);
-    if (readError) return SavedGameRead::Damaged;
-    return parse_saved_game(text.data(), text.size(), moves);
+    switch (read_small_file(path, SAVED_GAME_MAX_BYTES, text)) {
+    case FileRead::Ok:
+        return parse_saved_game(text.data(), text.size(), moves);
+    case FileRead::CannotOpen:
+        return SavedGameRead::CannotOpen;
+    default: // too large to be a game, or unreadable
+        return SavedGameRead::Damaged;
+    }
 }
 
 SavedGameRead parse_saved_game(const char* text, size_t size, std::vector<RecordedMove>& moves) {
@@ -63,16 +62,12 @@ SavedGameRead parse_saved_game(const char* text, size_t size, std::vector<Record
 
 bool write_saved_game(const char* path, const RecordedMove* moves, int count) {
     if (!path || count < 0) return false;
-    std::string temp = std::string(path) + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = true;
-    for (int i = 0; i < count && ok; ++i)
-        ok = std::fprintf(f, "%d\n", moves[i]) > 0;
-    // The data must be on the disk before the rename makes it the saved game.
-    ok = ok && std::fflush(f) == 0 && fsync(fileno(f)) == 0;
-    ok = (std::fclose(f) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path) == 0;
-    if (!ok) std::remove(temp.c_str());
-    return ok;
+    std::string text;
+    char line[16];
+    for (int i = 0; i < count; ++i) {
+        const int n = std::snprintf(line, sizeof line, "%d\n", moves[i]);
+        if (n <= 0) return false;
+        text.append(line, size_t(n));
+    }
+    return replace_file(path, text, true);
 }
