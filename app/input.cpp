@@ -317,7 +317,16 @@ void onKeyDown(int key) {
         if (mayPlayerMoveCamera()) PreviousView();
         break;
     case VK_ESCAPE:
-        if (mayToggleMenu()) setMenuOpen(!g_app->menuOpen);
+        // Escape always leads back: a question window is refused (as its refuse button does; a
+        // peer that asks again and again cannot keep the menu out of reach), the pause view is
+        // left (as Pause does), then the menu opens or closes.
+        if (g_ui->questionShown) {
+            answerQuestion(false);
+        } else if (g_app->cameraView) {
+            if (mayTogglePause()) setPauseView(false);
+        } else if (mayToggleMenu()) {
+            setMenuOpen(!g_app->menuOpen);
+        }
         break;
     case VK_PAUSE:
         if (mayTogglePause()) setPauseView(!g_app->cameraView);

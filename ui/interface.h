@@ -116,6 +116,10 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y);
 // A key the text lines declined; true when the menu took it (every key while the menu is open).
 bool menuKey(int code);
 
+// The answer to the request window (its buttons, or Escape, which refuses): carried out, sent to
+// the peer in a network game, and the window hidden. Nothing when no question is up.
+void answerQuestion(bool accepted);
+
 // Restores the old entry's rectangle and highlights the new one on the current page's picture;
 // either may be -1.
 void highlightEntry(int oldEntry, int newEntry);

@@ -119,15 +119,18 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
     }
 
     // The request window is up: only a click with a button under the pointer answers it.
-    if (ui->questionButton == 0 || ui->questionButton == 1) {
-        const bool accepted = ui->questionButton == 0;
-        if (ui->screens.answerRequest)
-            ui->screens.answerRequest(accepted);
-        else
-            answerLocalRequest(accepted);
-        showRequest(false, nullptr, nullptr);
-    }
+    if (ui->questionButton == 0 || ui->questionButton == 1) answerQuestion(ui->questionButton == 0);
     return true;
+}
+
+void answerQuestion(bool accepted) {
+    Interface* ui = g_ui;
+    if (!ui || !ui->questionShown) return;
+    if (ui->screens.answerRequest)
+        ui->screens.answerRequest(accepted);
+    else
+        answerLocalRequest(accepted);
+    showRequest(false, nullptr, nullptr);
 }
 
 bool menuKey(int code) {

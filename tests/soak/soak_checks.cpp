@@ -1,0 +1,251 @@
+#include "tests/soak/soak_checks.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "anim/anim_manager.h"
+#include "app/app_state.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/may_act.h"
+#include "board/board_moves.h"
+#include "board/board_scene.h"
+#include "chess/position.h"
+#include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "game/pgn.h"
+#include "net/KivNetwork.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
+
+namespace soak {
+
+namespace {
+
+constexpr double COMPUTER_WAIT_LIMIT = 10.0; // game-clock seconds
+constexpr float PLACE_TOLERANCE = 0.001f;
+
+std::string failed(const char* invariant, const std::string& what) {
+    return std::string(invariant) + ": " + what;
+}
+
+std::string squareName(int s) {
+    return std::string{char('a' + s % 8), char('8' - s / 8)};
+}
+
+int cameraPreset() {
+    const NodeAnimEntry* e = g_board ? FindNodeEntry(g_board->camera) : nullptr;
+    return e ? e->preset : -1;
+}
+
+bool cameraFlying() {
+    const NodeAnimEntry* e = g_board ? FindNodeEntry(g_board->camera) : nullptr;
+    return e && e->state != ANIM_STOPPED;
+}
+
+// A marker shows when it hangs under a square rather than parked under the camera.
+bool markerShown(const KNodeGraph* marker) {
+    return marker && marker->parent && marker->parent != g_board->camera;
+}
+
+bool peerConnected() {
+    const AppState* app = g_app;
+    if (app->client) return app->client->sock != KNET_NO_SOCKET;
+    return app->server && app->server->port && app->server->port->sockets;
+}
+
+unsigned recordHash() {
+    unsigned h = 2166136261u;
+    for (RecordedMove m : g_record->moves)
+        h = (h ^ unsigned(m)) * 16777619u;
+    return h;
+}
+
+} // namespace
+
+std::string stateSummary() {
+    const AppState* a = g_app;
+    const Interface* u = g_ui;
+    const NodeAnimEntry* cam = FindNodeEntry(g_board->camera);
+    char text[512];
+    std::snprintf(
+        text, sizeof text,
+        "menuOpen %d menuActive %d cameraView %d boardLocked %d inputSuspended %d introRunning %d "
+        "gameStarted %d connectIdle %d requestPending %d netPendingFlag %d | page %d wall %s "
+        "load %d save %d connect %d banner %d water %d question %d | camera preset %d state %d "
+        "owes-menu-close %d | side %d human %d moves %d gliding %d | server %d client %d",
+        a->menuOpen, u->menuActive, a->cameraView, a->boardLocked, a->inputSuspended,
+        a->introRunning, a->gameStarted, a->connectIdle, a->requestPending, a->netPendingFlag,
+        u->page, u->wallRoot && !u->wallRoot->hidden ? "shown" : "hidden", u->loadScreenOpen,
+        u->saveScreenOpen, u->connectScreenOpen, u->quitBannerShown, u->waterShown,
+        u->questionShown, cam ? cam->preset : -1, cam ? cam->state : -9,
+        NodeAnimOwes(g_board->camera, menuClosedCallback), g_board->sideToMove,
+        g_board->humanColour, g_record->moves.count, boardInMotion(), a->server != nullptr,
+        a->client != nullptr);
+    std::string held;
+    for (int k = 0; k < 256; ++k)
+        if (a->keysDown[k]) held += " " + std::to_string(k);
+    const TextOverlay* o = u->overlay;
+    return std::string(text) + " | confirmed " + std::to_string(u->choiceConfirmed) +
+           " name line " + std::to_string(o && o->nameLine && o->nameLine->visible) +
+           " chat " + std::to_string(o && o->chatLines[0] && o->chatLines[0]->visible) +
+           " | keys held" + held;
+}
+
+std::string Checks::afterStep(double seconds) {
+    std::string (Checks::*const all[])() = {&Checks::board, &Checks::views, &Checks::selection,
+                                            &Checks::requests, &Checks::infoLine};
+    for (auto check : all) {
+        ++count_;
+        std::string f = (this->*check)();
+        if (!f.empty()) return f;
+    }
+    ++count_;
+    return computer(seconds);
+}
+
+std::string Checks::board() {
+    BoardScene* b = g_board;
+    GameRecord* r = g_record;
+    // Only legal moves are ever recorded: replayed from the start whenever the record changes.
+    const unsigned hash = recordHash();
+    if (r->moves.count != movesChecked_ || hash != movesHash_) {
+        ReplayedGame game;
+        replay_recorded_game(r->moves.block, r->moves.count, game);
+        if (game.refused_at >= 0)
+            return failed("board", "recorded move " + std::to_string(game.refused_at + 1) + " (" +
+                                       game.refused_text + ") is not legal");
+        movesChecked_ = r->moves.count;
+        movesHash_ = hash;
+    }
+    if (boardInMotion()) return "";
+    static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
+    for (int s = 0; s < 64; ++s) {
+        const SquareRecord& sq = b->squares[s];
+        const PieceRecord* p = sq.piece;
+        const PieceId id = r->square_ids[s];
+        if (p && p->square != &sq) return failed("board", squareName(s) + " links a piece elsewhere");
+        const bool agree = p ? id == make_piece_id(p->colour, p->kind, p->index) &&
+                                   square_color[s] == p->colour &&
+                                   square_piece[s] == ENGINE_KIND[movingKind(p)]
+                             : id == NO_PIECE && square_color[s] == EMPTY;
+        if (!agree) return failed("board", "board, record and engine differ on " + squareName(s));
+    }
+    for (const PieceRecord* p : b->pieces) {
+        if (!p->node) continue;
+        if (!p->square) {
+            if (p->node->parent != p->graveyard)
+                return failed("board", "a taken piece stands outside the captured row");
+            continue;
+        }
+        const int s = p->row * 8 + p->column;
+        if (p->square != &b->squares[s] || b->squares[s].piece != p)
+            return failed("board", "piece records disagree on " + squareName(s));
+        const KPRS& t = p->node->prs;
+        if (p->node->parent != p->square->node || std::fabs(t.pos.x) > PLACE_TOLERANCE ||
+            std::fabs(t.pos.z) > PLACE_TOLERANCE)
+            return failed("board", "the piece on " + squareName(s) + " is drawn elsewhere");
+    }
+    for (PieceId id : r->captured) {
+        const PieceRecord* p = b->pieceOf(id_colour(id), id_kind(id), id_index(id));
+        if (!p || p->square) return failed("board", "a taken piece is on the board");
+    }
+    const int side = r->moves.count ? 1 - rm_colour(r->moves[r->moves.count - 1]) : 0;
+    if (b->sideToMove != side || side_to_move != side)
+        return failed("board", "the side to move is not the record's");
+    return "";
+}
+
+std::string Checks::views() {
+    const AppState* app = g_app;
+    const Interface* ui = g_ui;
+    if (app->menuOpen && app->cameraView) return failed("views", "menu and pause view together");
+    if (app->introRunning) return "";
+    if (ui->menuActive != app->menuOpen) return failed("views", "menu keys and menu disagree");
+    if (app->gameStarted && app->boardLocked != (app->menuOpen || app->cameraView))
+        return failed("views", "the board's lock does not follow the menu and the pause");
+    if (app->awaitingOpponent != (g_board->sideToMove != g_board->humanColour))
+        return failed("views", "the opponent's turn is not the board's");
+    const int preset = cameraPreset();
+    if (app->menuOpen && app->gameStarted && preset != ANIM_VIEW_MENU)
+        return failed("views", "the menu is open but the camera flies to view " +
+                                   std::to_string(preset));
+    if (app->cameraView && preset != ANIM_VIEW_TOUR)
+        return failed("views", "the pause view is on but the camera flies to view " +
+                                   std::to_string(preset));
+    if (app->gameStarted && !app->menuOpen && g_board->boardPivot && g_board->boardPivot->hidden)
+        return failed("views", "the menu is closed over a hidden board");
+    const bool wallShown = ui->wallRoot && !ui->wallRoot->hidden;
+    const bool wallDue = app->menuOpen || NodeAnimOwes(g_board->camera, menuClosedCallback) ||
+                         NodeAnimOwes(g_board->camera, MenuReadyCallback);
+    if (wallShown && !wallDue) return failed("views", "the wall shows with the menu closed");
+    if (ui->questionShown && ui->request && ui->request->hidden)
+        return failed("views", "a question is asked in a hidden window");
+    if (!cameraFlying() && app->menuOpen && app->cameraView)
+        return failed("views", "the camera rests between the menu and the pause");
+    return "";
+}
+
+std::string Checks::selection() {
+    const AppState* app = g_app;
+    BoardScene* b = g_board;
+    // A changed game (a move, a new, loaded, received or taken-back game, a swap of colours) or a
+    // new peer starts with nothing selected: a selection kept across would play a move one click
+    // later that the new game (or the peer) never saw chosen.
+    const unsigned hash = recordHash();
+    const void* connection = app->client ? static_cast<const void*>(app->client)
+                             : app->server && app->server->port
+                                 ? static_cast<const void*>(app->server->port->sockets)
+                                 : nullptr;
+    const bool changed = hash != selectionHash_ || b->humanColour != selectionColour_ ||
+                         (connection && connection != selectionConnection_);
+    selectionHash_ = hash;
+    selectionColour_ = b->humanColour;
+    selectionConnection_ = connection;
+    if (changed && (app->selectedPiece || app->chosenTarget))
+        return failed("selection", "a selection outlived a change of game, colours or peer");
+    const PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
+    if (app->selectedPiece && (!selected || !selected->square || selected->colour != b->sideToMove))
+        return failed("selection", "the selected piece is not one the side to move has on the board");
+    if (app->chosenTarget && !app->selectedPiece)
+        return failed("selection", "a target without a selected piece");
+    const bool selectShown =
+        markerShown(b->selectMarkerWhite) || markerShown(b->selectMarkerBlack);
+    const bool targetShown =
+        markerShown(b->targetMarkerWhite) || markerShown(b->targetMarkerBlack);
+    if (selectShown != (app->selectedPiece != nullptr))
+        return failed("selection", selectShown ? "a select mark without a selection"
+                                               : "a selection without its mark");
+    if (targetShown != (app->chosenTarget != nullptr))
+        return failed("selection", targetShown ? "a target mark without a target"
+                                               : "a target without its mark");
+    return "";
+}
+
+std::string Checks::requests() {
+    const AppState* app = g_app;
+    if (app->requestPending && !peerConnected())
+        return failed("requests", "a request waits for an answer nobody can give");
+    return "";
+}
+
+std::string Checks::infoLine() {
+    const KTexte* info = g_ui->overlay ? g_ui->overlay->infoText : nullptr;
+    if (info && std::strncmp(info->texte, "Internal error", 14) == 0)
+        return failed("info line", info->texte);
+    return "";
+}
+
+std::string Checks::computer(double seconds) {
+    // Due: a game against the computer, its turn, a move to play, nothing moving (no glide, no
+    // camera flight, whose end would ask it) and nothing shown over the board.
+    const bool due = localGame() && g_app->gameStarted && computerToMove() &&
+                     !menuOrPauseShown() && !boardInMotion() && !cameraFlying();
+    computerWaited_ = due ? computerWaited_ + seconds : 0;
+    if (computerWaited_ > COMPUTER_WAIT_LIMIT)
+        return failed("computer", "its turn came on a still board and it has not moved");
+    return "";
+}
+
+} // namespace soak

@@ -1,0 +1,54 @@
+#pragma once
+// The invariants the soak harness checks after every step of the random player, on the game in
+// this process:
+//   board      whenever no piece moves, every piece's node hangs under its square's node at the
+//              square's place (or under the graveyard when taken), the board's squares, the
+//              record's identities and the engine's position agree, and every move recorded
+//              replays legally from the start;
+//   views      the menu and the pause view never show together, the locks and signs follow them,
+//              the camera shows what the flags say (the menu view under the menu, the tour under
+//              the pause), the board shows whenever the menu is closed in a game, the wall only
+//              with the menu or on the way to or from it;
+//   selection  a selected piece is one of the side to move's on the board, a target only with
+//              it, and the marks show exactly the selection;
+//   requests   a request waits only for a peer who is there to answer it;
+//   info line  never an internal error;
+//   computer   in a game against the computer it never waits more than 10 s of game clock for
+//              its turn on a still board with nothing over it.
+// Two more come from elsewhere: the soft-lock probe (soak_probe.cpp) and, in a network game,
+// the two boards' agreement (soak_network.cpp).
+
+#include <string>
+
+namespace soak {
+
+// The game's state in one line, for reports: the view flags, the screens, the camera, the
+// board and the connection.
+std::string stateSummary();
+
+class Checks {
+public:
+    // All invariants after a step in which `seconds` of game clock passed. Empty when they
+    // held, else the first that failed and how.
+    std::string afterStep(double seconds);
+    // Invariant checks made so far.
+    long count() const { return count_; }
+
+private:
+    std::string board();
+    std::string views();
+    std::string selection();
+    std::string requests();
+    std::string infoLine();
+    std::string computer(double seconds);
+
+    long count_ = 0;
+    int movesChecked_ = -1;      // record length last replayed
+    unsigned movesHash_ = 0;     // and its moves, so a take-back and a new move are replayed too
+    double computerWaited_ = 0;  // game clock the computer has been due to move
+    unsigned selectionHash_ = 0;             // the game, colour and peer of the last step
+    int selectionColour_ = 0;
+    const void* selectionConnection_ = nullptr;
+};
+
+} // namespace soak
