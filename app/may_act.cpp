@@ -95,8 +95,8 @@ bool mayStepReplay() {
 }
 
 bool mayComputerMove() {
-    return localGame() && g_app && g_app->gameStarted && !boardInMotion() &&
-           !menuOrPauseShown() && computerToMove();
+    return localGame() && g_app && g_app->gameStarted && !boardInMotion() && !menuOrPauseShown() &&
+           computerToMove();
 }
 
 void computerTurnIfDue() {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -25,7 +26,7 @@ bool writeAll(int fd, const char* data, size_t size) {
 
 } // namespace
 
-FileRead read_small_file(const char* path, size_t limit, std::string& text) {
+FileRead read_small_file(const char* path, size_t limit, std::string& text, bool cut) {
     text.clear();
     if (!path) return FileRead::CannotOpen;
     // O_NONBLOCK: opening a pipe with no writer would otherwise wait for one.
@@ -35,10 +36,10 @@ FileRead read_small_file(const char* path, size_t limit, std::string& text) {
     FileRead result = FileRead::Ok;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         result = FileRead::CannotOpen;
-    else if (size_t(st.st_size) > limit)
+    else if (size_t(st.st_size) > limit && !cut)
         result = FileRead::TooLarge;
     if (result == FileRead::Ok) {
-        text.reserve(size_t(st.st_size));
+        text.reserve(std::min(size_t(st.st_size), limit));
         char chunk[4096];
         for (;;) {
             const ssize_t n = read(fd, chunk, sizeof chunk);
@@ -48,9 +49,12 @@ FileRead read_small_file(const char* path, size_t limit, std::string& text) {
                 break;
             }
             if (n == 0) break;
-            // A file that grew past the limit since fstat is refused all the same.
+            // A file that grew past the limit since fstat is refused all the same, or cut.
             if (text.size() + size_t(n) > limit) {
-                result = FileRead::TooLarge;
+                if (cut)
+                    text.append(chunk, limit - text.size());
+                else
+                    result = FileRead::TooLarge;
                 break;
             }
             text.append(chunk, size_t(n));

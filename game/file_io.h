@@ -17,8 +17,9 @@ enum class FileRead {
     Failed,     // a read error
 };
 
-// The whole file into `text` when it is a regular file of at most `limit` bytes.
-FileRead read_small_file(const char* path, size_t limit, std::string& text);
+// The whole file into `text` when it is a regular file of at most `limit` bytes; with `cut`, a
+// longer one is not refused: its first `limit` bytes are read.
+FileRead read_small_file(const char* path, size_t limit, std::string& text, bool cut = false);
 
 // Writes `text` to a fresh temporary file beside `path`, flushes it to the disk when `sync`,
 // and renames it over `path`. False (no temporary file left, the old file intact) when any step

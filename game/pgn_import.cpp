@@ -8,6 +8,7 @@
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "chess/position_backup.h"
+#include "game/file_io.h"
 #include "game/pgn.h"
 
 namespace {
@@ -59,19 +60,10 @@ std::string playGame(const PgnGame& game, std::vector<RecordedMove>& moves) {
     return "";
 }
 
-// The whole file, or its first PGN_FILE_MAX_BYTES; false when it cannot be read.
+// The whole file, or its first PGN_FILE_MAX_BYTES; false when it cannot be read (or is no
+// regular file: a pipe under a .pgn name must not stop the game).
 bool readPgnFile(const char* path, std::string& text) {
-    text.clear();
-    FILE* f = path ? std::fopen(path, "rb") : nullptr;
-    if (!f) return false;
-    char chunk[65536];
-    size_t n;
-    while (text.size() < PGN_FILE_MAX_BYTES && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        text.append(chunk, n);
-    const bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    if (text.size() > PGN_FILE_MAX_BYTES) text.resize(PGN_FILE_MAX_BYTES);
-    return ok;
+    return read_small_file(path, PGN_FILE_MAX_BYTES, text, true) == FileRead::Ok;
 }
 
 } // namespace

@@ -88,9 +88,8 @@ std::string stateSummary() {
         if (a->keysDown[k]) held += " " + std::to_string(k);
     const TextOverlay* o = u->overlay;
     return std::string(text) + " | confirmed " + std::to_string(u->choiceConfirmed) +
-           " name line " + std::to_string(o && o->nameLine && o->nameLine->visible) +
-           " chat " + std::to_string(o && o->chatLines[0] && o->chatLines[0]->visible) +
-           " | keys held" + held;
+           " name line " + std::to_string(o && o->nameLine && o->nameLine->visible) + " chat " +
+           std::to_string(o && o->chatLines[0] && o->chatLines[0]->visible) + " | keys held" + held;
 }
 
 std::string Checks::afterStep(double seconds) {
@@ -125,7 +124,8 @@ std::string Checks::board() {
         const SquareRecord& sq = b->squares[s];
         const PieceRecord* p = sq.piece;
         const PieceId id = r->square_ids[s];
-        if (p && p->square != &sq) return failed("board", squareName(s) + " links a piece elsewhere");
+        if (p && p->square != &sq)
+            return failed("board", squareName(s) + " links a piece elsewhere");
         const bool agree = p ? id == make_piece_id(p->colour, p->kind, p->index) &&
                                    square_color[s] == p->colour &&
                                    square_piece[s] == ENGINE_KIND[movingKind(p)]
@@ -169,8 +169,8 @@ std::string Checks::views() {
         return failed("views", "the opponent's turn is not the board's");
     const int preset = cameraPreset();
     if (app->menuOpen && app->gameStarted && preset != ANIM_VIEW_MENU)
-        return failed("views", "the menu is open but the camera flies to view " +
-                                   std::to_string(preset));
+        return failed("views",
+                      "the menu is open but the camera flies to view " + std::to_string(preset));
     if (app->cameraView && preset != ANIM_VIEW_TOUR)
         return failed("views", "the pause view is on but the camera flies to view " +
                                    std::to_string(preset));
@@ -200,26 +200,32 @@ std::string Checks::selection() {
                                  : nullptr;
     const bool changed = hash != selectionHash_ || b->humanColour != selectionColour_ ||
                          (connection && connection != selectionConnection_);
+    // The same selection and target as before the step: kept across the change. (A click of the
+    // peer replayed after the change in the same frame makes a new one.)
+    const bool kept = app->chosenTarget && app->chosenTarget == selectionTarget_ &&
+                      app->selectedPiece == selectionPiece_;
     selectionHash_ = hash;
     selectionColour_ = b->humanColour;
     selectionConnection_ = connection;
-    if (changed && (app->selectedPiece || app->chosenTarget))
-        return failed("selection", "a selection outlived a change of game, colours or peer");
+    selectionPiece_ = app->selectedPiece;
+    selectionTarget_ = app->chosenTarget;
+    if (changed && kept)
+        return failed("selection", "a piece and target chosen outlived a change of game, colours "
+                                   "or peer");
     const PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
     if (app->selectedPiece && (!selected || !selected->square || selected->colour != b->sideToMove))
-        return failed("selection", "the selected piece is not one the side to move has on the board");
+        return failed("selection",
+                      "the selected piece is not one the side to move has on the board");
     if (app->chosenTarget && !app->selectedPiece)
         return failed("selection", "a target without a selected piece");
-    const bool selectShown =
-        markerShown(b->selectMarkerWhite) || markerShown(b->selectMarkerBlack);
-    const bool targetShown =
-        markerShown(b->targetMarkerWhite) || markerShown(b->targetMarkerBlack);
+    const bool selectShown = markerShown(b->selectMarkerWhite) || markerShown(b->selectMarkerBlack);
+    const bool targetShown = markerShown(b->targetMarkerWhite) || markerShown(b->targetMarkerBlack);
     if (selectShown != (app->selectedPiece != nullptr))
         return failed("selection", selectShown ? "a select mark without a selection"
                                                : "a selection without its mark");
     if (targetShown != (app->chosenTarget != nullptr))
-        return failed("selection", targetShown ? "a target mark without a target"
-                                               : "a target without its mark");
+        return failed("selection",
+                      targetShown ? "a target mark without a target" : "a target without its mark");
     return "";
 }
 
@@ -240,8 +246,8 @@ std::string Checks::infoLine() {
 std::string Checks::computer(double seconds) {
     // Due: a game against the computer, its turn, a move to play, nothing moving (no glide, no
     // camera flight, whose end would ask it) and nothing shown over the board.
-    const bool due = localGame() && g_app->gameStarted && computerToMove() &&
-                     !menuOrPauseShown() && !boardInMotion() && !cameraFlying();
+    const bool due = localGame() && g_app->gameStarted && computerToMove() && !menuOrPauseShown() &&
+                     !boardInMotion() && !cameraFlying();
     computerWaited_ = due ? computerWaited_ + seconds : 0;
     if (computerWaited_ > COMPUTER_WAIT_LIMIT)
         return failed("computer", "its turn came on a still board and it has not moved");

@@ -46,9 +46,11 @@ private:
     int movesChecked_ = -1;      // record length last replayed
     unsigned movesHash_ = 0;     // and its moves, so a take-back and a new move are replayed too
     double computerWaited_ = 0;  // game clock the computer has been due to move
-    unsigned selectionHash_ = 0;             // the game, colour and peer of the last step
+    unsigned selectionHash_ = 0; // the game, colour and peer of the last step
     int selectionColour_ = 0;
     const void* selectionConnection_ = nullptr;
+    const void* selectionPiece_ = nullptr; // the selection after the last step
+    const void* selectionTarget_ = nullptr;
 };
 
 } // namespace soak

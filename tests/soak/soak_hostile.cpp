@@ -143,7 +143,9 @@ private:
                          : kind == 1 ? peer::chat(ORIGIN, "flood")
                                      : peer::wholeGame('B', peer::knightShuffle(2));
             return "a flood of " + std::to_string(count) +
-                   (kind == 0 ? " requests" : kind == 1 ? " chat lines" : " unasked games");
+                   (kind == 0   ? " requests"
+                    : kind == 1 ? " chat lines"
+                                : " unasked games");
         }
         case 9:
             bytes = {'M', ORIGIN, char(random_.below(256)), char(random_.below(256))};
@@ -219,7 +221,7 @@ int runHostile(const Options& options) {
     std::fprintf(out(), "peer: %ld connections, %ld sendings, %ld connections closed by the game\n",
                  hostile.connections, hostile.messages, hostile.closedByGame);
     std::fprintf(out(), "soak hostile seed %llu: %ld steps, %ld invariant checks, %d violations\n",
-                (unsigned long long)options.seed, run.steps(), run.checks(), ok ? 0 : 1);
+                 (unsigned long long)options.seed, run.steps(), run.checks(), ok ? 0 : 1);
     removeSaveFolder(folder);
     return ok ? 0 : 1;
 }

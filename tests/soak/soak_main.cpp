@@ -90,6 +90,7 @@ bool parse(int argc, char** argv, Options& o) {
 void plantOddFiles(const std::string& folder) {
     namespace fs = std::filesystem;
     mkfifo((folder + "pipe.chs").c_str(), 0644);
+    mkfifo((folder + "pipe.pgn").c_str(), 0644);
     fs::create_directory(folder + "folder.chs");
     { std::ofstream(folder + "huge.chs"); }
     std::error_code ignored;
@@ -174,8 +175,8 @@ int runLocal(const Options& options) {
     alarm(0);
     if (!ok) report(options, run, nullptr);
     std::fprintf(out(), "soak %s seed %llu: %ld steps, %ld invariant checks, %d violations\n",
-                options.mode.c_str(), (unsigned long long)options.seed, run.steps(), run.checks(),
-                ok ? 0 : 1);
+                 options.mode.c_str(), (unsigned long long)options.seed, run.steps(), run.checks(),
+                 ok ? 0 : 1);
     removeSaveFolder(folder);
     return ok ? 0 : 1;
 }

@@ -106,7 +106,7 @@ Report stateReport(long steps, long checks, bool sent, bool closed) {
 }
 
 long g_comparisons = 0; // times both games were quiet and their boards compared
-int g_longestGame = 0;   // moves of the longest game compared
+int g_longestGame = 0;  // moves of the longest game compared
 
 // The two boards agree whenever both games are quiet.
 std::string boardsAgree(const Report& other) {
@@ -145,7 +145,7 @@ int playSide(const Options& options, Role role, int control, int port) {
     if (host) {
         launch.hostColour = 0;
     } else {
-        launch.joinAddress = launch.resolvedAddress = "localhost";
+        launch.joinAddress = "localhost";
     }
     Run run(options, role, host ? options.seed : options.seed ^ JOIN_SEED_MIX);
     const auto start = std::chrono::steady_clock::now();
@@ -174,11 +174,13 @@ int playSide(const Options& options, Role role, int control, int port) {
             sendReport(control, mine);
             Report last;
             const bool heard = readReport(control, last);
-            std::fprintf(out(), "boards compared %ld times (the host's count), games of up to %d moves\n",
+            std::fprintf(out(),
+                         "boards compared %ld times (the host's count), games of up to %d moves\n",
                          g_comparisons, g_longestGame);
-            std::fprintf(out(), "soak network seed %llu: %ld steps, %ld invariant checks, %d violations\n",
-                        (unsigned long long)options.seed, run.steps() + long(last.steps),
-                        run.checks() + long(last.checks), heard && !last.failed ? 0 : 1);
+            std::fprintf(out(),
+                         "soak network seed %llu: %ld steps, %ld invariant checks, %d violations\n",
+                         (unsigned long long)options.seed, run.steps() + long(last.steps),
+                         run.checks() + long(last.checks), heard && !last.failed ? 0 : 1);
             removeSaveFolder(folder);
             return heard && !last.failed ? 0 : 1;
         }
@@ -211,9 +213,10 @@ int playSide(const Options& options, Role role, int control, int port) {
             return 1;
         }
         if (!sendReport(control, mine) || !readReport(control, other)) {
-            std::fprintf(out(), "VIOLATION in network mode, seed %llu: the other game died (%s stepped "
-                        "%ld times)\n",
-                        (unsigned long long)options.seed, who, run.steps());
+            std::fprintf(out(),
+                         "VIOLATION in network mode, seed %llu: the other game died (%s stepped "
+                         "%ld times)\n",
+                         (unsigned long long)options.seed, who, run.steps());
             run.log().print(who);
             removeSaveFolder(folder);
             return 1;

@@ -1,10 +1,9 @@
 #include "tests/soak/soak_player.h"
 
 #include <cstdio>
-#include <memory>
 
-#include "app/app_state.h"
 #include "anim/anim_manager.h"
+#include "app/app_state.h"
 #include "app/globals.h"
 #include "app/may_act.h"
 #include "app/settings.h"
@@ -40,8 +39,7 @@ std::string toggles() {
     std::snprintf(text, sizeof text, "%d%d%d%d%d%d%d%d%d%d%d", s.moveHints, s.moveList,
                   o->fpsText && o->fpsText->visible, a->screen && a->screen->fullscreen,
                   o->chatLines[0] && o->chatLines[0]->visible, a->menuOpen, a->cameraView,
-                  g_anim->game_view, u->questionShown, a->requestPending,
-                  u->choiceConfirmed);
+                  g_anim->game_view, u->questionShown, a->requestPending, u->choiceConfirmed);
     return text;
 }
 
@@ -198,8 +196,7 @@ void Player::planNetworkGame(bool host) {
     }
     planMenuPath({1, 10, 4}, "joining");
     // Nothing typed joins this machine; "0" means it too.
-    if (random_.chance(0.5))
-        plan_.push_back({"type 0", [] { press('0'); }, 0.05});
+    if (random_.chance(0.5)) plan_.push_back({"type 0", [] { press('0'); }, 0.05});
     plan_.push_back({"Enter (confirm the address)", [] { press(VK_RETURN); }, 0.05});
     plan_.push_back({"Enter (join)", [] { press(VK_RETURN); }, -1});
 }
@@ -260,8 +257,7 @@ void Player::planMove() {
     for (PieceRecord* p : b->pieces) {
         if (!p->square || p->colour != b->sideToMove) continue;
         for (int t = 0; t < 64; ++t)
-            if (tryMove(p, &b->squares[t], false))
-                moves.push_back({p->row * 8 + p->column, t});
+            if (tryMove(p, &b->squares[t], false)) moves.push_back({p->row * 8 + p->column, t});
     }
     if (moves.empty()) return;
     const auto [from, to] = moves[size_t(random_.below(int(moves.size())))];
@@ -285,11 +281,26 @@ Step Player::keyAction() {
         int weight;
     };
     static const Key KEYS[] = {
-        {VK_ESCAPE, "Escape", 4},  {VK_PAUSE, "Pause", 3}, {'R', "R", 3},    {'S', "S", 3},
-        {'B', "B", 3},             {'L', "L", 2},          {'M', "M", 2},    {'F', "F", 1},
-        {VK_F11, "F11", 1},        {VK_F12, "F12", 1},     {VK_END, "End", 3}, {VK_HOME, "Home", 3},
-        {'A', "A", 2},             {'H', "H", 2},          {VK_TAB, "Tab", 3}, {VK_RETURN, "Enter", 5},
-        {VK_BACK, "Backspace", 2}, {VK_DELETE, "Delete", 1}, {VK_UP, "Up", 3}, {VK_DOWN, "Down", 3},
+        {VK_ESCAPE, "Escape", 4},
+        {VK_PAUSE, "Pause", 3},
+        {'R', "R", 3},
+        {'S', "S", 3},
+        {'B', "B", 3},
+        {'L', "L", 2},
+        {'M', "M", 2},
+        {'F', "F", 1},
+        {VK_F11, "F11", 1},
+        {VK_F12, "F12", 1},
+        {VK_END, "End", 3},
+        {VK_HOME, "Home", 3},
+        {'A', "A", 2},
+        {'H', "H", 2},
+        {VK_TAB, "Tab", 3},
+        {VK_RETURN, "Enter", 5},
+        {VK_BACK, "Backspace", 2},
+        {VK_DELETE, "Delete", 1},
+        {VK_UP, "Up", 3},
+        {VK_DOWN, "Down", 3},
     };
     int total = 0;
     for (const Key& k : KEYS)
@@ -299,16 +310,13 @@ Step Player::keyAction() {
     if (special == 1) {
         // On a text line Alt+Enter switches full screen and leaves the line alone: it neither
         // sends the chat line nor confirms a name or an address.
-        auto before = std::make_shared<std::string>();
         return {"Alt+Enter",
-                [before] {
-                    *before = textLines();
+                [] {
+                    const std::string before = textLines();
                     pressWith(VK_MENU, VK_RETURN);
+                    if (textLines() != before) g_heldFault = "keys: Alt+Enter acted on a text line";
                 },
-                -1, [before] {
-                    return textLines() == *before ? std::string()
-                                                  : "keys: Alt+Enter acted on a text line";
-                }};
+                -1, heldKeyFault};
     }
     int pick = random_.below(total);
     const Key* key = &KEYS[0];
@@ -328,8 +336,20 @@ Step Player::keyAction() {
 }
 
 Step Player::typedKey() {
-    static const int CHARS[] = {'A', 'E', 'K', 'Q', 'Z', '0', '1', '5', '9', VK_SPACE, VK_PERIOD,
-                                VK_NUMPAD0 + 2, VK_NUMPAD0 + 7, 110};
+    static const int CHARS[] = {'A',
+                                'E',
+                                'K',
+                                'Q',
+                                'Z',
+                                '0',
+                                '1',
+                                '5',
+                                '9',
+                                VK_SPACE,
+                                VK_PERIOD,
+                                VK_NUMPAD0 + 2,
+                                VK_NUMPAD0 + 7,
+                                110};
     const int vk = CHARS[random_.below(int(sizeof CHARS / sizeof CHARS[0]))];
     if (random_.chance(0.1)) return {named("type Shift+%d", vk), [vk] { pressWith(VK_SHIFT, vk); }};
     return {named("type key %d", vk), [vk] { press(vk); }};
@@ -338,8 +358,7 @@ Step Player::typedKey() {
 Step Player::clickSquare() {
     const int square = random_.below(64);
     const bool onPiece = random_.chance(0.5);
-    return {named("click square %d", square) + (onPiece ? " (its piece)" : ""),
-            [square, onPiece] {
+    return {named("click square %d", square) + (onPiece ? " (its piece)" : ""), [square, onPiece] {
                 int x, y;
                 const SquareRecord& s = g_board->squares[square];
                 KVector at = s.node ? s.node->GetWorldMatrix().GetTrans() : KVector();
@@ -356,13 +375,15 @@ Step Player::mouseAction() {
         return {named("move the pointer to %d,%d", x, y), [x, y] { mouseMove(0, x, y); }};
     case 1:
     case 2: {
-        static const int DRAGS[] = {MK_CONTROL | MK_LBUTTON, MK_CONTROL | MK_RBUTTON,
-                                    MK_SHIFT | MK_LBUTTON, MK_SHIFT | MK_RBUTTON, MK_LBUTTON,
+        static const int DRAGS[] = {MK_CONTROL | MK_LBUTTON,
+                                    MK_CONTROL | MK_RBUTTON,
+                                    MK_SHIFT | MK_LBUTTON,
+                                    MK_SHIFT | MK_RBUTTON,
+                                    MK_LBUTTON,
                                     MK_MBUTTON};
         const int flags = DRAGS[random_.below(6)];
         const int dx = random_.below(81) - 40, dy = random_.below(81) - 40;
-        return {named("drag with flags %d by %d", flags, dx),
-                [flags, x, y, dx, dy] {
+        return {named("drag with flags %d by %d", flags, dx), [flags, x, y, dx, dy] {
                     for (int i = 0; i <= 4; ++i)
                         mouseMove(flags, x + dx * i / 4, y + dy * i / 4);
                 }};
@@ -388,8 +409,7 @@ Step Player::mouseAction() {
     default: {
         static const int BUTTONS[] = {MK_LBUTTON, MK_LBUTTON, MK_RBUTTON, MK_MBUTTON};
         const int button = BUTTONS[random_.below(4)];
-        return {named("press button %d at %d", button, x) + named(",%d", y),
-                [button, x, y] {
+        return {named("press button %d at %d", button, x) + named(",%d", y), [button, x, y] {
                     mouseMove(0, x, y);
                     if (pointerOnQuitYes()) return;
                     mouseDown(button, x, y);

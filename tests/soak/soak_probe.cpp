@@ -36,9 +36,8 @@ bool mainPageUsable() {
     const AppState* app = g_app;
     const Interface* ui = g_ui;
     return app->menuOpen && ui->menuActive && ui->page == 0 && ui->wallRoot &&
-           !ui->wallRoot->hidden && cameraResting() && !ui->loadScreenOpen &&
-           !ui->saveScreenOpen && !ui->connectScreenOpen && !ui->quitBannerShown &&
-           !ui->waterShown && !ui->questionShown;
+           !ui->wallRoot->hidden && cameraResting() && !ui->loadScreenOpen && !ui->saveScreenOpen &&
+           !ui->connectScreenOpen && !ui->quitBannerShown && !ui->waterShown && !ui->questionShown;
 }
 
 // The chat is open and takes the keys (the save screen takes them before it).
@@ -99,8 +98,9 @@ void Player::probe() {
         probeWait(3.0);
     }
     plan_.push_back({"probe: the menu's main page is reachable", nullptr, 0.01, [] {
-                         return mainPageUsable() ? std::string()
-                                                 : std::string("soft-lock: the menu cannot be reached");
+                         return mainPageUsable()
+                                    ? std::string()
+                                    : std::string("soft-lock: the menu cannot be reached");
                      }});
     float x = 0, z = 0;
     entryCentre(0, QUIT_ENTRY, x, z);
@@ -129,8 +129,9 @@ void Player::probe() {
     planQuitNo();
     probeWait(3.0);
     plan_.push_back({"probe: the main page is back", nullptr, 0.01, [] {
-                         return mainPageUsable() ? std::string()
-                                                 : std::string("soft-lock: no back from the banner");
+                         return mainPageUsable()
+                                    ? std::string()
+                                    : std::string("soft-lock: no back from the banner");
                      }});
     // Back to the game (or, before any game, into one), and it goes on: against the computer
     // the player can move within ten seconds, or the game has ended.
@@ -141,7 +142,8 @@ void Player::probe() {
                      0.05});
     probeWait(13.0);
     plan_.push_back({"probe: the game goes on", nullptr, 0.01, [] {
-                         if (!g_app->gameStarted || !localGame() || g_app->menuOpen) return std::string();
+                         if (!g_app->gameStarted || !localGame() || g_app->menuOpen)
+                             return std::string();
                          const BoardScene* b = g_board;
                          const bool over = !hasLegalMove(b->sideToMove);
                          if (over || mayPlayerClickBoard()) return std::string();

@@ -14,12 +14,12 @@
 namespace soak {
 
 struct Options {
-    std::string mode;         // local, network or hostile
+    std::string mode; // local, network or hostile
     uint64_t seed = 1;
-    long steps = 0;           // 0: run for `seconds` instead
-    double seconds = 60;      // real seconds, when steps is 0
-    long drawEvery = 500;     // draw one frame in this many (0: never)
-    long probeEvery = 400;    // a soft-lock probe starts once in this many steps, on average
+    long steps = 0;        // 0: run for `seconds` instead
+    double seconds = 60;   // real seconds, when steps is 0
+    long drawEvery = 500;  // draw one frame in this many (0: never)
+    long probeEvery = 400; // a soft-lock probe starts once in this many steps, on average
 };
 
 // The last actions, for the report of a failed invariant.

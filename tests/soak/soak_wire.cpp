@@ -80,7 +80,8 @@ int listeningPort() {
     socklen_t size = sizeof address;
     const int fd = app->server->port->listenSock;
     if (fd < 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) return 0;
-    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port);
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port);
     return ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
 }
 
