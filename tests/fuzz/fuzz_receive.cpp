@@ -30,6 +30,7 @@
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
+#include "netplay/host_peer.h"
 #include "netplay/messages.h"
 #include "netplay/net_session.h"
 #include "netplay/requests.h"
@@ -82,6 +83,14 @@ void localMove() {
     }
 }
 
+// The host's playing peer: a connection without a descriptor, so that what the game sends it
+// stays in its queue. The host handles only the input of the peer that plays, so the bytes
+// arrive in this connection's own buffer.
+KSocket* hostPeer() {
+    static KSocket* peer = new KSocket(-1, 1);
+    return peer;
+}
+
 // A fresh network game at rest, this end in the role the input asks for.
 void freshGame(uint8_t flags) {
     leaveNetworkGame();
@@ -103,6 +112,11 @@ void freshGame(uint8_t flags) {
         g_app->connectIdle = (flags & 0x80) ? 0 : 1;
     } else {
         g_app->server = new KServer(); // no port: nothing is sent anywhere
+        KSocket* peer = hostPeer();
+        peer->inputLength = 0;
+        peer->outputLength = 0;
+        peer->outputOverflow = false;
+        hostPeerArrived(nullptr, peer);
     }
     const int request = REQUEST_CODES[(flags >> 3) & 7];
     if (request) {
@@ -144,7 +158,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     freshGame(flags);
     if (!agree()) __builtin_trap();
 
-    static char input[KNET_INPUT_SIZE];
+    static char joinInput[KNET_INPUT_SIZE];
+    char* input = side == NET_HOST ? hostPeer()->input : joinInput;
     int inputLength = 0;
     size_t next = 2;
     // The bytes arrive, then passes go on until the handler has taken what it can.
