@@ -199,7 +199,14 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     fromGame(p, 2);
     deliver(p, peer::wholeGame('N', {a6[0], peer::recordedMove(0, 0, 2, 0, 1, KIND_ROOK, 0)}));
     EXPECT_EQ(info(), "Damaged game received : not loaded");
+    EXPECT_EQ(g_record->moves.count, 2) << "the game before the damaged one was not kept";
     EXPECT_EQ(disagreement(), "");
+
+    // Questions sent in a stream: the first stays on screen until it is answered.
+    deliver(p, "RWB");
+    EXPECT_EQ(g_app->questionCode, 'R');
+    answer(false);
+    fromGame(p, 2);
 
     // A whole game nobody agreed to load is skipped, block and all; what follows still counts.
     const int kept = g_record->moves.count;

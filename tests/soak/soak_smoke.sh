@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # soak_smoke.sh SOAK MODE STEPS: the soak harness's short run in the test command: three fixed
-# seeds, STEPS steps each. Counted in steps, not seconds, so that the run is the same however
-# busy the machine is; fresh random seeds belong to the long runs (README).
+# seeds, then one fresh random seed, STEPS steps each. Counted in steps, not seconds, so that a
+# run is the same however busy the machine is. The random seed is printed first, so that a
+# failure it finds can be replayed: chess3d-soak MODE --seed N --steps STEPS.
 set -uo pipefail
 soak=$1 mode=$2 steps=$3
+fresh=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
+echo "fresh random seed for this run: $fresh"
 status=0
-for seed in 1 2 3; do
+for seed in 1 2 3 "$fresh"; do
     "$soak" "$mode" --seed "$seed" --steps "$steps" || status=1
 done
 exit $status
