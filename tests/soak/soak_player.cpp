@@ -477,6 +477,13 @@ Step Player::choose() {
             break;
         case 3:
             planRequest("RSB"[random_.below(3)]);
+            // A load asked while the request still waits for its answer: the other player
+            // keeps still meanwhile, or it would mostly have answered first.
+            if (inNetworkGame && random_.chance(0.3)) {
+                planLoad();
+                for (Step& step : plan_)
+                    step.hushOthers = true;
+            }
             break;
         case 4:
             if (role_ != Role::Local) planNetworkGame(role_ != Role::Join);

@@ -15,6 +15,7 @@
 #include "engine/KivEngine.h"
 #include "tests/soak/soak_player.h"
 #include "tests/soak/soak_world.h"
+#include "netplay/rejoin.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -82,8 +83,12 @@ void Player::probe() {
                              // Lines the peer sent before it kept still may have opened the
                              // chat again, which takes Escape: it is closed first.
                              if (chatTakesKeys()) press(VK_TAB);
+                             // While the joining side tries to get back to its host the
+                             // board and the banner wait; Escape gives up.
                              int x, y;
-                             if (g_ui->quitBannerShown && quitButtonPixel(1, x, y))
+                             if (rejoining())
+                                 press(VK_ESCAPE);
+                             else if (g_ui->quitBannerShown && quitButtonPixel(1, x, y))
                                  mouseMove(0, x, y);
                              else if (!mainPageUsable())
                                  press(VK_ESCAPE);
