@@ -119,11 +119,26 @@ std::string Checks::board() {
         movesHash_ = hash;
     }
     if (boardInMotion()) return "";
+    // The position the board shows: the record's, or an earlier one of the same game while the
+    // replay steps through it (the record stays whole meanwhile).
+    const int shown = r->ShownCount();
+    static PieceId ids[64];
+    static GrowArray<PieceId> taken;
+    std::memcpy(ids, r->square_ids, sizeof ids);
+    const GrowArray<PieceId>* captured = &r->captured;
+    if (shown != r->moves.count) {
+        PromotedPawns promoted = 0;
+        taken.clear();
+        start_square_ids(ids);
+        for (int i = 0; i < shown; ++i)
+            apply_recorded_move(r->moves[i], ids, &promoted, &taken, false);
+        captured = &taken;
+    }
     static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
     for (int s = 0; s < 64; ++s) {
         const SquareRecord& sq = b->squares[s];
         const PieceRecord* p = sq.piece;
-        const PieceId id = r->square_ids[s];
+        const PieceId id = ids[s];
         if (p && p->square != &sq)
             return failed("board", squareName(s) + " links a piece elsewhere");
         const bool agree = p ? id == make_piece_id(p->colour, p->kind, p->index) &&
@@ -147,11 +162,11 @@ std::string Checks::board() {
             std::fabs(t.pos.z) > PLACE_TOLERANCE)
             return failed("board", "the piece on " + squareName(s) + " is drawn elsewhere");
     }
-    for (PieceId id : r->captured) {
+    for (PieceId id : *captured) {
         const PieceRecord* p = b->pieceOf(id_colour(id), id_kind(id), id_index(id));
         if (!p || p->square) return failed("board", "a taken piece is on the board");
     }
-    const int side = r->moves.count ? 1 - rm_colour(r->moves[r->moves.count - 1]) : 0;
+    const int side = shown ? 1 - rm_colour(r->moves[shown - 1]) : 0;
     if (b->sideToMove != side || side_to_move != side)
         return failed("board", "the side to move is not the record's");
     return "";

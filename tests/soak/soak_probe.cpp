@@ -13,9 +13,10 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_record.h"
+#include "netplay/rejoin.h"
 #include "tests/soak/soak_player.h"
 #include "tests/soak/soak_world.h"
-#include "netplay/rejoin.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -143,6 +144,13 @@ void Player::probe() {
     plan_.push_back({"probe: Escape back to the board",
                      [] {
                          if (g_app->gameStarted) press(VK_ESCAPE);
+                     },
+                     0.05});
+    // An earlier position of the game may show: the computer waits there until the player goes
+    // back to the latest one (Down, the replay's jump to the end).
+    plan_.push_back({"probe: Down unless the latest position shows",
+                     [] {
+                         if (g_record && g_record->replayPlies >= 0) press(VK_DOWN);
                      },
                      0.05});
     probeWait(13.0);

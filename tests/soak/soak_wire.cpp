@@ -22,6 +22,7 @@ namespace {
 
 constexpr auto SETTLE_LIMIT = std::chrono::seconds(3);
 constexpr auto POLL_PAUSE = std::chrono::microseconds(200);
+constexpr auto STALL_LIMIT = std::chrono::milliseconds(100);
 
 KSocket* hostConnection() {
     const AppState* app = g_app;
@@ -95,7 +96,19 @@ void settleOutgoing() {
             return poll(&p, 1, 0) != 0;
         });
     }
-    waitUntil([fd] { return queued(fd, SIOCOUTQ) == 0 && libraryOutput() == 0; });
+    // Until the other side's kernel has taken everything, or nothing has moved for a while: a
+    // peer whose window is full (it holds its input back) takes nothing more until it reads.
+    int last = -1;
+    auto still = std::chrono::steady_clock::now();
+    waitUntil([fd, &last, &still] {
+        const int left = queued(fd, SIOCOUTQ) + libraryOutput();
+        const auto now = std::chrono::steady_clock::now();
+        if (left != last) {
+            last = left;
+            still = now;
+        }
+        return left == 0 || now - still > STALL_LIMIT;
+    });
 }
 
 void awaitPeerClose() {
