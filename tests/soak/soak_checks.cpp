@@ -16,6 +16,7 @@
 #include "game/game_record.h"
 #include "game/pgn.h"
 #include "net/KivNetwork.h"
+#include "netplay/host_peer.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -209,10 +210,11 @@ std::string Checks::selection() {
     // new peer starts with nothing selected: a selection kept across would play a move one click
     // later that the new game (or the peer) never saw chosen.
     const unsigned hash = recordHash();
-    const void* connection = app->client ? static_cast<const void*>(app->client)
-                             : app->server && app->server->port
-                                 ? static_cast<const void*>(app->server->port->sockets)
-                                 : nullptr;
+    // The host's peer is the connection that plays: a newcomer waiting beside it has not been
+    // given the game yet.
+    const void* connection = app->client   ? static_cast<const void*>(app->client)
+                             : app->server ? static_cast<const void*>(playingPeer())
+                                           : nullptr;
     const bool changed = hash != selectionHash_ || b->humanColour != selectionColour_ ||
                          (connection && connection != selectionConnection_);
     // The same selection and target as before the step: kept across the change. (A click of the
