@@ -126,9 +126,11 @@ std::string settingsPath() {
 
 bool loadGameSettings(const std::string& path) {
     gameSettings() = GameSettings{};
-    // Only a regular file of a few lines: a pipe under the name would stop the start-up.
+    // Only a regular file (a pipe under the name would stop the start-up), and its first
+    // SETTINGS_FILE_LIMIT bytes.
     std::string text;
-    if (read_small_file(path.c_str(), SETTINGS_FILE_LIMIT, text) != FileRead::Ok) return false;
+    if (read_small_file(path.c_str(), SETTINGS_FILE_LIMIT, text, true) != FileRead::Ok)
+        return false;
     gameSettings() = parseSettings(text);
     return true;
 }
