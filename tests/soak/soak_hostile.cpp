@@ -207,7 +207,7 @@ int runHostile(const Options& options) {
     for (;;) {
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (options.steps > 0 ? run.steps() >= options.steps : elapsed >= options.seconds) break;
+        if (options.over(run.steps(), elapsed)) break;
         // The port the player may host on again after leaving is the one the peer knows.
         g_app->netPort = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();

@@ -166,7 +166,7 @@ int runLocal(const Options& options) {
     for (;;) {
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (options.steps > 0 ? run.steps() >= options.steps : elapsed >= options.seconds) break;
+        if (options.over(run.steps(), elapsed)) break;
         ok = run.step() && run.memoryFlat(elapsed);
         noteAction(run.log().last());
         if (!ok) break;

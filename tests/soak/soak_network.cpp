@@ -162,7 +162,7 @@ int playSide(const Options& options, Role role, int control, int port) {
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const long total = run.steps() + long(other.steps);
-        const bool over = options.steps > 0 ? total >= options.steps : elapsed >= options.seconds;
+        const bool over = options.over(total, elapsed);
         if (other.stop || (host && over)) {
             Report mine = stateReport(run.steps(), run.checks(), false, false);
             mine.stop = 1;

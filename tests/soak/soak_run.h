@@ -20,6 +20,11 @@ struct Options {
     double seconds = 60;   // real seconds, when steps is 0
     long drawEvery = 500;  // draw one frame in this many (0: never)
     long probeEvery = 400; // a soft-lock probe starts once in this many steps, on average
+
+    // The run is over after `steps` steps, or else after `seconds` real seconds.
+    bool over(long stepsDone, double elapsedSeconds) const {
+        return steps > 0 ? stepsDone >= steps : elapsedSeconds >= seconds;
+    }
 };
 
 // The last actions, for the report of a failed invariant.
