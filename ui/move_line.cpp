@@ -39,6 +39,7 @@ struct MoveLine {
     char waitingText[TYPED_LIMIT + 1] = "";
     int waitingRecordCount = 0; // the record when it was typed: a changed game drops it
     char why[80] = "";          // the last refusal, kept for the info line
+    bool refusalShown = false;  // `why` stays on the info line while its text stays on the line
     int layoutWidth = 0, layoutHeight = 0;
 } g_line;
 
@@ -75,7 +76,17 @@ void setShown(bool shown) {
     g_line.text->visible = shown ? 1 : 0;
 }
 
+// Takes the refusal off the info line once the text it was about is changed or gone; a message
+// shown since then (the computer's mate, the other player's request) stays.
+void dropRefusal() {
+    if (!g_line.refusalShown) return;
+    g_line.refusalShown = false;
+    const KTexte* info = g_ui->overlay->infoText;
+    if (info && std::strcmp(info->texte, g_line.why) == 0) showInfo(false, false, nullptr);
+}
+
 void closeLine() {
+    dropRefusal();
     g_line.open = false;
     g_line.typed[0] = 0;
     g_line.length = 0;
@@ -85,6 +96,12 @@ void closeLine() {
 void refuse(const char* why) {
     std::snprintf(g_line.why, sizeof g_line.why, "%s", why);
     tellPlayer(g_line.why);
+    // The refused text stays on the line to be corrected: its reason stays beside it, however
+    // long the player takes to read it, instead of fading after two seconds.
+    if (g_line.open) {
+        showInfo(true, false, g_line.why);
+        g_line.refusalShown = true;
+    }
     playGameSound(GameSound::Refused);
 }
 
@@ -194,6 +211,7 @@ bool moveLineKey(int code) {
         return true;
     case KEY_BACKSPACE:
     case KEY_DELETE:
+        dropRefusal();
         if (g_line.length > 0) g_line.typed[--g_line.length] = 0;
         showText();
         return true;
@@ -202,6 +220,7 @@ bool moveLineKey(int code) {
     }
     const char c = typedChar(code);
     if (c && g_line.length < TYPED_LIMIT) {
+        dropRefusal();
         g_line.typed[g_line.length++] = c;
         g_line.typed[g_line.length] = 0;
         showText();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -90,6 +91,13 @@ protected:
         ASSERT_TRUE(runFramesUntil(settled, 300));
     }
 
+    // The info line as the player sees it: its panel up and `text` written on it.
+    static bool infoLineShows(const char* text) {
+        const KTexte* line = g_ui->overlay->infoText;
+        return !g_ui->info->hidden && GetMatByName(g_scene, "info")->opacity > 0.5f &&
+               line->visible && std::strcmp(line->texte, text) == 0;
+    }
+
     static void click(const char* square) { onBoardClick(g_board->squares[squareOf(square)].node); }
     static void play(const char* from, const char* to) {
         click(from);
@@ -151,7 +159,7 @@ TEST_F(ChessAdditions, EachMoveSoundsOnceWhenItLandsAndTheKeyVSilencesThem) {
     onKeyDown('V');
     onKeyUp('V');
     EXPECT_FALSE(gameSettings().sounds);
-    EXPECT_STREQ(lastPlayerMessage(), "Sounds off");
+    EXPECT_TRUE(runFramesUntil([] { return infoLineShows("Sounds off"); }, 10));
     loadGameSettings(settingsPath());
     EXPECT_FALSE(gameSettings().sounds);
     click("g1");
@@ -252,12 +260,16 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
         type(c.typed);
         press(KEY_ENTER);
         if (c.said) {
-            EXPECT_STREQ(lastPlayerMessage(), c.said);
+            // Told on the info line, and kept there while the text waits to be corrected.
+            EXPECT_TRUE(runFramesUntil([&] { return infoLineShows(c.said); }, 10));
+            runFramesUntil([] { return false; }, 40);
+            EXPECT_TRUE(infoLineShows(c.said));
             EXPECT_EQ(g_record->moves.count, count);
             EXPECT_EQ(gameSoundCount(GameSound::Refused), refused + 1);
             EXPECT_TRUE(moveLineOpen()) << "the text stays to be corrected";
             EXPECT_STREQ(moveLineTyped(), c.typed);
             press(KEY_ESCAPE);
+            EXPECT_TRUE(runFramesUntil([&] { return !g_ui->overlay->infoText->visible; }, 10));
         } else {
             ASSERT_EQ(g_record->moves.count, count + 1);
             EXPECT_EQ(recorded(count), c.move);
