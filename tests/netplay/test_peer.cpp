@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -86,6 +87,10 @@ bool Socket::connectTo(int port) {
     if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
         int flags = fcntl(fd_, F_GETFL);
         fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+        // Each message goes out when sent: a small one held back for the game's delayed
+        // acknowledgement would cost 40 ms of real time per message.
+        int on = 1;
+        setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         return true;
     }
     close();

@@ -72,7 +72,7 @@ private:
         socket_->send(bytes, [] { frame(0, false); });
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
         int queued = 0;
-        while (ioctl(socket_->fd(), SIOCOUTQ, &queued) == 0 && queued > 0 &&
+        while (ioctl(socket_->fd(), SIOCOUTQNSD, &queued) == 0 && queued > 0 &&
                std::chrono::steady_clock::now() < end)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
     }

@@ -101,7 +101,7 @@ void settleOutgoing() {
     int last = -1;
     auto still = std::chrono::steady_clock::now();
     waitUntil([fd, &last, &still] {
-        const int left = queued(fd, SIOCOUTQ) + libraryOutput();
+        const int left = queued(fd, SIOCOUTQNSD) + libraryOutput();
         const auto now = std::chrono::steady_clock::now();
         if (left != last) {
             last = left;
