@@ -56,10 +56,12 @@ bool peerConnected() {
     return app->server && app->server->port && app->server->port->sockets;
 }
 
-unsigned recordHash() {
+// The record's first `count` moves hashed (all of them by default).
+unsigned recordHash(int count = -1) {
     unsigned h = 2166136261u;
-    for (RecordedMove m : g_record->moves)
-        h = (h ^ unsigned(m)) * 16777619u;
+    const int n = count < 0 ? g_record->moves.count : count;
+    for (int i = 0; i < n; ++i)
+        h = (h ^ unsigned(g_record->moves[i])) * 16777619u;
     return h;
 }
 
@@ -91,6 +93,13 @@ std::string stateSummary() {
     return std::string(text) + " | confirmed " + std::to_string(u->choiceConfirmed) +
            " name line " + std::to_string(o && o->nameLine && o->nameLine->visible) + " chat " +
            std::to_string(o && o->chatLines[0] && o->chatLines[0]->visible) + " | keys held" + held;
+}
+
+void Checks::beforeAction() {
+    requestWaited_ = g_app->requestPending;
+    requestCode_ = g_app->pendingRequest;
+    requestMoves_ = g_record->moves.count;
+    requestHash_ = recordHash();
 }
 
 std::string Checks::afterStep(double seconds) {
@@ -250,6 +259,22 @@ std::string Checks::requests() {
     const AppState* app = g_app;
     if (app->requestPending && !peerConnected())
         return failed("requests", "a request waits for an answer nobody can give");
+    // The player who asked does not move while the answer is awaited: the answer (a swap, a
+    // take-back) would land between the player's clicks, and the peer would replay them on
+    // another game. A request waiting before the step's action and after it was not answered
+    // in between.
+    const GameRecord* r = g_record;
+    const bool ownMoveAdded = r->moves.count == requestMoves_ + 1 &&
+                              recordHash(requestMoves_) == requestHash_ &&
+                              rm_colour(r->moves[r->moves.count - 1]) == g_board->humanColour;
+    const bool waitedThrough = requestWaited_ && app->requestPending;
+    const bool askedAgain = waitedThrough && app->pendingRequest != requestCode_;
+    if (waitedThrough && ownMoveAdded)
+        return failed("requests", "the player moved while its own request waited for its answer");
+    // One request at a time: the answer to the first would be taken for the second's.
+    if (askedAgain)
+        return failed("requests", std::string("a second request (") + char(app->pendingRequest) +
+                                      ") was asked while one (" + char(requestCode_) + ") waited");
     return "";
 }
 

@@ -11,7 +11,8 @@
 //              with the menu or on the way to or from it;
 //   selection  a selected piece is one of the side to move's on the board, a target only with
 //              it, and the marks show exactly the selection;
-//   requests   a request waits only for a peer who is there to answer it;
+//   requests   a request waits only for a peer who is there to answer it, and the player who
+//              asked neither moves nor asks again meanwhile;
 //   info line  never an internal error;
 //   computer   in a game against the computer it never waits more than 10 s of game clock for
 //              its turn on a still board with nothing over it.
@@ -28,6 +29,8 @@ std::string stateSummary();
 
 class Checks {
 public:
+    // The state a step starts from, for the invariants that compare it with the step's end.
+    void beforeAction();
     // All invariants after a step in which `seconds` of game clock passed. Empty when they
     // held, else the first that failed and how.
     std::string afterStep(double seconds);
@@ -51,6 +54,10 @@ private:
     const void* selectionConnection_ = nullptr;
     const void* selectionPiece_ = nullptr; // the selection after the last step
     const void* selectionTarget_ = nullptr;
+    bool requestWaited_ = false; // a request of this side waited before the step's action
+    int requestCode_ = 0;        // which request it was
+    int requestMoves_ = 0;       // and the record then
+    unsigned requestHash_ = 0;
 };
 
 } // namespace soak

@@ -21,7 +21,9 @@ namespace {
 constexpr int VK_QUESTION = 191; // with Shift: '?'
 constexpr int VK_PERIOD = 190;
 constexpr int WHEEL_NOTCH = 120;
-constexpr int SAVE_NAMES = 4; // a few names over and over: the folder stays small
+constexpr int SAVE_NAMES = 4;       // a few names over and over: the folder stays small
+constexpr double MENU_FLIGHT = 3.6; // seconds: the camera's flight to the menu, and a frame
+constexpr double WALL_TURN = 3.2;   // the wall's turn, its last cube two seconds after the first
 
 std::string named(const char* format, int a, int b = 0) {
     char text[96];
@@ -174,12 +176,23 @@ void Player::planQuitNo() {
 void Player::planMenuPath(const std::vector<int>& entries, const char* what) {
     plan_.push_back({std::string("towards ") + what + ": open the menu",
                      [] {
-                         if (g_app && !g_app->menuOpen) press(VK_ESCAPE);
+                         // Escape first refuses a question or leaves the pause; the chat
+                         // takes it as long as it is open.
+                         for (int i = 0; i < 3 && g_app && !g_app->menuOpen; ++i) {
+                             if (chatTakesKeys()) press(VK_TAB);
+                             press(VK_ESCAPE);
+                         }
                      },
-                     1.5 + random_.delay()});
+                     0.05});
+    // An animation started by an input runs from the next frame on: the waits are steps of
+    // their own. Mostly long enough for the camera to rest and the page's screen to open.
+    plan_.push_back(
+        {"wait for the menu", nullptr, random_.chance(0.8) ? MENU_FLIGHT : random_.delay()});
     for (int entry : entries) {
         planEntryClick(entry);
-        plan_.back().seconds = 1.2 + random_.delay(); // the wall turns
+        plan_.back().seconds = 0.05;
+        plan_.push_back(
+            {"wait for the wall", nullptr, random_.chance(0.8) ? WALL_TURN : random_.delay()});
     }
 }
 
@@ -475,16 +488,24 @@ Step Player::choose() {
         case 2:
             planLoad();
             break;
-        case 3:
-            planRequest("RSB"[random_.below(3)]);
-            // A load asked while the request still waits for its answer: the other player
-            // keeps still meanwhile, or it would mostly have answered first.
-            if (inNetworkGame && random_.chance(0.3)) {
-                planLoad();
+        case 3: {
+            const int key = "RSB"[random_.below(3)];
+            // In a network game the request goes out at once and waits for the peer's answer;
+            // meanwhile the player goes on: confirms a move chosen before asking, or asks for a
+            // load. The other player keeps still, or it would mostly have answered first.
+            if (inNetworkGame && mayAskRequestByKey() && random_.chance(0.3)) {
+                const bool move = mayPlayerClickBoard() && random_.chance(0.5);
+                if (move) planMove();
+                const Step ask{named("press %c (a request)", key), [key] { press(key); }, 0.05};
+                plan_.insert(plan_.empty() ? plan_.end() : plan_.end() - 1, ask);
+                if (!move) planLoad();
                 for (Step& step : plan_)
                     step.hushOthers = true;
+            } else {
+                planRequest(key);
             }
             break;
+        }
         case 4:
             if (role_ != Role::Local) planNetworkGame(role_ != Role::Join);
             break;

@@ -42,12 +42,6 @@ bool mainPageUsable() {
            !ui->connectScreenOpen && !ui->quitBannerShown && !ui->waterShown && !ui->questionShown;
 }
 
-// The chat is open and takes the keys (the save screen takes them before it).
-bool chatTakesKeys() {
-    const TextOverlay* o = g_ui->overlay;
-    return o && o->chatLines[0] && o->chatLines[0]->visible && !g_ui->saveScreenOpen;
-}
-
 } // namespace
 
 // Game clock passes in a few frames (an animation started in one frame moves from the next).

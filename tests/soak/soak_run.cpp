@@ -58,6 +58,7 @@ bool Run::step() {
 bool Run::step(Step s) {
     ++steps_;
     Random& random = player_.random();
+    checks_.beforeAction();
     if (s.run) s.run();
     const double seconds = s.seconds >= 0 ? s.seconds : random.delay();
     const bool draw = options_.drawEvery > 0 && steps_ % options_.drawEvery == 0;

@@ -16,6 +16,7 @@
 #include "engine/KivEngine.h"
 #include "game/save_folder.h"
 #include "ui/interface.h"
+#include "ui/text_overlay.h"
 
 namespace soak {
 
@@ -58,6 +59,11 @@ bool frame(double seconds, bool draw) {
     KAdvanceTestClock(seconds);
     g_gameSeconds += seconds;
     return draw ? runFrame() : stepFrame();
+}
+
+bool chatTakesKeys() {
+    const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
+    return o && o->chatLines[0] && o->chatLines[0]->visible && !g_ui->saveScreenOpen;
 }
 
 double gameSeconds() {

@@ -42,6 +42,9 @@ bool quitButtonPixel(int button, int& x, int& y);
 // Whether the pointer now points at the quit banner's yes button (the harness never quits).
 bool pointerOnQuitYes();
 
+// The chat is open and takes the keys, Escape among them (the save screen takes them before it).
+bool chatTakesKeys();
+
 // Resident memory of the process in kilobytes.
 long residentKilobytes();
 
