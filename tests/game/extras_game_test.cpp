@@ -447,6 +447,15 @@ TEST_F(Extras, FullScreenFitsA43PictureAndLeavingItRestoresTheWindow) {
     EXPECT_EQ(g_ui->overlay->screenWidth, width);
     step();
     EXPECT_EQ(g_scene->screenWidth, width);
+
+    // Over an open text line too: the screen switches, the line is neither sent nor confirmed.
+    pressKey(9); // Tab: the chat line
+    pressKey('A');
+    onKeyDown(18);
+    pressKey(13);
+    onKeyUp(18);
+    EXPECT_TRUE(g_app->screen->fullscreen);
+    EXPECT_EQ(g_ui->overlay->chatCursor, 2) << "the chat line was sent";
 }
 
 TEST_F(Extras, FramesWithEveryAdditionShowingAllocateNothing) {
