@@ -264,16 +264,18 @@ bool repeatsAfterText(int key) {
 } // namespace
 
 void onKeyDown(int key) {
+    // Held keys are known before anything takes the key: an Escape that skips the intro or gives
+    // up a rejoin would otherwise open the menu on its first repeat.
+    const bool known = key >= 0 && key < 256;
+    const bool repeated = known && g_app->keysDown[key];
+    if (known) g_app->keysDown[key] = 1;
+    if (repeated && actsOncePerPress(key)) return;
     if (g_app->introRunning) {
         if (key == VK_ESCAPE) IntroSkip();
         return;
     }
     if (rejoinKey(key)) return; // Escape while the joining side tries to come back
     if (g_app->inputSuspended || !g_app->connectIdle) return;
-    const bool known = key >= 0 && key < 256;
-    const bool repeated = known && g_app->keysDown[key];
-    if (known) g_app->keysDown[key] = 1;
-    if (repeated && actsOncePerPress(key)) return;
     // Before the text lines: their Enter would send or confirm the line instead.
     if (altEnter(key)) {
         toggleFullscreen();
