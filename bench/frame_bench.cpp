@@ -2,7 +2,7 @@
 // process and driven the way a player would, on the engine's test clock.
 //
 //   chess3d-bench [SCENE...] [--frames N] [--size WxH | --fullscreen WxH] [--scale S]
-//                 [--shots FOLDER] [--prefix NAME]
+//                 [--shots FOLDER] [--prefix NAME] [--passes] [--memory]
 //
 // SCENE is intro, menu, water, board or pause (all five when none is named); they are played in
 // that order, as a player meets them, whatever order they are named in. Each named scene is
@@ -20,7 +20,14 @@
 // says by default); the scale each scene was drawn at is printed beside its times, as a range
 // when it moved.
 // With --shots, a PNG of each named scene is written to FOLDER as NAME<scene>.png (NAME is
-// "bench-" unless told), from the same moment of the scene on every run.
+// "bench-" unless told), from the same moment of the scene on every run; after the board
+// scene also NAMEtext.png, the board with the move list on and a refused move on the info line.
+// With --passes, the renderer waits for the GPU after each pass of the frame and each opaque
+// draw, and each scene's report is followed by where its frames went: per pass (the opaque and
+// sky passes per material) the median and mean milliseconds and the share of the mean frame;
+// "outside the drawing" is the rest of the frame (the game's own work and the swap). The waits
+// slow the frames: time the targets without --passes. With --memory, the resident memory at the
+// end is also shown by what holds it (mapped libraries, the heap, other anonymous mappings).
 //
 // Run it from the build's bin folder. Without a display (or with SDL_VIDEODRIVER=offscreen)
 // it draws offscreen. The test clock moves by fixed steps, so two runs draw the same pictures:
@@ -48,6 +55,9 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "engine/mesh.h"
+#include "engine/scene.h"
+#include "engine/texture.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -74,7 +84,18 @@ struct Timing {
     int lights = 0;                    // lights of the last timed frame
 };
 
+// Per-pass times of the timed frames (--passes): one row per pass and material, a value per
+// frame (zero where the pass did not run).
+struct PassRow {
+    std::string name;
+    std::vector<double> seconds;
+};
+
 Timing g_timing;
+bool g_passes = false;
+bool g_memory = false;
+std::vector<PassRow> g_passRows;
+std::vector<double> g_passSums; // seconds of all passes, per timed frame
 bool g_chosen[SCENE_COUNT] = {};
 std::string g_shots, g_prefix = "bench-";
 const Clock::time_point g_programStart = Clock::now();
@@ -89,6 +110,23 @@ void observeFrame(double seconds, double processorSeconds) {
     t.lights = g_scene->stats.nbUsedLights;
     t.lowScale = std::min(t.lowScale, g_scene->stats.renderScale);
     t.highScale = std::max(t.highScale, g_scene->stats.renderScale);
+    if (!g_passes) return;
+    const size_t frame = t.frames.size() - 1;
+    int count = 0;
+    const KPassTime* passes = GetPassTimes(g_app->screen, count);
+    double sum = 0;
+    for (int i = 0; i < count; ++i) {
+        std::string name = passes[i].pass;
+        if (passes[i].detail) name += std::string(": ") + passes[i].detail;
+        auto row = std::find_if(g_passRows.begin(), g_passRows.end(),
+                                [&](const PassRow& r) { return r.name == name; });
+        if (row == g_passRows.end())
+            row = g_passRows.insert(g_passRows.end(),
+                                    PassRow{name, std::vector<double>(size_t(t.wanted), 0.0)});
+        row->seconds[frame] += passes[i].seconds;
+        sum += passes[i].seconds;
+    }
+    g_passSums.push_back(sum);
 }
 
 void beginTiming(int frames) {
@@ -101,6 +139,8 @@ void beginTiming(int frames) {
     g_timing.triangles = g_timing.drawCalls = 0;
     g_timing.lowScale = 1;
     g_timing.highScale = 0;
+    g_passRows.clear();
+    g_passSums.clear();
 }
 
 bool timingDone() {
@@ -119,12 +159,64 @@ long residentKilobytes(const char* field) {
     return kb;
 }
 
+// Where the resident memory lies (--memory): resident kilobytes per mapping of /proc/self/smaps,
+// summed by what is mapped (a library's file, "[heap]", or "anonymous" for the mappings without
+// a name: the allocator's other arenas and the renderer's threads), largest first.
+void reportMemory() {
+    FILE* f = std::fopen("/proc/self/smaps", "r");
+    if (!f) return;
+    std::vector<std::pair<std::string, long>> sums;
+    std::string current;
+    char line[512];
+    while (std::fgets(line, sizeof line, f)) {
+        char range[128], perms[8], path[384] = "";
+        unsigned long offset, inode;
+        char dev[16];
+        if (std::sscanf(line, "%127s %7s %lx %15s %lu %383[^\n]", range, perms, &offset, dev,
+                        &inode, path) >= 5 &&
+            std::strchr(range, '-')) {
+            current = path[0] ? path : "anonymous";
+            const size_t slash = current.rfind('/');
+            if (slash != std::string::npos) current = current.substr(slash + 1);
+        } else if (std::strncmp(line, "Rss:", 4) == 0) {
+            const long kb = std::atol(line + 4);
+            auto it = std::find_if(sums.begin(), sums.end(),
+                                   [&](const auto& e) { return e.first == current; });
+            if (it == sums.end())
+                sums.emplace_back(current, kb);
+            else
+                it->second += kb;
+        }
+    }
+    std::fclose(f);
+    // What the scene holds on the processor's side, for comparison.
+    double meshBytes = 0, textureBytes = 0, keptBytes = 0;
+    for (const KMesh* m : g_scene->meshes)
+        meshBytes +=
+            double(m->verts.capacity() * sizeof(KVertex) + m->faces.capacity() * sizeof(KFace));
+    for (const KTexture* t : g_scene->textures) {
+        if (t->glId)
+            textureBytes += double(t->width) * t->height * 4 * (t->filter == 2 ? 4.0 / 3 : 1);
+        keptBytes += double(t->pixels.capacity());
+    }
+    std::sort(sums.begin(), sums.end(),
+              [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::printf(
+        "resident memory by mapping (in the heap: %zu meshes %.1f MB, textures sent %.1f MB "
+        "with their mipmaps, pixels kept %.1f MB):\n",
+        g_scene->meshes.size(), meshBytes / 1048576, textureBytes / 1048576, keptBytes / 1048576);
+    for (const auto& [name, kb] : sums)
+        if (kb >= 1024) std::printf("  %7.1f MB  %s\n", kb / 1024.0, name.c_str());
+}
+
 double percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     const size_t i = std::min(v.size() - 1, size_t(std::ceil(p * double(v.size()))) - 1);
     return v[i];
 }
+
+void reportPasses();
 
 void report(const char* scene) {
     Timing& t = g_timing;
@@ -138,6 +230,36 @@ void report(const char* scene) {
     std::printf("%-6s %6zu %9.1f %9.1f %9.1f %11.0f %6.0f %6d %10s\n", scene, t.frames.size(),
                 percentile(t.frames, 0.5) * 1000, percentile(t.frames, 0.95) * 1000,
                 percentile(t.cpu, 0.5) * 1000, t.triangles / n, t.drawCalls / n, t.lights, scale);
+    reportPasses();
+}
+
+double mean(const std::vector<double>& v) {
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return v.empty() ? 0 : sum / double(v.size());
+}
+
+// Where the timed frames went, pass by pass, dearest first (--passes).
+void reportPasses() {
+    const Timing& t = g_timing;
+    if (!g_passes || t.frames.empty()) return;
+    PassRow outside{"outside the drawing (game, swap)", {}};
+    for (size_t i = 0; i < t.frames.size(); ++i)
+        outside.seconds.push_back(std::max(0.0, t.frames[i] - g_passSums[i]));
+    g_passRows.push_back(outside);
+    for (PassRow& r : g_passRows)
+        r.seconds.resize(t.frames.size());
+    std::sort(g_passRows.begin(), g_passRows.end(),
+              [](const PassRow& a, const PassRow& b) { return mean(a.seconds) > mean(b.seconds); });
+    const double frameMean = mean(t.frames);
+    std::printf("  %-44s %9s %9s %6s\n", "pass", "median", "mean", "share");
+    for (const PassRow& r : g_passRows)
+        std::printf("  %-44s %9.2f %9.2f %5.1f%%\n", r.name.c_str(),
+                    percentile(r.seconds, 0.5) * 1000, mean(r.seconds) * 1000,
+                    100 * mean(r.seconds) / frameMean);
+    std::printf("  %-44s %9.2f %9.2f\n", "whole frame", percentile(t.frames, 0.5) * 1000,
+                frameMean * 1000);
 }
 
 bool fail(const char* what) {
@@ -269,6 +391,21 @@ bool pickMove(int ply, int& fr, int& fc, int& tr, int& tc) {
     return false;
 }
 
+// The texts a player reads over the board, for a picture (NAME"text".png): the move list on,
+// and a move typed that the board refuses, so the info line says why. Both are put back.
+void textShot() {
+    constexpr int KEY_MOVE_LIST = 'M';
+    pressKey(KEY_MOVE_LIST);
+    pressKey(VK_RETURN);
+    typeText("E9");
+    pressKey(VK_RETURN);
+    runFrames(10);
+    shoot("text");
+    pressKey(VK_ESCAPE);
+    pressKey(KEY_MOVE_LIST);
+    runFrames(2);
+}
+
 // 4. A game as White against the computer: moves clicked as soon as it is White's turn, so
 // pieces glide and the camera turns while the frames are timed.
 bool boardScene(int frames) {
@@ -300,7 +437,9 @@ bool boardScene(int frames) {
         }
     }
     report("board");
-    return runUntil(readyForMove, 60, WAIT_FRAME_SECONDS) || fail("the computer did not answer");
+    if (!runUntil(readyForMove, 60, WAIT_FRAME_SECONDS)) return fail("the computer did not answer");
+    if (!g_shots.empty()) textShot();
+    return true;
 }
 
 // 5. The pause view's tour round the board.
@@ -320,7 +459,7 @@ bool pauseScene(int frames) {
 int usage() {
     std::fprintf(stderr, "usage: chess3d-bench [intro|menu|water|board|pause...] [--frames N] "
                          "[--size WxH | --fullscreen WxH] [--scale auto|S] [--shots FOLDER] "
-                         "[--prefix NAME]\n");
+                         "[--prefix NAME] [--passes] [--memory]\n");
     return 2;
 }
 
@@ -369,6 +508,10 @@ int main(int argc, char** argv) {
             g_shots = argv[++i];
         } else if (a == "--prefix" && i + 1 < argc) {
             g_prefix = argv[++i];
+        } else if (a == "--passes") {
+            g_passes = true;
+        } else if (a == "--memory") {
+            g_memory = true;
         } else {
             const auto* s = std::find_if(std::begin(SCENES), std::end(SCENES),
                                          [&](const char* n) { return a == n; });
@@ -388,6 +531,7 @@ int main(int argc, char** argv) {
     const double startup = std::chrono::duration<double>(Clock::now() - g_programStart).count();
     if (width > 0 && !applySize(width, height, fullscreen)) return 2;
     setFrameObserver(observeFrame);
+    SetPassTiming(g_app->screen, g_passes);
 
     int windowW = 0, windowH = 0;
     SDL_GL_GetDrawableSize(g_app->screen->window, &windowW, &windowH);
@@ -401,6 +545,7 @@ int main(int argc, char** argv) {
     std::printf("start-up to first frame: %.2f s\n", startup);
     std::printf("resident memory: %.0f MB (peak %.0f MB)\n", residentKilobytes("VmRSS:") / 1024.0,
                 residentKilobytes("VmHWM:") / 1024.0);
+    if (g_memory) reportMemory();
     shutdownGame();
     KivFreeDLL();
     return ok ? 0 : 1;

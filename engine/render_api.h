@@ -43,3 +43,21 @@ float GetRenderScale(const KScreen* screen);
 // automatic scale stays as it is; it still measures the frames, to decide at once when let go.
 // The caller says so before every frame it wants held.
 void HoldRenderScale(KScreen* screen, bool hold);
+
+// Pass timing, to see where a frame goes (benchmarks only). While it is on, the renderer waits
+// for the GPU (glFinish) after each pass of the frame and after each opaque draw, and adds the
+// real time since the last wait to that pass: `pass` names it ("walk", "mirror pass", "clear",
+// "opaque", "mirror surfaces", "sky", "blended", "upscale", "heads-up", "texts and images"),
+// `detail` is the material's name for the draws of the opaque and sky passes (null for the
+// others). The waits keep the passes from overlapping, so a timed frame takes longer than an
+// untimed one; the shares are what it tells.
+struct KPassTime {
+    const char* pass;   // static text
+    const char* detail; // a material's name, valid until the scene changes; or null
+    double seconds;     // real time of the last frame spent in it
+};
+constexpr int KPASS_SLOTS = 64; // passes and materials kept per frame; the rest go to "other"
+void SetPassTiming(KScreen* screen, bool on);
+// The passes of the last frame drawn, in the order first met; their number. Null when
+// timing is off.
+const KPassTime* GetPassTimes(const KScreen* screen, int& count);

@@ -248,5 +248,6 @@ void KDrawReflections(KRenderState& rs) {
             KDrawReflectiveNow(rs, item, 1.0f - std::clamp(item.mat->reflect, 0.0f, 1.0f));
         else
             KDrawItemNow(rs, item, nullptr, 1.0f);
+        KPassMark(rs, "mirror surfaces", item.mat ? item.mat->name.c_str() : nullptr);
     }
 }

@@ -339,6 +339,10 @@ bool nearerFirst(const KDrawItem& a, const KDrawItem& b) {
     return a.depth < b.depth;
 }
 
+const char* materialName(const KDrawItem& item) {
+    return item.mat ? item.mat->name.c_str() : nullptr;
+}
+
 bool fartherFirst(const KDrawItem& a, const KDrawItem& b) {
     return a.depth > b.depth;
 }
@@ -380,12 +384,14 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     rs.drawCalls = 0;
     rs.drawnTriangles = 0;
     KBeginProgramFrame(rs);
+    KPassBegin(rs);
 
     // 1. View and lists.
     if (scene->root) KUpdateWorld(scene->root);
     setupView(rs, camera, static_cast<float>(screen->width) / screen->height);
     int visObjects = 0, visPolygons = 0;
     collect(rs, scene, camera, visObjects, visPolygons);
+    KPassMark(rs, "walk");
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -398,6 +404,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
 
     // 2. What the mirrors show, into its own texture.
     KPrepareReflections(rs);
+    KPassMark(rs, "mirror pass");
 
     // 3. The 3D scene's target.
     KBeginWorld(rs, keepColor);
@@ -408,30 +415,39 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     //    the reflective surfaces with them; then the skies around the eye, whose pixels the
     //    depth test spares wherever something stands in front.
     std::sort(rs.opaque.begin(), rs.opaque.end(), nearerFirst);
+    KPassMark(rs, "clear");
     size_t sky = 0;
-    for (; sky < rs.opaque.size() && rs.opaque[sky].depth < SKY_DEPTH; ++sky)
+    for (; sky < rs.opaque.size() && rs.opaque[sky].depth < SKY_DEPTH; ++sky) {
         KDrawItemNow(rs, rs.opaque[sky], nullptr, 1.0f);
+        KPassMark(rs, "opaque", materialName(rs.opaque[sky]));
+    }
     KDrawReflections(rs);
-    for (; sky < rs.opaque.size(); ++sky)
+    for (; sky < rs.opaque.size(); ++sky) {
         KDrawItemNow(rs, rs.opaque[sky], nullptr, 1.0f);
+        KPassMark(rs, "sky", materialName(rs.opaque[sky]));
+    }
 
     // 5. Blended meshes and sprites of the scene.
     std::sort(rs.blended.begin(), rs.blended.end(), fartherFirst);
     drawBlended(rs, rs.blended);
+    KPassMark(rs, "blended");
 
     // 6. What hangs under the camera, at the picture's own resolution: filtered up first when
     //    the scene was drawn smaller. It lies nearer than the scene, in front of it.
     KEndWorld(rs);
+    KPassMark(rs, "upscale");
     std::sort(rs.hudOpaque.begin(), rs.hudOpaque.end(), nearerFirst);
     for (const KDrawItem& item : rs.hudOpaque)
         KDrawItemNow(rs, item, nullptr, 1.0f);
     std::sort(rs.hudBlended.begin(), rs.hudBlended.end(), fartherFirst);
     drawBlended(rs, rs.hudBlended);
+    KPassMark(rs, "heads-up");
 
     // 7. Window space: images and texts over everything.
     KDrawOverlay(rs, scene);
     glBindVertexArray(0);
     KEndFrameTarget(rs);
+    KPassMark(rs, "texts and images");
 
     KUpdateStats(rs, scene, visObjects, visPolygons);
 }

@@ -7,6 +7,7 @@
 
 #include "engine/gl_shader.h"
 #include "engine/math3d.h"
+#include "engine/render_api.h"
 #include "engine/render_scale.h"
 
 class KScreen;
@@ -178,6 +179,12 @@ struct KRenderState {
     int drawCalls = 0;
     int drawnTriangles = 0;
 
+    // Pass timing (SetPassTiming): real time per pass of the frame being drawn.
+    bool timePasses = false;
+    unsigned long long passStart = 0; // performance counter at the last wait
+    KPassTime passTimes[KPASS_SLOTS];
+    int passCount = 0;
+
     bool frameShown = false; // a frame of this screen was swapped to the window
 
     // Frame rate measurement.
@@ -256,6 +263,12 @@ void KFreeFrameTarget(KRenderState& rs);
 // The frame's scale, from the scale asked for or the automatic one fed with the time since the
 // last frame began; sets rs.scale, worldW and worldH.
 void KChooseScale(KRenderState& rs);
+
+// render_timing.cpp: with pass timing on, Begin waits for the GPU and starts the frame's
+// times; Mark waits for it again and adds the time since the last wait to `pass` (and
+// `detail`, a material's name or null). Both do nothing while timing is off.
+void KPassBegin(KRenderState& rs);
+void KPassMark(KRenderState& rs, const char* pass, const char* detail = nullptr);
 
 // render_stats.cpp: the scene's counters for the frame just drawn.
 void KUpdateStats(KRenderState& rs, KScene* scene, int visObjects, int visPolygons);
