@@ -21,7 +21,8 @@
 // when it moved.
 // With --shots, a PNG of each named scene is written to FOLDER as NAME<scene>.png (NAME is
 // "bench-" unless told), from the same moment of the scene on every run; after the board
-// scene also NAMEtext.png, the board with the move list on and a refused move on the info line.
+// scene also NAMEtext.png, the board two moves later with the move list on and a refused move
+// on the info line (the pause scene then starts from that position).
 // With --passes, the renderer waits for the GPU after each pass of the frame and each opaque
 // draw, and each scene's report is followed by where its frames went: per pass (the opaque and
 // sky passes per material) the median and mean milliseconds and the share of the mean frame;
@@ -391,9 +392,17 @@ bool pickMove(int ply, int& fr, int& fc, int& tr, int& tc) {
     return false;
 }
 
-// The texts a player reads over the board, for a picture (NAME"text".png): the move list on,
-// and a move typed that the board refuses, so the info line says why. Both are put back.
-void textShot() {
+// The texts a player reads over the board, for a picture (NAME"text".png): two more moves
+// played so the list has some, the move list on, and a move typed that the board refuses, so
+// the info line says why. The list and the line are put back; the moves stay.
+bool textShot(int& ply) {
+    for (int i = 0; i < 2; ++i) {
+        int fr, fc, tr, tc;
+        if (!pickMove(ply++, fr, fc, tr, tc) || !clickMove(fr, fc, tr, tc))
+            return fail("a move could not be clicked");
+        if (!runUntil(readyForMove, 60, WAIT_FRAME_SECONDS))
+            return fail("the computer did not answer");
+    }
     constexpr int KEY_MOVE_LIST = 'M';
     pressKey(KEY_MOVE_LIST);
     pressKey(VK_RETURN);
@@ -403,7 +412,7 @@ void textShot() {
     shoot("text");
     pressKey(VK_ESCAPE);
     pressKey(KEY_MOVE_LIST);
-    runFrames(2);
+    return runFrames(2) || fail("the game's loop ended");
 }
 
 // 4. A game as White against the computer: moves clicked as soon as it is White's turn, so
@@ -422,7 +431,8 @@ bool boardScene(int frames) {
     if (!chosen(3)) return true;
     beginTiming(frames);
     bool shot = false;
-    for (int ply = 0; !timingDone();) {
+    int ply = 0;
+    while (!timingDone()) {
         if (readyForMove()) {
             int fr, fc, tr, tc;
             if (!pickMove(ply++, fr, fc, tr, tc)) return fail("no move to play");
@@ -438,8 +448,7 @@ bool boardScene(int frames) {
     }
     report("board");
     if (!runUntil(readyForMove, 60, WAIT_FRAME_SECONDS)) return fail("the computer did not answer");
-    if (!g_shots.empty()) textShot();
-    return true;
+    return g_shots.empty() || textShot(ply);
 }
 
 // 5. The pause view's tour round the board.
