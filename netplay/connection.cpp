@@ -101,6 +101,9 @@ void HostGame() {
 bool JoinGame(const char* host, int port) {
     deleteServer();
     forgetPeer();
+    // The host's game replaces this one: a piece and target chosen here would be one click from
+    // a move the host never saw chosen.
+    clearBoardSelection();
     return joinHost(host, port);
 }
 
