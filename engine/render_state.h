@@ -267,8 +267,15 @@ void KChooseScale(KRenderState& rs);
 // render_timing.cpp: with pass timing on, Begin waits for the GPU and starts the frame's
 // times; Mark waits for it again and adds the time since the last wait to `pass` (and
 // `detail`, a material's name or null). Both do nothing while timing is off.
-void KPassBegin(KRenderState& rs);
-void KPassMark(KRenderState& rs, const char* pass, const char* detail = nullptr);
+void KPassBeginTimed(KRenderState& rs);
+void KPassMarkTimed(KRenderState& rs, const char* pass, const char* detail);
+// Inline, so that an untimed frame pays one test per mark and no call.
+inline void KPassBegin(KRenderState& rs) {
+    if (rs.timePasses) KPassBeginTimed(rs);
+}
+inline void KPassMark(KRenderState& rs, const char* pass, const char* detail = nullptr) {
+    if (rs.timePasses) KPassMarkTimed(rs, pass, detail);
+}
 
 // render_stats.cpp: the scene's counters for the frame just drawn.
 void KUpdateStats(KRenderState& rs, KScene* scene, int visObjects, int visPolygons);

@@ -24,15 +24,13 @@ bool same(const char* a, const char* b) {
 
 } // namespace
 
-void KPassBegin(KRenderState& rs) {
-    if (!rs.timePasses) return;
+void KPassBeginTimed(KRenderState& rs) {
     glFinish();
     rs.passCount = 0;
     secondsSince(rs.passStart);
 }
 
-void KPassMark(KRenderState& rs, const char* pass, const char* detail) {
-    if (!rs.timePasses) return;
+void KPassMarkTimed(KRenderState& rs, const char* pass, const char* detail) {
     glFinish();
     const double s = secondsSince(rs.passStart);
     for (int i = 0; i < rs.passCount; ++i) {
