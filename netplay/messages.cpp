@@ -74,9 +74,12 @@ void closeConnectScreen() {
     ui->choiceConfirmed = 0;
 }
 
+long wholeGamesLoaded = 0; // see WholeGamesLoaded
+
 // The game received replaces this side's: the local player takes `colour`; `moves` of the
 // block (already checked) become the record, and the board is rebuilt from it.
 void replaceGame(int colour, const unsigned char* block, int moves) {
+    ++wholeGamesLoaded;
     g_app->gameStarted = 1; // before the board is prepared: the menu may then close
     prepareBoardForGame(colour);
     g_record->NewGame(true);
@@ -175,6 +178,10 @@ bool clickReceived(const unsigned char* m) {
 }
 
 } // namespace
+
+long WholeGamesLoaded() {
+    return wholeGamesLoaded;
+}
 
 bool SendWholeGame() {
     static unsigned char message[WHOLE_GAME_HEADER + WHOLE_GAME_MAX_BLOCK];

@@ -22,6 +22,10 @@ constexpr int CLICK_OFF_BOARD = 40; // row and column of a click that clears the
 // is not sent: the player is told and false comes back (also when there is no peer).
 bool SendWholeGame();
 
+// Whole games received from peers that replaced this board, since start-up: a watcher of the
+// record tells by it a game that came from the peer from a move played here.
+long WholeGamesLoaded();
+
 // Sends one click of the local player on the board ('M'); CLICK_OFF_BOARD for both clears the
 // peer's selection. Nothing without a peer.
 void SendSquareClick(int row, int column);

@@ -17,6 +17,7 @@
 #include "game/pgn.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
+#include "netplay/messages.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -100,6 +101,7 @@ void Checks::beforeAction() {
     requestCode_ = g_app->pendingRequest;
     requestMoves_ = g_record->moves.count;
     requestHash_ = recordHash();
+    gamesLoaded_ = WholeGamesLoaded();
 }
 
 std::string Checks::afterStep(double seconds) {
@@ -264,7 +266,10 @@ std::string Checks::requests() {
     // another game. A request waiting before the step's action and after it was not answered
     // in between.
     const GameRecord* r = g_record;
-    const bool ownMoveAdded = r->moves.count == requestMoves_ + 1 &&
+    // A whole game the peer sent (after a load this side accepted) may hold one move more: it
+    // is the peer's game, not a move of this player.
+    const bool ownMoveAdded = WholeGamesLoaded() == gamesLoaded_ &&
+                              r->moves.count == requestMoves_ + 1 &&
                               recordHash(requestMoves_) == requestHash_ &&
                               rm_colour(r->moves[r->moves.count - 1]) == g_board->humanColour;
     const bool waitedThrough = requestWaited_ && app->requestPending;

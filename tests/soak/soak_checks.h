@@ -58,6 +58,7 @@ private:
     int requestCode_ = 0;        // which request it was
     int requestMoves_ = 0;       // and the record then
     unsigned requestHash_ = 0;
+    long gamesLoaded_ = 0;       // whole games received by then
 };
 
 } // namespace soak
