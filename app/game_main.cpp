@@ -1,6 +1,7 @@
 #include "app/game_main.h"
 
 #include <cstdio>
+#include <malloc.h>
 
 #include "anim/anim_manager.h"
 #include "anim/move_sounds.h"
@@ -80,6 +81,11 @@ void turnDome() {
 
 bool buildGame() {
     if (!checkDataFiles()) return false;
+    // Window surfaces, render targets and textures are large blocks that come and go with the
+    // window's size. After such a block is freed glibc raises its mmap threshold, and the next
+    // ones come from the heap, which keeps what they leave: the resident size would ratchet up
+    // with every resize. A fixed threshold keeps them mapped, and gives them back when freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 
     // 1-3. The scene, the root group node, the application state and its (hidden) window.
     g_scene = CreateScene();

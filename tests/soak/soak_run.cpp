@@ -80,9 +80,11 @@ bool Run::step(Step s) {
 
 bool Run::memoryFlat(double elapsedSeconds) {
     const long now = residentKilobytes();
-    // SOAK_TRACE_MEMORY=1 prints the resident size every thousand steps.
-    static const bool trace = std::getenv("SOAK_TRACE_MEMORY") != nullptr;
-    if (trace && steps_ % 1000 == 0)
+    // SOAK_TRACE_MEMORY=N prints the resident size every N steps (every thousand if N is not
+    // a number).
+    static const char* const every = std::getenv("SOAK_TRACE_MEMORY");
+    static const long interval = every ? (std::atol(every) > 0 ? std::atol(every) : 1000) : 0;
+    if (interval > 0 && steps_ % interval == 0)
         std::fprintf(out(), "%c %ld steps: %ld kB\n", "LHJX"[int(player_.role())], steps_, now);
     if (memoryBase_ == 0) {
         if (elapsedSeconds >= MEMORY_BASE_SECONDS) memoryBase_ = now;
