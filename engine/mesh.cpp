@@ -49,6 +49,7 @@ void dropLevels(KMesh& m) {
 int KMesh::addVert(const KVertex& v) {
     verts.push_back(v);
     changed = 1;
+    boundsKnown_ = false;
     dropLevels(*this);
     return static_cast<int>(verts.size()) - 1;
 }
@@ -76,6 +77,7 @@ void KMesh::moveVert(int i, float x, float y, float z) {
     if (i < 0 || i >= static_cast<int>(verts.size())) return;
     verts[i].pos = KVector(x, y, z);
     changed = 1;
+    boundsKnown_ = false;
     dropLevels(*this);
 }
 
@@ -83,6 +85,7 @@ void KMesh::Clear() {
     verts.clear();
     faces.clear();
     changed = 1;
+    boundsKnown_ = false;
     dropLevels(*this);
 }
 
@@ -92,13 +95,20 @@ void KMesh::DeleteRapidModel() {
 
 bool KMesh::GetBounds(KVector& lo, KVector& hi) const {
     if (verts.empty()) return false;
-    lo = hi = verts[0].pos;
-    for (const KVertex& v : verts) {
-        lo = KVector(v.pos.x < lo.x ? v.pos.x : lo.x, v.pos.y < lo.y ? v.pos.y : lo.y,
-                     v.pos.z < lo.z ? v.pos.z : lo.z);
-        hi = KVector(v.pos.x > hi.x ? v.pos.x : hi.x, v.pos.y > hi.y ? v.pos.y : hi.y,
-                     v.pos.z > hi.z ? v.pos.z : hi.z);
+    if (!boundsKnown_ || !rapidModel) {
+        KVector l = verts[0].pos, h = l;
+        for (const KVertex& v : verts) {
+            l = KVector(v.pos.x < l.x ? v.pos.x : l.x, v.pos.y < l.y ? v.pos.y : l.y,
+                        v.pos.z < l.z ? v.pos.z : l.z);
+            h = KVector(v.pos.x > h.x ? v.pos.x : h.x, v.pos.y > h.y ? v.pos.y : h.y,
+                        v.pos.z > h.z ? v.pos.z : h.z);
+        }
+        boundsLo_ = l;
+        boundsHi_ = h;
+        boundsKnown_ = rapidModel != 0;
     }
+    lo = boundsLo_;
+    hi = boundsHi_;
     return true;
 }
 

@@ -74,4 +74,11 @@ public:
     // A copy with the same vertices, faces, materials and levels of detail, owned by the same
     // scene.
     KMesh* Copy() const;
+
+private:
+    // The bounds of a mesh with the quick-collision model, kept from one pick to the next (the
+    // pointer is picked against every mesh of the scene as it moves). The edits above forget
+    // them; vertices written directly belong to meshes without that model (the water).
+    mutable bool boundsKnown_ = false;
+    mutable KVector boundsLo_, boundsHi_;
 };
