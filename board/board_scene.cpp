@@ -147,7 +147,9 @@ void BoardScene::loadDecorAndBoard() {
     if (dark) dark->InsertAsChildOf(nullptr);
     if (light) light->InsertAsChildOf(nullptr);
     for (SquareRecord& s : squares) {
-        KNodeGraph* copy = CopyNode((s.row + s.column) % 2 == 0 ? dark : light, true);
+        // Nothing edits one square's mesh on its own: all of a colour show the template's.
+        KNodeGraph* copy =
+            CopyNode((s.row + s.column) % 2 == 0 ? dark : light, true, KCOPY_SHARED_MESHES);
         if (!copy) copy = new KShell(g_scene); // keep the board's records whole without models
         copy->tag = SQUARE_TAG;
         copy->InsertAsChildOf(boardGroup);
@@ -182,7 +184,10 @@ void BoardScene::loadPieces() {
             for (int index = 0; index < 8; ++index) {
                 PieceRecord* p = pieceOf(colour, kind, index);
                 if (!p) break;
-                KNodeGraph* node = index == 0 ? model : CopyNode(previous, true);
+                // The pieces of a kind and colour show their model's one mesh (a promotion
+                // swaps the mesh, it never edits it), so it is held and sent to the GPU once.
+                KNodeGraph* node =
+                    index == 0 ? model : CopyNode(previous, true, KCOPY_SHARED_MESHES);
                 if (!node) node = new KShell(g_scene);
                 node->tag = kind;
                 p->node = node;

@@ -52,7 +52,7 @@ void makeCopies(const char* name, KNodeGraph** out, int count) {
     }
     model->InsertAsChildOf(nullptr);
     for (int i = 0; i < count; ++i) {
-        out[i] = CopyNode(model, true);
+        out[i] = CopyNode(model, true, KCOPY_SHARED_MESHES); // marks are only moved and hidden
         if (!out[i]) continue;
         out[i]->hidden = 1;
         out[i]->reflect = 0; // lying on the polished squares, a reflection would only darken it

@@ -117,7 +117,7 @@ KSprite::KSprite(KScene* owner) : KNodeGraph(owner, KNODE_SPRITE) {
     if (owner) owner->Register(this);
 }
 
-KNodeGraph* CopyNode(KNodeGraph* node, bool deep) {
+KNodeGraph* CopyNode(KNodeGraph* node, bool deep, KCopyMeshes meshes) {
     if (!node) return nullptr;
     KScene* s = node->scene;
     KNodeGraph* copy = nullptr;
@@ -128,7 +128,7 @@ KNodeGraph* CopyNode(KNodeGraph* node, bool deep) {
     case KNODE_OBJECT: {
         auto* o = new KObject(s);
         KMesh* m = static_cast<KObject*>(node)->mesh;
-        o->mesh = m ? m->Copy() : nullptr;
+        o->mesh = m && meshes == KCOPY_OWN_MESHES ? m->Copy() : m;
         copy = o;
         break;
     }
@@ -175,7 +175,7 @@ KNodeGraph* CopyNode(KNodeGraph* node, bool deep) {
     if (deep) {
         // Index loop: the source's child list is not touched by copying, but stay safe.
         for (size_t i = 0; i < node->children.size(); ++i)
-            CopyNode(node->children[i], true)->InsertAsChildOf(copy);
+            CopyNode(node->children[i], true, meshes)->InsertAsChildOf(copy);
     }
     return copy;
 }

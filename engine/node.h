@@ -131,10 +131,17 @@ public:
     unsigned char depthTest = 1; // 0: drawn over everything (glows)
 };
 
-// Copy of `node` in the same scene: type, name, tag, flags, transform and, for objects, a copy
-// of the mesh (materials are shared). With `deep` the children are copied too, recursively.
-// The copy starts detached. Null gives null.
-KNodeGraph* CopyNode(KNodeGraph* node, bool deep);
+// What the objects of a copy show: a copy of each mesh, or the very meshes of the original.
+enum KCopyMeshes {
+    KCOPY_OWN_MESHES = 0,   // each copy may edit its meshes on its own
+    KCOPY_SHARED_MESHES = 1 // copies drawn as they are: one mesh in memory and on the GPU
+};
+
+// Copy of `node` in the same scene: type, name, tag, flags, transform and, for objects, the
+// mesh as `meshes` says (materials are always shared). With `deep` the children are copied
+// too, recursively. The copy starts detached. Null gives null. Shared meshes belong to the scene
+// like any other: an edit to one shows in the original and in every copy.
+KNodeGraph* CopyNode(KNodeGraph* node, bool deep, KCopyMeshes meshes = KCOPY_OWN_MESHES);
 
 // Moves the node by (dx, dy, dz) along its own axes (its current orientation), through the
 // transform refresh.
