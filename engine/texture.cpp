@@ -155,6 +155,13 @@ void KTexture::SetTextureFilter(int f) {
 }
 
 void KTexture::CreateModifiedImg() {
+    if (pixelsReleased && !brightnessAlpha && !loadedFrom.empty()) {
+        // Not in memory: the change is made when the file is read (first upload, KeepPixels).
+        brightnessAlpha = 1;
+        meanPixels = 0;
+        dirty = 1;
+        return;
+    }
     if (!ReloadPixels()) return;
     alphaFromBrightness(pixels);
     // Read again later, the file's pixels are changed the same way.

@@ -53,7 +53,8 @@ public:
     void SetTextureFilter(int f);
     // For bitmap fonts drawn white on black: alpha becomes the brightness of each pixel and the
     // colour white, so texts take the colour they are drawn with. Pixels read again from the
-    // file are changed the same way.
+    // file are changed the same way; pixels not in memory are not read for it, only when they
+    // are next needed.
     void CreateModifiedImg();
     // Marks the pixels for the renderer to send (again).
     void SetupTexture();

@@ -23,7 +23,9 @@ KFont* makeFont(const char* fontName, const char* bitmap, float size, float spac
     tex->SetTextureFilter(2);
     tex->fileName = bitmap;
     tex->name = bitmap;
-    tex->LoadTexture(bitmap);
+    // Read when a text is first drawn: a game may show none for long, and once sent to the
+    // GPU the pixels are let go anyway.
+    tex->LoadTextureLater(bitmap);
     tex->CreateModifiedImg();
     tex->SetupTexture();
     KFont* font = new KFont(g_scene);
