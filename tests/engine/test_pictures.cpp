@@ -110,4 +110,18 @@ TEST(Pictures, ANameThatIsNoPlainFileIsRefusedAtOnce) {
     std::remove(fifo.c_str());
 }
 
+TEST(Pictures, AFontPictureReadLaterTakesItsAlphaFromBrightness) {
+    const std::string path = "/tmp/chess3d-font-" + std::to_string(getpid()) + ".bmp";
+    const Bytes bmp = encoded("bmp");
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f && std::fwrite(bmp.data(), 1, bmp.size(), f) == bmp.size() && !std::fclose(f));
+    KScene scene;
+    auto* t = new KTexture(&scene);
+    ASSERT_TRUE(t->LoadTextureLater(path.c_str()));
+    t->CreateModifiedImg(); // not read for it: pixel 7 (rows bottom-up) is on the diagonal
+    ASSERT_TRUE(t->pixels.empty() && t->GetPixels() && !std::remove(path.c_str()));
+    EXPECT_EQ(std::vector<int>({t->pixels[28], t->pixels[31], t->pixels[0], t->pixels[3]}),
+              std::vector<int>({255, 255, 255, 20}));
+}
+
 } // namespace
