@@ -171,24 +171,15 @@ uniform sampler2D uScene;
 uniform vec2 uSceneSize; // pixels
 out vec4 fragColor;
 void main() {
-    vec2 inv = 1.0 / uSceneSize;
-    vec2 centre = floor(vAt - 0.5) + 0.5;
-    vec2 f = vAt - centre;
-    vec2 w0 = f * (-0.5 + f * (1.0 - 0.5 * f));
-    vec2 w1 = 1.0 + f * f * (-2.5 + 1.5 * f);
-    vec2 w2 = f * (0.5 + f * (2.0 - 1.5 * f));
-    vec2 w3 = f * f * (-0.5 + 0.5 * f);
-    vec2 w12 = w1 + w2;
-    vec2 p0 = (centre - 1.0) * inv;
-    vec2 p12 = (centre + w2 / w12) * inv;
-    vec2 p3 = (centre + 2.0) * inv;
-    vec3 sum = texture(uScene, vec2(p12.x, p0.y)).rgb * (w12.x * w0.y)
-             + texture(uScene, vec2(p0.x, p12.y)).rgb * (w0.x * w12.y)
-             + texture(uScene, p12).rgb * (w12.x * w12.y)
-             + texture(uScene, vec2(p3.x, p12.y)).rgb * (w3.x * w12.y)
-             + texture(uScene, vec2(p12.x, p3.y)).rgb * (w12.x * w3.y);
-    float weight = w12.x * w0.y + w0.x * w12.y + w12.x * w12.y + w3.x * w12.y + w12.x * w3.y;
-    fragColor = vec4(clamp(sum / weight, 0.0, 1.0), 1.0);
+    // One bilinear fetch, its weights bent by smoothstep: a window pixel near a scene pixel's
+    // centre takes that pixel, and the blend is kept to the space between centres. Nearly as
+    // sharp as a cubic filter of five fetches, which on a software renderer cost a quarter
+    // of a full-HD frame; no ringing around the pieces' bright edges.
+    vec2 at = vAt - 0.5;
+    vec2 base = floor(at);
+    vec2 f = at - base;
+    f = f * f * (3.0 - 2.0 * f);
+    fragColor = vec4(texture(uScene, (base + f + 0.5) / uSceneSize).rgb, 1.0);
 }
 )";
 
