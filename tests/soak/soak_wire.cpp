@@ -74,6 +74,10 @@ uint64_t bytesAcknowledged() {
     return info.tcpi_bytes_acked;
 }
 
+int unacknowledgedBytes() {
+    return queued(gameSocket(), SIOCOUTQ);
+}
+
 int listeningPort() {
     const AppState* app = g_app;
     if (!app || !app->server || !app->server->port) return 0;

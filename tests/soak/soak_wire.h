@@ -16,6 +16,9 @@ bool gameConnected();
 int unreadBytes();
 // Bytes the kernel has seen acknowledged on the game's connection (0 for none).
 uint64_t bytesAcknowledged();
+// Bytes sent on the game's connection and not yet acknowledged: on a loaded machine loopback
+// may still hold them on their way, out of the peer's queue.
+int unacknowledgedBytes();
 // The port the host's game listens on, 0 when it does not.
 int listeningPort();
 
