@@ -89,8 +89,12 @@ void HostGame() {
         app->server = server;
         hostAddressesBegin(app->netPort);
     }
-    // A peer already connected would otherwise keep the old game: it gets the new one.
+    // A peer already connected would otherwise keep the old game: it gets the new one. A
+    // request of this side's still waiting was about the game replaced, and the peer may have
+    // answered it before the new game reached it: that answer must not act on the new game.
     if (peerConnection()) {
+        if (app->requestPending) showInfo(false, false, nullptr); // "Waiting for request answer"
+        app->requestPending = 0;
         SendWholeGame();
         return;
     }

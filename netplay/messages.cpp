@@ -107,6 +107,12 @@ void wholeGameReceived(int side, const unsigned char* m) {
         net.blockDiscarded = true;
         return;
     }
+    // A game the host sends unasked (a new game) ends the question it had asked about the old
+    // one: it no longer waits for the answer, which would change this board alone.
+    if (side == NET_JOIN && !net.loadAwaited && net.peerQuestion) {
+        net.peerQuestion = false;
+        if (g_ui && g_ui->questionShown) showRequest(false, nullptr, nullptr);
+    }
     net.loadAwaited = false;
     net.blockDiscarded = false;
     net.blockColour = m[1] == 'B' ? 1 : 0;

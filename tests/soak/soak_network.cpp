@@ -23,6 +23,7 @@
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
+#include "tests/soak/soak_checks.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
 #include "tests/soak/soak_wire.h"
@@ -161,6 +162,7 @@ int playSide(const Options& options, Role role, int control, int port) {
     for (;;) {
         if (other.failed) {
             std::fprintf(out(), "(%s's last actions, the other game having failed)\n", who);
+            std::fprintf(out(), "state: %s\n", stateSummary().c_str());
             run.log().print(who);
             removeSaveFolder(folder);
             return 1;
@@ -211,7 +213,8 @@ int playSide(const Options& options, Role role, int control, int port) {
         Report mine = stateReport(run.steps(), run.checks(), sent, closed);
         mine.hush = run.player().hushesOthers();
         if (!ok) {
-            report(options, run, who);
+            // The run stops once both games' steps reach --steps, before the next check.
+            report(options, run, who, run.steps() + long(other.steps) + 1);
             mine.failed = 1;
             sendReport(control, mine);
             if (!host) readReport(control, other); // the host prints its side, then ends

@@ -98,14 +98,14 @@ bool Run::memoryFlat(double elapsedSeconds) {
     return fail(text);
 }
 
-void report(const Options& options, const Run& run, const char* who) {
+void report(const Options& options, const Run& run, const char* who, long replaySteps) {
     std::fprintf(out(), "VIOLATION in %s mode, seed %llu, step %ld%s%s: %s\n", options.mode.c_str(),
                  (unsigned long long)options.seed, run.steps(), who ? ", " : "", who ? who : "",
                  run.failure().c_str());
     std::fprintf(out(), "state: %s\n", stateSummary().c_str());
     run.log().print(who);
     std::fprintf(out(), "replay: chess3d-soak %s --seed %llu --steps %ld\n", options.mode.c_str(),
-                 (unsigned long long)options.seed, run.steps());
+                 (unsigned long long)options.seed, replaySteps > 0 ? replaySteps : run.steps());
     std::fflush(stdout);
 }
 

@@ -78,6 +78,8 @@ private:
 };
 
 // Prints the report of a failed run: seed, step, invariant and the last actions.
-void report(const Options& options, const Run& run, const char* who);
+// `replaySteps`: what --steps must say to reach the failure again (in the network mode it counts
+// both games' steps); 0 for this run's own count.
+void report(const Options& options, const Run& run, const char* who, long replaySteps = 0);
 
 } // namespace soak
