@@ -68,18 +68,16 @@ uniform vec2 uReflectInvSize; // 1 / the 3D scene's size in pixels
 #endif
 out vec4 fragColor;
 uniform vec4 uDiffuse;
-uniform vec3 uAmbient;
+uniform vec3 uAmbientTerm;
 uniform vec3 uSpecular;
 uniform vec3 uEmissive;
 uniform float uShininess;
 uniform float uAlpha;
 uniform float uAlphaCutoff;
 uniform vec3 uCamPos;
-uniform vec3 uGlobalAmbient;
 uniform vec4 uLightPos[MAX_LIGHTS];     // w 0: direction towards the light; w 1: position
 uniform vec3 uLightDiffuse[MAX_LIGHTS]; // intensity included
 uniform vec3 uLightSpecular[MAX_LIGHTS];
-uniform vec3 uLightAmbient[MAX_LIGHTS];
 uniform vec3 uLightSpotDir[MAX_LIGHTS];  // direction the spot shines to
 uniform vec3 uLightParams[MAX_LIGHTS];   // cos inner, cos outer (-2: no cone), range (0: none)
 void main() {
@@ -97,20 +95,31 @@ void main() {
 #ifdef UNLIT
     vec3 c = uDiffuse.rgb * texel.rgb + uEmissive;
 #else
-    vec3 n = normalize(vNormal);
-    if (!gl_FrontFacing) n = -n;
+    // The normal and the direction to the eye stay unnormalised: their lengths are divided out
+    // of the dot products (one scalar each), which a software renderer works out per pixel far
+    // more cheaply than normalising three-component vectors; likewise the half vector's length.
+    vec3 n = gl_FrontFacing ? vNormal : -vNormal;
+    float rn = inversesqrt(dot(n, n));
 #ifdef SPECULAR
-    vec3 v = normalize(uCamPos - vWorld);
+    vec3 e = uCamPos - vWorld;
+    float re = inversesqrt(dot(e, e));
+    float nv = dot(n, e) * (rn * re); // n . v, v the unit vector towards the eye
     vec3 spe = vec3(0.0);
 #endif
-    vec3 amb = uGlobalAmbient;
     vec3 dif = vec3(0.0);
     for (int i = 0; i < LIGHT_COUNT; ++i) { // a constant: the loop is unrolled
-        vec3 l;
+        float nl; // n . l, l the unit vector towards the light
+        float lv; // l . v
         float att = 1.0;
 #ifdef POINT_LIGHTS
-        l = normalize(uLightPos[i].xyz - vWorld);
+        vec3 d = uLightPos[i].xyz - vWorld;
+        float rd = inversesqrt(dot(d, d));
+        nl = dot(n, d) * (rn * rd);
+#ifdef SPECULAR
+        lv = dot(d, e) * (rd * re);
+#endif
 #else
+        vec3 l;
         if (uLightPos[i].w == 0.0) {
             l = normalize(uLightPos[i].xyz);
         } else {
@@ -125,18 +134,22 @@ void main() {
                 att *= smoothstep(uLightParams[i].y, uLightParams[i].x,
                                   dot(-l, uLightSpotDir[i]));
         }
+        nl = dot(n, l) * rn;
+#ifdef SPECULAR
+        lv = dot(l, e) * re;
 #endif
-        amb += uLightAmbient[i];
-        float nl = max(dot(n, l), 0.0);
-        dif += uLightDiffuse[i] * nl * att;
+#endif
+        dif += uLightDiffuse[i] * (max(nl, 0.0) * att);
 #ifdef SPECULAR
         if (nl > 0.0) {
-            vec3 h = normalize(l + v);
-            spe += uLightSpecular[i] * pow(max(dot(n, h), 0.0), uShininess) * att;
+            // n . h for the half vector h = (l + v) / |l + v|, where |l + v|^2 = 2 + 2 l . v.
+            float nh = (nl + nv) * inversesqrt(max(2.0 + 2.0 * lv, 1e-8));
+            spe += uLightSpecular[i] * (pow(max(nh, 0.0), uShininess) * att);
         }
 #endif
     }
-    vec3 c = amb * uAmbient * texel.rgb + dif * uDiffuse.rgb * texel.rgb + uEmissive;
+    // uAmbientTerm: the material's ambient colour times all the ambient light, a constant.
+    vec3 c = (uAmbientTerm + dif * uDiffuse.rgb) * texel.rgb + uEmissive;
 #ifdef SPECULAR
     c += spe * uSpecular;
 #endif
@@ -269,17 +282,15 @@ bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& ligh
     p.clipPlane = loc("uClipPlane");
     p.camPos = loc("uCamPos");
     p.diffuse = loc("uDiffuse");
-    p.ambient = loc("uAmbient");
+    p.ambientTerm = loc("uAmbientTerm");
     p.specular = loc("uSpecular");
     p.emissive = loc("uEmissive");
     p.shininess = loc("uShininess");
     p.alpha = loc("uAlpha");
     p.alphaCutoff = loc("uAlphaCutoff");
-    p.globalAmbient = loc("uGlobalAmbient");
     p.lightPos = loc("uLightPos");
     p.lightDiffuse = loc("uLightDiffuse");
     p.lightSpecular = loc("uLightSpecular");
-    p.lightAmbient = loc("uLightAmbient");
     p.lightSpotDir = loc("uLightSpotDir");
     p.lightParams = loc("uLightParams");
     p.tex = loc("uTex");

@@ -35,10 +35,10 @@ struct KMeshProgram {
     float materialAlpha = -1;            // with this alpha factor
     unsigned materialSerial = 0;         // in this frame
     GLint model = -1, viewProj = -1, clipPlane = -1, camPos = -1;
-    GLint diffuse = -1, ambient = -1, specular = -1, emissive = -1, shininess = -1;
+    GLint diffuse = -1, ambientTerm = -1, specular = -1, emissive = -1, shininess = -1;
     GLint alpha = -1, alphaCutoff = -1;
-    GLint globalAmbient = -1, lightPos = -1, lightDiffuse = -1;
-    GLint lightSpecular = -1, lightAmbient = -1, lightSpotDir = -1, lightParams = -1;
+    GLint lightPos = -1, lightDiffuse = -1;
+    GLint lightSpecular = -1, lightSpotDir = -1, lightParams = -1;
     GLint tex = -1;
     GLint reflectTex = -1, reflectOrigin = -1, reflectInvSize = -1;
 };

@@ -43,10 +43,8 @@ void sendFrameUniforms(const KRenderState& rs, const KMeshProgram& p) {
         glUniform3fv(p.lightSpotDir, n, rs.lightSpotDir);
         glUniform3fv(p.lightDiffuse, n, rs.lightDiffuse);
         glUniform3fv(p.lightSpecular, n, rs.lightSpecular);
-        glUniform3fv(p.lightAmbient, n, rs.lightAmbient);
         glUniform3fv(p.lightParams, n, rs.lightParams);
     }
-    glUniform3f(p.globalAmbient, GLOBAL_AMBIENT, GLOBAL_AMBIENT, GLOBAL_AMBIENT);
     glUniform3f(p.camPos, rs.camPos.x, rs.camPos.y, rs.camPos.z);
     glUniformMatrix4fv(p.viewProj, 1, GL_FALSE, rs.viewProj.m);
     glUniform4fv(p.clipPlane, 1, rs.clipPlane);
@@ -127,7 +125,10 @@ KMeshProgram& bindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFa
     const KColor s = mat ? mat->specular : KColor{0, 0, 0, 1};
     const KColor e = mat ? mat->emissive : KColor{0, 0, 0, 1};
     glUniform4f(p.diffuse, d.r, d.g, d.b, d.a);
-    glUniform3f(p.ambient, a.r, a.g, a.b);
+    // Ambient light is the same at every pixel: its product with the material's ambient colour
+    // is worked out here once rather than per pixel.
+    const float* amb = rs.ambientLight;
+    glUniform3f(p.ambientTerm, a.r * amb[0], a.g * amb[1], a.b * amb[2]);
     glUniform3f(p.specular, s.r, s.g, s.b);
     glUniform3f(p.emissive, e.r, e.g, e.b);
     glUniform1f(p.shininess, mat && mat->shininess > 0 ? mat->shininess : 1.0f);
@@ -203,8 +204,6 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
         float* specular = &rs.lightSpecular[i * 3];
         specular[0] = l->specular.r * k, specular[1] = l->specular.g * k;
         specular[2] = l->specular.b * k;
-        float* ambient = &rs.lightAmbient[i * 3];
-        ambient[0] = l->ambient.r, ambient[1] = l->ambient.g, ambient[2] = l->ambient.b;
         const bool isSpot = l->kind == KLIGHT_SPOT;
         float inner = std::cos(toRadians(l->innerCone));
         const float outer = std::cos(toRadians(l->outerCone));
@@ -214,6 +213,12 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
         params[1] = isSpot ? outer : -2.0f;
         params[2] = l->range;
     }
+    rs.ambientLight[0] = rs.ambientLight[1] = rs.ambientLight[2] = GLOBAL_AMBIENT;
+    for (int i = 0; i < n; ++i) {
+        rs.ambientLight[0] += rs.lights[i]->ambient.r;
+        rs.ambientLight[1] += rs.lights[i]->ambient.g;
+        rs.ambientLight[2] += rs.lights[i]->ambient.b;
+    }
     rs.lightCount = n;
     rs.lightSet.count = n;
     rs.lightSet.pointOnly = true;
@@ -221,6 +226,7 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
         if (rs.lights[i]->kind != KLIGHT_POINT || rs.lights[i]->range > 0)
             rs.lightSet.pointOnly = false;
     ++rs.frameSerial;
+    ++rs.materialSerial; // the materials' ambient terms change with the lights
 }
 
 void KSetClipPlane(KRenderState& rs, float a, float b, float c, float d) {

@@ -166,11 +166,14 @@ struct KRenderState {
     // Frame uniforms (lights, view, clip plane), sent to each program when it is next used
     // after they change; `frameSerial` counts the changes.
     unsigned frameSerial = 0;
-    unsigned materialSerial = 0; // counts frames: material uniforms sent are valid within one
+    // Counts frames and light changes: material uniforms sent are valid until it moves on (the
+    // ambient term a material is sent with includes the lights' ambient colours).
+    unsigned materialSerial = 0;
     int lightCount = 0;
     float lightPos[MAX_LIGHTS * 4], lightSpotDir[MAX_LIGHTS * 3];
     float lightDiffuse[MAX_LIGHTS * 3], lightSpecular[MAX_LIGHTS * 3];
-    float lightAmbient[MAX_LIGHTS * 3], lightParams[MAX_LIGHTS * 3];
+    float lightParams[MAX_LIGHTS * 3];
+    float ambientLight[3] = {0, 0, 0}; // the global ambient plus every light's ambient colour
     float clipPlane[4] = {0, 0, 0, 1};
     GLuint boundTexture = 0; // texture unit 0's binding as last set by the mesh programs
     int cullFace = -1;       // GL_CULL_FACE as last set: 1 on, 0 off, -1 unknown

@@ -112,6 +112,23 @@ TEST_F(Materials, PointLightsFallOffAndLightOnlyTheSideFacingThem) {
     EXPECT_LT(away.r, 5);
 }
 
+// Blinn-Phong: the highlight is whole where the half vector of light and eye meets the normal
+// (halfway between a light and an eye at the same height), (n . h)^shininess beside it.
+TEST_F(Materials, SpecularHighlightFollowsTheHalfVector) {
+    auto* l = new KLight(scene);
+    l->diffuse = KColor{0, 0, 0, 1};
+    l->prs.SetPosition(2, 0, 5); // the eye is at (0, 0, 5)
+    l->InsertAsChildOf(scene->root);
+    auto* m = addMaterial({0, 0, 0, 1}, false);
+    m->specular = KColor{0.5f, 0.5f, 0.5f, 1};
+    m->shininess = 8;
+    square(m, 1, 0, 0, 1.5f);
+    render();
+    EXPECT_NEAR(at(1, 0, 0).r, 128, 3);
+    EXPECT_NEAR(at(0, 0, 0).r, 110, 3); // n . h = 0.982 at both ends
+    EXPECT_NEAR(at(2, 0, 0).r, 110, 3);
+}
+
 TEST_F(Materials, SpritesFaceTheCameraFromAnySide) {
     // Camera at the origin turned to look along -x; a sprite straight ahead.
     camera->prs.SetPosition(0, 0, 0);
