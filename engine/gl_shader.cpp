@@ -80,6 +80,21 @@ uniform vec3 uLightDiffuse[MAX_LIGHTS]; // intensity included
 uniform vec3 uLightSpecular[MAX_LIGHTS];
 uniform vec3 uLightSpotDir[MAX_LIGHTS];  // direction the spot shines to
 uniform vec3 uLightParams[MAX_LIGHTS];   // cos inner, cos outer (-2: no cone), range (0: none)
+#ifdef SPECULAR
+// The highlight's falloff x^shininess for x = n . h in [0, 1].
+float highlight(float x) {
+#ifdef SHARP
+    // x^s = e^(s ln x), and ln x = -(u + u^2 / 2 + u^3 / 3 + ...) with u = 1 - x. With a
+    // shininess of 8 or more x^s is nil (below a tenth of a level of 255) before u grows
+    // large, and three terms keep it within a third of a level, at a fraction of the cost of
+    // the general logarithm a software renderer evaluates for pow().
+    float u = 1.0 - x;
+    return exp2(uShininess * -1.4426950 * (u + u * u * (0.5 + u * (1.0 / 3.0))));
+#else
+    return pow(x, uShininess);
+#endif
+}
+#endif
 void main() {
     vec4 texel = vec4(1.0);
 #ifdef TEXTURE
@@ -144,7 +159,7 @@ void main() {
         if (nl > 0.0) {
             // n . h for the half vector h = (l + v) / |l + v|, where |l + v|^2 = 2 + 2 l . v.
             float nh = (nl + nv) * inversesqrt(max(2.0 + 2.0 * lv, 1e-8));
-            spe += uLightSpecular[i] * (pow(max(nh, 0.0), uShininess) * att);
+            spe += uLightSpecular[i] * (highlight(max(nh, 0.0)) * att);
         }
 #endif
     }
@@ -270,9 +285,9 @@ GLuint link(const char* vs, const char* fs, const std::string& defines = "") {
 bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& lights) {
     std::string defines = "#define LIGHT_COUNT " + std::to_string(lights.count) + "\n";
     if (lights.pointOnly) defines += "#define POINT_LIGHTS\n";
-    static const char* const NAMES[] = {"ALPHA_TEST", "TEXTURE",  "VERTEX_COLOR",
-                                        "UNLIT",      "SPECULAR", "REFLECT"};
-    for (unsigned bit = 0; bit < 6; ++bit)
+    static const char* const NAMES[] = {"ALPHA_TEST", "TEXTURE", "VERTEX_COLOR", "UNLIT",
+                                        "SPECULAR",   "REFLECT", "SHARP"};
+    for (unsigned bit = 0; bit < 7; ++bit)
         if (features & (1u << bit)) defines += std::string("#define ") + NAMES[bit] + "\n";
     p.id = link(MESH_VS, MESH_FS, defines);
     if (!p.id) return false;

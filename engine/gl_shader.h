@@ -15,7 +15,8 @@ enum : unsigned {
     KPROG_UNLIT = 8,       // diffuse colour (times texture) plus emissive, no lights
     KPROG_SPECULAR = 16,   // lit with a specular highlight
     KPROG_REFLECT = 32,    // a mirror: the reflection texture shows through 1 - alpha
-    KPROG_VARIANTS = 64,   // combinations
+    KPROG_SHARP = 64,      // with KPROG_SPECULAR: shininess 8 or more (a cheaper power)
+    KPROG_VARIANTS = 128,  // combinations
 };
 
 // The lights a lit program is built for: their number (its loop unrolled, the lights' values

@@ -32,7 +32,7 @@ unsigned featuresOf(const KMaterial* mat, GLuint tex, bool sprite) {
     if (sprite || (mat && (mat->options & KMAT_UNLIT)))
         f |= KPROG_UNLIT;
     else if (hasSpecular(mat))
-        f |= KPROG_SPECULAR;
+        f |= mat->shininess >= 8 ? KPROG_SPECULAR | KPROG_SHARP : KPROG_SPECULAR;
     return f;
 }
 
