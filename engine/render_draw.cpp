@@ -179,6 +179,8 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
     const int n = static_cast<int>(rs.lights.size()) < MAX_LIGHTS
                       ? static_cast<int>(rs.lights.size())
                       : MAX_LIGHTS;
+    rs.ambientLight[0] = rs.ambientLight[1] = rs.ambientLight[2] = GLOBAL_AMBIENT;
+    rs.lightSet.pointOnly = true;
     for (int i = 0; i < n; ++i) {
         const KLight* l = rs.lights[i];
         const KMatrix& w = l->world;
@@ -212,19 +214,13 @@ void KSetLights(KRenderState& rs, bool mirrored, float planeY) {
         params[0] = isSpot ? inner : 1.0f;
         params[1] = isSpot ? outer : -2.0f;
         params[2] = l->range;
-    }
-    rs.ambientLight[0] = rs.ambientLight[1] = rs.ambientLight[2] = GLOBAL_AMBIENT;
-    for (int i = 0; i < n; ++i) {
-        rs.ambientLight[0] += rs.lights[i]->ambient.r;
-        rs.ambientLight[1] += rs.lights[i]->ambient.g;
-        rs.ambientLight[2] += rs.lights[i]->ambient.b;
+        rs.ambientLight[0] += l->ambient.r;
+        rs.ambientLight[1] += l->ambient.g;
+        rs.ambientLight[2] += l->ambient.b;
+        if (l->kind != KLIGHT_POINT || l->range > 0) rs.lightSet.pointOnly = false;
     }
     rs.lightCount = n;
     rs.lightSet.count = n;
-    rs.lightSet.pointOnly = true;
-    for (int i = 0; i < n; ++i)
-        if (rs.lights[i]->kind != KLIGHT_POINT || rs.lights[i]->range > 0)
-            rs.lightSet.pointOnly = false;
     ++rs.frameSerial;
     ++rs.materialSerial; // the materials' ambient terms change with the lights
 }
