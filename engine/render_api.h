@@ -31,8 +31,8 @@ bool KIsSoftwareRenderer(const char* glRendererName);
 
 // The render scale. 0 (KRENDER_SCALE_AUTO) lets it follow the frame time: it starts at 1 and is
 // lowered, down to 0.5, while frames take longer than about a thirtieth of a second, and raised
-// again when they have room (never below what draws an 800 x 600 window's pixels). Any other
-// value fixes it (clamped to 0.5 .. 1). A new screen draws at a fixed 1.
+// again when they have room (never below 720 x 540 pixels; a picture no larger than 800 x 600
+// stays at 1). Any other value fixes it (clamped to 0.5 .. 1). A new screen draws at a fixed 1.
 constexpr float KRENDER_SCALE_AUTO = 0;
 void SetRenderScale(KScreen* screen, float scale);
 // The scale asked for (KRENDER_SCALE_AUTO when automatic).

@@ -13,7 +13,7 @@ float onGrid(float scale, float floor) {
 } // namespace
 
 float KRenderScaleFloor(long pixels) {
-    if (pixels <= KRENDER_SCALE_MIN_PIXELS) return KRENDER_SCALE_MAX;
+    if (pixels <= KRENDER_SCALE_FULL_PIXELS) return KRENDER_SCALE_MAX;
     const float needed = std::sqrt(float(KRENDER_SCALE_MIN_PIXELS) / float(pixels));
     const float onGridUp = std::ceil(needed / KRENDER_SCALE_STEP - 1e-3f) * KRENDER_SCALE_STEP;
     return std::clamp(onGridUp, KRENDER_SCALE_MIN, KRENDER_SCALE_MAX);

@@ -5,20 +5,22 @@
 // of a frame at scale 1.
 //
 // The scale moves on a grid of sixteenths between a floor and KRENDER_SCALE_MAX, and only when
-// the median of the last frames says so. The floor is KRENDER_SCALE_MIN, or higher where that
-// would draw the scene with fewer pixels than an 800 x 600 window has: a small picture drawn
-// smaller still shows its coarse pixels, and costs little at full size anyway. It moves down when
-// the frames take clearly longer than the budget, up one step when even the dearest estimate of the
-// larger scale (all of the frame's time growing with the pixels) stays within it. After each change
-// the frames are measured afresh before the next one, and a step up that had to be taken back is
-// not tried again for a while, so the picture never pumps between two sharpnesses. While the caller
-// holds it (something moves on screen and a change of sharpness would show) the scale stays as it
-// is.
+// the median of the last frames says so. A picture no larger than an 800 x 600 window is always
+// drawn at full size: drawn smaller it shows its coarse pixels, and it costs little at full size
+// anyway. Above that the floor is KRENDER_SCALE_MIN, or higher where that would draw the scene
+// with fewer pixels than 720 x 540 (half of a full-HD screen's 1440 x 1080 picture each way, so
+// that the floor there is 0.5). The scale moves down when the frames take clearly longer than
+// the budget, up one step when even the dearest estimate of the larger scale (all of the frame's
+// time growing with the pixels) stays within it. After each change the frames are measured
+// afresh before the next one, and a step up that had to be taken back is not tried again for a
+// while, so the picture never pumps between two sharpnesses. While the caller holds it
+// (something moves on screen and a change of sharpness would show) the scale stays as it is.
 
 constexpr float KRENDER_SCALE_MIN = 0.5f;
 constexpr float KRENDER_SCALE_MAX = 1.0f;
 constexpr float KRENDER_SCALE_STEP = 0.0625f;        // grid of the automatic scale
-constexpr long KRENDER_SCALE_MIN_PIXELS = 800 * 600; // the automatic scale draws no fewer
+constexpr long KRENDER_SCALE_FULL_PIXELS = 800 * 600; // pictures up to this size stay at 1.0
+constexpr long KRENDER_SCALE_MIN_PIXELS = 720 * 540;  // the automatic scale draws no fewer
 
 // The lowest automatic scale for a picture of `pixels` pixels.
 float KRenderScaleFloor(long pixels);

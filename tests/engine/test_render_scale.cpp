@@ -36,9 +36,10 @@ TEST(RenderScaleControl, StaysOnItsGridWithinItsBoundsWhateverTheFrames) {
             ASSERT_LE(s, KRENDER_SCALE_MAX);
         }
     }
-    // Up to 800 x 600 the scene is never drawn smaller; above, no fewer pixels than that.
+    // Up to 800 x 600 the scene is never drawn smaller; above, no fewer pixels than 720 x 540.
     EXPECT_EQ(KRenderScaleFloor(800 * 600), 1.0f);
-    EXPECT_EQ(KRenderScaleFloor(1440 * 1080), 0.5625f);
+    EXPECT_EQ(KRenderScaleFloor(800 * 600 + 1), 0.9375f);
+    EXPECT_EQ(KRenderScaleFloor(1440 * 1080), 0.5f);
     EXPECT_EQ(KRenderScaleFloor(3840 * 2160), KRENDER_SCALE_MIN);
 }
 
