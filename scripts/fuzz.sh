@@ -25,6 +25,17 @@ harnesses=("$@")
 "$root/scripts/build.sh" "$root/build" # the game's data, for the harness that builds the game
 "$root/scripts/build-fuzz.sh" "$root/build-fuzz" "$root/build/bin"
 
+# The lowest priority. The kernel groups processes by session (autogroup) and shares the
+# processor between the groups first, so `nice` alone only yields to programs of the same
+# terminal: each harness runs in a session of its own whose group is set to the lowest priority.
+lowest=(nice -n 19)
+command -v setsid >/dev/null &&
+    lowest=(setsid sh -c 'echo 19 >/proc/self/autogroup 2>/dev/null; exec nice -n 19 "$@"' sh)
+# Stopped (Ctrl-C), the script takes its harnesses with it: in their own sessions the
+# terminal's signal no longer reaches them.
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; exit 130' INT TERM
+
 jobs=${FUZZ_JOBS:-1}
 limit=(-max_total_time="$seconds")
 [ -n "${FUZZ_RUNS:-}" ] && limit=(-runs="$(((FUZZ_RUNS + jobs - 1) / jobs))")
@@ -40,12 +51,13 @@ for h in "${harnesses[@]}"; do
         [ "$jobs" -gt 1 ] && log=$findings/last-run-$j.log
         (cd "$root/build/bin" &&
             CHESS3D_DATA_DIR="$root/build/bin" SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-            ASAN_OPTIONS=detect_leaks=0 nice -n 19 "$root/build-fuzz/bin/$h" "${limit[@]}" \
+            ASAN_OPTIONS=detect_leaks=0 exec "${lowest[@]}" "$root/build-fuzz/bin/$h" "${limit[@]}" \
                 -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
                 "$corpus" "$root/tests/fuzz/corpus/$h") >"$log" 2>&1 &
         pids+=($!) logs+=("$log")
     done
     for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+    pids=()
     total=0
     for log in "${logs[@]}"; do
         tried=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
