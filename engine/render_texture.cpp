@@ -3,6 +3,7 @@
 #include "engine/render_state.h"
 #include "engine/texture.h"
 
+#include <cstdint>
 #include <unordered_set>
 
 namespace {
@@ -72,12 +73,20 @@ KColor KTextureMean(KTexture* tex) {
         return mean;
     }
     if (tex->meanPixels == tex->pixels.size() && !tex->pixels.empty()) return tex->mean;
-    double sum[4] = {0, 0, 0, 0};
+    // Whole numbers, a pixel at a time: the loop the compiler turns into vector adds (a
+    // texture's bytes add up to far less than 2^64).
+    uint64_t sum[4] = {0, 0, 0, 0};
     const size_t n = tex->pixels.size() / 4;
-    for (size_t i = 0; i < n * 4; ++i)
-        sum[i % 4] += tex->pixels[i];
-    tex->mean = n ? KColor{float(sum[0] / (255.0 * n)), float(sum[1] / (255.0 * n)),
-                           float(sum[2] / (255.0 * n)), float(sum[3] / (255.0 * n))}
+    const unsigned char* p = tex->pixels.data();
+    for (size_t i = 0; i < n; ++i, p += 4) {
+        sum[0] += p[0];
+        sum[1] += p[1];
+        sum[2] += p[2];
+        sum[3] += p[3];
+    }
+    const double whole = 255.0 * double(n);
+    tex->mean = n ? KColor{float(double(sum[0]) / whole), float(double(sum[1]) / whole),
+                           float(double(sum[2]) / whole), float(double(sum[3]) / whole)}
                   : KColor{1, 1, 1, 1};
     tex->meanPixels = tex->pixels.size();
     return tex->mean;
