@@ -31,6 +31,20 @@ TEST(RenderTarget, SoftwareRenderersAreToldByTheirName) {
         EXPECT_EQ(KIsSoftwareRenderer(c.name), c.software) << (c.name ? c.name : "null");
 }
 
+// The mirrors tint by a texture's average: each channel on its own, taken once per picture.
+TEST(RenderTarget, ATexturesAverageKeepsEachChannelApart) {
+    KScene scene;
+    KTexture tex(&scene);
+    tex.width = 3;
+    tex.height = 1;
+    tex.pixels = {255, 0, 0, 255, 0, 255, 0, 0, 0, 0, 51, 255};
+    const KColor mean = KTextureMean(&tex);
+    EXPECT_FLOAT_EQ(mean.r, 1.0f / 3);
+    EXPECT_FLOAT_EQ(mean.g, 1.0f / 3);
+    EXPECT_FLOAT_EQ(mean.b, 0.2f / 3);
+    EXPECT_FLOAT_EQ(mean.a, 2.0f / 3);
+}
+
 class FrameTarget : public RenderTest {};
 
 TEST_F(FrameTarget, AMultisampledFrameReachesTheWindowResolved) {
