@@ -173,6 +173,10 @@ protected:
         dir = tmpl;
         ASSERT_NE(getcwd(oldCwd, sizeof(oldCwd)), nullptr);
         ASSERT_EQ(chdir(dir.c_str()), 0);
+        // A log of this test's own: the one in the program's folder is started afresh by
+        // every other test program that starts meanwhile.
+        KSetLogFolder(dir.c_str());
+        KivInitDLL();
         ASSERT_EQ(system("mkdir -p M3D textures"), 0);
         // 2 x 2 picture, top row red, bottom row blue (as seen).
         const unsigned char px[16] = {255, 0, 0,   255, 255, 0, 0,   255,
@@ -183,6 +187,8 @@ protected:
         ASSERT_TRUE(writeGlb(b, "M3D/B.GLB"));
     }
     void TearDown() override {
+        KivFreeDLL();
+        KSetLogFolder(nullptr);
         ASSERT_EQ(chdir(oldCwd), 0);
         std::string cmd = "rm -rf " + dir;
         ASSERT_EQ(system(cmd.c_str()), 0);

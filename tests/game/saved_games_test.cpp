@@ -29,8 +29,14 @@ protected:
         dir = fs::temp_directory_path() / ("chess3d-saved-" + std::to_string(getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
+        // A log of this test's own: the one in the program's folder is started afresh by
+        // every other test program that starts meanwhile.
+        KSetLogFolder(dir.c_str());
+        KivInitDLL();
     }
     void TearDown() override {
+        KivFreeDLL();
+        KSetLogFolder(nullptr);
         fs::remove_all(dir);
         BoardFixture::TearDown();
     }
