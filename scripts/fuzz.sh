@@ -32,9 +32,10 @@ lowest=(nice -n 19)
 command -v setsid >/dev/null &&
     lowest=(setsid sh -c 'echo 19 >/proc/self/autogroup 2>/dev/null; exec nice -n 19 "$@"' sh)
 # Stopped (Ctrl-C), the script takes its harnesses with it: in their own sessions the
-# terminal's signal no longer reaches them.
+# terminal's signal no longer reaches them, and libFuzzer goes on after a SIGTERM. What they
+# found is on disk already (corpus, findings), so they are killed outright.
 pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; exit 130' INT TERM
+trap 'kill -KILL "${pids[@]}" 2>/dev/null; exit 130' INT TERM
 
 jobs=${FUZZ_JOBS:-1}
 limit=(-max_total_time="$seconds")
