@@ -1,6 +1,7 @@
 #include "tests/soak/soak_player.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
@@ -12,6 +13,7 @@
 #include "engine/KivEngine.h"
 #include "tests/soak/soak_world.h"
 #include "ui/interface.h"
+#include "ui/move_line.h"
 #include "ui/text_overlay.h"
 
 namespace soak {
@@ -20,6 +22,8 @@ namespace {
 
 constexpr int VK_QUESTION = 191; // with Shift: '?'
 constexpr int VK_PERIOD = 190;
+constexpr int VK_MINUS = 189;  // '-' as in O-O
+constexpr int VK_EQUALS = 187; // '=' as in e8=Q
 constexpr int WHEEL_NOTCH = 120;
 constexpr int SAVE_NAMES = 4;       // a few names over and over: the folder stays small
 constexpr double MENU_FLIGHT = 3.6; // seconds: the camera's flight to the menu, and a frame
@@ -38,7 +42,7 @@ std::string toggles() {
     const TextOverlay* o = u->overlay;
     const GameSettings& s = gameSettings();
     char text[96];
-    std::snprintf(text, sizeof text, "%d%d%d%d%d%d%d%d%d%d%d", s.moveHints, s.moveList,
+    std::snprintf(text, sizeof text, "%d%d%d%d%d%d%d%d%d%d%d%d", s.moveHints, s.moveList, s.sounds,
                   o->fpsText && o->fpsText->visible, a->screen && a->screen->fullscreen,
                   o->chatLines[0] && o->chatLines[0]->visible, a->menuOpen, a->cameraView,
                   g_anim->game_view, u->questionShown, a->requestPending, u->choiceConfirmed);
@@ -48,8 +52,8 @@ std::string toggles() {
 // Keys whose repeats keep acting: moving through a list, stepping through the views, erasing
 // and typing on a text line.
 bool repeats(int vk) {
-    return vk == VK_UP || vk == VK_DOWN || vk == VK_END || vk == VK_HOME || vk == VK_BACK ||
-           vk == VK_DELETE;
+    return vk == VK_UP || vk == VK_DOWN || vk == VK_LEFT || vk == VK_RIGHT || vk == VK_END ||
+           vk == VK_HOME || vk == VK_BACK || vk == VK_DELETE;
 }
 
 // A key pressed, or held for `repeats` repeats of the system, then released. A key that acts
@@ -119,6 +123,18 @@ std::vector<int> entriesOf(int page) {
     default:
         return {};
     }
+}
+
+// The moves the board allows the side to move, as (from, to) squares.
+std::vector<std::pair<int, int>> allowedMoves() {
+    BoardScene* b = g_board;
+    std::vector<std::pair<int, int>> moves;
+    for (PieceRecord* p : b->pieces) {
+        if (!p->square || p->colour != b->sideToMove) continue;
+        for (int t = 0; t < 64; ++t)
+            if (tryMove(p, &b->squares[t], false)) moves.push_back({p->row * 8 + p->column, t});
+    }
+    return moves;
 }
 
 // Points at (x, z) on the wall: the pointer moves there; the next frame's wall step hovers the
@@ -265,13 +281,7 @@ void Player::planRequest(int key) {
 
 void Player::planMove() {
     // A move the board allows for the side to move, clicked in three steps with pauses between.
-    BoardScene* b = g_board;
-    std::vector<std::pair<int, int>> moves;
-    for (PieceRecord* p : b->pieces) {
-        if (!p->square || p->colour != b->sideToMove) continue;
-        for (int t = 0; t < 64; ++t)
-            if (tryMove(p, &b->squares[t], false)) moves.push_back({p->row * 8 + p->column, t});
-    }
+    const std::vector<std::pair<int, int>> moves = allowedMoves();
     if (moves.empty()) return;
     const auto [from, to] = moves[size_t(random_.below(int(moves.size())))];
     const int targets[3] = {from, to, to};
@@ -285,6 +295,43 @@ void Player::planMove() {
                          },
                          random_.chance(0.5) ? random_.delay() : 0.05});
     }
+}
+
+void Player::planTypedMove() {
+    // Mostly a move the board allows, by its squares ("e2e4", now and then with "=q" after
+    // it); else a text from a list of right, wrong and malformed moves.
+    static const char* const TEXTS[] = {"e4",  "Nf3",  "O-O",  "O-O-O", "exd5", "e8=Q", "Ke2",
+                                        "Zz9", "a1a1", "Nbd2", "Qxf7",  "e2e4", "0-0",  "h8"};
+    std::string text = TEXTS[random_.below(int(sizeof TEXTS / sizeof TEXTS[0]))];
+    if (random_.chance(0.6)) {
+        const std::vector<std::pair<int, int>> moves = allowedMoves();
+        if (!moves.empty()) {
+            const auto [from, to] = moves[size_t(random_.below(int(moves.size())))];
+            text = {char('a' + from % 8), char('8' - from / 8), char('a' + to % 8),
+                    char('8' - to / 8)};
+            if (random_.chance(0.1)) text += "=q";
+        }
+    }
+    plan_.push_back({"type the move " + text,
+                     [text, clear = random_.chance(0.8)] {
+                         // A refused move stays on the line: mostly erased first.
+                         for (size_t n = std::strlen(moveLineTyped()); clear && n > 0; --n)
+                             press(VK_BACK);
+                         for (char c : text) {
+                             if (c >= 'A' && c <= 'Z')
+                                 pressWith(VK_SHIFT, c);
+                             else if (c >= 'a' && c <= 'z')
+                                 press(c - 'a' + 'A');
+                             else if (c == '-')
+                                 press(VK_MINUS);
+                             else if (c == '=')
+                                 press(VK_EQUALS);
+                             else
+                                 press(c);
+                         }
+                     },
+                     0.05});
+    plan_.push_back({"Enter (play the typed move)", [] { press(VK_RETURN); }, -1});
 }
 
 Step Player::keyAction() {
@@ -320,6 +367,24 @@ Step Player::keyAction() {
         total += k.weight;
     const int special = random_.below(10);
     if (special == 0) return {"? (Shift)", [] { pressWith(VK_SHIFT, VK_QUESTION); }};
+    // Against the computer: a move back or forward through the game, or the sounds switched;
+    // held as often as the other keys (the arrows step on every repeat).
+    if (role_ == Role::Local && special == 2) {
+        static const Key LOCAL_KEYS[] = {
+            {VK_LEFT, "Left", 3}, {VK_RIGHT, "Right", 2}, {'V', "V", 1}};
+        int pick = random_.below(6);
+        const Key* key = LOCAL_KEYS;
+        while (pick >= key->weight)
+            pick -= (key++)->weight;
+        const Key& k = *key;
+        const int vk = k.vk;
+        if (random_.chance(0.15)) {
+            const int count = 1 + random_.below(8);
+            return {std::string("hold ") + k.name + named(" (%d repeats)", count),
+                    [vk, count] { pressHeld(vk, count); }, -1, heldKeyFault};
+        }
+        return {std::string(k.name), [vk] { press(vk); }};
+    }
     if (special == 1) {
         // On a text line Alt+Enter switches full screen and leaves the line alone: it neither
         // sends the chat line nor confirms a name or an address.
@@ -466,6 +531,10 @@ Step Player::choose() {
         }
     }
     if (textLineOpen() && random_.chance(0.4)) return typedKey();
+    if (role_ == Role::Local && moveLineOpen() && random_.chance(0.5)) {
+        planTypedMove();
+        return next();
+    }
     if (mayPlayerClickBoard() && random_.chance(0.5)) {
         planMove();
         if (!plan_.empty()) return next();

@@ -4,8 +4,9 @@
 // buttons, the window's top strip, a drag, the wheel, a typed line), and then lets a random
 // amount of game clock pass, from a millisecond to two seconds, so that every glide, flight,
 // wall turn, fade and countdown is caught at every point of its course. Some actions are longer
-// plans (a move's three clicks, a path through the menu to a new game, a save, a load, a request
-// and its answer, joining or hosting) whose steps follow one another, still one per frame.
+// plans (a move's three clicks, a move typed on the move line, a path through the menu to a new
+// game, a save, a load, a request and its answer, joining or hosting) whose steps follow one
+// another, still one per frame.
 // Everything it chooses comes from its seed and the game's state, so a run replays exactly.
 
 #include <cmath>
@@ -67,6 +68,7 @@ private:
     Step clickSquare();
     Step mouseAction();
     void planMove();
+    void planTypedMove();
     void planMenuPath(const std::vector<int>& entries, const char* what);
     void planNewGame();
     void planNetworkGame(bool host);
