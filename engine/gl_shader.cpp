@@ -180,8 +180,7 @@ void main() {
 }
 )";
 
-// The 3D scene filtered up to the picture: Catmull-Rom, the bicubic that keeps edges sharp,
-// from five bilinear fetches (the four corner taps, with the smallest weights, are left out).
+// The 3D scene filtered up to the picture (the filter is described in the fragment shader).
 // Drawn as one triangle over the viewport, whose corners map the scene's texture onto it.
 const char* const UPSCALE_VS = R"(
 out vec2 vAt;
