@@ -236,7 +236,9 @@ void moveLineStep() {
         (o->screenWidth != g_line.layoutWidth || o->screenHeight != g_line.layoutHeight))
         layOut(o->screenWidth, o->screenHeight);
     if (!g_line.waiting) return;
-    if (g_record->moves.count != g_line.waitingRecordCount) { // another game now
+    // Another game now, or the player turned to the menu or the pause view: the move no longer
+    // waits (played when the menu closes, long after, it would come as a surprise).
+    if (g_record->moves.count != g_line.waitingRecordCount || menuOrPauseShown()) {
         g_line.waiting = false;
         return;
     }

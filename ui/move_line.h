@@ -9,7 +9,8 @@
 // network game, the clicks sent to the other player all follow as for a move made by hand. A
 // move that is not legal, not unique or not the player's to make is refused with the reason on
 // the info line, and the text stays on the line to be corrected. A move typed while a piece
-// still glides is played as soon as the board is still.
+// still glides is played as soon as the board is still; the menu or the pause view opened
+// meanwhile drops it.
 
 // Start-up, after the text overlay's layout: the line and its panel, hidden.
 void buildMoveLine();
