@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
@@ -362,28 +363,29 @@ Step Player::keyAction() {
         {VK_UP, "Up", 3},
         {VK_DOWN, "Down", 3},
     };
-    int total = 0;
-    for (const Key& k : KEYS)
-        total += k.weight;
+    // One key of a table, by weight, pressed or now and then held for a few repeats.
+    auto pressOrHold = [this](const Key* keys, size_t count) -> Step {
+        int total = 0;
+        for (size_t i = 0; i < count; ++i)
+            total += keys[i].weight;
+        int pick = random_.below(total);
+        const Key* key = keys;
+        while (pick >= key->weight)
+            pick -= (key++)->weight;
+        const int vk = key->vk;
+        const int repeats = random_.chance(0.15) ? 1 + random_.below(8) : 0;
+        if (repeats)
+            return {std::string("hold ") + key->name + named(" (%d repeats)", repeats),
+                    [vk, repeats] { pressHeld(vk, repeats); }, -1, heldKeyFault};
+        return {std::string(key->name), [vk] { press(vk); }};
+    };
     const int special = random_.below(10);
     if (special == 0) return {"? (Shift)", [] { pressWith(VK_SHIFT, VK_QUESTION); }};
-    // Against the computer: a move back or forward through the game, or the sounds switched;
-    // held as often as the other keys (the arrows step on every repeat).
+    // Against the computer: a move back or forward through the game, or the sounds switched.
     if (role_ == Role::Local && special == 2) {
         static const Key LOCAL_KEYS[] = {
             {VK_LEFT, "Left", 3}, {VK_RIGHT, "Right", 2}, {'V', "V", 1}};
-        int pick = random_.below(6);
-        const Key* key = LOCAL_KEYS;
-        while (pick >= key->weight)
-            pick -= (key++)->weight;
-        const Key& k = *key;
-        const int vk = k.vk;
-        if (random_.chance(0.15)) {
-            const int count = 1 + random_.below(8);
-            return {std::string("hold ") + k.name + named(" (%d repeats)", count),
-                    [vk, count] { pressHeld(vk, count); }, -1, heldKeyFault};
-        }
-        return {std::string(k.name), [vk] { press(vk); }};
+        return pressOrHold(LOCAL_KEYS, std::size(LOCAL_KEYS));
     }
     if (special == 1) {
         // On a text line Alt+Enter switches full screen and leaves the line alone: it neither
@@ -396,21 +398,7 @@ Step Player::keyAction() {
                 },
                 -1, heldKeyFault};
     }
-    int pick = random_.below(total);
-    const Key* key = &KEYS[0];
-    for (const Key& k : KEYS) {
-        if (pick < k.weight) {
-            key = &k;
-            break;
-        }
-        pick -= k.weight;
-    }
-    const int vk = key->vk;
-    const int repeats = random_.chance(0.15) ? 1 + random_.below(8) : 0;
-    if (repeats)
-        return {std::string("hold ") + key->name + named(" (%d repeats)", repeats),
-                [vk, repeats] { pressHeld(vk, repeats); }, -1, heldKeyFault};
-    return {std::string(key->name), [vk] { press(vk); }};
+    return pressOrHold(KEYS, std::size(KEYS));
 }
 
 Step Player::typedKey() {
