@@ -43,7 +43,11 @@ Mesh sweepFrame(const std::vector<ProfilePoint>& prof) {
             V3 c = corner(s, 1, prof[i + 1].r), d = corner(s, 0, prof[i + 1].r);
             a.y = b.y = prof[i].y;
             c.y = d.y = prof[i + 1].y;
-            auto uv = [](V3 p) { return V2{(p.x + 1.0f) / 9.0f, (p.z + 1.0f) / 9.0f}; };
+            auto uv = [s](V3 p) {
+                V2 t;
+                frameUV(s, p.x, p.z, t.x, t.y);
+                return t;
+            };
             uint32_t ia = m.add(a, n, uv(a)), ib = m.add(b, n, uv(b));
             uint32_t ic = m.add(c, n, uv(c)), id = m.add(d, n, uv(d));
             m.tri(ia, ib, ic);

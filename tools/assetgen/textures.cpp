@@ -46,10 +46,10 @@ Image marble(int size, Rgba base, Rgba vein, uint32_t seed) {
 // Board frame: walnut, with the files a..h along the near and far edges and the ranks 1..8
 // along the sides. The picture covers x, z from -1 to 8 (the squares are x, z 0..7, one unit
 // each, rank 8 at z = 0), top of the picture at z = -1.
-Image frame(const Fonts& f) {
-    const int S = 1024;
+Image wholeFrame(const Fonts& f) {
+    const int S = FRAME_SIZE;
     Image img = wood(S, 0.05f);
-    const float unit = S / 9.0f;
+    const float unit = FRAME_UNIT;
     auto toPx = [&](float w) { return (w + 1.0f) * unit; };
     for (int i = 0; i < 8; ++i) {
         std::string file(1, char('a' + i)), rank(1, char('8' - i));
@@ -68,6 +68,23 @@ Image frame(const Fonts& f) {
     float a = toPx(-0.56f), b = toPx(7.56f);
     img.roundRect(a, a, b - a, b - a, 0, rgb(0xd8b060), 3.0f);
     return img;
+}
+
+// The ring of the whole picture as the strips `frameUV` reads (see textures.h).
+Image frame(const Fonts& f) {
+    const Image whole = wholeFrame(f);
+    Image strips(FRAME_SIZE, FRAME_SIDES * FRAME_STRIP);
+    auto wrap = [](int i) { return (i % FRAME_SIZE + FRAME_SIZE) % FRAME_SIZE; };
+    for (int side = 0; side < FRAME_SIDES; ++side) {
+        const bool acrossX = side == 1 || side == 3;
+        for (int row = 0; row < FRAME_STRIP; ++row) {
+            const int across = wrap(frameStripStart(side) + row);
+            for (int along = 0; along < FRAME_SIZE; ++along)
+                strips.set(along, side * FRAME_STRIP + row,
+                           acrossX ? whole.get(across, along) : whole.get(along, across));
+        }
+    }
+    return strips;
 }
 
 // Night sky for the inside of the dome (longitude across, latitude down): stars of every

@@ -21,4 +21,30 @@ inline const std::string WATER = ".\\textures\\water.jpg";
 inline const std::string CUBE_BACK = ".\\textures\\cubeback.jpg";
 } // namespace tex
 
+// The board frame's picture is drawn over the whole board, x and z from -1 to 8 at FRAME_SIZE
+// pixels, but the frame shows only its outer ring, half a unit wide: the squares cover the rest.
+// The file holds the ring alone, as four strips of FRAME_STRIP rows one under the other, one
+// per side of the frame (`frameSide`), each running the board's full length with its pixels
+// unchanged (the sides along z turned a quarter), and a few rows of the picture beyond the
+// ring on both edges, so that filtering at the ring's edges reads what it read in the whole
+// picture. A quarter of the memory, the same pixels on screen.
+constexpr int FRAME_SIZE = 1024;
+constexpr int FRAME_STRIP = 64;
+constexpr float FRAME_UNIT = FRAME_SIZE / 9.0f; // pixels per board unit
+// The sides: 0 the far edge (z 7.5..8), 1 x 7.5..8, 2 z -1..-0.5, 3 x -1..-0.5.
+constexpr int FRAME_SIDES = 4;
+// The first row (or column) of the whole picture a side's strip starts at.
+constexpr int frameStripStart(int side) {
+    return side < 2 ? FRAME_SIZE - FRAME_STRIP + 3 : -3;
+}
+// Texture coordinates in the frame's file of the board point (x, z), on side `side`.
+inline void frameUV(int side, float x, float z, float& u, float& v) {
+    const bool acrossX = side == 1 || side == 3; // the side runs along z
+    const float along = ((acrossX ? z : x) + 1.0f) * FRAME_UNIT;
+    const float across = ((acrossX ? x : z) + 1.0f) * FRAME_UNIT;
+    u = along / FRAME_SIZE;
+    v = (float(side * FRAME_STRIP) + across - float(frameStripStart(side))) /
+        float(FRAME_SIDES * FRAME_STRIP);
+}
+
 } // namespace assetgen
