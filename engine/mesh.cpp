@@ -22,7 +22,6 @@ void KFace::SetMaterial(KMaterial* m) {
 void KFace::SetUV(int corner, float u, float v) {
     if (corner < 0 || corner > 2) return;
     uv[corner] = KUV{u, v};
-    uv2[corner] = KUV{u, v};
 }
 
 KMesh::KMesh(KScene* owner, int nbVerts, int nbFaces) : scene(owner) {
@@ -54,12 +53,11 @@ int KMesh::addVert(const KVertex& v) {
     return static_cast<int>(verts.size()) - 1;
 }
 
-int KMesh::addVert(const KVector& pos, const KVector& normal, const KColor& c1, const KColor& c2) {
+int KMesh::addVert(const KVector& pos, const KVector& normal, const KColor& c1, const KColor&) {
     KVertex v;
     v.pos = pos;
     v.normal = normal;
     v.color = c1;
-    v.color2 = c2;
     return addVert(v);
 }
 

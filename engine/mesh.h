@@ -13,22 +13,20 @@ class KMaterial;
 struct KVertex {
     KVector pos;               // object space
     KVector normal;            // zero: the renderer uses the face normal
-    KColor color{1, 1, 1, 1};  // first colour, multiplied in when the material asks for it
-    KColor color2{1, 1, 1, 1}; // second colour (kept, not drawn)
+    KColor color{1, 1, 1, 1}; // multiplied in when the material asks for it
 };
 
-// A triangle: three vertex indices, two sets of texture coordinates per corner, a material.
+// A triangle: three vertex indices, texture coordinates per corner, a material.
 class KFace {
 public:
     int ref[3] = {0, 0, 0}; // vertex indices
-    KUV uv[3];              // first texture coordinates, one per corner
-    KUV uv2[3];             // second set
+    KUV uv[3];              // texture coordinates, one per corner
     KMaterial* mat = nullptr;
 
     void initFace(); // all zero, no material
     void SetVertsRef(int a, int b, int c);
     void SetMaterial(KMaterial* m);
-    void SetUV(int corner, float u, float v); // writes both sets
+    void SetUV(int corner, float u, float v);
 };
 
 class KMesh {
@@ -57,6 +55,8 @@ public:
     std::vector<float> levelCoverage;
 
     int addVert(const KVertex& v); // returns the new index
+    // The second colour is taken for the callers that pass one; nothing draws it, so it is not
+    // kept (a mesh's memory is mostly its vertices and faces).
     int addVert(const KVector& pos, const KVector& normal, const KColor& c1, const KColor& c2);
     // Adds a copy of the face; refused (-1) when it names a vertex that does not exist.
     int addFace(const KFace& f);

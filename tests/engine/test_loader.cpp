@@ -230,7 +230,7 @@ TEST_F(Loader, NamesHierarchyAndTransforms) {
     EXPECT_EQ(f.ref[0], 0);
     EXPECT_NEAR(f.uv[0].v, 0, 1e-6);
     EXPECT_NEAR(f.uv[2].v, 1, 1e-6);
-    EXPECT_NEAR(f.uv2[2].u, 1, 1e-6);
+    EXPECT_NEAR(f.uv[2].u, 1, 1e-6);
 
     // The world position of the child: group's rotation and scale applied to (0, 1, 0).
     KUpdateWorld(scene.root);
