@@ -50,7 +50,9 @@ public:
     // screen coverage below which levels[i] replaces the finer ones: the diameter of the
     // mesh's bounding sphere on screen as a fraction of the window's height. The meshes belong
     // to the scene and are shared by copies. An edit through the methods below drops them (they
-    // would no longer match); picking always tests the mesh itself.
+    // would no longer match); picking always tests the mesh itself. Levels are only drawn: once
+    // the renderer has sent one, it lets go of its vertices and faces (render_state.h), so a
+    // mesh is never both a level and an object's own mesh.
     std::vector<KMesh*> levels;
     std::vector<float> levelCoverage;
 

@@ -202,6 +202,13 @@ bool KUploadMesh(KRenderState& rs, KMesh* mesh) {
     return total > 0;
 }
 
+void KLetGoOfLevel(KMesh* level) {
+    if (level->verts.empty() && level->faces.empty()) return;
+    std::vector<KVertex>().swap(level->verts);
+    std::vector<KFace>().swap(level->faces);
+    KNoteMemoryLetGo();
+}
+
 void KFreeGpuMesh(KMesh* mesh) {
     auto* gm = static_cast<KGpuMesh*>(mesh->gpu);
     if (!gm) return;

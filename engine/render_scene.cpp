@@ -16,10 +16,14 @@
 #include <SDL2/SDL.h>
 #include <algorithm>
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
 bool g_glAlive = false; // a renderer's context exists: GL objects may be deleted
+bool g_memoryLetGo = false; // since the last swap (KGiveBackMemory)
 
 void onMeshDestroyed(KMesh* m) {
     KFreeGpuMesh(m);
@@ -106,6 +110,7 @@ void pickLevels(KRenderState& rs, const KObject& o, float depth, const KGpuMesh*
     for (size_t i = 0; i < mesh.levels.size(); ++i) {
         KMesh* level = mesh.levels[i];
         if (!level || !KUploadMesh(rs, level)) continue;
+        KLetGoOfLevel(level);
         const auto* lg = static_cast<const KGpuMesh*>(level->gpu);
         mirrored = lg;
         if (i < mesh.levelCoverage.size() && coverage < mesh.levelCoverage[i]) drawn = lg;
@@ -452,11 +457,25 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     KUpdateStats(rs, scene, visObjects, visPolygons);
 }
 
+void KNoteMemoryLetGo() {
+    g_memoryLetGo = true;
+}
+
+void KGiveBackMemory() {
+    if (!g_memoryLetGo) return;
+    g_memoryLetGo = false;
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
 void SwapBuffers(KScreen* screen) {
     if (!screen || !screen->window) return;
     // The offscreen driver's swap does not wait for the GPU: without this, frames pile up.
     if (screen->offscreen) glFinish();
     SDL_GL_SwapWindow(screen->window);
+    // The frame is drawn: the driver has let go of what it held for it.
+    KGiveBackMemory();
     // The time a player waits for the first picture, in the log.
     if (screen->render && !screen->render->frameShown) {
         screen->render->frameShown = true;

@@ -97,6 +97,7 @@ void KFreeGpuTexture(KTexture* tex) {
     if (KRenderGlAlive()) glDeleteTextures(1, &tex->glId);
     tex->glId = 0;
     g_uploaded.erase(tex);
+    KNoteMemoryLetGo();
 }
 
 void KForgetGpuTextures() {

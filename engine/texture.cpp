@@ -149,6 +149,12 @@ void KTexture::ReleasePixels() {
     pixelsReleased = 1;
 }
 
+void KTexture::DropGpuCopy() {
+    if (!glId) return;
+    if (auto hook = KGetRenderHooks().textureDestroyed) hook(this);
+    dirty = 1;
+}
+
 void KTexture::SetTextureFilter(int f) {
     filter = f;
     dirty = 1;

@@ -64,6 +64,10 @@ public:
     // The pixels of a picture the GPU holds, let go when the file can give them again and
     // nobody asked to keep them (the renderer calls it after an upload).
     void ReleasePixels();
+    // For a picture that will not show for a long time, if ever again (the intro's title): the
+    // GPU's copy goes. Drawn again, it is sent again, its pixels read from the file first if
+    // they were let go.
+    void DropGpuCopy();
     // Let-go pixels read again from the file, for one more upload; false when that fails.
     bool ReloadPixels();
     // Binds the texture (GL_TEXTURE_2D, unpack alignment 1) so the caller can update it with

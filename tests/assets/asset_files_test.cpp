@@ -3,6 +3,7 @@
 // cube turning each page towards the camera the right way round).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -12,6 +13,7 @@
 
 #include "tests/assets/asset_data.h"
 #include "tools/assetgen/names.h"
+#include "tools/assetgen/textures.h"
 
 using namespace assetgen;
 using assettest::diskPath;
@@ -256,6 +258,32 @@ TEST(AssetFiles, MarksLieFlatAboveTheSquares) {
         EXPECT_EQ(e.hi, 0.0) << name;
         EXPECT_GT(e.lo, squareTop) << name;
     }
+}
+
+// The frame's picture holds only the ring the frame shows, a strip per side: every triangle
+// reads within one strip, far enough from its edges that filtering never reaches the next.
+TEST(AssetFiles, FrameTrianglesEachReadOneStripOfTheirPicture) {
+    const auto& m = data().models.at(".\\M3D\\echiquier.m3d");
+    const tinygltf::Node* n = findNode(m, "echiq");
+    ASSERT_NE(n, nullptr);
+    int triangles[FRAME_SIDES] = {};
+    for (const auto& prim : m.meshes[n->mesh].primitives) {
+        auto uv = readAccessor<double>(m, prim.attributes.at("TEXCOORD_0"));
+        auto index = readAccessor<uint32_t>(m, prim.indices);
+        for (size_t t = 0; t + 2 < index.size(); t += 3) {
+            double lo = 1e9, hi = -1e9; // rows of the picture
+            for (size_t k = 0; k < 3; ++k) {
+                const double row = uv[2 * index[t + k] + 1] * FRAME_SIDES * FRAME_STRIP;
+                lo = std::min(lo, row), hi = std::max(hi, row);
+            }
+            const int strip = std::clamp(int(lo / FRAME_STRIP), 0, FRAME_SIDES - 1);
+            EXPECT_GE(lo - strip * FRAME_STRIP, 1.5) << "triangle " << t / 3;
+            EXPECT_LE(hi - strip * FRAME_STRIP, FRAME_STRIP - 1.5) << "triangle " << t / 3;
+            ++triangles[strip];
+        }
+    }
+    for (int side = 0; side < FRAME_SIDES; ++side)
+        EXPECT_GT(triangles[side], 0) << "side " << side;
 }
 
 TEST(AssetFiles, CameraSeesSixtyDegreesAndLightsAreLights) {
