@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -40,18 +41,34 @@ GLuint KUploadTexture(KTexture* tex) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     }
-    GLint w = 0, h = 0;
+    // A picture turned white with its brightness as alpha (the fonts) is sent as its alpha
+    // alone, a quarter of the memory: the texture reads back (1, 1, 1, alpha) as before.
+    const bool alphaOnly = tex->brightnessAlpha != 0;
+    const GLint internal = alphaOnly ? GL_R8 : GL_RGBA8;
+    const GLenum format = alphaOnly ? GL_RED : GL_RGBA;
+    const unsigned char* data = tex->pixels.data();
+    std::vector<unsigned char> alphas;
+    if (alphaOnly) {
+        alphas.resize(bytes / 4);
+        for (size_t i = 0; i < alphas.size(); ++i)
+            alphas[i] = tex->pixels[i * 4 + 3];
+        data = alphas.data();
+    }
+    GLint w = 0, h = 0, held = 0;
     if (!fresh) {
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &held);
     }
     // Rows are bottom-up in memory, which is the order OpenGL reads them.
-    if (w == tex->width && h == tex->height)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE,
-                        tex->pixels.data());
+    if (w == tex->width && h == tex->height && held == internal)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, format, GL_UNSIGNED_BYTE, data);
     else
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tex->width, tex->height, 0, GL_RGBA,
-                     GL_UNSIGNED_BYTE, tex->pixels.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, internal, tex->width, tex->height, 0, format,
+                     GL_UNSIGNED_BYTE, data);
+    const GLint swizzle[4] = {alphaOnly ? GL_ONE : GL_RED, alphaOnly ? GL_ONE : GL_GREEN,
+                              alphaOnly ? GL_ONE : GL_BLUE, alphaOnly ? GL_RED : GL_ALPHA};
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
     applyFilter(tex->filter);
     if (tex->filter == 2) glGenerateMipmap(GL_TEXTURE_2D);
     tex->dirty = 0;
