@@ -19,7 +19,9 @@ KTexture* fourColours(KScene* scene) {
     return t;
 }
 
-// A 16 x 16 grid font of 4 x 4 pixel cells in which only 'A' has ink.
+// A 16 x 16 grid font of 4 x 4 pixel cells in which only 'A' has ink, white on black made
+// white with the brightness as alpha, as the game's fonts are (the renderer sends the alpha
+// alone).
 KFont* inkOnlyOnA(KScene* scene) {
     auto* t = new KTexture(scene);
     t->width = t->height = 64;
@@ -31,6 +33,7 @@ KFont* inkOnlyOnA(KScene* scene) {
         for (int x = 0; x < 4; ++x)
             std::memset(&t->pixels[(row * 64 + col * 4 + x) * 4], 255, 4);
     }
+    t->CreateModifiedImg();
     auto* f = new KFont(scene);
     f->SetTexture(t);
     f->BuildFontLists(16, 16, 16, 0);
