@@ -11,8 +11,8 @@ class KScene;
 class KMaterial;
 
 struct KVertex {
-    KVector pos;               // object space
-    KVector normal;            // zero: the renderer uses the face normal
+    KVector pos;              // object space
+    KVector normal;           // zero: the renderer uses the face normal
     KColor color{1, 1, 1, 1}; // multiplied in when the material asks for it
 };
 

@@ -22,8 +22,8 @@
 
 namespace {
 
-bool g_glAlive = false; // a renderer's context exists: GL objects may be deleted
-bool g_memoryLetGo = false; // since the last swap (KGiveBackMemory)
+bool g_glAlive = false;     // a renderer's context exists: GL objects may be deleted
+bool g_memoryLetGo = false; // since the last swap (KNoteMemoryLetGo)
 
 void onMeshDestroyed(KMesh* m) {
     KFreeGpuMesh(m);
@@ -461,7 +461,9 @@ void KNoteMemoryLetGo() {
     g_memoryLetGo = true;
 }
 
-void KGiveBackMemory() {
+namespace {
+
+void giveBackMemory() {
     if (!g_memoryLetGo) return;
     g_memoryLetGo = false;
 #ifdef __GLIBC__
@@ -469,13 +471,15 @@ void KGiveBackMemory() {
 #endif
 }
 
+} // namespace
+
 void SwapBuffers(KScreen* screen) {
     if (!screen || !screen->window) return;
     // The offscreen driver's swap does not wait for the GPU: without this, frames pile up.
     if (screen->offscreen) glFinish();
     SDL_GL_SwapWindow(screen->window);
     // The frame is drawn: the driver has let go of what it held for it.
-    KGiveBackMemory();
+    giveBackMemory();
     // The time a player waits for the first picture, in the log.
     if (screen->render && !screen->render->frameShown) {
         screen->render->frameShown = true;

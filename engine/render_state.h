@@ -230,10 +230,9 @@ bool KRenderGlAlive();
 // Should a new context need it sent again it is empty, and the finer level stands in for it.
 void KLetGoOfLevel(KMesh* level);
 // Memory the renderer let go of (a level's vertices, a texture) mostly lies inside the
-// allocator's heap, which keeps it for the process: after the frame's swap, free pages go back
-// to the system, once for all the memory let go since the last time.
+// allocator's heap, which keeps it for the process: after the frame's swap (SwapBuffers), its
+// free pages go back to the system, once for all the memory let go since the last swap.
 void KNoteMemoryLetGo();
-void KGiveBackMemory();
 
 // render_draw.cpp: the mesh programs' per-frame and per-draw state.
 // The lit plain program, built at start-up: false when the driver refuses the shaders.

@@ -52,10 +52,10 @@ public:
     bool LoadTextureFromMemory(const unsigned char* data, int size);
     void SetTextureFilter(int f);
     // For bitmap fonts drawn white on black: alpha becomes the brightness of each pixel and the
-    // colour white, so texts take the colour they are drawn with. The renderer then sends the
-    // alpha alone (one byte a pixel, GL_R8 read back as white with that alpha). Pixels read again from the
+    // colour white, so texts take the colour they are drawn with. Pixels read again from the
     // file are changed the same way; pixels not in memory are not read for it, only when they
-    // are next needed.
+    // are next needed. The renderer sends such a picture as its alpha alone (GL_R8, one byte a
+    // pixel, read back as white with that alpha).
     void CreateModifiedImg();
     // Marks the pixels for the renderer to send (again).
     void SetupTexture();

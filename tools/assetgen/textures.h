@@ -24,14 +24,15 @@ inline const std::string CUBE_BACK = ".\\textures\\cubeback.jpg";
 // The board frame's picture is drawn over the whole board, x and z from -1 to 8 at FRAME_SIZE
 // pixels, but the frame shows only its outer ring, half a unit wide: the squares cover the rest.
 // The file holds the ring alone, as four strips of FRAME_STRIP rows one under the other, one
-// per side of the frame (`frameSide`), each running the board's full length with its pixels
+// per side of the frame (`frameUV`'s `side`), each running the board's full length with its pixels
 // unchanged (the sides along z turned a quarter), and a few rows of the picture beyond the
 // ring on both edges, so that filtering at the ring's edges reads what it read in the whole
 // picture. A quarter of the memory, the same pixels on screen.
 constexpr int FRAME_SIZE = 1024;
 constexpr int FRAME_STRIP = 64;
 constexpr float FRAME_UNIT = FRAME_SIZE / 9.0f; // pixels per board unit
-// The sides: 0 the far edge (z 7.5..8), 1 x 7.5..8, 2 z -1..-0.5, 3 x -1..-0.5.
+// The sides: 0 beyond rank 1 (z 7.5..8), 1 beyond the h-file (x 7.5..8), 2 beyond rank 8
+// (z -1..-0.5), 3 beyond the a-file (x -1..-0.5).
 constexpr int FRAME_SIDES = 4;
 // The first row (or column) of the whole picture a side's strip starts at.
 constexpr int frameStripStart(int side) {
