@@ -76,7 +76,7 @@ Image frame(const Fonts& f) {
     Image strips(FRAME_SIZE, FRAME_SIDES * FRAME_STRIP);
     auto wrap = [](int i) { return (i % FRAME_SIZE + FRAME_SIZE) % FRAME_SIZE; };
     for (int side = 0; side < FRAME_SIDES; ++side) {
-        const bool acrossX = side == 1 || side == 3;
+        const bool acrossX = frameSideAlongZ(side);
         for (int row = 0; row < FRAME_STRIP; ++row) {
             const int across = wrap(frameStripStart(side) + row);
             for (int along = 0; along < FRAME_SIZE; ++along)
