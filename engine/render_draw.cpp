@@ -149,10 +149,19 @@ void setModel(const KMeshProgram& p, const KDrawItem& item, const KMatrix* mirro
 }
 
 void drawMesh(KRenderState& rs, const KDrawItem& item) {
+    // A mesh sent without its colours (all white) reads the colour attribute's constant value,
+    // which a draw with colours in an array may leave undefined: set again before it.
+    const bool coloured = item.mesh->stride == FLOATS_PER_VERTEX;
+    if (!coloured && !rs.constantWhite) {
+        glVertexAttrib4f(3, 1, 1, 1, 1);
+        rs.constantWhite = true;
+    } else if (coloured) {
+        rs.constantWhite = false;
+    }
     glBindVertexArray(item.mesh->vao);
-    glDrawElements(
-        GL_TRIANGLES, item.count, GL_UNSIGNED_INT,
-        reinterpret_cast<const void*>(static_cast<size_t>(item.first) * sizeof(unsigned)));
+    glDrawElements(GL_TRIANGLES, item.count, item.mesh->indexType,
+                   reinterpret_cast<const void*>(static_cast<size_t>(item.first) *
+                                                 static_cast<size_t>(item.mesh->indexBytes)));
     rs.drawnTriangles += item.count / 3;
 }
 
@@ -170,6 +179,7 @@ void KDeletePrograms(KRenderState& rs) {
 
 void KBeginProgramFrame(KRenderState& rs) {
     ++rs.materialSerial;
+    rs.constantWhite = false;
     rs.active = nullptr;
     rs.boundTexture = 0;
     rs.cullFace = -1;
@@ -240,6 +250,7 @@ void KDrawItemNow(KRenderState& rs, const KDrawItem& item, const KMatrix* mirror
     } else {
         glBindVertexArray(rs.quadVao);
         glDrawArrays(GL_TRIANGLES, 0, 6);
+        rs.constantWhite = false;
         rs.drawnTriangles += 2;
     }
     ++rs.drawCalls;

@@ -8,6 +8,7 @@
 #include "engine/mesh.h"
 #include "engine/render_state.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -89,6 +90,43 @@ void send(GLenum target, GLuint buffer, long& capacity, long bytes, const void* 
 // Counts uploads: each fill of a GPU mesh gets a new number (see KGpuMesh::version).
 unsigned g_uploads = 0;
 
+// What is sent when it is smaller than what was given: vertices without their colour, indices
+// in 16 bits. Kept between fills so that meshes sent every frame allocate nothing.
+std::vector<float> g_packedVertices;
+std::vector<unsigned short> g_shortIndices;
+
+constexpr int FLOATS_WITHOUT_COLOUR = 8;
+
+// Whether every vertex is opaque white, the colour a vertex without one is drawn with.
+bool allWhite(const std::vector<float>& vertices) {
+    for (size_t k = FLOATS_WITHOUT_COLOUR; k < vertices.size(); k += FLOATS_PER_VERTEX)
+        if (vertices[k] != 1 || vertices[k + 1] != 1 || vertices[k + 2] != 1 ||
+            vertices[k + 3] != 1)
+            return false;
+    return true;
+}
+
+// Records in the mesh's vertex array (bound, with its vertex buffer) where each attribute lies
+// for vertices of `floats` floats. Without the colour the attribute reads its constant value,
+// white (set before such a mesh is drawn, render_draw.cpp).
+void setLayout(KGpuMesh& gm, int floats) {
+    if (gm.stride == floats) return;
+    gm.stride = floats;
+    const GLsizei stride = floats * static_cast<GLsizei>(sizeof(float));
+    const int sizes[4] = {3, 3, 2, 4};
+    int offset = 0;
+    for (GLuint a = 0; a < 4; ++a) {
+        if (offset + sizes[a] > floats) {
+            glDisableVertexAttribArray(a);
+            continue;
+        }
+        glEnableVertexAttribArray(a);
+        glVertexAttribPointer(a, sizes[a], GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(offset * sizeof(float)));
+        offset += sizes[a];
+    }
+}
+
 } // namespace
 
 void KInitGpuMesh(KGpuMesh& gm) {
@@ -96,29 +134,44 @@ void KInitGpuMesh(KGpuMesh& gm) {
     glGenBuffers(1, &gm.vbo);
     glGenBuffers(1, &gm.ibo);
     glBindVertexArray(gm.vao);
-    glBindBuffer(GL_ARRAY_BUFFER, gm.vbo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gm.ibo); // recorded in the vertex array
-    const GLsizei stride = FLOATS_PER_VERTEX * sizeof(float);
-    const int sizes[4] = {3, 3, 2, 4};
-    int offset = 0;
-    for (GLuint a = 0; a < 4; ++a) {
-        glEnableVertexAttribArray(a);
-        glVertexAttribPointer(a, sizes[a], GL_FLOAT, GL_FALSE, stride,
-                              reinterpret_cast<const void*>(offset * sizeof(float)));
-        offset += sizes[a];
-    }
     glBindVertexArray(0);
+    gm.stride = 0; // laid out by the first fill
 }
 
 void KFillGpuMesh(KGpuMesh& gm, const std::vector<float>& vertices,
                   const std::vector<unsigned>& indices, bool isStatic) {
-    glBindVertexArray(gm.vao); // the index buffer is bound through the mesh's own array
-    send(GL_ARRAY_BUFFER, gm.vbo, gm.capacity, static_cast<long>(vertices.size() * sizeof(float)),
-         vertices.data(), isStatic);
-    send(GL_ELEMENT_ARRAY_BUFFER, gm.ibo, gm.indexCapacity,
-         static_cast<long>(indices.size() * sizeof(unsigned)), indices.data(), isStatic);
-    glBindVertexArray(0);
     gm.cornerCount = static_cast<int>(vertices.size() / FLOATS_PER_VERTEX);
+    // Most meshes are white throughout: their colours are not sent, a third of each vertex.
+    const std::vector<float>* sent = &vertices;
+    int floats = FLOATS_PER_VERTEX;
+    if (allWhite(vertices)) {
+        g_packedVertices.resize(static_cast<size_t>(gm.cornerCount) * FLOATS_WITHOUT_COLOUR);
+        for (size_t v = 0; v < static_cast<size_t>(gm.cornerCount); ++v)
+            std::copy_n(&vertices[v * FLOATS_PER_VERTEX], FLOATS_WITHOUT_COLOUR,
+                        &g_packedVertices[v * FLOATS_WITHOUT_COLOUR]);
+        sent = &g_packedVertices;
+        floats = FLOATS_WITHOUT_COLOUR;
+    }
+    glBindVertexArray(gm.vao); // the index buffer is bound through the mesh's own array
+    send(GL_ARRAY_BUFFER, gm.vbo, gm.capacity, static_cast<long>(sent->size() * sizeof(float)),
+         sent->data(), isStatic);
+    setLayout(gm, floats);
+    // Indices in 16 bits wherever the vertices are few enough, half the memory.
+    if (gm.cornerCount <= 65536) {
+        g_shortIndices.assign(indices.begin(), indices.end());
+        gm.indexType = GL_UNSIGNED_SHORT;
+        gm.indexBytes = sizeof(unsigned short);
+        send(GL_ELEMENT_ARRAY_BUFFER, gm.ibo, gm.indexCapacity,
+             static_cast<long>(g_shortIndices.size() * sizeof(unsigned short)),
+             g_shortIndices.data(), isStatic);
+    } else {
+        gm.indexType = GL_UNSIGNED_INT;
+        gm.indexBytes = sizeof(unsigned);
+        send(GL_ELEMENT_ARRAY_BUFFER, gm.ibo, gm.indexCapacity,
+             static_cast<long>(indices.size() * sizeof(unsigned)), indices.data(), isStatic);
+    }
+    glBindVertexArray(0);
     gm.version = ++g_uploads;
 }
 
@@ -130,6 +183,7 @@ void KReleaseGpuMesh(KGpuMesh& gm) {
     }
     gm.vao = gm.vbo = gm.ibo = 0;
     gm.capacity = gm.indexCapacity = 0;
+    gm.stride = 0;
 }
 
 bool KUploadMesh(KRenderState& rs, KMesh* mesh) {

@@ -36,6 +36,9 @@ struct KGpuMesh {
     long indexCapacity = 0; // bytes allocated in ibo
     int vertexCount = 0;    // indices: 3 per triangle
     int cornerCount = 0;    // vertices sent
+    int stride = 0;         // floats a vertex takes in vbo: with its colour, or without (white)
+    GLenum indexType = GL_UNSIGNED_INT; // 16 bits when the vertices allow
+    int indexBytes = 4;
     unsigned version = 0;   // changes with every upload
     std::vector<KGpuRange> ranges;
     KVector lo, hi; // object-space bounds
@@ -101,6 +104,7 @@ struct KRenderState {
     GLuint streamVao = 0, streamVbo = 0; // window-space quads, refilled during the frame
     long streamCapacity = 0;             // bytes
     long streamUsed = 0;                 // bytes used this frame
+    bool constantWhite = false; // the colour attribute's constant value is known to be white
     GLuint whiteTex = 0;                 // bound when a material has no texture
 
     // Multisampling (hardware renderers only): the frame is drawn into msFbo and resolved into
@@ -202,8 +206,8 @@ void KRenderShutdown(KScreen* screen);
 
 // render_mesh.cpp: sends a mesh whose GPU copy is missing or stale; false for an empty mesh.
 bool KUploadMesh(KRenderState& rs, KMesh* mesh);
-// The GL objects of a GPU mesh: made (vertex layout recorded), filled (storage reused when big
-// enough), released.
+// The GL objects of a GPU mesh: made, filled (storage reused when big enough; the vertex layout
+// recorded as it fits the vertices), released. `vertices` hold FLOATS_PER_VERTEX floats each.
 void KInitGpuMesh(KGpuMesh& gm);
 void KFillGpuMesh(KGpuMesh& gm, const std::vector<float>& vertices,
                   const std::vector<unsigned>& indices, bool isStatic);

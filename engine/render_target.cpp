@@ -246,6 +246,7 @@ void KEndWorld(KRenderState& rs) {
     glUniform2f(rs.upscale.sceneSize, float(rs.worldW), float(rs.worldH));
     glBindVertexArray(rs.quadVao);
     glDrawArrays(GL_TRIANGLES, 0, 3);
+    rs.constantWhite = false; // the quad's colours are an array
     ++rs.drawCalls;
     rs.drawnTriangles += 1;
     glEnable(GL_DEPTH_TEST);

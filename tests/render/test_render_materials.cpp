@@ -42,6 +42,10 @@ TEST_F(Materials, VertexColoursAdditiveGlowsAndAlphaTest) {
     for (KObject* o : {a, b})
         for (KVertex& v : o->mesh->verts)
             v.color = KColor{1, 0, 0, 1};
+    // White vertices are sent without their colours; they still draw white, not black.
+    auto* tintedWhite = addMaterial({1, 1, 1, 1}, true);
+    tintedWhite->SetOption(KMAT_VERTEXCOLOR, true);
+    square(tintedWhite, -2, -1, 0);
 
     // An additive glow adds to what is behind it.
     square(addMaterial({0, 0, 1, 1}, true), 1.5f, 1, 0);
@@ -62,6 +66,7 @@ TEST_F(Materials, VertexColoursAdditiveGlowsAndAlphaTest) {
 
     EXPECT_RGB_NEAR(at(-2, 1, 0), 255, 0, 0);
     EXPECT_RGB_NEAR(at(-0.5f, 1, 0), 255, 255, 255);
+    EXPECT_RGB_NEAR(at(-2, -1, 0), 255, 255, 255);
     EXPECT_RGB_NEAR(at(1.5f, 1, 1), 128, 128, 255);
     EXPECT_RGB_NEAR(at(-0.3f, -1, 1), 0, 255, 0);    // cut out: the green behind
     EXPECT_RGB_NEAR(at(0.3f, -1, 1), 255, 255, 255); // kept
