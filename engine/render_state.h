@@ -37,9 +37,9 @@ struct KGpuMesh {
     int vertexCount = 0;    // indices: 3 per triangle
     int cornerCount = 0;    // vertices sent
     int stride = 0;         // floats a vertex takes in vbo: with its colour, or without (white)
-    GLenum indexType = GL_UNSIGNED_INT; // 16 bits when the vertices allow
-    int indexBytes = 4;
+    int indexBytes = 4;     // 2 when the vertices are few enough
     unsigned version = 0;   // changes with every upload
+    GLenum indexType = GL_UNSIGNED_INT;
     std::vector<KGpuRange> ranges;
     KVector lo, hi; // object-space bounds
     // Small meshes that stay as they are (up to BATCH_MAX_INDICES indices): what was sent,
@@ -104,8 +104,8 @@ struct KRenderState {
     GLuint streamVao = 0, streamVbo = 0; // window-space quads, refilled during the frame
     long streamCapacity = 0;             // bytes
     long streamUsed = 0;                 // bytes used this frame
-    bool constantWhite = false; // the colour attribute's constant value is known to be white
     GLuint whiteTex = 0;                 // bound when a material has no texture
+    bool constantWhite = false;          // the colour attribute's constant value is white
 
     // Multisampling (hardware renderers only): the frame is drawn into msFbo and resolved into
     // the window at its end. samples 0: drawn straight into the window.
