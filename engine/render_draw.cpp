@@ -159,9 +159,9 @@ void drawMesh(KRenderState& rs, const KDrawItem& item) {
         rs.constantWhite = false;
     }
     glBindVertexArray(item.mesh->vao);
-    glDrawElements(GL_TRIANGLES, item.count, item.mesh->indexType,
-                   reinterpret_cast<const void*>(static_cast<size_t>(item.first) *
-                                                 static_cast<size_t>(item.mesh->indexBytes)));
+    glDrawElements(
+        GL_TRIANGLES, item.count, item.mesh->indexType,
+        reinterpret_cast<const void*>(static_cast<size_t>(item.first) * KIndexBytes(*item.mesh)));
     rs.drawnTriangles += item.count / 3;
 }
 

@@ -136,7 +136,6 @@ void KInitGpuMesh(KGpuMesh& gm) {
     glBindVertexArray(gm.vao);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gm.ibo); // recorded in the vertex array
     glBindVertexArray(0);
-    gm.stride = 0; // laid out by the first fill
 }
 
 void KFillGpuMesh(KGpuMesh& gm, const std::vector<float>& vertices,
@@ -158,19 +157,12 @@ void KFillGpuMesh(KGpuMesh& gm, const std::vector<float>& vertices,
          sent->data(), isStatic);
     setLayout(gm, floats);
     // Indices in 16 bits wherever the vertices are few enough, half the memory.
-    if (gm.cornerCount <= 65536) {
-        g_shortIndices.assign(indices.begin(), indices.end());
-        gm.indexType = GL_UNSIGNED_SHORT;
-        gm.indexBytes = sizeof(unsigned short);
-        send(GL_ELEMENT_ARRAY_BUFFER, gm.ibo, gm.indexCapacity,
-             static_cast<long>(g_shortIndices.size() * sizeof(unsigned short)),
-             g_shortIndices.data(), isStatic);
-    } else {
-        gm.indexType = GL_UNSIGNED_INT;
-        gm.indexBytes = sizeof(unsigned);
-        send(GL_ELEMENT_ARRAY_BUFFER, gm.ibo, gm.indexCapacity,
-             static_cast<long>(indices.size() * sizeof(unsigned)), indices.data(), isStatic);
-    }
+    const bool shortIndices = gm.cornerCount <= 65536;
+    if (shortIndices) g_shortIndices.assign(indices.begin(), indices.end());
+    gm.indexType = shortIndices ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+    send(GL_ELEMENT_ARRAY_BUFFER, gm.ibo, gm.indexCapacity,
+         static_cast<long>(indices.size() * KIndexBytes(gm)),
+         shortIndices ? static_cast<const void*>(g_shortIndices.data()) : indices.data(), isStatic);
     glBindVertexArray(0);
     gm.version = ++g_uploads;
 }

@@ -37,9 +37,8 @@ struct KGpuMesh {
     int vertexCount = 0;    // indices: 3 per triangle
     int cornerCount = 0;    // vertices sent
     int stride = 0;         // floats a vertex takes in vbo: with its colour, or without (white)
-    int indexBytes = 4;     // 2 when the vertices are few enough
     unsigned version = 0;   // changes with every upload
-    GLenum indexType = GL_UNSIGNED_INT;
+    GLenum indexType = GL_UNSIGNED_INT; // GL_UNSIGNED_SHORT when the vertices are few enough
     std::vector<KGpuRange> ranges;
     KVector lo, hi; // object-space bounds
     // Small meshes that stay as they are (up to BATCH_MAX_INDICES indices): what was sent,
@@ -212,6 +211,10 @@ void KInitGpuMesh(KGpuMesh& gm);
 void KFillGpuMesh(KGpuMesh& gm, const std::vector<float>& vertices,
                   const std::vector<unsigned>& indices, bool isStatic);
 void KReleaseGpuMesh(KGpuMesh& gm);
+// The bytes an index of the mesh takes in its index buffer.
+inline size_t KIndexBytes(const KGpuMesh& gm) {
+    return gm.indexType == GL_UNSIGNED_SHORT ? sizeof(unsigned short) : sizeof(unsigned);
+}
 
 // render_batch.cpp: after the walk, the small runs in `batchable` go to the opaque and
 // reflective lists, merged by material where several share one. Free releases the batches'
