@@ -149,6 +149,11 @@ void setWallVisible(bool show) {
     if (!g_ui || !g_ui->wallRoot) return;
     if (show) g_ui->choiceConfirmed = 0;
     g_ui->wallRoot->hidden = show ? 0 : 1;
+    // Out of sight, the pages' pictures leave the driver (2 MB on the board); their pixels stay
+    // here, and are sent again when the wall is next drawn.
+    if (!show)
+        for (PagePicture& pp : g_ui->pages)
+            if (pp.picture && !pp.picture->pixels.empty()) pp.picture->DropGpuCopy();
 }
 
 void highlightEntry(int oldEntry, int newEntry) {
