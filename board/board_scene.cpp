@@ -114,6 +114,10 @@ void BoardScene::settlePieces() {
 void BoardScene::loadDecorAndBoard() {
     LoadSceneFromFILE(g_scene, ".\\M3D\\Decor.m3d", g_root);
     dome = lookUp("dome");
+    // The night sky is the largest picture on the board and never changes: it is sent as
+    // brightness and colour apart, 3 MB instead of 8.
+    if (KMaterial* sky = GetMatByName(g_scene, "sky"); sky && sky->texture)
+        sky->texture->lumaChroma = 1;
     LoadSceneFromFILE(g_scene, ".\\M3D\\Case.m3d", nullptr);
     boardPivot = new KShell(g_scene);
     boardPivot->InsertAsChildOf(g_root);

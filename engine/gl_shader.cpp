@@ -58,6 +58,9 @@ in vec3 vNormal;
 in vec2 vUV;
 uniform sampler2D uTex;
 #endif
+#ifdef LUMA_CHROMA
+uniform sampler2D uChroma; // Cb and Cr at half the size of uTex, whose red is the brightness
+#endif
 #ifdef VERTEX_COLOR
 in vec4 vColor;
 #endif
@@ -97,7 +100,13 @@ float highlight(float x) {
 #endif
 void main() {
     vec4 texel = vec4(1.0);
-#ifdef TEXTURE
+#if defined(LUMA_CHROMA)
+    // Brightness and colour differences back to red, green and blue (JPEG's own conversion).
+    float luma = texture(uTex, vUV).r;
+    vec2 cbcr = texture(uChroma, vUV).rg - 128.0 / 255.0;
+    texel = vec4(luma + 1.402 * cbcr.y, luma - 0.344136 * cbcr.x - 0.714136 * cbcr.y,
+                 luma + 1.772 * cbcr.x, 1.0);
+#elif defined(TEXTURE)
     texel *= texture(uTex, vUV);
 #endif
 #ifdef VERTEX_COLOR
@@ -285,8 +294,8 @@ bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& ligh
     std::string defines = "#define LIGHT_COUNT " + std::to_string(lights.count) + "\n";
     if (lights.pointOnly) defines += "#define POINT_LIGHTS\n";
     static const char* const NAMES[] = {"ALPHA_TEST", "TEXTURE", "VERTEX_COLOR", "UNLIT",
-                                        "SPECULAR",   "REFLECT", "SHARP"};
-    for (unsigned bit = 0; bit < 7; ++bit)
+                                        "SPECULAR",   "REFLECT", "SHARP",        "LUMA_CHROMA"};
+    for (unsigned bit = 0; bit < 8; ++bit)
         if (features & (1u << bit)) defines += std::string("#define ") + NAMES[bit] + "\n";
     p.id = link(MESH_VS, MESH_FS, defines);
     if (!p.id) return false;
@@ -308,6 +317,7 @@ bool KBuildMeshProgram(KMeshProgram& p, unsigned features, const KLightSet& ligh
     p.lightSpotDir = loc("uLightSpotDir");
     p.lightParams = loc("uLightParams");
     p.tex = loc("uTex");
+    p.chroma = loc("uChroma");
     p.reflectTex = loc("uReflect");
     p.reflectOrigin = loc("uReflectOrigin");
     p.reflectInvSize = loc("uReflectInvSize");

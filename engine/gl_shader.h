@@ -9,14 +9,15 @@ constexpr int MAX_LIGHTS = 8; // lights that light one frame; the light slot tak
 
 // Features of a mesh program (bits): each program is built for one combination.
 enum : unsigned {
-    KPROG_ALPHATEST = 1,   // pixels under the material's alpha cutoff are dropped
-    KPROG_TEXTURE = 2,     // the material's texture modulates its colours
-    KPROG_VERTEXCOLOR = 4, // the vertices' first colour modulates them
-    KPROG_UNLIT = 8,       // diffuse colour (times texture) plus emissive, no lights
-    KPROG_SPECULAR = 16,   // lit with a specular highlight
-    KPROG_REFLECT = 32,    // a mirror: the reflection texture shows through 1 - alpha
-    KPROG_SHARP = 64,      // with KPROG_SPECULAR: shininess 8 or more (a cheaper power)
-    KPROG_VARIANTS = 128,  // combinations
+    KPROG_ALPHATEST = 1,    // pixels under the material's alpha cutoff are dropped
+    KPROG_TEXTURE = 2,      // the material's texture modulates its colours
+    KPROG_VERTEXCOLOR = 4,  // the vertices' first colour modulates them
+    KPROG_UNLIT = 8,        // diffuse colour (times texture) plus emissive, no lights
+    KPROG_SPECULAR = 16,    // lit with a specular highlight
+    KPROG_REFLECT = 32,     // a mirror: the reflection texture shows through 1 - alpha
+    KPROG_SHARP = 64,       // with KPROG_SPECULAR: shininess 8 or more (a cheaper power)
+    KPROG_LUMACHROMA = 128, // with KPROG_TEXTURE: the texture as brightness and colour apart
+    KPROG_VARIANTS = 256,   // combinations
 };
 
 // The lights a lit program is built for: their number (its loop unrolled, the lights' values
@@ -40,7 +41,7 @@ struct KMeshProgram {
     GLint alpha = -1, alphaCutoff = -1;
     GLint lightPos = -1, lightDiffuse = -1;
     GLint lightSpecular = -1, lightSpotDir = -1, lightParams = -1;
-    GLint tex = -1;
+    GLint tex = -1, chroma = -1;
     GLint reflectTex = -1, reflectOrigin = -1, reflectInvSize = -1;
 };
 

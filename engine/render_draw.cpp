@@ -12,6 +12,10 @@
 
 namespace {
 
+// Texture units: 0 the material's texture, 1 the mirrored scene, 2 a texture's colour when it
+// comes apart from its brightness.
+constexpr GLint CHROMA_UNIT = 2;
+
 // The fixed-function default: a little light everywhere, so an unlit corner is not black.
 constexpr float GLOBAL_AMBIENT = 0.2f;
 
@@ -28,6 +32,7 @@ unsigned featuresOf(const KMaterial* mat, GLuint tex, bool sprite) {
     unsigned f = 0;
     if (mat && (mat->options & KMAT_ALPHATEST)) f |= KPROG_ALPHATEST;
     if (tex) f |= KPROG_TEXTURE;
+    if (tex && mat->texture->chromaGlId) f |= KPROG_LUMACHROMA; // sent as brightness and colour
     if (mat && (mat->options & KMAT_VERTEXCOLOR)) f |= KPROG_VERTEXCOLOR;
     if (sprite || (mat && (mat->options & KMAT_UNLIT)))
         f |= KPROG_UNLIT;
@@ -49,6 +54,7 @@ void sendFrameUniforms(const KRenderState& rs, const KMeshProgram& p) {
     glUniformMatrix4fv(p.viewProj, 1, GL_FALSE, rs.viewProj.m);
     glUniform4fv(p.clipPlane, 1, rs.clipPlane);
     glUniform1i(p.tex, 0);
+    if (p.chroma >= 0) glUniform1i(p.chroma, CHROMA_UNIT);
 }
 
 bool isLit(unsigned features) {
@@ -68,16 +74,18 @@ int programSlot(unsigned features, const KLightSet& lights) {
 // in for one the driver refuses) with this frame's uniforms.
 KMeshProgram& useProgram(KRenderState& rs, unsigned features) {
     int slot = programSlot(features, rs.lightSet);
-    if (!rs.programs[slot].id && !rs.programFailed[slot]) {
-        if (!KBuildMeshProgram(rs.programs[slot], features,
-                               isLit(features) ? rs.lightSet : KLightSet{})) {
+    if (!rs.programs[slot] && !rs.programFailed[slot]) {
+        auto built = std::make_unique<KMeshProgram>();
+        if (KBuildMeshProgram(*built, features, isLit(features) ? rs.lightSet : KLightSet{})) {
+            rs.programs[slot] = std::move(built);
+        } else {
             Log("Renderer: mesh program %u for %d lights refused; drawn unlit\n", features,
                 rs.lightSet.count);
             rs.programFailed[slot] = true;
         }
     }
-    if (!rs.programs[slot].id) slot = programSlot(KPROG_UNLIT, rs.lightSet);
-    KMeshProgram& p = rs.programs[slot];
+    if (!rs.programs[slot]) slot = programSlot(KPROG_UNLIT, rs.lightSet);
+    KMeshProgram& p = *rs.programs[slot];
     if (rs.active != &p) {
         glUseProgram(p.id);
         rs.active = &p;
@@ -112,6 +120,11 @@ KMeshProgram& bindMaterial(KRenderState& rs, const KMaterial* mat, float alphaFa
     const GLuint tex = mat ? KUploadTexture(mat->texture) : 0;
     KMeshProgram& p = useProgram(rs, featuresOf(mat, tex, sprite) | extra);
     if (tex) bindTexture(rs, tex);
+    if (tex && mat->texture->chromaGlId) {
+        glActiveTexture(GL_TEXTURE0 + CHROMA_UNIT);
+        glBindTexture(GL_TEXTURE_2D, mat->texture->chromaGlId);
+        glActiveTexture(GL_TEXTURE0);
+    }
     setCulling(rs, !sprite && !(mat && (mat->options & KMAT_DOUBLESIDED)));
     if (p.material == mat && p.materialAlpha == alphaFactor &&
         p.materialSerial == rs.materialSerial)
@@ -168,13 +181,17 @@ void drawMesh(KRenderState& rs, const KDrawItem& item) {
 } // namespace
 
 bool KBuildBasePrograms(KRenderState& rs) {
-    return KBuildMeshProgram(rs.programs[programSlot(KPROG_UNLIT, KLightSet{})], KPROG_UNLIT,
-                             KLightSet{});
+    auto base = std::make_unique<KMeshProgram>();
+    if (!KBuildMeshProgram(*base, KPROG_UNLIT, KLightSet{})) return false;
+    rs.programs[programSlot(KPROG_UNLIT, KLightSet{})] = std::move(base);
+    return true;
 }
 
 void KDeletePrograms(KRenderState& rs) {
-    for (KMeshProgram& p : rs.programs)
-        if (p.id) glDeleteProgram(p.id);
+    for (auto& p : rs.programs) {
+        if (p) glDeleteProgram(p->id);
+        p.reset();
+    }
 }
 
 void KBeginProgramFrame(KRenderState& rs) {

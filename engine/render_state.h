@@ -3,6 +3,7 @@
 // with the screen's context and the per-frame lists and buffers, reused from frame to frame.
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "engine/gl_shader.h"
@@ -91,9 +92,10 @@ struct KWalkEntry {
 
 struct KRenderState {
     // Mesh programs by feature bits (KPROG_*) and the frame's light set, built when first
-    // needed. `active` is the one in use, null after overlay drawing.
+    // needed (a frame uses a handful of the thousands of slots: each is made with its program).
+    // `active` is the one in use, null after overlay drawing.
     static constexpr int PROGRAM_SLOTS = KPROG_VARIANTS * (MAX_LIGHTS + 1) * 2;
-    KMeshProgram programs[PROGRAM_SLOTS];
+    std::unique_ptr<KMeshProgram> programs[PROGRAM_SLOTS];
     bool programFailed[PROGRAM_SLOTS] = {}; // refused by the driver: not tried again
     const KMeshProgram* active = nullptr;
     KLightSet lightSet; // the lights of the frame (KSetLights)

@@ -3,6 +3,8 @@
 #include "engine/render_state.h"
 #include "engine/texture.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <unordered_set>
 #include <vector>
@@ -20,6 +22,71 @@ void applyFilter(int filter) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
 }
 
+unsigned char toByte(float v) {
+    return static_cast<unsigned char>(std::clamp(std::lround(v), 0L, 255L));
+}
+
+// JPEG's conversion: the brightness of every pixel, and the colour differences from it averaged
+// over each 2 x 2 block of pixels (half the width and the height, rounded up), as Cb and Cr.
+void splitLumaChroma(const KTexture& tex, std::vector<unsigned char>& luma,
+                     std::vector<unsigned char>& chroma, int& chromaW, int& chromaH) {
+    const int w = tex.width, h = tex.height;
+    chromaW = (w + 1) / 2;
+    chromaH = (h + 1) / 2;
+    luma.resize(static_cast<size_t>(w) * h);
+    chroma.resize(static_cast<size_t>(chromaW) * chromaH * 2);
+    const unsigned char* px = tex.pixels.data();
+    for (size_t i = 0; i < luma.size(); ++i, px += 4)
+        luma[i] = toByte(0.299f * px[0] + 0.587f * px[1] + 0.114f * px[2]);
+    for (int cy = 0; cy < chromaH; ++cy) {
+        for (int cx = 0; cx < chromaW; ++cx) {
+            float cb = 0, cr = 0;
+            int n = 0;
+            for (int y = 2 * cy; y < std::min(h, 2 * cy + 2); ++y) {
+                for (int x = 2 * cx; x < std::min(w, 2 * cx + 2); ++x, ++n) {
+                    const unsigned char* p =
+                        tex.pixels.data() + (static_cast<size_t>(y) * w + x) * 4;
+                    cb += -0.168736f * p[0] - 0.331264f * p[1] + 0.5f * p[2];
+                    cr += 0.5f * p[0] - 0.418688f * p[1] - 0.081312f * p[2];
+                }
+            }
+            unsigned char* c = &chroma[(static_cast<size_t>(cy) * chromaW + cx) * 2];
+            c[0] = toByte(128.0f + cb / float(n));
+            c[1] = toByte(128.0f + cr / float(n));
+        }
+    }
+}
+
+void sendPlane(GLuint id, GLint internal, GLenum format, int w, int h, const void* data,
+               int filter) {
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, w, h, 0, format, GL_UNSIGNED_BYTE, data);
+    applyFilter(filter);
+    if (filter == 2) glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+// A picture as brightness and colour (KTexture::lumaChroma): two textures, the brightness's
+// bound last, as the single texture would be.
+GLuint uploadLumaChroma(KTexture* tex) {
+    std::vector<unsigned char> luma, chroma;
+    int chromaW = 0, chromaH = 0;
+    splitLumaChroma(*tex, luma, chroma, chromaW, chromaH);
+    if (!tex->glId) {
+        glGenTextures(1, &tex->glId);
+        g_uploaded.insert(tex);
+    }
+    if (!tex->chromaGlId) glGenTextures(1, &tex->chromaGlId);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    sendPlane(tex->chromaGlId, GL_RG8, GL_RG, chromaW, chromaH, chroma.data(), tex->filter);
+    sendPlane(tex->glId, GL_R8, GL_RED, tex->width, tex->height, luma.data(), tex->filter);
+    tex->dirty = 0;
+    KTextureMean(tex);
+    tex->ReleasePixels();
+    return tex->glId;
+}
+
 } // namespace
 
 GLuint KUploadTexture(KTexture* tex) {
@@ -29,7 +96,12 @@ GLuint KUploadTexture(KTexture* tex) {
     if (tex->pixelsReleased && !tex->ReloadPixels()) return 0;
     const size_t bytes = static_cast<size_t>(tex->width) * tex->height * 4;
     if (tex->width <= 0 || tex->height <= 0 || tex->pixels.size() < bytes) return 0;
+    if (tex->lumaChroma) return uploadLumaChroma(tex);
 
+    if (tex->chromaGlId) { // sent before as brightness and colour
+        glDeleteTextures(1, &tex->chromaGlId);
+        tex->chromaGlId = 0;
+    }
     const bool fresh = tex->glId == 0;
     if (fresh) {
         glGenTextures(1, &tex->glId);
@@ -111,8 +183,11 @@ KColor KTextureMean(KTexture* tex) {
 
 void KFreeGpuTexture(KTexture* tex) {
     if (!tex || !tex->glId) return;
-    if (KRenderGlAlive()) glDeleteTextures(1, &tex->glId);
-    tex->glId = 0;
+    if (KRenderGlAlive()) {
+        glDeleteTextures(1, &tex->glId);
+        if (tex->chromaGlId) glDeleteTextures(1, &tex->chromaGlId);
+    }
+    tex->glId = tex->chromaGlId = 0;
     g_uploaded.erase(tex);
     KNoteMemoryLetGo();
 }
@@ -120,7 +195,8 @@ void KFreeGpuTexture(KTexture* tex) {
 void KForgetGpuTextures() {
     for (KTexture* t : g_uploaded) {
         glDeleteTextures(1, &t->glId);
-        t->glId = 0;
+        if (t->chromaGlId) glDeleteTextures(1, &t->chromaGlId);
+        t->glId = t->chromaGlId = 0;
         t->dirty = 1;
     }
     g_uploaded.clear();

@@ -33,6 +33,11 @@ public:
     unsigned char keepPixels = 0;      // the pixels stay in memory after upload
     unsigned char pixelsReleased = 0;  // let go after upload (width and height stay)
     unsigned char brightnessAlpha = 0; // CreateModifiedImg was applied to the file's pixels
+    // An opaque picture the game never rewrites (a sky): sent as its brightness at full size and
+    // its colour at half size, in two GL textures, as a JPEG file stores it: 3 bytes for every 8
+    // it would take whole. Materials drawing it put the two together; set before it is sent.
+    unsigned char lumaChroma = 0;
+    unsigned int chromaGlId = 0; // the colour's GL texture (lumaChroma); the renderer's alone
     KScene* scene;
     // Average colour of the pixels, worked out by the renderer when it needs it (for the pixel
     // count meanPixels; a picture rewritten in place keeps its first average).

@@ -72,6 +72,28 @@ TEST_F(Materials, VertexColoursAdditiveGlowsAndAlphaTest) {
     EXPECT_RGB_NEAR(at(0.3f, -1, 1), 255, 255, 255); // kept
 }
 
+TEST_F(Materials, APictureSentAsBrightnessAndColourKeepsItsColours) {
+    // Two 2 x 2 blocks, so averaging the colour over each block changes nothing; the
+    // brightness and the colour come back together to the same red, green and blue.
+    auto* sky = new KTexture(scene);
+    sky->width = 4, sky->height = 2, sky->filter = 0;
+    const unsigned char orange[4] = {250, 130, 10, 255}, blue[4] = {40, 90, 200, 255};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const unsigned char* c = x < 2 ? orange : blue;
+            sky->pixels.insert(sky->pixels.end(), c, c + 4);
+        }
+    sky->lumaChroma = 1;
+    auto* m = addMaterial({1, 1, 1, 1}, true);
+    m->texture = sky;
+    square(m, 0, 0, 0, 1.0f);
+    render();
+
+    EXPECT_NE(sky->chromaGlId, 0u);
+    EXPECT_RGB_NEAR(at(-0.5f, 0, 0), 250, 130, 10);
+    EXPECT_RGB_NEAR(at(0.5f, 0, 0), 40, 90, 200);
+}
+
 TEST_F(Materials, TheLightSlotAlwaysLightsTheFrame) {
     // More lights than one frame uses; the one in the slot comes last in the graph.
     for (int i = 0; i < MAX_LIGHTS + 2; ++i)
