@@ -181,6 +181,16 @@ void BoardScene::loadPieces() {
     static const char* const names[6][2] = {{"pionB", "pionN"}, {"dameB", "dameN"},
                                             {"roiB", "roiN"},   {"fouB", "fouN"},
                                             {"cavaB", "cavaN"}, {"tourB", "tourN"}};
+    // A black piece has the white one's shape (all but the knights, which face their own
+    // side): it shows the white mesh in ebony, and the black copy goes (about 3 MB with the
+    // GPU's copies).
+    for (const auto& pair : names) {
+        KNodeGraph* white = lookUp(pair[0]);
+        KNodeGraph* black = lookUp(pair[1]);
+        KObject* w = white ? firstObject(white) : nullptr;
+        KObject* b = black ? firstObject(black) : nullptr;
+        if (w && b) b->ShareShapeOf(*w);
+    }
     for (int kind = KIND_PAWN; kind <= KIND_ROOK; ++kind)
         for (int colour = 0; colour < 2; ++colour) {
             KNodeGraph* model = lookUp(names[kind - KIND_PAWN][colour]);

@@ -87,6 +87,71 @@ void KObject::SetMesh(KMesh* m) {
     if (scene) scene->changed = 1;
 }
 
+namespace {
+
+// The one material of all of a mesh's faces; null when they differ or there are none.
+KMaterial* onlyMaterial(const KMesh& m) {
+    if (m.faces.empty()) return nullptr;
+    for (const KFace& f : m.faces)
+        if (f.mat != m.faces[0].mat) return nullptr;
+    return m.faces[0].mat;
+}
+
+bool sameVectors(const KVector& a, const KVector& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+// The same vertices, faces and texture coordinates, whatever the materials; and so for the
+// levels of detail. A mesh without vertices (a level the renderer let go of) matches nothing.
+bool sameShape(const KMesh& a, const KMesh& b) {
+    if (a.verts.empty() || a.verts.size() != b.verts.size() || a.faces.size() != b.faces.size() ||
+        a.levels.size() != b.levels.size() || a.levelCoverage != b.levelCoverage)
+        return false;
+    for (size_t i = 0; i < a.verts.size(); ++i) {
+        const KVertex &u = a.verts[i], &v = b.verts[i];
+        if (!sameVectors(u.pos, v.pos) || !sameVectors(u.normal, v.normal) ||
+            u.color.r != v.color.r || u.color.g != v.color.g || u.color.b != v.color.b ||
+            u.color.a != v.color.a)
+            return false;
+    }
+    for (size_t i = 0; i < a.faces.size(); ++i) {
+        const KFace &f = a.faces[i], &g = b.faces[i];
+        for (int c = 0; c < 3; ++c)
+            if (f.ref[c] != g.ref[c] || f.uv[c].u != g.uv[c].u || f.uv[c].v != g.uv[c].v)
+                return false;
+    }
+    for (size_t i = 0; i < a.levels.size(); ++i)
+        if (!a.levels[i] || !b.levels[i] || !sameShape(*a.levels[i], *b.levels[i]) ||
+            onlyMaterial(*a.levels[i]) != onlyMaterial(a) ||
+            onlyMaterial(*b.levels[i]) != onlyMaterial(b))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool KObject::ShareShapeOf(const KObject& other) {
+    KMesh* own = mesh;
+    if (!own || !other.mesh || own == other.mesh || !scene) return false;
+    KMaterial* ownMaterial = onlyMaterial(*own);
+    KMaterial* otherMaterial = onlyMaterial(*other.mesh);
+    if (!ownMaterial || !otherMaterial || !sameShape(*own, *other.mesh)) return false;
+    recolourFrom = otherMaterial;
+    recolourTo = ownMaterial;
+    SetMesh(other.mesh);
+    for (KNodeGraph* n : scene->nodes)
+        if (KObject* o = n->AsObject(); o && o->mesh == own) return true;
+    for (KMesh* level : own->levels) {
+        bool shared = false; // a copy of the mesh holds the same levels
+        for (const KMesh* m : scene->meshes)
+            if (m != own && std::find(m->levels.begin(), m->levels.end(), level) != m->levels.end())
+                shared = true;
+        if (!shared) delete level;
+    }
+    delete own;
+    return true;
+}
+
 KLight::KLight(KScene* owner) : KNodeGraph(owner, KNODE_LIGHT) {
     if (owner) owner->Register(this);
 }
@@ -129,6 +194,8 @@ KNodeGraph* CopyNode(KNodeGraph* node, bool deep, KCopyMeshes meshes) {
         auto* o = new KObject(s);
         KMesh* m = static_cast<KObject*>(node)->mesh;
         o->mesh = m && meshes == KCOPY_OWN_MESHES ? m->Copy() : m;
+        o->recolourFrom = static_cast<KObject*>(node)->recolourFrom;
+        o->recolourTo = static_cast<KObject*>(node)->recolourTo;
         copy = o;
         break;
     }

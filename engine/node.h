@@ -85,8 +85,19 @@ public:
     explicit KObject(KScene* owner);
 
     KMesh* mesh = nullptr; // owned by the scene; may be shared or null
+    // The mesh drawn with `recolourTo` wherever it names `recolourFrom`: one mesh shown in two
+    // materials (a chess piece in both colours) is held and sent to the GPU once.
+    const KMaterial* recolourFrom = nullptr;
+    KMaterial* recolourTo = nullptr;
 
     void SetMesh(KMesh* m);
+    // The material the mesh's `m` is drawn with.
+    KMaterial* DrawnMaterial(KMaterial* m) const { return m && m == recolourFrom ? recolourTo : m; }
+    // Shows `other`'s mesh in the material of this one's own, when both meshes have the same
+    // shape (vertices, faces, texture coordinates and levels of detail) and one material each,
+    // and deletes the mesh this object had, with its levels, unless another object shows it.
+    // False, and nothing changed, otherwise.
+    bool ShareShapeOf(const KObject& other);
 };
 
 enum KLightKind { KLIGHT_POINT = 0, KLIGHT_DIRECTIONAL = 1, KLIGHT_SPOT = 2 };

@@ -185,10 +185,11 @@ void collect(KRenderState& rs, KScene* scene, KNodeGraph* camera, int& visObject
                 const KGpuRange* m = rangeOf(*mirrored, r.mat);
                 const KGpuMesh* mm = m ? mirrored : drawn;
                 if (!m) m = &r;
-                KDrawItem item{n,        r.mat,    drawn, r.first,  r.count,   mm,
+                KMaterial* mat = o->DrawnMaterial(r.mat);
+                KDrawItem item{n,        mat,      drawn, r.first,  r.count,   mm,
                                m->first, m->count, depth, n->world, e.onCamera};
-                item.reflective = r.mat && r.mat->reflect > 0 && flat;
-                if (r.mat && r.mat->IsBlended())
+                item.reflective = mat && mat->reflect > 0 && flat;
+                if (mat && mat->IsBlended())
                     rs.blended.push_back(item);
                 else if (!drawn->cpuIndices.empty())
                     rs.batchable.push_back(item); // merged with its like after the walk

@@ -94,6 +94,31 @@ TEST_F(Materials, APictureSentAsBrightnessAndColourKeepsItsColours) {
     EXPECT_RGB_NEAR(at(0.5f, 0, 0), 40, 90, 200);
 }
 
+TEST_F(Materials, AnObjectSharingAnothersShapeDrawsItInItsOwnMaterial) {
+    // The same quad in red and in green: the green object shows the red one's mesh, in green.
+    const KVector c[4] = {{-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {0.5f, 0.5f, 0}, {-0.5f, 0.5f, 0}};
+    KObject* red = addQuad(addMaterial({1, 0, 0, 1}, true), c[0], c[1], c[2], c[3]);
+    KObject* green = addQuad(addMaterial({0, 1, 0, 1}, true), c[0], c[1], c[2], c[3]);
+    green->prs.SetPosition(1.5f, 0, 0);
+    const size_t meshes = scene->meshes.size();
+    ASSERT_TRUE(green->ShareShapeOf(*red));
+    EXPECT_EQ(green->mesh, red->mesh);
+    EXPECT_EQ(scene->meshes.size(), meshes - 1); // green's own went
+    // A copy keeps the colour; a quad of another shape is not shared.
+    KNodeGraph* copy = CopyNode(green, true, KCOPY_SHARED_MESHES);
+    copy->InsertAsChildOf(scene->root);
+    copy->prs.SetPosition(-1.5f, 0, 0);
+    KObject* blue = addQuad(addMaterial({0, 0, 1, 1}, true), c[0], c[1], c[2], {-0.5f, 0.6f, 0});
+    blue->prs.SetPosition(0, -1.5f, 0);
+    EXPECT_FALSE(blue->ShareShapeOf(*red));
+    render();
+
+    EXPECT_RGB_NEAR(at(0, 0, 0), 255, 0, 0);
+    EXPECT_RGB_NEAR(at(1.5f, 0, 0), 0, 255, 0);
+    EXPECT_RGB_NEAR(at(-1.5f, 0, 0), 0, 255, 0);
+    EXPECT_RGB_NEAR(at(0, -1.5f, 0), 0, 0, 255);
+}
+
 TEST_F(Materials, TheLightSlotAlwaysLightsTheFrame) {
     // More lights than one frame uses; the one in the slot comes last in the graph.
     for (int i = 0; i < MAX_LIGHTS + 2; ++i)
