@@ -429,6 +429,7 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     }
     KDrawReflections(rs);
     for (; sky < rs.opaque.size(); ++sky) {
+        if (KSkyHidden(rs, rs.opaque[sky])) continue;
         KDrawItemNow(rs, rs.opaque[sky], nullptr, 1.0f);
         KPassMark(rs, "sky", materialName(rs.opaque[sky]));
     }

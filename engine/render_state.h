@@ -279,6 +279,11 @@ void KEndWorld(KRenderState& rs);
 void KEndFrameTarget(KRenderState& rs);
 void KFreeFrameTarget(KRenderState& rs);
 
+// render_sky.cpp: whether the sky item (drawn at SKY_DEPTH) cannot show a pixel this frame: a
+// flat opaque rectangle of the 3D scene (a floor) fills the whole picture nearer than it. Reads
+// the frame's opaque and reflective lists and view.
+bool KSkyHidden(const KRenderState& rs, const KDrawItem& sky);
+
 // The frame's scale, from the scale asked for or the automatic one fed with the time since the
 // last frame began; sets rs.scale, worldW and worldH.
 void KChooseScale(KRenderState& rs);
