@@ -48,10 +48,13 @@ bool flatRectangle(const KRenderState& rs, const KDrawItem& item, Parallelogram&
         corners |= 1 << cornerOf[i];
     }
     if (corners != 15) return false;
-    // The shared vertices are opposite corners (0 and 3, or 1 and 2: both bits differ).
-    for (const KFace& f : m.faces)
+    // Two whole triangles (three different vertices each) whose shared vertices are opposite
+    // corners (0 and 3, or 1 and 2: both bits differ).
+    for (const KFace& f : m.faces) {
         for (int r : f.ref)
             if (r < 0 || r > 3) return false;
+        if (f.ref[0] == f.ref[1] || f.ref[1] == f.ref[2] || f.ref[0] == f.ref[2]) return false;
+    }
     int shared[2], n = 0;
     for (int a : m.faces[0].ref)
         for (int b : m.faces[1].ref)
