@@ -22,6 +22,13 @@ void applyFilter(int filter) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
 }
 
+// The colour's texture of a picture sent as brightness and colour, deleted (in the current
+// context, when there is one).
+void deleteChroma(KTexture& tex) {
+    if (tex.chromaGlId && KRenderGlAlive()) glDeleteTextures(1, &tex.chromaGlId);
+    tex.chromaGlId = 0;
+}
+
 unsigned char toByte(float v) {
     return static_cast<unsigned char>(std::clamp(std::lround(v), 0L, 255L));
 }
@@ -98,10 +105,7 @@ GLuint KUploadTexture(KTexture* tex) {
     if (tex->width <= 0 || tex->height <= 0 || tex->pixels.size() < bytes) return 0;
     if (tex->lumaChroma) return uploadLumaChroma(tex);
 
-    if (tex->chromaGlId) { // sent before as brightness and colour
-        glDeleteTextures(1, &tex->chromaGlId);
-        tex->chromaGlId = 0;
-    }
+    deleteChroma(*tex); // sent before as brightness and colour
     const bool fresh = tex->glId == 0;
     if (fresh) {
         glGenTextures(1, &tex->glId);
@@ -183,11 +187,9 @@ KColor KTextureMean(KTexture* tex) {
 
 void KFreeGpuTexture(KTexture* tex) {
     if (!tex || !tex->glId) return;
-    if (KRenderGlAlive()) {
-        glDeleteTextures(1, &tex->glId);
-        if (tex->chromaGlId) glDeleteTextures(1, &tex->chromaGlId);
-    }
-    tex->glId = tex->chromaGlId = 0;
+    if (KRenderGlAlive()) glDeleteTextures(1, &tex->glId);
+    tex->glId = 0;
+    deleteChroma(*tex);
     g_uploaded.erase(tex);
     KNoteMemoryLetGo();
 }
@@ -195,8 +197,8 @@ void KFreeGpuTexture(KTexture* tex) {
 void KForgetGpuTextures() {
     for (KTexture* t : g_uploaded) {
         glDeleteTextures(1, &t->glId);
-        if (t->chromaGlId) glDeleteTextures(1, &t->chromaGlId);
-        t->glId = t->chromaGlId = 0;
+        t->glId = 0;
+        deleteChroma(*t);
         t->dirty = 1;
     }
     g_uploaded.clear();
