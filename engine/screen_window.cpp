@@ -10,6 +10,7 @@
 
 #include <SDL2/SDL.h>
 #include <algorithm>
+#include <csignal>
 #include <epoxy/gl.h>
 
 namespace {
@@ -68,10 +69,31 @@ bool unaskedOffscreen() {
     return offscreenDriver() && !(asked && SDL_strstr(asked, "offscreen"));
 }
 
+// SIGPIPE ignored while it lives, the old handling put back after. The X library writes its
+// greeting to the new connection with a plain write: when the server has already closed it, that
+// write would raise SIGPIPE and end the game without a word, where an ignored signal lets it fail
+// with EPIPE, a display that did not answer, which is tried again.
+class BrokenPipeIgnored {
+public:
+    BrokenPipeIgnored() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &old_);
+    }
+    ~BrokenPipeIgnored() { sigaction(SIGPIPE, &old_, nullptr); }
+    BrokenPipeIgnored(const BrokenPipeIgnored&) = delete;
+    BrokenPipeIgnored& operator=(const BrokenPipeIgnored&) = delete;
+
+private:
+    struct sigaction old_ {};
+};
+
 // Video, on the display the environment names. A busy X server now and then closes a new
 // connection before answering it; SDL then quietly falls through to its windowless driver and
 // the window would never show. While a display is named, such a start is tried again.
 bool initVideo() {
+    const BrokenPipeIgnored brokenPipe;
     const bool displayNamed = DisplayNamed();
     constexpr int ATTEMPTS = 10;
     for (int attempt = 1;; ++attempt) {
