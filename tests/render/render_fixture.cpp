@@ -42,6 +42,38 @@ KMaterial* RenderTest::addMaterial(const KColor& diffuse, bool unlit) {
     return m;
 }
 
+KObject* RenderTest::addSkyBox(KMaterial* mat, float half) {
+    auto* mesh = new KMesh(scene, 24, 12);
+    const KColor white{1, 1, 1, 1};
+    const float s = half;
+    const KVector corners[6][4] = {{{-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}},
+                                   {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s}},
+                                   {{-s, -s, -s}, {-s, -s, s}, {-s, s, s}, {-s, s, -s}},
+                                   {{s, -s, -s}, {s, -s, s}, {s, s, s}, {s, s, -s}},
+                                   {{-s, s, -s}, {s, s, -s}, {s, s, s}, {-s, s, s}},
+                                   {{-s, -s, -s}, {s, -s, -s}, {s, -s, s}, {-s, -s, s}}};
+    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    for (const auto& face : corners) {
+        const int base = static_cast<int>(mesh->verts.size());
+        for (const KVector& c : face)
+            mesh->addVert(c, {0, 0, 0}, white, white);
+        for (const auto& t : tris) {
+            KFace f;
+            f.initFace();
+            f.SetVertsRef(base + t[0], base + t[1], base + t[2]);
+            for (int k = 0; k < 3; ++k)
+                f.SetUV(k, uv[t[k]][0], uv[t[k]][1]);
+            f.SetMaterial(mat);
+            mesh->addFace(f);
+        }
+    }
+    auto* obj = new KObject(scene);
+    obj->SetMesh(mesh);
+    obj->InsertAsChildOf(scene->root);
+    return obj;
+}
+
 KObject* RenderTest::addQuad(KMaterial* mat, const KVector& a, const KVector& b, const KVector& c,
                              const KVector& d) {
     auto* mesh = new KMesh(scene, 4, 2);

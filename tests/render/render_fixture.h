@@ -28,6 +28,9 @@ protected:
     // coordinates (0,0) (1,0) (1,1) (0,1) at those corners, under the root.
     KObject* addQuad(KMaterial* mat, const KVector& a, const KVector& b, const KVector& c,
                      const KVector& d);
+    // A box of side 2 half around the origin, its faces seen from inside (the material should
+    // show both sides), each with texture coordinates (0,0) to (1,1), under the root: a sky.
+    KObject* addSkyBox(KMaterial* mat, float half);
     void render();
     // Pixel at window position (x, y) from the top left of the last render.
     Rgb pixel(int x, int y);

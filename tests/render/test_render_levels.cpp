@@ -89,33 +89,7 @@ TEST_F(SkyInMirror, TheMirrorShowsTheSkysAverageColour) {
     skyMat->SetOption(KMAT_DOUBLESIDED, true);
     // A box of 40 units around everything, its faces seen from inside; the left half of each
     // face red, the right half blue.
-    auto* mesh = new KMesh(scene, 24, 12);
-    const KColor white{1, 1, 1, 1};
-    const float s = 20;
-    const KVector corners[6][4] = {{{-s, -s, -s}, {s, -s, -s}, {s, s, -s}, {-s, s, -s}},
-                                   {{-s, -s, s}, {s, -s, s}, {s, s, s}, {-s, s, s}},
-                                   {{-s, -s, -s}, {-s, -s, s}, {-s, s, s}, {-s, s, -s}},
-                                   {{s, -s, -s}, {s, -s, s}, {s, s, s}, {s, s, -s}},
-                                   {{-s, s, -s}, {s, s, -s}, {s, s, s}, {-s, s, s}},
-                                   {{-s, -s, -s}, {s, -s, -s}, {s, -s, s}, {-s, -s, s}}};
-    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (const auto& face : corners) {
-        const int base = static_cast<int>(mesh->verts.size());
-        for (const KVector& c : face)
-            mesh->addVert(c, {0, 0, 0}, white, white);
-        for (const int* t : {(const int[]){0, 1, 2}, (const int[]){0, 2, 3}}) {
-            KFace f;
-            f.initFace();
-            f.SetVertsRef(base + t[0], base + t[1], base + t[2]);
-            for (int k = 0; k < 3; ++k)
-                f.SetUV(k, uv[t[k]][0], uv[t[k]][1]);
-            f.SetMaterial(skyMat);
-            mesh->addFace(f);
-        }
-    }
-    auto* sky = new KObject(scene);
-    sky->SetMesh(mesh);
-    sky->InsertAsChildOf(scene->root);
+    addSkyBox(skyMat, 20);
 
     render();
     // Every pixel of the floor: the average of red and blue, whatever part of the sky a true

@@ -123,26 +123,7 @@ TEST_F(Materials, ASkyAFloorHidesWhollyIsNotDrawn) {
     // A red box around the eye and a green floor far wider than the view.
     auto* red = addMaterial({1, 0, 0, 1}, true);
     red->SetOption(KMAT_DOUBLESIDED, true);
-    auto* box = new KMesh(scene, 8, 12);
-    const KColor white{1, 1, 1, 1};
-    for (int i = 0; i < 8; ++i)
-        box->addVert({i & 1 ? 100.0f : -100.0f, i & 2 ? 100.0f : -100.0f, i & 4 ? 100.0f : -100.0f},
-                     {0, 0, 0}, white, white);
-    const int sides[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
-                             {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
-    for (const auto& q : sides) {
-        const int tris[2][3] = {{q[0], q[1], q[2]}, {q[0], q[2], q[3]}};
-        for (const auto& t : tris) {
-            KFace f;
-            f.initFace();
-            f.SetVertsRef(t[0], t[1], t[2]);
-            f.SetMaterial(red);
-            box->addFace(f);
-        }
-    }
-    auto* sky = new KObject(scene);
-    sky->SetMesh(box);
-    sky->InsertAsChildOf(scene->root);
+    addSkyBox(red, 100);
     addQuad(addMaterial({0, 1, 0, 1}, true), {-50, 0, 50}, {50, 0, 50}, {50, 0, -50},
             {-50, 0, -50});
 
