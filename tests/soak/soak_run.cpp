@@ -79,8 +79,8 @@ bool Run::step(Step s) {
 }
 
 bool Run::memoryFlat(double elapsedSeconds) {
-    const long now = residentKilobytes();
-    // SOAK_TRACE_MEMORY=N prints the resident size every N steps (every thousand if N is not
+    const long now = memoryInUseKilobytes();
+    // SOAK_TRACE_MEMORY=N prints the memory in use every N steps (every thousand if N is not
     // a number).
     static const char* const every = std::getenv("SOAK_TRACE_MEMORY");
     static const long interval = every ? (std::atol(every) > 0 ? std::atol(every) : 1000) : 0;

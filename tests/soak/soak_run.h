@@ -60,7 +60,7 @@ public:
     const ActionLog& log() const { return log_; }
     Player& player() { return player_; }
     void countCheck() { ++ownChecks_; }
-    // Memory: the resident size is taken as the base after the first minute; growth beyond the
+    // Memory: the memory in use is taken as the base after the first minute; growth beyond the
     // allowance afterwards fails the run (at its end).
     bool memoryFlat(double elapsedSeconds);
 

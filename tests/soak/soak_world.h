@@ -45,7 +45,8 @@ bool pointerOnQuitYes();
 // The chat is open and takes the keys, Escape among them (the save screen takes them before it).
 bool chatTakesKeys();
 
-// Resident memory of the process in kilobytes.
-long residentKilobytes();
+// The memory the game holds, in kilobytes: the process's resident size, or under the address
+// sanitizer the heap in use (its resident size there also holds freed blocks in quarantine).
+long memoryInUseKilobytes();
 
 } // namespace soak
