@@ -183,8 +183,8 @@ bool pointerOnQuitYes() {
 long memoryInUseKilobytes() {
 #ifdef SOAK_ADDRESS_SANITIZER
     // The sanitizer keeps freed blocks resident in a quarantine of up to 256 MB, so that late uses
-    // are caught; the resident size then swings by a hundred megabytes with what was freed last
-    // (the buffers of a window size left behind) and says nothing of a leak.
+    // are caught; the resident size then swings by a hundred megabytes with what was freed
+    // lately and says nothing of a leak. Leaked blocks stay live, so the heap in use shows them.
     return long(__sanitizer_get_current_allocated_bytes() / 1024);
 #else
     long pages = 0, resident = 0;
