@@ -42,6 +42,34 @@ KMaterial* RenderTest::addMaterial(const KColor& diffuse, bool unlit) {
     return m;
 }
 
+namespace {
+
+// The two triangles of the quad whose corners are vertices base .. base + 3 in order, with the
+// texture's corners on the quad's.
+void addQuadFaces(KMesh& mesh, int base, KMaterial* mat) {
+    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    for (const auto& t : tris) {
+        KFace f;
+        f.initFace();
+        f.SetVertsRef(base + t[0], base + t[1], base + t[2]);
+        for (int k = 0; k < 3; ++k)
+            f.SetUV(k, uv[t[k]][0], uv[t[k]][1]);
+        f.SetMaterial(mat);
+        mesh.addFace(f);
+    }
+}
+
+// An object showing `mesh`, under the scene's root.
+KObject* showMesh(KScene* scene, KMesh* mesh) {
+    auto* obj = new KObject(scene);
+    obj->SetMesh(mesh);
+    obj->InsertAsChildOf(scene->root);
+    return obj;
+}
+
+} // namespace
+
 KObject* RenderTest::addSkyBox(KMaterial* mat, float half) {
     auto* mesh = new KMesh(scene, 24, 12);
     const KColor white{1, 1, 1, 1};
@@ -52,26 +80,13 @@ KObject* RenderTest::addSkyBox(KMaterial* mat, float half) {
                                    {{s, -s, -s}, {s, -s, s}, {s, s, s}, {s, s, -s}},
                                    {{-s, s, -s}, {s, s, -s}, {s, s, s}, {-s, s, s}},
                                    {{-s, -s, -s}, {s, -s, -s}, {s, -s, s}, {-s, -s, s}}};
-    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
     for (const auto& face : corners) {
         const int base = static_cast<int>(mesh->verts.size());
         for (const KVector& c : face)
             mesh->addVert(c, {0, 0, 0}, white, white);
-        for (const auto& t : tris) {
-            KFace f;
-            f.initFace();
-            f.SetVertsRef(base + t[0], base + t[1], base + t[2]);
-            for (int k = 0; k < 3; ++k)
-                f.SetUV(k, uv[t[k]][0], uv[t[k]][1]);
-            f.SetMaterial(mat);
-            mesh->addFace(f);
-        }
+        addQuadFaces(*mesh, base, mat);
     }
-    auto* obj = new KObject(scene);
-    obj->SetMesh(mesh);
-    obj->InsertAsChildOf(scene->root);
-    return obj;
+    return showMesh(scene, mesh);
 }
 
 KObject* RenderTest::addQuad(KMaterial* mat, const KVector& a, const KVector& b, const KVector& c,
@@ -81,21 +96,8 @@ KObject* RenderTest::addQuad(KMaterial* mat, const KVector& a, const KVector& b,
     const KColor white{1, 1, 1, 1};
     for (const KVector& p : {a, b, c, d})
         mesh->addVert(p, n, white, white);
-    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
-    for (const auto& t : tris) {
-        KFace f;
-        f.initFace();
-        f.SetVertsRef(t[0], t[1], t[2]);
-        for (int k = 0; k < 3; ++k)
-            f.SetUV(k, uv[t[k]][0], uv[t[k]][1]);
-        f.SetMaterial(mat);
-        mesh->addFace(f);
-    }
-    auto* obj = new KObject(scene);
-    obj->SetMesh(mesh);
-    obj->InsertAsChildOf(scene->root);
-    return obj;
+    addQuadFaces(*mesh, 0, mat);
+    return showMesh(scene, mesh);
 }
 
 void RenderTest::render() {
