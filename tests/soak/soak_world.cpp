@@ -4,8 +4,20 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/camera_zoom.h"
+#include "app/game_main.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "board/board_scene.h"
+#include "engine/KivEngine.h"
+#include "game/save_folder.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define SOAK_ADDRESS_SANITIZER 1
@@ -18,17 +30,6 @@
 // The sanitizer's runtime has it; GCC ships no header that declares it.
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
-
-#include "app/app_state.h"
-#include "app/camera_zoom.h"
-#include "app/game_main.h"
-#include "app/globals.h"
-#include "app/input.h"
-#include "board/board_scene.h"
-#include "engine/KivEngine.h"
-#include "game/save_folder.h"
-#include "ui/interface.h"
-#include "ui/text_overlay.h"
 
 namespace soak {
 
