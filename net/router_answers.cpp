@@ -29,6 +29,11 @@ bool startsWith(const char* begin, const char* end, const char* prefix) {
     return size_t(end - begin) >= n && strncasecmp(begin, prefix, n) == 0;
 }
 
+// A character of a URL: printable, no blank.
+bool visible(char c) {
+    return static_cast<unsigned char>(c) > ' ' && static_cast<unsigned char>(c) <= '~';
+}
+
 // Joins the chunks of a chunked body [start, start + length) in place; its length in *joined.
 bool joinChunks(char* start, size_t length, size_t* joined) {
     char* out = start;
@@ -116,9 +121,7 @@ uint32_t renewAfterSeconds(uint32_t lifetime) {
 bool numericHttpUrl(const char* url, uint32_t* address, uint16_t* port, const char** path) {
     static const char SCHEME[] = "http://";
     if (strncasecmp(url, SCHEME, sizeof SCHEME - 1) != 0) return false;
-    for (const char* c = url; *c; ++c)
-        if (static_cast<unsigned char>(*c) <= ' ' || static_cast<unsigned char>(*c) > '~')
-            return false;
+    if (!std::all_of(url, url + std::strlen(url), visible)) return false;
     const char* host = url + sizeof SCHEME - 1;
     const size_t hostLength = std::strcspn(host, ":/");
     char text[IPV4_TEXT];
@@ -184,7 +187,7 @@ bool ssdpLocation(const char* datagram, size_t length, char* url, size_t size) {
         while (valueEnd > value && std::isspace(static_cast<unsigned char>(valueEnd[-1])))
             --valueEnd;
         const size_t n = size_t(valueEnd - value);
-        if (n == 0 || n >= size) return false;
+        if (n == 0 || n >= size || !std::all_of(value, valueEnd, visible)) return false;
         std::memcpy(url, value, n);
         url[n] = '\0';
         return true;

@@ -67,7 +67,8 @@ bool upnpUrlsAtGateway(const char* descriptionUrl, const char* controlUrl, uint3
 bool upnpConnectionService(const char* serviceType);
 
 // The LOCATION of an SSDP answer: a datagram starting "HTTP/1.1 200" with a LOCATION header (its
-// name in any case), copied into url when it fits size with its terminating zero.
+// name in any case), copied into url when it is printable without blanks and fits size with its
+// terminating zero.
 bool ssdpLocation(const char* datagram, size_t length, char* url, size_t size);
 
 // A whole HTTP/1.x response held in response[0, length) (read until the server closed): its
