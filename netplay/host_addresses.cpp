@@ -32,7 +32,7 @@ struct HostAddresses {
     char lines[NET_LINES_MAX][NET_LINE_LENGTH] = {};
 } g_where;
 
-constexpr int MAPPING_LINES_MAX = 2; // lines the router's state takes at most
+constexpr int MAPPING_LINES_MAX = 3; // lines the router's state takes at most
 
 // The lines for the present state, on screen when shown.
 void refreshLines() {
@@ -58,9 +58,10 @@ void refreshLines() {
         break;
     case Mapping::BehindNat:
         std::snprintf(w.lines[n++], NET_LINE_LENGTH,
-                      "Router behind the provider's NAT : cannot open port %d", w.port);
+                      "Router behind another NAT (the provider's) :");
+        std::snprintf(w.lines[n++], NET_LINE_LENGTH, "port %d cannot be opened from here", w.port);
         std::snprintf(w.lines[n++], NET_LINE_LENGTH,
-                      "Join over IPv6, or ask the provider to forward the port");
+                      "Join over IPv6, or have the provider forward it");
         break;
     case Mapping::Failed:
         std::snprintf(w.lines[n++], NET_LINE_LENGTH, "Forward TCP port %d here by hand", w.port);
