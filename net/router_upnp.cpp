@@ -36,6 +36,14 @@ constexpr int ONLY_PERMANENT_LEASES = 725; // the router takes lease 0 (permanen
 constexpr const char* SEARCHED[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
                                     "urn:schemas-upnp-org:device:InternetGatewayDevice:2"};
 
+// A number as text (std::to_string would make the library export parts of the standard
+// library's number formatting).
+std::string number(unsigned long n) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%lu", n);
+    return text;
+}
+
 // A socket closed however the exchange ends.
 struct Socket {
     int fd;
@@ -125,12 +133,11 @@ bool httpExchange(const char* url, const char* action, const std::string& body,
     char host[INET_ADDRSTRLEN];
     inet_ntop(AF_INET, &to.sin_addr, host, sizeof host);
     std::string request = std::string(action ? "POST " : "GET ") + (*path ? path : "/") +
-                          " HTTP/1.1\r\nHost: " + host + ":" + std::to_string(port) +
+                          " HTTP/1.1\r\nHost: " + host + ":" + number(port) +
                           "\r\nConnection: close\r\n";
     if (action)
         request += "Content-Type: text/xml; charset=\"utf-8\"\r\nSOAPAction: \"" +
-                   std::string(action) + "\"\r\nContent-Length: " + std::to_string(body.size()) +
-                   "\r\n";
+                   std::string(action) + "\"\r\nContent-Length: " + number(body.size()) + "\r\n";
     request += "\r\n" + body;
 
     Socket s(SOCK_STREAM);
@@ -231,7 +238,7 @@ int soapOnly(const RouterGrant& router, const char* action, const std::string& a
 }
 
 bool addMapping(int port, const RouterGrant& router, MappingClock::time_point until) {
-    const std::string ports = std::to_string(port);
+    const std::string ports = number(port);
     const auto arguments = [&](const char* lease) {
         return "<NewRemoteHost></NewRemoteHost><NewExternalPort>" + ports +
                "</NewExternalPort><NewProtocol>TCP</NewProtocol><NewInternalPort>" + ports +
@@ -240,8 +247,7 @@ bool addMapping(int port, const RouterGrant& router, MappingClock::time_point un
                "</NewPortMappingDescription><NewLeaseDuration>" +
                lease + "</NewLeaseDuration>";
     };
-    int r =
-        soapOnly(router, "AddPortMapping", arguments(std::to_string(LEASE_SECONDS).c_str()), until);
+    int r = soapOnly(router, "AddPortMapping", arguments(number(LEASE_SECONDS).c_str()), until);
     if (r == ONLY_PERMANENT_LEASES) r = soapOnly(router, "AddPortMapping", arguments("0"), until);
     return r == 0;
 }
@@ -292,7 +298,7 @@ bool upnpRenew(int port, RouterGrant* grant, MappingClock::time_point until) {
 
 void upnpUnmap(int port, const RouterGrant& grant, MappingClock::time_point until) {
     soapOnly(grant, "DeletePortMapping",
-             "<NewRemoteHost></NewRemoteHost><NewExternalPort>" + std::to_string(port) +
+             "<NewRemoteHost></NewRemoteHost><NewExternalPort>" + number(port) +
                  "</NewExternalPort><NewProtocol>TCP</NewProtocol>",
              until);
 }
