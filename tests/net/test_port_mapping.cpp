@@ -23,13 +23,15 @@ uint32_t ip(const char* text) {
     return a.s_addr;
 }
 
-// A NAT-PMP answer: version, opcode, result, epoch, then the address or the ports and lifetime.
-std::vector<unsigned char> answer(int opcode, int result, std::vector<int> rest) {
-    std::vector<unsigned char> b{0, uint8_t(opcode), uint8_t(result >> 8), uint8_t(result), 0, 0, 0,
-                                 9};
-    for (int i = 0; i < int(rest.size()); ++i)
-        b.push_back(uint8_t(rest[size_t(i)]));
-    return b;
+// Bytes written in hexadecimal, blanks ignored: "0082 0000" is 0x00 0x82 0x00 0x00.
+std::vector<unsigned char> hex(const char* text) {
+    std::vector<unsigned char> bytes;
+    for (std::string digits = text; !digits.empty(); digits.erase(0, 2)) {
+        while (!digits.empty() && digits[0] == ' ')
+            digits.erase(0, 1);
+        if (!digits.empty()) bytes.push_back(uint8_t(std::stoi(digits.substr(0, 2), nullptr, 16)));
+    }
+    return bytes;
 }
 
 } // namespace
@@ -45,130 +47,96 @@ TEST(RouterAnswers, PublicAddressesAreThoseTheInternetReaches) {
         EXPECT_TRUE(isPublicIpv4(ip(open))) << open;
 }
 
+// Answers: version, opcode, result, epoch, then the address, or the private and public ports
+// and the lifetime. Expected: I(gnored), R(efused), or G(ranted) with the public port and
+// lifetime (the address for an address request).
 TEST(RouterAnswers, NatpmpAnswerMustAnswerTheRequest) {
-    const NatpmpRequest address{NATPMP_ASK_ADDRESS, 0, 0, 0};
-    const NatpmpRequest map4000{NATPMP_ASK_TCP, 4000, 4000, 3600};
-    const NatpmpRequest remove4000{NATPMP_ASK_TCP, 4000, 0, 0};
-    const auto ports = [](int privatePort, int publicPort, int lifetime) {
-        return std::vector<int>{
-            privatePort >> 8, privatePort & 255, publicPort >> 8, publicPort & 255, 0, 0,
-            lifetime >> 8,    lifetime & 255};
-    };
-    struct Case {
-        const char* what;
-        std::vector<unsigned char> bytes;
+    const NatpmpRequest address{NATPMP_ASK_ADDRESS, 0, 0, 0}, map{NATPMP_ASK_TCP, 4000, 4000, 3600},
+        removal{NATPMP_ASK_TCP, 4000, 0, 0};
+    const struct {
+        const char* answer;
         NatpmpRequest request;
-        RouterVerdict verdict;
-        int publicPort = 0, lifetime = 0;
+        const char* expected;
     } cases[] = {
-        {"the public address", answer(128, 0, {203, 0, 113, 9}), address, RouterVerdict::Granted},
-        {"a late public address for the mapping", answer(128, 0, {203, 0, 113, 9}), map4000,
-         RouterVerdict::Ignored},
-        {"a UDP mapping's answer", answer(129, 0, ports(4000, 4000, 3600)), map4000,
-         RouterVerdict::Ignored},
-        {"another private port", answer(130, 0, ports(4001, 4001, 3600)), map4000,
-         RouterVerdict::Ignored},
-        {"another public port, a short lifetime", answer(130, 0, ports(4000, 4100, 60)), map4000,
-         RouterVerdict::Granted, 4100, 60},
-        {"refused", answer(130, 2, ports(4000, 0, 0)), map4000, RouterVerdict::Refused},
-        {"an opcode it does not know, in 8 bytes", answer(130, 5, {}), map4000,
-         RouterVerdict::Refused},
-        {"no lifetime", answer(130, 0, ports(4000, 4000, 0)), map4000, RouterVerdict::Refused},
-        {"no public port", answer(130, 0, ports(4000, 0, 3600)), map4000, RouterVerdict::Refused},
-        {"cut short", answer(130, 0, {15, 160, 15}), map4000, RouterVerdict::Ignored},
-        {"version 1",
-         [] {
-             auto b = answer(128, 0, {1, 2, 3, 4});
-             b[0] = 1;
-             return b;
-         }(),
-         address, RouterVerdict::Ignored},
-        {"removed", answer(130, 0, ports(4000, 0, 0)), remove4000, RouterVerdict::Granted, 0, 0},
+        {"0080 0000 00000009 cb007109", address, "G 203.0.113.9"},
+        {"0080 0000 00000009 cb007109", map, "I"},           // a late public address
+        {"0081 0000 00000009 0fa0 0fa0 00000e10", map, "I"}, // a UDP mapping's
+        {"0082 0000 00000009 0fa1 0fa1 00000e10", map, "I"}, // another private port
+        {"0082 0000 00000009 0fa0 1004 0000003c", map, "G 4100 60"},
+        {"0082 0002 00000009 0fa0 0000 00000000", map, "R"},
+        {"0082 0005 00000009", map, "R"}, // an opcode it does not know, in 8 bytes
+        {"0082 0000 00000009 0fa0 0fa0 00000000", map, "R"}, // no lifetime
+        {"0082 0000 00000009 0fa0 0000 00000e10", map, "R"}, // no public port
+        {"0082 0000 00000009 0fa0 0f", map, "I"},            // cut short
+        {"0180 0000 00000009 cb007109", address, "I"},       // version 1
+        {"0082 0000 00000009 0fa0 0000 00000000", removal, "G 0 0"},
     };
-    for (const Case& c : cases) {
-        NatpmpGrant grant{};
-        EXPECT_EQ(checkNatpmpAnswer(c.bytes.data(), c.bytes.size(), c.request, &grant), c.verdict)
-            << c.what;
-        if (c.verdict != RouterVerdict::Granted) continue;
-        if (c.request.opcode == NATPMP_ASK_ADDRESS) {
-            EXPECT_EQ(grant.publicAddress, ip("203.0.113.9")) << c.what;
-        } else {
-            EXPECT_EQ(grant.publicPort, c.publicPort) << c.what;
-            EXPECT_EQ(int(grant.lifetimeSeconds), c.lifetime) << c.what;
-        }
+    for (const auto& c : cases) {
+        const std::vector<unsigned char> bytes = hex(c.answer);
+        NatpmpGrant g{};
+        const RouterVerdict v = checkNatpmpAnswer(bytes.data(), bytes.size(), c.request, &g);
+        char seen[32] = "I";
+        in_addr a{g.publicAddress};
+        if (v == RouterVerdict::Refused) std::snprintf(seen, sizeof seen, "R");
+        if (v == RouterVerdict::Granted && c.request.opcode == NATPMP_ASK_ADDRESS)
+            std::snprintf(seen, sizeof seen, "G %s", inet_ntoa(a));
+        else if (v == RouterVerdict::Granted)
+            std::snprintf(seen, sizeof seen, "G %d %u", g.publicPort, g.lifetimeSeconds);
+        EXPECT_STREQ(seen, c.expected) << c.answer;
     }
     const uint32_t lifetimes[][2] = {{60, 30}, {3600, 1800}, {1, 1}, {0xffffffff, 86400}};
     for (const auto& l : lifetimes)
         EXPECT_EQ(renewAfterSeconds(l[0]), l[1]) << l[0];
 }
 
+// The description at the gateway (192.168.1.1:5000); control URLs at a public address, a name,
+// another subnet, the gateway on another port, another machine nearby, with user information,
+// IPv6, another scheme, characters that would break the request line, ports out of range.
 TEST(RouterAnswers, UpnpRouterOnlyAtTheGateway) {
     const uint32_t gateway = ip("192.168.1.1");
     const char* description = "http://192.168.1.1:5000/rootDesc.xml";
-    struct Case {
-        const char* description;
-        const char* control;
-        bool usable;
-    } cases[] = {
-        {description, "http://192.168.1.1:5000/ctl/IPConn", true},
-        {"HTTP://192.168.1.1/d.xml", "http://192.168.1.1:80/ctl", true},
-        {description, "http://203.0.113.5:5000/ctl", false}, // a public address
-        {description, "http://router.lan:5000/ctl", false},  // a name
-        {description, "http://192.168.2.1:5000/ctl", false}, // another subnet
-        {description, "http://192.168.1.1:5001/ctl", false}, // the gateway, another port
-        {description, "http://192.168.1.7:5000/ctl", false}, // another machine nearby
-        {"http://192.168.1.7:5000/d.xml", "http://192.168.1.1:5000/ctl", false},
-        {description, "http://x@192.168.1.1:5000/ctl", false}, // user information
-        {description, "http://[fe80::1]:5000/ctl", false},
-        {description, "https://192.168.1.1:5000/ctl", false},
-        {description, "http://192.168.1.1:5000/c tl", false}, // would break the request line
-        {description, "http://192.168.1.1:5000/ctl\r\nX: y", false},
-        {"http://192.168.1.1:0/d.xml", "http://192.168.1.1:0/ctl", false},
-        {"http://192.168.1.1:65536/d.xml", "http://192.168.1.1:65536/ctl", false},
-        {"http://192.168.1.1.5/d.xml", "http://192.168.1.1.5/ctl", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(upnpUrlsAtGateway(c.description, c.control, gateway), c.usable) << c.control;
+    EXPECT_TRUE(upnpUrlsAtGateway(description, "http://192.168.1.1:5000/ctl/IPConn", gateway));
+    EXPECT_TRUE(upnpUrlsAtGateway("HTTP://192.168.1.1/d.xml", "http://192.168.1.1:80/c", gateway));
+    for (const char* control :
+         {"http://203.0.113.5:5000/ctl", "http://router.lan:5000/ctl", "http://192.168.2.1:5000/c",
+          "http://192.168.1.1:5001/ctl", "http://192.168.1.7:5000/ctl",
+          "http://x@192.168.1.1:5000/", "http://[fe80::1]:5000/ctl", "https://192.168.1.1:5000/c",
+          "http://192.168.1.1:5000/c tl", "http://192.168.1.1:5000/c\r\nX: y",
+          "http://192.168.1.1.5:5000/c"})
+        EXPECT_FALSE(upnpUrlsAtGateway(description, control, gateway)) << control;
+    for (const char* both :
+         {"http://192.168.1.7:5000/d", "http://192.168.1.1:0/d", "http://192.168.1.1:65536/d"})
+        EXPECT_FALSE(upnpUrlsAtGateway(both, both, gateway)) << both;
     EXPECT_TRUE(upnpConnectionService("urn:schemas-upnp-org:service:WANPPPConnection:2"));
     EXPECT_FALSE(upnpConnectionService("urn:schemas-upnp-org:service:WANIPConnection:1\"x"));
     EXPECT_FALSE(upnpConnectionService("urn:schemas-upnp-org:service:Layer3Forwarding:1"));
 }
 
 TEST(RouterAnswers, DiscoveryAndHttpAnswersReadWithinTheirBytes) {
-    char url[64];
+    char url[64] = "";
     const std::string ssdp =
-        "HTTP/1.1 200 OK\r\nST: x\r\nlocation:  http://192.168.1.1:5000/d.xml \r\n\r\n";
-    ASSERT_TRUE(ssdpLocation(ssdp.data(), ssdp.size(), url, sizeof url));
-    EXPECT_STREQ(url, "http://192.168.1.1:5000/d.xml");
-    EXPECT_FALSE(ssdpLocation(ssdp.data(), ssdp.size() - 40, url, sizeof url)); // line cut off
+        "HTTP/1.1 200 OK\r\nST: x\r\nlocation:  http://1.2.3.4:5/d.xml \r\n\r\n";
+    EXPECT_TRUE(ssdpLocation(ssdp.data(), ssdp.size(), url, sizeof url));
+    EXPECT_STREQ(url, "http://1.2.3.4:5/d.xml");
+    EXPECT_FALSE(ssdpLocation(ssdp.data(), ssdp.size() - 30, url, sizeof url)); // line cut off
     EXPECT_FALSE(ssdpLocation(ssdp.data(), ssdp.size(), url, 20));              // does not fit
-    const std::string notFound = "HTTP/1.1 404 Not Found\r\nLOCATION: http://1.2.3.4/\r\n\r\n";
-    EXPECT_FALSE(ssdpLocation(notFound.data(), notFound.size(), url, sizeof url));
-
-    struct Case {
-        std::string response;
-        const char* body; // null: refused
-    } cases[] = {
-        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello, and more", "hello"},
+    const std::string h = "HTTP/1.1 200 OK\r\n", chunked = h + "Transfer-Encoding: chunked\r\n\r\n";
+    std::string cases[][2] = {
+        {h + "Content-Length: 5\r\n\r\nhello, and more", "hello"},
         {"HTTP/1.0 500 Error\r\n\r\n<e/>", "<e/>"},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2;x\r\nde\r\n0\r\n\r\n",
-         "abcde"},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nshort", nullptr},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nff\r\nabc", nullptr},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc", nullptr},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 5", nullptr},
-        {"SSH-2.0-OpenSSH\r\n\r\n", nullptr},
+        {chunked + "3\r\nabc\r\n2;x\r\nde\r\n0\r\n\r\n", "abcde"},
+        {h + "Content-Length: 50\r\n\r\nshort", "refused"},
+        {chunked + "ff\r\nabc", "refused"},
+        {chunked + "3\r\nabc", "refused"},
+        {h + "Content-Length: 5", "refused"},
+        {"SSH-2.0-OpenSSH\r\n\r\n", "refused"},
     };
-    for (Case& c : cases) {
+    for (auto& c : cases) {
         int status = 0;
         char* body = nullptr;
-        size_t length = 0;
-        const bool read =
-            httpResponseBody(c.response.data(), c.response.size(), &status, &body, &length);
-        EXPECT_EQ(read, c.body != nullptr) << c.response;
-        if (read && c.body) {
-            EXPECT_EQ(std::string(body, length), c.body) << c.response;
-        }
+        size_t n = 0;
+        const bool read = httpResponseBody(c[0].data(), c[0].size(), &status, &body, &n);
+        EXPECT_EQ(read ? std::string(body, n) : "refused", c[1]);
     }
 }
 
@@ -194,14 +162,11 @@ struct FakeRouter {
         change();
         --inFlight;
     }
-    void open() {
-        std::lock_guard<std::mutex> lock(mutex);
-        gateOpen = true;
-        changed.notify_all();
-    }
-    void waitAsked() {
+    // Under the lock: the router asked ('a'), its gate opened ('g'), or a look at what it holds.
+    template <class Step> void locked(Step step) {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait_for(lock, std::chrono::seconds(10), [this] { return inFlight > 0; });
+        step(lock);
+        changed.notify_all();
     }
 } g_router;
 
@@ -228,47 +193,42 @@ int answerOf(KPortMapping& mapping) {
 
 } // namespace
 
-// Start (s) and Stop (x) as U pressed quickly, or hosting stopped and started again; '=' waits
-// for the answer, 'a' until the router is asked, 'g' opens the gate of a router that holds every
-// call until then.
+// Start (s0: port 4000, s1: 4001) and Stop (x) as U pressed quickly, or hosting stopped and
+// started again; '=' waits for the answer, 'a' until the router is asked, 'g' opens the gate of a
+// router that holds every call until then. The router ends holding the last port started, once.
 TEST(PortMapping, LastWishHoldsWhateverTheOrder) {
     setMappingBackEnd(&FAKE);
-    const struct {
-        const char* steps;
-        int port; // the port held in the end
-    } cases[] = {{"s0 a x s0 g =", 4000},
-                 {"s0 = x s0 =", 4000},
-                 {"s0 = s1 =", 4001},
-                 {"s0 a x s0 x s1 g =", 4001},
-                 {"s0 = x s0 = x s1 =", 4001}};
-    for (const auto& c : cases) {
-        {
-            std::lock_guard<std::mutex> lock(g_router.mutex);
-            g_router.gateOpen = std::strchr(c.steps, 'g') == nullptr;
+    for (const char* steps : {"s0 a x s0 g =", "s0 = x s0 =", "s0 = s1 =", "s0 a x s0 x s1 g =",
+                              "s0 = x s0 = x s1 ="}) {
+        g_router.locked([&](auto&) {
+            g_router.gateOpen = std::strchr(steps, 'g') == nullptr;
             g_router.faults = 0;
             g_router.callers.clear();
-        }
+        });
         KPortMapping mapping;
-        for (const char* s = c.steps; *s; ++s) {
-            if (*s == 's') mapping.Start(4000 + (s[1] - '0'), 10);
+        int last = 0;
+        for (const char* s = steps; *s; ++s) {
+            if (*s == 's') mapping.Start(last = 4000 + (s[1] - '0'), 10);
             if (*s == 'x') mapping.Stop(0);
-            if (*s == 'a') g_router.waitAsked();
-            if (*s == 'g') g_router.open();
+            if (*s == 'a')
+                g_router.locked([](auto& lock) {
+                    g_router.changed.wait_for(lock, std::chrono::seconds(10),
+                                              [] { return g_router.inFlight > 0; });
+                });
+            if (*s == 'g') g_router.locked([](auto&) { g_router.gateOpen = true; });
             if (*s == '=') {
-                ASSERT_EQ(answerOf(mapping), 1) << c.steps;
+                ASSERT_EQ(answerOf(mapping), 1) << steps;
             }
         }
-        EXPECT_EQ(mapping.PublicPort(), c.port + 100) << c.steps;
+        EXPECT_EQ(mapping.PublicPort(), last + 100) << steps;
         EXPECT_FALSE(mapping.BehindAnotherNat());
-        {
-            std::lock_guard<std::mutex> lock(g_router.mutex);
-            EXPECT_EQ(g_router.mapped, std::set<int>{c.port}) << c.steps;
-        }
+        g_router.locked([&](auto&) { EXPECT_EQ(g_router.mapped, std::set<int>{last}) << steps; });
         mapping.Stop(10);
-        std::lock_guard<std::mutex> lock(g_router.mutex);
-        EXPECT_TRUE(g_router.mapped.empty()) << c.steps;
-        EXPECT_EQ(g_router.callers.size(), 1u) << c.steps;
-        EXPECT_EQ(g_router.faults, 0) << c.steps;
+        g_router.locked([&](auto&) {
+            EXPECT_TRUE(g_router.mapped.empty()) << steps;
+            EXPECT_EQ(g_router.callers.size(), 1u) << steps;
+            EXPECT_EQ(g_router.faults, 0) << steps;
+        });
     }
     setMappingBackEnd(nullptr);
 }
