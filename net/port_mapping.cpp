@@ -10,13 +10,14 @@
 #include <arpa/inet.h>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
 namespace {
 
-constexpr auto NATPMP_ANSWER =
-    std::chrono::milliseconds(1500);                     // a NAT-PMP router answers well within
+// A router that speaks NAT-PMP answers well within this.
+constexpr auto NATPMP_ANSWER = std::chrono::milliseconds(1500);
 constexpr auto EXCHANGE_LIMIT = std::chrono::seconds(4); // a renewal or a removal
 constexpr auto RENEW_RETRY = std::chrono::seconds(30);   // after a renewal that failed
 
@@ -31,7 +32,7 @@ bool routerMap(int port, MappingClock::time_point until, const std::atomic<bool>
 }
 
 bool natpmpGrant(const RouterGrant& grant) {
-    return grant.method[0] == 'N';
+    return std::strcmp(grant.method, "NAT-PMP") == 0;
 }
 
 bool routerRenew(int port, RouterGrant* grant, MappingClock::time_point until) {
