@@ -253,8 +253,11 @@ KIVNET_API int KLocalAddresses(char (*out)[KNET_ADDRESS_TEXT], int max);
 
 // Asks the router to forward a TCP port of this machine to it, as players of networked games
 // expect of their router: NAT-PMP first (a router that speaks it answers within a second), then
-// UPnP IGD (discovery waits at most two seconds). Everything runs on a thread of its own, so
-// the caller's loop never waits; the mapping is renewed while it lasts and removed by Stop.
+// UPnP IGD (discovery waits at most two seconds; only a router at the default gateway's own
+// address is asked). One thread of its own talks to the router, one exchange at a time in the
+// order asked, so the caller's loop never waits and a removal never lands after the mapping
+// that follows it; the mapping is renewed at half the lifetime the router grants, and removed by
+// Stop. Nothing the router wrote is passed on as text: addresses are read as numbers.
 class KIVNET_API KPortMapping {
 public:
     KPortMapping();
@@ -263,14 +266,21 @@ public:
     KPortMapping(const KPortMapping&) = delete;
     KPortMapping& operator=(const KPortMapping&) = delete;
 
-    // Starts asking for port (the same number outside and inside), giving up after
-    // limitSeconds. Anything started before is stopped first.
+    // Starts asking for port to be forwarded (the router may choose another port outside: see
+    // PublicPort), giving up after limitSeconds. A mapping of another port is removed first; one
+    // of the same port, still held, is kept.
     void Start(int port, int limitSeconds);
-    // 0 while asking, 1 mapped (PublicAddress and Method say how), -1 failed or stopped.
-    // Never waits.
+    // 0 while asking, 1 mapped (PublicAddress, PublicPort and Method say how), -1 failed,
+    // stopped, or lost (a renewal the router no longer answered). Never waits.
     int Poll();
     // The router's public address once mapped ("203.0.113.7"), else "".
     const char* PublicAddress();
+    // The port outside once mapped, as the router chose it, else 0.
+    int PublicPort();
+    // Once mapped: the router's public address is not one the internet reaches (private,
+    // carrier-grade shared, loopback, link-local...): the router itself is behind another NAT,
+    // so the mapping does not open the port to the internet.
+    bool BehindAnotherNat();
     // "NAT-PMP" or "UPnP" once mapped, else "".
     const char* Method();
     // Ends the mapping: the router is asked to remove it, on the mapping's thread. Waits at

@@ -1,252 +1,266 @@
+// KPortMapping: the owner says what it wants (a port forwarded, or nothing); one worker thread
+// per mapping object brings the router there, one exchange at a time and in the order asked. A
+// removal therefore always reaches the router before the mapping that follows it, however
+// quickly the owner starts and stops. The worker renews what it holds at half the lifetime the
+// router granted and removes it when the owner lets go.
 #include "net/KivNetwork.h"
-#include "net/winsock_compat.h"
+#include "net/router_answers.h"
+#include "net/router_mapping.h"
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
+#include <arpa/inet.h>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <miniupnpc/miniupnpc.h>
-#include <miniupnpc/upnpcommands.h>
-#include <miniupnpc/upnperrors.h>
 #include <mutex>
-#include <natpmp.h>
-#include <sys/select.h>
 #include <thread>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// A router that speaks NAT-PMP answers well within this.
+constexpr auto NATPMP_ANSWER = std::chrono::milliseconds(1500);
+constexpr auto EXCHANGE_LIMIT = std::chrono::seconds(4); // a renewal or a removal
+constexpr auto RENEW_RETRY = std::chrono::seconds(30);   // after a renewal that failed
 
-constexpr int LEASE_SECONDS = 3600;             // asked of the router; renewed at half of it
-constexpr int NATPMP_ANSWER_MS = 1500;          // a NAT-PMP router answers well within this
-constexpr int UPNP_DISCOVERY_MS = 2000;         // how long UPnP discovery listens for routers
-constexpr int UPNP_ONLY_PERMANENT_LEASES = 725; // the IGD takes lease 0 (permanent) only
+// NAT-PMP first; UPnP only when NAT-PMP did not answer and the answer is still wanted.
+bool routerMap(int port, MappingClock::time_point until, const std::atomic<bool>* cancelled,
+               RouterGrant* grant) {
+    uint32_t gateway = 0;
+    if (natpmpMap(port, std::min(until, MappingClock::now() + NATPMP_ANSWER), grant, &gateway))
+        return true;
+    return gateway != 0 && !*cancelled && MappingClock::now() < until &&
+           upnpMap(gateway, port, until, cancelled, grant);
+}
+
+bool natpmpGrant(const RouterGrant& grant) {
+    return std::strcmp(grant.method, "NAT-PMP") == 0;
+}
+
+bool routerRenew(int port, RouterGrant* grant, MappingClock::time_point until) {
+    return natpmpGrant(*grant) ? natpmpRenew(port, grant, until) : upnpRenew(port, grant, until);
+}
+
+void routerUnmap(int port, const RouterGrant& grant, MappingClock::time_point until) {
+    if (natpmpGrant(grant))
+        natpmpUnmap(port, until);
+    else
+        upnpUnmap(port, grant, until);
+}
+
+constexpr MappingBackEnd ROUTER{routerMap, routerRenew, routerUnmap};
+std::atomic<const MappingBackEnd*> g_backEnd{&ROUTER};
 
 } // namespace
 
-// Shared by the owner and the mapping's thread, under mutex except the atomics.
-struct KPortMapping::Job {
+void setMappingBackEnd(const MappingBackEnd* backEnd) {
+    g_backEnd = backEnd ? backEnd : &ROUTER;
+}
+
+// Shared by the owner and the worker. The owner's wishes and the worker's state are under mutex;
+// the shown fields are the owner's alone. Not part of the library's interface.
+struct __attribute__((visibility("hidden"))) KPortMapping::Job {
     std::mutex mutex;
     std::condition_variable changed;
-    int port = 0;
-    Clock::time_point deadline;
-    std::atomic<int> state{0}; // 0 asking, 1 mapped, -1 failed or stopped
-    bool stopAsked = false;    // the owner wants the mapping gone
-    bool finished = false;     // the thread has done all it will do
+    const MappingBackEnd* backEnd = nullptr;
+    std::atomic<int> owners{2};         // the owner and the worker; the last one frees the job
+    std::atomic<bool> cancelled{false}; // the owner changed its wish while the worker asks
+
+    // The owner's wish.
+    int wantedPort = 0;                // 0: no mapping
+    unsigned request = 0;              // counts Start and Stop calls
+    MappingClock::time_point deadline; // for the answer to the present request
+    bool ownerGone = false;
+    bool workerFailed = false; // no thread could be started
+
+    // The worker's state.
+    bool busy = false;    // an exchange with the router is under way
+    bool holding = false; // the router holds a mapping for heldPort
+    int heldPort = 0;
+    RouterGrant held;
+    unsigned answered = 0; // the request the answer is for
+    bool answerMapped = false;
+    RouterGrant answer;   // what is shown for it
+    unsigned version = 0; // counts answers and their changes
+
+    // What the owner shows, copied from answer under the mutex.
+    unsigned shownVersion = 0;
     char publicAddress[KNET_ADDRESS_TEXT] = "";
-    char method[16] = "";
-    std::atomic<int> owners{2};
+    char method[8] = "";
+    int publicPort = 0;
+    bool behindAnotherNat = false;
 
     void release() {
         if (owners.fetch_sub(1) == 1) delete this;
     }
-    bool stopping() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return stopAsked;
+    // Under mutex: the worker's answer to the present request.
+    void publish(bool mapped, const RouterGrant& grant) {
+        answered = request;
+        answerMapped = mapped;
+        answer = grant;
+        ++version;
     }
+    // Under mutex: the owner wants something else; an exchange under way may stop early.
+    void wish(int port, MappingClock::time_point until) {
+        wantedPort = port;
+        deadline = until;
+        ++request;
+        cancelled = true;
+        changed.notify_all();
+    }
+    void work();
 };
+
+// The worker: each turn does the first thing the present wish calls for, one at a time.
+void KPortMapping::Job::work() {
+    std::unique_lock<std::mutex> lock(mutex);
+    auto renewAt = MappingClock::time_point::max();
+    auto lapsesAt = MappingClock::time_point::max();
+    const auto exchange = [&](auto&& call) {
+        busy = true;
+        lock.unlock();
+        call();
+        lock.lock();
+        busy = false;
+        changed.notify_all();
+    };
+    for (;;) {
+        // 1. A mapping no longer wanted is removed before anything else is asked.
+        if (holding && (ownerGone || wantedPort != heldPort)) {
+            const RouterGrant grant = held;
+            const int port = heldPort;
+            exchange([&] { backEnd->unmap(port, grant, MappingClock::now() + EXCHANGE_LIMIT); });
+            holding = false;
+            continue;
+        }
+        if (ownerGone) break;
+        // 2. The wanted mapping: already held (answered at once), or asked for.
+        if (wantedPort != 0 && answered != request) {
+            if (holding) {
+                publish(true, held);
+                continue;
+            }
+            const unsigned asked = request;
+            const int port = wantedPort;
+            const auto until = deadline;
+            RouterGrant grant;
+            bool mapped = false;
+            cancelled = false;
+            exchange([&] { mapped = backEnd->map(port, until, &cancelled, &grant); });
+            if (mapped) {
+                holding = true;
+                heldPort = port;
+                held = grant;
+                renewAt = MappingClock::now() +
+                          std::chrono::seconds(renewAfterSeconds(grant.lifetimeSeconds));
+                lapsesAt = MappingClock::now() + std::chrono::seconds(grant.lifetimeSeconds);
+            }
+            if (asked == request) publish(mapped, grant); // else step 1 or 2 sees to the new wish
+            continue;
+        }
+        // 3. Renewed at half the granted lifetime; once it lapsed unrenewed, it is lost.
+        if (holding && MappingClock::now() >= renewAt) {
+            RouterGrant grant = held;
+            bool renewed = false;
+            exchange([&] {
+                renewed = backEnd->renew(heldPort, &grant, MappingClock::now() + EXCHANGE_LIMIT);
+            });
+            const auto now = MappingClock::now();
+            if (renewed) {
+                held = grant;
+                renewAt = now + std::chrono::seconds(renewAfterSeconds(grant.lifetimeSeconds));
+                lapsesAt = now + std::chrono::seconds(grant.lifetimeSeconds);
+            } else if (now >= lapsesAt) {
+                holding = false;
+            } else {
+                renewAt = std::min(now + RENEW_RETRY, now + (lapsesAt - now) / 2);
+            }
+            if (answered == request && answerMapped && wantedPort == heldPort)
+                publish(holding, held);
+            continue;
+        }
+        if (holding)
+            changed.wait_until(lock, renewAt);
+        else
+            changed.wait(lock);
+    }
+    lock.unlock();
+    release();
+}
 
 namespace {
-
-// Waits for the answer to the request just sent, until `until`. True with the response.
-bool natpmpAnswer(natpmp_t& n, natpmpresp_t& response, Clock::time_point until) {
-    for (;;) {
-        timeval wait{};
-        getnatpmprequesttimeout(&n, &wait);
-        const auto left =
-            std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
-        if (left.count() <= 0) return false;
-        if (wait.tv_sec * 1000000L + wait.tv_usec > left.count()) {
-            wait.tv_sec = left.count() / 1000000;
-            wait.tv_usec = left.count() % 1000000;
-        }
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(n.s, &readable);
-        select(n.s + 1, &readable, nullptr, nullptr, &wait);
-        const int r = readnatpmpresponseorretry(&n, &response);
-        if (r >= 0) return true;
-        if (r != NATPMP_TRYAGAIN) return false; // refused, no gateway, an error answer
-    }
+void runWorker(KPortMapping::Job* job) {
+    job->work();
 }
-
-// One NAT-PMP exchange with the default gateway: the public address (when publicAddress is not
-// null) and a TCP mapping of port for lifetime seconds (0 removes it).
-bool natpmpMap(int port, int lifetime, char* publicAddress, Clock::time_point until) {
-    natpmp_t n;
-    if (initnatpmp(&n, 0, 0) < 0) return false;
-    natpmpresp_t response{};
-    bool ok = true;
-    if (publicAddress) {
-        ok = sendpublicaddressrequest(&n) >= 0 && natpmpAnswer(n, response, until);
-        if (ok)
-            inet_ntop(AF_INET, &response.pnu.publicaddress.addr, publicAddress, KNET_ADDRESS_TEXT);
-    }
-    ok = ok &&
-         sendnewportmappingrequest(&n, NATPMP_PROTOCOL_TCP, static_cast<uint16_t>(port),
-                                   static_cast<uint16_t>(port),
-                                   static_cast<uint32_t>(lifetime)) >= 0 &&
-         natpmpAnswer(n, response, until);
-    closenatpmp(&n);
-    return ok;
-}
-
-// The UPnP router found by discovery, kept for renewal and removal.
-struct Igd {
-    UPNPUrls urls{};
-    IGDdatas data{};
-    char lanAddress[KNET_ADDRESS_TEXT] = "";
-    bool found = false;
-    ~Igd() {
-        if (found) FreeUPNPUrls(&urls);
-    }
-};
-
-bool upnpFind(Igd& igd) {
-    int error = 0;
-    UPNPDev* devices = upnpDiscover(UPNP_DISCOVERY_MS, nullptr, nullptr, 0, 0, 2, &error);
-    if (!devices) return false;
-    const int kind =
-        UPNP_GetValidIGD(devices, &igd.urls, &igd.data, igd.lanAddress, sizeof igd.lanAddress);
-    freeUPNPDevlist(devices);
-    if (kind != 0) igd.found = true; // urls are set in every non-zero case
-    return kind == 1 || kind == 2;   // an IGD, connected or not
-}
-
-bool upnpMap(Igd& igd, int port) {
-    char number[8];
-    std::snprintf(number, sizeof number, "%d", port);
-    char lease[16];
-    std::snprintf(lease, sizeof lease, "%d", LEASE_SECONDS);
-    const char* service = igd.data.first.servicetype;
-    int r = UPNP_AddPortMapping(igd.urls.controlURL, service, number, number, igd.lanAddress,
-                                "chess3d", "TCP", nullptr, lease);
-    if (r == UPNP_ONLY_PERMANENT_LEASES)
-        r = UPNP_AddPortMapping(igd.urls.controlURL, service, number, number, igd.lanAddress,
-                                "chess3d", "TCP", nullptr, "0");
-    return r == UPNPCOMMAND_SUCCESS;
-}
-
-void upnpUnmap(Igd& igd, int port) {
-    char number[8];
-    std::snprintf(number, sizeof number, "%d", port);
-    UPNP_DeletePortMapping(igd.urls.controlURL, igd.data.first.servicetype, number, "TCP", nullptr);
-}
-
-// The mapping's thread: ask (NAT-PMP, then UPnP), then hold the mapping, renewing it, until the
-// owner stops it; then remove it.
-void runMapping(KPortMapping::Job* job) {
-    Igd igd;
-    bool natpmp = false;
-    bool mapped = false;
-    char address[KNET_ADDRESS_TEXT] = "";
-    const auto natpmpUntil =
-        std::min(job->deadline, Clock::now() + std::chrono::milliseconds(NATPMP_ANSWER_MS));
-    if (natpmpMap(job->port, LEASE_SECONDS, address, natpmpUntil)) {
-        natpmp = mapped = true;
-    } else if (!job->stopping() && Clock::now() < job->deadline && upnpFind(igd) &&
-               upnpMap(igd, job->port)) {
-        mapped = true;
-        if (UPNP_GetExternalIPAddress(igd.urls.controlURL, igd.data.first.servicetype, address) !=
-            UPNPCOMMAND_SUCCESS)
-            address[0] = '\0';
-    }
-    {
-        std::unique_lock<std::mutex> lock(job->mutex);
-        if (mapped && !job->stopAsked) {
-            std::snprintf(job->publicAddress, sizeof job->publicAddress, "%s", address);
-            std::snprintf(job->method, sizeof job->method, "%s", natpmp ? "NAT-PMP" : "UPnP");
-            job->state = 1;
-        } else {
-            job->state = -1;
-        }
-        // Held until stopped, renewed at half the lease (a router forgets it after the lease).
-        while (mapped && !job->stopAsked) {
-            if (job->changed.wait_for(lock, std::chrono::seconds(LEASE_SECONDS / 2)) ==
-                    std::cv_status::timeout &&
-                !job->stopAsked) {
-                lock.unlock();
-                const auto until = Clock::now() + std::chrono::milliseconds(NATPMP_ANSWER_MS);
-                if (natpmp)
-                    natpmpMap(job->port, LEASE_SECONDS, nullptr, until);
-                else
-                    upnpMap(igd, job->port);
-                lock.lock();
-            }
-        }
-    }
-    // Removed, also when it was made after the owner gave up waiting for it.
-    if (mapped) {
-        const auto until = Clock::now() + std::chrono::milliseconds(NATPMP_ANSWER_MS);
-        if (natpmp)
-            natpmpMap(job->port, 0, nullptr, until);
-        else
-            upnpUnmap(igd, job->port);
-    }
-    {
-        std::lock_guard<std::mutex> lock(job->mutex);
-        job->finished = true;
-        job->state = -1;
-    }
-    job->changed.notify_all();
-    job->release();
-}
-
 } // namespace
 
 KPortMapping::KPortMapping() : job(nullptr) {}
 
 KPortMapping::~KPortMapping() {
-    Stop(0);
+    if (!job) return;
+    {
+        std::lock_guard<std::mutex> lock(job->mutex);
+        job->ownerGone = true;
+        job->wish(0, MappingClock::now());
+    }
+    job->release();
 }
 
 void KPortMapping::Start(int port, int limitSeconds) {
-    Stop(0);
-    job = new Job();
-    job->port = port;
-    job->deadline = Clock::now() + std::chrono::seconds(limitSeconds);
-    try {
-        std::thread(runMapping, job).detach();
-    } catch (...) {
-        job->owners = 1;
-        job->state = -1;
-        job->finished = true;
+    if (!job) {
+        job = new Job();
+        job->backEnd = g_backEnd;
+        try {
+            std::thread(runWorker, job).detach();
+        } catch (...) {
+            job->owners = 1;
+            job->workerFailed = true;
+        }
     }
+    std::lock_guard<std::mutex> lock(job->mutex);
+    job->wish(port, MappingClock::now() + std::chrono::seconds(limitSeconds));
 }
 
 int KPortMapping::Poll() {
     if (!job) return -1;
-    const int state = job->state.load();
-    if (state == 0 && Clock::now() >= job->deadline) {
-        // Past the limit: counted as failed; an answer that still comes is taken back.
-        std::lock_guard<std::mutex> lock(job->mutex);
-        job->stopAsked = true;
-        return -1;
+    std::lock_guard<std::mutex> lock(job->mutex);
+    if (job->wantedPort == 0 || job->workerFailed) return -1;
+    if (job->answered != job->request) {
+        // Past the limit: counted as failed; a mapping that still comes is taken back.
+        if (MappingClock::now() >= job->deadline) job->wish(0, job->deadline);
+        return job->wantedPort == 0 ? -1 : 0;
     }
-    if (state == 0) return 0;
-    return job->stopping() ? -1 : state;
+    if (!job->answerMapped) return -1;
+    if (job->shownVersion != job->version) {
+        job->shownVersion = job->version;
+        const RouterGrant& a = job->answer;
+        inet_ntop(AF_INET, &a.publicAddress, job->publicAddress, sizeof job->publicAddress);
+        std::snprintf(job->method, sizeof job->method, "%s", a.method);
+        job->publicPort = a.publicPort;
+        job->behindAnotherNat = !isPublicIpv4(a.publicAddress);
+    }
+    return 1;
 }
 
 const char* KPortMapping::PublicAddress() {
-    return job && Poll() == 1 ? job->publicAddress : "";
+    return Poll() == 1 ? job->publicAddress : "";
 }
 
 const char* KPortMapping::Method() {
-    return job && Poll() == 1 ? job->method : "";
+    return Poll() == 1 ? job->method : "";
+}
+
+int KPortMapping::PublicPort() {
+    return Poll() == 1 ? job->publicPort : 0;
+}
+
+bool KPortMapping::BehindAnotherNat() {
+    return Poll() == 1 && job->behindAnotherNat;
 }
 
 void KPortMapping::Stop(double waitSeconds) {
     if (!job) return;
-    {
-        std::unique_lock<std::mutex> lock(job->mutex);
-        job->stopAsked = true;
-        job->changed.notify_all();
-        if (waitSeconds > 0)
-            job->changed.wait_for(lock, std::chrono::duration<double>(waitSeconds),
-                                  [this] { return job->finished; });
-    }
-    job->release();
-    job = nullptr;
+    std::unique_lock<std::mutex> lock(job->mutex);
+    if (job->wantedPort != 0) job->wish(0, MappingClock::now());
+    if (waitSeconds > 0 && !job->workerFailed)
+        job->changed.wait_for(lock, std::chrono::duration<double>(waitSeconds),
+                              [this] { return !job->holding && !job->busy; });
 }

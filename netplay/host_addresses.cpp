@@ -16,7 +16,9 @@ namespace {
 constexpr int ADDRESSES_SHOWN = 3;       // local addresses listed at most
 constexpr int MAPPING_LIMIT_SECONDS = 6; // NAT-PMP, then UPnP's 2-second discovery and calls
 
-enum class Mapping { Off, Asking, Mapped, Failed };
+// BehindNat: the router forwards the port, but its own public side is private or carrier-grade
+// shared: another NAT (the provider's) stands between it and the internet.
+enum class Mapping { Off, Asking, Mapped, BehindNat, Failed };
 
 struct HostAddresses {
     int port = DEFAULT_NET_PORT;
@@ -26,15 +28,18 @@ struct HostAddresses {
     int count = 0;
     KPortMapping mapping;
     Mapping state = Mapping::Off;
+    char outside[NET_LINE_LENGTH] = ""; // where friends join from outside, as last shown
     char lines[NET_LINES_MAX][NET_LINE_LENGTH] = {};
 } g_where;
+
+constexpr int MAPPING_LINES_MAX = 3; // lines the router's state takes at most
 
 // The lines for the present state, on screen when shown.
 void refreshLines() {
     HostAddresses& w = g_where;
     int n = 0;
     char address[NET_LINE_LENGTH];
-    for (int i = 0; i < w.count && n < NET_LINES_MAX - 2; ++i) {
+    for (int i = 0; i < w.count && n < NET_LINES_MAX - MAPPING_LINES_MAX; ++i) {
         formatJoinAddress(address, sizeof address, w.addresses[i], w.port);
         std::snprintf(w.lines[n++], NET_LINE_LENGTH, "%s %.52s", i == 0 ? "Join at" : "     or",
                       address);
@@ -48,9 +53,15 @@ void refreshLines() {
         std::snprintf(w.lines[n++], NET_LINE_LENGTH, "Asking the router to open port %d..", w.port);
         break;
     case Mapping::Mapped:
-        formatJoinAddress(address, sizeof address, w.mapping.PublicAddress(), w.port);
-        std::snprintf(w.lines[n++], NET_LINE_LENGTH, "From outside : %.36s (%s)", address,
+        std::snprintf(w.lines[n++], NET_LINE_LENGTH, "From outside : %.36s (%s)", w.outside,
                       w.mapping.Method());
+        break;
+    case Mapping::BehindNat:
+        std::snprintf(w.lines[n++], NET_LINE_LENGTH,
+                      "Router behind another NAT (the provider's) :");
+        std::snprintf(w.lines[n++], NET_LINE_LENGTH, "port %d cannot be opened from here", w.port);
+        std::snprintf(w.lines[n++], NET_LINE_LENGTH,
+                      "Join over IPv6, or have the provider forward it");
         break;
     case Mapping::Failed:
         std::snprintf(w.lines[n++], NET_LINE_LENGTH, "Forward TCP port %d here by hand", w.port);
@@ -64,6 +75,7 @@ void refreshLines() {
 }
 
 void startMapping() {
+    g_where.outside[0] = '\0';
     g_where.mapping.Start(g_where.port, MAPPING_LIMIT_SECONDS);
     g_where.state = Mapping::Asking;
     Log("SYSTEM : asking the router to forward TCP port %d\n", g_where.port);
@@ -103,26 +115,50 @@ void hostAddressesShown(bool shown) {
         hideNetLines();
 }
 
+// The router's answer came: what it means for friends outside, on the terminal and in the log.
+void tellMapped() {
+    HostAddresses& w = g_where;
+    const char* method = w.mapping.Method();
+    if (w.state == Mapping::BehindNat) {
+        std::printf("chess3d: the router forwarded TCP port %d (%s), but it is itself behind "
+                    "another NAT (the provider's; its public side is %s): the port cannot be "
+                    "opened from here. Friends can join over IPv6, or the provider can forward "
+                    "the port\n",
+                    w.port, method, w.mapping.PublicAddress());
+        Log("SYSTEM : port %d forwarded by the router (%s), itself behind another NAT (public "
+            "side %s)\n",
+            w.port, method, w.mapping.PublicAddress());
+        return;
+    }
+    std::printf("chess3d: the router forwards TCP port %d here (%s): from outside, join at %s\n",
+                w.port, method, w.outside);
+    Log("SYSTEM : port %d forwarded by the router (%s), public address %s\n", w.port, method,
+        w.outside);
+}
+
 void hostAddressesStep() {
     HostAddresses& w = g_where;
-    if (w.state != Mapping::Asking) return;
+    if (w.state != Mapping::Asking && w.state != Mapping::Mapped && w.state != Mapping::BehindNat)
+        return;
     const int r = w.mapping.Poll();
     if (r == 0) return;
     if (r > 0) {
-        w.state = Mapping::Mapped;
-        char address[NET_LINE_LENGTH];
-        formatJoinAddress(address, sizeof address, w.mapping.PublicAddress(), w.port);
-        std::printf("chess3d: the router forwards TCP port %d here (%s): from outside, join at "
-                    "%s\n",
-                    w.port, w.mapping.Method(), address);
-        Log("SYSTEM : port %d forwarded by the router (%s), public address %s\n", w.port,
-            w.mapping.Method(), w.mapping.PublicAddress());
+        // The first answer, or a renewal that moved the address or the port outside.
+        char outside[NET_LINE_LENGTH];
+        formatJoinAddress(outside, sizeof outside, w.mapping.PublicAddress(),
+                          w.mapping.PublicPort());
+        const Mapping state = w.mapping.BehindAnotherNat() ? Mapping::BehindNat : Mapping::Mapped;
+        if (state == w.state && std::strcmp(outside, w.outside) == 0) return;
+        w.state = state;
+        std::snprintf(w.outside, sizeof w.outside, "%s", outside);
+        tellMapped();
     } else {
+        const bool lost = w.state != Mapping::Asking;
         w.state = Mapping::Failed;
-        std::printf("chess3d: the router did not open the port: forward TCP port %d to this "
-                    "machine by hand\n",
-                    w.port);
-        Log("SYSTEM : no router answered; forward TCP port %d by hand\n", w.port);
+        std::printf("chess3d: the router %s: forward TCP port %d to this machine by hand\n",
+                    lost ? "no longer renews the mapping" : "did not open the port", w.port);
+        Log("SYSTEM : %s; forward TCP port %d by hand\n",
+            lost ? "the router stopped renewing the mapping" : "no router answered", w.port);
     }
     std::fflush(stdout);
     refreshLines();
@@ -130,7 +166,7 @@ void hostAddressesStep() {
 
 void hostAddressesEnd(double waitSeconds) {
     HostAddresses& w = g_where;
-    if (w.state == Mapping::Mapped || w.state == Mapping::Asking) {
+    if (w.state == Mapping::Mapped || w.state == Mapping::BehindNat || w.state == Mapping::Asking) {
         Log("SYSTEM : asking the router to stop forwarding TCP port %d\n", w.port);
         w.mapping.Stop(waitSeconds);
     }

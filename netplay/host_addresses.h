@@ -1,8 +1,9 @@
 #pragma once
 // While hosting: where a friend can find this machine. The local IPv4 and global IPv6
 // addresses of its interfaces (with the port when it is not the usual one), and, when the
-// player turns it on, the public address the router gives after forwarding the port to this
-// machine. Shown under the waiting message and printed on the terminal; the router's mapping
+// player turns it on, the public address and port the router gives after forwarding the port to
+// this machine (or, when the router's own public side is not public, that another NAT stands in
+// the way). Shown under the waiting message and printed on the terminal; the router's mapping
 // is removed when hosting stops or the game ends.
 
 // Hosting began on port: the addresses are gathered, printed on standard output and in the

@@ -8,8 +8,8 @@
 #   FUZZ_JOBS=J ...                          J processes per harness side by side, sharing its
 #                                            corpus (each runs N/J inputs, or SECONDS)
 #
-# Harnesses: fuzz_saved_game fuzz_pgn fuzz_fen fuzz_model fuzz_picture fuzz_sound fuzz_receive
-# (all by default). The corpus each run grows is kept in build-fuzz/corpus/HARNESS (started from
+# Harnesses: fuzz_saved_game fuzz_pgn fuzz_fen fuzz_router fuzz_model fuzz_picture fuzz_sound
+# fuzz_receive (all by default). The corpus each run grows is kept in build-fuzz/corpus/HARNESS (started from
 # the seeds in tests/fuzz/corpus/HARNESS); a crash, a hang or a leak of memory stops the run and
 # its input is written to build-fuzz/findings/HARNESS/. The line "inputs tried" of each run is
 # the count libFuzzer reports.
@@ -19,7 +19,8 @@ seconds=${1:-3600}
 shift || true
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] ||
-    harnesses=(fuzz_saved_game fuzz_pgn fuzz_fen fuzz_model fuzz_picture fuzz_sound fuzz_receive)
+    harnesses=(fuzz_saved_game fuzz_pgn fuzz_fen fuzz_router fuzz_model fuzz_picture fuzz_sound
+        fuzz_receive)
 
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$root/build" # the game's data, for the harness that builds the game

@@ -1,20 +1,24 @@
 #!/usr/bin/env python3
-"""mapping_responder.py natpmp|upnp GATEWAY PUBLIC: a router's port mapping for tests inside a
-network namespace, as NAT-PMP or as a UPnP gateway (SSDP, description, WANIPConnection). It maps
-nothing: it prints what it is asked (public address, mapping with ports, client and lease,
-removal)."""
+"""mapping_responder.py natpmp|upnp GATEWAY PUBLIC [LIE...]: a router's port mapping for tests
+inside a network namespace, as NAT-PMP or as a UPnP gateway (SSDP, description, WANIPConnection).
+It maps nothing: it prints what it is asked (public address, mapping with ports, client and lease,
+removal). A router that lies: port+N maps to the asked port plus N outside, lease=S grants S
+seconds whatever is asked, stale sends a late copy of the public-address answer before each
+mapping answer (NAT-PMP); control=ADDRESS puts the control URL at that address (UPnP)."""
 import http.server, re, socket, struct, sys, threading
 
 mode, gateway, public = sys.argv[1:4]
+lies = dict(re.match(r"([a-z]+)[+=]?(.*)", lie).groups() for lie in sys.argv[4:])  # port+100: port, 100
+control = f"http://{lies['control']}:5000/ctl" if "control" in lies else "/ctl"
 say = lambda text: print(text, flush=True)
 SERVICE = "urn:schemas-upnp-org:service:WANIPConnection:1"
 DEVICE = "<device><deviceType>urn:schemas-upnp-org:device:{}:1</deviceType>{}</device>"
 SERVICES = "<serviceList><service><serviceType>urn:schemas-upnp-org:service:{}:1</serviceType>" \
-           "<controlURL>/{}</controlURL></service></serviceList>"
+           "<controlURL>{}</controlURL></service></serviceList>"
 DESCRIPTION = '<?xml version="1.0"?><root xmlns="urn:schemas-upnp-org:device-1-0">' + DEVICE.format(
     "InternetGatewayDevice", "<deviceList>" + DEVICE.format("WANDevice", SERVICES.format(
-        "WANCommonInterfaceConfig", "cif") + "<deviceList>" + DEVICE.format(
-        "WANConnectionDevice", SERVICES.format("WANIPConnection", "ctl")) + "</deviceList>") + "</deviceList>") + "</root>"
+        "WANCommonInterfaceConfig", "/cif") + "<deviceList>" + DEVICE.format(
+        "WANConnectionDevice", SERVICES.format("WANIPConnection", control)) + "</deviceList>") + "</deviceList>") + "</root>"
 
 
 class Gateway(http.server.BaseHTTPRequestHandler):
@@ -59,6 +63,7 @@ else:
     udp.setsockopt(socket.IPPROTO_IP, socket.IP_ADD_MEMBERSHIP, group)
     server = http.server.HTTPServer(("", 5000), Gateway)
     threading.Thread(target=server.serve_forever, daemon=True).start()
+address_answer = struct.pack("!BBHI4s", 0, 128, 0, 1000, socket.inet_aton(public))
 say(f"responder ({mode}) ready")
 while True:
     data, peer = udp.recvfrom(2048)
@@ -69,10 +74,13 @@ while True:
                    f"EXT:\r\nSERVER: test UPnP/1.1\r\nLOCATION: http://{gateway}:5000/rootDesc.xml\r\n\r\n".encode(), peer)
     elif mode == "natpmp" and len(data) >= 2 and data[0] == 0 and data[1] == 0:
         say(f"NAT-PMP public address asked by {peer[0]}")
-        udp.sendto(struct.pack("!BBHI4s", 0, 128, 0, 1000, socket.inet_aton(public)), peer)
+        udp.sendto(address_answer, peer)
     elif mode == "natpmp" and len(data) >= 12 and data[0] == 0 and data[1] in (1, 2):
         inner, outer, lease = struct.unpack("!HHI", data[4:12])
         proto = "TCP" if data[1] == 2 else "UDP"
         say(f"NAT-PMP removal of {proto} port {inner} for {peer[0]}" if lease == 0 else
             f"NAT-PMP mapping {proto} port {outer} -> {peer[0]}:{inner} for {lease} s")
-        udp.sendto(struct.pack("!BBHIHHI", 0, 128 + data[1], 0, 1000, inner, outer, lease), peer)
+        if "stale" in lies:
+            udp.sendto(address_answer, peer)
+        granted = (inner + int(lies.get("port", 0)), int(lies.get("lease", lease))) if lease else (0, 0)
+        udp.sendto(struct.pack("!BBHIHHI", 0, 128 + data[1], 0, 1000, inner, *granted), peer)
