@@ -140,8 +140,8 @@ public:
 
     // One non-blocking pass: accept at most one connection, drop broken ones, send what the
     // output queues hold, read, and hand every connection's unconsumed input to externAction.
-    // Callbacks run inside; they may send on any connection, and funcNewClient may close
-    // connections other than the new one, but no callback may destroy the port. Idle passes
+    // Callbacks run inside; they may send on any connection, and funcNewClient may close any
+    // connection (the new one included), but no callback may destroy the port. Idle passes
     // log the waiting state once, when it begins, not every pass.
     void round();
     // Unlinks a connection of this port, tells funcCloseClient its name, deletes it.
