@@ -11,12 +11,12 @@
 namespace peer {
 
 // Messages, byte for byte.
-std::string click(char origin, int row, int column); // 'M' origin 'a'+column '8'-row
-std::string clickOff(char origin);                   // 'M' for a click off the board (40, 40)
+std::string click(char origin, int row, int column);    // 'M' origin 'a'+column '8'-row
+std::string clickOff(char origin);                      // 'M' for a click off the board (40, 40)
 // 'C' origin, then the line as the chat holds it (the prompt '>' and `text`) cut to 72
 // characters, zeros after it, the final zero byte.
 std::string chat(char origin, const std::string& text);
-std::string answer(bool accepted); // 'Q' 'Y' or 'Q' 'N'
+std::string answer(bool accepted);                      // 'Q' 'Y' or 'Q' 'N'
 // 'S' with the sender's colour ('B' it plays White, 'N' Black) and its recorded moves.
 std::string wholeGame(char colour, const std::vector<uint32_t>& moves);
 
