@@ -25,7 +25,8 @@
 // (up to ten seconds more when this machine's own link is the one down), as a closed one does.
 //
 // Log: every library message goes through NetLog, which rewrites "NetLog.txt" in the current
-// folder with that one message and prints it on standard output.
+// folder with that one message (the file is kept open, and never reached through a symbolic
+// link) and prints it on standard output.
 #pragma once
 
 #include <string>

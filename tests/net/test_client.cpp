@@ -262,6 +262,18 @@ TEST(NetLogFile, HoldsOnlyTheLastMessage) {
     EXPECT_EQ(logs.log(), "second two");
 }
 
+TEST(NetLogFile, NeverWritesThroughALink) {
+    ScopedLogFolder logs;
+    const std::string elsewhere = logs.folder() + "/elsewhere.txt";
+    std::ofstream(elsewhere) << "keep me";
+    ASSERT_EQ(symlink(elsewhere.c_str(), "NetLog.txt"), 0);
+    NetLog("through the link?\n");
+    EXPECT_EQ(readFile(elsewhere), "keep me");
+    unlink("NetLog.txt");
+    NetLog("once the link is gone\n");
+    EXPECT_EQ(logs.log(), "once the link is gone\n");
+}
+
 TEST(NetLogFile, UnwritableFileStillReachesStandardOutput) {
     ScopedLogFolder logs;
     ASSERT_EQ(mkdir((logs.folder() + "/NetLog.txt").c_str(), 0700), 0);
