@@ -3,7 +3,11 @@
 // program might: well-formed messages (the peer's moves clicked on its turn, chat, requests,
 // answers, whole games), the same cut, mutated or mixed with random bytes, and floods of
 // requests, chat lines and unasked games; it reads and drops what the game sends, answers what
-// the game asks now and then, and leaves and comes back. The game's invariants must hold.
+// the game asks now and then, and leaves and comes back. Like a joining game it keeps still
+// until it has the game (but now and then speaks first). A stranger from another address
+// (127.0.0.2) connects now and then, keeps still, and leaves once it has the game. The game's
+// invariants must hold, and the seat: its address changes only to the one the host was just
+// asked about and accepted.
 
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
@@ -18,12 +22,17 @@
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "net/KivNetwork.h"
+#include "netplay/host_peer.h"
 #include "tests/netplay/test_peer.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
 
 namespace soak {
 
@@ -38,11 +47,13 @@ public:
 
     // One turn of the peer before the game's frame; returns what it did, empty for nothing.
     std::string act() {
+        if (std::string s = stranger(); !s.empty()) return s;
         if (!socket_ || !socket_->open()) {
             if (!random_.chance(0.2)) return "";
             socket_ = std::make_unique<peer::Socket>();
             if (!socket_->connectTo(port_)) return "peer: connect refused";
             ++connections;
+            given_ = false;
             return "peer: connects";
         }
         if (!socket_->pump()) { // the game closed the connection
@@ -50,12 +61,13 @@ public:
             ++closedByGame;
             return "peer: the game closed the connection";
         }
+        given_ = given_ || !socket_->received().empty();
         socket_->received().clear();
         if (random_.chance(0.002)) {
             socket_.reset();
             return "peer: leaves";
         }
-        if (!random_.chance(0.3)) return "";
+        if (!random_.chance(given_ ? 0.3 : 0.01)) return "";
         std::string bytes;
         std::string what = message(bytes);
         if (random_.chance(0.05)) what += mutate(bytes);
@@ -67,6 +79,20 @@ public:
     long connections = 0, closedByGame = 0, messages = 0;
 
 private:
+    std::string stranger() {
+        if (!stranger_) {
+            if (!random_.chance(0.003)) return "";
+            auto s = std::make_unique<peer::Socket>();
+            if (!s->connectTo(port_, "127.0.0.2")) return "stranger: connect refused";
+            stranger_ = std::move(s);
+            return "stranger: connects";
+        }
+        const bool open = stranger_->pump();
+        if (open && stranger_->received().empty()) return "";
+        stranger_.reset();
+        return open ? "stranger: has the game, leaves" : "stranger: the game closed it";
+    }
+
     void send(const std::string& bytes) {
         // Written in pieces the game takes as it reads: its frames run meanwhile.
         socket_->send(bytes, [] { frame(0, false); });
@@ -182,7 +208,27 @@ private:
 
     Random random_;
     int port_;
-    std::unique_ptr<peer::Socket> socket_;
+    std::unique_ptr<peer::Socket> socket_, stranger_;
+    bool given_ = false; // the game has sent something on socket_
+};
+
+// The seat's address after each step; the host's question before it.
+struct SeatWatch {
+    std::string seat, asked;
+    void before() {
+        const bool shown = g_ui->questionShown && g_app->questionCode == TAKE_SEAT_QUESTION;
+        asked = shown ? g_ui->overlay->requestLine1->texte : "";
+    }
+    bool kept(Run& run) {
+        run.countCheck();
+        const KSocket* peer = g_app->server ? playingPeer() : nullptr;
+        if (!g_app->server) seat.clear();
+        if (!peer || peer->host == seat) return true;
+        const bool yes = !g_ui->questionShown && asked == "A player from " + std::string(peer->host);
+        if (!seat.empty() && !yes) return run.fail("seat: " + seat + " replaced by " + peer->host);
+        seat = peer->host;
+        return true;
+    }
 };
 
 } // namespace
@@ -202,6 +248,7 @@ int runHostile(const Options& options) {
     startFromOptions(launch);
     HostilePeer hostile(options.seed ^ PEER_SEED_MIX, launch.port);
     Run run(options, Role::Hostile, options.seed);
+    SeatWatch watch;
     const auto start = std::chrono::steady_clock::now();
     bool ok = true;
     for (;;) {
@@ -212,7 +259,8 @@ int runHostile(const Options& options) {
         g_app->netPort = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();
         if (!peerDid.empty()) run.note(peerDid);
-        ok = run.step() && run.memoryFlat(elapsed);
+        watch.before();
+        ok = run.step() && run.memoryFlat(elapsed) && watch.kept(run);
         noteAction(run.log().last());
         if (!ok) break;
     }
