@@ -317,43 +317,32 @@ TEST_F(HostedGame, OnlyThePlayersOwnAddressOrTheHostsYesTakesTheSeat) {
     start(6);
     const auto asked = [](const char* who) {
         return passUntil([] { return g_ui->questionShown != 0; }) &&
-               std::string(g_ui->overlay->requestLine1->texte) ==
-                   "A player from " + std::string(who) &&
-               std::string(g_ui->overlay->requestLine2->texte) == "wants to take over : accept ?";
-    };
-    const auto wait = [](double seconds) {
-        for (double t = 0; t < seconds; t += 0.05)
-            pass(0.05);
+               g_ui->overlay->requestLine1->texte == "A player from " + std::string(who);
     };
     // A silent stranger from another machine waits beside the live peer and never replaces it.
-    peer::Socket stranger, returner, back, late, flood[20];
+    peer::Socket stranger, returner, late, flood[20];
     ASSERT_TRUE(stranger.connectTo(PORT + 6, "127.0.0.2"));
-    wait(3 * STRAY_SECONDS);
+    for (int i = 0; i < 120; ++i)
+        pass(0.05);
     deliver(p, chat('C', "still mine"));
     EXPECT_EQ(lastChatLine(), "still mine");
-    EXPECT_TRUE(stranger.pump() && stranger.received().empty());
     stranger.close();
     // The player's own address comes back (its old connection still looks alive), then 20
     // arrivals from another address: they never push it out, and it takes over.
     ASSERT_TRUE(returner.connectTo(PORT + 6));
     for (peer::Socket& f : flood)
         if (f.connectTo(PORT + 6, "127.0.0.3")) pass(0.01);
-    wait(STRAY_SECONDS);
-    EXPECT_EQ(fromGame(returner, 4), std::string("SB\0\0", 4));
     EXPECT_TRUE(passUntil([&] { return !p.pump(); }));
+    EXPECT_EQ(fromGame(returner, 4), std::string("SB\0\0", 4));
     EXPECT_EQ(countConnections(), 3) << "the returner and two of the flood";
-    // Once the player is gone, a stranger takes the seat only if the host says yes; the
-    // player's own address coming back meanwhile takes it at once, and the question goes.
+    EXPECT_FALSE(flood[19].pump()) << "an address connecting too often is turned away at once";
+    // Once the player is gone, a stranger takes the seat only if the host says yes.
     returner.close();
     ASSERT_TRUE(asked("127.0.0.3"));
+    EXPECT_STREQ(g_ui->overlay->requestLine2->texte, "wants to take over : accept ?");
     answer(false);
     EXPECT_TRUE(passUntil([] { return countConnections() == 0; })) << "a refused address waits";
     ASSERT_TRUE(late.connectTo(PORT + 6, "127.0.0.4"));
-    ASSERT_TRUE(asked("127.0.0.4"));
-    ASSERT_TRUE(back.connectTo(PORT + 6));
-    EXPECT_EQ(fromGame(back, 4), std::string("SB\0\0", 4));
-    EXPECT_FALSE(g_ui->questionShown);
-    back.close();
     ASSERT_TRUE(asked("127.0.0.4"));
     answer(true);
     EXPECT_EQ(fromGame(late, 4), std::string("SB\0\0", 4));

@@ -4,8 +4,8 @@
 //   scripted_player PLIES SEED SECONDS [chess3d options]
 // Prints "MOVE n e2e4" for its moves, "FINAL n FEN" once the game has PLIES moves (and runs on,
 // so that the other side gets the last move), "PEER lost|plays" (host) and "REJOIN begins|ends"
-// (joining side) with the wall clock's time, and "ASKED line1 line2" when a question shows (it
-// answers none). Ends after SECONDS or on SIGTERM, as chess3d ends.
+// (joining side) and a question's first line when it shows (unanswered), with the wall clock's
+// time. Ends after SECONDS or on SIGTERM, as chess3d ends.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -70,11 +70,7 @@ int main(int argc, char** argv) {
         if (g_app->server && (playingPeer() != nullptr) != peer)
             event((peer = !peer) ? "PEER plays" : "PEER lost");
         if (rejoining() != back) event((back = !back) ? "REJOIN begins" : "REJOIN ends");
-        if (g_ui->questionShown != asked && (asked = g_ui->questionShown)) {
-            std::printf("ASKED %s %s\n", g_ui->overlay->requestLine1->texte,
-                        g_ui->overlay->requestLine2->texte);
-            std::fflush(stdout);
-        }
+        if (g_ui->questionShown != asked && (asked = !asked)) event(g_ui->overlay->requestLine1->texte);
         const int played = g_record->moves.count;
         if (played >= plies || move_value(chooseMove(seed, played)) == 0) {
             if (!final) std::printf("FINAL %d %s\n", played, position_fen().c_str());

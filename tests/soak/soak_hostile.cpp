@@ -3,11 +3,8 @@
 // program might: well-formed messages (the peer's moves clicked on its turn, chat, requests,
 // answers, whole games), the same cut, mutated or mixed with random bytes, and floods of
 // requests, chat lines and unasked games; it reads and drops what the game sends, answers what
-// the game asks now and then, and leaves and comes back. Like a joining game it keeps still
-// until it has the game (but now and then speaks first). A stranger from another address
-// (127.0.0.2) connects now and then, keeps still, and leaves once it has the game. The game's
-// invariants must hold, and the seat: its address changes only to the one the host was just
-// asked about and accepted.
+// the game asks now and then, and leaves and comes back, silent (mostly) until it has the game.
+// A stranger from 127.0.0.2 waits now and then. The game's invariants must hold, and the seat's.
 
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
@@ -22,7 +19,6 @@
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
@@ -32,7 +28,6 @@
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
 #include "ui/interface.h"
-#include "ui/text_overlay.h"
 
 namespace soak {
 
@@ -79,18 +74,17 @@ public:
     long connections = 0, closedByGame = 0, messages = 0;
 
 private:
+    // The stranger connects now and then, keeps still, and leaves once it has the game.
     std::string stranger() {
-        if (!stranger_) {
-            if (!random_.chance(0.003)) return "";
-            auto s = std::make_unique<peer::Socket>();
-            if (!s->connectTo(port_, "127.0.0.2")) return "stranger: connect refused";
-            stranger_ = std::move(s);
-            return "stranger: connects";
+        if (!stranger_ && random_.chance(0.003)) {
+            stranger_ = std::make_unique<peer::Socket>();
+            if (stranger_->connectTo(port_, "127.0.0.2")) return "stranger: connects";
         }
-        const bool open = stranger_->pump();
-        if (open && stranger_->received().empty()) return "";
+        if (stranger_ && stranger_->open() && stranger_->pump() && stranger_->received().empty())
+            return "";
+        const bool given = stranger_ && !stranger_->received().empty();
         stranger_.reset();
-        return open ? "stranger: has the game, leaves" : "stranger: the game closed it";
+        return given ? "stranger: has the game, leaves" : "";
     }
 
     void send(const std::string& bytes) {
@@ -212,24 +206,17 @@ private:
     bool given_ = false; // the game has sent something on socket_
 };
 
-// The seat's address after each step; the host's question before it.
-struct SeatWatch {
-    std::string seat, asked;
-    void before() {
-        const bool shown = g_ui->questionShown && g_app->questionCode == TAKE_SEAT_QUESTION;
-        asked = shown ? g_ui->overlay->requestLine1->texte : "";
-    }
-    bool kept(Run& run) {
-        run.countCheck();
-        const KSocket* peer = g_app->server ? playingPeer() : nullptr;
-        if (!g_app->server) seat.clear();
-        if (!peer || peer->host == seat) return true;
-        const bool yes = !g_ui->questionShown && asked == "A player from " + std::string(peer->host);
-        if (!seat.empty() && !yes) return run.fail("seat: " + seat + " replaced by " + peer->host);
-        seat = peer->host;
-        return true;
-    }
-};
+// The seat's address (kept in `seat`) moves only in a step that answered the host's question.
+bool seatKept(Run& run, std::string& seat, bool asked) {
+    run.countCheck();
+    const KSocket* peer = g_app->server ? playingPeer() : nullptr;
+    if (!g_app->server) seat.clear();
+    if (!peer || peer->host == seat) return true;
+    if (!seat.empty() && !(asked && !g_ui->questionShown))
+        return run.fail("seat: " + seat + " replaced by " + peer->host);
+    seat = peer->host;
+    return true;
+}
 
 } // namespace
 
@@ -248,7 +235,7 @@ int runHostile(const Options& options) {
     startFromOptions(launch);
     HostilePeer hostile(options.seed ^ PEER_SEED_MIX, launch.port);
     Run run(options, Role::Hostile, options.seed);
-    SeatWatch watch;
+    std::string seat; // the seat's address
     const auto start = std::chrono::steady_clock::now();
     bool ok = true;
     for (;;) {
@@ -259,8 +246,8 @@ int runHostile(const Options& options) {
         g_app->netPort = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();
         if (!peerDid.empty()) run.note(peerDid);
-        watch.before();
-        ok = run.step() && run.memoryFlat(elapsed) && watch.kept(run);
+        const bool asked = g_ui->questionShown && g_app->questionCode == TAKE_SEAT_QUESTION;
+        ok = run.step() && run.memoryFlat(elapsed) && seatKept(run, seat, asked);
         noteAction(run.log().last());
         if (!ok) break;
     }
