@@ -184,7 +184,10 @@ void seatAddressComesBack(KPort* port) {
 // STRAY_SECONDS; one question at a time, and none over another question.
 void askAboutStranger() {
     HostSeat& s = g_seat;
-    if (s.peer || s.asked || !g_ui || g_ui->questionShown) return;
+    if (!g_ui) return;
+    // A question closed without an answer is asked again.
+    if (!g_ui->questionShown || g_app->questionCode != TAKE_SEAT_QUESTION) s.asked = nullptr;
+    if (s.peer || s.asked || g_ui->questionShown) return;
     for (int i = 0; i < s.count; ++i) {
         KSocket* c = s.newcomers[i].connection;
         if (s.now - s.newcomers[i].arrived < STRAY_SECONDS) continue;
