@@ -27,11 +27,11 @@ struct FileId {
 };
 
 struct LogFile {
-    std::mutex lock;  // the library's threads may log beside the caller's
-    int fd = -1;      // the open log, -1 when it could not be opened
+    std::mutex lock;     // the library's threads may log beside the caller's
+    int fd = -1;         // the open log, -1 when it could not be opened
     bool opened = false; // an open was tried for folder and name
-    FileId folder;    // the current folder then
-    FileId name;      // what "NetLog.txt" named then (the file held, when fd >= 0)
+    FileId folder;       // the current folder then
+    FileId name;         // what "NetLog.txt" named then (the file held, when fd >= 0)
 } g_log;
 
 FileId idOf(const struct stat& s) {

@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
         if (g_app->server && (playingPeer() != nullptr) != peer)
             event((peer = !peer) ? "PEER plays" : "PEER lost");
         if (rejoining() != back) event((back = !back) ? "REJOIN begins" : "REJOIN ends");
-        if (g_ui->questionShown != asked && (asked = !asked)) event(g_ui->overlay->requestLine1->texte);
+        if (g_ui->questionShown != asked && (asked = !asked))
+            event(g_ui->overlay->requestLine1->texte);
         const int played = g_record->moves.count;
         if (played >= plies || move_value(chooseMove(seed, played)) == 0) {
             if (!final) std::printf("FINAL %d %s\n", played, position_fen().c_str());
