@@ -25,7 +25,8 @@
 // (up to ten seconds more when this machine's own link is the one down), as a closed one does.
 //
 // Log: every library message goes through NetLog, which rewrites "NetLog.txt" in the current
-// folder with that one message and prints it on standard output.
+// folder with that one message (the file is kept open, and never reached through a symbolic
+// link) and prints it on standard output.
 #pragma once
 
 #include <string>
@@ -140,8 +141,8 @@ public:
 
     // One non-blocking pass: accept at most one connection, drop broken ones, send what the
     // output queues hold, read, and hand every connection's unconsumed input to externAction.
-    // Callbacks run inside; they may send on any connection, and funcNewClient may close
-    // connections other than the new one, but no callback may destroy the port. Idle passes
+    // Callbacks run inside; they may send on any connection, and funcNewClient may close any
+    // connection (the new one included), but no callback may destroy the port. Idle passes
     // log the waiting state once, when it begins, not every pass.
     void round();
     // Unlinks a connection of this port, tells funcCloseClient its name, deletes it.

@@ -1,7 +1,7 @@
 #include "net/handle_set.h"
 
 #include <cerrno>
-#include <sys/select.h>
+#include <poll.h>
 
 void setClear(KHandleSet& set) {
     set.count = 0;
@@ -26,48 +26,44 @@ bool setContains(const KHandleSet& set, int s) {
 
 namespace {
 
-bool fitsFdSet(int s) {
-    return s >= 0 && s < FD_SETSIZE;
+// What poll reports for each set: readable also on a hang-up or an error (the read then says
+// so, as select reports it), writable on an error too, exceptional on urgent data.
+constexpr short READ_EVENTS = POLLIN | POLLHUP | POLLERR | POLLNVAL;
+constexpr short WRITE_EVENTS = POLLOUT | POLLHUP | POLLERR | POLLNVAL;
+constexpr short EXCEPT_EVENTS = POLLPRI;
+
+// Adds one poll entry per handle of the set (at most KNET_SET_SIZE).
+void toPoll(const KHandleSet* set, short events, pollfd* entries, nfds_t& count) {
+    for (unsigned int i = 0; set && i < set->count; ++i)
+        entries[count++] = {set->handles[i], events, 0};
 }
 
-// Copies the handles into a POSIX set and raises highest to the largest one.
-void toFdSet(const KHandleSet* set, fd_set& out, int& highest) {
-    FD_ZERO(&out);
-    if (!set) return;
-    for (unsigned int i = 0; i < set->count; ++i) {
-        int s = set->handles[i];
-        if (!fitsFdSet(s)) continue;
-        FD_SET(s, &out);
-        if (s > highest) highest = s;
-    }
-}
-
-// Keeps only the handles the poll reported ready, in their order.
-void keepReady(KHandleSet* set, const fd_set& ready) {
-    if (!set) return;
+// Keeps the handles whose entries (from `first`, in the set's order) were reported ready.
+// Returns how many.
+int keepReady(KHandleSet* set, short ready, const pollfd* entries, nfds_t first) {
+    if (!set) return 0;
     unsigned int kept = 0;
-    for (unsigned int i = 0; i < set->count; ++i) {
-        int s = set->handles[i];
-        if (fitsFdSet(s) && FD_ISSET(s, &ready)) set->handles[kept++] = s;
-    }
+    for (unsigned int i = 0; i < set->count; ++i)
+        if (entries[first + i].revents & ready) set->handles[kept++] = set->handles[i];
     set->count = kept;
+    return int(kept);
 }
 
 } // namespace
 
 int net_select(KHandleSet* readSet, KHandleSet* writeSet, KHandleSet* exceptSet,
                const timeval* timeout) {
-    fd_set r, w, e;
-    int highest = -1;
-    toFdSet(readSet, r, highest);
-    toFdSet(writeSet, w, highest);
-    toFdSet(exceptSet, e, highest);
-    // select may change its time-out argument; the caller's stays as it was.
-    timeval wait = timeout ? *timeout : timeval{0, 0};
-    int result = select(highest + 1, &r, &w, &e, timeout ? &wait : nullptr);
-    if (result < 0) return -1;
-    keepReady(readSet, r);
-    keepReady(writeSet, w);
-    keepReady(exceptSet, e);
-    return result;
+    // poll, unlike select's fd_set, takes a descriptor of any number.
+    pollfd entries[3 * KNET_SET_SIZE];
+    nfds_t count = 0;
+    toPoll(readSet, POLLIN, entries, count);
+    const nfds_t writeFirst = count;
+    toPoll(writeSet, POLLOUT, entries, count);
+    const nfds_t exceptFirst = count;
+    toPoll(exceptSet, POLLPRI, entries, count);
+    const int waitMs = timeout ? int(timeout->tv_sec * 1000 + timeout->tv_usec / 1000) : -1;
+    if (poll(entries, count, waitMs) < 0) return -1;
+    return keepReady(readSet, READ_EVENTS, entries, 0) +
+           keepReady(writeSet, WRITE_EVENTS, entries, writeFirst) +
+           keepReady(exceptSet, EXCEPT_EVENTS, entries, exceptFirst);
 }

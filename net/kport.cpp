@@ -226,6 +226,7 @@ void KPort::round() {
         } else {
             accepted->next = sockets;
             sockets = accepted;
+            // The callback may close it at once: nothing below holds on to `accepted`.
             if (funcNewClient) funcNewClient(this, accepted);
         }
     }

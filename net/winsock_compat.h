@@ -1,6 +1,7 @@
 // The few Windows sockets names the library is written with, over POSIX sockets. Private to the
-// library. Differences that matter: descriptors start at 0, so "no socket" is -1; select needs
-// the highest descriptor + 1 (net_select computes it); send must never raise SIGPIPE.
+// library. Differences that matter: descriptors start at 0, so "no socket" is -1; a POSIX
+// fd_set holds only descriptors below FD_SETSIZE, so the select pass polls (net_select); send
+// must never raise SIGPIPE.
 #pragma once
 
 #include <arpa/inet.h>

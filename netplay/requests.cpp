@@ -7,6 +7,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
+#include "netplay/host_peer.h"
 #include "netplay/messages.h"
 #include "netplay/net_session.h"
 #include "ui/interface.h"
@@ -45,6 +46,11 @@ void QuestionReceived(int side, int code) {
 }
 
 void AnswerRequest(bool accepted) {
+    // The host's own question about who takes the seat: nothing goes to anyone.
+    if (g_app->questionCode == TAKE_SEAT_QUESTION) {
+        hostSeatAnswered(accepted);
+        return;
+    }
     NetSession& net = netSession();
     if (networkGame() && net.peerQuestion) {
         const char answer[2] = {'Q', accepted ? 'Y' : 'N'};

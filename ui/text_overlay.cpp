@@ -16,8 +16,20 @@ namespace {
 // along the picture's bottom edge) by button number.
 constexpr PixelRect REQUEST_BUTTONS[2] = {{30, 1, 70, 25}, {150, 1, 80, 25}};
 
+// Window pixels, on an 800-pixel-wide window, from the request lines' left edge to the right
+// edge of the window's text box.
+constexpr float REQUEST_TEXT_ROOM = 262.0f;
+
 TextOverlay* overlay() {
     return g_ui ? g_ui->overlay : nullptr;
+}
+
+// A request line too wide for the window's text box (a peer's long address) is drawn smaller.
+void fitRequestLine(KTexte* line) {
+    const TextOverlay* o = overlay();
+    const float room = REQUEST_TEXT_ROOM * float(o->screenWidth) / 800.0f;
+    const float width = line->font ? line->font->TextWidth(line->texte) : 0.0f;
+    line->size = room > 0.0f && width > room ? room / width : 1.0f;
 }
 
 // A hidden white text of the scene with `font` and `text`, at (x, y).
@@ -164,6 +176,8 @@ void showRequest(bool show, const char* line1, const char* line2) {
     setNodeHidden(g_ui->request, !show);
     if (line1) o->requestLine1->SetTexte(line1);
     if (line2) o->requestLine2->SetTexte(line2);
+    fitRequestLine(o->requestLine1);
+    fitRequestLine(o->requestLine2);
 }
 
 void requestHover() {

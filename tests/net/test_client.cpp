@@ -262,6 +262,14 @@ TEST(NetLogFile, HoldsOnlyTheLastMessage) {
     EXPECT_EQ(logs.log(), "second two");
 }
 
+TEST(NetLogFile, NeverWritesThroughALink) {
+    ScopedLogFolder logs; // the current folder
+    std::ofstream("elsewhere.txt") << "keep me";
+    ASSERT_EQ(symlink("elsewhere.txt", "NetLog.txt"), 0);
+    NetLog("through the link?\n");
+    EXPECT_EQ(readFile("elsewhere.txt"), "keep me");
+}
+
 TEST(NetLogFile, UnwritableFileStillReachesStandardOutput) {
     ScopedLogFolder logs;
     ASSERT_EQ(mkdir((logs.folder() + "/NetLog.txt").c_str(), 0700), 0);

@@ -3,8 +3,10 @@
 #include "net_test_support.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/select.h>
 #include <vector>
 
 using namespace nettest;
@@ -270,6 +272,18 @@ TEST_F(PortTest, ASetHoldsSixtyFourHandlesAndTheRestWaits) {
     EXPECT_LE(server.port->writeSet.count, 64u);
     EXPECT_LE(server.port->exceptSet.count, 64u);
     EXPECT_EQ(listLength(), total);
+}
+
+TEST_F(PortTest, DescriptorsPastWhatAnFdSetHoldsAreStillPolled) {
+    // A program with many files open: the port's sockets get numbers past FD_SETSIZE.
+    int f;
+    while ((f = open("/dev/null", O_RDONLY)) >= 0 && f < FD_SETSIZE)
+        peers.push_back(f); // closed with the peers
+    if (f < 0) GTEST_SKIP() << "this process may not open FD_SETSIZE files";
+    peers.push_back(f);
+    host(32);
+    sendAll(peer(), "high");
+    EXPECT_TRUE(passUntil([] { return !seen.inputs.empty() && seen.inputs[0] == "high"; }));
 }
 
 TEST(KServerInit, TakenPortIsReportedAndLeavesASafeServer) {

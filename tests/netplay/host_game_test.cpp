@@ -276,9 +276,10 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     EXPECT_TRUE(netLinesShown());
 
     // A new peer asks a question. Others connect meanwhile and wait beside the game: a port
-    // probe that comes and goes, a stranger that speaks first, a third that stays silent. The
-    // first two are dropped unnoticed; the third, still there after STRAY_SECONDS, is the
-    // player come back: it takes over, and the older connection goes with its question.
+    // probe that comes and goes, a stranger that speaks first, a third from the player's own
+    // address that stays silent. The first two are dropped unnoticed; the third, still there
+    // after STRAY_SECONDS, is the player come back: it takes over, and the older connection
+    // goes with its question.
     peer::Socket second, third, probe, stranger;
     ASSERT_TRUE(second.connectTo(PORT + 4));
     fromGame(second, 4);
@@ -286,8 +287,8 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     deliver(second, "W");
     ASSERT_TRUE(g_ui->questionShown);
     ASSERT_TRUE(third.connectTo(PORT + 4));
-    ASSERT_TRUE(probe.connectTo(PORT + 4));
-    ASSERT_TRUE(stranger.connectTo(PORT + 4));
+    ASSERT_TRUE(probe.connectTo(PORT + 4, "127.0.0.3"));
+    ASSERT_TRUE(stranger.connectTo(PORT + 4, "127.0.0.4"));
     passUntil([] { return countConnections() == 4; });
     probe.close();
     stranger.send("GET / HTTP/1.0\r\n\r\n");
@@ -310,6 +311,43 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     startNewGame(1);
     HostGame();
     EXPECT_EQ(fromGame(third, 4), std::string("SN\0\0", 4));
+}
+
+TEST_F(HostedGame, OnlyThePlayersOwnAddressOrTheHostsYesTakesTheSeat) {
+    start(6);
+    const auto asked = [](const char* who) {
+        return passUntil([] { return g_ui->questionShown != 0; }) &&
+               g_ui->overlay->requestLine1->texte == "A player from " + std::string(who);
+    };
+    // A silent stranger from another machine waits beside the live peer and never replaces it.
+    peer::Socket stranger, returner, late, flood[20];
+    ASSERT_TRUE(stranger.connectTo(PORT + 6, "127.0.0.2"));
+    for (int i = 0; i < 120; ++i)
+        pass(0.05);
+    deliver(p, chat('C', "still mine"));
+    EXPECT_EQ(lastChatLine(), "still mine");
+    stranger.close();
+    // The player's own address comes back (its old connection still looks alive), then 20
+    // arrivals from another address: they never push it out, and it takes over.
+    ASSERT_TRUE(returner.connectTo(PORT + 6));
+    for (peer::Socket& f : flood)
+        if (f.connectTo(PORT + 6, "127.0.0.3")) pass(0.01);
+    EXPECT_TRUE(passUntil([&] { return !p.pump(); }));
+    EXPECT_EQ(fromGame(returner, 4), std::string("SB\0\0", 4));
+    EXPECT_EQ(countConnections(), 3) << "the returner and two of the flood";
+    EXPECT_FALSE(flood[19].pump()) << "an address connecting too often is turned away at once";
+    // Once the player is gone, a stranger takes the seat only if the host says yes.
+    returner.close();
+    ASSERT_TRUE(asked("127.0.0.3"));
+    EXPECT_STREQ(g_ui->overlay->requestLine2->texte, "wants to take over : accept ?");
+    answer(false);
+    EXPECT_TRUE(passUntil([] { return countConnections() == 0; })) << "a refused address waits";
+    ASSERT_TRUE(late.connectTo(PORT + 6, "127.0.0.4"));
+    ASSERT_TRUE(asked("127.0.0.4"));
+    answer(true);
+    EXPECT_EQ(fromGame(late, 4), std::string("SB\0\0", 4));
+    for (peer::Socket& f : flood)
+        EXPECT_TRUE(!f.pump() && f.received().empty());
 }
 
 TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {

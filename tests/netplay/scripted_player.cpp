@@ -4,7 +4,8 @@
 //   scripted_player PLIES SEED SECONDS [chess3d options]
 // Prints "MOVE n e2e4" for its moves, "FINAL n FEN" once the game has PLIES moves (and runs on,
 // so that the other side gets the last move), "PEER lost|plays" (host) and "REJOIN begins|ends"
-// (joining side) with the wall clock's time. Ends after SECONDS or on SIGTERM, as chess3d ends.
+// (joining side) and a question's first line when it shows (unanswered), with the wall clock's
+// time. Ends after SECONDS or on SIGTERM, as chess3d ends.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -25,6 +26,8 @@
 #include "netplay/host_addresses.h"
 #include "netplay/host_peer.h"
 #include "netplay/rejoin.h"
+#include "ui/interface.h"
+#include "ui/text_overlay.h"
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
@@ -62,11 +65,13 @@ int main(int argc, char** argv) {
     startFromOptions(options);
     int clicks = 0; // of the move under way
     Move move{};
-    bool final = false, peer = false, back = false;
+    bool final = false, peer = false, back = false, asked = false;
     while (!g_stop && KRealSecondsSinceStart() < limit && runFrame()) {
         if (g_app->server && (playingPeer() != nullptr) != peer)
             event((peer = !peer) ? "PEER plays" : "PEER lost");
         if (rejoining() != back) event((back = !back) ? "REJOIN begins" : "REJOIN ends");
+        if (g_ui->questionShown != asked && (asked = !asked))
+            event(g_ui->overlay->requestLine1->texte);
         const int played = g_record->moves.count;
         if (played >= plies || move_value(chooseMove(seed, played)) == 0) {
             if (!final) std::printf("FINAL %d %s\n", played, position_fen().c_str());

@@ -80,11 +80,13 @@ Socket::~Socket() {
     if (listener_ >= 0) ::close(listener_);
 }
 
-bool Socket::connectTo(int port) {
+bool Socket::connectTo(int port, const char* from) {
     close();
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback(port);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    sockaddr_in source = loopback(0), a = loopback(port);
+    inet_pton(AF_INET, from, &source.sin_addr);
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source) == 0 &&
+        ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
         int flags = fcntl(fd_, F_GETFL);
         fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
         // Each message goes out when sent: a small one held back for the game's delayed

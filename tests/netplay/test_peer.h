@@ -38,8 +38,9 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    // Connects to 127.0.0.1:port (blocking); false when refused.
-    bool connectTo(int port);
+    // Connects to 127.0.0.1:port (blocking) from the loopback address `from` (127.0.0.2 stands
+    // for another machine); false when refused.
+    bool connectTo(int port, const char* from = "127.0.0.1");
     // Listens on 127.0.0.1:port; accept() then takes the game's connection.
     bool listenOn(int port, int backlog = 5);
     bool accept();

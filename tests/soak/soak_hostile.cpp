@@ -3,7 +3,8 @@
 // program might: well-formed messages (the peer's moves clicked on its turn, chat, requests,
 // answers, whole games), the same cut, mutated or mixed with random bytes, and floods of
 // requests, chat lines and unasked games; it reads and drops what the game sends, answers what
-// the game asks now and then, and leaves and comes back. The game's invariants must hold.
+// the game asks now and then, and leaves and comes back, silent (mostly) until it has the game.
+// A stranger from 127.0.0.2 waits now and then. The game's invariants must hold, and the seat's.
 
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
@@ -19,11 +20,14 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"
+#include "net/KivNetwork.h"
+#include "netplay/host_peer.h"
 #include "tests/netplay/test_peer.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
+#include "ui/interface.h"
 
 namespace soak {
 
@@ -38,11 +42,13 @@ public:
 
     // One turn of the peer before the game's frame; returns what it did, empty for nothing.
     std::string act() {
+        if (std::string s = stranger(); !s.empty()) return s;
         if (!socket_ || !socket_->open()) {
             if (!random_.chance(0.2)) return "";
             socket_ = std::make_unique<peer::Socket>();
             if (!socket_->connectTo(port_)) return "peer: connect refused";
             ++connections;
+            given_ = false;
             return "peer: connects";
         }
         if (!socket_->pump()) { // the game closed the connection
@@ -50,12 +56,13 @@ public:
             ++closedByGame;
             return "peer: the game closed the connection";
         }
+        given_ = given_ || !socket_->received().empty();
         socket_->received().clear();
         if (random_.chance(0.002)) {
             socket_.reset();
             return "peer: leaves";
         }
-        if (!random_.chance(0.3)) return "";
+        if (!random_.chance(given_ ? 0.3 : 0.01)) return "";
         std::string bytes;
         std::string what = message(bytes);
         if (random_.chance(0.05)) what += mutate(bytes);
@@ -67,6 +74,19 @@ public:
     long connections = 0, closedByGame = 0, messages = 0;
 
 private:
+    // The stranger connects now and then, keeps still, and leaves once it has the game.
+    std::string stranger() {
+        if (!stranger_ && random_.chance(0.003)) {
+            stranger_ = std::make_unique<peer::Socket>();
+            if (stranger_->connectTo(port_, "127.0.0.2")) return "stranger: connects";
+        }
+        if (stranger_ && stranger_->open() && stranger_->pump() && stranger_->received().empty())
+            return "";
+        const bool given = stranger_ && !stranger_->received().empty();
+        stranger_.reset();
+        return given ? "stranger: has the game, leaves" : "";
+    }
+
     void send(const std::string& bytes) {
         // Written in pieces the game takes as it reads: its frames run meanwhile.
         socket_->send(bytes, [] { frame(0, false); });
@@ -182,8 +202,21 @@ private:
 
     Random random_;
     int port_;
-    std::unique_ptr<peer::Socket> socket_;
+    std::unique_ptr<peer::Socket> socket_, stranger_;
+    bool given_ = false; // the game has sent something on socket_
 };
+
+// The seat's address (kept in `seat`) moves only in a step that answered the host's question.
+bool seatKept(Run& run, std::string& seat, bool asked) {
+    run.countCheck();
+    const KSocket* peer = g_app->server ? playingPeer() : nullptr;
+    if (!g_app->server) seat.clear();
+    if (!peer || peer->host == seat) return true;
+    if (!seat.empty() && !(asked && !g_ui->questionShown))
+        return run.fail("seat: " + seat + " replaced by " + peer->host);
+    seat = peer->host;
+    return true;
+}
 
 } // namespace
 
@@ -202,6 +235,7 @@ int runHostile(const Options& options) {
     startFromOptions(launch);
     HostilePeer hostile(options.seed ^ PEER_SEED_MIX, launch.port);
     Run run(options, Role::Hostile, options.seed);
+    std::string seat; // the seat's address
     const auto start = std::chrono::steady_clock::now();
     bool ok = true;
     for (;;) {
@@ -212,7 +246,8 @@ int runHostile(const Options& options) {
         g_app->netPort = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();
         if (!peerDid.empty()) run.note(peerDid);
-        ok = run.step() && run.memoryFlat(elapsed);
+        const bool asked = g_ui->questionShown && g_app->questionCode == TAKE_SEAT_QUESTION;
+        ok = run.step() && run.memoryFlat(elapsed) && seatKept(run, seat, asked);
         noteAction(run.log().last());
         if (!ok) break;
     }
