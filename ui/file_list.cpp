@@ -29,6 +29,10 @@ constexpr int EXTENSION_LENGTH = 4; // ".chs", ".pgn"
 // What the lines of the open list stand for, line by line.
 std::vector<LoadableGame> g_listed;
 
+// The window of lines on screen (showFileLines), so that lines arriving later show in it;
+// count 0 while the list is hidden.
+int g_shownFirst = 0, g_shownCount = 0;
+
 // Rounded to the nearer integer, a tie going up.
 int roundHalfUp(double v) {
     return int(std::floor(v + 0.5));
@@ -83,36 +87,49 @@ std::string fileLineText(const std::string& fileName, int game, int games) {
     return name + which;
 }
 
+void appendFileLines(const std::vector<LoadableGame>& more) {
+    TextOverlay* o = overlay();
+    if (!o || !g_scene) return;
+    std::vector<KTexte*>& lines = o->fileLines;
+    // The texts of the list before this one are reused, then new ones made.
+    for (const LoadableGame& l : more) {
+        const size_t i = g_listed.size();
+        g_listed.push_back(l);
+        if (lines.size() <= i) lines.push_back(makeLine());
+        lines[i]->SetTexte(fileLineText(l.file, l.game, l.games).c_str());
+        lines[i]->visible = 0;
+        placeLine(lines[i], int(i));
+    }
+    if (g_shownCount > 0) showFileLines(g_shownFirst, g_shownCount);
+}
+
 void buildFileList(bool withPgnGames) {
     TextOverlay* o = overlay();
     if (!o || !g_record || !g_scene) return;
+    stop_load_list(); // the parts of a list still being made go with it
     g_listed.clear();
-    if (withPgnGames) {
-        g_listed = list_loadable_games(*g_record);
-    } else {
-        const int saved = g_record->ListSavedGames();
-        for (int i = 0; i < saved; ++i)
-            g_listed.push_back({g_record->saved_file_names[i], 0, 0});
+    std::vector<LoadableGame> saved;
+    if (!withPgnGames) {
+        const int count = g_record->ListSavedGames();
+        for (int i = 0; i < count; ++i)
+            saved.push_back({g_record->saved_file_names[i], 0, 0});
     }
-    const int n = int(g_listed.size());
+    // Exactly the lines of this list: texts beyond its count go (a list made later reuses the
+    // others).
     std::vector<KTexte*>& lines = o->fileLines;
-    while (int(lines.size()) > n) {
+    while (lines.size() > saved.size()) {
         destroyLine(lines.back());
         lines.pop_back();
     }
-    while (int(lines.size()) < n)
-        lines.push_back(makeLine());
-    for (int i = 0; i < n; ++i) {
-        const LoadableGame& l = g_listed[size_t(i)];
-        lines[i]->SetTexte(fileLineText(l.file, l.game, l.games).c_str());
-        lines[i]->visible = 0;
-        placeLine(lines[i], i);
-    }
+    appendFileLines(saved);
+    if (withPgnGames) start_load_list(*g_record, appendFileLines);
 }
 
 void showFileLines(int first, int count) {
     TextOverlay* o = overlay();
     if (!o) return;
+    g_shownFirst = first;
+    g_shownCount = count;
     for (int i = 0; i < int(o->fileLines.size()); ++i) {
         KTexte* t = o->fileLines[i];
         const bool shown = i >= first && i < first + count;
@@ -122,6 +139,7 @@ void showFileLines(int first, int count) {
 }
 
 void hideFileLines() {
+    g_shownCount = 0;
     if (TextOverlay* o = overlay())
         for (KTexte* t : o->fileLines)
             t->visible = 0;
@@ -186,6 +204,7 @@ void openListPanel(KNodeGraph* panel, const char* panelMaterial, void (*onShown)
 }
 
 void closeListPanel(const char* panelMaterial, void (*onHidden)()) {
+    stop_load_list();
     hideFileLines();
     playFade(GetMatByName(g_scene, panelMaterial), FADE_PANEL_OUT, onHidden);
     playFade(GetMatByName(g_scene, "selectionMater"), FADE_SELECTION_OUT, nullptr);
