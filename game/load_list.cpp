@@ -72,10 +72,11 @@ void keepCountsOf(const std::set<std::string>& paths) {
 }
 
 // Hands a part to the frame loop, where `take` gets it if its list is still wanted.
-void postPart(unsigned list, LoadListTaker take, std::vector<LoadableGame>&& lines) {
+void postPart(unsigned list, LoadListTaker take, std::vector<LoadableGame>&& lines,
+              bool complete = false) {
     auto part = std::make_shared<std::vector<LoadableGame>>(std::move(lines));
-    post_file_result([list, take, part] {
-        if (g_wanted == list) take(*part);
+    post_file_result([list, take, part, complete] {
+        if (g_wanted == list) take(*part, complete);
     });
 }
 
@@ -90,7 +91,7 @@ void makeList(unsigned list, GameRecord* record, LoadListTaker take, const std::
         std::vector<LoadableGame> lines;
         for (const FoundFile& f : *saved)
             lines.push_back({f.name, 0, 0});
-        take(lines);
+        take(lines, false);
     });
     std::set<std::string> copies; // the PGN files saves wrote beside the ".chs" files
     for (const FoundFile& f : *saved)
@@ -110,7 +111,9 @@ void makeList(unsigned list, GameRecord* record, LoadListTaker take, const std::
             lines.push_back({f.name, g, games});
         postPart(list, take, std::move(lines));
     }
-    if (stillWanted(list)) keepCountsOf(paths);
+    if (!stillWanted(list)) return;
+    keepCountsOf(paths);
+    postPart(list, take, {}, true);
 }
 
 } // namespace

@@ -30,16 +30,17 @@ struct LoadableGame {
     int games = 0;    // games in that PGN file (at most PGN_LISTED_GAMES_MAX are listed)
 };
 
-// Lines of the list, in order, to follow those already taken.
-using LoadListTaker = void (*)(const std::vector<LoadableGame>& lines);
+// Lines of the list, in order, to follow those already taken; `complete` with the last part
+// (which may have no line).
+using LoadListTaker = void (*)(const std::vector<LoadableGame>& lines, bool complete);
 
 // Starts making the load list. `take` gets it a part at a time, on the frame loop: first the
 // ".chs" files (also given to record.TakeSavedGames, which fills saved_file_names and writes the
 // log's listing), then each PGN file of the folder in name order, with its games in the file's
-// order. A PGN file that saving wrote beside a ".chs" (pgn_path_beside) is that saved game again
-// and is left out, and so is a file with no game. The count of a PGN file is remembered with its
-// size and modification time: an unchanged file is not read again. Starting again, or
-// stop_load_list, drops what is left of the list before.
+// order, and a last part (no line) says the list is complete. A PGN file that saving wrote beside a
+// ".chs" (pgn_path_beside) is that saved game again and is left out, and so is a file with no game.
+// The count of a PGN file is remembered with its size and modification time: an unchanged file is
+// not read again. Starting again, or stop_load_list, drops what is left of the list before.
 void start_load_list(GameRecord& record, LoadListTaker take);
 
 // The list being made is no longer wanted (the screen closed): no more of it is taken, and the

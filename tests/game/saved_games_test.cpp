@@ -70,9 +70,10 @@ protected:
 
 std::vector<std::string> g_listed; // the load list's lines taken, as "file#game/games"
 
-void takeLines(const std::vector<LoadableGame>& lines) {
+void takeLines(const std::vector<LoadableGame>& lines, bool complete) {
     for (const LoadableGame& l : lines)
         g_listed.push_back(l.file + "#" + std::to_string(l.game) + "/" + std::to_string(l.games));
+    if (complete) g_listed.push_back("complete");
 }
 
 TEST_F(SavedGames, RoundTripKeepsMovesAndCapturesInOrder) {
@@ -338,17 +339,18 @@ TEST_F(SavedGames, TheLoadListIsMadeBesideTheCallerAndRemembersUnchangedFiles) {
         return g_listed;
     };
     using Lines = std::vector<std::string>;
-    EXPECT_EQ(list(), (Lines{"kept.chs#0/0", "db.pgn#1/3", "db.pgn#2/3", "db.pgn#3/3"}));
+    EXPECT_EQ(list(),
+              (Lines{"kept.chs#0/0", "db.pgn#1/3", "db.pgn#2/3", "db.pgn#3/3", "complete"}));
     // Other games, same size and time: the count remembered stands. A new time: read again.
     struct stat st {};
     ASSERT_EQ(stat(path("db.pgn").c_str(), &st), 0);
     write(path("db.pgn"), two);
     timespec times[2] = {st.st_atim, st.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, path("db.pgn").c_str(), times, 0), 0);
-    EXPECT_EQ(list().size(), 4u);
+    EXPECT_EQ(list().size(), 5u);
     times[1].tv_sec -= 10;
     ASSERT_EQ(utimensat(AT_FDCWD, path("db.pgn").c_str(), times, 0), 0);
-    EXPECT_EQ(list(), (Lines{"kept.chs#0/0", "db.pgn#1/2", "db.pgn#2/2"}));
+    EXPECT_EQ(list(), (Lines{"kept.chs#0/0", "db.pgn#1/2", "db.pgn#2/2", "complete"}));
     // A list no longer wanted gives nothing more.
     g_listed.clear();
     start_load_list(*g_record, takeLines);
