@@ -1,6 +1,7 @@
 #include "game/pgn_reader.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -17,17 +18,19 @@ bool endsToken(int c) {
     return isBlank(c) || std::strchr("{}();[]$<>", c) != nullptr;
 }
 
-bool isResult(const std::string& t) {
+// Tokens are compared as views: the lengths first, so that the millions of one-letter tokens a
+// hostile file may hold cost no comparison of their bytes.
+bool isResult(std::string_view t) {
     return t == "1-0" || t == "0-1" || t == "1/2-1/2" || t == "*" || t == "\xC2\xBD-\xC2\xBD";
 }
 
 // A token that annotates instead of moving: marks on their own ("!?", "??"), evaluation
 // symbols ("+-", "-+", "=", "+/=", "=/+") and "e.p.". A null move ("--") is kept as a move, so
 // that the game is refused rather than played with one move missing.
-bool isAnnotation(const std::string& t) {
+bool isAnnotation(std::string_view t) {
     if (t == "e.p." || t == "ep") return true;
     if (t == "--") return false;
-    return t.find_first_not_of("!?+-=/") == std::string::npos;
+    return t.find_first_not_of("!?+-=/") == std::string_view::npos;
 }
 
 } // namespace
