@@ -1,5 +1,9 @@
 #include "game/file_jobs.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -8,6 +12,8 @@
 #include <utility>
 
 namespace {
+
+constexpr int WORKER_NICENESS = 10; // the worker thread's nice value (the process keeps its own)
 
 struct Job {
     std::function<void()> work;
@@ -82,6 +88,9 @@ private:
     std::thread thread_;
 
     void loop() {
+        // Below the frame loop and the renderer's threads: on a machine of two cores, a PGN
+        // file being counted must not take the processor a frame is waiting for.
+        (void)setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), WORKER_NICENESS);
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             wake_.wait(lock, [this] { return !queue_.empty() || stopping_; });
