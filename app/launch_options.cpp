@@ -3,7 +3,9 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
@@ -12,6 +14,7 @@
 #include "app/settings.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/child_process.h"
 #include "game/game_record.h"
 #include "game/pgn_import.h"
 #include "netplay/connection.h"
@@ -114,7 +117,9 @@ const char* launchUsage() {
            "                      (NAT-PMP, then UPnP)\n"
            "  --engine COMMAND    the computer's engine: builtin (the default), or a chess\n"
            "                      engine that speaks UCI, such as stockfish or\n"
-           "                      \"gnuchess --uci\" (quote a command with arguments)\n"
+           "                      \"gnuchess --uci\" (quote a command with arguments;\n"
+           "                      a path with blanks goes in double quotes inside it:\n"
+           "                      '\"/opt/my engines/sf\" --uci')\n"
            "  --level N           the computer's strength, 1 (weakest) to 6 (default 4)\n"
            "  --help              show this text\n"
            "  --version           show the version\n"
@@ -227,15 +232,17 @@ void resolveOpenFile(LaunchOptions& options) {
 }
 
 void anchorEnginePath(LaunchOptions& options) {
-    std::string& command = options.engine;
-    const size_t start = command.find_first_not_of(" \t");
-    if (start == std::string::npos || command[start] == '/') return;
-    const size_t end = command.find_first_of(" \t", start);
-    const std::string program = command.substr(start, end == std::string::npos ? end : end - start);
-    if (program.find('/') == std::string::npos) return; // looked up in PATH
+    std::vector<std::string> words = commandWords(options.engine);
+    if (words.empty() || words[0][0] == '/') return;
+    if (words[0].find('/') == std::string::npos) return; // looked up in PATH
     char here[4096];
     if (!getcwd(here, sizeof here)) return;
-    command.replace(start, program.size(), std::string(here) + "/" + program);
+    words[0] = std::string(here) + "/" + words[0];
+    // The command written again, each word quoted where it needs it.
+    std::string command;
+    for (const std::string& w : words)
+        command += (command.empty() ? "" : " ") + quotedWord(w);
+    options.engine = command;
 }
 
 void startFromOptions(const LaunchOptions& options) {

@@ -48,7 +48,8 @@ bool splitJoinPort(std::string& address, int& port);
 void resolveOpenFile(LaunchOptions& options);
 
 // A program named with a '/' in --engine is made absolute, so that it is still found once the
-// game has made its own folder the current one. Called before that change.
+// game has made its own folder the current one (a path in double quotes stays in them). Called
+// before that change.
 void anchorEnginePath(LaunchOptions& options);
 
 // After start-up: the port for both roles and port mapping, then, with --host or --join, the

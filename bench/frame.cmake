@@ -16,3 +16,10 @@ if(TARGET chess3d-bench)
     set_tests_properties(frame_bench_smoke PROPERTIES LABELS integration
                          ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy" TIMEOUT 900)
 endif()
+
+# The load screen with a folder of large PGN files: the frames it holds up (chess3d-load-bench).
+if(TARGET chess3d_game)
+    add_executable(chess3d-load-bench ${CMAKE_CURRENT_LIST_DIR}/load_bench.cpp
+                                      ${CMAKE_SOURCE_DIR}/tools/chess3d-shots/shot_driver.cpp)
+    target_link_libraries(chess3d-load-bench PRIVATE chess3d_game PkgConfig::stb)
+endif()

@@ -21,6 +21,15 @@ struct ChildProcess {
     int readThisPoll = 0;              // bytes read since nextChildLine last said None
 };
 
+// The words of a command line: split at blanks, except inside double quotes, which group a word
+// with its blanks ("/opt/my engines/sf" --uci is two words); inside quotes \" and \\ stand for
+// a quote and a backslash. A quote left open runs to the end. No other shell syntax.
+std::vector<std::string> commandWords(const std::string& command);
+
+// A word written so that commandWords reads it back whole: in double quotes when it has blanks,
+// quotes or nothing at all, otherwise as it is.
+std::string quotedWord(const std::string& word);
+
 // The full path of `program`: a name with a '/' as it is, otherwise the first match in the
 // folders of PATH, then /usr/games and /usr/local/games (where Debian puts chess engines, which
 // an ordinary PATH may lack). Empty when no executable file is found.

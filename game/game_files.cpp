@@ -3,6 +3,7 @@
 // log.
 
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,10 @@
 #include "board/board_scene.h"
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/file_io.h"
+#include "game/file_jobs.h"
 #include "game/game_record.h"
+#include "game/load_list.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
 #include "game/saved_games.h"
@@ -36,18 +40,61 @@ PgnTags tagsOfThisGame() {
     return tags;
 }
 
+// A save between its two halves: the ".chs" file written beside its target, and the text of
+// its PGN copy (made from the engine, which only the game's thread may use).
+struct PendingSave {
+    StagedFile chs;
+    std::string pgnPath;
+    std::string pgnText;
+    bool saved = false;      // the ".chs" file is in place
+    bool pgnWritten = false; // and its PGN copy beside it
+};
+
+// The first half, on the game's thread: false when the ".chs" file cannot be written at all.
+bool stageSave(const GameRecord& record, const char* path, PendingSave& save) {
+    if (!stage_saved_game(path, record.moves.block, record.moves.count, save.chs)) return false;
+    ReplayedGame game;
+    replay_recorded_game(record.moves.block, record.moves.count, game);
+    save.pgnPath = pgn_path_beside(path);
+    save.pgnText = pgn_text(tagsOfThisGame(), game);
+    return true;
+}
+
+// The second half, on any thread: the ".chs" flushed and put in place, then the PGN copy
+// beside it. The copy is for other chess programs: the saved game stands whether or not it
+// could be written.
+void completeSave(PendingSave& save) {
+    save.saved = commit_staged_file(save.chs, true);
+    save.pgnWritten = save.saved && write_text_file(save.pgnPath.c_str(), save.pgnText);
+}
+
+void logPgnCopy(const PendingSave& save) {
+    if (save.saved && !save.pgnWritten) Log("WARNING : could not write %s\n", save.pgnPath.c_str());
+}
+
 } // namespace
 
 bool GameRecord::SaveGame(const char* path) {
-    if (!write_saved_game(path, moves.block, moves.count)) return false;
-    // The PGN copy is for other chess programs: the saved game stands whether or not it could
-    // be written.
-    ReplayedGame game;
-    replay_recorded_game(moves.block, moves.count, game);
-    std::string pgnPath = pgn_path_beside(path);
-    if (!write_text_file(pgnPath.c_str(), pgn_text(tagsOfThisGame(), game)))
-        Log("WARNING : could not write %s\n", pgnPath.c_str());
-    return true;
+    PendingSave save;
+    if (!stageSave(*this, path, save)) return false;
+    completeSave(save);
+    logPgnCopy(save);
+    return save.saved;
+}
+
+void GameRecord::StartSaveGame(const char* path) {
+    auto save = std::make_shared<PendingSave>();
+    if (!stageSave(*this, path, *save)) {
+        tellPlayer("Game not saved");
+        return;
+    }
+    // The flush may wait for seconds on a busy disk: the worker waits, not the frame. Saves
+    // run in the order given, so the last of two saves of one file is the one that stays.
+    run_file_job([save] { completeSave(*save); },
+                 [save] {
+                     logPgnCopy(*save);
+                     if (!save->saved) tellPlayer("Game not saved");
+                 });
 }
 
 bool GameRecord::LoadGame(const char* path) {
@@ -83,25 +130,26 @@ bool GameRecord::LoadGame(const char* path) {
 }
 
 int GameRecord::ListSavedGames() {
+    return TakeSavedGames(find_files(save_pattern()));
+}
+
+int GameRecord::TakeSavedGames(const std::vector<FoundFile>& found) {
     saved_file_names.clear();
-    _finddata_t found;
-    intptr_t search = _findfirst(save_pattern(), &found);
-    if (search == -1) {
+    if (found.empty()) {
         Log("ERROR : No *.chs files in current directory !\n");
         return 0;
     }
     Log("\nListing of .chs files\n\n");
     Log("FILE         DATE %25c SIZE\n", ' ');
     Log("----         ---- %25c ----\n", ' ');
-    do {
+    for (const FoundFile& f : found) {
         // The date as "Sun Dec 06 11:05:55 2026": 24 characters, day of the month on two digits.
         char date[32] = "";
         std::tm local{};
-        if (localtime_r(&found.time_write, &local))
+        if (localtime_r(&f.written, &local))
             std::strftime(date, sizeof date, "%a %b %d %H:%M:%S %Y", &local);
-        Log(" %-12s %.24s  %9ld\n", found.name, date, found.size);
-        saved_file_names.push(found.name);
-    } while (_findnext(search, &found) == 0);
-    _findclose(search);
+        Log(" %-12s %.24s  %9ld\n", f.name.c_str(), date, f.size);
+        saved_file_names.push(f.name);
+    }
     return saved_file_names.count;
 }

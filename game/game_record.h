@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "game/game_array.h"
 #include "game/recorded_move.h"
+
+struct FoundFile;
 
 // The root move (ply 0) with the same squares as `move` but promoting to a queen, when `move` is
 // a promotion to another piece; otherwise `move` itself. The board shows promotions as queens
@@ -90,10 +93,18 @@ struct GameRecord {
     // be opened or is damaged, also when the engine refuses one of its moves (the record and
     // the engine's position are then untouched); `path` may also name one game of a PGN file
     // (pgn_import.h), which the player is told about when the board cannot show it. SaveGame:
-    // writes a new file and renames it over the old one; false when anything fails.
-    // ListSavedGames: the number of ".chs" files, names sorted into saved_file_names, listing
-    // written to the engine's log.
+    // writes a new file, flushes it to the disk and renames it over the old one; false when
+    // anything fails. ListSavedGames: the number of ".chs" files, names sorted into
+    // saved_file_names, listing written to the engine's log.
     bool LoadGame(const char* path);
     bool SaveGame(const char* path);
     int ListSavedGames();
+    // The save screen's save: the file is written now, and flushed to the disk and renamed over
+    // the old one by the file worker (file_jobs.h), so that a slow disk never holds up a frame.
+    // A failure, now or when the worker ends, is told to the player ("Game not saved"); the
+    // old file then stays whole. The program's exit waits for a save under way.
+    void StartSaveGame(const char* path);
+    // ListSavedGames on the files a folder search found (load_list.h's find_files of
+    // save_pattern()), which may have run on the file worker.
+    int TakeSavedGames(const std::vector<FoundFile>& found);
 };

@@ -2,7 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/extra_keys.h"
@@ -16,6 +17,7 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
+#include "game/child_process.h"
 #include "game/game_record.h"
 
 namespace {
@@ -178,9 +180,9 @@ void noticeStep() {
 } // namespace
 
 bool namesBuiltinEngine(const std::string& engine) {
-    std::istringstream words(engine);
-    std::string first;
-    if (!(words >> first)) return true;
+    const std::vector<std::string> words = commandWords(engine);
+    if (words.empty()) return true;
+    std::string first = words[0];
     for (char& c : first)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     return first == "builtin" || first == "built-in";
@@ -197,10 +199,7 @@ void startOpponent(const OpponentChoice& choice) {
         g_opponent.engine = UciEngine();
         return;
     }
-    std::vector<std::string> argv;
-    std::istringstream words(choice.engine);
-    for (std::string w; words >> w;)
-        argv.push_back(w);
+    const std::vector<std::string> argv = commandWords(choice.engine);
     std::string error;
     if (!uciStart(g_opponent.engine, argv, choice.level, error)) {
         std::fprintf(stderr, "chess3d: engine %s; the built-in engine plays\n", error.c_str());

@@ -21,7 +21,8 @@ struct OpponentChoice {
 };
 
 // "builtin", "built-in" (any case) and blanks name the built-in engine; anything else is a command,
-// split at blanks into the program and its arguments.
+// split into the program and its arguments by commandWords (child_process.h): at blanks, a path
+// with blanks in double quotes ("/opt/my engines/sf" --uci).
 bool namesBuiltinEngine(const std::string& engine);
 
 // Start-up (and tests): the level applied, a UCI engine started (any earlier one ended). A

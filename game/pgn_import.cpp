@@ -1,5 +1,9 @@
 #include "game/pgn_import.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -15,6 +19,39 @@ namespace {
 
 // Room the engine keeps for a search after the game's moves (as the UCI session does).
 constexpr int PGN_MAX_PLIES = UNDO_STACK_SIZE - 2 * MAX_PLY;
+static_assert(PGN_GAME_MOVES_MAX == size_t(PGN_MAX_PLIES), "the reader keeps what the board takes");
+
+constexpr size_t PGN_BLOCK_BYTES = 64 * 1024; // read from a PGN file at a time
+
+// The first PGN_FILE_MAX_BYTES of a PGN file, handed to the reader a block at a time.
+struct PgnFileText {
+    int fd = -1;
+    size_t left = PGN_FILE_MAX_BYTES;
+    std::function<bool()> stop; // asked before each block; true ends the text
+    std::unique_ptr<char[]> block{new char[PGN_BLOCK_BYTES]};
+
+    ~PgnFileText() {
+        if (fd >= 0) close(fd);
+    }
+    // False when the file cannot be read (or is no regular file: a pipe under a .pgn name must
+    // not stop the game).
+    bool open(const char* path) {
+        fd = open_regular_file(path);
+        return fd >= 0;
+    }
+    static size_t fill(void* source, const char** out) {
+        auto* f = static_cast<PgnFileText*>(source);
+        if (f->left == 0 || (f->stop && f->stop())) return 0;
+        for (;;) {
+            const ssize_t n = read(f->fd, f->block.get(), std::min(PGN_BLOCK_BYTES, f->left));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return 0; // the end, or a read error: the text ends there
+            f->left -= size_t(n);
+            *out = f->block.get();
+            return size_t(n);
+        }
+    }
+};
 
 // A FEN tag names the start position when its placement, side, castling and en-passant
 // fields are the standard ones (the move counters do not change the game).
@@ -60,12 +97,6 @@ std::string playGame(const PgnGame& game, std::vector<RecordedMove>& moves) {
     return "";
 }
 
-// The whole file, or its first PGN_FILE_MAX_BYTES; false when it cannot be read (or is no
-// regular file: a pipe under a .pgn name must not stop the game).
-bool readPgnFile(const char* path, std::string& text) {
-    return read_small_file(path, PGN_FILE_MAX_BYTES, text, true) == FileRead::Ok;
-}
-
 } // namespace
 
 std::string pgn_game_moves(const PgnGame& game, std::vector<RecordedMove>& moves) {
@@ -74,7 +105,10 @@ std::string pgn_game_moves(const PgnGame& game, std::vector<RecordedMove>& moves
     const std::string* fen = game.tag("FEN");
     if ((fen && !isStartFen(*fen)) || (!fen && setUp && *setUp == "1"))
         return "Set-up position : not loaded";
-    if (game.moves.size() > size_t(PGN_MAX_PLIES)) return "PGN game too long : not loaded";
+    // A game with tags not kept might have lost the one that says where it starts.
+    if (game.tags_dropped > 0) return "Too many PGN tags : not loaded";
+    if (game.moves.size() + game.moves_dropped > size_t(PGN_MAX_PLIES))
+        return "PGN game too long : not loaded";
     auto backup = std::make_unique<PositionBackup>();
     backup_position(*backup);
     std::string why = playGame(game, moves);
@@ -122,37 +156,49 @@ std::string pgn_game_ref(const std::string& path, int game) {
 
 std::string load_pgn_game(const char* path, int game, PgnLoaded& loaded) {
     loaded = PgnLoaded();
-    std::string text;
-    if (!readPgnFile(path, text)) return "Cannot open PGN file : not loaded";
-    // The games after the one asked for are not read.
-    const std::vector<PgnGame> games =
-        read_pgn_games(text.data(), text.size(), size_t(game < 1 ? 1 : game));
-    if (game < 1 || game > int(games.size())) {
-        return games.empty() ? "No game in PGN file : not loaded"
-                             : "No PGN game " + std::to_string(game) + " : not loaded";
+    PgnFileText file;
+    if (!file.open(path)) return "Cannot open PGN file : not loaded";
+    // The games before the one asked for are read past, those after it not at all.
+    PgnReader reader(PgnFileText::fill, &file);
+    PgnGame chosen;
+    int found = 0;
+    while (found < game && reader.next(found + 1 == game ? &chosen : nullptr))
+        ++found;
+    if (game < 1 || found < game) {
+        return found == 0 && !reader.next(nullptr)
+                   ? "No game in PGN file : not loaded"
+                   : "No PGN game " + std::to_string(game) + " : not loaded";
     }
-    const PgnGame& chosen = games[size_t(game - 1)];
     std::string why = pgn_game_moves(chosen, loaded.moves);
     if (why.empty()) loaded.date = pgn_game_date(chosen);
     return why;
 }
 
-int count_pgn_games(const char* path, int max) {
-    std::string text;
-    if (max <= 0 || !readPgnFile(path, text)) return 0;
-    return int(read_pgn_games(text.data(), text.size(), size_t(max)).size());
+int count_pgn_games(const char* path, int max, size_t* bytes_read,
+                    const std::function<bool()>& stop) {
+    if (bytes_read) *bytes_read = 0;
+    PgnFileText file;
+    if (max <= 0 || !file.open(path)) return 0;
+    file.stop = stop;
+    PgnReader reader(PgnFileText::fill, &file);
+    int count = 0;
+    while (count < max && reader.next(nullptr))
+        ++count;
+    if (bytes_read) *bytes_read = reader.bytes_read();
+    return count;
 }
 
 std::string start_day_beside(const char* chs_path, const std::vector<RecordedMove>& moves) {
     if (!chs_path || moves.empty()) return UNKNOWN_PGN_DATE;
-    std::string text;
-    if (!readPgnFile(pgn_path_beside(chs_path).c_str(), text)) return UNKNOWN_PGN_DATE;
-    const std::vector<PgnGame> games = read_pgn_games(text.data(), text.size(), 1);
-    if (games.empty()) return UNKNOWN_PGN_DATE;
+    PgnFileText file;
+    if (!file.open(pgn_path_beside(chs_path).c_str())) return UNKNOWN_PGN_DATE;
+    PgnReader reader(PgnFileText::fill, &file);
+    PgnGame first;
+    if (!reader.next(&first)) return UNKNOWN_PGN_DATE;
     std::vector<RecordedMove> copied;
-    if (!pgn_game_moves(games[0], copied).empty() || copied.empty() || copied.size() > moves.size())
+    if (!pgn_game_moves(first, copied).empty() || copied.empty() || copied.size() > moves.size())
         return UNKNOWN_PGN_DATE;
     for (size_t i = 0; i < copied.size(); ++i)
         if (copied[i] != moves[i]) return UNKNOWN_PGN_DATE;
-    return pgn_game_date(games[0]);
+    return pgn_game_date(first);
 }

@@ -5,6 +5,7 @@
 // the day a game started, from its Date tag or from the PGN copy a save writes beside a ".chs".
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ constexpr const char* UNKNOWN_PGN_DATE = "????.??.??";
 //   "Ambiguous 12...Nd7 : not loaded"  two pieces could make it
 //   "Promotion 30.e8=N : not loaded"   to a knight, bishop or rook: the board has only queens
 //   "PGN game too long : not loaded"   more moves than the engine can hold
+//   "Too many PGN tags : not loaded"   more than PGN_GAME_TAGS_MAX tags (some were not kept)
 // The engine's position is left as it was.
 std::string pgn_game_moves(const PgnGame& game, std::vector<RecordedMove>& moves);
 
@@ -35,19 +37,23 @@ std::string pgn_game_date(const PgnGame& game);
 bool parse_pgn_ref(const std::string& ref, std::string& path, int& game);
 std::string pgn_game_ref(const std::string& path, int game);
 
-// Game `game` (from 1) of the PGN file at `path` (its first PGN_FILE_MAX_BYTES), ready for the
-// record: `moves` and `date` (pgn_game_date) are set, and "" comes back; or the info line's
-// reason it cannot be loaded: pgn_game_moves' reasons, "Cannot open PGN file : not loaded", "No
-// game in PGN file : not loaded", "No PGN game 3 : not loaded".
+// Game `game` (from 1) of the PGN file at `path` (its first PGN_FILE_MAX_BYTES; what follows
+// the game is not read), ready for the record: `moves` and `date` (pgn_game_date) are set, and ""
+// comes back; or the info line's reason it cannot be loaded: pgn_game_moves' reasons, "Cannot open
+// PGN file : not loaded", "No game in PGN file : not loaded", "No PGN game 3 : not loaded".
 struct PgnLoaded {
     std::vector<RecordedMove> moves;
     std::string date;
 };
 std::string load_pgn_game(const char* path, int game, PgnLoaded& loaded);
 
-// How many games the PGN file at `path` holds, counting no further than `max`; 0 when it cannot
-// be read.
-int count_pgn_games(const char* path, int max);
+// How many games the PGN file at `path` holds (in its first PGN_FILE_MAX_BYTES), counting no
+// further than `max`: the file is read a block at a time and no further than the start of game
+// max + 1. 0 when it cannot be read. `bytes_read`, when given, gets how much of the file was
+// read; `stop`, when given, is asked between blocks and ends the count early (its result is
+// then short). Any thread.
+int count_pgn_games(const char* path, int max, size_t* bytes_read = nullptr,
+                    const std::function<bool()>& stop = nullptr);
 
 // The day the saved game at `chs_path`, whose moves are `moves`, started: the Date of the PGN
 // copy that saving wrote beside it (pgn_path_beside), when its game has moves and they begin

@@ -1,158 +1,201 @@
 #include "game/pgn_reader.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 
-bool isBlank(char c) {
+bool isBlank(int c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
 
-// Characters that end a movetext token besides blanks.
-bool endsToken(char c) {
+bool isDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+// Characters that end a movetext token besides blanks (a NUL byte too: strchr finds the end).
+bool endsToken(int c) {
     return isBlank(c) || std::strchr("{}();[]$<>", c) != nullptr;
 }
 
-bool isResult(const std::string& t) {
+// Tokens are compared as views: the lengths first, so that the millions of one-letter tokens a
+// hostile file may hold cost no comparison of their bytes.
+bool isResult(std::string_view t) {
     return t == "1-0" || t == "0-1" || t == "1/2-1/2" || t == "*" || t == "\xC2\xBD-\xC2\xBD";
 }
 
 // A token that annotates instead of moving: marks on their own ("!?", "??"), evaluation
 // symbols ("+-", "-+", "=", "+/=", "=/+") and "e.p.". A null move ("--") is kept as a move, so
 // that the game is refused rather than played with one move missing.
-bool isAnnotation(const std::string& t) {
+bool isAnnotation(std::string_view t) {
     if (t == "e.p." || t == "ep") return true;
     if (t == "--") return false;
-    return t.find_first_not_of("!?+-=/") == std::string::npos;
+    return t.find_first_not_of("!?+-=/") == std::string_view::npos;
 }
 
+} // namespace
+
 // The reading state: where in the text, and the game being filled.
-class Reader {
-public:
-    Reader(const char* text, size_t size, size_t maxGames)
-        : text_(text), size_(size), maxGames_(maxGames) {}
+struct PgnReader::State {
+    // The text: the current block, and how to get the next.
+    PgnFill fill = nullptr;
+    void* source = nullptr;
+    const char* block = nullptr;
+    size_t size = 0;        // bytes in block
+    size_t at = 0;          // next byte of block
+    size_t before = 0;      // bytes of the blocks before this one
+    bool textEnded = false; // fill has said there is no more
+    bool started = false;   // the byte-order mark has been looked for
+    // The structure around `at`.
+    bool lineStart = true; // at is the first character of a line
+    int depth = 0;         // variations open around at
+    bool open = false;     // game has tags, moves or a result
+    bool ended = false;    // game's result has been read
+    bool allHandedOut = false;
+    PgnGame game;
+    PgnGame ready; // the last game completed, not yet handed out
+    bool haveReady = false;
+    std::string token; // the token being read (its room reused)
 
-    std::vector<PgnGame> run() {
-        // A byte-order mark some editors put at the start.
-        if (size_ >= 3 && std::memcmp(text_, "\xEF\xBB\xBF", 3) == 0) at_ = 3;
-        while (at_ < size_ && games_.size() < maxGames_)
-            step();
-        finishGame();
-        if (games_.size() > maxGames_) games_.resize(maxGames_);
-        return std::move(games_);
+    bool more() {
+        if (at < size) return true;
+        if (!fill || textEnded) return false;
+        before += size;
+        at = 0;
+        size = fill(source, &block);
+        textEnded = size == 0;
+        return !textEnded;
     }
+    // The next byte, or -1 at the end of the text.
+    int peek() { return more() ? static_cast<unsigned char>(block[at]) : -1; }
+    void advance() { ++at; } // after a peek that gave a byte
 
-private:
-    const char* text_;
-    size_t size_;
-    size_t maxGames_;
-    size_t at_ = 0;
-    bool lineStart_ = true; // at_ is the first character of a line
-    int depth_ = 0;         // variations open around at_
-    bool open_ = false;     // game_ has tags, moves or a result
-    bool ended_ = false;    // game_'s result has been read
-    PgnGame game_;
-    std::vector<PgnGame> games_;
-
-    char peek() const { return at_ < size_ ? text_[at_] : '\0'; }
-
-    void skipTo(char end) {
-        while (at_ < size_ && text_[at_] != end)
-            ++at_;
-        if (at_ < size_) ++at_;
+    void skipTo(int end) {
+        int c;
+        while ((c = peek()) != -1 && c != end)
+            advance();
+        if (c == end) advance();
     }
 
     void finishGame() {
-        if (open_) games_.push_back(std::move(game_));
-        game_ = PgnGame();
-        open_ = ended_ = false;
+        if (open) {
+            ready = std::move(game);
+            haveReady = true;
+        }
+        game = PgnGame();
+        open = ended = false;
     }
 
-    // One element of the text at at_.
+    bool inMovetext() const {
+        return !game.moves.empty() || game.moves_dropped > 0 || !game.result.empty();
+    }
+
+    // One element of the text at `at` (there is one).
     void step() {
-        const char c = text_[at_];
-        const bool wasLineStart = lineStart_;
-        lineStart_ = c == '\n';
+        const int c = peek();
+        const bool wasLineStart = lineStart;
+        lineStart = c == '\n';
         if (wasLineStart && c == '%') { // escape line: for the program that wrote it
             skipTo('\n');
-            lineStart_ = true;
+            lineStart = true;
             return;
         }
         if (isBlank(c)) {
-            ++at_;
+            advance();
         } else if (c == '{') {
             skipTo('}');
         } else if (c == ';') {
             skipTo('\n');
-            lineStart_ = true;
+            lineStart = true;
         } else if (c == '(') {
-            ++depth_;
-            ++at_;
+            ++depth;
+            advance();
         } else if (c == ')') {
-            if (depth_ > 0) --depth_;
-            ++at_;
+            if (depth > 0) --depth;
+            advance();
         } else if (c == '<') {
             skipTo('>');
-        } else if (c == '[' && (depth_ == 0 || wasLineStart)) {
+        } else if (c == '[' && (depth == 0 || wasLineStart)) {
             // A tag at the start of a line also closes variations a damaged game left open.
-            depth_ = 0;
+            depth = 0;
             tagPair();
         } else if (c == '$') {
-            ++at_;
-            while (at_ < size_ && peek() >= '0' && peek() <= '9')
-                ++at_;
+            advance();
+            while (isDigit(peek()))
+                advance();
         } else {
-            token();
+            readToken();
         }
     }
 
     // [Name "value"]: the name, the quoted value with its escapes; anything up to ']' after it
-    // is ignored. A tag after movetext starts the next game.
+    // is ignored. A tag after movetext starts the next game. Name and value are kept up to
+    // PGN_TAG_TEXT_MAX characters each.
     void tagPair() {
-        ++at_;
-        if (open_ && (!game_.moves.empty() || !game_.result.empty())) finishGame();
-        while (at_ < size_ && (peek() == ' ' || peek() == '\t'))
-            ++at_;
+        advance();
+        if (open && inMovetext()) finishGame();
+        int c;
+        while ((c = peek()) == ' ' || c == '\t')
+            advance();
         std::string name, value;
-        while (at_ < size_ && !isBlank(peek()) && peek() != '"' && peek() != ']')
-            name += text_[at_++];
-        while (at_ < size_ && peek() != '"' && peek() != ']' && peek() != '\n')
-            ++at_;
-        if (peek() == '"') {
-            ++at_;
-            while (at_ < size_ && peek() != '"' && peek() != '\n') {
-                if (peek() == '\\' && at_ + 1 < size_ && text_[at_ + 1] != '\n') ++at_;
-                value += text_[at_++];
+        while ((c = peek()) != -1 && !isBlank(c) && c != '"' && c != ']') {
+            if (name.size() < PGN_TAG_TEXT_MAX) name += char(c);
+            advance();
+        }
+        while ((c = peek()) != -1 && c != '"' && c != ']' && c != '\n')
+            advance();
+        if (c == '"') {
+            advance();
+            while ((c = peek()) != -1 && c != '"' && c != '\n') {
+                advance();
+                if (c == '\\') { // an escape, unless the line or the text ends after it
+                    const int next = peek();
+                    if (next != -1 && next != '\n') {
+                        c = next;
+                        advance();
+                    }
+                }
+                if (value.size() < PGN_TAG_TEXT_MAX) value += char(c);
             }
         }
-        while (at_ < size_ && peek() != ']' && peek() != '\n')
-            ++at_;
-        if (peek() == ']') ++at_;
+        while ((c = peek()) != -1 && c != ']' && c != '\n')
+            advance();
+        if (c == ']') advance();
         if (name.empty()) return;
-        game_.tags.emplace_back(std::move(name), std::move(value));
-        open_ = true;
+        if (game.tags.size() < PGN_GAME_TAGS_MAX)
+            game.tags.emplace_back(std::move(name), std::move(value));
+        else
+            ++game.tags_dropped;
+        open = true;
     }
 
-    // A movetext token: a result, a move number, an annotation or a move.
-    void token() {
-        const size_t start = at_;
-        while (at_ < size_ && !endsToken(peek()))
-            ++at_;
-        if (at_ == start) { // a stray ']' or '[' inside a variation
-            ++at_;
+    // A movetext token: a result, a move number, an annotation or a move. A token longer than
+    // PGN_TOKEN_MAX is no move: its start is kept, ending in '~', so that it is refused by name.
+    void readToken() {
+        token.clear();
+        size_t length = 0;
+        int c;
+        while ((c = peek()) != -1 && !endsToken(c)) {
+            if (token.size() < PGN_TOKEN_MAX) token += char(c);
+            ++length;
+            advance();
+        }
+        if (length == 0) { // a stray ']' or '[' inside a variation
+            advance();
             return;
         }
-        if (depth_ > 0) return;
-        std::string t(text_ + start, at_ - start);
+        if (depth > 0) return;
+        if (length > token.size()) token.back() = '~';
+        std::string& t = token;
         if (isResult(t)) {
-            if (ended_) return; // a second result says nothing new
-            game_.result = t;
-            open_ = ended_ = true;
+            if (ended) return; // a second result says nothing new
+            game.result = t;
+            open = ended = true;
             return;
         }
         // Move number: digits then dots ("12.", "12...", "12...Nf6"), or digits alone.
         size_t digits = 0;
-        while (digits < t.size() && t[digits] >= '0' && t[digits] <= '9')
+        while (digits < t.size() && isDigit(t[digits]))
             ++digits;
         if (digits > 0 && (digits == t.size() || t[digits] == '.')) {
             size_t rest = digits;
@@ -164,13 +207,14 @@ private:
             t.erase(0, 1);
         if (t.size() > 4 && t.compare(t.size() - 4, 4, "e.p.") == 0) t.resize(t.size() - 4);
         if (t.empty() || isAnnotation(t)) return;
-        if (ended_) finishGame();
-        game_.moves.push_back(std::move(t));
-        open_ = true;
+        if (ended) finishGame();
+        if (game.moves.size() < PGN_GAME_MOVES_MAX)
+            game.moves.push_back(t);
+        else
+            ++game.moves_dropped;
+        open = true;
     }
 };
-
-} // namespace
 
 const std::string* PgnGame::tag(const char* name) const {
     for (const auto& [n, v] : tags)
@@ -178,7 +222,51 @@ const std::string* PgnGame::tag(const char* name) const {
     return nullptr;
 }
 
+PgnReader::PgnReader(const char* text, size_t size) : state_(std::make_unique<State>()) {
+    state_->block = text;
+    state_->size = text ? size : 0;
+}
+
+PgnReader::PgnReader(PgnFill fill, void* source) : state_(std::make_unique<State>()) {
+    state_->fill = fill;
+    state_->source = source;
+}
+
+PgnReader::~PgnReader() = default;
+
+bool PgnReader::next(PgnGame* game) {
+    State& s = *state_;
+    if (!s.started) {
+        s.started = true;
+        // A byte-order mark some editors put at the start.
+        for (int mark : {0xEF, 0xBB, 0xBF}) {
+            if (s.peek() != mark) break;
+            s.advance();
+        }
+    }
+    while (!s.haveReady && s.more())
+        s.step();
+    if (!s.haveReady && !s.allHandedOut) {
+        s.finishGame(); // the text ended: the last game is complete
+        s.allHandedOut = true;
+    }
+    if (!s.haveReady) return false;
+    if (game) *game = std::move(s.ready);
+    s.ready = PgnGame();
+    s.haveReady = false;
+    return true;
+}
+
+size_t PgnReader::bytes_read() const {
+    return state_->before + state_->at;
+}
+
 std::vector<PgnGame> read_pgn_games(const char* text, size_t size, size_t max_games) {
-    if (!text || size == 0 || max_games == 0) return {};
-    return Reader(text, size, max_games).run();
+    std::vector<PgnGame> games;
+    if (!text || size == 0 || max_games == 0) return games;
+    PgnReader reader(text, size);
+    PgnGame game;
+    while (games.size() < max_games && reader.next(&game))
+        games.push_back(std::move(game));
+    return games;
 }

@@ -60,7 +60,7 @@ SavedGameRead parse_saved_game(const char* text, size_t size, std::vector<Record
     return SavedGameRead::Ok;
 }
 
-bool write_saved_game(const char* path, const RecordedMove* moves, int count) {
+bool stage_saved_game(const char* path, const RecordedMove* moves, int count, StagedFile& staged) {
     if (!path || count < 0) return false;
     std::string text;
     char line[16];
@@ -69,5 +69,10 @@ bool write_saved_game(const char* path, const RecordedMove* moves, int count) {
         if (n <= 0) return false;
         text.append(line, size_t(n));
     }
-    return replace_file(path, text, true);
+    return stage_file(path, text, staged);
+}
+
+bool write_saved_game(const char* path, const RecordedMove* moves, int count) {
+    StagedFile staged;
+    return stage_saved_game(path, moves, count, staged) && commit_staged_file(staged, true);
 }

@@ -7,6 +7,8 @@
 
 #include "game/recorded_move.h"
 
+struct StagedFile;
+
 // The folder of the saved games (and of the settings file), ending in '/': "./Save/" beside the
 // program until start-up chooses (save_folder.h). The load and save screens and the listing use
 // it and the folder search pattern, save_folder() + "*.chs".
@@ -38,3 +40,8 @@ SavedGameRead parse_saved_game(const char* text, size_t size, std::vector<Record
 // planted there), flushes it to the disk and renames it over `path`. False (and no temporary
 // file left) when any step fails; the old file is then intact.
 bool write_saved_game(const char* path, const RecordedMove* moves, int count);
+
+// The first half of write_saved_game: the moves written into the temporary file, which
+// commit_staged_file (file_io.h) then flushes and renames over `path`. False (nothing left
+// behind) when it cannot be made or written.
+bool stage_saved_game(const char* path, const RecordedMove* moves, int count, StagedFile& staged);

@@ -14,10 +14,9 @@
 // Output contract: Send hands the bytes to the socket; what the socket does not take at once is
 // kept in the connection's output queue (KNET_OUTPUT_SIZE bytes) and sent, in order, on the
 // following passes, before anything sent later. A queue that would overflow closes that
-// connection (logged). Nothing here looks a name up except KClient::InitConnexion given a name
-// other than "localhost" (it waits for the resolver: a caller with a frame loop looks names up
-// with KHostLookup, beside the loop, and connects to a numeric address); accepted peers are
-// known by their numeric address.
+// connection (logged). Nothing on the caller's thread asks the resolver: names are looked up by
+// KHostLookup, beside the caller's loop, KClient connects to numeric addresses only, and
+// accepted peers are known by their numeric address.
 //
 // Addresses: a server listens on IPv4 and IPv6 at once where the system has IPv6; a client
 // connects to either. Every connection, accepted or made, watches its peer: one gone without a
@@ -199,11 +198,11 @@ public:
     KClient& operator=(const KClient& other);
 
     // Starts a non-blocking connection to host:port, closing any connection this client held.
-    // status: 0 started, 1 no socket, 2 host not found and no dotted address, 3 refused at once.
-    // True only means the attempt started; a later refusal shows up in Listen. An IPv4 or IPv6
-    // address (also in brackets, "[2001:db8::5]"), a text of digits, dots and blanks, and
-    // "localhost" are used without any look-up; only another name goes to the resolver, which
-    // may wait (KHostLookup looks it up without waiting).
+    // status: 0 started, 1 no socket, 2 host not found (no address), 3 refused at once.
+    // True only means the attempt started; a later refusal shows up in Listen. Takes an IPv4 or
+    // IPv6 address (also in brackets, "[2001:db8::5]") or "localhost", and never asks the
+    // resolver, which may wait for seconds: a name is not found here (look it up first with
+    // KHostLookup, which does not wait, and connect to one of its addresses).
     bool InitConnexion(char* host, int port, KInputFunc onData, KCloseFunc onClose, int* status);
     // Sends what the output queue holds, reads what arrived and calls onData(input,
     // &inputLength), even when nothing arrived. A connection not established yet counts as

@@ -2,7 +2,6 @@
 #include "net/socket_io.h"
 #include "net/winsock_compat.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <netdb.h>
@@ -10,25 +9,12 @@
 
 namespace {
 
-// A text made only of digits, dots and blanks is meant as an address, never as a name: asking
-// the resolver about it (say "1.2.3.4.5") could only fail, after waiting for it.
-bool looksLikeAddress(const char* text) {
-    bool digit = false;
-    for (const char* c = text; *c; ++c) {
-        if (std::isdigit(static_cast<unsigned char>(*c)))
-            digit = true;
-        else if (*c != '.' && *c != ' ')
-            return false;
-    }
-    return digit;
-}
-
-// The socket address of host:port. An IPv4 or IPv6 address (in brackets or not, with a scope
-// for a link-local one) and "localhost" are used as they are; a text of digits, dots and blanks
-// that is no address is not found; anything else is a name for the resolver, which may wait.
+// The socket address of host:port, without ever asking the resolver (which may wait for
+// seconds: a name is looked up beforehand with KHostLookup, beside the caller's loop). An IPv4
+// address as the sockets layer has always read it (blanks end it), an IPv6 address (in brackets
+// or not, with a scope for a link-local one) and "localhost"; anything else is not found.
 bool hostAddress(const char* host, int port, sockaddr_storage& out, socklen_t& length) {
     const auto portBytes = htons(static_cast<unsigned short>(port));
-    // IPv4 as the sockets layer has always read it (blanks end the address), and "localhost".
     in_addr v4{};
     bool isV4 = inet_aton(host, &v4) != 0;
     if (!isV4 && std::strcmp(host, "localhost") == 0) {
@@ -43,7 +29,8 @@ bool hostAddress(const char* host, int port, sockaddr_storage& out, socklen_t& l
         length = sizeof a;
         return true;
     }
-    // IPv6, bare or in brackets.
+    // IPv6, bare or in brackets: AI_NUMERICHOST makes getaddrinfo a pure parse (it reads the
+    // scope too, which inet_pton does not).
     char text[KNET_ADDRESS_TEXT];
     std::snprintf(text, sizeof text, "%s", host);
     const size_t n = std::strlen(text);
@@ -52,24 +39,17 @@ bool hostAddress(const char* host, int port, sockaddr_storage& out, socklen_t& l
         text[n - 1] = '\0';
         bare = text + 1;
     }
+    if (!std::strchr(bare, ':')) return false;
     addrinfo hints{};
+    hints.ai_family = AF_INET6;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICHOST;
     addrinfo* found = nullptr;
-    if (getaddrinfo(bare, nullptr, &hints, &found) != 0) {
-        found = nullptr;
-        if (looksLikeAddress(host)) return false;
-        hints.ai_flags = 0;
-        if (getaddrinfo(host, nullptr, &hints, &found) != 0) return false;
-    }
-    if (!found) return false;
+    if (getaddrinfo(bare, nullptr, &hints, &found) != 0 || !found) return false;
     std::memcpy(&out, found->ai_addr, found->ai_addrlen);
     length = found->ai_addrlen;
     freeaddrinfo(found);
-    if (out.ss_family == AF_INET6)
-        reinterpret_cast<sockaddr_in6&>(out).sin6_port = portBytes;
-    else
-        reinterpret_cast<sockaddr_in&>(out).sin_port = portBytes;
+    reinterpret_cast<sockaddr_in6&>(out).sin6_port = portBytes;
     return true;
 }
 

@@ -1,8 +1,11 @@
 #include "netplay/rejoin.h"
 
+#include <arpa/inet.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
@@ -37,13 +40,24 @@ struct JoinTarget {
     int shownSeconds = -1; // the countdown's last value written
 } g_target;
 
-// An address the connection can take as it is: an IPv6 address (it has a colon), a text of
-// digits, dots and blanks (the connect screen's line, taken as it always was), "localhost".
+// An address the connection can take as it is, which never waits for the resolver:
+// "localhost", a text of digits, dots and blanks (the connect screen's line, taken as it always
+// was: the connection reads an IPv4 address in it or finds nothing), or an IPv6 address, bare
+// or in brackets, with a scope or not, as inet_pton reads it. Anything else is a name, looked up
+// beside the frame loop; a colon alone does not make an address ("host:4000:x").
 bool takenAsIs(const char* host) {
-    if (std::strchr(host, ':') || std::strcmp(host, "localhost") == 0) return true;
+    if (std::strcmp(host, "localhost") == 0) return true;
+    bool digitsAndDots = true;
     for (const char* c = host; *c; ++c)
-        if (!std::isdigit(static_cast<unsigned char>(*c)) && *c != '.' && *c != ' ') return false;
-    return true;
+        digitsAndDots = digitsAndDots &&
+                        (std::isdigit(static_cast<unsigned char>(*c)) || *c == '.' || *c == ' ');
+    if (digitsAndDots) return true;
+    std::string bare = host;
+    if (bare.size() >= 2 && bare.front() == '[' && bare.back() == ']')
+        bare = bare.substr(1, bare.size() - 2);
+    bare = bare.substr(0, bare.find('%')); // the scope of a link-local address ("fe80::1%eth0")
+    in6_addr v6{};
+    return inet_pton(AF_INET6, bare.c_str(), &v6) == 1;
 }
 
 void setInfoLine(const char* text) {

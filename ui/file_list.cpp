@@ -1,6 +1,7 @@
 #include "ui/file_list.h"
 
 #include <cmath>
+#include <unordered_map>
 
 #include "app/globals.h"
 #include "engine/KivEngine.h"
@@ -28,6 +29,10 @@ constexpr int EXTENSION_LENGTH = 4; // ".chs", ".pgn"
 
 // What the lines of the open list stand for, line by line.
 std::vector<LoadableGame> g_listed;
+
+// The window of lines on screen (showFileLines), so that lines arriving later show in it;
+// count 0 while the list is hidden.
+int g_shownFirst = 0, g_shownCount = 0;
 
 // Rounded to the nearer integer, a tie going up.
 int roundHalfUp(double v) {
@@ -58,16 +63,40 @@ KTexte* makeLine() {
     return t;
 }
 
-// Takes a line out of the scene's drawn list (the last entry fills its place) and destroys it.
-void destroyLine(KTexte* t) {
+// Texts of an earlier list, hidden and still in the scene, that the lines of the list being
+// made take before new ones are made; the rest go once the list is complete.
+std::vector<KTexte*> g_spareLines;
+
+// A text for the next line: a spare one, else a new one.
+KTexte* takeLine() {
+    if (g_spareLines.empty()) return makeLine();
+    KTexte* t = g_spareLines.back();
+    g_spareLines.pop_back();
+    return t;
+}
+
+// Takes the spare texts out of the scene's drawn list, each as if on its own (the list's last
+// entry fills its place), and destroys them. The places are looked up once: thousands of lines
+// of PGN games go in one pass, not one search each.
+void destroySpareLines() {
+    if (g_spareLines.empty()) return;
     std::vector<KTexte*>& drawn = g_scene->textes;
-    for (size_t i = 0; i < drawn.size(); ++i) {
-        if (drawn[i] != t) continue;
-        drawn[i] = drawn.back();
-        drawn.pop_back();
-        break;
+    std::unordered_map<KTexte*, size_t> place;
+    place.reserve(drawn.size());
+    for (size_t i = 0; i < drawn.size(); ++i)
+        place[drawn[i]] = i;
+    for (KTexte* t : g_spareLines) {
+        const auto found = place.find(t);
+        if (found != place.end()) {
+            const size_t i = found->second;
+            drawn[i] = drawn.back();
+            place[drawn[i]] = i;
+            drawn.pop_back();
+            place.erase(t);
+        }
+        delete t;
     }
-    delete t;
+    g_spareLines.clear();
 }
 
 } // namespace
@@ -83,36 +112,49 @@ std::string fileLineText(const std::string& fileName, int game, int games) {
     return name + which;
 }
 
+void appendFileLines(const std::vector<LoadableGame>& more, bool complete) {
+    TextOverlay* o = overlay();
+    if (!o || !g_scene) return;
+    std::vector<KTexte*>& lines = o->fileLines;
+    for (const LoadableGame& l : more) {
+        KTexte* t = takeLine();
+        t->SetTexte(fileLineText(l.file, l.game, l.games).c_str());
+        t->visible = 0;
+        placeLine(t, int(lines.size()));
+        lines.push_back(t);
+        g_listed.push_back(l);
+    }
+    if (complete) destroySpareLines();
+    if (g_shownCount > 0) showFileLines(g_shownFirst, g_shownCount);
+}
+
 void buildFileList(bool withPgnGames) {
     TextOverlay* o = overlay();
     if (!o || !g_record || !g_scene) return;
+    stop_load_list(); // the parts of a list still being made go with it
     g_listed.clear();
-    if (withPgnGames) {
-        g_listed = list_loadable_games(*g_record);
-    } else {
-        const int saved = g_record->ListSavedGames();
-        for (int i = 0; i < saved; ++i)
-            g_listed.push_back({g_record->saved_file_names[i], 0, 0});
-    }
-    const int n = int(g_listed.size());
+    // The texts of the list before are reused, the first first.
     std::vector<KTexte*>& lines = o->fileLines;
-    while (int(lines.size()) > n) {
-        destroyLine(lines.back());
-        lines.pop_back();
+    for (KTexte* t : lines)
+        t->visible = 0;
+    g_spareLines.insert(g_spareLines.end(), lines.rbegin(), lines.rend());
+    lines.clear();
+    if (withPgnGames) {
+        start_load_list(*g_record, appendFileLines);
+        return;
     }
-    while (int(lines.size()) < n)
-        lines.push_back(makeLine());
-    for (int i = 0; i < n; ++i) {
-        const LoadableGame& l = g_listed[size_t(i)];
-        lines[i]->SetTexte(fileLineText(l.file, l.game, l.games).c_str());
-        lines[i]->visible = 0;
-        placeLine(lines[i], i);
-    }
+    std::vector<LoadableGame> saved;
+    const int count = g_record->ListSavedGames();
+    for (int i = 0; i < count; ++i)
+        saved.push_back({g_record->saved_file_names[i], 0, 0});
+    appendFileLines(saved, true);
 }
 
 void showFileLines(int first, int count) {
     TextOverlay* o = overlay();
     if (!o) return;
+    g_shownFirst = first;
+    g_shownCount = count;
     for (int i = 0; i < int(o->fileLines.size()); ++i) {
         KTexte* t = o->fileLines[i];
         const bool shown = i >= first && i < first + count;
@@ -122,6 +164,7 @@ void showFileLines(int first, int count) {
 }
 
 void hideFileLines() {
+    g_shownCount = 0;
     if (TextOverlay* o = overlay())
         for (KTexte* t : o->fileLines)
             t->visible = 0;
@@ -186,6 +229,7 @@ void openListPanel(KNodeGraph* panel, const char* panelMaterial, void (*onShown)
 }
 
 void closeListPanel(const char* panelMaterial, void (*onHidden)()) {
+    stop_load_list();
     hideFileLines();
     playFade(GetMatByName(g_scene, panelMaterial), FADE_PANEL_OUT, onHidden);
     playFade(GetMatByName(g_scene, "selectionMater"), FADE_SELECTION_OUT, nullptr);

@@ -6,20 +6,29 @@
 // is; both are 0 based.
 
 #include <string>
+#include <vector>
 
 class KNodeGraph;
+struct LoadableGame;
 
 constexpr int LOAD_LIST_WINDOW = 11; // lines the load screen shows at once
 constexpr int SAVE_LIST_WINDOW = 10; // the save screen's panel has the name line below its list
 
-// Fills the overlay's fileLines from the saved games found now (GameRecord::ListSavedGames),
-// followed `withPgnGames` by the games of the folder's PGN files (list_loadable_games): exactly
-// one hidden text per game, holding fileLineText, placed as line i. Texts beyond the count are
-// taken out of the scene and destroyed; missing ones are made.
+// Fills the overlay's fileLines from the saved games: one hidden text per game, holding
+// fileLineText, placed as line i; the texts of the list before are reused, those left over
+// taken out of the scene and destroyed once the list is complete, missing ones made. Without
+// `withPgnGames` (the save screen) the ".chs" files found now (GameRecord::ListSavedGames); with it
+// (the load screen) the list starts empty and fills in as the file worker makes it
+// (start_load_list: the ".chs" files, then the games of the folder's PGN files), the lines that
+// arrive showing at once when they fall in the window on screen.
 void buildFileList(bool withPgnGames);
 
-// Shows the lines first .. first + count - 1 (those that exist), each at the row it has in the
-// window, and hides the others.
+// Lines that follow those of the list: what buildFileList's worker hands back, part by part;
+// with `complete`, the texts of the list before that were not reused leave the scene.
+void appendFileLines(const std::vector<LoadableGame>& more, bool complete);
+
+// Shows the lines first .. first + count - 1 (those that exist, and those that come later), each
+// at the row it has in the window, and hides the others.
 void showFileLines(int first, int count);
 void hideFileLines();
 

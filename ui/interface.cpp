@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
 #include "ui/fades.h"
 
 namespace {
@@ -31,6 +32,7 @@ Interface::Interface() {
 
 void frameStep() {
     if (!g_ui) return;
+    file_jobs_step(); // the load list's parts, a save's outcome
     wallStep();
     if (g_ui->waterShown && g_ui->water) g_ui->water->step();
     if (g_ui->quitBannerShown) waveQuitBanner();

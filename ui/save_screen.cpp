@@ -65,8 +65,9 @@ char nameCharFor(int code) {
     return 0;
 }
 
-// The second Enter: the game is written to the chosen file or under the typed name. A save that
-// fails says so; the screen and the menu close either way.
+// The second Enter: the game is written to the chosen file or under the typed name (flushed to
+// the disk beside the frame loop). A save that fails says so, when it fails; the screen and the
+// menu close either way.
 void saveGame() {
     std::string path;
     if (nameMode()) {
@@ -76,7 +77,7 @@ void saveGame() {
         path = selectedGamePath();
         if (path.empty()) return; // an empty list: nothing chosen
     }
-    if (!g_record->SaveGame(path.c_str())) tellPlayer("Game not saved");
+    g_record->StartSaveGame(path.c_str());
     toggleSaveScreen();
     toggleMenu();
     setChoiceConfirmed(false);

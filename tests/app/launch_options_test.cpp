@@ -123,4 +123,8 @@ TEST(LaunchOptions, TheEngineAndLevelForThisRun) {
     options.engine = "stockfish";
     anchorEnginePath(options);
     EXPECT_EQ(options.engine, "stockfish");
+    // A path with blanks, in double quotes, keeps them.
+    options.engine = "\"my engines/fish\" --uci";
+    anchorEnginePath(options);
+    EXPECT_EQ(options.engine, "\"" + std::string(here) + "/my engines/fish\" --uci");
 }

@@ -1,6 +1,8 @@
 // The PGN reader: any bytes as a PGN file. Each game read is refused with a reason, or becomes
 // recorded moves the record's checks and the engine accept whole, which written out as PGN read
-// back the same. The game in progress on the engine (1. e4 e5) is left as it was.
+// back the same. The game in progress on the engine (1. e4 e5) is left as it was. The same bytes
+// handed to the reader in blocks (of a size the first byte chooses, as a file is read) give the
+// same games: no element is read differently for falling across two blocks.
 
 #include <cstdint>
 #include <string>
@@ -10,13 +12,46 @@
 #include "chess/position.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
+#include "game/pgn_reader.h"
+
+namespace {
+
+struct Blocks {
+    const char* text;
+    size_t left;
+    size_t block; // bytes handed out at a time
+};
+
+size_t nextBlock(void* source, const char** out) {
+    auto* b = static_cast<Blocks*>(source);
+    const size_t n = b->left < b->block ? b->left : b->block;
+    *out = b->text;
+    b->text += n;
+    b->left -= n;
+    return n;
+}
+
+bool sameGame(const PgnGame& a, const PgnGame& b) {
+    return a.tags == b.tags && a.moves == b.moves && a.result == b.result &&
+           a.moves_dropped == b.moves_dropped && a.tags_dropped == b.tags_dropped;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready =
         set_position_fen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2");
     static const std::string inProgress = position_fen();
     if (!ready) __builtin_trap();
-    for (const PgnGame& game : read_pgn_games(reinterpret_cast<const char*>(data), size, 16)) {
+    const char* text = reinterpret_cast<const char*>(data);
+    const std::vector<PgnGame> games = read_pgn_games(text, size, 16);
+    Blocks blocks{text, size, size > 0 ? size_t(1 + data[0] % 7) : 1};
+    PgnReader inBlocks(nextBlock, &blocks);
+    PgnGame again;
+    for (const PgnGame& game : games)
+        if (!inBlocks.next(&again) || !sameGame(game, again)) __builtin_trap();
+    if (games.size() < 16 && inBlocks.next(nullptr)) __builtin_trap();
+    for (const PgnGame& game : games) {
         std::vector<RecordedMove> moves, again;
         const std::string why = pgn_game_moves(game, moves);
         if (position_fen() != inProgress || moves.size() != (why.empty() ? game.moves.size() : 0))

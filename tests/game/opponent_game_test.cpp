@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "anim/anim_manager.h"
@@ -135,9 +139,17 @@ TEST_F(Opponent, AnEngineThatGoesWrongIsReplacedByTheBuiltInEngineWithNothingLos
         int movesByEngine; // White's moves it played before going wrong
     };
     const std::string fake = FAKE_UCI_ENGINE;
+    // The same engine at a path with blanks, named in double quotes ("spaced crash").
+    namespace fs = std::filesystem;
+    const fs::path spacedDir =
+        fs::temp_directory_path() / ("chess3d engines " + std::to_string(getpid()));
+    fs::create_directories(spacedDir);
+    const fs::path spaced = spacedDir / "fake engine";
+    fs::remove(spaced);
+    fs::create_symlink(fake, spaced);
     const Case cases[] = {
         {"/nonexistent/engine", UciFailure::NotStarted, "Engine missing : built-in plays", 0},
-        {"crash", UciFailure::Ended, "Engine stopped : built-in plays", 1},
+        {"spaced crash", UciFailure::Ended, "Engine stopped : built-in plays", 1},
         {"hang", UciFailure::Silent, "Engine silent : built-in plays", 1},
         {"garbage", UciFailure::BadMove, "Engine bad move : built-in plays", 1},
         {"mute", UciFailure::Silent, "Engine silent : built-in plays", 0},
@@ -146,6 +158,8 @@ TEST_F(Opponent, AnEngineThatGoesWrongIsReplacedByTheBuiltInEngineWithNothingLos
         SCOPED_TRACE(c.engine);
         OpponentChoice choice;
         choice.engine = c.engine[0] == '/' ? std::string(c.engine) : fake + " " + c.engine;
+        if (std::strncmp(c.engine, "spaced ", 7) == 0)
+            choice.engine = "\"" + spaced.string() + "\" " + (c.engine + 7);
         choice.graceMs = 1500;
         startOpponent(choice);
         startGameAs(1);
@@ -170,4 +184,5 @@ TEST_F(Opponent, AnEngineThatGoesWrongIsReplacedByTheBuiltInEngineWithNothingLos
         EXPECT_TRUE(computerHasPlayed(before + 2, 60));
         EXPECT_FALSE(thinkingSignShown());
     }
+    fs::remove_all(spacedDir);
 }

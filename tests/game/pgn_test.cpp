@@ -452,6 +452,54 @@ TEST(Pgn, GamesTheBoardCannotShowAreRefusedWholeNamingTheirMove) {
     }
 }
 
+// Texts made to exhaust the reader: what it keeps stays within its limits, the games are refused
+// with their reason, and a count stops at its limit without reading the rest of the file.
+TEST(Pgn, HugeGamesAreCappedAndACountStopsAtItsLimit) {
+    std::string text;
+    text.reserve(5 << 20);
+    for (int i = 0; i < 2'000'000; ++i)
+        text += "a ";
+    text += "*\n[Long \"" + std::string(1 << 20, 'v') + "\"]\n";
+    for (int i = 0; i < 200'000; ++i)
+        text += "[T \"v\"]\n";
+    text += "1. " + std::string(1 << 20, 'x') + " *\n";
+    const std::vector<PgnGame> games = read_pgn_games(text.data(), text.size());
+    ASSERT_EQ(games.size(), 2u);
+    EXPECT_EQ(games[0].moves.size(), PGN_GAME_MOVES_MAX);
+    EXPECT_EQ(games[1].tags.size(), PGN_GAME_TAGS_MAX);
+    EXPECT_EQ(games[1].tags[0].second.size(), PGN_TAG_TEXT_MAX);
+    ASSERT_EQ(games[1].moves.size(), 1u);
+    EXPECT_EQ(games[1].moves[0].size(), PGN_TOKEN_MAX);
+
+    const fs::path dir =
+        fs::temp_directory_path() / ("chess3d-pgn-big-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string huge = (dir / "huge.pgn").string(), many = (dir / "many.pgn").string();
+    std::ofstream(huge, std::ios::binary) << text;
+    PgnLoaded loaded;
+    EXPECT_EQ(load_pgn_game(huge.c_str(), 1, loaded), "PGN game too long : not loaded");
+    EXPECT_EQ(load_pgn_game(huge.c_str(), 2, loaded), "Too many PGN tags : not loaded");
+    EXPECT_EQ(count_pgn_games(huge.c_str(), 1000), 2);
+
+    // 5,000 games: 1,000 counted, the file read no further than a block past game 1,001's start.
+    std::string games5000;
+    size_t game1001 = 0;
+    for (int i = 0; i < 5000; ++i) {
+        if (i == 1000) game1001 = games5000.size();
+        games5000 += "[Event \"" + std::to_string(i) + "\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n";
+    }
+    std::ofstream(many, std::ios::binary) << games5000;
+    size_t read = 0;
+    EXPECT_EQ(count_pgn_games(many.c_str(), 1000, &read), 1000);
+    EXPECT_GT(read, game1001);
+    EXPECT_LE(read, game1001 + (64 << 10));
+    EXPECT_LT(read, games5000.size() / 2);
+    EXPECT_EQ(count_pgn_games(many.c_str(), 9999), 5000);
+    EXPECT_EQ(load_pgn_game(many.c_str(), 4321, loaded), "");
+    EXPECT_EQ(loaded.moves.size(), 4u);
+    fs::remove_all(dir);
+}
+
 TEST(Pgn, PathsAndDates) {
     EXPECT_EQ(pgn_path_beside("./Save/game.chs"), "./Save/game.pgn");
     EXPECT_EQ(pgn_path_beside("./Save/game"), "./Save/game.pgn");

@@ -1,6 +1,8 @@
 // Saved games: the file format, round trips with captures, damaged files refused whole, a save
-// that cannot complete, and the listing in the engine's log.
+// that cannot complete, the listing in the engine's log, and the load screen's list made beside
+// the caller.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +15,10 @@
 #include "board/player_info.h"
 #include "chess/fen.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
+#include "game/load_list.h"
 #include "game/pgn.h"
+#include "game/save_folder.h"
 #include "game/saved_games.h"
 #include "tests/board/board_test_support.h"
 
@@ -62,6 +67,14 @@ protected:
     }
     fs::path dir;
 };
+
+std::vector<std::string> g_listed; // the load list's lines taken, as "file#game/games"
+
+void takeLines(const std::vector<LoadableGame>& lines, bool complete) {
+    for (const LoadableGame& l : lines)
+        g_listed.push_back(l.file + "#" + std::to_string(l.game) + "/" + std::to_string(l.games));
+    if (complete) g_listed.push_back("complete");
+}
 
 TEST_F(SavedGames, RoundTripKeepsMovesAndCapturesInOrder) {
     for (const char* m : {"e2e4", "d7d5", "e4d5", "d8d5", "b1c3", "d5a2", "a1a2"})
@@ -307,6 +320,44 @@ TEST_F(SavedGames, ListingIsSortedAndWrittenToTheLog) {
     EXPECT_EQ(line.substr(line.size() - 9), "        8");
     EXPECT_LT(log.find(" alpha.chs"), log.find(" Mid.CHS"));
     EXPECT_LT(log.find(" Mid.CHS"), zeta);
+}
+
+// The load list comes back a part at a time when the caller takes the worker's results, never
+// during the call; a PGN file's count is remembered while its size and time stay the same.
+TEST_F(SavedGames, TheLoadListIsMadeBesideTheCallerAndRemembersUnchangedFiles) {
+    set_save_folder(dir.string());
+    write(path("kept.chs"), "");
+    write(path("kept.pgn"), "1. e4 *\n"); // the copy a save wrote beside it: not listed again
+    const std::string two = "1. e4 e5 *\n1. d4 d5 *\n\n\n", three = "1. e4 *\n1. d4 *\n1. c4 *\n";
+    ASSERT_EQ(two.size(), three.size());
+    write(path("db.pgn"), three);
+    const auto list = [] {
+        g_listed.clear();
+        start_load_list(*g_record, takeLines);
+        EXPECT_TRUE(g_listed.empty());
+        finish_file_jobs();
+        return g_listed;
+    };
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(list(),
+              (Lines{"kept.chs#0/0", "db.pgn#1/3", "db.pgn#2/3", "db.pgn#3/3", "complete"}));
+    // Other games, same size and time: the count remembered stands. A new time: read again.
+    struct stat st {};
+    ASSERT_EQ(stat(path("db.pgn").c_str(), &st), 0);
+    write(path("db.pgn"), two);
+    timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path("db.pgn").c_str(), times, 0), 0);
+    EXPECT_EQ(list().size(), 5u);
+    times[1].tv_sec -= 10;
+    ASSERT_EQ(utimensat(AT_FDCWD, path("db.pgn").c_str(), times, 0), 0);
+    EXPECT_EQ(list(), (Lines{"kept.chs#0/0", "db.pgn#1/2", "db.pgn#2/2", "complete"}));
+    // A list no longer wanted gives nothing more.
+    g_listed.clear();
+    start_load_list(*g_record, takeLines);
+    stop_load_list();
+    finish_file_jobs();
+    EXPECT_TRUE(g_listed.empty());
+    set_save_folder("./Save/");
 }
 
 } // namespace

@@ -80,6 +80,8 @@ TEST(NoWaiting, AnAcceptedPeerIsKnownByItsDottedAddressWithoutALookUp) {
     close(listener);
 }
 
+// A connection never asks the resolver: an address is read as it is, anything else (a name, a
+// text with a colon that is no address) is not found; names are KHostLookup's.
 TEST(NoWaiting, TypedAddressesAndLocalhostConnectWithoutALookUp) {
     const int port = PORT_BASE + 45;
     int listener = listenOn(port);
@@ -89,8 +91,9 @@ TEST(NoWaiting, TypedAddressesAndLocalhostConnectWithoutALookUp) {
         int lookUps;
     };
     const Row rows[] = {
-        {"127.0.0.1", 0, 0}, {"localhost", 0, 0}, {"127.0.0.1 ", 0, 0},
-        {"1.2.3.4.5", 2, 0}, {"0", 0, 0},         {"no-such-host.invalid", 2, 1},
+        {"127.0.0.1", 0, 0},   {"localhost", 0, 0}, {"127.0.0.1 ", 0, 0},
+        {"1.2.3.4.5", 2, 0},   {"0", 0, 0},         {"no-such-host.invalid", 2, 0},
+        {"host:4000:x", 2, 0},
     };
     for (const Row& row : rows) {
         KClient client;

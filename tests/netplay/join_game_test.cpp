@@ -173,3 +173,15 @@ TEST_F(JoiningGame, AHostThatNeverAnswersEndsTheWaitWithConnectionFailed) {
     EXPECT_TRUE(g_app->connectIdle);
     EXPECT_FALSE(g_app->inputSuspended);
 }
+
+// A join text with a colon that is no address is a name: looked up beside the frame loop (the
+// look-up is abandoned here, before any resolver answers), never connected to as it is.
+TEST_F(JoiningGame, ATextWithAColonThatIsNoAddressIsLookedUpBesideTheFrame) {
+    LaunchOptions options;
+    options.joinAddress = "host:4000:x";
+    options.port = PORT + 2;
+    startFromOptions(options);
+    EXPECT_EQ(info(), "Looking up host..");
+    EXPECT_EQ(g_app->client, nullptr);
+    rejoinReset();
+}

@@ -15,6 +15,7 @@
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
 #include "game/save_folder.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -59,6 +60,9 @@ bool buildWorld(const std::string& saveFolder) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     mkdir(saveFolder.c_str(), 0755);
     set_save_folder(saveFolder);
+    // The file work (saves, the load list) in the frame that asks for it: a seed replays the
+    // same run whatever the worker's pace.
+    set_file_jobs_inline(true);
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return false;

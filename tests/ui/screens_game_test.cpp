@@ -19,6 +19,7 @@
 #include "board/board_scene.h"
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
 #include "game/game_record.h"
 #include "platform/win32.h"
 #include "tests/app/game_fixture.h"
@@ -66,13 +67,15 @@ protected:
     }
     static bool resting() { return !IsCameraMoving() && !g_board->pieceInMotion; }
     static bool menuResting() { return g_app->menuOpen && resting() && g_ui->page == 0; }
-    // Opens the menu when needed, takes a main-page entry and waits for its panel.
+    // Opens the menu when needed, takes a main-page entry and waits for its panel and its list
+    // (the load screen's list is made by the file worker).
     static bool openScreen(float x) {
         if (!g_app->menuOpen) press(VK_ESCAPE);
         if (!wait(menuResting)) return false;
         clickWall(x, ENTRY_Z);
         if (!wait([] { return g_ui->loadScreenOpen || g_ui->saveScreenOpen; })) return false;
         runFramesUntil([] { return false; }, 8); // the panel fades in
+        finish_file_jobs();
         return true;
     }
     // Moves the bar onto the saved game `file`.
@@ -128,6 +131,7 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     press(VK_RETURN);
     press(VK_RETURN);
     EXPECT_FALSE(g_ui->saveScreenOpen || g_app->menuOpen);
+    finish_file_jobs(); // the flush to the disk
     std::ifstream file("Save/" + saved + ".chs");
     std::vector<RecordedMove> onDisk;
     for (long v; file >> v;)

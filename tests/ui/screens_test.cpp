@@ -1,18 +1,23 @@
 // The load, save and connect screens driven through the key routing with the test clock, in a
 // folder of their own: the scrolling list under the selection bar, empty lists, name mode, a
-// save that cannot be written, and the address check with what is joined.
+// save that cannot be written (and saves flushed by the file worker, never by the frame), and
+// the address check with what is joined.
+#include <dlfcn.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
 #include "game/game_record.h"
 #include "platform/win32.h"
 #include "tests/ui/ui_world.h"
@@ -29,6 +34,22 @@ constexpr double TURN_AND_FADE_SECONDS = 3.0; // the wall's turn away (2 s), the
 constexpr int FULL_STOP_KEY = 190;
 
 std::vector<std::string> g_joins; // "host:port" of every join asked for
+
+const std::thread::id g_frameThread = std::this_thread::get_id();
+std::atomic<int> g_frameFlushes{0}, g_workerFlushes{0};
+
+} // namespace
+
+// Flushes to the disk, counted by the thread that asks: the frame's thread must never wait for
+// one.
+extern "C" int fsync(int fd) {
+    using Real = int (*)(int);
+    static Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "fsync"));
+    ++(std::this_thread::get_id() == g_frameThread ? g_frameFlushes : g_workerFlushes);
+    return real ? real(fd) : -1;
+}
+
+namespace {
 
 class Screens : public UiWorld {
 protected:
@@ -65,11 +86,13 @@ protected:
         for (const char* k = keys; *k; ++k)
             press(*k == '.' ? FULL_STOP_KEY : *k);
     }
-    // Turns the wall to a screen's page, as its entry does, and waits for the panel.
+    // Turns the wall to a screen's page, as its entry does, and waits for the panel and the
+    // list the file worker makes.
     static void openPage(int page) {
         turnWall(page);
         g_ui->page = page;
         run(TURN_AND_FADE_SECONDS);
+        finish_file_jobs();
     }
     // The lines shown, as "first-last" ("" for none).
     static std::string shown() {
@@ -196,9 +219,13 @@ TEST_F(Screens, NameModeTakesNineteenCharactersAndSavesUnderTheName) {
     EXPECT_EQ(std::string(name->texte, 8), "my game ");
     press(VK_ESCAPE); // the confirmation taken back, the cursor mark back
     EXPECT_EQ(std::string(name->texte, 8), "my game_");
+    g_frameFlushes = g_workerFlushes = 0;
     press(VK_RETURN);
     press(VK_RETURN);
+    finish_file_jobs();
     EXPECT_TRUE(fs::exists("Save/my game.chs"));
+    EXPECT_EQ(g_frameFlushes, 0);
+    EXPECT_GT(g_workerFlushes, 0);
     EXPECT_TRUE(!g_ui->saveScreenOpen && !name->visible && g_ui->selectionOK->hidden);
     EXPECT_EQ(std::string(name->texte, 2), "_ ");
     run(TURN_AND_FADE_SECONDS);
@@ -209,19 +236,31 @@ TEST_F(Screens, NameModeTakesNineteenCharactersAndSavesUnderTheName) {
     EXPECT_STREQ(g_ui->overlay->fileLines[g_ui->listIndex]->texte, "Old");
     press(VK_RETURN);
     press(VK_RETURN);
+    finish_file_jobs();
     EXPECT_EQ(fs::file_size("Save/Old.CHS"), 0u);
     EXPECT_FALSE(fs::exists("Save/Old.chs"));
     EXPECT_EQ(lastPlayerMessage(), nullptr);
     run(TURN_AND_FADE_SECONDS);
 
-    // A save that cannot be written (the name is taken by a folder) says so.
+    // A save that cannot be put in place (the name is taken by a folder) says so, once the
+    // worker knows; and one that cannot even be written (no folder) at once.
     fs::create_directories("Save/taken.chs");
     openPage(5);
     press(VK_TAB);
     type("TAKEN");
     press(VK_RETURN);
     press(VK_RETURN);
+    finish_file_jobs();
     EXPECT_STREQ(lastPlayerMessage(), "Game not saved");
+    EXPECT_TRUE(fs::is_directory("Save/taken.chs"));
+    run(TURN_AND_FADE_SECONDS);
+    forgetPlayerMessage();
+    openPage(5);
+    fs::remove_all("Save");
+    press(VK_RETURN);
+    press(VK_RETURN);
+    EXPECT_STREQ(lastPlayerMessage(), "Game not saved");
+    EXPECT_EQ(g_frameFlushes, 0);
 }
 
 TEST_F(Screens, TheAddressIsCheckedThenJoinedAsTheNumbersChecked) {

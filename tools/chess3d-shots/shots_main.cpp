@@ -28,6 +28,7 @@
 #include "board/board_scene.h"
 #include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
 #include "game/game_record.h"
 #include "tools/chess3d-shots/chess_shots.h"
 #include "tools/chess3d-shots/extras_shots.h"
@@ -432,8 +433,10 @@ int main(int argc, char** argv) {
     g_out = argv[1];
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // progress shows while the run is long
     drawOffscreenWithoutDisplay();
-    // The pictures show the full-resolution look, the same whatever the machine's load.
+    // The pictures show the full-resolution look, the same whatever the machine's load; the
+    // load screen's list is whole in the frame it opens.
     gameSettings().renderScale = 1.0f;
+    set_file_jobs_inline(true);
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return 2;
