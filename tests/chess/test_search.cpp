@@ -281,8 +281,7 @@ TEST_F(Search, SearchAllocatesNothing) {
     think(0);
     EXPECT_EQ(allocations, before);
     EXPECT_GT(node_count, 10000);
-    // Nor does the computer's move, once the book is built: a weak level's choice, a book move.
-    (void)opening_book_summary();
+    (void)opening_book_summary(); // built: then no allocation by a weak level's nor a book move
     const long built = allocations;
     EXPECT_NE(computer_move(2, true, 0), 0u);
     ASSERT_TRUE(set_fen(START_FEN));

@@ -350,8 +350,7 @@ TEST_F(Extras, TheMoveListFollowsMovesTakeBacksAndLoadsAndScrolls) {
 }
 
 TEST_F(Extras, TheSuggestionIsTheMoveTheComputerWouldPlayAndLeavesTheGameAsItWas) {
-    // The suggestion is the search's move: the computer's, with its book of openings off.
-    OpponentChoice noBook;
+    OpponentChoice noBook; // the search's move, as the suggestion is
     noBook.openingBook = false;
     startOpponent(noBook);
     for (size_t i : {size_t(0), size_t(1), size_t(3)}) {
