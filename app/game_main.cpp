@@ -15,6 +15,7 @@
 #include "app/startup_check.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
+#include "chess/engine_random.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
@@ -210,6 +211,8 @@ int gameMain(const LaunchOptions& options) {
     OpponentChoice opponent;
     opponent.engine = options.engineGiven ? options.engine : gameSettings().engine;
     opponent.level = options.level ? options.level : gameSettings().level;
+    opponent.openingBook = gameSettings().openingBook;
+    seed_engine_random_from_clock(); // the book's and the weaker levels' choices differ each run
     startOpponent(opponent);
     if (!buildGame()) {
         stopOpponent();

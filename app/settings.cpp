@@ -25,6 +25,7 @@ constexpr Entry ENTRIES[] = {
     {"move_list", &GameSettings::moveList},
     {"port_mapping", &GameSettings::portMapping},
     {"sounds", &GameSettings::sounds},
+    {"opening_book", &GameSettings::openingBook},
 };
 
 std::string trimmed(const std::string& s) {

@@ -20,6 +20,7 @@ struct GameSettings {
     bool sounds = true;        // the sounds of moves, checks, mates, refusals and chat lines
     std::string engine;        // the computer: empty for the built-in engine, else a command
     int level = ENGINE_LEVEL_DEFAULT; // the computer's strength, 1 to 6
+    bool openingBook = true;   // the built-in engine opens from its book of main lines
     float renderScale = 0;     // of the 3D scene's resolution: 0 automatic, else 0.5 .. 1
 };
 

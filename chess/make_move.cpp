@@ -158,11 +158,6 @@ void take_back() {
     if (m.flags & MF_EN_PASSANT) put(side_to_move == WHITE ? to + 8 : to - 8, opponent, PAWN);
 }
 
-namespace {
-
-// The en-passant target as far as it changes what may be played: the square when a pawn of
-// `side` stands beside the pawn that jumped and could take it, else -1. A jump no pawn can
-// answer leaves the position the same as without it.
 int en_passant_option(int ep, int side) {
     if (ep < 0) return -1;
     const int behind = side == WHITE ? ep + 8 : ep - 8; // the square of the pawn that jumped
@@ -172,8 +167,6 @@ int en_passant_option(int ep, int side) {
     }
     return -1;
 }
-
-} // namespace
 
 int repetition_count() {
     if (fifty_counter <= 3) return 0;

@@ -30,6 +30,11 @@ extern UndoRecord undo_stack[UNDO_STACK_SIZE]; // history_ply records in use
 // Restores the position before the last move on the undo stack; nothing when it is empty.
 void take_back();
 
+// The en-passant target as far as it changes what may be played: `ep` when a pawn of `side`
+// stands beside the pawn that jumped and could take it, else -1. A jump no pawn can answer
+// leaves the position the same as without it.
+int en_passant_option(int ep, int side);
+
 // Number of earlier occurrences of the current position within the reversible tail of the
 // game (the last fifty_counter records): the same side to move, the same piece of the same
 // colour on every square, the same castling rights, and the same en-passant capture open (a

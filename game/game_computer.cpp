@@ -8,6 +8,7 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "board/player_info.h"
+#include "chess/computer_move.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
 #include "chess/position.h"
@@ -29,9 +30,9 @@ uint32_t queen_promotion_of(uint32_t move) {
 void GameRecord::ComputerMove() {
     // A UCI engine chosen as the opponent answers in a later frame (game/opponent.cpp).
     if (externalComputerMove()) return;
-    // 1-2. The built-in engine's choice; none when it is mated or stalemated.
-    think(1);
-    const uint32_t best = pv_table[0][0];
+    // 1-2. The built-in engine's choice (its book's while the game is in it, a weaker level's
+    // among the near-best); none when it is mated or stalemated.
+    const uint32_t best = computer_move(builtinDepth(), opponentChoice().openingBook, 1);
     if (best == 0) {
         tellPlayer("(No legal moves)");
         return;

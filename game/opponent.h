@@ -16,6 +16,7 @@
 struct OpponentChoice {
     std::string engine;               // command of a UCI engine; empty: the built-in engine
     int level = ENGINE_LEVEL_DEFAULT; // 1 (weakest) to 6
+    bool openingBook = true;          // the built-in engine opens from its book of main lines
     int moveTimeMs = 1000;            // a UCI engine's thinking time per move
     int graceMs = 10000;              // how long past that an engine may stay silent
 };

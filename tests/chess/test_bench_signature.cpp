@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "chess/bench_suite.h"
+#include "chess/computer_move.h"
+#include "chess/fen.h"
 #include "chess/search.h"
 
 TEST(BenchSignature, DepthFour) {
@@ -16,4 +18,9 @@ TEST(BenchSignature, DepthFour) {
     EXPECT_STREQ(move_text(entries[0].best), "e2e4");
     EXPECT_STREQ(move_text(entries[26].best), "f3f7"); // the scholar's mate
     EXPECT_STREQ(move_text(entries[27].best), "d1d8"); // the back-rank mate
+    // The computer's move from level 4 up, the book aside, is the search's move itself.
+    for (int i = 0; i < bench_position_count; ++i) {
+        ASSERT_TRUE(set_position_fen(bench_positions[i]));
+        EXPECT_EQ(computer_move(4, false, 0), entries[i].best) << bench_positions[i];
+    }
 }

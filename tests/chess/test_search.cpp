@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "chess/bench_suite.h"
+#include "chess/computer_move.h"
+#include "chess/opening_book.h"
 #include "chess_test_support.h"
 
 using namespace chess_test;
@@ -279,4 +281,10 @@ TEST_F(Search, SearchAllocatesNothing) {
     think(0);
     EXPECT_EQ(allocations, before);
     EXPECT_GT(node_count, 10000);
+    (void)opening_book_summary(); // built: then no allocation by a weak level's nor a book move
+    const long built = allocations;
+    EXPECT_NE(computer_move(2, true, 0), 0u);
+    ASSERT_TRUE(set_fen(START_FEN));
+    EXPECT_NE(computer_move(4, true, 0), 0u);
+    EXPECT_EQ(allocations, built);
 }

@@ -333,21 +333,21 @@ click_at "$x" "$y"
 shot e4-played
 
 # ---- 4. the computer's reply ----------------------------------------------------------------
-# The engine's search prints its table on standard output: a header, then one line per depth
+# A book reply prints "book e7e5", a search its table: a header, then one line per depth
 # ("  4       6461    -35  e7e5 b1c3 b8c6 g1f3"); it plays the first move of the deepest line.
 reply=""
 until_s=$(($(date +%s) + 90))
 while [ "$(date +%s)" -lt $until_s ]; do
     alive "waiting for the computer's move"
-    if grep -q '^ply *nodes *score *pv' "$work/stdout.txt"; then
-        reply=$(awk '/^ply/ { t = 1; next } t && $1 == 4 && $4 ~ /^[a-h][1-8][a-h][1-8]/ { m = $4 } END { print m }' \
+    if grep -q '^ply *nodes *score *pv\|^book ' "$work/stdout.txt"; then
+        reply=$(awk '/^book / { m = $2 } /^ply/ { t = 1; next } t && $1 == 4 && $4 ~ /^[a-h][1-8][a-h][1-8]/ { m = $4 } END { print m }' \
             "$work/stdout.txt")
         [ -n "$reply" ] && break
     fi
     sleep 0.5
 done
 [ -n "$reply" ] || fail "the computer did not search a reply within 90 s of e2-e4"
-[ "$(grep -c '^ply' "$work/stdout.txt")" -eq 1 ] || fail "the computer searched more than once"
+[ "$(grep -c '^ply\|^book ' "$work/stdout.txt")" -eq 1 ] || fail "the computer searched more than once"
 note "the computer plays $reply"
 
 # The reply on the board: once the piece has glided and the camera is back on White's side,

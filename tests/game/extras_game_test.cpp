@@ -25,6 +25,7 @@
 #include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/opponent.h"
 #include "game/save_folder.h"
 #include "tests/app/game_fixture.h"
 #include "tests/support/allocation_count.h"
@@ -71,6 +72,7 @@ protected:
     }
 
     void TearDown() override {
+        startOpponent(OpponentChoice{}); // the built-in engine with its book, as at start-up
         std::filesystem::remove_all(saveFolder);
         set_save_folder("./Save/");
     }
@@ -348,6 +350,9 @@ TEST_F(Extras, TheMoveListFollowsMovesTakeBacksAndLoadsAndScrolls) {
 }
 
 TEST_F(Extras, TheSuggestionIsTheMoveTheComputerWouldPlayAndLeavesTheGameAsItWas) {
+    OpponentChoice noBook; // the search's move, as the suggestion is
+    noBook.openingBook = false;
+    startOpponent(noBook);
     for (size_t i : {size_t(0), size_t(1), size_t(3)}) {
         load(POSITIONS[i]);
         PositionKey before = positionKey();

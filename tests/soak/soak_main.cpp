@@ -30,6 +30,7 @@
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/settings.h"
+#include "chess/engine_random.h"
 #include "game/save_folder.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
@@ -187,6 +188,7 @@ int main(int argc, char** argv) {
     soak::Options options;
     if (!soak::parse(argc, argv, options)) return soak::usage("bad arguments");
     soak::quietGameOutput();
+    seed_engine_random(options.seed); // the computer's book and choices replay with the run
     signal(SIGALRM, soak::onHang);
     signal(SIGPIPE, SIG_IGN);
     if (options.mode == "local") return soak::runLocal(options);

@@ -4,6 +4,7 @@
 //   chess3d-engine divide "<FEN>" <depth>   the same, with one line per root move
 //   chess3d-engine think "<FEN>"            the game's depth-4 search with its table output
 //   chess3d-engine bench [depth]            the fixed benchmark (depth 4 by default)
+//   chess3d-engine book "<FEN>"             the opening book's moves for a position
 //   chess3d-engine pgn FILE.chs             the PGN of a saved game
 //   chess3d-engine import FILE.pgn [GAME]   the ".chs" lines of a PGN game (the first by default)
 //   chess3d-engine uci                      a UCI session on standard input and output
@@ -20,6 +21,8 @@
 
 #include "chess/bench_suite.h"
 #include "chess/fen.h"
+#include "chess/notation.h"
+#include "chess/opening_book.h"
 #include "chess/perft.h"
 #include "chess/search.h"
 #include "game/pgn.h"
@@ -35,6 +38,7 @@ int usage() {
     std::fprintf(stderr, "usage: chess3d-engine perft|divide \"<FEN>\" <depth>\n"
                          "       chess3d-engine think \"<FEN>\"\n"
                          "       chess3d-engine bench [depth]\n"
+                         "       chess3d-engine book \"<FEN>\"\n"
                          "       chess3d-engine pgn FILE.chs\n"
                          "       chess3d-engine import FILE.pgn [GAME]\n"
                          "       chess3d-engine uci\n"
@@ -123,6 +127,31 @@ int run_bench_command(const char* depth_text) {
     return 0;
 }
 
+// Prints the book's size, then the position's book moves, heaviest first, with their weights
+// and chances ("e7e5  e5  21  42%"), or "(not in the book)".
+int run_book(const char* fen) {
+    const BookSummary& book = opening_book_summary();
+    std::printf("book: %d lines, %d positions", book.lines, book.positions);
+    if (book.refused > 0)
+        std::printf(", %d lines refused (first: move %d of \"%s\")", book.refused,
+                    book.refused_at + 1, book.first_refused);
+    std::printf("\n");
+    if (!set_up(fen)) return 1;
+    BookMove moves[BOOK_MOVES_MAX];
+    const int count = book_moves(moves);
+    int total = 0;
+    for (int i = 0; i < count; ++i)
+        total += moves[i].weight;
+    for (int i = 0; i < count; ++i) {
+        char san[SAN_SIZE];
+        if (!move_san(moves[i].move, san)) san[0] = 0;
+        std::printf("%-6s %-7s %3d  %3.0f%%\n", move_text(moves[i].move), san, moves[i].weight,
+                    100.0 * moves[i].weight / total);
+    }
+    if (count == 0) std::printf("(not in the book)\n");
+    return 0;
+}
+
 // Prints the PGN of a saved game, dated by the day the game started as the PGN copy beside it
 // says ("????.??.??" when there is none).
 int run_pgn(const char* path) {
@@ -177,6 +206,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "think") == 0) return run_think(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "bench") == 0)
         return run_bench_command(argc >= 3 ? argv[2] : nullptr);
+    if (argc == 3 && std::strcmp(argv[1], "book") == 0) return run_book(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "pgn") == 0) return run_pgn(argv[2]);
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "import") == 0)
         return run_import(argv[2], argc == 4 ? argv[3] : nullptr);

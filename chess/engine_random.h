@@ -1,0 +1,19 @@
+#pragma once
+// The engine's one source of chance: the opening book's pick and the weaker levels' choice among
+// near-best moves draw from it, and from nothing else. A seed replays the same choices: the game
+// seeds it from the clock at start-up, tests and the soak harness with seeds of their own; unseeded
+// it starts from a fixed seed. Like the rest of the engine it is process-wide and not thread-aware:
+// only the thread that runs the computer's move draws from it.
+
+#include <cstdint>
+
+void seed_engine_random(uint64_t seed);
+
+// Seeds from the system clock's nanoseconds: a different sequence each run.
+void seed_engine_random_from_clock();
+
+// The next 64 random bits.
+uint64_t engine_random();
+
+// A random integer from 0 to n - 1 (n at least 1; 0 when it is not).
+int engine_random_below(int n);
