@@ -20,11 +20,9 @@ struct Entry {
     bool GameSettings::*field;
 };
 constexpr Entry ENTRIES[] = {
-    {"move_hints", &GameSettings::moveHints},
-    {"last_move_marks", &GameSettings::lastMoveMarks},
-    {"move_list", &GameSettings::moveList},
-    {"port_mapping", &GameSettings::portMapping},
-    {"sounds", &GameSettings::sounds},
+    {"move_hints", &GameSettings::moveHints}, {"last_move_marks", &GameSettings::lastMoveMarks},
+    {"move_list", &GameSettings::moveList},   {"port_mapping", &GameSettings::portMapping},
+    {"sounds", &GameSettings::sounds},        {"ambient", &GameSettings::ambient},
 };
 
 std::string trimmed(const std::string& s) {

@@ -107,6 +107,7 @@ void hostAddressesStep() {
     HostAddresses& w = g_where;
     if (w.state != Mapping::Asking) return;
     const int r = w.mapping.Poll();
+    KWakeWithin(0); // the router is asked beside the game: its answer is looked for every frame
     if (r == 0) return;
     if (r > 0) {
         w.state = Mapping::Mapped;

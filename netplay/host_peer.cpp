@@ -117,6 +117,7 @@ void hostPeerStep() {
     for (int i = 0; i < g_host.count; ++i)
         if (oldest < 0 || g_host.newcomers[i].seconds > g_host.newcomers[oldest].seconds)
             oldest = i;
+    if (oldest >= 0) KWakeWithin(STRAY_SECONDS - g_host.newcomers[oldest].seconds);
     if (oldest >= 0 && (!g_host.peer || g_host.newcomers[oldest].seconds >= STRAY_SECONDS)) {
         KSocket* comer = g_host.newcomers[oldest].connection;
         KSocket* old = g_host.peer;
@@ -128,6 +129,7 @@ void hostPeerStep() {
     }
     if (g_host.waitNoteIn >= 0.0f && !g_host.peer) {
         g_host.waitNoteIn -= GetTimePassed(&g_host.noteStamp);
+        KWakeWithin(g_host.waitNoteIn);
         if (g_host.waitNoteIn <= 0.0f) {
             // The player may come back: the host says it waits, and where it can be found.
             g_host.waitNoteIn = -1.0f;
