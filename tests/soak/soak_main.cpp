@@ -153,7 +153,7 @@ int runLocal(const Options& options) {
     set_save_folder(folder);
     (void)loadGameSettings(settingsPath()); // refused at once: the defaults
     noteAction("start-up");
-    if (!buildWorld(folder)) {
+    if (!buildWorld(folder, options.ambient())) {
         std::fprintf(out(), "chess3d-soak: the game could not be built\n");
         removeSaveFolder(folder);
         return 2;

@@ -10,6 +10,7 @@
 
 #include "tests/soak/soak_checks.h"
 #include "tests/soak/soak_player.h"
+#include "tests/soak/soak_rest.h"
 
 namespace soak {
 
@@ -21,6 +22,8 @@ struct Options {
     long drawEvery = 500;  // draw one frame in this many (0: never)
     long probeEvery = 400; // a soft-lock probe starts once in this many steps, on average
 
+    // Odd seeds play with the ambient motion off: the frame loop then rests without any frame.
+    bool ambient() const { return seed % 2 == 0; }
     // The run is over after `steps` steps, or else after `seconds` real seconds.
     bool over(long stepsDone, double elapsedSeconds) const {
         return steps > 0 ? stepsDone >= steps : elapsedSeconds >= seconds;
@@ -70,6 +73,7 @@ private:
     Options options_;
     Player player_;
     Checks checks_;
+    RestCheck rest_;
     ActionLog log_;
     long steps_ = 0;
     long ownChecks_ = 0;

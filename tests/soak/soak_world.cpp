@@ -10,9 +10,11 @@
 
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
+#include "app/frame_loop.h"
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/settings.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/save_folder.h"
@@ -55,10 +57,11 @@ constexpr float QUIT_BUTTONS[2][4] = {{2.3f, 3.4f, -1.9f, -1.2f}, {3.5f, 4.7f, -
 
 } // namespace
 
-bool buildWorld(const std::string& saveFolder) {
+bool buildWorld(const std::string& saveFolder, bool ambient) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     mkdir(saveFolder.c_str(), 0755);
     set_save_folder(saveFolder);
+    gameSettings().ambient = ambient;
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return false;
@@ -71,7 +74,7 @@ bool buildWorld(const std::string& saveFolder) {
 bool frame(double seconds, bool draw) {
     KAdvanceTestClock(seconds);
     g_gameSeconds += seconds;
-    return draw ? runFrame() : stepFrame();
+    return framePass(draw ? FrameDraw::Render : FrameDraw::Pretend);
 }
 
 bool chatTakesKeys() {

@@ -1,0 +1,63 @@
+#include "tests/soak/soak_rest.h"
+
+#include <cstring>
+
+#include "app/frame_loop.h"
+#include "app/frame_rest.h"
+#include "tests/soak/soak_world.h"
+
+namespace soak {
+
+namespace {
+
+constexpr double CLOCK_TOLERANCE = 1e-6;  // seconds: the test clock counts microseconds
+constexpr double IDLE_BEFORE_WAKE = 2e-3; // the idle pass comes this long before the rest's end
+
+// The pass planned a frame that shows something other than the ambient motion.
+bool drewNews(const FramePlan& plan) {
+    return plan.draw && std::strcmp(plan.why, "ambient") != 0;
+}
+
+std::string changed(const char* when, double seconds, double restSeconds, const FramePlan& plan) {
+    return std::string("rest: the picture changed ") + when + ", " + std::to_string(seconds) +
+           " s into a rest that was to last " + std::to_string(restSeconds) +
+           " s, with nothing to wake the loop (" + (plan.draw ? plan.why : "not drawn") + ")";
+}
+
+} // namespace
+
+std::string RestCheck::idlePass() {
+    const double wakeIn = secondsToNextPass();
+    if (!lastFramePlan().resting || wakeIn <= IDLE_BEFORE_WAKE || waitHandlesReady()) return "";
+    const uint64_t before = pictureFingerprint();
+    const double seconds = wakeIn - IDLE_BEFORE_WAKE;
+    if (!frame(seconds, false)) return "the game quit";
+    if (pictureFingerprint() != before || drewNews(lastFramePlan()))
+        return changed("in an idle pass", seconds, wakeIn, lastFramePlan());
+    return "";
+}
+
+void RestCheck::beforeAction() {
+    resting_ = lastFramePlan().resting;
+    wakeIn_ = secondsToNextPass();
+    picture_ = pictureFingerprint();
+    inputs_ = frameInputCount();
+}
+
+void RestCheck::afterAction() {
+    input_ = frameInputCount() != inputs_;
+    woken_ = input_ || waitHandlesReady();
+}
+
+std::string RestCheck::afterFrame(double seconds) {
+    const FramePlan& plan = lastFramePlan();
+    if (input_ &&
+        (plan.resting || (!plan.draw && secondsToNextPass() > frameLoopPeriod() + CLOCK_TOLERANCE)))
+        return "rest: input came and the loop went on resting";
+    if (!resting_ || woken_ || seconds >= wakeIn_ - CLOCK_TOLERANCE) return "";
+    if (pictureFingerprint() != picture_ || drewNews(plan))
+        return changed("during a step", seconds, wakeIn_, plan);
+    return "";
+}
+
+} // namespace soak
