@@ -2,7 +2,7 @@
 // invariants checked after every step.
 //
 //   chess3d-soak local|network|hostile [--seed N] [--steps K | --seconds S]
-//                [--draw-every N] [--probe-every N]
+//                [--draw-every N] [--probe-every N] [--idle-passes 0|1]
 //
 // local    a game against the computer: both colours, new games, loads, saves, take-backs,
 //          swaps, the menu, the screens, the pause, the chat, every key and the mouse;
@@ -57,7 +57,8 @@ void onHang(int) {
 int usage(const char* why) {
     std::fprintf(stderr,
                  "chess3d-soak: %s\nusage: chess3d-soak local|network|hostile [--seed N] "
-                 "[--steps K | --seconds S] [--draw-every N] [--probe-every N]\n",
+                 "[--steps K | --seconds S] [--draw-every N] [--probe-every N] "
+                 "[--idle-passes 0|1]\n",
                  why);
     return 2;
 }
@@ -79,6 +80,8 @@ bool parse(int argc, char** argv, Options& o) {
             o.drawEvery = std::atol(value);
         else if (name == "--probe-every")
             o.probeEvery = std::atol(value);
+        else if (name == "--idle-passes")
+            o.idlePasses = std::atol(value) != 0;
         else
             return false;
     }

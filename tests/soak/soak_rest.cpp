@@ -13,9 +13,14 @@ namespace {
 constexpr double CLOCK_TOLERANCE = 1e-6;  // seconds: the test clock counts microseconds
 constexpr double IDLE_BEFORE_WAKE = 2e-3; // the idle pass comes this long before the rest's end
 
-// The pass planned a frame that shows something other than the ambient motion.
-bool drewNews(const FramePlan& plan) {
-    return plan.draw && std::strcmp(plan.why, "ambient") != 0;
+// The last pass found the picture changed since `before`: it drew a frame for something other
+// than the ambient motion, or it drew none and the picture differs. (A frame drawn, and only
+// for the ambient motion, found nothing new; the fingerprint after it is the picture as sent,
+// which a real draw changes.)
+bool news(uint64_t before) {
+    const FramePlan& plan = lastFramePlan();
+    if (plan.draw) return std::strcmp(plan.why, "ambient") != 0;
+    return pictureFingerprint() != before;
 }
 
 std::string changed(const char* when, double seconds, double restSeconds, const FramePlan& plan) {
@@ -32,8 +37,7 @@ std::string RestCheck::idlePass() {
     const uint64_t before = pictureFingerprint();
     const double seconds = wakeIn - IDLE_BEFORE_WAKE;
     if (!frame(seconds, false)) return "the game quit";
-    if (pictureFingerprint() != before || drewNews(lastFramePlan()))
-        return changed("in an idle pass", seconds, wakeIn, lastFramePlan());
+    if (news(before)) return changed("in an idle pass", seconds, wakeIn, lastFramePlan());
     return "";
 }
 
@@ -55,8 +59,7 @@ std::string RestCheck::afterFrame(double seconds) {
         (plan.resting || (!plan.draw && secondsToNextPass() > frameLoopPeriod() + CLOCK_TOLERANCE)))
         return "rest: input came and the loop went on resting";
     if (!resting_ || woken_ || seconds >= wakeIn_ - CLOCK_TOLERANCE) return "";
-    if (pictureFingerprint() != picture_ || drewNews(plan))
-        return changed("during a step", seconds, wakeIn_, plan);
+    if (news(picture_)) return changed("during a step", seconds, wakeIn_, plan);
     return "";
 }
 

@@ -58,8 +58,10 @@ bool Run::step() {
 bool Run::step(Step s) {
     ++steps_;
     Random& random = player_.random();
-    ++ownChecks_;
-    if (const std::string r = rest_.idlePass(); !r.empty()) return fail(r);
+    if (options_.idlePasses) {
+        ++ownChecks_;
+        if (const std::string r = rest_.idlePass(); !r.empty()) return fail(r);
+    }
     checks_.beforeAction();
     rest_.beforeAction();
     if (s.run) s.run();

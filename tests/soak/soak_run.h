@@ -21,6 +21,9 @@ struct Options {
     double seconds = 60;   // real seconds, when steps is 0
     long drawEvery = 500;  // draw one frame in this many (0: never)
     long probeEvery = 400; // a soft-lock probe starts once in this many steps, on average
+    // The rest's idle passes (soak_rest.h). They add passes, and so change the course of a seed
+    // a little: the seeds replayed from before they came run without them, as they were found.
+    bool idlePasses = true;
 
     // Odd seeds play with the ambient motion off: the frame loop then rests without any frame.
     bool ambient() const { return seed % 2 == 0; }
