@@ -106,13 +106,24 @@ void writeLog(const char* why) {
     std::fflush(g_loop.log);
 }
 
+double processorSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
 void drawFrame(FrameDraw draw, double passStart) {
     Loop& l = g_loop;
     ++l.counts.frames;
     if (l.plan.resting) ++l.counts.restFrames;
     noteFrameDrawn(l.counts.frames, l.plan.resting);
     statisticsStep();
-    if (draw == FrameDraw::Render) drawGameFrame();
+    if (draw == FrameDraw::Render) {
+        const double before = processorSeconds();
+        drawGameFrame();
+        // What the ambient motion costs here: the scene at rest, every thread of the driver.
+        if (l.plan.resting) l.rest->noteAmbientFrameCost(processorSeconds() - before);
+    }
     l.rest->drawn(passStart);
     l.inputSinceFrame = false;
     writeLog(l.plan.why);

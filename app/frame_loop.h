@@ -16,7 +16,9 @@
 struct FramePlan;
 
 // The ambient motion's pace at rest: the light circles the board in about 19 s, 1.6 degrees a
-// frame at this rate, which the pieces' highlights follow without a visible step.
+// frame at this rate, and no pixel of the board's picture changes by more than a tenth of its
+// brightness from one frame to the next. Where such frames are dear (a software renderer
+// drawing the board) they come less often, to keep within a quarter of a core (frame_rest.h).
 constexpr double AMBIENT_FRAMES_PER_SECOND = 12;
 // The longest wait at rest; timers the game forgot to announce are at most this late.
 constexpr double LONGEST_REST_SECONDS = 0.5;

@@ -13,6 +13,20 @@ constexpr double DUE_SLACK_SECONDS = 0.001;
 FrameRest::FrameRest(double framePeriod, double ambientPeriod, double longestRest)
     : framePeriod_(framePeriod), ambientPeriod_(ambientPeriod), longestRest_(longestRest) {}
 
+void FrameRest::noteAmbientFrameCost(double processorSeconds) {
+    // Smoothed over the last few frames: one slow frame (the machine busy elsewhere) does not
+    // halve the pace, a scene that stays dear does.
+    constexpr double WEIGHT = 0.25;
+    ambientCost_ = ambientCost_ > 0 ? ambientCost_ + WEIGHT * (processorSeconds - ambientCost_)
+                                    : processorSeconds;
+}
+
+double FrameRest::ambientPeriod() const {
+    if (ambientPeriod_ <= 0) return 0;
+    const double affordable = ambientCost_ / AMBIENT_PROCESSOR_SHARE;
+    return std::min(std::max(ambientPeriod_, affordable), AMBIENT_LONGEST_PERIOD);
+}
+
 FramePlan FrameRest::plan(const FrameFacts& facts) {
     facts_ = facts;
     FramePlan p;
@@ -26,8 +40,8 @@ FramePlan FrameRest::plan(const FrameFacts& facts) {
     const bool mayDraw =
         lastFrameRested_ || facts.now >= lastFrame_ + framePeriod_ - DUE_SLACK_SECONDS;
     // 2. What the frame would show.
-    const bool ambientDue =
-        ambientPeriod_ > 0 && facts.now >= lastFrame_ + ambientPeriod_ - DUE_SLACK_SECONDS;
+    const double ambient = ambientPeriod();
+    const bool ambientDue = ambient > 0 && facts.now >= lastFrame_ + ambient - DUE_SLACK_SECONDS;
     if (facts.input)
         p.why = "input";
     else if (facts.changed)
@@ -53,7 +67,7 @@ double FrameRest::nextPass() const {
     const double frameAllowed = lastFrame_ + framePeriod_;
     if (!plan_.resting) return waiting ? frameAllowed : now + framePeriod_;
     double next = now + longestRest_;
-    if (ambientPeriod_ > 0) next = std::min(next, lastFrame_ + ambientPeriod_);
+    if (ambientPeriod() > 0) next = std::min(next, lastFrame_ + ambientPeriod());
     if (facts_.wakeWithin >= 0) next = std::min(next, now + facts_.wakeWithin);
     if (waiting) next = std::min(next, frameAllowed);
     return std::max(next, now);

@@ -9,6 +9,12 @@
 //
 // Times are seconds on the engine's clock (the test clock in tests), so the pace is the same
 // whatever drives the loop.
+//
+// The ambient motion keeps to a budget of processor time: where its frames cost more than the
+// budget allows at its own pace (a software renderer drawing the board), they come less often,
+// down to a floor.
+constexpr double AMBIENT_PROCESSOR_SHARE = 0.25;   // of one core, at most, for the ambient frames
+constexpr double AMBIENT_LONGEST_PERIOD = 1.0 / 6; // seconds: slower, the light would jump
 
 // What the loop knows at the end of a pass's step.
 struct FrameFacts {
@@ -29,9 +35,13 @@ struct FramePlan {
 class FrameRest {
 public:
     // `framePeriod`: the display's refresh period, the shortest time between two frames;
-    // `ambientPeriod`: between two frames of the ambient motion alone, 0 when it is off;
-    // `longestRest`: the longest wait between two passes at rest.
+    // `ambientPeriod`: between two frames of the ambient motion alone when they cost little, 0
+    // when it is off; `longestRest`: the longest wait between two passes at rest.
     FrameRest(double framePeriod, double ambientPeriod, double longestRest);
+
+    // A frame of the ambient motion alone cost `processorSeconds` (all threads): the ambient
+    // period follows the recent frames' cost, to keep within AMBIENT_PROCESSOR_SHARE.
+    void noteAmbientFrameCost(double processorSeconds);
 
     // The plan of the pass that began at facts.now.
     FramePlan plan(const FrameFacts& facts);
@@ -41,12 +51,13 @@ public:
     double nextPass() const;
 
     double framePeriod() const { return framePeriod_; }
-    double ambientPeriod() const { return ambientPeriod_; }
+    double ambientPeriod() const; // now, after the frames' cost
     double lastFrame() const { return lastFrame_; }
 
 private:
     double framePeriod_;
-    double ambientPeriod_;
+    double ambientPeriod_;   // at the ambient motion's own pace
+    double ambientCost_ = 0; // processor seconds of its recent frames, smoothed
     double longestRest_;
     double lastFrame_ = -1e9;      // start of the pass that drew the last frame
     bool lastFrameRested_ = false; // that frame was drawn at rest

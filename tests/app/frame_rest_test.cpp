@@ -216,6 +216,27 @@ TEST_F(RealClock, TheFrameCapSleepsRatherThanSpins) {
     EXPECT_LE(c.passes, c.frames + 1);
 }
 
+// The ambient frames keep within their share of a core: dear ones come less often, down to the
+// floor, cheap ones at the ambient pace.
+TEST(AmbientPace, DearFramesComeLessOftenWithinTheirShareOfACore) {
+    for (const double cost : {0.005, 0.040, 0.200}) {
+        FrameRest rest(1.0 / 60, 1.0 / AMBIENT_FRAMES_PER_SECOND, LONGEST_REST_SECONDS);
+        int frames = 0;
+        for (double now = 0; now < 10; now = rest.nextPass()) {
+            FrameFacts still;
+            still.now = now;
+            if (!rest.plan(still).draw) continue;
+            rest.drawn(now);
+            rest.noteAmbientFrameCost(cost);
+            ++frames;
+        }
+        const double rate = frames / 10.0, floor = 1 / AMBIENT_LONGEST_PERIOD;
+        EXPECT_LE(rate, AMBIENT_FRAMES_PER_SECOND + 0.1) << cost;
+        EXPECT_GE(rate, floor - 0.1) << cost;
+        EXPECT_TRUE(rate * cost <= AMBIENT_PROCESSOR_SHARE + 0.01 || rate < floor + 0.2) << cost;
+    }
+}
+
 class RestWithoutAmbient : public Rest {
 protected:
     static void SetUpTestSuite() {
