@@ -34,13 +34,6 @@ int candidates(const char* text, uint32_t out[2]) {
         if (bishop > 0) n = bishop;
         s[0] = 'b';
     }
-    // A piece's move by its squares ("g1f3", "b1c3"): SAN reads such text as a pawn's.
-    if (n <= 0) {
-        if (const uint32_t move = text_move(s)) {
-            out[0] = move;
-            n = 1;
-        }
-    }
     // A pawn onto the last row without its piece becomes a queen, as on the board.
     const size_t len = std::strlen(s);
     if (n == 0 && len >= 2 && (s[len - 1] == '8' || s[len - 1] == '1') && isFile(s[len - 2])) {

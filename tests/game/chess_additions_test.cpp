@@ -243,8 +243,6 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
         {{"e2e4", "d7d5"}, "exd5", nullptr, "e4d5"},
         {{"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"}, "o-o", nullptr, "e1g1"},
         {{"e2e4", "e7e5"}, "d2d4", nullptr, "d2d4"},
-        {{"d2d4", "d7d5"}, "b1c3", nullptr, "b1c3"}, // a piece by its squares, on the b-file too
-        {{}, "g1f3", nullptr, "g1f3"},
         {{"a2a4", "b7b5", "a4b5", "a7a6", "b5a6", "c8b7", "a6b7", "g8f6"},
          "bxa8=N",
          "Promotion to a queen only",
