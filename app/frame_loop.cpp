@@ -1,5 +1,6 @@
 #include "app/frame_loop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -32,6 +33,7 @@ struct Loop {
     bool inputSinceFrame = true; // the first pass draws
     uint64_t shown = 0;          // fingerprint of the last frame drawn
     uint64_t lastPass = 0;       // fingerprint at the end of the last pass
+    bool handleWoke = false;     // the last wait ended for a socket or pipe
     FILE* log = nullptr;
 } g_loop;
 
@@ -213,13 +215,20 @@ void waitForNextPass() {
         // Something moves: the rest of the frame period is slept, input and all waiting for the
         // next pass, as they wait for the next frame wherever the swap waits for the display.
         if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    } else if (g_loop.handleWoke) {
+        // A socket or pipe woke the loop and the pass found nothing to show: one the game
+        // leaves unread for now (a full input buffer held back) would wake it again at once,
+        // for ever. The descriptors are looked at again a frame period later.
+        g_loop.handleWoke = false;
+        const double period = std::min(seconds, g_loop.rest->framePeriod());
+        std::this_thread::sleep_for(std::chrono::duration<double>(period));
     } else {
         // Whole milliseconds, rounded down: a pass a fraction early finds its frame due.
         const long ms = long(seconds * 1000.0);
         if (ms <= 0) return;
         WaitHandle handles[WAIT_HANDLES_MAX];
         const int n = collectHandles(handles);
-        WaitMessageOrHandles(handles, n, DWORD(ms));
+        g_loop.handleWoke = WaitMessageOrHandles(handles, n, DWORD(ms)) == WaitResult::Handle;
     }
     const double waited = secondsSince(start);
     g_loop.counts.waitSeconds += waited;

@@ -186,13 +186,6 @@ def board_pgn(folder):
     return path
 
 
-def empty_pgn(folder):
-    path = os.path.join(folder, "rest-bench-new.pgn")
-    with open(path, "w") as f:
-        f.write('[Event "rest bench"]\n\n*\n')
-    return path
-
-
 # ---- The resting states ------------------------------------------------------------------
 
 def to_menu(display, game):
@@ -358,11 +351,13 @@ def computer_reply(game, since, timeout=30):
 def whole_game(display, bin_dir, engine_bin, tmp, moves_wanted, pause, log=None):
     """Processor seconds of the game's process over a game of `moves_wanted` moves of the
     player, and the game's length in seconds and moves; and the glides' frame rate."""
-    game = Game(display, bin_dir, [empty_pgn(tmp)], log)
+    game = Game(display, bin_dir, [board_pgn(tmp)], log)
     player = Player(engine_bin)
     time.sleep(SETTLE_SECONDS)
     start_cpu, start = game.cpu(), time.time()
-    moves, played, glides, board = [], 0, [], Board()
+    moves, played, glides, board = ["e2e4", "e7e5"], 0, [], Board()
+    for m in moves:
+        board.play(m)
     while played < moves_wanted:
         move = player.move(moves)
         if not move:
@@ -374,6 +369,10 @@ def whole_game(display, bin_dir, engine_bin, tmp, moves_wanted, pause, log=None)
         typed = display.send("key Return")
         reply = computer_reply(game, typed)
         if not reply:
+            shot = os.path.join(tmp, "rest-bench-stopped.png")
+            subprocess.run(["import", "-window", "root", shot], env=display.env)
+            print(f"  (no answer to {board.typed(move)} after {' '.join(moves)}: the game "
+                  f"stops here; the screen then: {shot})")
             break
         glides.append(typed)
         for m in (move if len(move) == 4 else move[:4] + "q", reply):
@@ -481,7 +480,7 @@ def main():
     finally:
         for s in settings.values():
             s.restore()
-        for name in ("rest-bench.pgn", "rest-bench-new.pgn", "rest-bench-frames.log"):
+        for name in ("rest-bench.pgn", "rest-bench-frames.log"):
             if os.path.exists(os.path.join(tmp, name)):
                 os.remove(os.path.join(tmp, name))
         display.close()

@@ -181,9 +181,9 @@ TEST_F(Rest, AnEngineAnswerWakesTheLoopAndIsDrawnAtOnce) {
     startNewGame(1); // the engine plays White
     g_app->gameStarted = 1;
     setMenuOpen(false);
-    // Asked at once or when the camera has turned (a pass would read an answer already there).
-    if (opponentThinkingInMs() < 0) loop(10, [] { return opponentThinkingInMs() >= 0; });
-    ASSERT_EQ(g_record->moves.count, 0);
+    // Asked at once or when the camera has turned; a quick engine may answer in that very pass.
+    auto askedOrPlayed = [] { return opponentThinkingInMs() >= 0 || g_record->moves.count > 0; };
+    if (!askedOrPlayed()) loop(10, askedOrPlayed);
     for (int i = 0; i < 20 && g_record->moves.count == 0; ++i) {
         ASSERT_TRUE(readyWithin(10)) << "the engine's lines do not wake the loop";
         ASSERT_TRUE(framePass(FrameDraw::Render));
