@@ -88,6 +88,13 @@ class Display:
         self.xdo.stdin.flush()
         return t
 
+    def type_keys(self, text):
+        """Letters and digits as the keys that type them (xdotool's own typing remaps spare
+        keycodes on the fly, which the game's window then sees change under it)."""
+        for c in text:
+            self.send(f"key shift+{c.lower()}" if c.isupper() else f"key {c}")
+            time.sleep(0.06)
+
     def click_at(self, x, y):
         # Moved first, pressed after a frame: the menu reads the entry under the pointer from
         # the frame that follows the move.
@@ -261,10 +268,12 @@ def motion_and_latency(display, bin_dir, tmp, log):
     time.sleep(2.5)
     figures["the wall's turn"] = len(frame_times(log, click + 0.05, click + 2.05)) / 2
     game.stop()
-    # On the board at rest: H shows and hides the statistics.
+    # On the board at rest: M shows and hides the move list; a click on the e2 pawn selects it.
     game = Game(display, bin_dir, [board_pgn(tmp)], log)
     time.sleep(SETTLE_SECONDS)
-    figures["key H on the board"] = latencies(display, game, log, ["key h"])
+    figures["key M on the board"] = latencies(display, game, log, ["key m"])
+    figures["click on a piece"] = latencies(
+        display, game, log, [f"mousemove {WINDOW_X + 443} {WINDOW_Y + 385} click 1"])
     game.stop()
     return figures
 
@@ -307,7 +316,8 @@ class Player:
 
 class Board:
     """The pieces where the moves put them, to type the player's moves as SAN in long form
-    ("Ng1f3", "e2e4", "O-O"), which every build's move line reads."""
+    ("Ng1f3", "e2e4"), which every build's move line reads; castling as the king's move ("Kg1":
+    xdotool's '-' does not reach the game under Xvfb's keymap)."""
 
     def __init__(self):
         rows = ["RNBQKBNR", "P" * 8, "", "", "", "", "p" * 8, "rnbqkbnr"]
@@ -317,7 +327,7 @@ class Board:
     def typed(self, move):
         piece = self.at.get(move[:2], "")
         if piece.upper() == "K" and abs(ord(move[0]) - ord(move[2])) == 2:
-            return "O-O" if move[2] == "g" else "O-O-O"
+            return "K" + move[2:4]
         return ("" if piece.upper() == "P" else piece.upper()) + move[:4]
 
     def play(self, move):
@@ -364,8 +374,8 @@ def whole_game(display, bin_dir, engine_bin, tmp, moves_wanted, pause, log=None)
             break
         display.send("key Return")
         time.sleep(0.3)
-        display.send(f"type --delay 60 {board.typed(move)}")
-        time.sleep(0.8)
+        display.type_keys(board.typed(move))
+        time.sleep(0.3)
         typed = display.send("key Return")
         reply = computer_reply(game, typed)
         if not reply:
@@ -463,7 +473,7 @@ def main():
             turn = f["the wall's turn"]
             print(f"\nAfter, ambient {'on' if ambient else 'off'}: frames a second while moving:"
                   f" intro {f['intro']:.1f}, the wall's turn {turn:.1f}")
-            for what in ("pointer over the wall", "key H on the board"):
+            for what in ("pointer over the wall", "key M on the board", "click on a piece"):
                 print(f"  input to frame, {what}: {describe(f[what])}")
         if not a.no_game:
             print(f"\nA whole game against the computer, {a.moves} moves of the player, "
