@@ -48,8 +48,8 @@ FramePlan FrameRest::plan(const FrameFacts& facts) {
         p.why = "change";
     else if (ambientDue)
         p.why = "ambient";
-    else if (facts.statisticsShown && lastFrameRested_ != p.resting)
-        p.why = "label";
+    else if (facts.statisticsShown && p.resting && !lastFrameRested_)
+        p.why = "label"; // the rest begins: the statistics say so (its end brings news anyway)
     p.draw = mayDraw && *p.why != '\0';
     plan_ = p;
     return p;

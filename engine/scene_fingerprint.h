@@ -14,6 +14,6 @@ class KNodeGraph;
 // pending re-send; the fonts' sizes; the visible texts (string, font, colour, place) and the
 // 2D images; the light slot and the screen size. The transforms of the nodes in `still` (the
 // ambient motion, drawn at its own pace) are left out, and so is what the renderer keeps for
-// itself (world matrices, statistics). Cheap enough for every pass of the loop: a few
-// microseconds for the game's scene.
+// itself (world matrices, statistics). Cheap enough for every pass of the loop: about 10
+// microseconds for the game's board (some 300 nodes, 60 materials, 40 texts).
 uint64_t KSceneFingerprint(const KScene* scene, const KNodeGraph* const* still, int stillCount);

@@ -14,12 +14,13 @@ constexpr double CLOCK_TOLERANCE = 1e-6;  // seconds: the test clock counts micr
 constexpr double IDLE_BEFORE_WAKE = 2e-3; // the idle pass comes this long before the rest's end
 
 // The last pass found the picture changed since `before`: it drew a frame for something other
-// than the ambient motion, or it drew none and the picture differs. (A frame drawn, and only
-// for the ambient motion, found nothing new; the fingerprint after it is the picture as sent,
-// which a real draw changes.)
+// than what the rest itself schedules (the ambient motion, the statistics saying the rest
+// began), or it drew none and the picture differs. (Such a frame found nothing new; the
+// fingerprint after it is the picture as sent, which a real draw changes.)
 bool news(uint64_t before) {
     const FramePlan& plan = lastFramePlan();
-    if (plan.draw) return std::strcmp(plan.why, "ambient") != 0;
+    if (plan.draw)
+        return std::strcmp(plan.why, "ambient") != 0 && std::strcmp(plan.why, "label") != 0;
     return pictureFingerprint() != before;
 }
 
