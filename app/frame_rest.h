@@ -23,7 +23,7 @@ struct FrameFacts {
     bool changed = false;         // the picture differs from the last frame drawn (ambient aside)
     bool moving = false;          // something moves by itself: a pass is due every frame period
     double wakeWithin = -1;       // a timer falls due within this many seconds; < 0 none
-    bool statisticsShown = false; // they say whether the game rests: a change needs a frame
+    bool statisticsShown = false; // they say the game rests: a rest's first pass draws a frame
 };
 
 struct FramePlan {
