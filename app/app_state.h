@@ -42,6 +42,6 @@ struct AppState {
     int32_t netPort = 4000;        // TCP port for hosting and joining (--port moves it)
 
     // Creates the window (hidden, at screen position 200,200, system cursor hidden) and
-    // registers the five screen callbacks.
+    // registers the screen callbacks (each ends the frame loop's rest first).
     AppState(int32_t w, int32_t h);
 };

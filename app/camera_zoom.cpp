@@ -79,3 +79,7 @@ float cameraZoomChosen() {
 float cameraZoomReached() {
     return g_zoom.reached;
 }
+
+bool cameraZoomSettled() {
+    return g_zoom.reached == (boardFree() ? g_zoom.chosen : 0.0f);
+}

@@ -23,3 +23,5 @@ void cameraZoomStep();
 // along the line of sight (negative nearer).
 float cameraZoomChosen();
 float cameraZoomReached();
+// The camera holds the distance it eases towards: the zoom moves nothing by itself any more.
+bool cameraZoomSettled();

@@ -1,5 +1,6 @@
 #include "app/game_main.h"
 
+#include <cmath>
 #include <cstdio>
 #include <malloc.h>
 
@@ -8,6 +9,7 @@
 #include "anim/sound_player.h"
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
+#include "app/frame_loop.h"
 #include "app/globals.h"
 #include "app/input.h"
 #include "app/launch_options.h"
@@ -69,12 +71,17 @@ bool sceneInMotion() {
     return camera && camera->state != ANIM_STOPPED && camera->preset != ANIM_VIEW_TOUR;
 }
 
-// The dome turns by a fixed angle per frame, so its speed follows the frame rate.
+// The dome turns by the clock, at the 0.01 degree a frame it once turned at 60 frames a second;
+// with the ambient motion off it stands still.
+constexpr float DOME_DEGREES_PER_SECOND = 0.6f;
+unsigned g_domeStamp = 0;
+
 void turnDome() {
     KNodeGraph* dome = g_board->dome;
-    if (!dome) return;
+    const float seconds = GetTimePassed(&g_domeStamp);
+    if (!dome || !gameSettings().ambient) return;
     dome->prs.Refresh();
-    dome->prs.rot.y += 0.01f;
+    dome->prs.rot.y = std::fmod(dome->prs.rot.y + DOME_DEGREES_PER_SECOND * seconds, 360.0f);
     dome->prs.changed = 1;
 }
 
@@ -137,8 +144,8 @@ bool buildGame() {
     IntroSetup();
     installIntroHooks();
 
-    // 14. The first light circles the board for ever.
-    StartNodeAnim(g_board->lightPivot1, 0, 3, nullptr);
+    // 14. The first light circles the board for ever (unless the ambient motion is off).
+    if (gameSettings().ambient) StartNodeAnim(g_board->lightPivot1, 0, 3, nullptr);
 
     // 15-17. Window shown, sound and music.
     ShowWindow(g_app->screen->hwnd, SW_SHOW);
@@ -149,16 +156,22 @@ bool buildGame() {
 
     // 18-19. The intro starts; the first frame is drawn (not yet shown).
     IntroStart();
+    GetTimePassed(&g_domeStamp);
     RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false);
     return true;
 }
 
 bool runFrame() {
     if (!stepFrame()) return false;
+    statisticsStep();
+    drawGameFrame();
+    return true;
+}
+
+void drawGameFrame() {
     HoldRenderScale(g_app->screen, sceneInMotion());
     RenderScene(g_scene, g_app->screen, g_board->camera, CLEAR_COLOUR, false); // 8.
     SwapBuffers(g_app->screen);                                                // 9.
-    return true;
 }
 
 bool stepFrame() {
@@ -186,8 +199,7 @@ bool stepFrame() {
     thinkingSignStep();  //    a slow engine's sign
     moveLineStep();      //    the move line, a typed move waiting for a glide
     replayStep();        //    a move from an earlier position, once agreed
-    statisticsStep();    // 6.
-    turnDome();          // 7.
+    turnDome();          // 7. (6., the statistics, come with the frame drawn)
     return true;
 }
 
@@ -219,8 +231,16 @@ int gameMain(const LaunchOptions& options) {
         return 2;
     }
     startFromOptions(options);
-    while (runFrame()) {
-    }
+    FILE* frameLog = options.frameLog.empty() ? nullptr : std::fopen(options.frameLog.c_str(), "w");
+    if (!options.frameLog.empty() && !frameLog)
+        std::fprintf(stderr, "chess3d: cannot write the frame log %s\n", options.frameLog.c_str());
+    setFrameLog(frameLog);
+    startFrameLoop();
+    while (framePass(FrameDraw::Render))
+        waitForNextPass();
+    logFrameCounts();
+    setFrameLog(nullptr);
+    if (frameLog) std::fclose(frameLog);
     // A port the router forwards for this game is closed again before the program ends.
     hostAddressesEnd(PORT_MAPPING_EXIT_WAIT_SECONDS);
     shutdownGame();

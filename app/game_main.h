@@ -7,14 +7,17 @@
 // log naming what is missing) when the window or a data file or model object is missing.
 bool buildGame();
 
-// One pass of the frame loop: every queued window message is dispatched first; then window
-// drag, animations, network, interface, overlay, the dome's turn, render and swap. False once
-// the quit message was fetched (nothing else of that pass runs).
+// One pass of the frame loop that always draws: every queued window message is dispatched
+// first; then window drag, animations, network, interface, overlay, the dome's turn, the
+// statistics, render and swap. False once the quit message was fetched (nothing else of that
+// pass runs). The game's own loop draws only the frames with something new (frame_loop.h).
 bool runFrame();
-// The same pass without the render and the swap: what the game does in a frame, not what it
-// shows. For tests of the game's behaviour, where drawing with a software renderer costs nine
-// tenths of the time.
+// The same pass without the statistics, the render and the swap: what the game does in a frame,
+// not what it shows. For tests of the game's behaviour, where drawing with a software renderer
+// costs nine tenths of the time.
 bool stepFrame();
+// Render and swap of the scene as it stands.
+void drawGameFrame();
 
 // The code the quit message carried (18 from the menu's quit sequence).
 int quitCode();

@@ -105,7 +105,7 @@ bool parsePort(const char* text, int& port) {
 
 const char* launchUsage() {
     return "Usage: chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping]\n"
-           "               [--engine COMMAND] [--level N]\n"
+           "               [--engine COMMAND] [--level N] [--frame-log FILE]\n"
            "  --host white|black  skip the intro and the menu and host a network game,\n"
            "                      playing that colour\n"
            "  --join ADDRESS      skip the intro and the menu and join the game hosted at\n"
@@ -121,6 +121,8 @@ const char* launchUsage() {
            "                      a path with blanks goes in double quotes inside it:\n"
            "                      '\"/opt/my engines/sf\" --uci')\n"
            "  --level N           the computer's strength, 1 (weakest) to 6 (default 4)\n"
+           "  --frame-log FILE    write a line for every frame drawn: the time and why\n"
+           "                      (input, change, ambient), to measure the frame rate\n"
            "  --help              show this text\n"
            "  --version           show the version\n"
            "  FILE.pgn [GAME]     skip the intro and open a game of a PGN file (the first,\n"
@@ -172,6 +174,17 @@ LaunchRequest parseLaunchOptions(int argc, const char* const* argv, LaunchOption
             }
             options.engineGiven = true;
             options.engine = v;
+        } else if (matches(arg, "--frame-log")) {
+            const char* v = optionValue(argc, argv, i, "--frame-log");
+            if (!v || !*v) {
+                error = "--frame-log needs a file name";
+                return LaunchRequest::Bad;
+            }
+            options.frameLog = v;
+            char here[4096];
+            // The game makes its own folder the current one: the name is kept absolute.
+            if (v[0] != '/' && getcwd(here, sizeof here))
+                options.frameLog = std::string(here) + "/" + v;
         } else if (matches(arg, "--level")) {
             const char* v = optionValue(argc, argv, i, "--level");
             if (!v || v[0] < '1' || v[0] > '6' || v[1] != '\0') {

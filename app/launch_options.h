@@ -5,7 +5,7 @@
 // with its intro and menu.
 //
 //   chess3d [--host white|black | --join ADDRESS] [--port N] [--port-mapping]
-//           [--engine COMMAND] [--level N] [--help] [--version]
+//           [--engine COMMAND] [--level N] [--frame-log FILE] [--help] [--version]
 //   chess3d FILE.pgn [GAME] | FILE.chs
 
 #include <string>
@@ -22,6 +22,7 @@ struct LaunchOptions {
     bool engineGiven = false;    // --engine: the computer's engine for this run
     std::string engine;          // its command ("builtin" or empty: the built-in engine)
     int level = 0;               // --level: 1 to 6; 0 when not given
+    std::string frameLog;        // --frame-log: a line per frame drawn goes there (absolute)
 };
 
 enum class LaunchRequest {

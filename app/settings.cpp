@@ -26,6 +26,7 @@ constexpr Entry ENTRIES[] = {
     {"port_mapping", &GameSettings::portMapping},
     {"sounds", &GameSettings::sounds},
     {"opening_book", &GameSettings::openingBook},
+    {"ambient", &GameSettings::ambient},
 };
 
 std::string trimmed(const std::string& s) {

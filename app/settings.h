@@ -1,7 +1,8 @@
 #pragma once
 // The player's choices kept between runs: the move hints (key L), the last-move marks, the move
 // list (key M), the sounds (key V), whether hosting asks the router to forward the port, the
-// computer's engine and level, and the render scale. They live in a small text file in the
+// computer's engine and level, the render scale, and the ambient motion (the circling light and
+// the turning dome; off, a still board draws nothing at all). They live in a small text file in the
 // saved-games folder, "settings.ini" (not a ".chs" file, so the load screen never lists it), one
 // "name = value" line each: on|off for the switches, "engine = builtin" or the command of a UCI
 // engine, "level = 1" to "6", "render_scale = auto" or a fixed 1.0, 0.75, 0.5. A missing,
@@ -13,15 +14,16 @@
 #include "game/uci_engine.h"
 
 struct GameSettings {
-    bool moveHints = true;     // dots and rings on the squares the selected piece may go to
-    bool lastMoveMarks = true; // the last move's two squares tinted
-    bool moveList = false;     // the move list panel shown
-    bool portMapping = false;  // hosting asks the router to forward the port (NAT-PMP, UPnP)
-    bool sounds = true;        // the sounds of moves, checks, mates, refusals and chat lines
-    std::string engine;        // the computer: empty for the built-in engine, else a command
+    bool moveHints = true;            // dots and rings on the squares the selected piece may go to
+    bool lastMoveMarks = true;        // the last move's two squares tinted
+    bool moveList = false;            // the move list panel shown
+    bool portMapping = false;         // hosting asks the router to forward the port (NAT-PMP, UPnP)
+    bool sounds = true;               // the sounds of moves, checks, mates, refusals and chat lines
+    bool ambient = true;              // the light circles the board and the dome turns
+    std::string engine;               // the computer: empty for the built-in engine, else a command
     int level = ENGINE_LEVEL_DEFAULT; // the computer's strength, 1 to 6
-    bool openingBook = true;   // the built-in engine opens from its book of main lines
-    float renderScale = 0;     // of the 3D scene's resolution: 0 automatic, else 0.5 .. 1
+    bool openingBook = true;          // the built-in engine opens from its book of main lines
+    float renderScale = 0;            // of the 3D scene's resolution: 0 automatic, else 0.5 .. 1
 };
 
 // The render scale's value in the file: "auto", or the fixed scale ("1.0", "0.75", "0.5").

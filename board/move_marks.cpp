@@ -1,5 +1,7 @@
 #include "board/move_marks.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "app/settings.h"
@@ -129,6 +131,8 @@ void suggestionStep(int recordCount) {
         hideAll(g_marks.suggest);
         return;
     }
+    // The marks fade out over their last moments, then go.
+    KWakeWithin(std::max(0.0f, g_marks.suggestSeconds - SUGGEST_FADE_SECONDS));
     if (KMaterial* mat = g_marks.suggestMaterial) {
         const float fade = g_marks.suggestSeconds < SUGGEST_FADE_SECONDS
                                ? g_marks.suggestSeconds / SUGGEST_FADE_SECONDS

@@ -11,6 +11,7 @@
 #include "engine/mesh.h"
 #include "engine/node.h"
 #include "engine/scene.h"
+#include "engine/scene_fingerprint.h"
 #include "engine/skeleton.h"
 #include "engine/text2d.h"
 #include "engine/texture.h"

@@ -26,6 +26,10 @@ unsigned int KGetTicks() {
     return static_cast<unsigned int>(nowMicros());
 }
 
+double KClockSeconds() {
+    return static_cast<double>(nowMicros()) * 1e-6;
+}
+
 float GetTimePassed(unsigned int* stamp) {
     if (!stamp) return 0.0f;
     unsigned int now = KGetTicks();
@@ -41,6 +45,21 @@ void KSetTestClock(bool enabled) {
 
 void KAdvanceTestClock(double seconds) {
     if (seconds > 0) g_testMicros += static_cast<uint64_t>(seconds * 1e6 + 0.5);
+}
+
+namespace {
+double g_wakeWithin = -1; // shortest asked since the last take; negative: none
+} // namespace
+
+void KWakeWithin(double seconds) {
+    if (seconds < 0) seconds = 0;
+    if (g_wakeWithin < 0 || seconds < g_wakeWithin) g_wakeWithin = seconds;
+}
+
+double KTakeWakeWithin() {
+    const double asked = g_wakeWithin;
+    g_wakeWithin = -1;
+    return asked;
 }
 
 double KRealSecondsSinceStart() {

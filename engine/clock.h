@@ -7,6 +7,8 @@ float GetTimePassed(unsigned int* stamp);
 
 // Current tick of the engine's clock.
 unsigned int KGetTicks();
+// The same clock in seconds since the engine was loaded, without the ticks' wrap.
+double KClockSeconds();
 
 // Tests replace the monotonic clock with one they advance by hand: while enabled, time moves
 // only through KAdvanceTestClock. Enabling starts the test clock at the current tick.
@@ -16,3 +18,12 @@ void KAdvanceTestClock(double seconds);
 // Seconds of real time since the engine was loaded, that is since the program started, whatever
 // the test clock says.
 double KRealSecondsSinceStart();
+
+// Timers that are not animations (countdowns, waits for a peer or an engine) say when they fall
+// due: a frame loop that rests between frames wakes by then. `seconds` from now on this clock;
+// 0 asks for the next pass at the frame rate (something polled, such as a look-up running
+// beside the game). Called from the game's frame steps, every pass while the timer runs.
+void KWakeWithin(double seconds);
+// The frame loop, once per pass: the shortest time asked since its last call (a negative value
+// when none was), and the requests forgotten.
+double KTakeWakeWithin();

@@ -43,6 +43,10 @@ float GetRenderScale(const KScreen* screen);
 // automatic scale stays as it is; it still measures the frames, to decide at once when let go.
 // The caller says so before every frame it wants held.
 void HoldRenderScale(KScreen* screen, bool hold);
+// Real time between two frames that belongs to neither (the frame loop rested, or ran passes
+// that drew nothing): the automatic scale leaves it out of the frame time it measures, which
+// otherwise runs from one frame's start to the next.
+void KNotePause(KScreen* screen, double seconds);
 
 // Pass timing, to see where a frame goes (benchmarks only). While it is on, the renderer waits
 // for the GPU (glFinish) after each pass of the frame and after each opaque draw, and adds the

@@ -123,6 +123,7 @@ struct KRenderState {
     KRenderScaler scaler;   // the automatic scale
     float scale = 1;        // of the frame being drawn
     unsigned long long lastFrameCounter = 0; // performance counter at the last frame's start
+    double pausedSeconds = 0;     // of the time since then, what was not the frames' (KNotePause)
     double givenFrameSeconds = 0; // tests: the frame time the automatic scale is given (0: real)
     GLuint sceneFbo = 0, sceneColor = 0, sceneDepth = 0; // colour is a texture
     int sceneWidth = 0, sceneHeight = 0;                 // pixels of the buffer as made

@@ -169,6 +169,9 @@ void KChooseScale(KRenderState& rs) {
     double seconds = rs.lastFrameCounter
                          ? double(now - rs.lastFrameCounter) / double(SDL_GetPerformanceFrequency())
                          : 0.0;
+    // The loop's rests and the passes that drew nothing are no frame's time.
+    seconds = std::max(0.0, seconds - rs.pausedSeconds);
+    rs.pausedSeconds = 0;
     rs.lastFrameCounter = now;
     if (rs.givenFrameSeconds > 0) seconds = rs.givenFrameSeconds;
     // 2. The scale asked for, or the automatic one (which sees every frame, to keep measuring).
@@ -287,4 +290,8 @@ float GetRenderScale(const KScreen* screen) {
 
 void HoldRenderScale(KScreen* screen, bool hold) {
     if (screen && screen->render) screen->render->holdScale = hold;
+}
+
+void KNotePause(KScreen* screen, double seconds) {
+    if (screen && screen->render && seconds > 0) screen->render->pausedSeconds += seconds;
 }

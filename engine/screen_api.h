@@ -18,6 +18,8 @@ using KMouseMoveCallback = void (*)(int flags, int x, int y);
 // The wheel turned by `delta` (WHEEL_DELTA per notch, positive away from the user); `flags` are
 // the mouse flags held.
 using KMouseWheelCallback = void (*)(int delta, int flags);
+// The window's picture was lost (uncovered, shown again, resized): it must be drawn again.
+using KPaintCallback = void (*)();
 
 class KScreen {
 public:
@@ -25,15 +27,15 @@ public:
     KScreen(const KScreen&) = delete;
     KScreen& operator=(const KScreen&) = delete;
 
-    HWND hwnd = nullptr;          // for ShowWindow, MoveWindow, WindowFromPoint, KivLoadSound
-    SDL_Window* window = nullptr; // owned
-    void* glContext = nullptr;    // SDL_GLContext, owned
-    int width = 0, height = 0;    // size of the game's picture in pixels (the window's but in
-                                  // full screen, where it is the largest 4:3 that fits)
-    int originX = 0, originY = 0; // the picture's top-left corner in the window: 0 but in full
-                                  // screen on a display wider or taller than 4:3
-    int samples = 0;              // multisampling the renderer draws with (0: none)
-    bool offscreen = false;       // SDL's offscreen driver: swaps need a glFinish
+    HWND hwnd = nullptr;           // for ShowWindow, MoveWindow, WindowFromPoint, KivLoadSound
+    SDL_Window* window = nullptr;  // owned
+    void* glContext = nullptr;     // SDL_GLContext, owned
+    int width = 0, height = 0;     // size of the game's picture in pixels (the window's but in
+                                   // full screen, where it is the largest 4:3 that fits)
+    int originX = 0, originY = 0;  // the picture's top-left corner in the window: 0 but in full
+                                   // screen on a display wider or taller than 4:3
+    int samples = 0;               // multisampling the renderer draws with (0: none)
+    bool offscreen = false;        // SDL's offscreen driver: swaps need a glFinish
     bool offscreenUnasked = false; // ... though no one asked for it: nothing shows anywhere
     KKeyCallback keyDown = nullptr;
     KKeyCallback keyUp = nullptr;
@@ -41,6 +43,7 @@ public:
     KButtonUpCallback buttonUp = nullptr;
     KMouseMoveCallback mouseMove = nullptr;
     KMouseWheelCallback mouseWheel = nullptr;
+    KPaintCallback paint = nullptr;
     bool fullscreen = false;          // shown full screen at the desktop's resolution
     int windowedX = 0, windowedY = 0; // window place and size to come back to from full screen
     int windowedWidth = 0, windowedHeight = 0;
@@ -60,6 +63,10 @@ KScreen* CreateWindowedScreen(int width, int height);
 
 // True when DISPLAY or WAYLAND_DISPLAY names a display (set and not empty).
 bool DisplayNamed();
+
+// Refresh rate of the display the window is on, in frames a second; 60 when it cannot be known
+// (Xvfb and SDL's windowless driver report none).
+int KDisplayRefreshHz(const KScreen* screen);
 
 // Places the window's top-left corner at desktop position (x, y).
 void MoveScreen(KScreen* screen, int x, int y);

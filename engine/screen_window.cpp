@@ -51,6 +51,9 @@ LRESULT screenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (screen->mouseWheel)
             screen->mouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam));
         break;
+    case WM_PAINT:
+        if (screen->paint) screen->paint();
+        break;
     default:
         break;
     }
@@ -190,6 +193,15 @@ KScreen* CreateWindowedScreen(int width, int height) {
         return nullptr;
     }
     return screen;
+}
+
+int KDisplayRefreshHz(const KScreen* screen) {
+    constexpr int UNKNOWN_REFRESH_HZ = 60;
+    SDL_DisplayMode mode;
+    if (!screen || !screen->window || SDL_GetWindowDisplayMode(screen->window, &mode) != 0 ||
+        mode.refresh_rate <= 0)
+        return UNKNOWN_REFRESH_HZ;
+    return mode.refresh_rate;
 }
 
 void MoveScreen(KScreen* screen, int x, int y) {

@@ -180,6 +180,7 @@ void KTexture::SetupTexture() {
 }
 
 void KTexture::PutGLparams() {
+    ++rewrites; // the picture changes in place: the frame loop has something new to show
     if (!KeepPixels() || !SDL_GL_GetCurrentContext()) return;
     if (glId == 0 || dirty) {
         if (auto hook = KGetRenderHooks().textureNeedsUpload) hook(this);

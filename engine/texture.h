@@ -30,6 +30,7 @@ public:
     int filter = 1;                    // 0 nearest, 1 linear, 2 linear with mipmaps
     unsigned int glId = 0;             // GL texture name; created and deleted by the renderer only
     unsigned char dirty = 1;           // pixels to be (re-)sent by the renderer
+    unsigned int rewrites = 0;         // PutGLparams calls: the game re-sent the picture itself
     unsigned char keepPixels = 0;      // the pixels stay in memory after upload
     unsigned char pixelsReleased = 0;  // let go after upload (width and height stay)
     unsigned char brightnessAlpha = 0; // CreateModifiedImg was applied to the file's pixels

@@ -1,5 +1,6 @@
 #include "game/opponent.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -268,6 +269,11 @@ const char* opponentThinking() {
     if (g_opponent.computerKey == 0 || !engineUsable()) return nullptr;
     if (clock_ms() - g_opponent.askedAtMs < THINKING_SIGN_DELAY_MS) return nullptr;
     return g_opponent.engine.name.c_str();
+}
+
+int64_t opponentThinkingInMs() {
+    if (g_opponent.computerKey == 0 || !engineUsable()) return -1;
+    return std::max<int64_t>(0, THINKING_SIGN_DELAY_MS - (clock_ms() - g_opponent.askedAtMs));
 }
 
 const UciEngine& uciOpponent() {

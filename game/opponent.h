@@ -51,6 +51,9 @@ void opponentStep();
 // The engine's name ("Stockfish 15.1") while it has been thinking over the computer's move for
 // more than a moment, otherwise null.
 const char* opponentThinking();
+// Milliseconds until opponentThinking names the engine (0 once it does), -1 while it has no
+// search of the computer's move under way: a frame loop that rests wakes to show its sign.
+int64_t opponentThinkingInMs();
 
 // The UCI engine as it stands (tests).
 const UciEngine& uciOpponent();

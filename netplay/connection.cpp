@@ -1,5 +1,6 @@
 #include "netplay/connection.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "anim/anim_manager.h"
@@ -183,6 +184,8 @@ void ClientStep() {
     // 1. The wait for the host's first message, counted down on the info line.
     if (!app->connectIdle) {
         app->connectWaitSeconds += GetTimePassed(&app->connectWaitStamp);
+        const float left = CONNECT_WAIT_SECONDS - app->connectWaitSeconds;
+        KWakeWithin(left - std::floor(left)); // the countdown's next second, or its end
         if (app->connectWaitSeconds <= CONNECT_WAIT_SECONDS) {
             TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
             if (o && o->infoText) {

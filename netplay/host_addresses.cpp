@@ -141,6 +141,7 @@ void hostAddressesStep() {
     if (w.state != Mapping::Asking && w.state != Mapping::Mapped && w.state != Mapping::BehindNat)
         return;
     const int r = w.mapping.Poll();
+    KWakeWithin(0); // the router is asked beside the game: its answer is looked for every frame
     if (r == 0) return;
     if (r > 0) {
         // The first answer, or a renewal that moved the address or the port outside.

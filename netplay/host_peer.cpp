@@ -255,12 +255,17 @@ void hostPeerStep() {
         if (s.newcomers[i].spoke) dropNewcomer(port, i, "spoke before joining");
     seatAddressComesBack(port);
     askAboutStranger();
+    // At rest the loop sleeps: it wakes when a newcomer's wait is over, or the note is due.
+    for (int i = 0; i < s.count; ++i)
+        if (s.now - s.newcomers[i].arrived < STRAY_SECONDS)
+            KWakeWithin(s.newcomers[i].arrived + STRAY_SECONDS - s.now);
     if (s.waitNoteAt >= 0.0f && !s.peer && s.now >= s.waitNoteAt) {
         // The player may come back: the host says it waits, and where it can be found.
         s.waitNoteAt = -1.0f;
         showInfo(true, false, "Waiting for client..");
         hostAddressesShown(true);
     }
+    if (s.waitNoteAt >= 0.0f && !s.peer) KWakeWithin(s.waitNoteAt - s.now);
 }
 
 void hostSeatAnswered(bool accepted) {

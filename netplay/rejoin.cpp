@@ -122,6 +122,7 @@ void comebackStep() {
     }
     // 2. The countdown, written only when it changes.
     const int seconds = int(t.secondsLeft);
+    KWakeWithin(t.secondsLeft - float(seconds));
     if (seconds != t.shownSeconds) {
         t.shownSeconds = seconds;
         char text[48];
@@ -139,6 +140,7 @@ void comebackStep() {
         app->client->Listen(false);
         if (app->connectIdle) return;
         app->inputSuspended = 1;
+        KWakeWithin(ATTEMPT_SECONDS - t.attemptSeconds);
         if (app->client->linkState >= 0 && t.attemptSeconds < ATTEMPT_SECONDS) return;
         app->client->CloseConnexion();
         t.attempting = false;
@@ -146,6 +148,7 @@ void comebackStep() {
         return;
     }
     t.pauseSeconds -= dt;
+    KWakeWithin(t.pauseSeconds);
     if (t.pauseSeconds <= 0.0f) startAttempt();
 }
 
@@ -173,6 +176,7 @@ bool rejoinStep() {
     AppState* app = g_app;
     if (t.lookingUp) {
         const int r = t.lookup.Poll();
+        KWakeWithin(0); // the look-up runs beside the game: asked again next frame
         if (r == 0) return true;
         t.lookingUp = false;
         t.next = 0;

@@ -42,6 +42,7 @@ bool g_cursorKnown = false;
 
 void onQuitSignal(int) {
     g_signalQuit = 1;
+    platformWakeFromSignal();
 }
 
 WPARAM modifierFlags() {
@@ -114,6 +115,13 @@ void translate(const SDL_Event& e) {
         break;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) postQuitFromSystem();
+        // Uncovered, shown again, resized: what the window showed is gone and must be drawn
+        // again, even by a game that draws only when its picture changes.
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN ||
+            e.window.event == SDL_WINDOWEVENT_RESTORED ||
+            e.window.event == SDL_WINDOWEVENT_MAXIMIZED ||
+            e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            enqueue(platformWindowFromSdlId(e.window.windowID), WM_PAINT, 0, 0, e.window.timestamp);
         // Losing the keyboard drops the modifiers: their key-up goes to another window.
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
             // The window learns of the release as a key-up, or a key table kept from the key
@@ -222,6 +230,7 @@ void PlatformInit() {
     static bool done = false;
     if (done) return;
     done = true;
+    platformWaitInit();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     struct sigaction sa = {};
     sa.sa_handler = onQuitSignal;
@@ -261,6 +270,10 @@ BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
         return TRUE;
     }
     return FALSE;
+}
+
+bool platformMessagesWaiting() {
+    return g_count > 0 || g_quitPosted || g_signalQuit;
 }
 
 BOOL TranslateMessage(const MSG* msg) {

@@ -54,6 +54,7 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
 // Messages.
 constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_PAINT = 0x000F; // the window's picture was lost or resized: draw it again
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_KEYDOWN = 0x0100;

@@ -9,6 +9,9 @@
 
 namespace {
 
+long g_framesDrawn = 0; // by the frame loop, this one included
+bool g_resting = false; // the frame is drawn while the game rests
+
 TextOverlay* overlay() {
     return g_ui ? g_ui->overlay : nullptr;
 }
@@ -88,7 +91,13 @@ void toggleStatistics() {
     for (KTexte* t : o->statLines)
         t->visible = shown;
     if (o->scaleLine) o->scaleLine->visible = shown;
+    if (o->restLine) o->restLine->visible = shown;
     if (g_scene) g_scene->statistics = shown;
+}
+
+void noteFrameDrawn(long framesDrawn, bool resting) {
+    g_framesDrawn = framesDrawn;
+    g_resting = resting;
 }
 
 void statisticsStep() {
@@ -113,6 +122,9 @@ void statisticsStep() {
                               GetRenderScaleSetting(g_app->screen) == KRENDER_SCALE_AUTO
                           ? " auto"
                           : "");
+    if (o->restLine)
+        std::snprintf(o->restLine->texte, n, "Frames drawn    : %ld%s", g_framesDrawn,
+                      g_resting ? ", at rest" : "");
 }
 
 void setCursorShown(bool show) {

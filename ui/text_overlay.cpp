@@ -95,6 +95,7 @@ void layout(int w, int h) {
     for (int i = 0; i < STAT_LINE_COUNT; ++i)
         o->statLines[i] = makeText(classic, "FPS %d", 25, h - STAT_Y[i]);
     o->scaleLine = makeText(classic, "", 25, h - 230);
+    o->restLine = makeText(classic, "", 25, h - 250);
     for (int i = 0; i < 4; ++i) {
         o->chatLines[i] = makeText(o->chatFont, "", w * 25 / 800, h - 27 - 12 * i);
     }
@@ -128,6 +129,7 @@ void relayout(int w, int h) {
     for (KTexte* t : o->statLines)
         t->y += h - oldHeight;
     o->scaleLine->y += h - oldHeight;
+    o->restLine->y += h - oldHeight;
     for (int i = 0; i < 4; ++i)
         chatLinePlace(*o, i);
     o->nameLine->x = w * 260 / 800;

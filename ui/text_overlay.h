@@ -26,6 +26,7 @@ struct TextOverlay {
     KTexte* fpsText = nullptr;               // frame rate, bottom right
     KTexte* statLines[STAT_LINE_COUNT] = {}; // scene counters, bottom left
     KTexte* scaleLine = nullptr;             // the render scale, above the counters
+    KTexte* restLine = nullptr;              // the frames drawn and the rest, above the scale
     int ipLength = 0;                        // characters typed on the address line
     KTexte* ipLine = nullptr;                // the address line of the connect screen
     int chatCursor = 0;                      // position of the '_' mark in the input line, 1..72
@@ -63,8 +64,12 @@ void requestHover();
 
 // The H key: shows or hides the frame rate and the scene counters.
 void toggleStatistics();
-// Every frame (the text overlay's frame step): refreshes the statistics strings while shown.
+// Before every frame drawn: refreshes the statistics strings while shown. They show the frame
+// being drawn, so they change only with the frames: no frame is ever drawn for them alone.
 void statisticsStep();
+// The frame loop, before statisticsStep: frames drawn so far with this one, and whether it is
+// drawn while the game rests ("Frames drawn    : 1234, at rest").
+void noteFrameDrawn(long framesDrawn, bool resting);
 
 // Statistics strings, written into `out` (at least 64 bytes): "FPS 59.9" (tenth truncated),
 // "Texture memory  : 12.3 Mo" from a byte count.

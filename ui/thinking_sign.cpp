@@ -98,6 +98,7 @@ void thinkingSignStep() {
     char line[KTexte::MAX_LEN + 1];
     std::snprintf(line, sizeof line, "%s (level %d) thinking%s", engine, level,
                   DOTS[(clock_ms() / DOT_MS) % 4]);
+    KWakeWithin(double(DOT_MS - clock_ms() % DOT_MS) * 0.001); // the next dot
     const TextOverlay* o = g_ui->overlay;
     if (std::strcmp(line, g_sign.shown) != 0 || o->screenWidth != g_sign.layoutWidth) {
         std::memcpy(g_sign.shown, line, sizeof line);

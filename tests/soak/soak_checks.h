@@ -16,8 +16,8 @@
 //   info line  never an internal error;
 //   computer   in a game against the computer it never waits more than 10 s of game clock for
 //              its turn on a still board with nothing over it.
-// Two more come from elsewhere: the soft-lock probe (soak_probe.cpp) and, in a network game,
-// the two boards' agreement (soak_network.cpp).
+// More come from elsewhere: the frame loop's rest (soak_rest.h), the soft-lock probe
+// (soak_probe.cpp) and, in a network game, the two boards' agreement (soak_network.cpp).
 
 #include <string>
 
@@ -58,7 +58,7 @@ private:
     int requestCode_ = 0;        // which request it was
     int requestMoves_ = 0;       // and the record then
     unsigned requestHash_ = 0;
-    long gamesLoaded_ = 0;       // whole games received by then
+    long gamesLoaded_ = 0; // whole games received by then
 };
 
 } // namespace soak

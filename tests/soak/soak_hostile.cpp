@@ -224,7 +224,7 @@ int runHostile(const Options& options) {
     const std::string folder = makeSaveFolder("hostile");
     std::filesystem::create_directories(folder);
     noteAction("start-up");
-    if (!buildWorld(folder)) {
+    if (!buildWorld(folder, options.ambient())) {
         std::fprintf(out(), "chess3d-soak: the game could not be built\n");
         removeSaveFolder(folder);
         return 2;

@@ -2,7 +2,7 @@
 // invariants checked after every step.
 //
 //   chess3d-soak local|network|hostile [--seed N] [--steps K | --seconds S]
-//                [--draw-every N] [--probe-every N]
+//                [--draw-every N] [--probe-every N] [--idle-passes 0|1]
 //
 // local    a game against the computer: both colours, new games, loads, saves, take-backs,
 //          swaps, the menu, the screens, the pause, the chat, every key and the mouse;
@@ -58,7 +58,8 @@ void onHang(int) {
 int usage(const char* why) {
     std::fprintf(stderr,
                  "chess3d-soak: %s\nusage: chess3d-soak local|network|hostile [--seed N] "
-                 "[--steps K | --seconds S] [--draw-every N] [--probe-every N]\n",
+                 "[--steps K | --seconds S] [--draw-every N] [--probe-every N] "
+                 "[--idle-passes 0|1]\n",
                  why);
     return 2;
 }
@@ -80,6 +81,8 @@ bool parse(int argc, char** argv, Options& o) {
             o.drawEvery = std::atol(value);
         else if (name == "--probe-every")
             o.probeEvery = std::atol(value);
+        else if (name == "--idle-passes")
+            o.idlePasses = std::atol(value) != 0;
         else
             return false;
     }
@@ -154,7 +157,7 @@ int runLocal(const Options& options) {
     set_save_folder(folder);
     (void)loadGameSettings(settingsPath()); // refused at once: the defaults
     noteAction("start-up");
-    if (!buildWorld(folder)) {
+    if (!buildWorld(folder, options.ambient())) {
         std::fprintf(out(), "chess3d-soak: the game could not be built\n");
         removeSaveFolder(folder);
         return 2;

@@ -140,7 +140,7 @@ int playSide(const Options& options, Role role, int control, int port) {
     const std::string folder = makeSaveFolder(host ? "host" : "join");
     std::filesystem::create_directories(folder);
     noteAction("start-up");
-    if (!buildWorld(folder)) {
+    if (!buildWorld(folder, options.ambient())) {
         std::fprintf(out(), "chess3d-soak: %s's game could not be built\n", who);
         Report failed;
         failed.failed = 1;

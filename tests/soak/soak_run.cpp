@@ -58,12 +58,20 @@ bool Run::step() {
 bool Run::step(Step s) {
     ++steps_;
     Random& random = player_.random();
+    if (options_.idlePasses) {
+        ++ownChecks_;
+        if (const std::string r = rest_.idlePass(); !r.empty()) return fail(r);
+    }
     checks_.beforeAction();
+    rest_.beforeAction();
     if (s.run) s.run();
+    rest_.afterAction();
     const double seconds = s.seconds >= 0 ? s.seconds : random.delay();
     const bool draw = options_.drawEvery > 0 && steps_ % options_.drawEvery == 0;
     log_.add(steps_, gameSeconds(), s.text);
     if (!frame(seconds, draw)) return fail("the game quit");
+    ++ownChecks_;
+    if (const std::string r = rest_.afterFrame(seconds); !r.empty()) return fail(r);
     if (s.check) {
         ++ownChecks_;
         const std::string f = s.check();

@@ -10,6 +10,7 @@
 
 #include "tests/soak/soak_checks.h"
 #include "tests/soak/soak_player.h"
+#include "tests/soak/soak_rest.h"
 
 namespace soak {
 
@@ -20,7 +21,12 @@ struct Options {
     double seconds = 60;   // real seconds, when steps is 0
     long drawEvery = 500;  // draw one frame in this many (0: never)
     long probeEvery = 400; // a soft-lock probe starts once in this many steps, on average
+    // The rest's idle passes (soak_rest.h). They add passes, and so change the course of a seed
+    // a little: the seeds replayed from before they came run without them, as they were found.
+    bool idlePasses = true;
 
+    // Odd seeds play with the ambient motion off: the frame loop then rests without any frame.
+    bool ambient() const { return seed % 2 == 0; }
     // The run is over after `steps` steps, or else after `seconds` real seconds.
     bool over(long stepsDone, double elapsedSeconds) const {
         return steps > 0 ? stepsDone >= steps : elapsedSeconds >= seconds;
@@ -70,6 +76,7 @@ private:
     Options options_;
     Player player_;
     Checks checks_;
+    RestCheck rest_;
     ActionLog log_;
     long steps_ = 0;
     long ownChecks_ = 0;

@@ -9,8 +9,12 @@ set -uo pipefail
 soak=$1 mode=$2 steps=$3
 status=0
 if [ "$steps" = "--replayed" ]; then
-    while read -r m seed count _; do
-        [ "$m" = "$mode" ] && { "$soak" "$mode" --seed "$seed" --steps "$count" || status=1; }
+    while read -r m seed count what; do
+        # As the seed was found: with the rest's idle passes only when its line says "idle:".
+        idle=0
+        [ "${what#idle:}" != "$what" ] && idle=1
+        [ "$m" = "$mode" ] &&
+            { "$soak" "$mode" --seed "$seed" --steps "$count" --idle-passes $idle || status=1; }
     done < <(grep -E '^[a-z]+ +[0-9]+ +[0-9]+' "$(dirname "$0")/replayed_seeds.txt")
     exit $status
 fi

@@ -10,9 +10,11 @@
 
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
+#include "app/frame_loop.h"
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
+#include "app/settings.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
@@ -56,13 +58,14 @@ constexpr float QUIT_BUTTONS[2][4] = {{2.3f, 3.4f, -1.9f, -1.2f}, {3.5f, 4.7f, -
 
 } // namespace
 
-bool buildWorld(const std::string& saveFolder) {
+bool buildWorld(const std::string& saveFolder, bool ambient) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     mkdir(saveFolder.c_str(), 0755);
     set_save_folder(saveFolder);
     // The file work (saves, the load list) in the frame that asks for it: a seed replays the
     // same run whatever the worker's pace.
     set_file_jobs_inline(true);
+    gameSettings().ambient = ambient;
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return false;
@@ -75,7 +78,7 @@ bool buildWorld(const std::string& saveFolder) {
 bool frame(double seconds, bool draw) {
     KAdvanceTestClock(seconds);
     g_gameSeconds += seconds;
-    return draw ? runFrame() : stepFrame();
+    return framePass(draw ? FrameDraw::Render : FrameDraw::Pretend);
 }
 
 bool chatTakesKeys() {

@@ -10,11 +10,12 @@ struct KVector;
 
 namespace soak {
 
-// Builds the game with its saved games and settings in `saveFolder` (made when missing). False
-// when it cannot be built (no GL context, missing data).
-bool buildWorld(const std::string& saveFolder);
+// Builds the game with its saved games and settings in `saveFolder` (made when missing), the
+// ambient motion on or off. False when it cannot be built (no GL context, missing data).
+bool buildWorld(const std::string& saveFolder, bool ambient = true);
 
-// One frame after `seconds` of game clock, drawn when `draw`. False once the quit message came.
+// One pass of the game's frame loop after `seconds` of game clock. The frame it plans is drawn
+// when `draw`, otherwise only counted. False once the quit message came.
 bool frame(double seconds, bool draw);
 // Game-clock seconds since the world was built.
 double gameSeconds();
