@@ -252,8 +252,8 @@ OldSavesMove move_old_saves(const std::string& from_folder, const std::string& t
             ++result.left;
         }
     }
+    // The emptied folder stays: the build's tests save in it.
     syncFolder(from);
-    rmdir(from.c_str()); // only when nothing stayed
     return result;
 }
 

@@ -29,8 +29,8 @@ struct OldSavesMove {
 };
 
 // Moves every regular file of the folder `from` (saved games, their PGN copies, the player's
-// PGN files, settings.ini) into the folder `to`, which must exist, and removes `from` once it is
-// empty. Nothing is overwritten and nothing is lost: the files sharing a name before the
+// PGN files, settings.ini) into the folder `to`, which must exist. Nothing is overwritten and
+// nothing is lost: the files sharing a name before the
 // extension ("mine.chs" and "mine.pgn") go together, under "mine 2", "mine 3"... when a file of
 // that name is already in `to`; each file is in `to`, flushed to the disk, before it leaves
 // `from`, and one that cannot be moved stays whole in `from`. Nothing happens when `from` is

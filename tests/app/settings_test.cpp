@@ -196,6 +196,6 @@ TEST(Settings, OldSavedGamesMoveOnceAndOverwriteNothing) {
         fs::remove(from + "folder");
         write(from + "new.chs", "4\n");
         EXPECT_EQ(move_old_saves(from, to).moved, 1);
-        EXPECT_FALSE(fs::exists(from)); // emptied, removed
+        EXPECT_TRUE(fs::is_empty(from));
     }
 }
