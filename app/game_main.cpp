@@ -214,9 +214,9 @@ void shutdownGame() {
 }
 
 int gameMain(const LaunchOptions& options) {
-    // The saved games and the settings: beside the program, or in the player's own folder
-    // when the program's folder cannot be written (an install for every user).
-    choose_save_folder();
+    // The saved games and the settings: in the player's own data folder, where those of an
+    // older build's folder beside the program are moved once.
+    const std::string savesMoved = choose_save_folder();
     loadGameSettings(settingsPath());
     // The computer's engine: the command line's choice over the settings file's. A UCI engine
     // starts now and gets ready while the intro plays.
@@ -230,6 +230,9 @@ int gameMain(const LaunchOptions& options) {
         stopOpponent();
         return 2;
     }
+    // Untimed: the first frames, slow while everything starts, would take a timed message away
+    // before it could be read. A game opened from the command line says its own.
+    if (!savesMoved.empty()) showInfo(true, false, savesMoved.c_str());
     startFromOptions(options);
     FILE* frameLog = options.frameLog.empty() ? nullptr : std::fopen(options.frameLog.c_str(), "w");
     if (!options.frameLog.empty() && !frameLog)

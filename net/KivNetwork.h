@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KivNetwork: a small TCP library polled from one thread. A server (KServer) owns a listening
 // port (KPort) and its accepted connections (KSocket); a client (KClient) owns one outgoing
 // connection. Nothing blocks on I/O and nothing runs on its own: the owner calls

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/handle_set.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Handle sets with the Windows sockets semantics (at most 64 handles, kept in order, select
 // leaves only the ready ones) over POSIX poll. Private to the library.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/KivNetwork.h"
 #include "net/socket_io.h"
 #include "net/winsock_compat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/KivNetwork.h"
 #include "net/handle_set.h"
 #include "net/winsock_compat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/KivNetwork.h"
 
 KServer::KServer() : port(nullptr) {}

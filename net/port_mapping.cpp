@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KPortMapping: the owner says what it wants (a port forwarded, or nothing); one worker thread
 // per mapping object brings the router there, one exchange at a time and in the order asked. A
 // removal therefore always reaches the router before the mapping that follows it, however

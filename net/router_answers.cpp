@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/router_answers.h"
 
 #include <algorithm>

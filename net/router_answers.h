@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A router's answers, checked before anything in them is used or shown. Pure functions over the
 // bytes a router sent (NAT-PMP datagrams, SSDP answers, HTTP responses) and the URLs it named: no

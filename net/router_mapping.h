@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Inside KPortMapping: what the router granted, the back end its worker reaches the router
 // through, and the two protocols the real back end speaks. Every exchange ends by the time it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NAT-PMP (RFC 6886) with the default gateway. libnatpmp finds the gateway, opens a UDP socket
 // connected to it (so only the gateway's datagrams arrive) and sends the requests; the answers
 // are read here, at most 16 bytes each, and checked against the request they must answer, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UPnP IGD port mapping, with every byte from the network read here, bounded in size and time:
 // SSDP discovery, the description and the SOAP calls. miniupnpc only parses what was read (the
 // description's XML, the SOAP answers' values). Only the default gateway is trusted: discovery

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/socket_io.h"
 
 #include "net/KivNetwork.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The read and send rules shared by accepted connections (KSocket) and the client (KClient).
 // Private to the library.
 #pragma once

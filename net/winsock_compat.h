@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The few Windows sockets names the library is written with, over POSIX sockets. Private to the
 // library. Differences that matter: descriptors start at 0, so "no socket" is -1; a POSIX
 // fd_set holds only descriptors below FD_SETSIZE, so the select pass polls (net_select); send

@@ -22,7 +22,7 @@ harnesses=("$@")
     harnesses=(fuzz_saved_game fuzz_pgn fuzz_fen fuzz_router fuzz_model fuzz_picture fuzz_sound
         fuzz_receive)
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 "$root/scripts/build.sh" "$root/build" # the game's data, for the harness that builds the game
 "$root/scripts/build-fuzz.sh" "$root/build-fuzz" "$root/build/bin"
 

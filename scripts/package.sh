@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${1:-$root/build-deb}" && cd "${1:-$root/build-deb}" && pwd)
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
 src=$out/chess3d-$version

@@ -5,7 +5,7 @@
 # Starts its own Xvfb when no display is set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 
 xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
@@ -28,7 +28,7 @@ jobs=$(nproc)
 status=0
 
 echo "== Release build"
-"$root/scripts/build.sh" "$root/build"
+"$root/scripts/build.sh" "$root/build" -DCHESS3D_BUILD_TESTS=ON
 echo "== Tests (Release)"
 (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600) || status=1
 

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # `cmake --install` into a temporary prefix lays out a tree that runs from any folder and shows
 # in a desktop's menu: the installed program, started from elsewhere through its link in bin/,
-# runs (SDL's offscreen driver, no display needed) and ends with 0 on SIGTERM; when it may not
-# write in its own folder, its saved games go to the player's data folder.
+# runs (SDL's offscreen driver, no display needed) and ends with 0 on SIGTERM; its saved games go
+# to the player's data folder, whether it may write in its own folder or not.
 #   install_and_start.sh <build folder>
 set -u
 build=$1
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
-prefix=$work/prefix
+prefix="$work/my games" # a folder name with a space, as players give them
 fail() { echo "FAIL: $*"; exit 1; }
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0
 
@@ -24,7 +24,7 @@ for p in chess3d chess3d-engine; do
 done
 desktop=$prefix/share/applications/chess3d.desktop
 [ -f "$desktop" ] || fail "no desktop entry"
-grep -qx "Exec=$prefix/bin/chess3d" "$desktop" || fail "the desktop entry does not start the installed program"
+grep -qxF "Exec=\"$prefix/bin/chess3d\" %f" "$desktop" || fail "the desktop entry does not start the installed program"
 grep -qx "Icon=chess3d" "$desktop" || fail "the desktop entry names no icon"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate"
@@ -60,16 +60,20 @@ run_installed() {
     [ -d "$2" ] || fail "no saved-games folder $2"
 }
 
-# 2. An install the player owns: saved games beside the program.
+# 2. An install the player owns, where an earlier version kept its saved games beside the
+# program: they move to the player's data folder, where the saved games are, and it says so.
 export HOME=$work/home XDG_DATA_HOME=$work/xdg
-run_installed "" "$lib/Save"
-[ ! -e "$XDG_DATA_HOME/chess3d" ] || fail "a writable install used the data folder"
+own=$XDG_DATA_HOME/chess3d/Save
+mkdir -p "$lib/Save" && echo 1 >"$lib/Save/old game.chs"
+run_installed "" "$own"
+[ "$(cat "$own/old game.chs")" = 1 ] && [ -z "$(ls -A "$lib/Save")" ] || fail "the old saved game did not move"
+grep -q "moved from $lib/Save/ to $own/" "$work/out.txt" || { cat "$work/out.txt"; fail "no word of the move"; }
 grep -q "GL renderer" "$lib/KivEngine.log" || fail "no GL renderer line in the installed program's log"
-echo "ok: runs from another folder, saved games beside it"
+echo "ok: runs from another folder, an old Save folder beside it moved to \$XDG_DATA_HOME/chess3d/Save"
 
-# 3. An install for every user, which the player may not write: the data folder. As root the
-# program is run as nobody, for whom the install (root's) is read-only.
-rm -rf "$lib/Save"
+# 3. An install for every user, which the player may not write: the data folder too. As root
+# the program is run as nobody, for whom the install (root's) is read-only.
+rm -rf "$XDG_DATA_HOME/chess3d" "$lib/Save"
 mkdir -p "$XDG_DATA_HOME" && chmod 777 "$work" "$XDG_DATA_HOME"
 as=""
 if [ "$(id -u)" -eq 0 ]; then
@@ -79,6 +83,6 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     chmod -R a-w "$lib"
 fi
-run_installed "$as" "$XDG_DATA_HOME/chess3d/Save"
+run_installed "$as" "$own"
 [ ! -e "$lib/Save" ] || fail "the read-only install got a Save folder"
 echo "ok: read-only install keeps its saved games in \$XDG_DATA_HOME/chess3d/Save"

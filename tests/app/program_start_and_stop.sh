@@ -7,6 +7,9 @@ bin=$(dirname "$program")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# The game's saved games and settings go to the test's own folder, and a developer's old saved
+# games beside the build's program stay where they are.
+export XDG_DATA_HOME=$work/data CHESS3D_LEAVE_OLD_SAVES=1
 fail() { echo "FAIL: $*"; exit 1; }
 
 # 1. Started from another folder, it runs, logs its GL renderer, and SIGTERM ends it with 0.
@@ -27,7 +30,8 @@ code=$?
 [ $code -eq 0 ] || { cat "$work/out.txt"; fail "exit code $code after SIGTERM"; }
 grep -q "GL" "$bin/KivEngine.log" || fail "no GL renderer line in the engine log"
 [ ! -e "$work/KivEngine.log" ] || fail "the log was written in the starting folder"
-echo "ok: runs from another folder, exits 0 on SIGTERM"
+[ -d "$XDG_DATA_HOME/chess3d/Save" ] || fail "no saved-games folder in \$XDG_DATA_HOME"
+echo "ok: runs from another folder, exits 0 on SIGTERM, saved games in \$XDG_DATA_HOME"
 
 # 2. A copy of the program without its data stops with a message naming the missing file.
 mkdir "$work/nodata"

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "app/settings.h"
@@ -21,9 +22,8 @@ namespace {
 // A folder of the test's own, removed with it.
 struct TempFolder {
     std::string path;
-    TempFolder() {
-        char name[] = "/tmp/chess3d-settings-XXXXXX";
-        path = mkdtemp(name) ? name : "";
+    explicit TempFolder(std::string pattern = "/tmp/chess3d-settings-XXXXXX") {
+        path = mkdtemp(pattern.data()) ? pattern : "";
     }
     ~TempFolder() {
         std::error_code ec;
@@ -34,6 +34,11 @@ struct TempFolder {
 std::string write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
     return path;
+}
+
+std::string read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 struct Case {
@@ -128,27 +133,69 @@ TEST(Settings, FileRoundTripAndMissingOrDamagedFilesGiveTheDefaults) {
     EXPECT_FALSE(saveGameSettings(dir.path + "/no/such/folder/settings.ini"));
 }
 
-TEST(Settings, SavedGamesBesideTheProgramElseInThePlayersDataFolder) {
+TEST(Settings, SavedGamesInThePlayersDataFolder) {
     TempFolder dir;
     ASSERT_FALSE(dir.path.empty());
-    const std::string program = dir.path + "/program";
-    fs::create_directories(program);
-    // A folder the game may write: "Save" made beside the program.
-    EXPECT_EQ(pick_save_folder(program, nullptr, nullptr), program + "/Save/");
-    EXPECT_TRUE(fs::is_directory(program + "/Save"));
-    // A program folder where nothing can be made, even by the superuser: the data folder,
     // $XDG_DATA_HOME first, else ~/.local/share; made with its parents.
     const std::string xdg = dir.path + "/xdg";
-    EXPECT_EQ(pick_save_folder("/proc", xdg.c_str(), "/nowhere"), xdg + "/chess3d/Save/");
+    EXPECT_EQ(pick_save_folder(xdg.c_str(), "/nowhere"), xdg + "/chess3d/Save/");
     EXPECT_TRUE(fs::is_directory(xdg + "/chess3d/Save"));
     const std::string home = dir.path + "/home";
-    EXPECT_EQ(pick_save_folder("/proc", "relative/xdg", home.c_str()),
-              home + "/.local/share/chess3d/Save/");
+    EXPECT_EQ(pick_save_folder("relative/xdg", home.c_str()), home + "/.local/share/chess3d/Save/");
     EXPECT_TRUE(fs::is_directory(home + "/.local/share/chess3d/Save"));
     // Nowhere to go.
-    EXPECT_EQ(pick_save_folder("/proc", nullptr, nullptr), "");
+    EXPECT_EQ(pick_save_folder(nullptr, nullptr), "");
+    EXPECT_EQ(pick_save_folder("/proc/xdg", nullptr), "");
     // The chosen folder is where the settings file goes.
     set_save_folder(xdg + "/chess3d/Save");
     EXPECT_EQ(settingsPath(), xdg + "/chess3d/Save/settings.ini");
     set_save_folder("./Save/");
+}
+
+// An old build's saved games move to the data folder: nothing lost, nothing overwritten, a name
+// taken keeps both (a saved game and its PGN copy renamed together), once. Between folders of one
+// file system (a second name for each file) and of two (a copy, when /dev/shm is another).
+TEST(Settings, OldSavedGamesMoveOnceAndOverwriteNothing) {
+    TempFolder dir, shm("/dev/shm/chess3d-settings-XXXXXX");
+    ASSERT_FALSE(dir.path.empty());
+    for (const std::string& root : {dir.path, shm.path}) {
+        if (root.empty()) continue;
+        SCOPED_TRACE(root);
+        const std::string from = root + "/bin/Save/";
+        const std::string to = dir.path + (root == dir.path ? "/own/" : "/own-copied/");
+        fs::create_directories(from + "folder");
+        fs::create_directories(to);
+        const std::map<std::string, std::string> old = {{"mine.chs", "1\n"},
+                                                        {"mine.pgn", "1. e4"},
+                                                        {"other.chs", "2\n"},
+                                                        {"settings.ini", "level = 3\n"},
+                                                        {"mine 2.chs", "3\n"}};
+        for (const auto& [name, text] : old)
+            write(from + name, text);
+        fs::last_write_time(from + "other.chs", fs::file_time_type{});
+        write(to + "mine.pgn", "kept");
+        write(to + "settings.ini", "level = 5\n");
+        const OldSavesMove done = move_old_saves(from, to);
+        EXPECT_EQ(done.moved, 5);
+        EXPECT_EQ(done.left, 0);
+        const std::map<std::string, std::string> renamed = {{"mine.chs", "mine 3.chs"},
+                                                            {"mine.pgn", "mine 3.pgn"},
+                                                            {"settings.ini", "settings 2.ini"}};
+        for (const auto& [name, text] : old) {
+            const auto it = renamed.find(name);
+            EXPECT_EQ(read(to + (it == renamed.end() ? name : it->second)), text) << name;
+            EXPECT_FALSE(fs::exists(from + name)) << name;
+        }
+        EXPECT_EQ(done.renamed.size(), renamed.size());
+        EXPECT_EQ(read(to + "mine.pgn"), "kept");
+        EXPECT_EQ(read(to + "settings.ini"), "level = 5\n");
+        EXPECT_EQ(fs::last_write_time(to + "other.chs"), fs::file_time_type{});
+        // The folder stays for what is not a file; a second start moves nothing.
+        EXPECT_TRUE(fs::is_directory(from + "folder"));
+        EXPECT_EQ(move_old_saves(from, to).moved + move_old_saves(to, to).moved, 0);
+        fs::remove(from + "folder");
+        write(from + "new.chs", "4\n");
+        EXPECT_EQ(move_old_saves(from, to).moved, 1);
+        EXPECT_TRUE(fs::is_empty(from));
+    }
 }

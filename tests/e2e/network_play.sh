@@ -18,6 +18,9 @@ port=${2:-29300}
 [ -x "$program" ] || { echo "FAIL: no program at $1"; exit 1; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/chess3d-net-e2e.XXXXXX")
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# The game's saved games and settings go to the test's own folder, and a developer's old saved
+# games beside the build's program stay where they are.
+export XDG_DATA_HOME=$work/data CHESS3D_LEAVE_OLD_SAVES=1
 
 LIMIT=1200    # seconds for the whole session (about 300 on a busy 2-core machine): past it
               # something hangs

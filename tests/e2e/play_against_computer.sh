@@ -14,6 +14,9 @@ program=$(readlink -f "$1")
 [ -x "$program" ] || { echo "FAIL: no program at $1"; exit 1; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/chess3d-e2e.XXXXXX")
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# The game's saved games and settings go to the test's own folder, and a developer's old saved
+# games beside the build's program stay where they are.
+export XDG_DATA_HOME=$work/data CHESS3D_LEAVE_OLD_SAVES=1
 
 LIMIT=330          # seconds for the whole session (about 100 on a busy 2-core machine): past
                    # it something hangs, and the session ends with the program killed

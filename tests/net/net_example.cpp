@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Example: a server and a client in one process, both polled from one loop as a game's frame
 // loop would, exchanging newline-ended text messages through the library's callbacks.
 //

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The packages' files as the build makes them, without building a package: the AppStream entry
-# and the desktop entry pass their validators, the screenshots they name are in docs/screenshots/,
-# the manual pages render without a warning and name every option and command the programs list,
+# and the desktop entry pass their validators and declare the PGN files the game opens, the
+# screenshots they name are in docs/screenshots/, the manual pages render without a warning and
+# name every option and command the programs list,
 # both programs print the version of debian/changelog, the pkg-config file gives it too, and the
 # network library exports exactly what debian/libkivnetwork0.symbols lists.
 #   package_files.sh <source folder> <build folder>
@@ -19,8 +20,21 @@ shots=$(grep -o '<image>[^<]*</image>' "$meta" | sed 's|.*/docs/screenshots/||; 
 for shot in $shots; do
     [ -f "$src/docs/screenshots/$shot" ] || fail "the metainfo shows docs/screenshots/$shot, which is not there"
 done
-desktop-file-validate "$build/dist/chess3d.desktop" || fail "desktop-file-validate"
-echo "ok: metainfo (version $version, $(wc -w <<<"$shots") screenshots) and desktop entry"
+desktop=$build/dist/chess3d.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+# A .pgn file opens with the game from a file manager: the entry's command takes the file, and
+# it declares the PGN types the metainfo provides, which shared-mime-info defines (the package
+# would have to ship a definition otherwise).
+grep -qE '^Exec=.* %f$' "$desktop" || fail "the desktop entry's command takes no file (%f)"
+types=$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n' | grep . | sort)
+provided=$(grep -o '<mediatype>[^<]*' "$meta" | sed 's/<mediatype>//' | sort)
+grep -qx application/x-chess-pgn <<<"$types" || fail "the desktop entry does not open PGN files"
+[ "$types" = "$provided" ] || fail "desktop entry types ($types) and metainfo types ($provided) differ"
+for type in $types; do
+    grep -q "type=\"$type\"" /usr/share/mime/packages/*.xml || fail "no MIME definition of $type"
+done
+echo "ok: metainfo (version $version, $(wc -w <<<"$shots") screenshots) and desktop entry (opens" \
+    $types")"
 
 # 2. Manual pages: no groff warning, and every option or command the programs list.
 check_page() { # page usage-text

@@ -68,7 +68,11 @@ ldd /usr/games/chess3d | grep -qE "libKivNetwork\.so\.0 => (/usr)?/lib/[^ ]*/lib
     fail "the game does not link the packaged network library: $(ldd /usr/games/chess3d | grep Kiv)"
 desktop-file-validate /usr/share/applications/chess3d.desktop || fail "installed desktop entry"
 appstreamcli validate --no-net /usr/share/metainfo/*.metainfo.xml || fail "installed metainfo"
-echo "ok: --help, --version, uci to uciok, man -w, the packaged library, desktop and metainfo"
+# File managers find the game for .pgn files in the cache desktop-file-utils' trigger rewrote.
+grep -qE '^application/x-chess-pgn=(.*;)?chess3d\.desktop;' /usr/share/applications/mimeinfo.cache ||
+    fail "the desktop's MIME cache does not offer chess3d for PGN files"
+echo "ok: --help, --version, uci to uciok, man -w, the packaged library, desktop and metainfo," \
+    "PGN files offered to the game"
 
 # The installed game, started by its desktop entry's command as a player (nobody, with a home
 # of their own) in an X server of its own: it reads its data from /usr/share/games/chess3d,
@@ -82,7 +86,7 @@ xvfb_pid=""
 start_own_xvfb 170 189
 home=$work/home
 mkdir -p "$home" && chown nobody "$home"
-exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/chess3d.desktop)
+exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/chess3d.desktop | sed 's/ %f$//') # no file
 SDL_AUDIODRIVER=dummy HOME=$home XDG_DATA_HOME= \
     setpriv --reuid=nobody --regid=nogroup --clear-groups $exec_line >"$work/game.txt" 2>&1 &
 game=$!
