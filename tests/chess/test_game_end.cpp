@@ -1,0 +1,96 @@
+// The game's verdicts: which material can no longer mate, which rule names an end when several
+// hold, and the texts of each end as the info line, the banner and PGN show them.
+
+#include <string>
+
+#include "chess/game_end.h"
+#include "tests/chess/chess_test_support.h"
+
+namespace {
+
+using namespace chess_test;
+
+TEST(GameEnd, OnlyMaterialThatCanNeverMateIsADraw) {
+    struct Case {
+        const char* fen;
+        GameEnd end; // judge_game's
+    };
+    const Case cases[] = {
+        // Dead: bare kings, one minor piece, bishops of one square colour on either side.
+        {"8/8/4k3/8/8/4K3/8/8 w - - 0 1", DRAW_BY_INSUFFICIENT_MATERIAL},
+        {"8/8/4k3/8/8/4K3/8/5B2 b - - 0 1", DRAW_BY_INSUFFICIENT_MATERIAL},
+        {"8/8/4k3/8/8/4K3/8/5n2 w - - 0 1", DRAW_BY_INSUFFICIENT_MATERIAL},
+        {"8/8/4k3/8/2b5/4K3/8/5B2 w - - 0 1", DRAW_BY_INSUFFICIENT_MATERIAL},
+        {"8/8/4k3/8/8/3BK3/8/5B2 w - - 0 1", DRAW_BY_INSUFFICIENT_MATERIAL},
+        {"8/8/1b2k3/2b5/8/4K3/8/8 w - - 0 1", DRAW_BY_INSUFFICIENT_MATERIAL},
+        // Mate still possible: two knights, knight and anything, bishops on both colours, any
+        // pawn, rook or queen.
+        {"8/8/4k3/8/8/4K3/8/1N3N2 w - - 0 1", GAME_GOES_ON},
+        {"8/8/4k3/5n2/8/4K3/8/1N6 w - - 0 1", GAME_GOES_ON},
+        {"8/8/4k3/5n2/8/4K3/8/5B2 w - - 0 1", GAME_GOES_ON},
+        {"8/8/4k3/2b5/8/4K3/8/5B2 w - - 0 1", GAME_GOES_ON},
+        {"8/8/4k3/8/8/4K3/8/2B2B2 w - - 0 1", GAME_GOES_ON},
+        {"8/8/4k3/8/8/4K3/4P3/8 w - - 0 1", GAME_GOES_ON},
+        {"8/8/4k3/8/8/4K3/8/r7 w - - 0 1", GAME_GOES_ON},
+        {"8/8/4k3/8/8/4K3/8/Q7 b - - 0 1", GAME_GOES_ON},
+        // When several rules hold: mate and stalemate stand, the material comes before the
+        // fifty-move count (the capture that left it reset the count).
+        {"k7/B7/1K6/8/8/8/8/8 b - - 0 1", STALEMATE},
+        {"3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 100 90", WHITE_MATES},
+        {"8/8/4k3/8/8/4K3/8/8 w - - 100 80", DRAW_BY_INSUFFICIENT_MATERIAL},
+        {"8/8/4k3/8/8/4K3/8/R7 w - - 100 80", DRAW_BY_FIFTY_MOVES},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(set_fen(c.fen));
+        const Snapshot before = snapshot();
+        const GameVerdict verdict = judge_game();
+        EXPECT_EQ(verdict.end, c.end) << c.fen;
+        EXPECT_EQ(verdict.over(), c.end != GAME_GOES_ON) << c.fen;
+        EXPECT_EQ(snapshot(), before) << c.fen;
+        // game_end, which the record's callers index by its first six values, is unchanged.
+        EXPECT_NE(game_end(), DRAW_BY_INSUFFICIENT_MATERIAL) << c.fen;
+    }
+}
+
+TEST(GameEnd, EachEndSaysTheSameThingInEveryText) {
+    // The info line's texts the game has always shown, and the new ones.
+    const char* const announcements[GAME_END_COUNT] = {
+        nullptr,
+        "1-0 {White mates}",
+        "0-1 {Black mates}",
+        "1/2-1/2 {Stalemate}",
+        "1/2-1/2 {Draw by repetition}",
+        "1/2-1/2 {Draw by fifty move rule}",
+        "1/2-1/2 {Insufficient material}",
+        "0-1 {White resigns}",
+        "1-0 {Black resigns}",
+    };
+    for (int e = 0; e < GAME_END_COUNT; ++e) {
+        const GameVerdict v = game_verdict(GameEnd(e));
+        ASSERT_EQ(v.end, GameEnd(e));
+        EXPECT_STREQ(game_end_result(v.end), v.result);
+        EXPECT_EQ(game_end_reason(v.end), v.comment);
+        if (e == GAME_GOES_ON) {
+            EXPECT_STREQ(v.result, "*");
+            EXPECT_FALSE(v.comment || v.announcement || v.banner);
+            continue;
+        }
+        EXPECT_STREQ(v.announcement, announcements[e]);
+        EXPECT_EQ(std::string(v.announcement), std::string(v.result) + " {" + v.comment + "}");
+        // The banner's first words agree with the result.
+        const std::string banner = v.banner;
+        const std::string result = v.result;
+        const std::string winner = result == "1-0"   ? "White wins : "
+                                   : result == "0-1" ? "Black wins : "
+                                                     : "Draw : ";
+        EXPECT_EQ(banner.compare(0, winner.size(), winner), 0) << banner;
+    }
+    EXPECT_STREQ(game_verdict(WHITE_MATES).banner, "White wins : checkmate");
+    EXPECT_STREQ(game_verdict(DRAW_BY_INSUFFICIENT_MATERIAL).banner,
+                 "Draw : insufficient material");
+    EXPECT_STREQ(game_verdict(resignation_by(WHITE)).banner, "Black wins : White resigns");
+    EXPECT_STREQ(game_verdict(resignation_by(BLACK)).banner, "White wins : Black resigns");
+    EXPECT_EQ(game_verdict(GameEnd(GAME_END_COUNT)).end, GAME_GOES_ON);
+}
+
+} // namespace
