@@ -1,0 +1,53 @@
+// The outside engine's searches, driven with this package's own UCI engine as the child: a search
+// asked while another runs stops it and drops its answer, and the next answer is still taken
+// (the game otherwise waits for the computer's move for ever after a take-back or a new game
+// while the engine thinks). The engine is a real process: the waits are on real time, with a
+// generous limit, for conditions.
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "chess/fen.h"
+#include "chess/notation.h"
+#include "game/uci_engine.h"
+
+namespace {
+
+// Polls the engine until `done`, sleeping only in poll(2) on its output; false after 60 s.
+template <class Done> bool pollUntil(UciEngine& e, Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (uciPoll(e); !done(); uciPoll(e)) {
+        if (std::chrono::steady_clock::now() > end || e.phase == UciPhase::Failed) return false;
+        pollfd output{e.process.output, POLLIN, 0};
+        (void)::poll(&output, 1, 100);
+    }
+    return true;
+}
+
+TEST(UciEngine, TheAnswerAskedAfterADroppedSearchIsTaken) {
+    UciEngine e;
+    std::string error;
+    ASSERT_TRUE(uciStart(e, {CHESS3D_ENGINE, "uci"}, ENGINE_LEVEL_MAX, error)) << error;
+    ASSERT_TRUE(pollUntil(e, [&] { return e.phase == UciPhase::Ready; }));
+    const std::string kiwipete =
+        "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\n";
+    // Twice, as a game that takes back or starts again while the engine thinks, more than once.
+    for (uint64_t key = 1; key <= 4; key += 2) {
+        uciAsk(e, key, kiwipete);
+        ASSERT_EQ(e.phase, UciPhase::Searching);
+        uciAsk(e, key + 1, "position startpos moves e2e4\n"); // stops the first search
+        char move[16] = "";
+        ASSERT_TRUE(pollUntil(e, [&] { return uciTakeAnswer(e, key + 1, move); })) << key;
+        EXPECT_FALSE(uciTakeAnswer(e, key, move));
+        ASSERT_TRUE(set_position_fen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1"));
+        EXPECT_NE(text_move(move), 0u) << move; // Black's reply, legal where it was asked
+    }
+    uciQuit(e);
+}
+
+} // namespace
