@@ -76,10 +76,6 @@ SearchThread::~SearchThread() {
     worker_.join();
 }
 
-void SearchThread::stopRunningSearch() {
-    if (runningId_ != 0) stop_.store(true);
-}
-
 bool SearchThread::start(const SearchOrder& order) {
     if (!worker_.joinable()) return false;
     {
@@ -87,8 +83,9 @@ bool SearchThread::start(const SearchOrder& order) {
         backup_position(*position_);
         order_ = order;
         orderRandom_ = engine_random_state();
-        pendingId_ = wantedId_ = ++nextId_;
-        stopRunningSearch();
+        pendingId_ = ++nextId_;
+        wantedId_.store(pendingId_);
+        if (runningId_ != 0) stop_.store(true); // an earlier order's search
     }
     wake_.notify_one();
     return true;
@@ -96,24 +93,28 @@ bool SearchThread::start(const SearchOrder& order) {
 
 bool SearchThread::poll(SearchAnswer& answer) {
     {
-        std::lock_guard<std::mutex> hold(lock_);
-        if (wantedId_ == 0 || answerId_ != wantedId_) return false;
+        // The worker holds the lock only for a few copies, but it may lose the processor while
+        // it does: the caller then looks again next frame rather than wait.
+        std::unique_lock<std::mutex> hold(lock_, std::try_to_lock);
+        const uint64_t wanted = wantedId_.load();
+        if (!hold.owns_lock() || wanted == 0 || answerId_ != wanted) return false;
         answer = answer_;
-        wantedId_ = answerId_ = 0;
+        answerId_ = 0;
+        wantedId_.store(0);
     }
     seed_engine_random(answer.random_state);
     return true;
 }
 
+// Without the lock, so that it never waits: an order not taken yet is skipped by the worker as
+// unwanted, and a search under way sees the stop flag.
 void SearchThread::cancel() {
-    std::lock_guard<std::mutex> hold(lock_);
-    wantedId_ = pendingId_ = 0;
-    stopRunningSearch();
+    wantedId_.store(0);
+    stop_.store(true);
 }
 
 bool SearchThread::thinking() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return wantedId_ != 0;
+    return wantedId_.load() != 0;
 }
 
 void SearchThread::work() {
@@ -123,21 +124,25 @@ void SearchThread::work() {
     for (;;) {
         wake_.wait(hold, [this] { return quit_ || pendingId_ != 0; });
         if (quit_) return;
-        // 1. Take the order: the position into this thread's engine, the caller's random state.
-        // Clearing the stop flag here, under the lock, lets a later start or cancel set it again.
+        // 1. Take the order. The stop flag is cleared before the order is checked still wanted:
+        // a cancel after that check sets the flag again and stops the search (both orderings
+        // of the atomics are sequentially consistent).
+        const uint64_t id = pendingId_;
+        pendingId_ = 0;
+        stop_.store(false);
+        if (wantedId_.load() != id) continue; // cancelled before it started
+        // 2. The position into this thread's engine, with the caller's random state.
         restore_position(*position_);
         seed_engine_random(orderRandom_);
         const SearchOrder order = order_;
-        const uint64_t id = runningId_ = pendingId_;
-        pendingId_ = 0;
-        stop_.store(false);
+        runningId_ = id;
         hold.unlock();
-        // 2. Think, the caller free meanwhile.
+        // 3. Think, the caller free meanwhile.
         const SearchAnswer answer = run_search_order(order);
-        // 3. The answer is kept only if it is still wanted.
+        // 4. The answer is kept only if it is still wanted.
         hold.lock();
         runningId_ = 0;
-        if (id == wantedId_) {
+        if (id == wantedId_.load()) {
             answer_ = answer;
             answerId_ = id;
         }

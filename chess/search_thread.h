@@ -10,8 +10,9 @@
 // thread thinks. A caller that controls the clock (the soak harness) calls run_search_order
 // itself.
 //
-// All calls come from one thread, the caller's; none allocates. The worker allocates nothing
-// either: the opening book is built and the position copy reserved when the thread starts.
+// All calls come from one thread, the caller's; none allocates, and only start() may wait, for
+// the few copies the worker makes under their shared lock. The worker allocates nothing either:
+// the opening book is built and the position copy reserved when the thread starts.
 
 #include <atomic>
 #include <condition_variable>
@@ -77,8 +78,6 @@ public:
 
 private:
     void work();
-    // Under lock_: a search under way is told to stop.
-    void stopRunningSearch();
 
     mutable std::mutex lock_;
     std::condition_variable wake_;             // the worker waits here for an order or the end
@@ -88,7 +87,7 @@ private:
     uint64_t nextId_ = 0;                      // under lock_: ids of orders, from 1
     uint64_t pendingId_ = 0;                   // under lock_: order not taken yet, 0 none
     uint64_t runningId_ = 0;                   // under lock_: order being searched, 0 none
-    uint64_t wantedId_ = 0;                    // under lock_: order whose answer is wanted
+    std::atomic<uint64_t> wantedId_{0};        // order whose answer is wanted (caller writes)
     uint64_t answerId_ = 0;                    // under lock_: order `answer_` belongs to
     SearchAnswer answer_;                      // under lock_
     bool quit_ = false;                        // under lock_: the worker is to end
