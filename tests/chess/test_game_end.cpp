@@ -1,5 +1,5 @@
 // The game's verdicts: which material can no longer mate, which rule names an end when several
-// hold, and the texts of each end as the info line, the banner and PGN show them.
+// hold, and each end's texts.
 
 #include <string>
 
@@ -43,9 +43,7 @@ TEST(GameEnd, OnlyMaterialThatCanNeverMateIsADraw) {
     for (const Case& c : cases) {
         ASSERT_TRUE(set_fen(c.fen));
         const Snapshot before = snapshot();
-        const GameVerdict verdict = judge_game();
-        EXPECT_EQ(verdict.end, c.end) << c.fen;
-        EXPECT_EQ(verdict.over(), c.end != GAME_GOES_ON) << c.fen;
+        EXPECT_EQ(judge_game().end, c.end) << c.fen;
         EXPECT_EQ(snapshot(), before) << c.fen;
         // game_end, which the record's callers index by its first six values, is unchanged.
         EXPECT_NE(game_end(), DRAW_BY_INSUFFICIENT_MATERIAL) << c.fen;
@@ -53,42 +51,22 @@ TEST(GameEnd, OnlyMaterialThatCanNeverMateIsADraw) {
 }
 
 TEST(GameEnd, EachEndSaysTheSameThingInEveryText) {
-    // The info line's texts the game has always shown, and the new ones.
-    const char* const announcements[GAME_END_COUNT] = {
-        nullptr,
-        "1-0 {White mates}",
-        "0-1 {Black mates}",
-        "1/2-1/2 {Stalemate}",
-        "1/2-1/2 {Draw by repetition}",
-        "1/2-1/2 {Draw by fifty move rule}",
-        "1/2-1/2 {Insufficient material}",
-        "0-1 {White resigns}",
-        "1-0 {Black resigns}",
-    };
-    for (int e = 0; e < GAME_END_COUNT; ++e) {
+    for (int e = 1; e < GAME_END_COUNT; ++e) {
         const GameVerdict v = game_verdict(GameEnd(e));
         ASSERT_EQ(v.end, GameEnd(e));
-        EXPECT_STREQ(game_end_result(v.end), v.result);
         EXPECT_EQ(game_end_reason(v.end), v.comment);
-        if (e == GAME_GOES_ON) {
-            EXPECT_STREQ(v.result, "*");
-            EXPECT_FALSE(v.comment || v.announcement || v.banner);
-            continue;
-        }
-        EXPECT_STREQ(v.announcement, announcements[e]);
         EXPECT_EQ(std::string(v.announcement), std::string(v.result) + " {" + v.comment + "}");
         // The banner's first words agree with the result.
-        const std::string banner = v.banner;
-        const std::string result = v.result;
-        const std::string winner = result == "1-0"   ? "White wins : "
-                                   : result == "0-1" ? "Black wins : "
-                                                     : "Draw : ";
-        EXPECT_EQ(banner.compare(0, winner.size(), winner), 0) << banner;
+        const std::string result = v.result, winner = result == "1-0"   ? "White wins : "
+                                                      : result == "0-1" ? "Black wins : "
+                                                                        : "Draw : ";
+        EXPECT_EQ(std::string(v.banner).rfind(winner, 0), 0u) << v.banner;
     }
-    EXPECT_STREQ(game_verdict(WHITE_MATES).banner, "White wins : checkmate");
-    EXPECT_STREQ(game_verdict(DRAW_BY_INSUFFICIENT_MATERIAL).banner,
-                 "Draw : insufficient material");
-    EXPECT_STREQ(game_verdict(resignation_by(WHITE)).banner, "Black wins : White resigns");
+    // The info line's texts as the game has always shown them, and the new ones.
+    EXPECT_STREQ(game_verdict(DRAW_BY_FIFTY_MOVES).announcement,
+                 "1/2-1/2 {Draw by fifty move rule}");
+    EXPECT_STREQ(game_verdict(DRAW_BY_INSUFFICIENT_MATERIAL).announcement,
+                 "1/2-1/2 {Insufficient material}");
     EXPECT_STREQ(game_verdict(resignation_by(BLACK)).banner, "White wins : Black resigns");
     EXPECT_EQ(game_verdict(GameEnd(GAME_END_COUNT)).end, GAME_GOES_ON);
 }

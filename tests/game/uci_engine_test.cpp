@@ -1,15 +1,11 @@
-// The outside engine's searches, driven with this package's own UCI engine as the child: a search
-// asked while another runs stops it and drops its answer, and the next answer is still taken
-// (the game otherwise waits for the computer's move for ever after a take-back or a new game
-// while the engine thinks). The engine is a real process: the waits are on real time, with a
-// generous limit, for conditions.
+// The outside engine (chess3d-engine, a real process: waits on real time, for conditions): a
+// search asked while another runs drops the first answer, and the second is still taken.
 
 #include <gtest/gtest.h>
 
 #include <poll.h>
 
 #include <chrono>
-#include <cstring>
 #include <string>
 
 #include "chess/fen.h"
@@ -45,7 +41,7 @@ TEST(UciEngine, TheAnswerAskedAfterADroppedSearchIsTaken) {
         ASSERT_TRUE(pollUntil(e, [&] { return uciTakeAnswer(e, key + 1, move); })) << key;
         EXPECT_FALSE(uciTakeAnswer(e, key, move));
         ASSERT_TRUE(set_position_fen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1"));
-        EXPECT_NE(text_move(move), 0u) << move; // Black's reply, legal where it was asked
+        EXPECT_NE(text_move(move), 0u) << move; // Black's reply: the second search's
     }
     uciQuit(e);
 }
