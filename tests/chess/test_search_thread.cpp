@@ -4,7 +4,7 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "chess/bench_suite.h"
@@ -29,7 +29,6 @@ const SearchOrder ENDLESS{30, false, 0, 33554432}; // ends only when told to sto
 
 TEST(SearchThread, AnswersAsTheDirectCallAndLeavesTheCallersEngineAlone) {
     SearchThread thread;
-    ASSERT_TRUE(thread.running());
     std::vector<std::string> fens(bench_positions, bench_positions + bench_position_count);
     for (const std::string& fen : sample_positions(4, 20, 36))
         fens.push_back(fen);
@@ -48,9 +47,9 @@ TEST(SearchThread, AnswersAsTheDirectCallAndLeavesTheCallersEngineAlone) {
             ASSERT_TRUE(thread.start(order) && await_answer(thread, threaded)) << where;
             EXPECT_EQ(allocationCount(), allocations) << where;
             EXPECT_EQ(snapshot(), before) << where;
-            EXPECT_EQ(threaded.move, direct.move) << where;
-            EXPECT_EQ(threaded.score, direct.score) << where;
-            EXPECT_EQ(threaded.nodes, direct.nodes) << where;
+            EXPECT_EQ(std::tie(threaded.move, threaded.score, threaded.nodes),
+                      std::tie(direct.move, direct.score, direct.nodes))
+                << where;
             EXPECT_EQ(engine_random_state(), random_after) << where;
             EXPECT_FALSE(thread.thinking());
         }
@@ -69,15 +68,13 @@ TEST(SearchThread, ANewOrderOrACancelDropsTheSearchUnderWay) {
         seed_engine_random(36);
         // 1. A new order while an endless search runs (a take-back, a new game while the
         // computer thinks), then 2. an endless search cancelled before the next order.
-        ASSERT_TRUE(thread.start(ENDLESS));
-        ASSERT_TRUE(thread.thinking());
+        ASSERT_TRUE(thread.start(ENDLESS) && thread.thinking());
         if (fen == START_FEN) {
             thread.cancel();
             EXPECT_FALSE(thread.thinking() || thread.poll(answer));
         }
         ASSERT_TRUE(thread.start(quick) && await_answer(thread, answer)) << fen;
-        EXPECT_EQ(answer.move, expected.move) << fen;
-        EXPECT_EQ(answer.nodes, expected.nodes) << fen;
+        EXPECT_EQ(std::tie(answer.move, answer.nodes), std::tie(expected.move, expected.nodes));
     }
     // 3. Ending the thread stops an endless search (the test would hang otherwise).
     ASSERT_TRUE(thread.start(ENDLESS));

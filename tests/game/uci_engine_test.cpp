@@ -30,11 +30,10 @@ TEST(UciEngine, TheAnswerAskedAfterADroppedSearchIsTaken) {
     std::string error;
     ASSERT_TRUE(uciStart(e, {CHESS3D_ENGINE, "uci"}, ENGINE_LEVEL_MAX, error)) << error;
     ASSERT_TRUE(pollUntil(e, [&] { return e.phase == UciPhase::Ready; }));
-    const std::string kiwipete =
-        "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\n";
     // Twice, as a game that takes back or starts again while the engine thinks, more than once.
     for (uint64_t key = 1; key <= 4; key += 2) {
-        uciAsk(e, key, kiwipete);
+        uciAsk(e, key,
+               "position fen 1r2r2k/1b4q1/pp5p/2pPp1p1/P3Pn2/1P1B1Q1P/2R3P1/4BR1K b - - 1 37\n");
         ASSERT_EQ(e.phase, UciPhase::Searching);
         uciAsk(e, key + 1, "position startpos moves e2e4\n"); // stops the first search
         char move[16] = "";
