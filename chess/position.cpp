@@ -13,7 +13,7 @@ ENGINE_STATE int ep_square = -1;
 ENGINE_STATE int fifty_counter = 0;
 ENGINE_STATE int search_ply = 0;
 ENGINE_STATE int history_ply = 0;
-ENGINE_STATE ScoredMove move_stack[MOVE_STACK_SIZE];
+ENGINE_STATE ScoredMove move_stack[MOVE_STACK_SIZE] = {};
 ENGINE_STATE int ply_first_move[MAX_PLY];
 ENGINE_STATE int history_score[64][64];
 ENGINE_STATE int start_move_number = 1;
