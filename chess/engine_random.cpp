@@ -2,18 +2,24 @@
 
 #include <chrono>
 
+#include "chess/position.h"
+
 namespace {
 
 // splitmix64: a 64-bit counter mixed into its output; every seed gives a full-quality sequence.
 constexpr uint64_t GOLDEN_GAMMA = 0x9e3779b97f4a7c15ull;
 constexpr uint64_t DEFAULT_SEED = 0x3d3c6573732d6263ull;
 
-uint64_t g_state = DEFAULT_SEED;
+ENGINE_STATE uint64_t g_state = DEFAULT_SEED;
 
 } // namespace
 
 void seed_engine_random(uint64_t seed) {
     g_state = seed;
+}
+
+uint64_t engine_random_state() {
+    return g_state;
 }
 
 void seed_engine_random_from_clock() {

@@ -6,10 +6,10 @@
 
 const int piece_value[6] = {100, 300, 300, 500, 900, 0};
 
-int piece_material[2];
-int pawn_material[2];
-int white_pawn_row[10];
-int black_pawn_row[10];
+ENGINE_STATE int piece_material[2];
+ENGINE_STATE int pawn_material[2];
+ENGINE_STATE int white_pawn_row[10];
+ENGINE_STATE int black_pawn_row[10];
 
 // clang-format off
 const int pawn_table[64] = {

@@ -3,15 +3,17 @@
 // (no incremental counters, no caches): material, square tables, pawn structure, rooks on
 // open files and on the seventh row, and king shelter that fades with the enemy's pieces.
 
+#include "chess/position.h"
+
 extern const int piece_value[6]; // by piece code: 100 300 300 500 900 0
 
 // Working arrays rebuilt by every evaluate call and read by the per-piece terms below.
-extern int piece_material[2]; // by colour: value of the pieces other than pawns
-extern int pawn_material[2];  // by colour: 100 per pawn
+extern ENGINE_STATE int piece_material[2]; // by colour: value of the pieces other than pawns
+extern ENGINE_STATE int pawn_material[2];  // by colour: 100 per pawn
 // By file index (column + 1; entries 0 and 9 stay empty so the a- and h-files have
 // pawnless neighbours): row of the rearmost pawn, 0 (White) or 7 (Black) when none.
-extern int white_pawn_row[10];
-extern int black_pawn_row[10];
+extern ENGINE_STATE int white_pawn_row[10];
+extern ENGINE_STATE int black_pawn_row[10];
 
 // Square tables from White's side; Black reads the mirrored square (flip_square).
 extern const int pawn_table[64];

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
-UndoRecord undo_stack[UNDO_STACK_SIZE];
+ENGINE_STATE UndoRecord undo_stack[UNDO_STACK_SIZE] = {};
 
 namespace {
 

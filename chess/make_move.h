@@ -17,7 +17,7 @@ struct UndoRecord {
     int saved_fifty_counter; // fifty_counter before the move
 };
 
-extern UndoRecord undo_stack[UNDO_STACK_SIZE]; // history_ply records in use
+extern ENGINE_STATE UndoRecord undo_stack[UNDO_STACK_SIZE]; // history_ply records in use
 
 // Plays a generated move if it is legal. Returns 1 when played, 0 when the move is illegal
 // (castling out of, through or into check or past pieces; own king left attacked) or the

@@ -4,22 +4,22 @@
 
 #include "chess/rays.h"
 
-int square_color[64];
-int square_piece[64];
-int side_to_move = WHITE;
-int opponent = BLACK;
-int castle_rights = 0;
-int ep_square = -1;
-int fifty_counter = 0;
-int search_ply = 0;
-int history_ply = 0;
-ScoredMove move_stack[MOVE_STACK_SIZE];
-int ply_first_move[MAX_PLY];
-int history_score[64][64];
-int start_move_number = 1;
+ENGINE_STATE int square_color[64];
+ENGINE_STATE int square_piece[64];
+ENGINE_STATE int side_to_move = WHITE;
+ENGINE_STATE int opponent = BLACK;
+ENGINE_STATE int castle_rights = 0;
+ENGINE_STATE int ep_square = -1;
+ENGINE_STATE int fifty_counter = 0;
+ENGINE_STATE int search_ply = 0;
+ENGINE_STATE int history_ply = 0;
+ENGINE_STATE ScoredMove move_stack[MOVE_STACK_SIZE] = {};
+ENGINE_STATE int ply_first_move[MAX_PLY];
+ENGINE_STATE int history_score[64][64];
+ENGINE_STATE int start_move_number = 1;
 
-uint64_t occupied_by[7];
-uint64_t pieces_of[7];
+ENGINE_STATE uint64_t occupied_by[7];
+ENGINE_STATE uint64_t pieces_of[7];
 
 // clang-format off
 const int mailbox120[120] = {

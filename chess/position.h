@@ -1,13 +1,24 @@
 #pragma once
 // The chess engine's one position: square arrays, side to move, castling and en-passant
 // state, the move record and the move stack that every ply of a search writes into, and the
-// attack and check tests. The state is process-wide; nothing in it is thread-aware.
+// attack and check tests.
+//
+// Each thread has an engine of its own (ENGINE_STATE): the game's thread plays the game on its
+// position while a search thread (chess/search_thread.h) thinks on a copy in its own, and
+// nothing is shared but what they hand each other explicitly. Within one thread nothing is
+// thread-aware: the engine's functions work on the calling thread's state.
 //
 // Squares are numbered 0 to 63 row by row from Black's side: 0 is a8, 7 is h8, 56 is a1,
 // 63 is h1. White pawns move towards lower numbers.
 
 #include <bit>
 #include <cstdint>
+
+// The storage of every variable of the engine's state: one copy per thread, set up (zeroed or
+// its constant initial value) when the thread starts, so nothing runs before first use. The
+// initial-exec model keeps an access one load from the thread pointer, as fast as a global in
+// the search; it suits an engine linked into programs, not one loaded with dlopen.
+#define ENGINE_STATE thread_local constinit __attribute__((tls_model("initial-exec")))
 
 // Colour codes (square_color, side_to_move) and piece codes (square_piece).
 constexpr int WHITE = 0;
@@ -66,25 +77,28 @@ struct ScoredMove {
 // make_move and take_back. Code that writes the square arrays directly must call
 // sync_position afterwards so that the engine's derived occupancy sets follow, and must not
 // put a pawn on the first or last row (the generators step off the board from there).
-extern int square_color[64]; // WHITE, BLACK or EMPTY per square
-extern int square_piece[64]; // PAWN..KING or EMPTY per square
-extern int side_to_move;     // colour to move
-extern int opponent;         // always 1 - side_to_move
-extern int castle_rights;    // sum of CASTLE_* bits still allowed
-extern int ep_square;        // square a pawn just jumped over, or -1
-extern int fifty_counter;    // half-moves since the last capture or pawn move
-extern int search_ply;       // depth of the current line below the root
-extern int history_ply;      // records in use on the undo stack (chess/make_move.h)
-extern ScoredMove move_stack[MOVE_STACK_SIZE];
-extern int ply_first_move[MAX_PLY]; // first move_stack index of each ply's moves
-extern int history_score[64][64];   // quiet-move ordering score [from][to], raised by search
-extern int start_move_number;       // full-move number where the undo stack starts (FEN only)
+extern ENGINE_STATE int square_color[64]; // WHITE, BLACK or EMPTY per square
+extern ENGINE_STATE int square_piece[64]; // PAWN..KING or EMPTY per square
+extern ENGINE_STATE int side_to_move;     // colour to move
+extern ENGINE_STATE int opponent;         // always 1 - side_to_move
+extern ENGINE_STATE int castle_rights;    // sum of CASTLE_* bits still allowed
+extern ENGINE_STATE int ep_square;        // square a pawn just jumped over, or -1
+extern ENGINE_STATE int fifty_counter;    // half-moves since the last capture or pawn move
+extern ENGINE_STATE int search_ply;       // depth of the current line below the root
+// Records in use on the undo stack (chess/make_move.h).
+extern ENGINE_STATE int history_ply;
+extern ENGINE_STATE ScoredMove move_stack[MOVE_STACK_SIZE];
+extern ENGINE_STATE int ply_first_move[MAX_PLY]; // first move_stack index of each ply's moves
+// Quiet-move ordering score [from][to], raised by search.
+extern ENGINE_STATE int history_score[64][64];
+// Full-move number where the undo stack starts (FEN only).
+extern ENGINE_STATE int start_move_number;
 
 // --- Derived state, kept in step by the engine ----------------------------------------------
 // Occupancy by colour code and by piece code (bit s = square s); entry EMPTY collects the
 // empty squares' bits and is never read.
-extern uint64_t occupied_by[7];
-extern uint64_t pieces_of[7];
+extern ENGINE_STATE uint64_t occupied_by[7];
+extern ENGINE_STATE uint64_t pieces_of[7];
 
 // --- Constant tables --------------------------------------------------------------------------
 extern const int mailbox120[120]; // 10 x 12 frame: square number, or -1 off the board

@@ -8,19 +8,20 @@
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
 
-uint32_t pv_table[MAX_PLY][MAX_PLY];
-int pv_length[MAX_PLY];
-int follow_pv;
-int64_t node_count;
-int64_t max_nodes = INT64_MAX;
-int max_depth = 4;
-int max_time_ms = 33554432;
-int64_t start_time_ms;
-int64_t stop_time_ms;
-int stop_search;
-int pv_score;
+ENGINE_STATE uint32_t pv_table[MAX_PLY][MAX_PLY];
+ENGINE_STATE int pv_length[MAX_PLY];
+ENGINE_STATE int follow_pv;
+ENGINE_STATE int64_t node_count;
+ENGINE_STATE int64_t max_nodes = INT64_MAX;
+ENGINE_STATE int max_depth = 4;
+ENGINE_STATE int max_time_ms = 33554432;
+ENGINE_STATE int64_t start_time_ms;
+ENGINE_STATE int64_t stop_time_ms;
+ENGINE_STATE int stop_search;
+ENGINE_STATE int pv_score;
 std::atomic<bool> stop_requested{false};
 std::atomic<int64_t> stop_deadline_ms{INT64_MAX};
+ENGINE_STATE const std::atomic<bool>* stop_signal = nullptr;
 
 namespace {
 
@@ -36,7 +37,7 @@ inline bool at_search_limit() {
 }
 
 // Counts the node and raises stop_search at the node budget; every 1024 nodes also reads the
-// clock, the outside deadline and the stop request. The search then unwinds without writing
+// clock, the outside deadline and the stop requests. The search then unwinds without writing
 // anything further.
 inline bool count_node_and_check_time() {
     ++node_count;
@@ -45,7 +46,8 @@ inline bool count_node_and_check_time() {
     } else if ((node_count & 1023) == 0) {
         const int64_t now = clock_ms();
         if (now >= stop_time_ms || now >= stop_deadline_ms.load(std::memory_order_relaxed) ||
-            stop_requested.load(std::memory_order_relaxed))
+            stop_requested.load(std::memory_order_relaxed) ||
+            (stop_signal != nullptr && stop_signal->load(std::memory_order_relaxed)))
             stop_search = 1;
     }
     return stop_search != 0;
@@ -219,7 +221,7 @@ void think(int output, IterationReport report) {
 }
 
 const char* move_text(uint32_t value) {
-    static char text[8];
+    static thread_local char text[8];
     const Move m = to_move(value);
     const int from = m.from;
     const int to = m.to;

@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,24 +13,9 @@
 #include "chess/computer_move.h"
 #include "chess/opening_book.h"
 #include "chess_test_support.h"
+#include "tests/support/allocation_count.h"
 
 using namespace chess_test;
-
-// Counts every operator new of this test program, so that a test can see that a search
-// allocates nothing.
-static long allocations = 0;
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -275,16 +259,16 @@ TEST_F(Search, ShallowBenchSignature) {
 TEST_F(Search, SearchAllocatesNothing) {
     ASSERT_TRUE(set_fen(KIWIPETE));
     max_depth = 4;
-    delete new int(1); // the counter sees allocations
-    ASSERT_GT(allocations, 0);
-    const long before = allocations;
+    ::operator delete(::operator new(4)); // the counter sees allocations
+    ASSERT_GT(allocationCount(), 0);
+    const long before = allocationCount();
     think(0);
-    EXPECT_EQ(allocations, before);
+    EXPECT_EQ(allocationCount(), before);
     EXPECT_GT(node_count, 10000);
     (void)opening_book_summary(); // built: then no allocation by a weak level's nor a book move
-    const long built = allocations;
+    const long built = allocationCount();
     EXPECT_NE(computer_move(2, true, 0), 0u);
     ASSERT_TRUE(set_fen(START_FEN));
     EXPECT_NE(computer_move(4, true, 0), 0u);
-    EXPECT_EQ(allocations, built);
+    EXPECT_EQ(allocationCount(), built);
 }

@@ -4,6 +4,7 @@
 //   chess3d-engine divide "<FEN>" <depth>   the same, with one line per root move
 //   chess3d-engine think "<FEN>"            the game's depth-4 search with its table output
 //   chess3d-engine bench [depth]            the fixed benchmark (depth 4 by default)
+//   chess3d-engine beside [level]           the search beside a frame loop (level 6 by default)
 //   chess3d-engine book "<FEN>"             the opening book's moves for a position
 //   chess3d-engine pgn FILE.chs             the PGN of a saved game
 //   chess3d-engine import FILE.pgn [GAME]   the ".chs" lines of a PGN game (the first by default)
@@ -28,6 +29,7 @@
 #include "game/pgn.h"
 #include "game/pgn_import.h"
 #include "game/saved_games.h"
+#include "tools/chess3d-engine/beside.h"
 #include "tools/chess3d-engine/uci.h"
 
 namespace {
@@ -38,6 +40,7 @@ int usage() {
     std::fprintf(stderr, "usage: chess3d-engine perft|divide \"<FEN>\" <depth>\n"
                          "       chess3d-engine think \"<FEN>\"\n"
                          "       chess3d-engine bench [depth]\n"
+                         "       chess3d-engine beside [level]\n"
                          "       chess3d-engine book \"<FEN>\"\n"
                          "       chess3d-engine pgn FILE.chs\n"
                          "       chess3d-engine import FILE.pgn [GAME]\n"
@@ -206,6 +209,11 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "think") == 0) return run_think(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "bench") == 0)
         return run_bench_command(argc >= 3 ? argv[2] : nullptr);
+    if ((argc == 2 || argc == 3) && std::strcmp(argv[1], "beside") == 0) {
+        int level = 6;
+        if (argc == 3 && !read_depth(argv[2], 1, 8, &level)) return 1;
+        return run_beside(level);
+    }
     if (argc == 3 && std::strcmp(argv[1], "book") == 0) return run_book(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "pgn") == 0) return run_pgn(argv[2]);
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "import") == 0)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "chess/make_move.h"
 #include "chess/notation.h"
 #include "chess/position.h"
+#include "chess/position_backup.h"
 #include "chess/search.h"
 
 namespace {
@@ -63,6 +65,9 @@ struct Session {
     int64_t ponder_soft_ms = 0;
     std::atomic<int64_t> soft_deadline_ms{INT64_MAX}; // no iteration starts past it (clock_ms)
     Iteration last;                                   // search thread only
+    // The position a "go" searches: the engine's state is the thread's own, so the session's
+    // position is copied here before the search thread starts and set up there from the copy.
+    std::unique_ptr<PositionBackup> searched = std::make_unique<PositionBackup>();
     bool position_valid = true; // false after a refused "position": go answers 0000
 };
 Session* g_session = nullptr;
@@ -149,6 +154,7 @@ uint32_t chosen_move() {
 }
 
 void search_and_answer(GoLimits limits) {
+    restore_position(*g_session->searched);
     max_depth = limits.depth;
     // A ponder search has no budget of its own: "ponderhit" sets the outside deadline.
     max_time_ms =
@@ -365,6 +371,7 @@ int run_uci(std::FILE* in, std::FILE* out) {
             session.pondering = limits.ponder;
             session.ponder_hard_ms = limits.hard_ms;
             session.ponder_soft_ms = limits.soft_ms;
+            backup_position(*session.searched);
             session.searcher = std::thread(search_and_answer, limits);
         } else if (command == "ponderhit") {
             ponder_hit();
