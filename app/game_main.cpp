@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "app/startup_check.h"
 #include "board/board_scene.h"
+#include "board/frame_labels.h"
 #include "board/move_marks.h"
 #include "chess/engine_random.h"
 #include "engine/KivEngine.h"
@@ -190,6 +191,7 @@ bool stepFrame() {
     cameraZoomTakeOut(); //    the animations write the camera's own pose
     UpdateAnimations();  // 3. completion callbacks run here
     cameraZoomStep();    //    the wheel's distance on top of it
+    faceFrameLabels();   //    the frame's letters turned to the camera's side
     ServerStep();        // 4. the network peer: host,
     ClientStep();        //    then the joining side
     opponentStep();      //    a UCI engine's answers

@@ -3,6 +3,7 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"
+#include "board/frame_labels.h"
 #include "engine/KivEngine.h"
 
 namespace {
@@ -170,6 +171,7 @@ void BoardScene::loadDecorAndBoard() {
     park(targetMarkerWhite, camera);
     LoadSceneFromFILE(g_scene, ".\\M3D\\echiquier.m3d", nullptr);
     if (KNodeGraph* frame = lookUp("echiq")) frame->InsertAsChildOf(boardPivot);
+    loadFrameLabelPictures();
 }
 
 void BoardScene::loadPieces() {

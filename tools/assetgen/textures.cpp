@@ -43,26 +43,53 @@ Image marble(int size, Rgba base, Rgba vein, uint32_t seed) {
     return img;
 }
 
+// A label centred on (cx, cy), its top turned `quarterTurns` quarters clockwise in the picture,
+// so that it reads upright for a player looking from that side: 0 from White's side (the top
+// of the picture away from the viewer), 2 from Black's.
+void drawLabel(Image& img, const Font& font, const std::string& text, float cx, float cy, float px,
+               Rgba ink, int quarterTurns) {
+    const int cell = int(px * 2.0f) & ~1; // even: the centre falls between pixels both ways
+    const float half = cell / 2.0f;
+    if (quarterTurns % 4 == 0) {
+        font.drawCentred(img, text, cx - half, cy - half, float(cell), float(cell), px, ink);
+        return;
+    }
+    Image label(cell, cell, {0, 0, 0, 0});
+    font.drawCentred(label, text, 0, 0, float(cell), float(cell), px, ink);
+    const int x0 = int(std::lround(cx - half)), y0 = int(std::lround(cy - half));
+    for (int y = 0; y < cell; ++y)
+        for (int x = 0; x < cell; ++x) {
+            // Turning clockwise by quarters: a pixel at (x, y) goes to (cell - 1 - y, x).
+            int sx = x, sy = y;
+            for (int t = 0; t < quarterTurns % 4; ++t) {
+                const int nx = sy, ny = cell - 1 - sx;
+                sx = nx;
+                sy = ny;
+            }
+            const Rgba c = label.get(sx, sy);
+            img.blend(x0 + x, y0 + y, c);
+        }
+}
+
 // Board frame: walnut, with the files a..h along the near and far edges and the ranks 1..8
 // along the sides. The picture covers x, z from -1 to 8 (the squares are x, z 0..7, one unit
-// each, rank 8 at z = 0), top of the picture at z = -1.
-Image wholeFrame(const Fonts& f) {
+// each, rank 8 at z = 0), top of the picture at z = -1. The labels read upright from the side
+// `quarterTurns` names (see drawLabel).
+Image wholeFrame(const Fonts& f, int quarterTurns) {
     const int S = FRAME_SIZE;
     Image img = wood(S, 0.05f);
     const float unit = FRAME_UNIT;
     auto toPx = [&](float w) { return (w + 1.0f) * unit; };
+    const float px = unit * 0.32f;
+    const Rgba ink = rgb(0xe9cf92, 0.9f);
     for (int i = 0; i < 8; ++i) {
         std::string file(1, char('a' + i)), rank(1, char('8' - i));
         float cx = toPx(float(i)), cz = toPx(float(i));
-        Rgba ink = rgb(0xe9cf92, 0.9f);
-        f.sansBold.drawCentred(img, file, cx - unit / 2, toPx(7.55f), unit, unit * 0.4f,
-                               unit * 0.32f, ink);
-        f.sansBold.drawCentred(img, file, cx - unit / 2, toPx(-0.95f), unit, unit * 0.4f,
-                               unit * 0.32f, ink);
-        f.sansBold.drawCentred(img, rank, toPx(-0.95f), cz - unit / 2, unit * 0.4f, unit,
-                               unit * 0.32f, ink);
-        f.sansBold.drawCentred(img, rank, toPx(7.55f), cz - unit / 2, unit * 0.4f, unit,
-                               unit * 0.32f, ink);
+        const float nearEdge = toPx(7.55f) + unit * 0.2f, farEdge = toPx(-0.95f) + unit * 0.2f;
+        drawLabel(img, f.sansBold, file, cx, nearEdge, px, ink, quarterTurns);
+        drawLabel(img, f.sansBold, file, cx, farEdge, px, ink, quarterTurns);
+        drawLabel(img, f.sansBold, rank, farEdge, cz, px, ink, quarterTurns);
+        drawLabel(img, f.sansBold, rank, nearEdge, cz, px, ink, quarterTurns);
     }
     // Inlaid brass line round the squares.
     float a = toPx(-0.56f), b = toPx(7.56f);
@@ -71,8 +98,8 @@ Image wholeFrame(const Fonts& f) {
 }
 
 // The ring of the whole picture as the strips `frameUV` reads (see textures.h).
-Image frame(const Fonts& f) {
-    const Image whole = wholeFrame(f);
+Image frame(const Fonts& f, int quarterTurns) {
+    const Image whole = wholeFrame(f, quarterTurns);
     Image strips(FRAME_SIZE, FRAME_SIDES * FRAME_STRIP);
     auto wrap = [](int i) { return (i % FRAME_SIZE + FRAME_SIZE) % FRAME_SIZE; };
     for (int side = 0; side < FRAME_SIDES; ++side) {
@@ -155,7 +182,10 @@ Image cubeBack() {
 std::vector<NamedPicture> materialPictures(const Fonts& fonts) {
     return {
         {tex::WOOD, wood(512, 0.0f)},
-        {tex::FRAME, frame(fonts)},
+        {tex::FRAME, frame(fonts, 0)},
+        {tex::FRAME_FROM_H_FILE, frame(fonts, 3)},
+        {tex::FRAME_FROM_BLACK, frame(fonts, 2)},
+        {tex::FRAME_FROM_A_FILE, frame(fonts, 1)},
         {tex::MARBLE_LIGHT, marble(256, rgb(0xeee4d0), rgb(0xb8a88a), 3)},
         {tex::MARBLE_DARK, marble(256, rgb(0x2d4a3e), rgb(0x9cc4b0), 8)},
         {tex::STARS, stars()},

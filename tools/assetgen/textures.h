@@ -13,6 +13,11 @@ std::vector<NamedPicture> materialPictures(const Fonts& fonts);
 namespace tex {
 inline const std::string WOOD = ".\\textures\\wood.jpg";
 inline const std::string FRAME = ".\\textures\\frame.jpg";
+// The same frame with its letters and digits turned to read upright from the other sides: the
+// board shows the one that faces the camera.
+inline const std::string FRAME_FROM_H_FILE = ".\\textures\\frame_hfile.jpg";
+inline const std::string FRAME_FROM_BLACK = ".\\textures\\frame_black.jpg";
+inline const std::string FRAME_FROM_A_FILE = ".\\textures\\frame_afile.jpg";
 inline const std::string MARBLE_LIGHT = ".\\textures\\marblelight.jpg";
 inline const std::string MARBLE_DARK = ".\\textures\\marbledark.jpg";
 inline const std::string STARS = ".\\textures\\stars.jpg";
