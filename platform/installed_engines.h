@@ -1,0 +1,38 @@
+#pragma once
+// The chess engines a player can choose from without typing a command: the game's own engine and
+// each well-known engine that speaks UCI and is installed where the game starts programs from
+// (PATH, then /usr/games and /usr/local/games, where Debian and local installs put games).
+//
+// Finding them only looks at the file system: no program is ever started to ask what it is, so
+// a file that merely carries an engine's name is listed, and its failure to start is told when it
+// is chosen (the game then falls back to its own engine).
+
+#include <string>
+#include <vector>
+
+// The command that names the game's own engine in settings.ini and on the command line.
+constexpr const char* BUILTIN_ENGINE_COMMAND = "builtin";
+
+struct InstalledEngine {
+    std::string name;    // shown to the player: "Stockfish", "GNU Chess"
+    std::string command; // what `engine =` and --engine take: "stockfish", "gnuchess --uci"
+};
+
+// The folders searched by FindInstalledEngines when the game lists its engines: the entries of
+// `pathVariable` (the PATH value; null reads the environment's, an unset PATH counts as
+// "/usr/bin:/bin"), then /usr/games and /usr/local/games, colon-separated.
+std::string EngineSearchFolders(const char* pathVariable = nullptr);
+
+// The built-in engine first, then each known UCI engine found as a regular executable file in
+// one of the colon-separated `folders`, in a fixed order (the table in the source, strongest
+// first), each once: a program found in several folders, or the same file under two known names
+// (a symbolic link), is listed under the first. Empty and relative folder entries are skipped,
+// since what they name depends on the current folder. Directories, files without the execute
+// permission and unreadable folders are passed over silently.
+std::vector<InstalledEngine> FindInstalledEngines(const std::string& folders);
+
+// The name a player knows an engine command by: the known engine's name for its command
+// ("gnuchess --uci" gives "GNU Chess"), "Built-in" for the built-in engine (also "built-in" and
+// blanks, any case), otherwise the program's file name without its folder ("/opt/sf/sf-16 -x"
+// gives "sf-16"; a first word in double quotes may hold blanks).
+std::string EngineDisplayName(const std::string& command);

@@ -1,0 +1,68 @@
+// The engines listed for the player, from a made-up PATH of engine-named files.
+
+#include "platform/installed_engines.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void makeFile(const fs::path& path, bool executable) {
+    std::ofstream(path) << "#!/bin/sh\nexit 1\n"; // never run: a run would fail the listing
+    fs::permissions(path, executable ? fs::perms::owner_all : fs::perms::owner_read);
+}
+
+TEST(InstalledEngines, ListsExecutableKnownEnginesOnceInTableOrder) {
+    char tmpl[] = "/tmp/chess3d-engines-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const fs::path root = tmpl, first = root / "first", second = root / "second";
+    fs::create_directories(first);
+    fs::create_directories(second);
+    fs::create_directories(root / "relative");
+    makeFile(first / "gnuchess", true);
+    makeFile(first / "toga2", false);         // not executable here...
+    makeFile(second / "toga2", true);         // ...but in a later folder
+    fs::create_directory(first / "glaurung"); // a folder, not a program
+    makeFile(second / "stockfish", true);
+    makeFile(first / "stockfish", true);                      // found first: listed once
+    fs::create_symlink(first / "stockfish", first / "fruit"); // the same program again
+    makeFile(root / "relative" / "ethereal-chess", true);     // only through a relative entry
+    makeFile(first / "crafty", true);                         // speaks xboard, not UCI
+
+    const fs::path cwd = fs::current_path();
+    fs::current_path(root);
+    const std::string folders =
+        first.string() + "::relative:" + (root / "gone").string() + ":" + second.string();
+    const std::vector<InstalledEngine> engines = FindInstalledEngines(folders);
+    fs::current_path(cwd);
+
+    std::vector<std::string> listed;
+    for (const InstalledEngine& e : engines)
+        listed.push_back(e.name + "=" + e.command);
+    EXPECT_EQ(listed, (std::vector<std::string>{"Built-in=builtin", "Stockfish=stockfish",
+                                                "Toga II=toga2", "GNU Chess=gnuchess --uci"}));
+    EXPECT_EQ(FindInstalledEngines("").size(), 1u);
+    EXPECT_EQ(EngineSearchFolders("/a:/b"), "/a:/b:/usr/games:/usr/local/games");
+    fs::remove_all(root);
+}
+
+TEST(InstalledEngines, DisplayNamesOfCommandsAsSettingsHoldThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"gnuchess --uci", "GNU Chess"},
+        {"  gnuchess \t --uci ", "GNU Chess"},
+        {"/usr/games/stockfish", "Stockfish"},
+        {"\"/usr/games/toga2\"", "Toga II"},
+        {"gnuchess", "gnuchess"}, // not in its UCI mode: not the known engine
+        {"\"/opt/my engines/sf-16\" --uci", "sf-16"},
+        {"Built-In", "Built-in"},
+        {"", "Built-in"},
+    };
+    for (const auto& [command, name] : cases)
+        EXPECT_EQ(EngineDisplayName(command), name) << command;
+}
+
+} // namespace
