@@ -11,27 +11,6 @@
 
 namespace {
 
-struct KnownEngine {
-    const char* name;      // shown to the player
-    const char* program;   // the file looked for
-    const char* arguments; // what makes it speak UCI ("" when it always does)
-};
-
-// Engines that speak UCI, roughly strongest first; each of Debian's ships its program in
-// /usr/games. Engines that speak only the xboard protocol (crafty, fairymax, phalanx, sjeng,
-// hoichess) are left out: the game talks UCI alone.
-constexpr KnownEngine KNOWN_ENGINES[] = {
-    {"Stockfish", "stockfish", ""},
-    {"Ethereal", "ethereal-chess", ""},
-    {"Fairy-Stockfish", "fairy-stockfish", ""},
-    {"Toga II", "toga2", ""},
-    {"Glaurung", "glaurung", ""},
-    {"Fruit", "fruit", ""},
-    {"GNU Chess", "gnuchess", "--uci"},
-};
-
-constexpr const char* BUILTIN_ENGINE_NAME = "Built-in";
-
 // A regular file this user may execute (what the game can start by that name).
 bool executableFile(const std::string& path) {
     struct stat st {};
@@ -71,7 +50,7 @@ std::vector<std::string> commandWordsOf(const std::string& command) {
     return words;
 }
 
-std::string commandOf(const KnownEngine& engine) {
+std::string commandOf(const KnownUciEngine& engine) {
     return *engine.arguments ? std::string(engine.program) + " " + engine.arguments
                              : std::string(engine.program);
 }
@@ -96,7 +75,7 @@ std::vector<InstalledEngine> FindInstalledEngines(const std::string& folders) {
 
     std::vector<InstalledEngine> found{{BUILTIN_ENGINE_NAME, BUILTIN_ENGINE_COMMAND}};
     std::vector<std::string> realFilesListed; // the same program under two names counts once
-    for (const KnownEngine& engine : KNOWN_ENGINES) {
+    for (const KnownUciEngine& engine : KNOWN_UCI_ENGINES) {
         for (const std::string& folder : absoluteFolders) {
             const std::string path = folder + "/" + engine.program;
             if (!executableFile(path)) continue;
@@ -128,7 +107,7 @@ std::string EngineDisplayName(const std::string& command) {
     std::string plain; // the command with its program's folder dropped and single blanks
     for (const std::string& word : words)
         plain += (plain.empty() ? "" : " ") + word;
-    for (const KnownEngine& engine : KNOWN_ENGINES)
+    for (const KnownUciEngine& engine : KNOWN_UCI_ENGINES)
         if (plain == commandOf(engine)) return engine.name;
     return words[0].empty() ? command : words[0];
 }

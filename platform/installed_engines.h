@@ -13,6 +13,28 @@
 // The command that names the game's own engine in settings.ini and on the command line.
 constexpr const char* BUILTIN_ENGINE_COMMAND = "builtin";
 
+// An engine the game knows by name. Engines that speak only the xboard protocol (crafty, fairymax,
+// phalanx, sjeng, hoichess) are left out: the game talks UCI alone.
+struct KnownUciEngine {
+    const char* name;      // shown to the player
+    const char* program;   // the file looked for
+    const char* arguments; // what makes it speak UCI ("" when it always does)
+};
+
+// Roughly strongest first; each of Debian's packages puts its program in /usr/games.
+inline constexpr KnownUciEngine KNOWN_UCI_ENGINES[] = {
+    {"Stockfish", "stockfish", ""},
+    {"Ethereal", "ethereal-chess", ""},
+    {"Fairy-Stockfish", "fairy-stockfish", ""},
+    {"Toga II", "toga2", ""},
+    {"Glaurung", "glaurung", ""},
+    {"Fruit", "fruit", ""},
+    {"GNU Chess", "gnuchess", "--uci"},
+};
+
+// The built-in engine's name for the player.
+constexpr const char* BUILTIN_ENGINE_NAME = "Built-in";
+
 struct InstalledEngine {
     std::string name;    // shown to the player: "Stockfish", "GNU Chess"
     std::string command; // what `engine =` and --engine take: "stockfish", "gnuchess --uci"
@@ -24,7 +46,7 @@ struct InstalledEngine {
 std::string EngineSearchFolders(const char* pathVariable = nullptr);
 
 // The built-in engine first, then each known UCI engine found as a regular executable file in
-// one of the colon-separated `folders`, in a fixed order (the table in the source, strongest
+// one of the colon-separated `folders`, in the order of KNOWN_UCI_ENGINES (strongest
 // first), each once: a program found in several folders, or the same file under two known names
 // (a symbolic link), is listed under the first. Empty and relative folder entries are skipped,
 // since what they name depends on the current folder. Directories, files without the execute
