@@ -94,6 +94,42 @@ TEST(AssetPictures, SelectVersionsDifferExactlyInTheHighlightRectangles) {
     }
 }
 
+// The game pastes an engine's slot of engines.jpg over the computer page's well: the slots are
+// the well's size, the first is the well as the page shows it, and every slot's edges match the
+// page's, so a paste shows no seam; each slot holds its own name.
+TEST(AssetPictures, EngineNamesFitTheComputerPageWell) {
+    Pixels page, plates;
+    ASSERT_TRUE(page.load(".\\textures\\Interfaces\\computer.jpg"));
+    ASSERT_TRUE(plates.load(ENGINE_PLATES_FILE));
+    ASSERT_EQ(plates.w, ENGINE_WELL_W);
+    ASSERT_EQ(plates.h, ENGINE_WELL_H * ENGINE_PLATE_COUNT);
+    const int wellTop = page.h - ENGINE_WELL_Y - ENGINE_WELL_H;
+    for (int slot = 0; slot < ENGINE_PLATE_COUNT; ++slot) {
+        double all = 0, edge = 0, fromFirst = 0;
+        int edgeCount = 0;
+        for (int y = 0; y < ENGINE_WELL_H; ++y)
+            for (int x = 0; x < ENGINE_WELL_W; ++x) {
+                double d = 0, f = 0;
+                for (int ch = 0; ch < 3; ++ch) {
+                    d += std::abs(plates.at(x, slot * ENGINE_WELL_H + y, ch) -
+                                  page.at(ENGINE_WELL_X + x, wellTop + y, ch));
+                    f += std::abs(plates.at(x, slot * ENGINE_WELL_H + y, ch) - plates.at(x, y, ch));
+                }
+                all += d / 3;
+                fromFirst += f / 3;
+                if (x < 2 || y < 2 || x >= ENGINE_WELL_W - 2 || y >= ENGINE_WELL_H - 2) {
+                    edge += d / 3;
+                    ++edgeCount;
+                }
+            }
+        EXPECT_LT(edge / edgeCount, 3.0) << "slot " << slot << " would show a seam";
+        if (slot == 0)
+            EXPECT_LT(all / (ENGINE_WELL_W * ENGINE_WELL_H), 2.0);
+        else
+            EXPECT_GT(fromFirst / (ENGINE_WELL_W * ENGINE_WELL_H), 4.0) << "slot " << slot;
+    }
+}
+
 // 16 x 16 cells of Latin-1, character c at row c / 16 from the top. Printable characters
 // (the chat's '§' among them) have ink; control codes have none; the classic font keeps its
 // ink inside the 11.5 / 16 of the cell that its advance covers, so letters do not overlap.
