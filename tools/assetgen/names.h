@@ -58,6 +58,7 @@ inline constexpr NameUse NAME_USES[] = {
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\newgame.jpg"},
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\multiplayer.jpg"},
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\color.jpg"},
+    {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\computer.jpg"},
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\request.jpg"},
     {".\\M3D\\Option.m3d", K::Object, "load"},
     {".\\M3D\\Option.m3d", K::Object, "save"},
