@@ -50,6 +50,16 @@ std::vector<std::string> commandWordsOf(const std::string& command) {
     return words;
 }
 
+// "builtin", "built-in" (any case) or no word at all: the game's own engine.
+bool isBuiltin(const std::string& command) {
+    const std::vector<std::string> words = commandWordsOf(command);
+    if (words.empty()) return true;
+    std::string first = words[0];
+    for (char& c : first)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return first == "builtin" || first == "built-in";
+}
+
 std::string commandOf(const KnownUciEngine& engine) {
     return *engine.arguments ? std::string(engine.program) + " " + engine.arguments
                              : std::string(engine.program);
@@ -95,13 +105,8 @@ std::vector<InstalledEngine> FindInstalledEngines(const std::string& folders) {
 }
 
 std::string EngineDisplayName(const std::string& command) {
+    if (isBuiltin(command)) return BUILTIN_ENGINE_NAME;
     std::vector<std::string> words = commandWordsOf(command);
-    if (words.empty()) return BUILTIN_ENGINE_NAME;
-    std::string first = words[0];
-    for (char& c : first)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (first == "builtin" || first == "built-in") return BUILTIN_ENGINE_NAME;
-
     const size_t slash = words[0].rfind('/');
     if (slash != std::string::npos) words[0].erase(0, slash + 1);
     std::string plain; // the command with its program's folder dropped and single blanks
@@ -110,4 +115,28 @@ std::string EngineDisplayName(const std::string& command) {
     for (const KnownUciEngine& engine : KNOWN_UCI_ENGINES)
         if (plain == commandOf(engine)) return engine.name;
     return words[0].empty() ? command : words[0];
+}
+
+bool SameEngineCommand(const std::string& a, const std::string& b) {
+    const bool builtinA = isBuiltin(a), builtinB = isBuiltin(b);
+    return builtinA || builtinB ? builtinA && builtinB : commandWordsOf(a) == commandWordsOf(b);
+}
+
+std::vector<InstalledEngine> EngineChoices(std::vector<InstalledEngine> found,
+                                           const std::string& current) {
+    for (const InstalledEngine& engine : found)
+        if (SameEngineCommand(engine.command, current)) return found;
+    found.push_back({EngineDisplayName(current), current});
+    return found;
+}
+
+int EngineNameSlot(const std::string& command) {
+    if (isBuiltin(command)) return 0;
+    const std::string name = EngineDisplayName(command);
+    int slot = 1;
+    for (const KnownUciEngine& engine : KNOWN_UCI_ENGINES) {
+        if (name == engine.name) return slot;
+        ++slot;
+    }
+    return slot;
 }

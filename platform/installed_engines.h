@@ -58,3 +58,18 @@ std::vector<InstalledEngine> FindInstalledEngines(const std::string& folders);
 // blanks, any case), otherwise the program's file name without its folder ("/opt/sf/sf-16 -x"
 // gives "sf-16"; a first word in double quotes may hold blanks).
 std::string EngineDisplayName(const std::string& command);
+
+// Whether two engine commands start the same engine: both the built-in one, or the same words
+// (blanks and quotes aside). A path is not taken for the program found by name: a player's own
+// "/opt/sf/stockfish" stays theirs.
+bool SameEngineCommand(const std::string& a, const std::string& b);
+
+// The engines a page offers: `found` (FindInstalledEngines), then `current` (the engine the
+// settings or the command line name) when it is none of them, so that an engine set by hand, or
+// one since removed, stays as it was until the player picks another.
+std::vector<InstalledEngine> EngineChoices(std::vector<InstalledEngine> found,
+                                           const std::string& current);
+
+// The place of a command's name among the pictures of engine names: 0 the built-in engine,
+// 1 + i the known engine KNOWN_UCI_ENGINES[i], and the one after them any other engine.
+int EngineNameSlot(const std::string& command);

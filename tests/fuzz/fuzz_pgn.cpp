@@ -54,16 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const PgnGame& game : games)
         if (!inBlocks.next(&again) || !sameGame(game, again)) __builtin_trap();
     if (games.size() < 16 && inBlocks.next(nullptr)) __builtin_trap();
-    for (const PgnGame& game : games) {
+    for (const PgnGame& game : games)
         for (const size_t width : {size_t(size > 0 ? data[0] : 0), size_t(4000)}) {
             const std::string line = pgn_details(game, width);
             if (line.size() > width) __builtin_trap();
-            for (const char c : line) {
-                const unsigned char byte = static_cast<unsigned char>(c);
+            for (const unsigned char byte : line)
                 if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) __builtin_trap();
-            }
         }
-    }
     for (const PgnGame& game : games) {
         std::vector<RecordedMove> moves, again;
         const std::string why = pgn_game_moves(game, moves);
