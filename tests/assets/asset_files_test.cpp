@@ -321,11 +321,9 @@ TEST(AssetFiles, WallCubeTurnsEachPageTowardsTheCameraRightWayRound) {
         double x, y, z;
         const char* picture;
     };
-    const Page pages[] = {{0, 0, 0, "general.jpg"},
-                          {90, 0, 0, "newgame.jpg"},
-                          {0, 0, 90, "multiplayer.jpg"},
-                          {-90, 0, 0, "color.jpg"},
-                          {0, 0, -90, "cubeback.jpg"}};
+    const Page pages[] = {{0, 0, 0, "general.jpg"},      {90, 0, 0, "newgame.jpg"},
+                          {0, 0, 90, "multiplayer.jpg"}, {-90, 0, 0, "color.jpg"},
+                          {180, 0, 0, "computer.jpg"},   {0, 0, -90, "cubeback.jpg"}};
     auto rotate = [](const Page& pg, Vec v) {
         double a = pg.x * M_PI / 180, b = pg.y * M_PI / 180, c = pg.z * M_PI / 180;
         Vec z{v[0] * std::cos(c) - v[1] * std::sin(c), v[0] * std::sin(c) + v[1] * std::cos(c),

@@ -94,6 +94,31 @@ TEST(AssetPictures, SelectVersionsDifferExactlyInTheHighlightRectangles) {
     }
 }
 
+// The game pastes an engine's slot of engines.jpg over the computer page's well: the first slot
+// is the well as the page shows it, every slot's edges match the page's (a paste shows no seam),
+// and each other slot holds another name.
+TEST(AssetPictures, EngineNamesFitTheComputerPageWell) {
+    Pixels page, plates;
+    ASSERT_TRUE(page.load(".\\textures\\Interfaces\\computer.jpg"));
+    ASSERT_TRUE(plates.load(ENGINE_PLATES_FILE));
+    ASSERT_EQ(plates.w, ENGINE_WELL_W);
+    ASSERT_EQ(plates.h, ENGINE_WELL_H * ENGINE_PLATE_COUNT);
+    const int W = ENGINE_WELL_W, H = ENGINE_WELL_H, top = page.h - ENGINE_WELL_Y - H;
+    for (int slot = 0; slot < ENGINE_PLATE_COUNT; ++slot) {
+        double all = 0, edge = 0, fromFirst = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W * 3; ++x) { // x: the byte of a row (3 channels a pixel)
+                const int plate = plates.at(x / 3, slot * H + y, x % 3);
+                const double d = std::abs(plate - page.at(ENGINE_WELL_X + x / 3, top + y, x % 3));
+                all += d;
+                fromFirst += std::abs(plate - plates.at(x / 3, y, x % 3));
+                if (x / 3 < 2 || y < 2 || x / 3 >= W - 2 || y >= H - 2) edge += d;
+            }
+        EXPECT_LT(edge / (3 * 4 * (W + H - 4)), 3.0) << "slot " << slot << " shows a seam";
+        EXPECT_TRUE(slot == 0 ? all / (3 * W * H) < 2.0 : fromFirst / (3 * W * H) > 4.0) << slot;
+    }
+}
+
 // 16 x 16 cells of Latin-1, character c at row c / 16 from the top. Printable characters
 // (the chat's '§' among them) have ink; control codes have none; the classic font keeps its
 // ink inside the 11.5 / 16 of the cell that its advance covers, so letters do not overlap.

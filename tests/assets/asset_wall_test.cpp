@@ -80,7 +80,11 @@ TEST(AssetWall, PointerInTheMiddleOfEachHoverRegionRestsOnItsLabel) {
         {"general", 7, 6.0, 8.1, -2.3, -1.2},     {"newgame", 3, -3.1, 2.8, -1.6, -0.5},
         {"newgame", 10, 4.3, 10.1, -1.6, -0.5},   {"multiplayer", 3, -0.1, 1.8, -1.6, -0.6},
         {"multiplayer", 4, 4.9, 7.6, -1.6, -0.6}, {"color", 1, -0.3, 2.1, -1.6, -0.6},
-        {"color", 0, 4.7, 7.5, -1.6, -0.6}};
+        {"color", 0, 4.7, 7.5, -1.6, -0.6},       {"computer", 1, -2.7, -1.2, -1.7, -0.7},
+        {"computer", 2, -0.55, 0.95, -1.7, -0.7}, {"computer", 3, 1.65, 3.15, -1.7, -0.7},
+        {"computer", 4, 3.85, 5.35, -1.7, -0.7},  {"computer", 5, 6.05, 7.55, -1.7, -0.7},
+        {"computer", 6, 8.2, 9.7, -1.7, -0.7},    {"computer", 11, -3.9, -2.1, 0.65, 1.75},
+        {"computer", 12, 9.1, 10.9, 0.65, 1.75}};
     for (const Region& r : regions) {
         Picture pic(std::string(".\\textures\\Interfaces\\") + r.picture + ".jpg");
         ASSERT_FALSE(pic.rgb.empty()) << r.picture;

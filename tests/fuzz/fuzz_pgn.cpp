@@ -2,7 +2,9 @@
 // recorded moves the record's checks and the engine accept whole, which written out as PGN read
 // back the same. The game in progress on the engine (1. e4 e5) is left as it was. The same bytes
 // handed to the reader in blocks (of a size the first byte chooses, as a file is read) give the
-// same games: no element is read differently for falling across two blocks.
+// same games: no element is read differently for falling across two blocks. Each game's line of
+// details fits the width asked for (one the first byte chooses, and a wide one) and holds no
+// control character.
 
 #include <cstdint>
 #include <string>
@@ -11,6 +13,7 @@
 #include "chess/fen.h"
 #include "chess/position.h"
 #include "game/pgn.h"
+#include "game/pgn_details.h"
 #include "game/pgn_import.h"
 #include "game/pgn_reader.h"
 
@@ -51,6 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const PgnGame& game : games)
         if (!inBlocks.next(&again) || !sameGame(game, again)) __builtin_trap();
     if (games.size() < 16 && inBlocks.next(nullptr)) __builtin_trap();
+    for (const PgnGame& game : games)
+        for (const size_t width : {size_t(size > 0 ? data[0] : 0), size_t(4000)}) {
+            const std::string line = pgn_details(game, width);
+            if (line.size() > width) __builtin_trap();
+            for (const unsigned char byte : line)
+                if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) __builtin_trap();
+        }
     for (const PgnGame& game : games) {
         std::vector<RecordedMove> moves, again;
         const std::string why = pgn_game_moves(game, moves);

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "tools/assetgen/computer_page.h"
 #include "tools/assetgen/font_atlas.h"
 #include "tools/assetgen/marks.h"
 #include "tools/assetgen/models.h"
@@ -64,6 +65,11 @@ int main(int argc, char** argv) {
         ok &= writePicture(dir, p.plainPath, p.plain);
         ok &= writePicture(dir, p.selectPath, p.select);
     }
+    const PicturePair computer = computerPage(fonts);
+    ok &= writePicture(dir, computer.plainPath, computer.plain);
+    ok &= writePicture(dir, computer.selectPath, computer.select);
+    const NamedPicture engines = enginePlates(fonts);
+    ok &= writePicture(dir, engines.path, engines.image);
     for (const NamedPicture& p : panelPictures(fonts))
         ok &= writePicture(dir, p.path, p.image);
     for (const NamedPicture& p : materialPictures(fonts))

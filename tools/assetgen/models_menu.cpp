@@ -61,9 +61,10 @@ bool writeBasicCubes(const std::string& dir) {
     GltfWriter w;
     // The wall turns every cube to show one page face down, towards the menu camera below it:
     // page 0 at angles (0,0,0) shows the -y face, page 1 at (90,0,0) the +z face, page 10 at
-    // (0,0,90) the -x face, page 3 at (-90,0,0) the -z face; the turned-away pose (0,0,-90)
-    // shows +x. On each page face u grows with world +x and v with world +z once turned, the
-    // directions in which the wall lays out its tiles, so every page reads the right way.
+    // (0,0,90) the -x face, page 3 at (-90,0,0) the -z face, the computer's page at (180,0,0)
+    // the +y face; the turned-away pose (0,0,-90) shows +x. On each page face u grows with world +x
+    // and v with world +z once turned, the directions in which the wall lays out its tiles, so
+    // every page reads the right way.
     const float h = 0.5f;
     auto P = [&](float x, float y, float z) { return V3{x * h, y * h, z * h}; };
     auto uvOf = [](const V3 c[4], auto f) {
@@ -72,7 +73,7 @@ bool writeBasicCubes(const std::string& dir) {
             out[k] = f(c[k]);
         return out;
     };
-    Mesh general, newgame, multi, colour, plain;
+    Mesh general, newgame, multi, colour, computer, plain;
     { // -y: u = x, v = z
         V3 c[4] = {P(-1, -1, -1), P(1, -1, -1), P(1, -1, 1), P(-1, -1, 1)};
         auto uv = uvOf(c, [](V3 p) { return V2{p.x + 0.5f, p.z + 0.5f}; });
@@ -93,13 +94,15 @@ bool writeBasicCubes(const std::string& dir) {
         auto uv = uvOf(c, [](V3 p) { return V2{p.x + 0.5f, 0.5f - p.y}; });
         cubeFace(colour, c, {0, 0, -1}, uv.data());
     }
-    { // +x and +y: the plain back of the tiles
+    { // +y: u = x, v = -z (turned by 180 degrees about x, local -z is world +z)
+        V3 c[4] = {P(-1, 1, -1), P(-1, 1, 1), P(1, 1, 1), P(1, 1, -1)};
+        auto uv = uvOf(c, [](V3 p) { return V2{p.x + 0.5f, 0.5f - p.z}; });
+        cubeFace(computer, c, {0, 1, 0}, uv.data());
+    }
+    { // +x: the plain back of the tiles
         V3 c[4] = {P(1, -1, -1), P(1, 1, -1), P(1, 1, 1), P(1, -1, 1)};
         auto uv = uvOf(c, [](V3 p) { return V2{p.z + 0.5f, p.y + 0.5f}; });
         cubeFace(plain, c, {1, 0, 0}, uv.data());
-        V3 t[4] = {P(-1, 1, -1), P(-1, 1, 1), P(1, 1, 1), P(1, 1, -1)};
-        auto uv2 = uvOf(t, [](V3 p) { return V2{p.x + 0.5f, p.z + 0.5f}; });
-        cubeFace(plain, t, {0, 1, 0}, uv2.data());
     }
     // Lit by the menu's light under the pointer: the faces turned down catch it and glow
     // where the pointer is, the sides that show between the cubes stay dim.
@@ -118,6 +121,7 @@ bool writeBasicCubes(const std::string& dir) {
         {page("pageNewgame", ".\\textures\\Interfaces\\newgame.jpg"), newgame},
         {page("pageMultiplayer", ".\\textures\\Interfaces\\multiplayer.jpg"), multi},
         {page("pageColor", ".\\textures\\Interfaces\\color.jpg"), colour},
+        {page("pageComputer", ".\\textures\\Interfaces\\computer.jpg"), computer},
         {page("cubeBack", tex::CUBE_BACK), plain}};
     w.node("basicCube", w.mesh("basicCube", parts));
 

@@ -58,6 +58,7 @@ inline constexpr NameUse NAME_USES[] = {
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\newgame.jpg"},
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\multiplayer.jpg"},
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\color.jpg"},
+    {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\Interfaces\\computer.jpg"},
     {".\\M3D\\BasicCubes.m3d", K::Texture, ".\\textures\\request.jpg"},
     {".\\M3D\\Option.m3d", K::Object, "load"},
     {".\\M3D\\Option.m3d", K::Object, "save"},
@@ -103,6 +104,8 @@ inline constexpr PictureFile PICTURE_FILES[] = {
     {".\\textures\\Interfaces\\multiplayerselect.jpg", 512, 256},
     {".\\textures\\Interfaces\\color.jpg", 512, 256},
     {".\\textures\\Interfaces\\colorselect.jpg", 512, 256},
+    {".\\textures\\Interfaces\\computer.jpg", 512, 256},
+    {".\\textures\\Interfaces\\computerselect.jpg", 512, 256},
     {".\\textures\\request.jpg", 256, 128},
     {".\\textures\\requestselect.jpg", 256, 128},
     {".\\textures\\font.bmp", 512, 512},
@@ -137,8 +140,27 @@ inline constexpr Highlight HIGHLIGHTS[] = {
     {".\\textures\\Interfaces\\multiplayer.jpg", 4, 300, 71, 100, 40},
     {".\\textures\\Interfaces\\color.jpg", 1, 110, 66, 100, 50},
     {".\\textures\\Interfaces\\color.jpg", 0, 290, 66, 110, 50},
+    // The computer page: the levels 1 to 6, the previous (11) and next (12) engine.
+    {".\\textures\\Interfaces\\computer.jpg", 1, 90, 36, 52, 38},
+    {".\\textures\\Interfaces\\computer.jpg", 2, 146, 36, 52, 38},
+    {".\\textures\\Interfaces\\computer.jpg", 3, 202, 36, 52, 38},
+    {".\\textures\\Interfaces\\computer.jpg", 4, 258, 36, 52, 38},
+    {".\\textures\\Interfaces\\computer.jpg", 5, 314, 36, 52, 38},
+    {".\\textures\\Interfaces\\computer.jpg", 6, 370, 36, 52, 38},
+    {".\\textures\\Interfaces\\computer.jpg", 11, 58, 97, 60, 40},
+    {".\\textures\\Interfaces\\computer.jpg", 12, 394, 97, 60, 40},
     {".\\textures\\request.jpg", 0, 30, 1, 70, 25},
     {".\\textures\\request.jpg", 1, 150, 1, 80, 25},
 };
+
+// The computer page's well, where the game pastes the chosen engine's name (bottom-up x, y, w,
+// h), and the picture it takes the name from (ENGINE_WELL_W x ENGINE_WELL_H * ENGINE_PLATE_COUNT):
+// ENGINE_PLATE_COUNT slots of the well's size, one under the other from the top, in the order
+// "Built-in", KNOWN_UCI_ENGINES, then "Other engine" for any other command. A slot is the page's
+// own well with that name in it, so pasting it leaves no seam.
+inline constexpr int ENGINE_WELL_X = 128, ENGINE_WELL_Y = 102, ENGINE_WELL_W = 256,
+                     ENGINE_WELL_H = 32;
+inline constexpr std::string_view ENGINE_PLATES_FILE = ".\\textures\\Interfaces\\engines.jpg";
+inline constexpr int ENGINE_PLATE_COUNT = 9;
 
 } // namespace assetgen

@@ -4,7 +4,7 @@
 //                                   [--decor]
 //   chess3d-view scene <png> [--view 0..3] [--camera X Y Z PITCH YAW] [--marks]
 //                     [--hud load,info,intro,...]
-//   chess3d-view wall <png> [--page 0|1|10|3] [--pointer X Z]
+//   chess3d-view wall <png> [--page 0|1|10|3|11] [--pointer X Z]
 //   chess3d-view icon <folder>: the desktop icon, chess3d-48.png to chess3d-256.png, drawn four
 //                     times larger and reduced (no multisampling in software), its background
 //                     transparent (drawn over black and over white, the difference is the alpha)

@@ -353,6 +353,9 @@ KNodeGraph* buildWallScene(KScene* s, const ViewOptions& opt) {
     case 3:
         angles[0] = -90, stem = "color";
         break;
+    case 11: // the computer's page (its engine and level)
+        angles[0] = 180, stem = "computer";
+        break;
     default:
         break;
     }
@@ -412,7 +415,15 @@ KNodeGraph* buildWallScene(KScene* s, const ViewOptions& opt) {
                                   {10, 3, -0.1f, 1.8f, -1.6f, -0.6f, 120, 71, 80, 40},
                                   {10, 4, 4.9f, 7.6f, -1.6f, -0.6f, 300, 71, 100, 40},
                                   {3, 1, -0.3f, 2.1f, -1.6f, -0.6f, 110, 66, 100, 50},
-                                  {3, 0, 4.7f, 7.5f, -1.6f, -0.6f, 290, 66, 110, 50}};
+                                  {3, 0, 4.7f, 7.5f, -1.6f, -0.6f, 290, 66, 110, 50},
+                                  {11, 1, -2.7f, -1.2f, -1.7f, -0.7f, 90, 36, 52, 38},
+                                  {11, 2, -0.55f, 0.95f, -1.7f, -0.7f, 146, 36, 52, 38},
+                                  {11, 3, 1.65f, 3.15f, -1.7f, -0.7f, 202, 36, 52, 38},
+                                  {11, 4, 3.85f, 5.35f, -1.7f, -0.7f, 258, 36, 52, 38},
+                                  {11, 5, 6.05f, 7.55f, -1.7f, -0.7f, 314, 36, 52, 38},
+                                  {11, 6, 8.2f, 9.7f, -1.7f, -0.7f, 370, 36, 52, 38},
+                                  {11, 11, -3.9f, -2.1f, 0.65f, 1.75f, 58, 97, 60, 40},
+                                  {11, 12, 9.1f, 10.9f, 0.65f, 1.75f, 394, 97, 60, 40}};
         for (const Region& r : regions) {
             if (r.page != opt.page || !(r.x0 < opt.pointerX && opt.pointerX < r.x1 &&
                                         r.z0 < opt.pointerZ && opt.pointerZ < r.z1))
