@@ -35,6 +35,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -69,7 +70,11 @@ class Display:
 
     def __init__(self, name):
         self.name, self.server = name, None
-        self.env = dict(os.environ, DISPLAY=name, SDL_AUDIODRIVER="dummy")
+        # The games keep their settings in a data folder of the run's own, and leave any old
+        # Save folder beside a build where it is.
+        self.data_home = tempfile.mkdtemp(prefix="rest-bench-")
+        self.env = dict(os.environ, DISPLAY=name, SDL_AUDIODRIVER="dummy",
+                        XDG_DATA_HOME=self.data_home, CHESS3D_LEAVE_OLD_SAVES="1")
         if subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode != 0:
             self.server = subprocess.Popen(["Xvfb", name, "-screen", "0", "1280x1024x24"],
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -153,25 +158,30 @@ def supports_frame_log(bin_dir):
 
 
 class Settings:
-    """settings.ini of a build with one line set, put back as it was by restore()."""
+    """settings.ini of a build with one line set, put back as it was by restore(). Written both
+    beside the program, where builds from before the data folder read it, and in the run's own
+    data folder, where later builds do."""
 
-    def __init__(self, bin_dir):
-        self.path = os.path.join(bin_dir, "Save", "settings.ini")
-        self.saved = open(self.path).read() if os.path.exists(self.path) else None
+    def __init__(self, bin_dir, data_home):
+        self.paths = [os.path.join(bin_dir, "Save", "settings.ini"),
+                      os.path.join(data_home, "chess3d", "Save", "settings.ini")]
+        self.saved = {p: open(p).read() if os.path.exists(p) else None for p in self.paths}
 
     def ambient(self, on):
-        kept = [l for l in (self.saved or "").splitlines() if not l.startswith("ambient")]
-        os.makedirs(os.path.dirname(self.path), exist_ok=True)
-        with open(self.path, "w") as f:
-            f.write("\n".join(kept + [f"ambient = {'on' if on else 'off'}"]) + "\n")
+        for path, saved in self.saved.items():
+            kept = [l for l in (saved or "").splitlines() if not l.startswith("ambient")]
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "w") as f:
+                f.write("\n".join(kept + [f"ambient = {'on' if on else 'off'}"]) + "\n")
 
     def restore(self):
-        if self.saved is None:
-            if os.path.exists(self.path):
-                os.remove(self.path)
-        else:
-            with open(self.path, "w") as f:
-                f.write(self.saved)
+        for path, saved in self.saved.items():
+            if saved is None:
+                if os.path.exists(path):
+                    os.remove(path)
+            else:
+                with open(path, "w") as f:
+                    f.write(saved)
 
 
 def frame_times(path, start=0, end=1e18, why=None):
@@ -450,7 +460,7 @@ def main():
     display = Display(a.display)
     builds = ([("before", before, None)] if before else []) + [("after, ambient on", after, True),
                                                                ("after, ambient off", after, False)]
-    settings = {d: Settings(d) for _, d, _ in builds}
+    settings = {d: Settings(d, display.data_home) for _, d, _ in builds}
     log = os.path.join(tmp, "rest-bench-frames.log")
     try:
         print(f"{time.strftime('%Y-%m-%d %H:%M:%S')}, load average {os.getloadavg()[0]:.2f}, "
