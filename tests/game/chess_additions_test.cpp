@@ -16,11 +16,14 @@
 #include "board/board_scene.h"
 #include "board/player_info.h"
 #include "board/square_picking.h"
+#include "chess/fen.h"
 #include "chess/make_move.h"
+#include "chess/notation.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/save_folder.h"
+#include "game/typed_move.h"
 #include "tests/app/game_fixture.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
@@ -378,4 +381,34 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     for (int i = 0; i < count - 4; ++i)
         EXPECT_EQ(g_record->moves[i], whole[size_t(i)]) << i;
     EXPECT_TRUE(runFramesUntil([&] { return g_record->moves.count == count - 2; }, 300));
+}
+
+// A pawn typed onto the last row without its piece becomes a queen for either side, by a push
+// or a capture; any other piece named is refused with its reason.
+TEST(TypedPromotion, EitherSidesPawnOntoTheLastRowBecomesAQueen) {
+    struct Case {
+        const char* fen;
+        const char* typed;
+        const char* move; // the coordinate move with its queen; null: refused
+    };
+    const Case cases[] = {
+        {"4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b8", "b7b8q"},
+        {"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "bxa8", "b7a8q"},
+        {"4k3/8/8/8/8/8/4p3/K7 b - - 0 1", "e1", "e2e1q"},
+        {"4k3/8/8/8/8/8/1p6/R3K3 b - - 0 1", "bxa1", "b2a1q"},
+        {"4k3/8/8/8/8/8/1p6/R3K3 b - - 0 1", "bxa1=N", nullptr},
+        {"4k3/8/8/8/8/8/1p6/R3K3 w - - 0 1", "bxa1", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fen) + " " + c.typed);
+        ASSERT_TRUE(set_position_fen(c.fen));
+        const TypedMove typed = read_typed_move(c.typed);
+        if (!c.move) {
+            EXPECT_NE(typed.result, TypedMoveResult::Move);
+            EXPECT_NE(typed.why[0], 0) << "a refusal says why";
+            continue;
+        }
+        ASSERT_EQ(typed.result, TypedMoveResult::Move) << typed.why;
+        EXPECT_EQ(typed.move, text_move(c.move));
+    }
 }
