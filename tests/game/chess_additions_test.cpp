@@ -381,6 +381,15 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     for (int i = 0; i < count - 4; ++i)
         EXPECT_EQ(g_record->moves[i], whole[size_t(i)]) << i;
     EXPECT_TRUE(runFramesUntil([&] { return g_record->moves.count == count - 2; }, 300));
+
+    // A step's glide cut short by a loaded game: the arrows still step afterwards.
+    load(std::vector<const char*>(game.begin(), game.begin() + 4));
+    ASSERT_TRUE(runFramesUntil(playerToMove, 300));
+    press(KEY_LEFT);
+    ASSERT_NE(g_board->pieceInMotion, nullptr);
+    load(std::vector<const char*>(game.begin(), game.begin() + 6));
+    ASSERT_TRUE(stepAndSettle(KEY_LEFT));
+    EXPECT_EQ(g_record->ShownCount(), 5);
 }
 
 // A pawn typed onto the last row without its piece becomes a queen for either side, by a push
