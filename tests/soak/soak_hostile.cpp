@@ -25,6 +25,7 @@
 #include "tests/netplay/test_peer.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
+#include "tests/soak/soak_trace.h"
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
 #include "ui/interface.h"
@@ -255,6 +256,8 @@ int runHostile(const Options& options) {
     if (!ok) report(options, run, nullptr);
     std::fprintf(out(), "peer: %ld connections, %ld sendings, %ld connections closed by the game\n",
                  hostile.connections, hostile.messages, hostile.closedByGame);
+    if (traceHashWanted())
+        std::fprintf(out(), "trace X %016llx\n", (unsigned long long)run.traceHash());
     std::fprintf(out(), "soak hostile seed %llu: %ld steps, %ld invariant checks, %d violations\n",
                  (unsigned long long)options.seed, run.steps(), run.checks(), ok ? 0 : 1);
     removeSaveFolder(folder);

@@ -34,6 +34,7 @@
 #include "game/save_folder.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
+#include "tests/soak/soak_trace.h"
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
 
@@ -178,6 +179,8 @@ int runLocal(const Options& options) {
     if (ok && !plantedLinksUntouched(folder)) ok = run.fail("files: a save wrote through a link");
     alarm(0);
     if (!ok) report(options, run, nullptr);
+    if (traceHashWanted())
+        std::fprintf(out(), "trace L %016llx\n", (unsigned long long)run.traceHash());
     std::fprintf(out(), "soak %s seed %llu: %ld steps, %ld invariant checks, %d violations\n",
                  options.mode.c_str(), (unsigned long long)options.seed, run.steps(), run.checks(),
                  ok ? 0 : 1);
