@@ -1,11 +1,7 @@
 // The completion callback of the camera's turn towards the side to move.
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
-#include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "game/game_record.h"
 
 void ComputerTurnCallback() {

@@ -1,7 +1,6 @@
 #include "anim/move_sounds.h"
 
 #include "anim/sound_player.h"
-#include "app/app_state.h"
 #include "app/globals.h"
 #include "app/settings.h"
 #include "board/board_moves.h"

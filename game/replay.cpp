@@ -10,7 +10,6 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "game/game_record.h"
-#include "ui/interface.h"
 #include "ui/text_overlay.h"
 
 namespace {
