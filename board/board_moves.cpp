@@ -9,9 +9,9 @@
 #include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "ui/interface.h"
 
 namespace {

@@ -4,12 +4,12 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "chess/notation.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "app/app_state.h"
 #include "app/globals.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/file_io.h"
 #include "game/file_jobs.h"
@@ -18,6 +17,7 @@
 #include "game/load_list.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
+#include "game/player_info.h"
 #include "game/saved_games.h"
 #include "platform/win32.h"
 

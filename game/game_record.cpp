@@ -7,7 +7,6 @@
 #include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "board/square_picking.h"
 #include "chess/game_end.h"
 #include "chess/make_move.h"
@@ -18,6 +17,7 @@
 #include "game/opponent.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
+#include "game/player_info.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
-#include "board/player_info.h"
 #include "chess/make_move.h"
 #include "chess/notation.h"
 #include "chess/position.h"
@@ -20,6 +19,7 @@
 #include "engine/KivEngine.h"
 #include "game/child_process.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
-#include "app/launch_options.h"
 #include "engine/KivEngine.h"
+#include "game/settings.h"
 #include "net/KivNetwork.h"
 #include "ui/net_lines.h"
 #include "ui/text_overlay.h"

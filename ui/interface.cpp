@@ -2,9 +2,9 @@
 
 #include "anim/water.h"
 #include "app/globals.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
+#include "game/player_info.h"
 #include "ui/fades.h"
 
 namespace {

@@ -6,10 +6,10 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
-#include "app/settings.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/pgn.h"
+#include "game/settings.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 

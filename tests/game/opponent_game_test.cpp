@@ -17,7 +17,6 @@
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
-#include "board/player_info.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
 #include "game/child_process.h"
@@ -25,6 +24,7 @@
 #include "game/move_suggestion.h"
 #include "game/opponent.h"
 #include "game/pgn.h"
+#include "game/player_info.h"
 #include "tests/app/game_fixture.h"
 #include "ui/thinking_sign.h"
 

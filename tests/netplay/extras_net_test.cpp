@@ -8,13 +8,13 @@
 #include "tests/netplay/net_world.h"
 
 #include "app/extra_keys.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "board/square_picking.h"
 #include "chess/notation.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 #include "ui/move_list.h"
 
 using peer::click;

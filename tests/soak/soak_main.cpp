@@ -29,9 +29,9 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
-#include "app/settings.h"
 #include "chess/engine_random.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
 #include "tests/soak/soak_trace.h"

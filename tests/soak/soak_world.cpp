@@ -14,11 +14,11 @@
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 

@@ -15,10 +15,10 @@
 
 #include "app/app_state.h"
 #include "app/globals.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "platform/win32.h"
 #include "tests/ui/ui_world.h"
 #include "ui/connect_screen.h"

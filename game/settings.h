@@ -13,6 +13,8 @@
 
 #include "game/uci_engine.h"
 
+constexpr int DEFAULT_NET_PORT = 4000; // TCP port of hosting and joining unless --port moves it
+
 struct GameSettings {
     bool moveHints = true;            // dots and rings on the squares the selected piece may go to
     bool lastMoveMarks = true;        // the last move's two squares tinted

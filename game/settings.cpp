@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "game/settings.h"
 
 #include <cctype>
 #include <cstdio>
@@ -20,12 +20,9 @@ struct Entry {
     bool GameSettings::*field;
 };
 constexpr Entry ENTRIES[] = {
-    {"move_hints", &GameSettings::moveHints},
-    {"last_move_marks", &GameSettings::lastMoveMarks},
-    {"move_list", &GameSettings::moveList},
-    {"port_mapping", &GameSettings::portMapping},
-    {"sounds", &GameSettings::sounds},
-    {"opening_book", &GameSettings::openingBook},
+    {"move_hints", &GameSettings::moveHints}, {"last_move_marks", &GameSettings::lastMoveMarks},
+    {"move_list", &GameSettings::moveList},   {"port_mapping", &GameSettings::portMapping},
+    {"sounds", &GameSettings::sounds},        {"opening_book", &GameSettings::openingBook},
     {"ambient", &GameSettings::ambient},
 };
 
