@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "app/globals.h"
-#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 
 AnimManager::AnimManager() {
@@ -426,11 +425,6 @@ void StopAll() {
     }
     for (SkeletonAnimEntry& e : g_anim->skeleton_entries)
         e.state = ANIM_STOPPED;
-}
-
-bool IsCameraMoving() {
-    const NodeAnimEntry* e = findNode(g_board ? g_board->camera : nullptr);
-    return e && e->state != ANIM_STOPPED;
 }
 
 void UpdateAnimations() {

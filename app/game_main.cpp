@@ -1,4 +1,6 @@
 #include "app/game_main.h"
+#include "board/board_presets.h"
+#include "board/intro.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,6 @@
 #include "app/input.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 
 #include "anim/anim_manager.h"
 #include "anim/water.h"

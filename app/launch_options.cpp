@@ -1,4 +1,5 @@
 #include "app/launch_options.h"
+#include "board/intro.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -54,6 +54,7 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "engine/mesh.h"
 #include "engine/scene.h"

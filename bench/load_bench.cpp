@@ -29,6 +29,7 @@
 #include "app/app_state.h"
 #include "app/game_main.h"
 #include "app/globals.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/saved_games.h"

@@ -2,6 +2,7 @@
 // the turn, the indicators and the camera travels.
 
 #include "board/board_moves.h"
+#include "board/camera_views.h"
 
 #include "anim/anim_manager.h"
 #include "anim/move_sounds.h"

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "board/intro.h"
+
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/globals.h"

@@ -10,6 +10,7 @@
 #include "app/game_main.h"
 #include "app/globals.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "tests/anim/anim_world.h"
 

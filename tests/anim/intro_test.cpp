@@ -8,6 +8,8 @@
 #include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "engine/KivEngine.h"
 #include "tests/anim/anim_world.h"
 #include "tests/ui/ui_world.h"

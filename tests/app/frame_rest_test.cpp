@@ -11,6 +11,7 @@
 #include <cstring>
 #include <thread>
 
+#include "board/intro.h"
 #include "tests/app/game_fixture.h"
 #include "tests/netplay/test_peer.h"
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "board/camera_views.h"
 #include "tests/app/game_fixture.h"
 
 #include "anim/anim_manager.h"

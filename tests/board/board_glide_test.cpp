@@ -3,6 +3,8 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
+#include "board/board_presets.h"
+#include "board/camera_views.h"
 #include "board/square_picking.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"

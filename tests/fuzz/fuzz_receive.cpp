@@ -25,6 +25,7 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/intro.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"

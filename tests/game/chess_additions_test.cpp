@@ -13,6 +13,8 @@
 #include "anim/move_sounds.h"
 #include "app/input.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "board/square_picking.h"
 #include "chess/make_move.h"
 #include "chess/position.h"

@@ -17,6 +17,8 @@
 #include "app/request_keys.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "board/move_marks.h"
 #include "board/square_picking.h"
 #include "chess/make_move.h"

@@ -16,6 +16,8 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "chess/fen.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"

@@ -6,6 +6,8 @@
 #include "anim/anim_manager.h"
 #include "app/input.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "board/square_picking.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"

@@ -1,4 +1,5 @@
 #include "tests/netplay/net_world.h"
+#include "board/camera_views.h"
 
 #include <chrono>
 #include <linux/sockios.h>

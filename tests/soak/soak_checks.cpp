@@ -1,4 +1,5 @@
 #include "tests/soak/soak_checks.h"
+#include "board/intro.h"
 
 #include <cmath>
 #include <cstdio>

@@ -17,6 +17,7 @@
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/game_record.h"

@@ -4,6 +4,7 @@
 // backwards (chess-replay.png).
 
 #include "tools/chess3d-shots/chess_shots.h"
+#include "board/camera_views.h"
 
 #include <chrono>
 #include <cstdio>

@@ -3,6 +3,7 @@
 // the hints of a selected piece, the suggestion, the move list after the mate, full screen.
 
 #include "tools/chess3d-shots/extras_shots.h"
+#include "board/camera_views.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,5 @@
 #include "tools/chess3d-shots/shot_driver.h"
+#include "board/camera_views.h"
 
 #include <chrono>
 #include <cmath>

@@ -25,6 +25,7 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/game_record.h"
