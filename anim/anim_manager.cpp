@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-#include "app/globals.h"
 #include "engine/KivEngine.h"
+
+AnimManager* g_anim = nullptr;
 
 AnimManager::AnimManager() {
     for (int i = 0; i < NODE_ANIM_COUNT; ++i) {

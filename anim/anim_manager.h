@@ -202,3 +202,6 @@ void WritePieceGlidePreset();
 void WriteIndicatorTurnPresets();
 // The menu cubes' wave (90 to 217) and the water growing in (219).
 void SetupMenuAnims();
+
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+extern AnimManager* g_anim; // animation pools and the per-frame animation step

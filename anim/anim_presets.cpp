@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "anim/anim_manager.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
 
 namespace {

@@ -1,7 +1,6 @@
 #include "anim/move_sounds.h"
 
 #include "anim/sound_player.h"
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"

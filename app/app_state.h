@@ -45,3 +45,6 @@ struct AppState {
     // registers the screen callbacks (each ends the frame loop's rest first).
     AppState(int32_t w, int32_t h);
 };
+
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+extern AppState* g_app; // window, connection objects, view and input flags

@@ -2,7 +2,6 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"

@@ -10,7 +10,6 @@
 #include "app/camera_zoom.h"
 #include "app/frame_rest.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"

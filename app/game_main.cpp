@@ -12,7 +12,6 @@
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
 #include "app/frame_loop.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/launch_options.h"
 #include "app/startup_check.h"
@@ -33,15 +32,6 @@
 #include "ui/screens.h"
 #include "ui/text_overlay.h"
 #include "ui/thinking_sign.h"
-
-KScene* g_scene = nullptr;
-KShell* g_root = nullptr;
-AppState* g_app = nullptr;
-BoardScene* g_board = nullptr;
-GameRecord* g_record = nullptr;
-AnimManager* g_anim = nullptr;
-Interface* g_ui = nullptr;
-SoundPlayer* g_sound = nullptr;
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "anim/water.h"
 #include "app/app_state.h"
 #include "app/extra_keys.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"

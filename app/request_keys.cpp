@@ -1,7 +1,6 @@
 #include "app/request_keys.h"
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
 #include "ui/text_overlay.h"

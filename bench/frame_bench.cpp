@@ -50,7 +50,6 @@
 #include "app/app_state.h"
 #include "app/extra_keys.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"

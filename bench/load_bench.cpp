@@ -28,7 +28,6 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"

@@ -4,7 +4,6 @@
 #include "board/board_presets.h"
 
 #include "anim/anim_manager.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 

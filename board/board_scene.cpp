@@ -2,8 +2,11 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
+
+KScene* g_scene = nullptr;
+KShell* g_root = nullptr;
+BoardScene* g_board = nullptr;
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "board/camera_views.h"
 
 #include "anim/anim_manager.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"

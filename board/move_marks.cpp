@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "chess/notation.h"

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/file_io.h"

@@ -4,7 +4,6 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
@@ -18,6 +17,8 @@
 #include "game/pgn.h"
 #include "game/pgn_import.h"
 #include "game/player_info.h"
+
+GameRecord* g_record = nullptr;
 
 namespace {
 

@@ -8,7 +8,6 @@
 
 #include "app/app_state.h"
 #include "app/extra_keys.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"

@@ -4,7 +4,6 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"

@@ -9,7 +9,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "net/KivNetwork.h"

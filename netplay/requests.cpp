@@ -1,7 +1,6 @@
 #include "netplay/requests.h"
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "platform/win32.h"
 #include "ui/fades.h"

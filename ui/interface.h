@@ -150,3 +150,6 @@ void dropUnderPointer();
 // The game's cursor: shown or hidden; moved with the mouse (also stores mouseX, mouseY).
 void setCursorShown(bool show);
 void moveCursor(int x, int y);
+
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+extern Interface* g_ui; // option menu, cursor, question dialog, text overlay

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"

@@ -4,7 +4,6 @@
 #include "anim/sound_player.h"
 #include "anim/water.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
 #include "netplay/connection.h"

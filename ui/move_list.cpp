@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/pgn.h"

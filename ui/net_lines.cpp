@@ -1,7 +1,7 @@
 #include "ui/net_lines.h"
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"

@@ -3,7 +3,6 @@
 // carried out here, with nothing sent. A network
 // game installs its own answer (ScreenHooks::answerRequest), which replaces this one.
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "ui/fades.h"
 #include "ui/file_list.h"

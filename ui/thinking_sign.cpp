@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
 #include "game/opponent.h"

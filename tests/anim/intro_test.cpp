@@ -5,7 +5,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "board/camera_views.h"

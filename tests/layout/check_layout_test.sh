@@ -2,7 +2,8 @@
 # The layout check on copies of the tree: as it is (passes), with engine/ including a header of
 # ui/ (fails), with chess/ including one of game/ through angle brackets (fails), with anim/
 # including one of ui/ not on the pending list (fails), with the list naming an include the tree
-# no longer has (fails), and with the picture missing an arrow the includes have (fails).
+# no longer has (fails), with app/globals.h back (fails), and with the picture missing an arrow
+# the includes have (fails).
 set -u
 src=$1
 work=$(mktemp -d)
@@ -47,6 +48,9 @@ if [ -n "$listed" ]; then
     sed -i "\\|#include \"$header\"|d" "$work/tree/$file"
     expect fail "a listed include taken out of $file" "no longer"
 fi
+copy
+printf '#pragma once\n' >"$work/tree/app/globals.h"
+expect fail "a header of all the pointers back" "app/globals.h"
 copy
 sed -i "/\"app\" -> \"ui\"/d" "$work/tree/docs/architecture.dot"
 expect fail "a picture without the arrow app -> ui"

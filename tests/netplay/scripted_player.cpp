@@ -14,7 +14,6 @@
 
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/launch_options.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"

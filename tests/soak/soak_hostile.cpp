@@ -15,7 +15,6 @@
 #include <thread>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"

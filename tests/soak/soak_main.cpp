@@ -28,7 +28,6 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "chess/engine_random.h"
 #include "game/save_folder.h"
 #include "game/settings.h"

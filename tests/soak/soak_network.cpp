@@ -18,7 +18,6 @@
 #include <filesystem>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/launch_options.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"

@@ -9,7 +9,6 @@
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "chess/fen.h"

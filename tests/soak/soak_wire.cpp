@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "net/KivNetwork.h"
 
 namespace soak {

@@ -12,7 +12,6 @@
 #include "app/camera_zoom.h"
 #include "app/frame_loop.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"

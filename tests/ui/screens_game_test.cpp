@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "anim/anim_manager.h"
+#include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/launch_options.h"
 #include "board/board_moves.h"

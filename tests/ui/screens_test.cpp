@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/game_record.h"

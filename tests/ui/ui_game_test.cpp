@@ -8,7 +8,6 @@
 
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"

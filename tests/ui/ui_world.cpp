@@ -8,7 +8,6 @@
 #include "anim/anim_manager.h"
 #include "anim/water.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
