@@ -19,6 +19,7 @@
 #include "board/move_marks.h"
 #include "chess/engine_random.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
 #include "game/replay.h"
@@ -48,7 +49,7 @@ void windowDragStep() {
         MoveWindow(g_app->screen->hwnd, cursor.x - g_app->lastMouseX, cursor.y - g_app->lastMouseY,
                    g_app->width, g_app->height, TRUE);
         UpdateWindow(g_app->screen->hwnd);
-    } else if (!g_app->menuOpen) {
+    } else if (!g_game->menuOpen) {
         GetCursorPos(&cursor);
         setCursorShown(WindowFromPoint(cursor) == g_app->screen->hwnd);
     }
@@ -102,6 +103,7 @@ bool buildGame() {
         return false;
     }
     SetRenderScale(g_app->screen, gameSettings().renderScale);
+    g_game = new GameModel(); // the game's flags, selection and requests
 
     // 4-7. Board records, game record (a new game in the chess engine), animations, interface.
     g_board = new BoardScene();

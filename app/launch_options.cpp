@@ -14,6 +14,7 @@
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/child_process.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn_import.h"
 #include "game/settings.h"
@@ -87,7 +88,7 @@ void openGameFile(const LaunchOptions& options) {
     if (!g_record->LoadGame(ref.c_str())) return;
     const int moves = g_record->moves.count;
     g_board->reset(moves > 0 ? 1 - rm_colour(g_record->moves[moves - 1]) : 0);
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     g_record->RestoreBoard();
     setMenuOpen(false);
 }
@@ -273,7 +274,7 @@ void startFromOptions(const LaunchOptions& options) {
     showMenuAfterIntro();
     startNewGame(hosting ? options.hostColour : 0);
     if (hosting) HostGame();
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     setMenuOpen(false);
     if (joining) JoinGame(options.joinAddress.c_str(), options.port);
 }

@@ -1,6 +1,7 @@
 #include "app/request_keys.h"
 
 #include "app/app_state.h"
+#include "game/game_model.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
 #include "ui/text_overlay.h"
@@ -38,14 +39,14 @@ bool sendToPeer(const char* data, int length) {
 void askRequest(int code) {
     if (!g_app->server && !g_app->client) {
         showRequest(true, requestTitle(code), "are you sure ?");
-        g_app->questionCode = code;
+        g_game->questionCode = code;
         return;
     }
     // A host with nobody connected yet has no one to ask.
     if (g_app->server && !hostConnection()) return;
     showInfo(true, false, "Waiting for request answer");
-    g_app->requestPending = 1;
-    g_app->pendingRequest = code;
+    g_game->requestPending = 1;
+    g_game->pendingRequest = code;
     const char byte = char(code);
     sendToPeer(&byte, 1);
 }

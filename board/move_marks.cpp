@@ -7,6 +7,7 @@
 #include "board/board_scene.h"
 #include "chess/notation.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/settings.h"
 
@@ -115,10 +116,10 @@ MarkState currentState() {
     const GameSettings& settings = gameSettings();
     st.recordCount = g_record ? g_record->ShownCount() : 0; // a replay's position, or the game's
     st.lastRecorded = st.recordCount > 0 ? g_record->moves[st.recordCount - 1] : 0;
-    st.selected = g_app ? g_app->selectedPiece : nullptr;
+    st.selected = g_app ? g_game->selectedPiece : nullptr;
     st.hintsOn = settings.moveHints;
     st.lastOn = settings.lastMoveMarks;
-    st.ownTurn = g_app && !g_app->awaitingOpponent;
+    st.ownTurn = g_app && !g_game->awaitingOpponent;
     return st;
 }
 

@@ -17,6 +17,7 @@
 #include "chess/search.h"
 #include "engine/KivEngine.h"
 #include "game/child_process.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
 
@@ -171,7 +172,8 @@ void suggestionAnswerStep() {
 // A failure is told over the board, not over the intro or the menu.
 void noticeStep() {
     const AppState* app = g_app;
-    if (!g_opponent.notice || !app || !app->gameStarted || app->menuOpen || app->introRunning)
+    if (!g_opponent.notice || !app || !g_game->gameStarted || g_game->menuOpen ||
+        g_game->introRunning)
         return;
     tellPlayer(g_opponent.notice);
     g_opponent.notice = nullptr;

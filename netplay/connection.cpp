@@ -9,6 +9,7 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_addresses.h"
 #include "netplay/host_peer.h"
@@ -93,8 +94,8 @@ void HostGame() {
     // request of this side's still waiting was about the game replaced, and the peer may have
     // answered it before the new game reached it: that answer must not act on the new game.
     if (peerConnection()) {
-        if (app->requestPending) showInfo(false, false, nullptr); // "Waiting for request answer"
-        app->requestPending = 0;
+        if (g_game->requestPending) showInfo(false, false, nullptr); // "Waiting for request answer"
+        g_game->requestPending = 0;
         SendWholeGame();
         return;
     }
@@ -152,7 +153,7 @@ bool connectToHost(const char* host, int port, bool moreToTry) {
         break;
     }
     deleteClient();
-    app->inputSuspended = 0;
+    g_game->inputSuspended = 0;
     return false;
 }
 
@@ -195,7 +196,7 @@ void ClientStep() {
             }
         } else {
             showInfo(false, false, nullptr);
-            app->inputSuspended = 0;
+            g_game->inputSuspended = 0;
             app->connectIdle = 1;
         }
     }
@@ -207,7 +208,7 @@ void ClientStep() {
     net.dropRequested = false;
     deleteClient();
     forgetPeer();
-    app->inputSuspended = 0;
+    g_game->inputSuspended = 0;
     tellDroppedPeer();
 }
 

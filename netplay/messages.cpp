@@ -10,6 +10,7 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
 #include "netplay/net_session.h"
@@ -79,7 +80,7 @@ long wholeGamesLoaded = 0; // see WholeGamesLoaded
 // block (already checked) become the record, and the board is rebuilt from it.
 void replaceGame(int colour, const unsigned char* block, int moves) {
     ++wholeGamesLoaded;
-    g_app->gameStarted = 1; // before the board is prepared: the menu may then close
+    g_game->gameStarted = 1; // before the board is prepared: the menu may then close
     prepareBoardForGame(colour);
     g_record->NewGame(true);
     if (moves > 0) {
@@ -110,7 +111,7 @@ void wholeGameReceived(int side, const unsigned char* m) {
     // one: it no longer waits for the answer, which would change this board alone.
     if (side == NET_JOIN && !net.loadAwaited && net.peerQuestion) {
         net.peerQuestion = false;
-        if (g_ui && g_ui->questionShown) showRequest(false, nullptr, nullptr);
+        if (g_ui && g_game->questionShown) showRequest(false, nullptr, nullptr);
     }
     net.loadAwaited = false;
     net.blockDiscarded = false;
@@ -159,23 +160,23 @@ bool clickReceived(const unsigned char* m) {
         return false;
     }
     SquareRecord* square = &b->squares[row * 8 + column];
-    PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
-    if (square == app->chosenTarget) {
+    PieceRecord* selected = b->pieceOfNode(g_game->selectedPiece);
+    if (square == g_game->chosenTarget) {
         const bool played = tryMove(selected, square, true);
         clearBoardSelection();
         if (played) endTurn();
         return true;
     }
     if (selected && tryMove(selected, square, false)) {
-        app->chosenTarget = square;
+        g_game->chosenTarget = square;
         b->showTargetMarker(square);
         return false;
     }
     if (square->piece && square->piece->colour == b->sideToMove) {
-        app->selectedPiece = square->piece->node;
+        g_game->selectedPiece = square->piece->node;
         b->showSelectMarker(square);
         b->showTargetMarker(nullptr);
-        app->chosenTarget = nullptr;
+        g_game->chosenTarget = nullptr;
         return false;
     }
     clearBoardSelection();
@@ -229,9 +230,9 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
     AppState* app = g_app;
     if (!app || !g_board || !g_record) return;
     // While the intro plays nothing is handled and nothing is dropped: the bytes wait.
-    if (side == NET_HOST && app->inputSuspended) return;
+    if (side == NET_HOST && g_game->inputSuspended) return;
     if (!input || !inputLength || *inputLength <= 0) return;
-    if (side == NET_JOIN && app->inputSuspended) return;
+    if (side == NET_JOIN && g_game->inputSuspended) return;
 
     NetSession& net = netSession();
     const int length = *inputLength;
@@ -279,7 +280,7 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
             break;
         case 'Q':
             // An answer nobody waits for must not act on an old request.
-            if (app->requestPending) AnswerReceived(m[1] == 'Y');
+            if (g_game->requestPending) AnswerReceived(m[1] == 'Y');
             break;
         case 'M':
             // The peer never moves the local player's pieces, nor a board a game is replacing.

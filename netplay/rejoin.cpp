@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
 #include "netplay/net_session.h"
@@ -80,7 +81,7 @@ void giveUp() {
     hideNetLines();
     AppState* app = g_app;
     app->connectIdle = 1;
-    app->inputSuspended = 0;
+    g_game->inputSuspended = 0;
     g_target.givingUp = true;
     OnClientFailed(nullptr, nullptr);
     g_target.givingUp = false;
@@ -135,10 +136,10 @@ void comebackStep() {
         // The board's lock is lifted while the host's game is read: the receive handler
         // holds everything back while input is suspended. The game, when it comes, starts a
         // new game, which unlocks the board for good (seen next frame).
-        app->inputSuspended = 0;
+        g_game->inputSuspended = 0;
         app->client->Listen(false);
         if (app->connectIdle) return;
-        app->inputSuspended = 1;
+        g_game->inputSuspended = 1;
         KWakeWithin(ATTEMPT_SECONDS - t.attemptSeconds);
         if (app->client->linkState >= 0 && t.attemptSeconds < ATTEMPT_SECONDS) return;
         app->client->CloseConnexion();
@@ -186,7 +187,7 @@ bool rejoinStep() {
                     t.host, t.port);
                 showInfo(true, false, "Host not found");
             }
-            app->inputSuspended = 0;
+            g_game->inputSuspended = 0;
         }
         return true;
     }
@@ -206,7 +207,7 @@ bool startRejoin() {
     JoinTarget& t = g_target;
     AppState* app = g_app;
     // Only a game under way comes back: the connection had been made and the game was on.
-    if (t.givingUp || !app->client || app->client->linkState != 1 || !app->gameStarted ||
+    if (t.givingUp || !app->client || app->client->linkState != 1 || !g_game->gameStarted ||
         !t.address[0])
         return false;
     app->client->CloseConnexion();
@@ -218,9 +219,9 @@ bool startRejoin() {
     t.shownSeconds = -1;
     GetTimePassed(&t.stamp);
     // The board waits: moves made now would reach nobody.
-    app->inputSuspended = 1;
-    app->selectedPiece = nullptr;
-    app->chosenTarget = nullptr;
+    g_game->inputSuspended = 1;
+    g_game->selectedPiece = nullptr;
+    g_game->chosenTarget = nullptr;
     if (g_board) {
         g_board->showSelectMarker(nullptr);
         g_board->showTargetMarker(nullptr);

@@ -8,6 +8,7 @@
 #include "app/may_act.h"
 #include "app/request_keys.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn_import.h"
 #include "game/player_info.h"
@@ -45,9 +46,9 @@ void loadSelectedGame() {
     if (path.empty()) return; // an empty list: nothing to load
     setChoiceConfirmed(false);
     if (!g_app->server && !g_app->client) {
-        g_app->fileName = path;
+        g_game->fileName = path;
         if (savedGameLoadable(path.c_str()) && g_record->LoadGame(path.c_str())) {
-            g_app->gameStarted = 1;
+            g_game->gameStarted = 1;
             g_record->RestoreBoard();
         }
         toggleLoadScreen();
@@ -68,12 +69,12 @@ void loadSelectedGame() {
     if (!mayAskRequest()) {
         toggleLoadScreen();
         toggleMenu();
-        if (g_app->requestPending) showInfo(true, false, "Waiting for request answer");
+        if (g_game->requestPending) showInfo(true, false, "Waiting for request answer");
         return;
     }
-    g_app->requestPending = 1;
-    g_app->pendingRequest = LOAD_REQUEST;
-    g_app->fileName = path;
+    g_game->requestPending = 1;
+    g_game->pendingRequest = LOAD_REQUEST;
+    g_game->fileName = path;
     sendToPeer(&LOAD_REQUEST, 1);
     toggleLoadScreen();
     toggleMenu();

@@ -10,6 +10,7 @@
 #include "app/launch_options.h"
 #include "app/request_keys.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/rejoin.h"
 #include "ui/interface.h"
@@ -95,9 +96,9 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     settle();
     EXPECT_EQ(g_record->moves.count, 3);
     EXPECT_EQ(g_board->sideToMove, 1);
-    EXPECT_FALSE(g_app->awaitingOpponent);
+    EXPECT_FALSE(g_game->awaitingOpponent);
     localClick("b8");
-    EXPECT_NE(g_app->selectedPiece, nullptr);
+    EXPECT_NE(g_game->selectedPiece, nullptr);
     EXPECT_EQ(fromGame(hostPeer, 4), "MCb8");
     EXPECT_EQ(disagreement(), "");
 
@@ -118,11 +119,11 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     ASSERT_EQ(g_record->moves.count, 4);
     const std::vector<uint32_t> played(g_record->moves.block, g_record->moves.block + 4);
     askRequest('R');
-    ASSERT_TRUE(g_app->requestPending);
+    ASSERT_TRUE(g_game->requestPending);
     hostPeer.close();
     ASSERT_TRUE(passUntil([] { return rejoining(); }));
-    EXPECT_FALSE(g_app->requestPending) << "the request went with the connection";
-    EXPECT_TRUE(g_app->inputSuspended);
+    EXPECT_FALSE(g_game->requestPending) << "the request went with the connection";
+    EXPECT_TRUE(g_game->inputSuspended);
     const std::string counting = "Host lost : joining again ";
     pass(0.05);
     ASSERT_EQ(info().rfind(counting, 0), 0u);
@@ -138,7 +139,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     pass(0.05);
     EXPECT_FALSE(rejoining());
     EXPECT_EQ(info(), "Game resumed");
-    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_FALSE(g_game->inputSuspended);
     EXPECT_EQ(g_board->humanColour, 1);
     EXPECT_EQ(g_record->moves.count, 4);
     EXPECT_EQ(disagreement(), "");
@@ -171,7 +172,7 @@ TEST_F(JoiningGame, AHostThatNeverAnswersEndsTheWaitWithConnectionFailed) {
     EXPECT_EQ(g_app->client, nullptr);
     EXPECT_EQ(info(), "Connection failed");
     EXPECT_TRUE(g_app->connectIdle);
-    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_FALSE(g_game->inputSuspended);
 }
 
 // A join text with a colon that is no address is a name: looked up beside the frame loop (the

@@ -22,6 +22,7 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
@@ -178,7 +179,7 @@ protected:
 
     // The local player's turn: a move by clicks, as often as not.
     void localPlay(Fuzzer& f) {
-        if (g_app->awaitingOpponent || g_board->pieceInMotion) return;
+        if (g_game->awaitingOpponent || g_board->pieceInMotion) return;
         int from, to;
         if (!f.chance(50) || !f.pickMove(g_board->humanColour, from, to)) return;
         onBoardClick(g_board->squares[from].node);
@@ -213,11 +214,11 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
         g_app->client = side == NET_JOIN ? &client : nullptr;
 
         localPlay(f);
-        if (!g_app->requestPending && f.chance(5)) askRequest("RWB"[f.below(3)]);
-        if (!g_app->requestPending && f.chance(1)) { // a load the peer is asked to accept
-            g_app->requestPending = 1;
-            g_app->pendingRequest = 'L';
-            g_app->fileName = "./Save/no such game.chs";
+        if (!g_game->requestPending && f.chance(5)) askRequest("RWB"[f.below(3)]);
+        if (!g_game->requestPending && f.chance(1)) { // a load the peer is asked to accept
+            g_game->requestPending = 1;
+            g_game->pendingRequest = 'L';
+            g_game->fileName = "./Save/no such game.chs";
         }
 
         const int movesBefore = g_record->moves.count;
@@ -243,7 +244,7 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
             if (f.chance(20)) animate(0.4); // glides end, the peer's waiting clicks go on
         }
         if (g_record->moves.count == movesBefore + 1) ++movesPlayed;
-        if (g_ui->questionShown && f.chance(70)) {
+        if (g_game->questionShown && f.chance(70)) {
             ++questions;
             AnswerRequest(f.chance(50));
             showRequest(false, nullptr, nullptr);

@@ -21,6 +21,7 @@
 #include "chess/fen.h"
 #include "chess/notation.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_addresses.h"
 #include "netplay/host_peer.h"
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
         if (g_app->server && (playingPeer() != nullptr) != peer)
             event((peer = !peer) ? "PEER plays" : "PEER lost");
         if (rejoining() != back) event((back = !back) ? "REJOIN begins" : "REJOIN ends");
-        if (g_ui->questionShown != asked && (asked = !asked))
+        if (g_game->questionShown != asked && (asked = !asked))
             event(g_ui->overlay->requestLine1->texte);
         const int played = g_record->moves.count;
         if (played >= plies || move_value(chooseMove(seed, played)) == 0) {

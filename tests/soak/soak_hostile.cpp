@@ -18,6 +18,7 @@
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
@@ -212,7 +213,7 @@ bool seatKept(Run& run, std::string& seat, bool asked) {
     const KSocket* peer = g_app->server ? playingPeer() : nullptr;
     if (!g_app->server) seat.clear();
     if (!peer || peer->host == seat) return true;
-    if (!seat.empty() && !(asked && !g_ui->questionShown))
+    if (!seat.empty() && !(asked && !g_game->questionShown))
         return run.fail("seat: " + seat + " replaced by " + peer->host);
     seat = peer->host;
     return true;
@@ -246,7 +247,7 @@ int runHostile(const Options& options) {
         g_app->netPort = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();
         if (!peerDid.empty()) run.note(peerDid);
-        const bool asked = g_ui->questionShown && g_app->questionCode == TAKE_SEAT_QUESTION;
+        const bool asked = g_game->questionShown && g_game->questionCode == TAKE_SEAT_QUESTION;
         ok = run.step() && run.memoryFlat(elapsed) && seatKept(run, seat, asked);
         noteAction(run.log().last());
         if (!ok) break;

@@ -21,6 +21,7 @@
 #include "app/launch_options.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "tests/soak/soak_checks.h"
 #include "tests/soak/soak_modes.h"
@@ -85,8 +86,8 @@ uint32_t recordHash() {
 // Nothing of the game between the two is under way on this side.
 bool quiet() {
     const AppState* app = g_app;
-    return gameConnected() && !boardInMotion() && !app->requestPending && !g_ui->questionShown &&
-           !wholeGameAwaited() && unreadBytes() == 0;
+    return gameConnected() && !boardInMotion() && !g_game->requestPending &&
+           !g_game->questionShown && !wholeGameAwaited() && unreadBytes() == 0;
 }
 
 Report stateReport(long steps, long checks, bool sent, bool closed) {

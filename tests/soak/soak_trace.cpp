@@ -14,6 +14,7 @@
 #include "chess/fen.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
 #include "netplay/net_session.h"
@@ -143,7 +144,8 @@ std::string traceLine(char role, long step, const std::string& action) {
     const KTexte* info = u->overlay ? u->overlay->infoText : nullptr;
     const char* told = lastPlayerMessage();
     const ShownMarks marks = shownMoveMarks();
-    const PieceRecord* selected = a->selectedPiece ? b->pieceOfNode(a->selectedPiece) : nullptr;
+    const PieceRecord* selected =
+        g_game->selectedPiece ? b->pieceOfNode(g_game->selectedPiece) : nullptr;
     const std::string fen = position_fen();
     const char* typed = moveLineTyped();
     char text[1024];
@@ -154,11 +156,14 @@ std::string traceLine(char role, long step, const std::string& action) {
         " | snd %d %d %d %d %d %d | view %d %d %d | eng \"%s\" ply %d roots %d"
         " | line %d \"%s\" | net %d %d %d %d | win %dx%d %d | pose %08x",
         r->moves.count, recordHash(), r->ShownCount(), r->replayPlies,
-        selected ? squareName(selected->square).c_str() : "-", squareName(a->chosenTarget).c_str(),
+        selected ? squareName(selected->square).c_str() : "-",
+        squareName(g_game->chosenTarget).c_str(),
         markerSquare(b->selectMarkerWhite, b->selectMarkerBlack).c_str(),
-        markerSquare(b->targetMarkerWhite, b->targetMarkerBlack).c_str(), u->questionShown,
-        codeText(a->questionCode).c_str(), a->requestPending, codeText(a->pendingRequest).c_str(),
-        a->fileName.empty() ? "-" : a->fileName.substr(a->fileName.rfind('/') + 1).c_str(),
+        markerSquare(b->targetMarkerWhite, b->targetMarkerBlack).c_str(), g_game->questionShown,
+        codeText(g_game->questionCode).c_str(), g_game->requestPending,
+        codeText(g_game->pendingRequest).c_str(),
+        g_game->fileName.empty() ? "-"
+                                 : g_game->fileName.substr(g_game->fileName.rfind('/') + 1).c_str(),
         info ? info->visible : -1, info ? scrub(info->texte).c_str() : "",
         told ? scrub(told).c_str() : "", (unsigned long long)marks.lastMove,
         (unsigned long long)marks.quiet, (unsigned long long)marks.captures,

@@ -18,6 +18,7 @@
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "ui/interface.h"
 
 namespace {
@@ -226,7 +227,7 @@ bool clickMove(int fromRow, int fromColumn, int toRow, int toColumn) {
         clickAt(x, y);
         return runFrames(1);
     };
-    if (!click(from) || g_app->selectedPiece == nullptr) return false;
-    if (!click(to) || g_app->chosenTarget != to) return false;
+    if (!click(from) || g_game->selectedPiece == nullptr) return false;
+    if (!click(to) || g_game->chosenTarget != to) return false;
     return click(to);
 }

@@ -1,0 +1,3 @@
+#include "game/game_model.h"
+
+GameModel* g_game = nullptr;
