@@ -15,6 +15,7 @@
 #include "app/input.h"
 #include "app/launch_options.h"
 #include "app/startup_check.h"
+#include "app/wiring.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "chess/engine_random.h"
@@ -103,7 +104,8 @@ bool buildGame() {
         return false;
     }
     SetRenderScale(g_app->screen, gameSettings().renderScale);
-    g_game = new GameModel(); // the game's flags, selection and requests
+    g_game = new GameModel();     // the game's flags, selection and requests
+    netPort() = DEFAULT_NET_PORT; // until the command line or a test moves it
 
     // 4-7. Board records, game record (a new game in the chess engine), animations, interface.
     g_board = new BoardScene();
@@ -111,6 +113,7 @@ bool buildGame() {
     g_anim = new AnimManager();
     g_ui = new Interface();
     installNetworkPlay();
+    installGameHooks();
 
     // 8-9. Decor, board and pieces.
     g_board->loadDecorAndBoard();

@@ -15,6 +15,7 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_addresses.h"
+#include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
@@ -277,7 +278,7 @@ void onKeyDown(int key) {
         return;
     }
     if (rejoinKey(key)) return; // Escape while the joining side tries to come back
-    if (g_game->inputSuspended || !g_app->connectIdle) return;
+    if (g_game->inputSuspended || !netSession().connectIdle) return;
     // Before the text lines: their Enter would send or confirm the line instead.
     if (altEnter(key)) {
         toggleFullscreen();

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
@@ -260,7 +259,7 @@ void anchorEnginePath(LaunchOptions& options) {
 }
 
 void startFromOptions(const LaunchOptions& options) {
-    g_app->netPort = options.port;
+    netPort() = options.port;
     setPortMappingWanted(options.portMapping || gameSettings().portMapping);
     if (!options.openFile.empty()) {
         openGameFile(options);

@@ -8,6 +8,7 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/connection.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 
 namespace {
@@ -21,14 +22,10 @@ bool questionShown() {
 bool gameOnScreen() {
     const AppState* app = g_app;
     return app && g_game->gameStarted && !g_game->introRunning && !g_game->inputSuspended &&
-           app->connectIdle && !g_game->boardLocked && !menuOrPauseShown();
+           netSession().connectIdle && !g_game->boardLocked && !menuOrPauseShown();
 }
 
 } // namespace
-
-bool localGame() {
-    return !g_app || (!g_app->server && !g_app->client);
-}
 
 bool networkGame() {
     return !localGame();
@@ -44,7 +41,7 @@ bool menuOrPauseShown() {
 }
 
 bool wholeGameAwaited() {
-    return g_app && (g_app->netPendingFlag || wholeGameExpected());
+    return g_app && (netSession().netPendingFlag || wholeGameExpected());
 }
 
 bool mayPlayerClickBoard() {

@@ -41,10 +41,6 @@ struct Marks {
     MarkState laidOut;
 } g_marks;
 
-bool localGame() {
-    return !g_app || (!g_app->server && !g_app->client);
-}
-
 // The mark objects are templates: `count` copies of them, detached and hidden.
 void makeCopies(const char* name, KNodeGraph** out, int count) {
     KNodeGraph* model = GetObjByName(g_scene, name);

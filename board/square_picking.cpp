@@ -14,7 +14,7 @@ void (*clickReporter)(int row, int column) = nullptr;
 
 // Every selection step goes to the peer in a network game; row and column 40 clear it there.
 void report(int row, int column) {
-    if (clickReporter && g_app && (g_app->server || g_app->client)) clickReporter(row, column);
+    if (clickReporter && !localGame()) clickReporter(row, column);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <ctime>
 
 #include "anim/move_sounds.h"
-#include "app/app_state.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
@@ -13,6 +12,7 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/node.h"
+#include "game/game_model.h"
 #include "game/opponent.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
@@ -21,10 +21,6 @@
 GameRecord* g_record = nullptr;
 
 namespace {
-
-bool localGame() {
-    return !g_app || (!g_app->server && !g_app->client);
-}
 
 // The engine at the start position with the root moves generated, at the game's search limits.
 void resetEngine() {

@@ -137,3 +137,8 @@ bool loadGameSettings(const std::string& path) {
 bool saveGameSettings(const std::string& path) {
     return write_text_file(path.c_str(), settingsText(gameSettings()));
 }
+
+int& netPort() {
+    static int port = DEFAULT_NET_PORT;
+    return port;
+}

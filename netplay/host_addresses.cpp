@@ -7,6 +7,7 @@
 #include "engine/KivEngine.h"
 #include "game/settings.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 #include "ui/net_lines.h"
 #include "ui/text_overlay.h"
 
@@ -176,7 +177,7 @@ void hostAddressesEnd(double waitSeconds) {
 }
 
 bool portMappingKey() {
-    if (!g_app || !g_app->server) return false;
+    if (!g_app || !netSession().server) return false;
     if (g_where.state == Mapping::Off || g_where.state == Mapping::Failed) {
         startMapping();
     } else {

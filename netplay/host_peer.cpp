@@ -46,7 +46,7 @@ struct HostSeat {
 } g_seat;
 
 KPort* hostPort() {
-    KServer* server = g_app ? g_app->server : nullptr;
+    KServer* server = g_app ? netSession().server : nullptr;
     return server ? server->port : nullptr;
 }
 

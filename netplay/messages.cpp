@@ -27,7 +27,7 @@ constexpr int CHAT_LINE_BYTES = 72; // characters of the line a chat message car
 constexpr float OK_MARK_REST[3] = {0.455f, 0.481f, -1.8f};
 
 char originLetter() {
-    return g_app && g_app->server ? 'H' : 'C';
+    return g_app && netSession().server ? 'H' : 'C';
 }
 
 // Bytes a message of this type letter takes, 0 for a letter no message starts with. A whole
@@ -92,12 +92,11 @@ void replaceGame(int colour, const unsigned char* block, int moves) {
 // 'S': a game with the sender's opposite colour; its moves follow as a block. The game on this
 // board stays until the block has come and been checked: a damaged one leaves it as it was.
 void wholeGameReceived(int side, const unsigned char* m) {
-    AppState* app = g_app;
     NetSession& net = netSession();
     const int length = m[2] | m[3] << 8;
     net.blockGathered = 0;
-    app->netPendingValue = length;
-    app->netPendingFlag = length != 0 ? 1 : 0;
+    netSession().netPendingValue = length;
+    netSession().netPendingFlag = length != 0 ? 1 : 0;
     // The joining side asks only through the host's consent: a game it sends unasked would
     // replace the host's without it. Its block is skipped so that what follows stays in step.
     if (side == NET_HOST && !net.loadAwaited) {
@@ -116,8 +115,8 @@ void wholeGameReceived(int side, const unsigned char* m) {
     net.loadAwaited = false;
     net.blockDiscarded = false;
     net.blockColour = m[1] == 'B' ? 1 : 0;
-    if (side == NET_JOIN && !app->connectIdle) {
-        app->connectIdle = 1;
+    if (side == NET_JOIN && !netSession().connectIdle) {
+        netSession().connectIdle = 1;
         showInfo(false, false, nullptr);
     }
     if (side == NET_JOIN) closeConnectScreen();
@@ -131,16 +130,15 @@ void wholeGameReceived(int side, const unsigned char* m) {
 // The awaited block is complete: the game it holds replaces the record and the board, once it
 // has passed the record's checks.
 void wholeBlockReceived() {
-    AppState* app = g_app;
     NetSession& net = netSession();
-    app->netPendingFlag = 0;
+    netSession().netPendingFlag = 0;
     if (net.blockDiscarded) {
         net.blockDiscarded = false;
         return;
     }
     // Hidden first: a damaged block or the game's result is said after this.
     showInfo(false, false, nullptr);
-    const int length = app->netPendingValue;
+    const int length = netSession().netPendingValue;
     if (length % 4 != 0 || !g_record->MovesLoadable(net.block, length / 4)) {
         tellPlayer("Damaged game received : not loaded");
         return;
@@ -152,7 +150,6 @@ void wholeBlockReceived() {
 // True when it confirmed a move (the pass ends there).
 bool clickReceived(const unsigned char* m) {
     BoardScene* b = g_board;
-    AppState* app = g_app;
     const int column = int(m[2]) - 'a';
     const int row = '8' - int(m[3]);
     if (column < 0 || column > 7 || row < 0 || row > 7) {
@@ -240,13 +237,13 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
     int used = 0; // bytes consumed from the front
     for (;;) {
         // 1. A whole game's block, gathered across passes however long it is.
-        if (app->netPendingFlag) {
-            const int missing = app->netPendingValue - net.blockGathered;
+        if (netSession().netPendingFlag) {
+            const int missing = netSession().netPendingValue - net.blockGathered;
             const int take = length - used < missing ? length - used : missing;
             if (!net.blockDiscarded) std::memcpy(net.block + net.blockGathered, in + used, take);
             net.blockGathered += take;
             used += take;
-            if (net.blockGathered < app->netPendingValue) break;
+            if (net.blockGathered < netSession().netPendingValue) break;
             wholeBlockReceived();
             continue;
         }

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
@@ -79,8 +78,7 @@ bool tryNextAddress() {
 void giveUp() {
     g_target.back = false;
     hideNetLines();
-    AppState* app = g_app;
-    app->connectIdle = 1;
+    netSession().connectIdle = 1;
     g_game->inputSuspended = 0;
     g_target.givingUp = true;
     OnClientFailed(nullptr, nullptr);
@@ -89,25 +87,23 @@ void giveUp() {
 
 void startAttempt() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
-    if (!app->client) app->client = new KClient();
+    if (!netSession().client) netSession().client = new KClient();
     int status = 1;
-    app->client->InitConnexion(t.address, t.port, OnClientInput, OnClientFailed, &status);
+    netSession().client->InitConnexion(t.address, t.port, OnClientInput, OnClientFailed, &status);
     t.attempting = status == 0;
     t.attemptSeconds = 0.0f;
     t.pauseSeconds = RETRY_SECONDS;
     // The host's game ends the wait as it ends the first one (connectIdle back to 1).
-    if (t.attempting) app->connectIdle = 0;
+    if (t.attempting) netSession().connectIdle = 0;
 }
 
 // One frame of the way back.
 void comebackStep() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
     const float dt = GetTimePassed(&t.stamp);
     t.secondsLeft -= dt;
     // 1. The host's game arrived: the game goes on.
-    if (t.attempting && app->connectIdle) {
+    if (t.attempting && netSession().connectIdle) {
         t.back = false;
         t.attempting = false;
         hideNetLines();
@@ -137,14 +133,14 @@ void comebackStep() {
         // holds everything back while input is suspended. The game, when it comes, starts a
         // new game, which unlocks the board for good (seen next frame).
         g_game->inputSuspended = 0;
-        app->client->Listen(false);
-        if (app->connectIdle) return;
+        netSession().client->Listen(false);
+        if (netSession().connectIdle) return;
         g_game->inputSuspended = 1;
         KWakeWithin(ATTEMPT_SECONDS - t.attemptSeconds);
-        if (app->client->linkState >= 0 && t.attemptSeconds < ATTEMPT_SECONDS) return;
-        app->client->CloseConnexion();
+        if (netSession().client->linkState >= 0 && t.attemptSeconds < ATTEMPT_SECONDS) return;
+        netSession().client->CloseConnexion();
         t.attempting = false;
-        app->connectIdle = 1;
+        netSession().connectIdle = 1;
         return;
     }
     t.pauseSeconds -= dt;
@@ -173,7 +169,6 @@ bool joinHost(const char* host, int port) {
 
 bool rejoinStep() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
     if (t.lookingUp) {
         const int r = t.lookup.Poll();
         KWakeWithin(0); // the look-up runs beside the game: asked again next frame
@@ -196,7 +191,8 @@ bool rejoinStep() {
         return true;
     }
     // The first wait: an address that failed gives way to the name's next one.
-    if (!app->connectIdle && app->client && app->client->linkState < 0 && t.next < t.lookup.count) {
+    if (!netSession().connectIdle && netSession().client && netSession().client->linkState < 0 &&
+        t.next < t.lookup.count) {
         Log("SYSTEM : %s did not answer\n", t.address);
         tryNextAddress();
     }
@@ -205,12 +201,11 @@ bool rejoinStep() {
 
 bool startRejoin() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
     // Only a game under way comes back: the connection had been made and the game was on.
-    if (t.givingUp || !app->client || app->client->linkState != 1 || !g_game->gameStarted ||
-        !t.address[0])
+    if (t.givingUp || !netSession().client || netSession().client->linkState != 1 ||
+        !g_game->gameStarted || !t.address[0])
         return false;
-    app->client->CloseConnexion();
+    netSession().client->CloseConnexion();
     forgetPeer();
     t.back = true;
     t.attempting = false;

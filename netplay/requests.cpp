@@ -15,10 +15,6 @@
 
 namespace {
 
-bool networkGame() {
-    return g_app->server || g_app->client;
-}
-
 // The second line of the question a peer's request letter asks.
 const char* questionText(int code) {
     switch (code) {
@@ -52,7 +48,7 @@ void AnswerRequest(bool accepted) {
         return;
     }
     NetSession& net = netSession();
-    if (networkGame() && net.peerQuestion) {
+    if (sessionOpen() && net.peerQuestion) {
         const char answer[2] = {'Q', accepted ? 'Y' : 'N'};
         sendToPeer(answer, 2);
         // The peer loads its file and sends it: that game is the one expected.
@@ -65,7 +61,6 @@ void AnswerRequest(bool accepted) {
 }
 
 void AnswerReceived(bool accepted) {
-    AppState* app = g_app;
     g_game->requestPending = 0;
     if (!accepted) {
         showInfo(true, true, "Request rejected");
@@ -105,8 +100,8 @@ void forgetPeer() {
     NetSession& net = netSession();
     if (!app) return;
     g_game->requestPending = 0;
-    if (app->netPendingFlag) showInfo(false, false, nullptr); // "Receiving data game"
-    app->netPendingFlag = 0;
+    if (netSession().netPendingFlag) showInfo(false, false, nullptr); // "Receiving data game"
+    netSession().netPendingFlag = 0;
     net.blockGathered = 0;
     net.blockDiscarded = false;
     net.loadAwaited = false;

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/input.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"
@@ -14,6 +13,7 @@
 #include "game/player_info.h"
 #include "game/saved_games.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 #include "platform/win32.h"
 #include "ui/file_list.h"
 #include "ui/interface.h"
@@ -34,7 +34,7 @@ void loadPanelHidden() {
 
 // Hosting, and nobody has connected yet: there is no one to ask.
 bool hostWithoutPeer() {
-    KServer* server = g_app->server;
+    KServer* server = netSession().server;
     return server && (!server->port || !server->port->sockets);
 }
 
@@ -45,7 +45,7 @@ void loadSelectedGame() {
     const std::string path = selectedGamePath();
     if (path.empty()) return; // an empty list: nothing to load
     setChoiceConfirmed(false);
-    if (!g_app->server && !g_app->client) {
+    if (localGame()) {
         g_game->fileName = path;
         if (savedGameLoadable(path.c_str()) && g_record->LoadGame(path.c_str())) {
             g_game->gameStarted = 1;

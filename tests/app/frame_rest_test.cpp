@@ -164,7 +164,7 @@ TEST_F(Rest, AGlideAWallTurnAndAFadeKeepFramesComingUntilTheyEnd) {
 }
 
 TEST_F(Rest, AMessageWakesTheRestAndIsDrawnAtOnce) {
-    g_app->netPort = PORT;
+    netPort() = PORT;
     HostGame();
     peer::Socket p;
     ASSERT_TRUE(p.connectTo(PORT));

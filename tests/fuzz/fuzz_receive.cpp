@@ -19,7 +19,6 @@
 #include <cstring>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
 #include "app/game_main.h"
 #include "app/input.h"
 #include "board/board_moves.h"
@@ -109,10 +108,10 @@ void freshGame(uint8_t flags) {
     advance(3.0);
     g_game->requestPending = 0;
     if (flags & 1) {
-        g_app->client = new KClient();
-        g_app->connectIdle = (flags & 0x80) ? 0 : 1;
+        netSession().client = new KClient();
+        netSession().connectIdle = (flags & 0x80) ? 0 : 1;
     } else {
-        g_app->server = new KServer(); // no port: nothing is sent anywhere
+        netSession().server = new KServer(); // no port: nothing is sent anywhere
         KSocket* peer = hostPeer();
         peer->inputLength = 0;
         peer->outputLength = 0;
@@ -187,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             AnswerRequest((flags & 4) != 0);
             showRequest(false, nullptr, nullptr);
         }
-        if ((flags & 0x40) && (g_app->server || g_app->client)) localMove();
+        if ((flags & 0x40) && (netSession().server || netSession().client)) localMove();
         advance(0.6);
         if (!agree()) __builtin_trap();
         if (next == size && (take == 0 || inputLength == 0)) ++idle;

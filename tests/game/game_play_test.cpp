@@ -28,6 +28,7 @@
 #include "game/player_info.h"
 #include "game/saved_games.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -434,7 +435,7 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
 TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
     // A network game (a host with its port not open): both boards take back the same single
     // half-move, even on the local player's turn.
-    g_app->server = new KServer();
+    netSession().server = new KServer();
     startNewGame(0);
     ASSERT_TRUE(runUntil(settled, 100));
     for (const char* m : {"e2e4", "e7e5"}) {
@@ -447,8 +448,8 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
     EXPECT_EQ(g_record->TakeBack(), 1);
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_EQ(g_board->sideToMove, 1);
-    delete g_app->server;
-    g_app->server = nullptr;
+    delete netSession().server;
+    netSession().server = nullptr;
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "netplay/connection.h"
 #include "netplay/host_peer.h"
 #include "netplay/messages.h"
+#include "netplay/net_session.h"
 #include "netplay/requests.h"
 #include "ui/interface.h"
 #include "ui/net_lines.h"
@@ -62,7 +63,7 @@ protected:
     PieceRecord* at(const char* name) { return g_board->squares[square(name)].piece; }
     static int countConnections() {
         int n = 0;
-        for (KSocket* c = g_app->server->port->sockets; c; c = c->next)
+        for (KSocket* c = netSession().server->port->sockets; c; c = c->next)
             ++n;
         return n;
     }
@@ -222,7 +223,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     EXPECT_TRUE(p.closedByGame());
     EXPECT_EQ(info(), "Unknown message : connection closed");
     EXPECT_EQ(lastChatLine(), "still here");
-    EXPECT_NE(g_app->server, nullptr);
+    EXPECT_NE(netSession().server, nullptr);
     peer::Socket next;
     ASSERT_TRUE(next.connectTo(PORT + 2));
     EXPECT_EQ(fromGame(next, 4 + 4 * kept).substr(0, 4),
@@ -355,7 +356,7 @@ TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {
     peer::Socket holder;
     ASSERT_TRUE(holder.listenOn(PORT + 5));
     host(PORT + 5);
-    EXPECT_EQ(g_app->server, nullptr);
+    EXPECT_EQ(netSession().server, nullptr);
     EXPECT_EQ(info(), "Cannot host : port 29205 in use");
     // A local game: the player plays on.
     localMove("e2", "e4");

@@ -12,6 +12,7 @@
 #include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
+#include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/interface.h"
 #include "ui/net_lines.h"
@@ -68,7 +69,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
 
     // The host plays White and has played e2-e4.
     deliver(hostPeer, peer::wholeGame('B', {recordedMove(6, 4, 4, 4, 0, KIND_PAWN, 4)}));
-    EXPECT_TRUE(g_app->connectIdle) << "the countdown stops";
+    EXPECT_TRUE(netSession().connectIdle) << "the countdown stops";
     EXPECT_EQ(g_ui->info->hidden, 1);
     EXPECT_EQ(g_connectScreenToggles, 1);
     EXPECT_EQ(g_ui->connectScreenOpen, 0);
@@ -150,7 +151,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     hostPeer.close();
     ASSERT_TRUE(passUntil([] { return rejoining(); }));
     key(27);
-    EXPECT_EQ(g_app->client, nullptr);
+    EXPECT_EQ(netSession().client, nullptr);
     EXPECT_EQ(info(), "Connection failed");
     EXPECT_TRUE(passUntil([] { return g_record->moves.count == 5; })) << "the computer answers";
     EXPECT_EQ(disagreement(), "");
@@ -163,15 +164,15 @@ TEST_F(JoiningGame, AHostThatNeverAnswersEndsTheWaitWithConnectionFailed) {
     ASSERT_TRUE(full.listenOn(PORT + 1, 0));
     ASSERT_TRUE(first.connectTo(PORT + 1));
     join(PORT + 1);
-    ASSERT_NE(g_app->client, nullptr);
+    ASSERT_NE(netSession().client, nullptr);
     for (int i = 0; i < 99; ++i)
         pass(0.1);
     EXPECT_EQ(info(), "Waiting for server : 0 sec");
-    EXPECT_NE(g_app->client, nullptr) << "no failure is reported during the wait";
+    EXPECT_NE(netSession().client, nullptr) << "no failure is reported during the wait";
     pass(0.2);
-    EXPECT_EQ(g_app->client, nullptr);
+    EXPECT_EQ(netSession().client, nullptr);
     EXPECT_EQ(info(), "Connection failed");
-    EXPECT_TRUE(g_app->connectIdle);
+    EXPECT_TRUE(netSession().connectIdle);
     EXPECT_FALSE(g_game->inputSuspended);
 }
 
@@ -183,6 +184,6 @@ TEST_F(JoiningGame, ATextWithAColonThatIsNoAddressIsLookedUpBesideTheFrame) {
     options.port = PORT + 2;
     startFromOptions(options);
     EXPECT_EQ(info(), "Looking up host..");
-    EXPECT_EQ(g_app->client, nullptr);
+    EXPECT_EQ(netSession().client, nullptr);
     rejoinReset();
 }

@@ -16,6 +16,7 @@
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
 #include "netplay/host_peer.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -46,8 +47,8 @@ void NetWorld::settle() {
 }
 
 int NetWorld::gameSocket() {
-    if (g_app->client) return g_app->client->sock;
-    KSocket* peer = g_app->server ? playingPeer() : nullptr;
+    if (netSession().client) return netSession().client->sock;
+    KSocket* peer = netSession().server ? playingPeer() : nullptr;
     return peer ? peer->sock : -1;
 }
 

@@ -199,7 +199,7 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
     const unsigned long streams = envNumber("CHESS3D_NET_FUZZ_STREAMS", 3000);
     const unsigned seed = unsigned(envNumber("CHESS3D_NET_FUZZ_SEED", 20261208));
     host(PORT); // a real server without a peer: a network game on the host's end
-    KServer* server = g_app->server;
+    KServer* server = netSession().server;
     ASSERT_NE(server, nullptr);
     KClient client; // never connected: the joining end's network game
     Fuzzer f(seed);
@@ -210,8 +210,8 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
     for (unsigned long n = 0; n < streams; ++n) {
         // Each end in turn, a few hundred streams at a time.
         const int side = (n / 400) % 2 ? NET_JOIN : NET_HOST;
-        g_app->server = side == NET_HOST ? server : nullptr;
-        g_app->client = side == NET_JOIN ? &client : nullptr;
+        netSession().server = side == NET_HOST ? server : nullptr;
+        netSession().client = side == NET_JOIN ? &client : nullptr;
 
         localPlay(f);
         if (!g_game->requestPending && f.chance(5)) askRequest("RWB"[f.below(3)]);
@@ -253,8 +253,8 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
         const std::string wrong = disagreement();
         ASSERT_EQ(wrong, "") << "after stream " << n << " (seed " << seed << ")";
     }
-    g_app->client = nullptr;
-    g_app->server = server;
+    netSession().client = nullptr;
+    netSession().server = server;
     // What the streams reached, to see that they meet every state.
     std::printf("%lu streams, %lu handler calls, %lu peer moves played, %lu questions answered, "
                 "%lu connections closed\n",

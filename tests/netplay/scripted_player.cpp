@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/game_main.h"
 #include "app/launch_options.h"
 #include "app/may_act.h"
@@ -25,6 +24,7 @@
 #include "game/game_record.h"
 #include "netplay/host_addresses.h"
 #include "netplay/host_peer.h"
+#include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     Move move{};
     bool final = false, peer = false, back = false, asked = false;
     while (!g_stop && KRealSecondsSinceStart() < limit && runFrame()) {
-        if (g_app->server && (playingPeer() != nullptr) != peer)
+        if (netSession().server && (playingPeer() != nullptr) != peer)
             event((peer = !peer) ? "PEER plays" : "PEER lost");
         if (rejoining() != back) event((back = !back) ? "REJOIN begins" : "REJOIN ends");
         if (g_game->questionShown != asked && (asked = !asked))

@@ -19,6 +19,7 @@
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
 #include "netplay/messages.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -53,9 +54,8 @@ bool markerShown(const KNodeGraph* marker) {
 }
 
 bool peerConnected() {
-    const AppState* app = g_app;
-    if (app->client) return app->client->sock != KNET_NO_SOCKET;
-    return app->server && app->server->port && app->server->port->sockets;
+    if (netSession().client) return netSession().client->sock != KNET_NO_SOCKET;
+    return netSession().server && netSession().server->port && netSession().server->port->sockets;
 }
 
 // The record's first `count` moves hashed (all of them by default).
@@ -81,14 +81,14 @@ std::string stateSummary() {
         "load %d save %d connect %d banner %d water %d question %d | camera preset %d state %d "
         "owes-menu-close %d | side %d human %d moves %d gliding %d | server %d client %d",
         g_game->menuOpen, u->menuActive, g_game->cameraView, g_game->boardLocked,
-        g_game->inputSuspended, g_game->introRunning, g_game->gameStarted, a->connectIdle,
-        g_game->requestPending, a->netPendingFlag, u->page,
+        g_game->inputSuspended, g_game->introRunning, g_game->gameStarted, netSession().connectIdle,
+        g_game->requestPending, netSession().netPendingFlag, u->page,
         u->wallRoot && !u->wallRoot->hidden ? "shown" : "hidden", u->loadScreenOpen,
         u->saveScreenOpen, u->connectScreenOpen, u->quitBannerShown, u->waterShown,
         g_game->questionShown, cam ? cam->preset : -1, cam ? cam->state : -9,
         NodeAnimOwes(g_board->camera, menuClosedCallback), g_board->sideToMove,
-        g_board->humanColour, g_record->moves.count, boardInMotion(), a->server != nullptr,
-        a->client != nullptr);
+        g_board->humanColour, g_record->moves.count, boardInMotion(),
+        netSession().server != nullptr, netSession().client != nullptr);
     std::string held;
     for (int k = 0; k < 256; ++k)
         if (a->keysDown[k]) held += " " + std::to_string(k);
@@ -187,7 +187,6 @@ std::string Checks::board() {
 }
 
 std::string Checks::views() {
-    const AppState* app = g_app;
     const Interface* ui = g_ui;
     if (g_game->menuOpen && g_game->cameraView)
         return failed("views", "menu and pause view together");
@@ -219,7 +218,6 @@ std::string Checks::views() {
 }
 
 std::string Checks::selection() {
-    const AppState* app = g_app;
     BoardScene* b = g_board;
     // A changed game (a move, a new, loaded, received or taken-back game, a swap of colours) or a
     // new peer starts with nothing selected: a selection kept across would play a move one click
@@ -227,9 +225,9 @@ std::string Checks::selection() {
     const unsigned hash = recordHash();
     // The host's peer is the connection that plays: a newcomer waiting beside it has not been
     // given the game yet.
-    const void* connection = app->client   ? static_cast<const void*>(app->client)
-                             : app->server ? static_cast<const void*>(playingPeer())
-                                           : nullptr;
+    const void* connection = netSession().client   ? static_cast<const void*>(netSession().client)
+                             : netSession().server ? static_cast<const void*>(playingPeer())
+                                                   : nullptr;
     const bool changed = hash != selectionHash_ || b->humanColour != selectionColour_ ||
                          (connection && connection != selectionConnection_);
     // The same selection and target as before the step: kept across the change. (A click of the
@@ -263,7 +261,6 @@ std::string Checks::selection() {
 }
 
 std::string Checks::requests() {
-    const AppState* app = g_app;
     if (g_game->requestPending && !peerConnected())
         return failed("requests", "a request waits for an answer nobody can give");
     // The player who asked does not move while the answer is awaited: the answer (a swap, a

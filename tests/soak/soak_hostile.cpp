@@ -14,14 +14,15 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/app_state.h"
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
+#include "netplay/net_session.h"
 #include "tests/netplay/test_peer.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
@@ -210,8 +211,8 @@ private:
 // The seat's address (kept in `seat`) moves only in a step that answered the host's question.
 bool seatKept(Run& run, std::string& seat, bool asked) {
     run.countCheck();
-    const KSocket* peer = g_app->server ? playingPeer() : nullptr;
-    if (!g_app->server) seat.clear();
+    const KSocket* peer = netSession().server ? playingPeer() : nullptr;
+    if (!netSession().server) seat.clear();
     if (!peer || peer->host == seat) return true;
     if (!seat.empty() && !(asked && !g_game->questionShown))
         return run.fail("seat: " + seat + " replaced by " + peer->host);
@@ -244,7 +245,7 @@ int runHostile(const Options& options) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (options.over(run.steps(), elapsed)) break;
         // The port the player may host on again after leaving is the one the peer knows.
-        g_app->netPort = launch.port;
+        netPort() = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();
         if (!peerDid.empty()) run.note(peerDid);
         const bool asked = g_game->questionShown && g_game->questionCode == TAKE_SEAT_QUESTION;

@@ -27,7 +27,6 @@
 #include <fstream>
 #include <string>
 
-#include "app/app_state.h"
 #include "chess/engine_random.h"
 #include "game/save_folder.h"
 #include "game/settings.h"
@@ -163,7 +162,7 @@ int runLocal(const Options& options) {
         return 2;
     }
     // Hosting and joining from the menu stay on a port of the run's own (nothing answers a join).
-    g_app->netPort = freePort();
+    netPort() = freePort();
     Run run(options, Role::Local, options.seed);
     const auto start = std::chrono::steady_clock::now();
     bool ok = true;

@@ -17,12 +17,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/app_state.h"
 #include "app/launch_options.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 #include "tests/soak/soak_checks.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
@@ -85,7 +85,6 @@ uint32_t recordHash() {
 
 // Nothing of the game between the two is under way on this side.
 bool quiet() {
-    const AppState* app = g_app;
     return gameConnected() && !boardInMotion() && !g_game->requestPending &&
            !g_game->questionShown && !wholeGameAwaited() && unreadBytes() == 0;
 }
@@ -202,7 +201,7 @@ int playSide(const Options& options, Role role, int control, int port) {
         }
         // Before this side's step: what the other side's step did.
         if (other.closed) awaitPeerClose();
-        if (!host && other.hostPort) g_app->netPort = other.hostPort;
+        if (!host && other.hostPort) netPort() = other.hostPort;
         run.countCheck();
         std::string agreement = boardsAgree(other);
         bool ok = agreement.empty() || run.fail(agreement);

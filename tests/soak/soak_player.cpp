@@ -529,7 +529,7 @@ Step Player::choose() {
         if (!plan_.empty()) return next();
     }
     // The network roles find their way back into a network game soon after leaving it.
-    const bool inNetworkGame = g_app && (g_app->server || g_app->client);
+    const bool inNetworkGame = !localGame();
     if (role_ != Role::Local && !inNetworkGame && random_.chance(0.02)) {
         planNetworkGame(role_ != Role::Join);
         return next();

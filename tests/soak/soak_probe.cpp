@@ -35,7 +35,6 @@ bool cameraResting() {
 // The menu's main page, open and answering: the wall shown at page 0 with the camera at rest in
 // front of it, no screen, banner or question over it.
 bool mainPageUsable() {
-    const AppState* app = g_app;
     const Interface* ui = g_ui;
     return g_game->menuOpen && ui->menuActive && ui->page == 0 && ui->wallRoot &&
            !ui->wallRoot->hidden && cameraResting() && !ui->loadScreenOpen && !ui->saveScreenOpen &&

@@ -17,6 +17,7 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
+#include "game/settings.h"
 #include "netplay/net_session.h"
 #include "tests/soak/soak_checks.h"
 #include "ui/interface.h"
@@ -53,7 +54,7 @@ std::string markerSquare(const KNodeGraph* white, const KNodeGraph* black) {
 // Texts the player reads may name the run's random port or save folder: both are replaced by
 // fixed words, so that two runs of a seed print the same line.
 std::string scrub(std::string text) {
-    const std::string port = std::to_string(g_app->netPort);
+    const std::string port = std::to_string(netPort());
     for (size_t at = text.find(port); at != std::string::npos; at = text.find(port, at))
         text.replace(at, port.size(), "<port>");
     const size_t head = std::strlen(SAVE_FOLDER_HEAD);
@@ -173,7 +174,7 @@ std::string traceLine(char role, long step, const std::string& action) {
         gameSoundCount(GameSound::Chat), g_anim->view_index, g_anim->view_index_saved,
         g_anim->game_view, fen.c_str(), history_ply, ply_first_move[1] - ply_first_move[0],
         moveLineOpen(), typed ? typed : "", net.loadAwaited, net.peerQuestion, net.blockGathered,
-        a->netPendingValue, a->width, a->height, a->screen ? a->screen->fullscreen : -1,
+        netSession().netPendingValue, a->width, a->height, a->screen ? a->screen->fullscreen : -1,
         poseDigest());
     std::string line = std::string(1, role) + " " + std::to_string(step) + " " + action + " | " +
                        stateSummary() + text;

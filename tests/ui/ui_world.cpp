@@ -11,6 +11,7 @@
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
+#include "game/settings.h"
 #include "ui/interface.h"
 
 std::vector<std::string> UiWorld::sentLines;
@@ -85,6 +86,7 @@ void UiWorld::SetUp() {
     g_root->InsertAsChildOf(g_scene->root);
     g_app = new AppState(800, 600);
     g_game = new GameModel();
+    netPort() = DEFAULT_NET_PORT;
     g_board = new BoardScene();
     g_anim = new AnimManager();
     SetupMenuAnims();
