@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/globals.h"
-#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+
+AnimManager* g_anim = nullptr;
 
 AnimManager::AnimManager() {
     for (int i = 0; i < NODE_ANIM_COUNT; ++i) {
@@ -426,11 +426,6 @@ void StopAll() {
     }
     for (SkeletonAnimEntry& e : g_anim->skeleton_entries)
         e.state = ANIM_STOPPED;
-}
-
-bool IsCameraMoving() {
-    const NodeAnimEntry* e = findNode(g_board ? g_board->camera : nullptr);
-    return e && e->state != ANIM_STOPPED;
 }
 
 void UpdateAnimations() {

@@ -184,9 +184,6 @@ bool NodeAnimOwes(const KNodeGraph* node, AnimEndCallback callback);
 // in the same update neither move nor end.
 void StopAll();
 
-// True while the camera's entry exists and is not stopped (the mouse leaves the camera alone).
-bool IsCameraMoving();
-
 // Advances every running entry by the time passed and writes its key: nodes, materials, lights,
 // hierarchies, in that order. Completion callbacks run here and may start or append entries.
 // Time is the clock's: a slow frame moves everything further, never slower (the eased mode's
@@ -197,52 +194,14 @@ void UpdateAnimations();
 
 // Camera views 0 to 6 (node pool 0-6).
 void SetupCameraViews();
-// The light pivot placed at (8, 2, 3.5) with a stopped entry of preset 83, ".\M3D\animCircle.m3d"
-// loaded, the light paths 83 and 84 and the light fades 0 to 5.
-void SetupLights();
-// The piece glide (17), an entry of it for every piece node, and the indicators (220, 221).
-void SetupPieceAnims();
+// The light paths 83 and 84 and the light fades 0 to 5 (SetupLights, board/board_presets.h).
+void WriteLightPresets();
+// The piece glide (17) and the indicators' turns (220, 221), written by SetupPieceAnims
+// (board/board_presets.h) before and after it sets every piece node on the glide.
+void WritePieceGlidePreset();
+void WriteIndicatorTurnPresets();
 // The menu cubes' wave (90 to 217) and the water growing in (219).
 void SetupMenuAnims();
 
-// ---- Intro, callbacks and camera views ----------------------------------------------------
-
-// What the intro tells the game around it; the application registers these at start-up. Each
-// may be null (the intro then only flies the camera and fades its title).
-struct IntroHooks {
-    void (*started)() = nullptr;     // the intro begins: input locked, game indicators hidden
-    void (*flightUp)() = nullptr;    // the flight up to the menu begins: the wall and its light
-    void (*menuReached)() = nullptr; // the camera reached the menu view: the menu shows
-};
-void RegisterIntroHooks(const IntroHooks& hooks);
-
-// Loads ".\M3D\intro.m3d", hangs "intro" and "support" in front of the camera (tag 15,
-// "support" hidden) and writes the intro flight (node 7) and its fade (material 0).
-void IntroSetup();
-// Tells the game (started), puts the camera at the flight's start and starts flight and fade.
-void IntroStart();
-// End of the flight, or the skip key: the title goes, the game is told (flightUp) and the camera
-// flies to the menu view, then the menu shows (menuReached). The input stays locked until the
-// menu shows. IntroSkip does nothing once the intro has ended.
-void IntroEnd();
-void IntroSkip();
-
-// End of the camera's flight to the menu view after the intro: the game's menuReached hook,
-// unless the menu already shows or a game has started by then.
-void MenuReadyCallback();
-// End of the camera's turn towards the side to move: in a game against the computer, the
-// computer moves when it is its turn.
-void ComputerTurnCallback();
-
-// The four camera changes below replace the camera's flight; a completion the replaced flight
-// still owed (the computer's answer, the menu's closing) runs at the end of the new one.
-
-// Turns the camera in place, eased, to aim one third of the way from the board centre towards
-// `point` (world coordinates). A point at the camera's own position does nothing.
-void LookTowardsPoint(const KVector& point);
-
-// View keys: the next or previous of the game views 0-3, eased.
-void NextView();
-void PreviousView();
-// Flips game_view; when it becomes set, the camera flies to the view of the side to move.
-void ToggleGameView();
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+extern AnimManager* g_anim; // animation pools and the per-frame animation step

@@ -1,11 +1,10 @@
 // The preset animations written once at start-up: camera views, light paths and fades, the piece
-// glide and the indicators, the menu cubes' wave and the water growing in.
+// glide and the indicators, the menu cubes' wave and the water growing in. The board's nodes
+// are set on them by board/board_presets.cpp.
 
 #include <cmath>
 
 #include "anim/anim_manager.h"
-#include "app/globals.h"
-#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 
 namespace {
@@ -118,30 +117,26 @@ void SetupCameraViews() {
     tourPreset();
 }
 
-void SetupLights() {
+void WriteLightPresets() {
     if (!g_anim) return;
-    if (g_board && g_board->lightPivot1) {
-        g_board->lightPivot1->prs.SetPosition(8, 2, 3.5f);
-        SetNodeAnim(g_board->lightPivot1, ANIM_LIGHT_CIRCLE); // started by the start-up
-    }
-    if (g_scene) LoadSceneFromFILE(g_scene, ".\\M3D\\animCircle.m3d", nullptr);
     lightCirclePreset();
     lightWanderPreset();
     lightFadePresets();
 }
 
-void SetupPieceAnims() {
+void WritePieceGlidePreset() {
     if (!g_anim) return;
-    // The glide: the board rewrites the position key at 100 before each move; the
-    // rotation key at 100 is no rotation.
+    // The board rewrites the position key at 100 before each move; the rotation key at 100 is
+    // no rotation.
     KAnim* glide = nodeAnim(ANIM_PIECE_MOVE);
     glide->addKeyPos(100, 0, 1, 0);
     glide->addKeyRot(100, KAnglesToQuat(0, 0, 0));
     raiseLength(glide->length, 101);
     glide->speed = 100;
-    if (g_board)
-        for (PieceRecord* p : g_board->pieces)
-            if (p && p->node) SetNodeAnim(p->node, ANIM_PIECE_MOVE);
+}
+
+void WriteIndicatorTurnPresets() {
+    if (!g_anim) return;
     turnPreset(ANIM_TURN_INDICATOR);
     turnPreset(ANIM_PLAYER_INDICATOR);
 }

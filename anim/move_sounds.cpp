@@ -1,13 +1,11 @@
 #include "anim/move_sounds.h"
 
 #include "anim/sound_player.h"
-#include "app/app_state.h"
-#include "app/globals.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/player_info.h"
+#include "game/settings.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include "engine/KivEngine.h"
 
+SoundPlayer* g_sound = nullptr;
+
 SoundPlayer::SoundPlayer() {
     for (int i = 0; i < 10; ++i)
         sounds.push(asSndCreate(0));

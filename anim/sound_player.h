@@ -17,3 +17,6 @@ struct SoundPlayer {
     // Back to the start of sound `index`, then play it once or endlessly.
     void play(int index, bool loop);
 };
+
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+extern SoundPlayer* g_sound; // music and sounds

@@ -5,6 +5,8 @@
 #include "app/input.h"
 #include "engine/KivEngine.h"
 
+AppState* g_app = nullptr;
+
 AppState::AppState(int32_t w, int32_t h) : width(w), height(h) {
     screen = CreateWindowedScreen(w, h);
     if (!screen) return; // the start-up check reports it

@@ -4,8 +4,6 @@
 #include <cmath>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"

@@ -2,9 +2,7 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
-#include "app/settings.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "chess/position.h"
@@ -12,6 +10,7 @@
 #include "game/move_suggestion.h"
 #include "game/opponent.h"
 #include "game/replay.h"
+#include "game/settings.h"
 #include "ui/move_line.h"
 #include "ui/text_overlay.h"
 

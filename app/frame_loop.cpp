@@ -10,13 +10,13 @@
 #include "app/camera_zoom.h"
 #include "app/frame_rest.h"
 #include "app/game_main.h"
-#include "app/globals.h"
-#include "app/settings.h"
 #include "board/board_scene.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
 #include "game/opponent.h"
+#include "game/settings.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 #include "platform/wait.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -81,16 +81,16 @@ int addHandle(WaitHandle* out, int n, int fd, bool write) {
 int collectHandles(WaitHandle* out) {
     int n = 0;
     const AppState* app = g_app;
-    if (app && app->server && app->server->port) {
-        const KPort* port = app->server->port;
+    if (app && netSession().server && netSession().server->port) {
+        const KPort* port = netSession().server->port;
         n = addHandle(out, n, port->listenSock, false);
         for (const KSocket* s = port->sockets; s; s = s->next) {
             n = addHandle(out, n, s->sock, false);
             if (s->outputLength > 0) n = addHandle(out, n, s->sock, true);
         }
     }
-    if (app && app->client && app->client->sock >= 0) {
-        const KClient* c = app->client;
+    if (app && netSession().client && netSession().client->sock >= 0) {
+        const KClient* c = netSession().client;
         n = addHandle(out, n, c->sock, false);
         if (c->linkState == 0 || c->outputLength > 0) n = addHandle(out, n, c->sock, true);
     }

@@ -1,4 +1,6 @@
 #include "app/game_main.h"
+#include "board/board_presets.h"
+#include "board/intro.h"
 
 #include <cmath>
 #include <cstdio>
@@ -10,20 +12,21 @@
 #include "app/app_state.h"
 #include "app/camera_zoom.h"
 #include "app/frame_loop.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/launch_options.h"
-#include "app/settings.h"
 #include "app/startup_check.h"
+#include "app/wiring.h"
 #include "board/board_scene.h"
 #include "board/frame_labels.h"
 #include "board/move_marks.h"
 #include "chess/engine_random.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
 #include "game/replay.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
 #include "ui/interface.h"
@@ -32,15 +35,6 @@
 #include "ui/screens.h"
 #include "ui/text_overlay.h"
 #include "ui/thinking_sign.h"
-
-KScene* g_scene = nullptr;
-KShell* g_root = nullptr;
-AppState* g_app = nullptr;
-BoardScene* g_board = nullptr;
-GameRecord* g_record = nullptr;
-AnimManager* g_anim = nullptr;
-Interface* g_ui = nullptr;
-SoundPlayer* g_sound = nullptr;
 
 namespace {
 
@@ -57,7 +51,7 @@ void windowDragStep() {
         MoveWindow(g_app->screen->hwnd, cursor.x - g_app->lastMouseX, cursor.y - g_app->lastMouseY,
                    g_app->width, g_app->height, TRUE);
         UpdateWindow(g_app->screen->hwnd);
-    } else if (!g_app->menuOpen) {
+    } else if (!g_game->menuOpen) {
         GetCursorPos(&cursor);
         setCursorShown(WindowFromPoint(cursor) == g_app->screen->hwnd);
     }
@@ -111,6 +105,8 @@ bool buildGame() {
         return false;
     }
     SetRenderScale(g_app->screen, gameSettings().renderScale);
+    g_game = new GameModel();     // the game's flags, selection and requests
+    netPort() = DEFAULT_NET_PORT; // until the command line or a test moves it
 
     // 4-7. Board records, game record (a new game in the chess engine), animations, interface.
     g_board = new BoardScene();
@@ -118,6 +114,7 @@ bool buildGame() {
     g_anim = new AnimManager();
     g_ui = new Interface();
     installNetworkPlay();
+    installGameHooks();
 
     // 8-9. Decor, board and pieces.
     g_board->loadDecorAndBoard();

@@ -1,18 +1,21 @@
 #include "app/input.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 
 #include "anim/anim_manager.h"
 #include "anim/water.h"
 #include "app/app_state.h"
 #include "app/extra_keys.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_addresses.h"
+#include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
@@ -39,7 +42,7 @@ void playLightPreset(KNodeGraph* light, int preset) {
 // End of the flight up to the menu. A camera travel that cut it short runs it too: the board
 // hides only if the menu is still open.
 void hideBoardCallback() {
-    if (g_app->menuOpen) g_board->setBoardVisible(false);
+    if (g_game->menuOpen) g_board->setBoardVisible(false);
 }
 
 // The menu's opening step shared by the menu key and the end of the intro, all but the camera.
@@ -54,7 +57,7 @@ void openMenuState() {
     playLightPreset(g_ui->cubeLight, 0);
     playLightPreset(g_board->light1, 3);
     playLightPreset(g_board->light2, 5);
-    g_app->boardLocked = 1;
+    g_game->boardLocked = 1;
     g_anim->view_index_saved = g_anim->view_index;
 }
 
@@ -87,15 +90,15 @@ bool inCloseBox(int w, int x) {
 
 void menuClosedCallback() {
     // Handed on by a later camera travel it may run after the menu was opened again.
-    if (g_app->menuOpen) return;
+    if (g_game->menuOpen) return;
     setWallVisible(false);
     g_scene->selectedLight = nullptr;
     computerTurnIfDue();
 }
 
 void setMenuOpen(bool open) {
-    if (open == (g_app->menuOpen != 0) || !g_app->gameStarted) return;
-    g_app->menuOpen = open ? 1 : 0;
+    if (open == (g_game->menuOpen != 0) || !g_game->gameStarted) return;
+    g_game->menuOpen = open ? 1 : 0;
     if (open) {
         openMenuState();
         CameraTravel(5, hideBoardCallback);
@@ -113,20 +116,20 @@ void setMenuOpen(bool open) {
     playLightPreset(g_ui->cubeLight, 1);
     playLightPreset(g_board->light1, 2);
     playLightPreset(g_board->light2, 4);
-    g_app->boardLocked = 0;
+    g_game->boardLocked = 0;
     CameraTravel(g_anim->view_index_saved, menuClosedCallback);
 }
 
 void toggleMenu() {
-    setMenuOpen(!g_app->menuOpen);
+    setMenuOpen(!g_game->menuOpen);
 }
 
 void showMenuAfterIntro() {
     // The intro's lock holds until here (see IntroEnd); the indicators it shows are hidden again
     // by the menu's opening below.
     setIntroInput(false);
-    g_app->gameStarted = 0;
-    g_app->menuOpen = 1;
+    g_game->gameStarted = 0;
+    g_game->menuOpen = 1;
     openMenuState();
     KNodeGraph* cam = g_board->camera;
     cam->prs.SetPosition(3.5f, 6.0f, -4.0f);
@@ -136,7 +139,7 @@ void showMenuAfterIntro() {
 
 void setPauseView(bool on) {
     if (on) {
-        g_app->cameraView = 1;
+        g_game->cameraView = 1;
         setHidden(g_ui->turn, true);
         setHidden(g_ui->cadreTurn, true);
         showPlayer(false, g_board->humanColour);
@@ -144,12 +147,12 @@ void setPauseView(bool on) {
         setHidden(g_board->light2, true);
         setHidden(g_ui->pause, false);
         setHidden(g_ui->pauseBoule, false);
-        g_app->boardLocked = 1;
+        g_game->boardLocked = 1;
         g_anim->view_index_saved = g_anim->view_index;
         CameraTravel(6, nullptr);
         return;
     }
-    g_app->cameraView = 0;
+    g_game->cameraView = 0;
     g_scene->selectedLight = nullptr;
     setHidden(g_ui->pauseBoule, true);
     setHidden(g_ui->pause, true);
@@ -157,7 +160,7 @@ void setPauseView(bool on) {
     setHidden(g_ui->cadreTurn, false);
     setHidden(g_board->light2, false);
     showPlayer(true, g_board->humanColour);
-    g_app->boardLocked = 0;
+    g_game->boardLocked = 0;
     // The pause may have interrupted the camera's turn towards the computer: the flight back
     // carries its answer, or the computer would never move.
     CameraTravel(g_anim->view_index_saved, ComputerTurnCallback);
@@ -167,12 +170,12 @@ void setIntroInput(bool locked) {
     if (locked) {
         setHidden(g_ui->turn, true);
         showPlayer(false, g_board->humanColour);
-        g_app->inputSuspended = 1;
+        g_game->inputSuspended = 1;
         return;
     }
     setHidden(g_ui->turn, false);
     showPlayer(true, g_board->humanColour);
-    g_app->inputSuspended = 0;
+    g_game->inputSuspended = 0;
 }
 
 namespace {
@@ -208,15 +211,15 @@ void installIntroHooks() {
 void beforeBoardReplaced() {
     // The pause first: the menu cannot open over it. Each starts the camera's flight back, which
     // the new game's flight then takes over with its completion.
-    if (g_app->cameraView) setPauseView(false);
-    if (g_app->menuOpen) setMenuOpen(false);
+    if (g_game->cameraView) setPauseView(false);
+    if (g_game->menuOpen) setMenuOpen(false);
     clearBoardSelection();
 }
 
 void prepareBoardForGame(int humanColour) {
     beforeBoardReplaced();
-    g_app->inputSuspended = 0;
-    g_app->boardLocked = 0;
+    g_game->inputSuspended = 0;
+    g_game->boardLocked = 0;
     CameraToGameView(false, true, 0);
     g_board->reset(humanColour);
     resetIndicators();
@@ -270,12 +273,12 @@ void onKeyDown(int key) {
     const bool repeated = known && g_app->keysDown[key];
     if (known) g_app->keysDown[key] = 1;
     if (repeated && actsOncePerPress(key)) return;
-    if (g_app->introRunning) {
+    if (g_game->introRunning) {
         if (key == VK_ESCAPE) IntroSkip();
         return;
     }
     if (rejoinKey(key)) return; // Escape while the joining side tries to come back
-    if (g_app->inputSuspended || !g_app->connectIdle) return;
+    if (g_game->inputSuspended || !netSession().connectIdle) return;
     // Before the text lines: their Enter would send or confirm the line instead.
     if (altEnter(key)) {
         toggleFullscreen();
@@ -322,16 +325,16 @@ void onKeyDown(int key) {
         // Escape always leads back: a question window is refused (as its refuse button does; a
         // peer that asks again and again cannot keep the menu out of reach), the pause view is
         // left (as Pause does), then the menu opens or closes.
-        if (g_ui->questionShown) {
+        if (g_game->questionShown) {
             answerQuestion(false);
-        } else if (g_app->cameraView) {
+        } else if (g_game->cameraView) {
             if (mayTogglePause()) setPauseView(false);
         } else if (mayToggleMenu()) {
-            setMenuOpen(!g_app->menuOpen);
+            setMenuOpen(!g_game->menuOpen);
         }
         break;
     case VK_PAUSE:
-        if (mayTogglePause()) setPauseView(!g_app->cameraView);
+        if (mayTogglePause()) setPauseView(!g_game->cameraView);
         break;
     default:
         break;
@@ -343,7 +346,7 @@ void onKeyUp(int key) {
 }
 
 void onMouseDown(int buttons, int x, int y) {
-    if (inTopStrip(g_app->width, y) && !g_ui->questionShown) {
+    if (inTopStrip(g_app->width, y) && !g_game->questionShown) {
         if (mayUseCloseBox() && inCloseBox(g_app->width, x)) {
             setMenuOpen(true);
             turnWall(7);
@@ -355,7 +358,7 @@ void onMouseDown(int buttons, int x, int y) {
         g_app->dragging = fullscreen() ? 0 : 1; // a full-screen window stays where it is
         return;
     }
-    if (g_app->inputSuspended) return;
+    if (g_game->inputSuspended) return;
 
     KPickInfo hit;
     KNodeGraph* node = g_scene->Getinfo(x, y, &hit);
@@ -363,7 +366,7 @@ void onMouseDown(int buttons, int x, int y) {
         node = node->parent;
     if (menuClick(node, buttons, x, y)) return;
     if (!node) return;
-    if (!g_app->boardLocked) LookTowardsPoint(hit.point);
+    if (!g_game->boardLocked) LookTowardsPoint(hit.point);
     if (node->tag >= 1 && node->tag <= 7) onBoardClick(node);
 }
 
@@ -388,7 +391,7 @@ void onMouseMove(int flags, int x, int y) {
 
     // 3. Stirring the water, hovering the request buttons.
     if (g_ui->waterShown && (flags & (MK_LBUTTON | MK_MBUTTON))) dropUnderPointer();
-    if (g_ui->questionShown) requestHover();
+    if (g_game->questionShown) requestHover();
 
     // 4. Camera control only on a free board.
     if (!mayPlayerMoveCamera() || IsCameraMoving()) return;

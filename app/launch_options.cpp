@@ -1,4 +1,5 @@
 #include "app/launch_options.h"
+#include "board/intro.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -8,15 +9,14 @@
 #include <vector>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/child_process.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn_import.h"
+#include "game/settings.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
 #include "ui/load_screen.h"
@@ -87,7 +87,7 @@ void openGameFile(const LaunchOptions& options) {
     if (!g_record->LoadGame(ref.c_str())) return;
     const int moves = g_record->moves.count;
     g_board->reset(moves > 0 ? 1 - rm_colour(g_record->moves[moves - 1]) : 0);
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     g_record->RestoreBoard();
     setMenuOpen(false);
 }
@@ -259,7 +259,7 @@ void anchorEnginePath(LaunchOptions& options) {
 }
 
 void startFromOptions(const LaunchOptions& options) {
-    g_app->netPort = options.port;
+    netPort() = options.port;
     setPortMappingWanted(options.portMapping || gameSettings().portMapping);
     if (!options.openFile.empty()) {
         openGameFile(options);
@@ -273,7 +273,7 @@ void startFromOptions(const LaunchOptions& options) {
     showMenuAfterIntro();
     startNewGame(hosting ? options.hostColour : 0);
     if (hosting) HostGame();
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     setMenuOpen(false);
     if (joining) JoinGame(options.joinAddress.c_str(), options.port);
 }

@@ -10,7 +10,7 @@
 
 #include <string>
 
-constexpr int DEFAULT_NET_PORT = 4000;
+#include "game/settings.h" // DEFAULT_NET_PORT
 
 struct LaunchOptions {
     int hostColour = -1;         // --host: 0 White, 1 Black; -1 when not hosting

@@ -2,33 +2,30 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/connection.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 
 namespace {
 
 bool questionShown() {
-    return g_ui && g_ui->questionShown;
+    return g_ui && g_game->questionShown;
 }
 
 // A game is on screen and the player may handle it: not the intro, not the connection wait,
 // not before the first game, not under the menu or the pause view.
 bool gameOnScreen() {
     const AppState* app = g_app;
-    return app && app->gameStarted && !app->introRunning && !app->inputSuspended &&
-           app->connectIdle && !app->boardLocked && !menuOrPauseShown();
+    return app && g_game->gameStarted && !g_game->introRunning && !g_game->inputSuspended &&
+           netSession().connectIdle && !g_game->boardLocked && !menuOrPauseShown();
 }
 
 } // namespace
-
-bool localGame() {
-    return !g_app || (!g_app->server && !g_app->client);
-}
 
 bool networkGame() {
     return !localGame();
@@ -40,16 +37,16 @@ bool boardInMotion() {
 }
 
 bool menuOrPauseShown() {
-    return g_app && (g_app->menuOpen || g_app->cameraView);
+    return g_app && (g_game->menuOpen || g_game->cameraView);
 }
 
 bool wholeGameAwaited() {
-    return g_app && (g_app->netPendingFlag || wholeGameExpected());
+    return g_app && (netSession().netPendingFlag || wholeGameExpected());
 }
 
 bool mayPlayerClickBoard() {
-    return gameOnScreen() && g_board && !g_app->awaitingOpponent && !boardInMotion() &&
-           !g_app->requestPending && !wholeGameAwaited() && !questionShown();
+    return gameOnScreen() && g_board && !g_game->awaitingOpponent && !boardInMotion() &&
+           !g_game->requestPending && !wholeGameAwaited() && !questionShown();
 }
 
 bool mayPlayerMoveCamera() {
@@ -62,7 +59,7 @@ bool maySuggestMove() {
 
 bool mayAskRequest() {
     const AppState* app = g_app;
-    return app && app->gameStarted && !app->requestPending && !wholeGameAwaited() &&
+    return app && g_game->gameStarted && !g_game->requestPending && !wholeGameAwaited() &&
            !questionShown();
 }
 
@@ -71,18 +68,18 @@ bool mayAskRequestByKey() {
 }
 
 bool mayToggleMenu() {
-    return g_app && !g_app->cameraView && !questionShown();
+    return g_app && !g_game->cameraView && !questionShown();
 }
 
 bool mayTogglePause() {
     // Not while the camera still flies back from the menu: the pause would take it over and the
     // menu's closing would end in the pause tour.
     const bool flyingBack = g_board && NodeAnimOwes(g_board->camera, menuClosedCallback);
-    return g_app && g_app->gameStarted && !g_app->menuOpen && !flyingBack && !questionShown();
+    return g_app && g_game->gameStarted && !g_game->menuOpen && !flyingBack && !questionShown();
 }
 
 bool mayUseCloseBox() {
-    return g_app && !g_app->inputSuspended && !menuOrPauseShown();
+    return g_app && !g_game->inputSuspended && !menuOrPauseShown();
 }
 
 bool mayTypeMove() {
@@ -95,7 +92,7 @@ bool mayStepReplay() {
 }
 
 bool mayComputerMove() {
-    return localGame() && g_app && g_app->gameStarted && !boardInMotion() && !menuOrPauseShown() &&
+    return localGame() && g_app && g_game->gameStarted && !boardInMotion() && !menuOrPauseShown() &&
            computerToMove();
 }
 

@@ -15,7 +15,6 @@
 //   a whole game is on its way               no             -         wait           no
 
 // The kind of game.
-bool localGame();   // against the computer: neither hosting nor joining
 bool networkGame(); // hosting or joining
 // The board and the views.
 bool boardInMotion();    // a piece glides, or a castling rook still has to

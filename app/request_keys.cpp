@@ -1,9 +1,9 @@
 #include "app/request_keys.h"
 
-#include "app/app_state.h"
-#include "app/globals.h"
+#include "game/game_model.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
+#include "netplay/net_session.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -21,7 +21,7 @@ const char* requestTitle(int code) {
 
 // The host's playing peer; other connections (strays, a player coming back) wait beside it.
 KSocket* hostConnection() {
-    return g_app->server ? playingPeer() : nullptr;
+    return netSession().server ? playingPeer() : nullptr;
 }
 
 } // namespace
@@ -32,21 +32,21 @@ bool sendToPeer(const char* data, int length) {
     // cannot take at once is queued and sent in order on the following passes.
     char* bytes = const_cast<char*>(data);
     if (KSocket* peer = hostConnection()) return peer->Send(bytes, (unsigned long)length) >= 0;
-    if (g_app->client) return g_app->client->Send(bytes, length) >= 0;
+    if (netSession().client) return netSession().client->Send(bytes, length) >= 0;
     return false;
 }
 
 void askRequest(int code) {
-    if (!g_app->server && !g_app->client) {
+    if (localGame()) {
         showRequest(true, requestTitle(code), "are you sure ?");
-        g_app->questionCode = code;
+        g_game->questionCode = code;
         return;
     }
     // A host with nobody connected yet has no one to ask.
-    if (g_app->server && !hostConnection()) return;
+    if (netSession().server && !hostConnection()) return;
     showInfo(true, false, "Waiting for request answer");
-    g_app->requestPending = 1;
-    g_app->pendingRequest = code;
+    g_game->requestPending = 1;
+    g_game->pendingRequest = code;
     const char byte = char(code);
     sendToPeer(&byte, 1);
 }

@@ -4,7 +4,6 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"

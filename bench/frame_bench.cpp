@@ -50,15 +50,16 @@
 #include "app/app_state.h"
 #include "app/extra_keys.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "engine/mesh.h"
 #include "engine/scene.h"
 #include "engine/texture.h"
+#include "game/game_model.h"
+#include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -316,14 +317,14 @@ bool introScene(int frames) {
         // The flight lasts about eleven seconds: the steps shrink so the frames stay within it.
         const double dt = std::min(FRAME_SECONDS, 10.0 / frames);
         beginTiming(frames);
-        while (!timingDone() && g_app->introRunning) {
+        while (!timingDone() && g_game->introRunning) {
             if (!frame(dt)) return false;
             if (int(g_timing.frames.size()) == frames / 2) shoot("intro");
         }
         report("intro");
     }
-    if (g_app->introRunning) pressKey(VK_ESCAPE);
-    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 30, WAIT_FRAME_SECONDS))
+    if (g_game->introRunning) pressKey(VK_ESCAPE);
+    if (!runUntil([] { return g_game->menuOpen && cameraResting(); }, 30, WAIT_FRAME_SECONDS))
         return fail("the menu never showed after the intro");
     return true;
 }
@@ -366,7 +367,7 @@ bool waterScene(int frames) {
 // The local player's turn with nothing moving: the computer has answered.
 bool readyForMove() {
     return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
-           !IsCameraMoving() && !g_app->awaitingOpponent;
+           !IsCameraMoving() && !g_game->awaitingOpponent;
 }
 
 // The next move of a fixed opening for White, or else the first legal move the board finds.
@@ -425,7 +426,7 @@ bool boardScene(int frames) {
     movePointer(x, y);
     runFrames(5);
     clickAt(x, y);
-    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && cameraResting(); }, 20,
+    if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && cameraResting(); }, 20,
                   WAIT_FRAME_SECONDS))
         return fail("the game did not start");
     if (!chosen(3)) return true;

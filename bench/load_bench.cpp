@@ -26,11 +26,11 @@
 #include <vector>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
+#include "game/game_model.h"
 #include "game/saved_games.h"
 #include "platform/win32.h"
 #include "tools/chess3d-shots/shot_driver.h"
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
     std::printf("%d PGN files of %d MB (%s) in %s\n", files, mb, tokens ? "tokens" : "games",
                 save_folder());
     pressKey(VK_ESCAPE); // the intro
-    bool ok = runUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 30, 0.1);
+    bool ok = runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30, 0.1);
     Opening first, second;
     ok = ok && openLoadScreen(first);
     if (ok) print("first opening", first);

@@ -2,16 +2,17 @@
 // the turn, the indicators and the camera travels.
 
 #include "board/board_moves.h"
+#include "board/camera_views.h"
 
 #include "anim/anim_manager.h"
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "ui/interface.h"
 
 namespace {
@@ -151,8 +152,8 @@ void endTurn() {
     b->sideToMove = 1 - b->sideToMove;
     showTurn(b->sideToMove);
     if (g_app) {
-        g_app->selectedPiece = nullptr;
-        g_app->awaitingOpponent = b->sideToMove != b->humanColour;
+        g_game->selectedPiece = nullptr;
+        g_game->awaitingOpponent = b->sideToMove != b->humanColour;
     }
     // Mate or stalemate: the side to move has no move the board allows.
     if (hasLegalMove(b->sideToMove)) return;
@@ -200,7 +201,7 @@ void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord
 void swapColours() {
     BoardScene* b = g_board;
     b->humanColour = 1 - b->humanColour;
-    if (g_app) g_app->awaitingOpponent = b->humanColour != b->sideToMove;
+    if (g_app) g_game->awaitingOpponent = b->humanColour != b->sideToMove;
     showPlayer(true, b->humanColour);
     computerTurnIfDue();
 }

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_record.h"

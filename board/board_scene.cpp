@@ -2,9 +2,13 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/frame_labels.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
+
+KScene* g_scene = nullptr;
+KShell* g_root = nullptr;
+BoardScene* g_board = nullptr;
 
 namespace {
 
@@ -96,7 +100,7 @@ void BoardScene::reset(int32_t colour) {
     }
     sideToMove = 0;
     humanColour = colour;
-    if (g_app) g_app->awaitingOpponent = colour == 1;
+    if (g_app) g_game->awaitingOpponent = colour == 1;
     showSelectMarker(nullptr);
 }
 

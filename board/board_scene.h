@@ -112,3 +112,9 @@ struct BoardScene {
     // keeping its pawn identity; `promoted` false turns it back into a pawn.
     void setPromoted(PieceRecord* piece, bool promoted);
 };
+
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+class KScene;
+extern KScene* g_scene;     // the one scene
+extern KShell* g_root;      // group node under the scene root: decor, camera, board
+extern BoardScene* g_board; // squares, pieces, camera, lights, markers

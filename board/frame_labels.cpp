@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "app/app_state.h"
-#include "app/globals.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "chess/notation.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 
 namespace {
 
@@ -40,10 +40,6 @@ struct Marks {
     int suggestRecordCount = -1; // the record when it was shown: a move played takes it away
     MarkState laidOut;
 } g_marks;
-
-bool localGame() {
-    return !g_app || (!g_app->server && !g_app->client);
-}
 
 // The mark objects are templates: `count` copies of them, detached and hidden.
 void makeCopies(const char* name, KNodeGraph** out, int count) {
@@ -116,10 +112,10 @@ MarkState currentState() {
     const GameSettings& settings = gameSettings();
     st.recordCount = g_record ? g_record->ShownCount() : 0; // a replay's position, or the game's
     st.lastRecorded = st.recordCount > 0 ? g_record->moves[st.recordCount - 1] : 0;
-    st.selected = g_app ? g_app->selectedPiece : nullptr;
+    st.selected = g_app ? g_game->selectedPiece : nullptr;
     st.hintsOn = settings.moveHints;
     st.lastOn = settings.lastMoveMarks;
-    st.ownTurn = g_app && !g_app->awaitingOpponent;
+    st.ownTurn = g_app && !g_game->awaitingOpponent;
     return st;
 }
 

@@ -2,10 +2,10 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/replay.h"
 
 namespace {
@@ -14,7 +14,7 @@ void (*clickReporter)(int row, int column) = nullptr;
 
 // Every selection step goes to the peer in a network game; row and column 40 clear it there.
 void report(int row, int column) {
-    if (clickReporter && g_app && (g_app->server || g_app->client)) clickReporter(row, column);
+    if (clickReporter && !localGame()) clickReporter(row, column);
 }
 
 } // namespace
@@ -25,8 +25,8 @@ void clearBoardSelection() {
         g_board->showTargetMarker(nullptr);
     }
     if (g_app) {
-        g_app->selectedPiece = nullptr;
-        g_app->chosenTarget = nullptr;
+        g_game->selectedPiece = nullptr;
+        g_game->chosenTarget = nullptr;
     }
 }
 
@@ -44,11 +44,11 @@ void onBoardClick(KNodeGraph* node) {
     PieceRecord* clickedPiece = square ? nullptr : b->pieceOfNode(node);
     if (clickedPiece) square = clickedPiece->square;
     if (!square) return;
-    PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
+    PieceRecord* selected = b->pieceOfNode(g_game->selectedPiece);
 
     // 3. Second click on the chosen target: the move is played (from an earlier position of a
     //    replay, once the player has agreed to drop the later moves).
-    if (square == app->chosenTarget) {
+    if (square == g_game->chosenTarget) {
         if (replayAsksBeforeMove(selected ? selected->square : nullptr, square)) return;
         report(square->row, square->column);
         bool played = tryMove(selected, square, true);
@@ -60,17 +60,17 @@ void onBoardClick(KNodeGraph* node) {
     // 4. A square the selected piece may go to becomes the chosen target.
     if (selected && tryMove(selected, square, false)) {
         report(square->row, square->column);
-        app->chosenTarget = square;
+        g_game->chosenTarget = square;
         b->showTargetMarker(square);
         return;
     }
     // 5. A piece of the side to move is selected.
     if (square->piece && square->piece->colour == b->sideToMove) {
         report(square->row, square->column);
-        app->selectedPiece = clickedPiece ? node : square->piece->node;
+        g_game->selectedPiece = clickedPiece ? node : square->piece->node;
         b->showSelectMarker(square);
         b->showTargetMarker(nullptr);
-        app->chosenTarget = nullptr;
+        g_game->chosenTarget = nullptr;
         return;
     }
     // 6. Anything else clears the selection; with a piece selected, the move is refused.

@@ -2,12 +2,9 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
-#include "board/player_info.h"
 #include "chess/computer_move.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
@@ -15,6 +12,7 @@
 #include "chess/search.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
+#include "game/player_info.h"
 
 uint32_t queen_promotion_of(uint32_t move) {
     Move m = to_move(move);

@@ -7,17 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/file_io.h"
 #include "game/file_jobs.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/load_list.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
+#include "game/player_info.h"
 #include "game/saved_games.h"
 #include "platform/win32.h"
 
@@ -30,7 +29,7 @@ PgnTags tagsOfThisGame() {
     PgnTags tags;
     tags.date =
         g_record && !g_record->startDay.empty() ? g_record->startDay : pgn_date(std::time(nullptr));
-    bool againstComputer = !g_app || (!g_app->server && !g_app->client);
+    bool againstComputer = localGame();
     if (againstComputer && g_board) {
         if (g_board->humanColour == 0)
             tags.black = "Computer";

@@ -3,11 +3,8 @@
 #include <ctime>
 
 #include "anim/move_sounds.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "board/square_picking.h"
 #include "chess/game_end.h"
 #include "chess/make_move.h"
@@ -15,15 +12,15 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/node.h"
+#include "game/game_model.h"
 #include "game/opponent.h"
 #include "game/pgn.h"
 #include "game/pgn_import.h"
+#include "game/player_info.h"
+
+GameRecord* g_record = nullptr;
 
 namespace {
-
-bool localGame() {
-    return !g_app || (!g_app->server && !g_app->client);
-}
 
 // The engine at the start position with the root moves generated, at the game's search limits.
 void resetEngine() {

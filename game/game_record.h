@@ -108,3 +108,6 @@ struct GameRecord {
     // save_pattern()), which may have run on the file worker.
     int TakeSavedGames(const std::vector<FoundFile>& found);
 };
+
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+extern GameRecord* g_record; // the game as played, the link to the chess engine

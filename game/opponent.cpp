@@ -8,18 +8,18 @@
 
 #include "app/app_state.h"
 #include "app/extra_keys.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
-#include "board/player_info.h"
 #include "chess/make_move.h"
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
 #include "game/child_process.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 
 namespace {
 
@@ -172,7 +172,8 @@ void suggestionAnswerStep() {
 // A failure is told over the board, not over the intro or the menu.
 void noticeStep() {
     const AppState* app = g_app;
-    if (!g_opponent.notice || !app || !app->gameStarted || app->menuOpen || app->introRunning)
+    if (!g_opponent.notice || !app || !g_game->gameStarted || g_game->menuOpen ||
+        g_game->introRunning)
         return;
     tellPlayer(g_opponent.notice);
     g_opponent.notice = nullptr;

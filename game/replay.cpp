@@ -3,14 +3,12 @@
 #include <utility>
 
 #include "anim/move_sounds.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
-#include "ui/interface.h"
 #include "ui/text_overlay.h"
 
 namespace {
@@ -41,7 +39,7 @@ void show(int plies) {
     b->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
     showTurn(b->sideToMove);
     clearBoardSelection();
-    g_app->awaitingOpponent = b->sideToMove != b->humanColour;
+    g_game->awaitingOpponent = b->sideToMove != b->humanColour;
 }
 
 // Back at the game's latest position, the computer answers if it is its move.
@@ -145,7 +143,7 @@ bool replayAsksBeforeMove(const SquareRecord* from, const SquareRecord* to) {
     g_replay.agreed = false;
     clearBoardSelection();
     showRequest(true, "Drop the later moves", "are you sure ?");
-    g_app->questionCode = DROP_LATER_MOVES_QUESTION;
+    g_game->questionCode = DROP_LATER_MOVES_QUESTION;
     return true;
 }
 

@@ -5,11 +5,12 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
+#include "game/settings.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_addresses.h"
 #include "netplay/host_peer.h"
@@ -29,30 +30,28 @@ constexpr int SERVER_SECOND_ARGUMENT = 100; // passed to the port, which does no
 // Leaving a connection leaves all of its state with it: a request still waiting for its answer,
 // the peer's open question, a block being received.
 void deleteClient() {
-    AppState* app = g_app;
-    if (!app->client) return;
-    app->client->CloseConnexion();
-    delete app->client;
-    app->client = nullptr;
+    if (!netSession().client) return;
+    netSession().client->CloseConnexion();
+    delete netSession().client;
+    netSession().client = nullptr;
     // No answer can come any more: the wait (and its key lock) ends with the client.
-    app->connectIdle = 1;
+    netSession().connectIdle = 1;
     forgetPeer();
 }
 
 void deleteServer() {
-    AppState* app = g_app;
-    if (!app->server) return;
+    if (!netSession().server) return;
     hostPeerReset();
     hostAddressesEnd(0);
-    delete app->server->port;
-    app->server->port = nullptr;
-    delete app->server;
-    app->server = nullptr;
+    delete netSession().server->port;
+    netSession().server->port = nullptr;
+    delete netSession().server;
+    netSession().server = nullptr;
     forgetPeer();
 }
 
 KSocket* peerConnection() {
-    return g_app->server ? playingPeer() : nullptr;
+    return netSession().server ? playingPeer() : nullptr;
 }
 
 // The peer sent a byte no message starts with: its connection goes, the local game goes on.
@@ -69,33 +68,37 @@ NetSession& netSession() {
     return session;
 }
 
+bool sessionOpen() {
+    const NetSession& net = netSession();
+    return net.server || net.client;
+}
+
 void HostGame() {
-    AppState* app = g_app;
     deleteClient();
     rejoinReset();
-    if (!app->server) {
-        Log("\nSYSTEM : server created on port %d\n", app->netPort);
+    if (!netSession().server) {
+        Log("\nSYSTEM : server created on port %d\n", netPort());
         auto* server = new KServer();
-        if (!server->Init(app->netPort, SERVER_SECOND_ARGUMENT, OnNewClient, OnServerInput,
+        if (!server->Init(netPort(), SERVER_SECOND_ARGUMENT, OnNewClient, OnServerInput,
                           OnConnectionClosed)) {
             // Another program (often another copy of this game) holds the port: the game the
             // player just started stays a local one.
             delete server;
             static char text[64];
-            std::snprintf(text, sizeof text, "Cannot host : port %d in use", app->netPort);
-            Log("SYSTEM : port %d could not be bound, not hosting\n", app->netPort);
+            std::snprintf(text, sizeof text, "Cannot host : port %d in use", netPort());
+            Log("SYSTEM : port %d could not be bound, not hosting\n", netPort());
             showInfo(true, false, text);
             return;
         }
-        app->server = server;
-        hostAddressesBegin(app->netPort);
+        netSession().server = server;
+        hostAddressesBegin(netPort());
     }
     // A peer already connected would otherwise keep the old game: it gets the new one. A
     // request of this side's still waiting was about the game replaced, and the peer may have
     // answered it before the new game reached it: that answer must not act on the new game.
     if (peerConnection()) {
-        if (app->requestPending) showInfo(false, false, nullptr); // "Waiting for request answer"
-        app->requestPending = 0;
+        if (g_game->requestPending) showInfo(false, false, nullptr); // "Waiting for request answer"
+        g_game->requestPending = 0;
         SendWholeGame();
         return;
     }
@@ -113,22 +116,21 @@ bool JoinGame(const char* host, int port) {
 }
 
 bool connectToHost(const char* host, int port, bool moreToTry) {
-    AppState* app = g_app;
-    if (!app->client)
-        app->client = new KClient();
+    if (!netSession().client)
+        netSession().client = new KClient();
     else
-        app->client->CloseConnexion();
+        netSession().client->CloseConnexion();
     if (!host) host = "";
     Log("\nSYSTEM : Attempting a connection with adress %s on port %d.. ", host, port);
     // The library takes a writable text; it is only read.
     char hostText[256];
     std::snprintf(hostText, sizeof hostText, "%s", host);
     int status = 1;
-    app->client->InitConnexion(hostText, port, OnClientInput, OnClientFailed, &status);
+    netSession().client->InitConnexion(hostText, port, OnClientInput, OnClientFailed, &status);
     if (status == 0) {
-        app->connectIdle = 0;
-        app->connectWaitSeconds = 0;
-        GetTimePassed(&app->connectWaitStamp);
+        netSession().connectIdle = 0;
+        netSession().connectWaitSeconds = 0;
+        GetTimePassed(&netSession().connectWaitStamp);
         Log("..socket created -- waiting for reply\n");
         showInfo(true, false, "Waiting for server : 10 sec");
         return true;
@@ -153,20 +155,20 @@ bool connectToHost(const char* host, int port, bool moreToTry) {
         break;
     }
     deleteClient();
-    app->inputSuspended = 0;
+    g_game->inputSuspended = 0;
     return false;
 }
 
 void ServerStep() {
     AppState* app = g_app;
-    if (!app || !app->server) return;
-    app->server->Listen();
+    if (!app || !netSession().server) return;
+    netSession().server->Listen();
     hostPeerStep();
     hostAddressesStep();
     NetSession& net = netSession();
     if (!net.dropRequested) return;
     net.dropRequested = false;
-    KPort* port = app->server ? app->server->port : nullptr;
+    KPort* port = netSession().server ? netSession().server->port : nullptr;
     for (KSocket* c = port ? port->sockets : nullptr; c; c = c->next)
         if (c->input == net.dropInput) {
             port->close_socket(c); // says "Connection aborted with player"
@@ -182,33 +184,33 @@ void ClientStep() {
     netLinesStep();
     if (rejoinStep()) return;
     // 1. The wait for the host's first message, counted down on the info line.
-    if (!app->connectIdle) {
-        app->connectWaitSeconds += GetTimePassed(&app->connectWaitStamp);
-        const float left = CONNECT_WAIT_SECONDS - app->connectWaitSeconds;
+    if (!netSession().connectIdle) {
+        netSession().connectWaitSeconds += GetTimePassed(&netSession().connectWaitStamp);
+        const float left = CONNECT_WAIT_SECONDS - netSession().connectWaitSeconds;
         KWakeWithin(left - std::floor(left)); // the countdown's next second, or its end
-        if (app->connectWaitSeconds <= CONNECT_WAIT_SECONDS) {
+        if (netSession().connectWaitSeconds <= CONNECT_WAIT_SECONDS) {
             TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
             if (o && o->infoText) {
                 char text[48];
                 std::snprintf(text, sizeof text, "Waiting for server : %d sec",
-                              int(CONNECT_WAIT_SECONDS - app->connectWaitSeconds));
+                              int(CONNECT_WAIT_SECONDS - netSession().connectWaitSeconds));
                 o->infoText->SetTexte(text);
             }
         } else {
             showInfo(false, false, nullptr);
-            app->inputSuspended = 0;
-            app->connectIdle = 1;
+            g_game->inputSuspended = 0;
+            netSession().connectIdle = 1;
         }
     }
     // 2. Failures count only once the wait is over (a connection still being set up then
     // counts as failed). The callbacks may delete the client.
-    if (app->client) app->client->Listen(app->connectIdle != 0);
+    if (netSession().client) netSession().client->Listen(netSession().connectIdle != 0);
     NetSession& net = netSession();
     if (!net.dropRequested) return;
     net.dropRequested = false;
     deleteClient();
     forgetPeer();
-    app->inputSuspended = 0;
+    g_game->inputSuspended = 0;
     tellDroppedPeer();
 }
 

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
-#include "app/launch_options.h"
 #include "engine/KivEngine.h"
+#include "game/settings.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 #include "ui/net_lines.h"
 #include "ui/text_overlay.h"
 
@@ -177,7 +177,7 @@ void hostAddressesEnd(double waitSeconds) {
 }
 
 bool portMappingKey() {
-    if (!g_app || !g_app->server) return false;
+    if (!g_app || !netSession().server) return false;
     if (g_where.state == Mapping::Off || g_where.state == Mapping::Failed) {
         startMapping();
     } else {

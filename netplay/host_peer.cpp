@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
@@ -46,7 +46,7 @@ struct HostSeat {
 } g_seat;
 
 KPort* hostPort() {
-    KServer* server = g_app ? g_app->server : nullptr;
+    KServer* server = g_app ? netSession().server : nullptr;
     return server ? server->port : nullptr;
 }
 
@@ -86,7 +86,7 @@ void removeNewcomer(int i) {
 void withdrawQuestion() {
     if (!g_seat.asked) return;
     g_seat.asked = nullptr;
-    if (g_ui && g_ui->questionShown && g_app->questionCode == TAKE_SEAT_QUESTION)
+    if (g_ui && g_game->questionShown && g_game->questionCode == TAKE_SEAT_QUESTION)
         showRequest(false, nullptr, nullptr);
 }
 
@@ -186,16 +186,16 @@ void askAboutStranger() {
     HostSeat& s = g_seat;
     if (!g_ui) return;
     // A question closed without an answer is asked again.
-    if (!g_ui->questionShown || g_app->questionCode != TAKE_SEAT_QUESTION) s.asked = nullptr;
-    if (s.peer || s.asked || g_ui->questionShown) return;
+    if (!g_game->questionShown || g_game->questionCode != TAKE_SEAT_QUESTION) s.asked = nullptr;
+    if (s.peer || s.asked || g_game->questionShown) return;
     for (int i = 0; i < s.count; ++i) {
         KSocket* c = s.newcomers[i].connection;
         if (s.now - s.newcomers[i].arrived < STRAY_SECONDS) continue;
         char line[ADDRESS_SIZE + 16];
         std::snprintf(line, sizeof line, "A player from %s", c->host);
         showRequest(true, line, "wants to take over : accept ?");
-        if (!g_ui->questionShown) return;
-        g_app->questionCode = TAKE_SEAT_QUESTION;
+        if (!g_game->questionShown) return;
+        g_game->questionCode = TAKE_SEAT_QUESTION;
         s.asked = c;
         Log("\nSYSTEM : %s wants to take over : the host is asked\n", c->host);
         return;

@@ -3,16 +3,16 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "netplay/net_session.h"
 #include "netplay/requests.h"
 #include "ui/chat.h"
@@ -27,7 +27,7 @@ constexpr int CHAT_LINE_BYTES = 72; // characters of the line a chat message car
 constexpr float OK_MARK_REST[3] = {0.455f, 0.481f, -1.8f};
 
 char originLetter() {
-    return g_app && g_app->server ? 'H' : 'C';
+    return g_app && netSession().server ? 'H' : 'C';
 }
 
 // Bytes a message of this type letter takes, 0 for a letter no message starts with. A whole
@@ -80,7 +80,7 @@ long wholeGamesLoaded = 0; // see WholeGamesLoaded
 // block (already checked) become the record, and the board is rebuilt from it.
 void replaceGame(int colour, const unsigned char* block, int moves) {
     ++wholeGamesLoaded;
-    g_app->gameStarted = 1; // before the board is prepared: the menu may then close
+    g_game->gameStarted = 1; // before the board is prepared: the menu may then close
     prepareBoardForGame(colour);
     g_record->NewGame(true);
     if (moves > 0) {
@@ -92,12 +92,11 @@ void replaceGame(int colour, const unsigned char* block, int moves) {
 // 'S': a game with the sender's opposite colour; its moves follow as a block. The game on this
 // board stays until the block has come and been checked: a damaged one leaves it as it was.
 void wholeGameReceived(int side, const unsigned char* m) {
-    AppState* app = g_app;
     NetSession& net = netSession();
     const int length = m[2] | m[3] << 8;
     net.blockGathered = 0;
-    app->netPendingValue = length;
-    app->netPendingFlag = length != 0 ? 1 : 0;
+    netSession().netPendingValue = length;
+    netSession().netPendingFlag = length != 0 ? 1 : 0;
     // The joining side asks only through the host's consent: a game it sends unasked would
     // replace the host's without it. Its block is skipped so that what follows stays in step.
     if (side == NET_HOST && !net.loadAwaited) {
@@ -111,13 +110,13 @@ void wholeGameReceived(int side, const unsigned char* m) {
     // one: it no longer waits for the answer, which would change this board alone.
     if (side == NET_JOIN && !net.loadAwaited && net.peerQuestion) {
         net.peerQuestion = false;
-        if (g_ui && g_ui->questionShown) showRequest(false, nullptr, nullptr);
+        if (g_ui && g_game->questionShown) showRequest(false, nullptr, nullptr);
     }
     net.loadAwaited = false;
     net.blockDiscarded = false;
     net.blockColour = m[1] == 'B' ? 1 : 0;
-    if (side == NET_JOIN && !app->connectIdle) {
-        app->connectIdle = 1;
+    if (side == NET_JOIN && !netSession().connectIdle) {
+        netSession().connectIdle = 1;
         showInfo(false, false, nullptr);
     }
     if (side == NET_JOIN) closeConnectScreen();
@@ -131,16 +130,15 @@ void wholeGameReceived(int side, const unsigned char* m) {
 // The awaited block is complete: the game it holds replaces the record and the board, once it
 // has passed the record's checks.
 void wholeBlockReceived() {
-    AppState* app = g_app;
     NetSession& net = netSession();
-    app->netPendingFlag = 0;
+    netSession().netPendingFlag = 0;
     if (net.blockDiscarded) {
         net.blockDiscarded = false;
         return;
     }
     // Hidden first: a damaged block or the game's result is said after this.
     showInfo(false, false, nullptr);
-    const int length = app->netPendingValue;
+    const int length = netSession().netPendingValue;
     if (length % 4 != 0 || !g_record->MovesLoadable(net.block, length / 4)) {
         tellPlayer("Damaged game received : not loaded");
         return;
@@ -152,7 +150,6 @@ void wholeBlockReceived() {
 // True when it confirmed a move (the pass ends there).
 bool clickReceived(const unsigned char* m) {
     BoardScene* b = g_board;
-    AppState* app = g_app;
     const int column = int(m[2]) - 'a';
     const int row = '8' - int(m[3]);
     if (column < 0 || column > 7 || row < 0 || row > 7) {
@@ -160,23 +157,23 @@ bool clickReceived(const unsigned char* m) {
         return false;
     }
     SquareRecord* square = &b->squares[row * 8 + column];
-    PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
-    if (square == app->chosenTarget) {
+    PieceRecord* selected = b->pieceOfNode(g_game->selectedPiece);
+    if (square == g_game->chosenTarget) {
         const bool played = tryMove(selected, square, true);
         clearBoardSelection();
         if (played) endTurn();
         return true;
     }
     if (selected && tryMove(selected, square, false)) {
-        app->chosenTarget = square;
+        g_game->chosenTarget = square;
         b->showTargetMarker(square);
         return false;
     }
     if (square->piece && square->piece->colour == b->sideToMove) {
-        app->selectedPiece = square->piece->node;
+        g_game->selectedPiece = square->piece->node;
         b->showSelectMarker(square);
         b->showTargetMarker(nullptr);
-        app->chosenTarget = nullptr;
+        g_game->chosenTarget = nullptr;
         return false;
     }
     clearBoardSelection();
@@ -230,9 +227,9 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
     AppState* app = g_app;
     if (!app || !g_board || !g_record) return;
     // While the intro plays nothing is handled and nothing is dropped: the bytes wait.
-    if (side == NET_HOST && app->inputSuspended) return;
+    if (side == NET_HOST && g_game->inputSuspended) return;
     if (!input || !inputLength || *inputLength <= 0) return;
-    if (side == NET_JOIN && app->inputSuspended) return;
+    if (side == NET_JOIN && g_game->inputSuspended) return;
 
     NetSession& net = netSession();
     const int length = *inputLength;
@@ -240,13 +237,13 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
     int used = 0; // bytes consumed from the front
     for (;;) {
         // 1. A whole game's block, gathered across passes however long it is.
-        if (app->netPendingFlag) {
-            const int missing = app->netPendingValue - net.blockGathered;
+        if (netSession().netPendingFlag) {
+            const int missing = netSession().netPendingValue - net.blockGathered;
             const int take = length - used < missing ? length - used : missing;
             if (!net.blockDiscarded) std::memcpy(net.block + net.blockGathered, in + used, take);
             net.blockGathered += take;
             used += take;
-            if (net.blockGathered < app->netPendingValue) break;
+            if (net.blockGathered < netSession().netPendingValue) break;
             wholeBlockReceived();
             continue;
         }
@@ -280,7 +277,7 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
             break;
         case 'Q':
             // An answer nobody waits for must not act on an old request.
-            if (app->requestPending) AnswerReceived(m[1] == 'Y');
+            if (g_game->requestPending) AnswerReceived(m[1] == 'Y');
             break;
         case 'M':
             // The peer never moves the local player's pieces, nor a board a game is replacing.

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
 #include "netplay/net_session.h"
@@ -79,9 +78,8 @@ bool tryNextAddress() {
 void giveUp() {
     g_target.back = false;
     hideNetLines();
-    AppState* app = g_app;
-    app->connectIdle = 1;
-    app->inputSuspended = 0;
+    netSession().connectIdle = 1;
+    g_game->inputSuspended = 0;
     g_target.givingUp = true;
     OnClientFailed(nullptr, nullptr);
     g_target.givingUp = false;
@@ -89,25 +87,23 @@ void giveUp() {
 
 void startAttempt() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
-    if (!app->client) app->client = new KClient();
+    if (!netSession().client) netSession().client = new KClient();
     int status = 1;
-    app->client->InitConnexion(t.address, t.port, OnClientInput, OnClientFailed, &status);
+    netSession().client->InitConnexion(t.address, t.port, OnClientInput, OnClientFailed, &status);
     t.attempting = status == 0;
     t.attemptSeconds = 0.0f;
     t.pauseSeconds = RETRY_SECONDS;
     // The host's game ends the wait as it ends the first one (connectIdle back to 1).
-    if (t.attempting) app->connectIdle = 0;
+    if (t.attempting) netSession().connectIdle = 0;
 }
 
 // One frame of the way back.
 void comebackStep() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
     const float dt = GetTimePassed(&t.stamp);
     t.secondsLeft -= dt;
     // 1. The host's game arrived: the game goes on.
-    if (t.attempting && app->connectIdle) {
+    if (t.attempting && netSession().connectIdle) {
         t.back = false;
         t.attempting = false;
         hideNetLines();
@@ -136,15 +132,15 @@ void comebackStep() {
         // The board's lock is lifted while the host's game is read: the receive handler
         // holds everything back while input is suspended. The game, when it comes, starts a
         // new game, which unlocks the board for good (seen next frame).
-        app->inputSuspended = 0;
-        app->client->Listen(false);
-        if (app->connectIdle) return;
-        app->inputSuspended = 1;
+        g_game->inputSuspended = 0;
+        netSession().client->Listen(false);
+        if (netSession().connectIdle) return;
+        g_game->inputSuspended = 1;
         KWakeWithin(ATTEMPT_SECONDS - t.attemptSeconds);
-        if (app->client->linkState >= 0 && t.attemptSeconds < ATTEMPT_SECONDS) return;
-        app->client->CloseConnexion();
+        if (netSession().client->linkState >= 0 && t.attemptSeconds < ATTEMPT_SECONDS) return;
+        netSession().client->CloseConnexion();
         t.attempting = false;
-        app->connectIdle = 1;
+        netSession().connectIdle = 1;
         return;
     }
     t.pauseSeconds -= dt;
@@ -173,7 +169,6 @@ bool joinHost(const char* host, int port) {
 
 bool rejoinStep() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
     if (t.lookingUp) {
         const int r = t.lookup.Poll();
         KWakeWithin(0); // the look-up runs beside the game: asked again next frame
@@ -187,7 +182,7 @@ bool rejoinStep() {
                     t.host, t.port);
                 showInfo(true, false, "Host not found");
             }
-            app->inputSuspended = 0;
+            g_game->inputSuspended = 0;
         }
         return true;
     }
@@ -196,7 +191,8 @@ bool rejoinStep() {
         return true;
     }
     // The first wait: an address that failed gives way to the name's next one.
-    if (!app->connectIdle && app->client && app->client->linkState < 0 && t.next < t.lookup.count) {
+    if (!netSession().connectIdle && netSession().client && netSession().client->linkState < 0 &&
+        t.next < t.lookup.count) {
         Log("SYSTEM : %s did not answer\n", t.address);
         tryNextAddress();
     }
@@ -205,12 +201,11 @@ bool rejoinStep() {
 
 bool startRejoin() {
     JoinTarget& t = g_target;
-    AppState* app = g_app;
     // Only a game under way comes back: the connection had been made and the game was on.
-    if (t.givingUp || !app->client || app->client->linkState != 1 || !app->gameStarted ||
-        !t.address[0])
+    if (t.givingUp || !netSession().client || netSession().client->linkState != 1 ||
+        !g_game->gameStarted || !t.address[0])
         return false;
-    app->client->CloseConnexion();
+    netSession().client->CloseConnexion();
     forgetPeer();
     t.back = true;
     t.attempting = false;
@@ -219,9 +214,9 @@ bool startRejoin() {
     t.shownSeconds = -1;
     GetTimePassed(&t.stamp);
     // The board waits: moves made now would reach nobody.
-    app->inputSuspended = 1;
-    app->selectedPiece = nullptr;
-    app->chosenTarget = nullptr;
+    g_game->inputSuspended = 1;
+    g_game->selectedPiece = nullptr;
+    g_game->chosenTarget = nullptr;
     if (g_board) {
         g_board->showSelectMarker(nullptr);
         g_board->showTargetMarker(nullptr);

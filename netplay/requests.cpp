@@ -1,11 +1,11 @@
 #include "netplay/requests.h"
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_peer.h"
 #include "netplay/messages.h"
@@ -14,10 +14,6 @@
 #include "ui/text_overlay.h"
 
 namespace {
-
-bool networkGame() {
-    return g_app->server || g_app->client;
-}
 
 // The second line of the question a peer's request letter asks.
 const char* questionText(int code) {
@@ -39,24 +35,24 @@ void QuestionReceived(int side, int code) {
     // One question at a time: the peer waits for the answer to the one shown. A peer that sends
     // more anyway (a faulty or hostile program) would otherwise have the window drawn again for
     // every letter and the menu closed by each.
-    if (g_ui && g_ui->questionShown) return;
+    if (g_ui && g_game->questionShown) return;
     showRequest(true, side == NET_HOST ? "Client propose" : "Server propose", questionText(code));
-    g_app->questionCode = code;
+    g_game->questionCode = code;
     netSession().peerQuestion = true;
 }
 
 void AnswerRequest(bool accepted) {
     // The host's own question about who takes the seat: nothing goes to anyone.
-    if (g_app->questionCode == TAKE_SEAT_QUESTION) {
+    if (g_game->questionCode == TAKE_SEAT_QUESTION) {
         hostSeatAnswered(accepted);
         return;
     }
     NetSession& net = netSession();
-    if (networkGame() && net.peerQuestion) {
+    if (sessionOpen() && net.peerQuestion) {
         const char answer[2] = {'Q', accepted ? 'Y' : 'N'};
         sendToPeer(answer, 2);
         // The peer loads its file and sends it: that game is the one expected.
-        if (accepted && g_app->questionCode == 'L') net.loadAwaited = true;
+        if (accepted && g_game->questionCode == 'L') net.loadAwaited = true;
     }
     net.peerQuestion = false;
     // The actions are the same as for the local player's own confirmation (a load is carried
@@ -65,13 +61,12 @@ void AnswerRequest(bool accepted) {
 }
 
 void AnswerReceived(bool accepted) {
-    AppState* app = g_app;
-    app->requestPending = 0;
+    g_game->requestPending = 0;
     if (!accepted) {
         showInfo(true, true, "Request rejected");
         return;
     }
-    switch (app->pendingRequest) {
+    switch (g_game->pendingRequest) {
     case 'R':
         showInfo(true, true, "Request accepted : new game");
         startNewGame(g_board->humanColour);
@@ -79,7 +74,7 @@ void AnswerReceived(bool accepted) {
     case 'L':
         showInfo(true, true, "Request accepted : loading game");
         // A file that cannot be read leaves the game as it was; the peer gets that game.
-        (void)g_record->LoadGame(app->fileName.c_str());
+        (void)g_record->LoadGame(g_game->fileName.c_str());
         beforeBoardReplaced();
         g_record->RestoreBoard();
         SendWholeGame();
@@ -104,15 +99,15 @@ void forgetPeer() {
     AppState* app = g_app;
     NetSession& net = netSession();
     if (!app) return;
-    app->requestPending = 0;
-    if (app->netPendingFlag) showInfo(false, false, nullptr); // "Receiving data game"
-    app->netPendingFlag = 0;
+    g_game->requestPending = 0;
+    if (netSession().netPendingFlag) showInfo(false, false, nullptr); // "Receiving data game"
+    netSession().netPendingFlag = 0;
     net.blockGathered = 0;
     net.blockDiscarded = false;
     net.loadAwaited = false;
     net.unaskedGameLogged = false;
     // A question nobody can hear the answer to any more: answering it would change this
     // board alone.
-    if (net.peerQuestion && g_ui && g_ui->questionShown) showRequest(false, nullptr, nullptr);
+    if (net.peerQuestion && g_ui && g_game->questionShown) showRequest(false, nullptr, nullptr);
     net.peerQuestion = false;
 }

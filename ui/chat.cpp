@@ -4,7 +4,6 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
 #include "ui/move_line.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/settings.h"
 #include "platform/win32.h"
 #include "ui/fades.h"
 #include "ui/file_list.h"
@@ -69,7 +69,7 @@ char addressCharFor(int code) {
 // arrives or the attempt fails); an invalid one is logged and the player may correct it.
 void joinTypedAddress() {
     if (overlay()->ipLength == 0) {
-        if (g_ui->screens.joinGame) g_ui->screens.joinGame("localhost", g_app->netPort);
+        if (g_ui->screens.joinGame) g_ui->screens.joinGame("localhost", netPort());
         return;
     }
     std::string host;
@@ -78,7 +78,7 @@ void joinTypedAddress() {
         unconfirm();
         return;
     }
-    if (g_ui->screens.joinGame) g_ui->screens.joinGame(host.c_str(), g_app->netPort);
+    if (g_ui->screens.joinGame) g_ui->screens.joinGame(host.c_str(), netPort());
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "ui/fades.h"
 
 #include "anim/anim_manager.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
 #include "game/load_list.h"

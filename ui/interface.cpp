@@ -1,11 +1,13 @@
 #include "ui/interface.h"
 
 #include "anim/water.h"
-#include "app/globals.h"
-#include "board/player_info.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
+#include "game/player_info.h"
 #include "ui/fades.h"
+
+Interface* g_ui = nullptr;
 
 namespace {
 

@@ -53,7 +53,6 @@ struct Interface {
     int page = 0;                                    // page shown or being turned to
     int networkGame = 0;              // the network entry was taken on the new-game page
     PagePicture pages[4];             // pictures of pages 0, 1, 10 and 3, in that order
-    uint8_t questionShown = 0;        // the request window is up
     int questionButton = -1;          // button under the pointer: -1 none, 0 accept, 1 refuse
     PagePicture requestPicture;       // the request window's picture, 256 x 128
     int hoveredEntry = -1;            // entry under the pointer on the current page, -1 none
@@ -150,3 +149,6 @@ void dropUnderPointer();
 // The game's cursor: shown or hidden; moved with the mouse (also stores mouseX, mouseY).
 void setCursorShown(bool show);
 void moveCursor(int x, int y);
+
+// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
+extern Interface* g_ui; // option menu, cursor, question dialog, text overlay

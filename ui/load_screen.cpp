@@ -3,17 +3,17 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn_import.h"
+#include "game/player_info.h"
 #include "game/saved_games.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 #include "platform/win32.h"
 #include "ui/file_list.h"
 #include "ui/interface.h"
@@ -34,7 +34,7 @@ void loadPanelHidden() {
 
 // Hosting, and nobody has connected yet: there is no one to ask.
 bool hostWithoutPeer() {
-    KServer* server = g_app->server;
+    KServer* server = netSession().server;
     return server && (!server->port || !server->port->sockets);
 }
 
@@ -45,10 +45,10 @@ void loadSelectedGame() {
     const std::string path = selectedGamePath();
     if (path.empty()) return; // an empty list: nothing to load
     setChoiceConfirmed(false);
-    if (!g_app->server && !g_app->client) {
-        g_app->fileName = path;
+    if (localGame()) {
+        g_game->fileName = path;
         if (savedGameLoadable(path.c_str()) && g_record->LoadGame(path.c_str())) {
-            g_app->gameStarted = 1;
+            g_game->gameStarted = 1;
             g_record->RestoreBoard();
         }
         toggleLoadScreen();
@@ -69,12 +69,12 @@ void loadSelectedGame() {
     if (!mayAskRequest()) {
         toggleLoadScreen();
         toggleMenu();
-        if (g_app->requestPending) showInfo(true, false, "Waiting for request answer");
+        if (g_game->requestPending) showInfo(true, false, "Waiting for request answer");
         return;
     }
-    g_app->requestPending = 1;
-    g_app->pendingRequest = LOAD_REQUEST;
-    g_app->fileName = path;
+    g_game->requestPending = 1;
+    g_game->pendingRequest = LOAD_REQUEST;
+    g_game->fileName = path;
     sendToPeer(&LOAD_REQUEST, 1);
     toggleLoadScreen();
     toggleMenu();

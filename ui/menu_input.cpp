@@ -3,10 +3,9 @@
 
 #include "anim/sound_player.h"
 #include "anim/water.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "netplay/connection.h"
 #include "ui/interface.h"
 
@@ -46,7 +45,7 @@ void startGameFromMenu(int colour) {
     } else if (ui->screens.hostGame) {
         ui->screens.hostGame();
     }
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     setMenuOpen(false); // the new game may have closed it already
     backToMainPage();
     restartMusic();
@@ -88,9 +87,9 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
     Interface* ui = g_ui;
     if (!ui) return false;
     bool wallShown = ui->wallRoot && !ui->wallRoot->hidden;
-    if (!wallShown && !ui->questionShown) return false;
+    if (!wallShown && !g_game->questionShown) return false;
 
-    if (!ui->questionShown) {
+    if (!g_game->questionShown) {
         // The wall stays in view while the camera flies to or from the menu. A click then is
         // swallowed, as any click while the wall shows, but takes no entry: it would start
         // games or open pages behind a closed menu.
@@ -125,7 +124,7 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
 
 void answerQuestion(bool accepted) {
     Interface* ui = g_ui;
-    if (!ui || !ui->questionShown) return;
+    if (!ui || !g_game->questionShown) return;
     if (ui->screens.answerRequest)
         ui->screens.answerRequest(accepted);
     else

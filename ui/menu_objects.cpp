@@ -4,7 +4,6 @@
 
 #include "anim/anim_manager.h"
 #include "anim/water.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "platform/win32.h"

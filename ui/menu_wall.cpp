@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"

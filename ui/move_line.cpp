@@ -5,14 +5,14 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "game/typed_move.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
@@ -117,7 +117,7 @@ void playTyped(const char* text) {
     const int before = g_record->moves.count;
     for (int square : {int(m.from), int(m.to), int(m.to)})
         onBoardClick(g_board->squares[square].node);
-    if (g_record->moves.count == before && !g_ui->questionShown) {
+    if (g_record->moves.count == before && !g_game->questionShown) {
         char why[64];
         std::snprintf(why, sizeof why, "Illegal move : %s", text);
         refuse(why);
@@ -131,7 +131,7 @@ void enter() {
         closeLine();
         return;
     }
-    if (g_app->awaitingOpponent) {
+    if (g_game->awaitingOpponent) {
         refuse("Not your move");
         return;
     }

@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/globals.h"
-#include "app/settings.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn.h"
+#include "game/settings.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -164,7 +165,8 @@ void setShown(bool shown) {
 // Over the board only: not before a game, nor over the menu, the pause tour or the intro.
 bool boardInView() {
     const AppState* app = g_app;
-    return app && app->gameStarted && !app->menuOpen && !app->cameraView && !app->introRunning;
+    return app && g_game->gameStarted && !g_game->menuOpen && !g_game->cameraView &&
+           !g_game->introRunning;
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "ui/net_lines.h"
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -75,7 +76,7 @@ void layOut() {
 
 bool boardInView() {
     const AppState* app = g_app;
-    return app && !app->menuOpen && !app->cameraView && !app->introRunning;
+    return app && !g_game->menuOpen && !g_game->cameraView && !g_game->introRunning;
 }
 
 void setShown(bool shown) {

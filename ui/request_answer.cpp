@@ -3,21 +3,21 @@
 // carried out here, with nothing sent. A network
 // game installs its own answer (ScreenHooks::answerRequest), which replaces this one.
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/replay.h"
 #include "ui/text_overlay.h"
 
 void answerLocalRequest(bool accepted) {
-    if (g_app && g_app->questionCode == DROP_LATER_MOVES_QUESTION) {
+    if (g_app && g_game->questionCode == DROP_LATER_MOVES_QUESTION) {
         answerDropLaterMoves(accepted);
         return;
     }
     if (!accepted || !g_app) return;
-    switch (g_app->questionCode) {
+    switch (g_game->questionCode) {
     case 'R':
         startNewGame(g_board ? g_board->humanColour : 0);
         break;

@@ -4,11 +4,10 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
-#include "board/player_info.h"
 #include "engine/KivEngine.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "game/saved_games.h"
 #include "platform/win32.h"
 #include "ui/file_list.h"

@@ -1,6 +1,5 @@
 #include "ui/screens.h"
 
-#include "app/globals.h"
 #include "netplay/connection.h"
 #include "ui/connect_screen.h"
 #include "ui/interface.h"

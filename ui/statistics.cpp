@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
 

@@ -3,9 +3,10 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "ui/fades.h"
 #include "ui/file_list.h"
 #include "ui/interface.h"
@@ -161,15 +162,15 @@ void showRequest(bool show, const char* line1, const char* line2) {
     if (!o || !o->requestLine1) return;
     KMaterial* mat = GetMatByName(g_scene, "request");
     if (show) {
-        g_ui->questionShown = 1;
-        if (g_app && g_app->menuOpen) setMenuOpen(false);
+        g_game->questionShown = 1;
+        if (g_app && g_game->menuOpen) setMenuOpen(false);
         prepareFade(mat, 0.0f);
         playFade(mat, FADE_REQUEST_IN, requestShown);
         // The button under the pointer is whatever lies there now: a button kept from the last
         // question would answer this one with a click beside both buttons.
         requestHover();
     } else {
-        g_ui->questionShown = 0;
+        g_game->questionShown = 0;
         prepareFade(mat, 0.8f);
         playFade(mat, FADE_REQUEST_OUT, nullptr);
     }

@@ -4,9 +4,10 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/opponent.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -65,7 +66,8 @@ void setShown(bool shown) {
 
 bool boardInView() {
     const AppState* app = g_app;
-    return app && app->gameStarted && !app->menuOpen && !app->cameraView && !app->introRunning;
+    return app && g_game->gameStarted && !g_game->menuOpen && !g_game->cameraView &&
+           !g_game->introRunning;
 }
 
 } // namespace

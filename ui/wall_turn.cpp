@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "anim/anim_manager.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
 #include "ui/interface.h"
 

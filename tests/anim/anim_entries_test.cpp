@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "anim_world.h"
+#include "board/board_presets.h"
 
 namespace {
 

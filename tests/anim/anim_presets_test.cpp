@@ -7,6 +7,7 @@
 #include <new>
 
 #include "anim_world.h"
+#include "board/board_presets.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "anim/anim_manager.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 

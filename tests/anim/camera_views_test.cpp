@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "anim_world.h"
+#include "board/camera_views.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "tests/anim/anim_world.h"
 
 namespace {
@@ -42,7 +42,7 @@ TEST(IntroGame, TheIntroFliesFromTheModelIntoTheMenuView) {
     ASSERT_NE(titleMat, nullptr);
     EXPECT_EQ(title->parent, g_board->camera);
     EXPECT_TRUE(support->hidden);
-    EXPECT_TRUE(g_app->introRunning);
+    EXPECT_TRUE(g_game->introRunning);
 
     // Four seconds in the title is shown at 0.7 and the light pivot circles the board.
     ASSERT_GE(runUntil([] { return false; }, 4), -1);
@@ -51,14 +51,14 @@ TEST(IntroGame, TheIntroFliesFromTheModelIntoTheMenuView) {
     EXPECT_NEAR(std::hypot(pivot.x - 3.5f, pivot.z - 3.5f), 15, 0.1f);
     EXPECT_NEAR(pivot.y, 5, 1e-4);
 
-    const double flight = runUntil([] { return !g_app->introRunning; }, 10);
+    const double flight = runUntil([] { return !g_game->introRunning; }, 10);
     ASSERT_GE(flight, 0);
     EXPECT_NEAR(4 + flight, 2000 / 180.0, 0.25); // the whole flight, about 11.1 s
     EXPECT_TRUE(title->hidden);
-    ASSERT_GE(runUntil([] { return g_app->menuOpen != 0; }, 2), 0);
+    ASSERT_GE(runUntil([] { return g_game->menuOpen != 0; }, 2), 0);
     EXPECT_VEC_NEAR(g_board->camera->prs.pos, 3.5f, 6, -4, 1e-4);
     EXPECT_FALSE(IsCameraMoving());
-    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_FALSE(g_game->inputSuspended);
     EXPECT_TRUE(g_board->boardPivot->hidden);
     const NodeAnimEntry* circle = FindNodeEntry(g_board->lightPivot1);
     ASSERT_NE(circle, nullptr);

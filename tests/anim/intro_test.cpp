@@ -4,11 +4,12 @@
 #include <cmath>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "tests/anim/anim_world.h"
 #include "tests/ui/ui_world.h"
 #include "ui/interface.h"
@@ -33,11 +34,11 @@ EndState endState() {
     const MaterialAnimEntry* fade = FindMaterialEntry(GetMatByName(g_scene, "intro"));
     return {cam->GetWorldMatrix().GetTrans(),
             cam->GetWorldMatrix().TransformDir(KVector(0, 0, -1)),
-            g_app->introRunning != 0,
-            g_app->inputSuspended != 0,
-            g_app->menuOpen != 0,
-            g_app->gameStarted != 0,
-            g_app->boardLocked != 0,
+            g_game->introRunning != 0,
+            g_game->inputSuspended != 0,
+            g_game->menuOpen != 0,
+            g_game->gameStarted != 0,
+            g_game->boardLocked != 0,
             obj("intro")->hidden != 0,
             obj("support")->hidden != 0,
             g_board->boardPivot->hidden != 0,
@@ -100,8 +101,8 @@ TEST_F(Intro, SetupHangsTheTitleAndThePanelInFrontOfTheCamera) {
 }
 
 TEST_F(Intro, TheFlightSpiralsInWhileTheTitleFadesInAndOut) {
-    EXPECT_TRUE(g_app->introRunning);
-    EXPECT_TRUE(g_app->inputSuspended);
+    EXPECT_TRUE(g_game->introRunning);
+    EXPECT_TRUE(g_game->inputSuspended);
     EXPECT_TRUE(g_ui->turn->hidden);
     EXPECT_TRUE(g_ui->cadreTurn->hidden);
     // The camera starts 90 units out, on the flight's first key, looking along -z.
@@ -117,14 +118,14 @@ TEST_F(Intro, TheFlightSpiralsInWhileTheTitleFadesInAndOut) {
     EXPECT_NEAR(std::hypot(p.x - 3.5f, p.z - 5.5f), 49.5f, 0.5f);
     run(5.5);
     EXPECT_LT(title->opacity, 0.01f); // faded out again
-    EXPECT_TRUE(g_app->introRunning);
+    EXPECT_TRUE(g_game->introRunning);
 }
 
 TEST_F(Intro, TheFlightEndsInTheMenuView) {
     run(10.9);
-    EXPECT_TRUE(g_app->introRunning); // about 11.1 s
+    EXPECT_TRUE(g_game->introRunning); // about 11.1 s
     run(0.4);
-    EXPECT_FALSE(g_app->introRunning);
+    EXPECT_FALSE(g_game->introRunning);
     EXPECT_TRUE(IsCameraMoving()); // up to the menu view
     run(1.2);
     expectMenuState(endState());
@@ -133,8 +134,8 @@ TEST_F(Intro, TheFlightEndsInTheMenuView) {
 TEST_F(Intro, SkippingGivesTheSameEndStateAsTheWholeFlight) {
     run(3);
     IntroSkip();
-    EXPECT_FALSE(g_app->introRunning);
-    EXPECT_TRUE(g_app->inputSuspended) << "locked until the menu shows";
+    EXPECT_FALSE(g_game->introRunning);
+    EXPECT_TRUE(g_game->inputSuspended) << "locked until the menu shows";
     run(1.2);
     expectMenuState(endState());
     // The flight's own end never comes after a skip, and a second skip changes nothing.

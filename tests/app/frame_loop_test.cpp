@@ -9,9 +9,9 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "ui/interface.h"
 
 namespace {
@@ -42,8 +42,8 @@ protected:
 
 TEST_F(GameTest, StartsInTheIntroWithInputLocked) {
     // The first render happened inside buildGame, with the intro already running.
-    EXPECT_TRUE(g_app->introRunning);
-    EXPECT_TRUE(g_app->inputSuspended);
+    EXPECT_TRUE(g_game->introRunning);
+    EXPECT_TRUE(g_game->inputSuspended);
     EXPECT_GT(g_scene->stats.nbVisObjects, 0);
 }
 
@@ -51,9 +51,9 @@ TEST_F(GameTest, EveryQueuedMessageIsHandledBeforeTheFrame) {
     // Escape skips the intro; the camera then flies to the menu and the menu shows.
     pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     ASSERT_TRUE(runFrame());
-    EXPECT_FALSE(g_app->introRunning);
-    ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen != 0; }, 200));
-    EXPECT_FALSE(g_app->gameStarted);
+    EXPECT_FALSE(g_game->introRunning);
+    ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen != 0; }, 200));
+    EXPECT_FALSE(g_game->gameStarted);
 
     // Three H presses queued at once are all dispatched before the one frame that follows.
     const unsigned char before = g_scene->statistics;
@@ -66,10 +66,10 @@ TEST_F(GameTest, EveryQueuedMessageIsHandledBeforeTheFrame) {
 
 TEST_F(GameTest, EscapeBeforeAnyGameLeavesTheMenuOpen) {
     pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
-    ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen != 0; }, 200));
+    ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen != 0; }, 200));
     pushKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
     ASSERT_TRUE(runFrame());
-    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_TRUE(g_game->menuOpen);
 }
 
 // Last: the quit message ends the loop, even with an animation running, and no completion

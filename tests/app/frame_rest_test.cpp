@@ -11,17 +11,19 @@
 #include <cstring>
 #include <thread>
 
+#include "board/intro.h"
 #include "tests/app/game_fixture.h"
 #include "tests/netplay/test_peer.h"
 
 #include "anim/anim_manager.h"
 #include "app/frame_loop.h"
 #include "app/frame_rest.h"
-#include "app/settings.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
+#include "game/settings.h"
 #include "netplay/connection.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -41,7 +43,7 @@ protected:
     void SetUp() override {
         GameFixture::SetUp();
         IntroSkip();
-        loop(10, [] { return g_app->menuOpen && lastFramePlan().resting; });
+        loop(10, [] { return g_game->menuOpen && lastFramePlan().resting; });
     }
     // Passes as the real loop runs them, each followed by the wait it asks for on the test
     // clock, for `seconds` of game clock or until `done` after a pass. A pass that asks for no
@@ -145,7 +147,7 @@ TEST_F(Rest, AGlideAWallTurnAndAFadeKeepFramesComingUntilTheyEnd) {
         true);
 
     startNewGame(0);
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     setMenuOpen(false);
     loop(10, [] { return lastFramePlan().resting; });
     for (int square : {52, 36, 36}) // e2-e4
@@ -162,7 +164,7 @@ TEST_F(Rest, AGlideAWallTurnAndAFadeKeepFramesComingUntilTheyEnd) {
 }
 
 TEST_F(Rest, AMessageWakesTheRestAndIsDrawnAtOnce) {
-    g_app->netPort = PORT;
+    netPort() = PORT;
     HostGame();
     peer::Socket p;
     ASSERT_TRUE(p.connectTo(PORT));
@@ -179,7 +181,7 @@ TEST_F(Rest, AnEngineAnswerWakesTheLoopAndIsDrawnAtOnce) {
     choice.engine = std::string(FAKE_UCI_ENGINE) + " hang"; // answers its first search only
     startOpponent(choice);
     startNewGame(1); // the engine plays White
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     setMenuOpen(false);
     // Asked at once or when the camera has turned; a quick engine may answer in that very pass.
     auto askedOrPlayed = [] { return opponentThinkingInMs() >= 0 || g_record->moves.count > 0; };
@@ -208,7 +210,7 @@ protected:
 };
 
 TEST_F(RealClock, TheFrameCapSleepsRatherThanSpins) {
-    ASSERT_TRUE(g_app->introRunning);
+    ASSERT_TRUE(g_game->introRunning);
     for (int i = 0; i < 30; ++i) {
         ASSERT_TRUE(framePass(FrameDraw::Render));
         waitForNextPass();

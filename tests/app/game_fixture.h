@@ -10,7 +10,6 @@
 
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
 

@@ -2,15 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "board/camera_views.h"
 #include "tests/app/game_fixture.h"
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "ui/interface.h"
 
@@ -22,16 +23,16 @@ protected:
     void toMenu() {
         onKeyDown(27);
         onKeyUp(27);
-        ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen != 0; }, 400));
+        ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen != 0; }, 400));
     }
     // From the menu: a game against the computer with the local player on White, menu closed.
     void toGame() {
         toMenu();
         startNewGame(0);
-        g_app->gameStarted = 1;
+        g_game->gameStarted = 1;
         setMenuOpen(false);
         ASSERT_TRUE(runFramesUntil([] { return !IsCameraMoving(); }, 400));
-        ASSERT_FALSE(g_app->menuOpen);
+        ASSERT_FALSE(g_game->menuOpen);
     }
     void key(int code) {
         onKeyDown(code);
@@ -44,17 +45,17 @@ TEST_F(InputTest, OnlyEscapeCountsDuringTheIntro) {
     EXPECT_EQ(g_scene->statistics, 0);
     EXPECT_EQ(g_app->keysDown['H'], 0);
     key(27);
-    EXPECT_FALSE(g_app->introRunning);
+    EXPECT_FALSE(g_game->introRunning);
 }
 
 TEST_F(InputTest, EscapeBeforeAGameLeavesTheMenuOpenAndTogglesItAfter) {
     toMenu();
     key(27);
-    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_TRUE(g_game->menuOpen);
     toGame();
     key(27);
-    EXPECT_TRUE(g_app->menuOpen);
-    EXPECT_TRUE(g_app->boardLocked);
+    EXPECT_TRUE(g_game->menuOpen);
+    EXPECT_TRUE(g_game->boardLocked);
 }
 
 TEST_F(InputTest, WindowLadderStopsAtBothEnds) {
@@ -74,23 +75,23 @@ TEST_F(InputTest, WindowLadderStopsAtBothEnds) {
 TEST_F(InputTest, RequestKeysAskTheLocalPlayerOnceAndAreBlockedInTheMenuAndPause) {
     toGame();
     key('R');
-    EXPECT_TRUE(g_ui->questionShown);
-    EXPECT_EQ(g_app->questionCode, 'R');
+    EXPECT_TRUE(g_game->questionShown);
+    EXPECT_EQ(g_game->questionCode, 'R');
 
     // With a request pending, neither the same nor another request key does anything.
-    g_app->requestPending = 1;
-    g_app->questionCode = 0;
+    g_game->requestPending = 1;
+    g_game->questionCode = 0;
     key('S');
     key('b');
-    EXPECT_EQ(g_app->questionCode, 0);
-    g_app->requestPending = 0;
+    EXPECT_EQ(g_game->questionCode, 0);
+    g_game->requestPending = 0;
 
     // Pause view: blocked too.
-    g_ui->questionShown = 0;
+    g_game->questionShown = 0;
     key(19);
-    ASSERT_TRUE(g_app->cameraView);
+    ASSERT_TRUE(g_game->cameraView);
     key('B');
-    EXPECT_EQ(g_app->questionCode, 0);
+    EXPECT_EQ(g_game->questionCode, 0);
 }
 
 TEST_F(InputTest, PauseIsIgnoredWhileTheCameraFliesBackFromTheMenu) {
@@ -100,11 +101,11 @@ TEST_F(InputTest, PauseIsIgnoredWhileTheCameraFliesBackFromTheMenu) {
     setMenuOpen(false);
     ASSERT_TRUE(IsCameraMoving());
     key(19);
-    EXPECT_FALSE(g_app->cameraView);
+    EXPECT_FALSE(g_game->cameraView);
     ASSERT_TRUE(runFramesUntil([] { return !IsCameraMoving(); }, 400));
     key(19);
-    EXPECT_TRUE(g_app->cameraView);
-    EXPECT_TRUE(g_app->boardLocked);
+    EXPECT_TRUE(g_game->cameraView);
+    EXPECT_TRUE(g_game->boardLocked);
 }
 
 TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
@@ -115,36 +116,36 @@ TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
     ASSERT_TRUE(runFramesUntil([] { return !g_board->pieceInMotion && IsCameraMoving(); }, 400));
     ASSERT_EQ(g_board->sideToMove, 1);
     key(19);
-    ASSERT_TRUE(g_app->cameraView);
+    ASSERT_TRUE(g_game->cameraView);
     key('A');                                 // no flight away from the pause tour
     runFramesUntil([] { return false; }, 40); // the tour runs for ever
     EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_TOUR);
     key(19);
-    ASSERT_FALSE(g_app->cameraView);
+    ASSERT_FALSE(g_game->cameraView);
     EXPECT_TRUE(runFramesUntil([] { return g_board->sideToMove == 0; }, 400));
     EXPECT_EQ(g_record->moves.count, 2);
 }
 
 TEST_F(InputTest, NothingButTheSkipActsDuringTheFlightUpToTheMenu) {
     key(27); // skip: the camera flies up to the menu view
-    ASSERT_FALSE(g_app->introRunning);
+    ASSERT_FALSE(g_game->introRunning);
     ASSERT_TRUE(IsCameraMoving());
-    ASSERT_FALSE(g_app->menuOpen);
+    ASSERT_FALSE(g_game->menuOpen);
     for (int code : {19, int('R'), int('S'), int('B'), int('A'), 35, 27})
         key(code);
     onMouseDown(1, g_app->width * 790 / 800, 2); // the close box
     onMouseUp();
     onMouseDown(1, g_app->width / 2, g_app->height / 2);
-    EXPECT_FALSE(g_app->cameraView);
-    EXPECT_FALSE(g_ui->questionShown);
-    ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen != 0; }, 100))
+    EXPECT_FALSE(g_game->cameraView);
+    EXPECT_FALSE(g_game->questionShown);
+    ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen != 0; }, 100))
         << "the flight's end must still open the menu";
     EXPECT_EQ(g_ui->page, 0);
-    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_FALSE(g_game->inputSuspended);
     EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_MENU);
     // The menu works as after an untouched intro: no game yet, so Escape leaves it open.
     key(27);
-    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_TRUE(g_game->menuOpen);
 }
 
 TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
@@ -153,7 +154,7 @@ TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
     endTurn();
     ASSERT_TRUE(g_board->pieceInMotion);
     key(19);
-    ASSERT_TRUE(g_app->cameraView);
+    ASSERT_TRUE(g_game->cameraView);
     // The glide lands during the pause: the camera stays on its tour, the computer waits.
     runFramesUntil([] { return false; }, 40);
     EXPECT_FALSE(g_board->pieceInMotion);
@@ -161,7 +162,7 @@ TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_FALSE(g_ui->pause->hidden);
     key(19);
-    ASSERT_FALSE(g_app->cameraView);
+    ASSERT_FALSE(g_game->cameraView);
     EXPECT_TRUE(runFramesUntil([] { return g_record->moves.count == 2; }, 400));
     EXPECT_EQ(g_anim->view_index_saved, 1) << "the camera came back to the side that moved";
 }
@@ -171,10 +172,10 @@ TEST_F(InputTest, TheMenuClosedDuringAGlideStillFinishesClosing) {
     ASSERT_TRUE(tryMove(g_board->pieceOf(0, 2, 4), &g_board->squares[36], true)); // e2-e4
     endTurn();
     key(27);
-    ASSERT_TRUE(g_app->menuOpen);
+    ASSERT_TRUE(g_game->menuOpen);
     runFramesUntil([] { return false; }, 2);
     key(27); // closed again before the glide lands: the landing turns the camera
-    ASSERT_FALSE(g_app->menuOpen);
+    ASSERT_FALSE(g_game->menuOpen);
     ASSERT_TRUE(g_board->pieceInMotion);
     ASSERT_TRUE(
         runFramesUntil([] { return g_record->moves.count == 2 && !IsCameraMoving(); }, 400));
@@ -188,7 +189,7 @@ TEST_F(InputTest, CloseBoxOpensTheQuitPageButStartsADragWhileTheMenuIsOpen) {
     toGame();
     const int x = g_app->width * 790 / 800, y = 2; // in the close box at any width
     onMouseDown(1, x, y);
-    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_TRUE(g_game->menuOpen);
     EXPECT_EQ(g_ui->page, 7);
     EXPECT_FALSE(g_app->dragging);
     onMouseUp();

@@ -12,8 +12,8 @@
 #include <map>
 #include <string>
 
-#include "app/settings.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 
 namespace fs = std::filesystem;
 

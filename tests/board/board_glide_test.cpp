@@ -3,9 +3,12 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
+#include "board/board_presets.h"
+#include "board/camera_views.h"
 #include "board/square_picking.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "tests/board/board_test_support.h"
 
 using namespace board_test;
@@ -189,15 +192,18 @@ protected:
     void SetUp() override {
         BoardGlide::SetUp();
         static AppState* app = new AppState(800, 600); // one window for the whole run
-        app->selectedPiece = nullptr;
-        app->chosenTarget = nullptr;
-        app->boardLocked = 0;
-        app->gameStarted = 1;
+        static GameModel* game = new GameModel();
+        game->selectedPiece = nullptr;
+        game->chosenTarget = nullptr;
+        game->boardLocked = 0;
+        game->gameStarted = 1;
         g_app = app;
+        g_game = game;
         g_board->reset(0);
     }
     void TearDown() override {
         g_app = nullptr;
+        g_game = nullptr;
         BoardGlide::TearDown();
     }
     static void click(const char* name) { onBoardClick(square(name)->node); }
@@ -209,31 +215,31 @@ protected:
 TEST_F(BoardClicks, SelectChooseAndConfirm) {
     PieceRecord* pawn = at("e2");
     clickPiece("e2");
-    EXPECT_EQ(g_app->selectedPiece, pawn->node);
+    EXPECT_EQ(g_game->selectedPiece, pawn->node);
     EXPECT_EQ(selectMarkerAt(), square("e2")->node);
     EXPECT_EQ(targetMarkerAt(), g_board->camera) << "the target marker is parked";
 
     click("e4"); // a legal target: only marked
-    EXPECT_EQ(g_app->chosenTarget, square("e4"));
+    EXPECT_EQ(g_game->chosenTarget, square("e4"));
     EXPECT_EQ(targetMarkerAt(), square("e4")->node);
     EXPECT_EQ(at("e2"), pawn);
     EXPECT_EQ(g_record->moves.count, 0);
 
     click("e3"); // another legal target moves the marker
-    EXPECT_EQ(g_app->chosenTarget, square("e3"));
+    EXPECT_EQ(g_game->chosenTarget, square("e3"));
     EXPECT_EQ(targetMarkerAt(), square("e3")->node);
 
     clickPiece("e2"); // the selected piece again: re-selected, no target
-    EXPECT_EQ(g_app->chosenTarget, nullptr);
+    EXPECT_EQ(g_game->chosenTarget, nullptr);
     EXPECT_EQ(targetMarkerAt(), g_board->camera);
     EXPECT_EQ(selectMarkerAt(), square("e2")->node);
 
     clickPiece("d7"); // an opponent's piece it cannot take: everything cleared
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
     EXPECT_EQ(selectMarkerAt(), g_board->camera);
 
     click("e5"); // an empty square with nothing selected: nothing
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
 
     clickPiece("g1"); // a knight, then its target, then the same target again
     click("f3");
@@ -241,9 +247,9 @@ TEST_F(BoardClicks, SelectChooseAndConfirm) {
     EXPECT_EQ(g_board->pieceInMotion, at("f3"));
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_EQ(g_board->sideToMove, 1);
-    EXPECT_TRUE(g_app->awaitingOpponent);
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
-    EXPECT_EQ(g_app->chosenTarget, nullptr);
+    EXPECT_TRUE(g_game->awaitingOpponent);
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
+    EXPECT_EQ(g_game->chosenTarget, nullptr);
     EXPECT_EQ(selectMarkerAt(), g_board->camera);
     EXPECT_EQ(targetMarkerAt(), g_board->camera);
 }
@@ -253,21 +259,21 @@ TEST_F(BoardClicks, ClicksWaitForTheGlideTheMenuAndTheOpponent) {
     click("e4");
     click("e4");
     ASSERT_NE(g_board->pieceInMotion, nullptr);
-    g_app->awaitingOpponent = 0; // even on one's own turn, a glide blocks clicks
+    g_game->awaitingOpponent = 0; // even on one's own turn, a glide blocks clicks
     g_board->humanColour = 1;
     clickPiece("e7");
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
     g_board->pieceInMotion = nullptr;
-    g_app->boardLocked = 1;
+    g_game->boardLocked = 1;
     clickPiece("e7");
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
-    g_app->boardLocked = 0;
-    g_app->awaitingOpponent = 1;
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
+    g_game->boardLocked = 0;
+    g_game->awaitingOpponent = 1;
     clickPiece("e7");
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
-    g_app->awaitingOpponent = 0;
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
+    g_game->awaitingOpponent = 0;
     clickPiece("e7");
-    EXPECT_EQ(g_app->selectedPiece, at("e7")->node);
+    EXPECT_EQ(g_game->selectedPiece, at("e7")->node);
 }
 
 TEST_F(BoardClicks, ATakeableEnemyIsATargetByPieceOrSquare) {
@@ -279,11 +285,11 @@ TEST_F(BoardClicks, ATakeableEnemyIsATargetByPieceOrSquare) {
         finishGlides();
     }
     g_board->humanColour = 0;
-    g_app->awaitingOpponent = 0;
+    g_game->awaitingOpponent = 0;
     PieceRecord* taken = at("d5");
     clickPiece("e4");
     clickPiece("d5");
-    EXPECT_EQ(g_app->chosenTarget, square("d5"));
+    EXPECT_EQ(g_game->chosenTarget, square("d5"));
     click("d5");
     EXPECT_EQ(taken->square, nullptr);
     EXPECT_EQ(taken->node->parent, g_board->graveyardNode);
@@ -304,7 +310,7 @@ TEST_F(BoardClicks, TheComputerAnswersWhenTheCameraHasTurned) {
         frame(0.1);
     EXPECT_EQ(g_anim->view_index, 0) << "and back to White after it";
     EXPECT_EQ(g_board->sideToMove, 0);
-    EXPECT_FALSE(g_app->awaitingOpponent);
+    EXPECT_FALSE(g_game->awaitingOpponent);
     EXPECT_EQ(side_to_move, 0);
     for (int s = 0; s < 64; ++s)
         EXPECT_EQ(g_board->squares[s].piece == nullptr, square_color[s] == EMPTY) << s;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <random>
 
-#include "board/player_info.h"
+#include "game/player_info.h"
 #include "tests/board/board_test_support.h"
 
 using namespace board_test;

@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "game/game_record.h"
 #include "chess/make_move.h"
 #include "chess/position.h"
+#include "game/game_record.h"
 
 namespace board_test {
 

@@ -19,14 +19,14 @@
 #include <cstring>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/intro.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
@@ -94,24 +94,24 @@ KSocket* hostPeer() {
 // A fresh network game at rest, this end in the role the input asks for.
 void freshGame(uint8_t flags) {
     leaveNetworkGame();
-    if (g_ui->questionShown) showRequest(false, nullptr, nullptr);
+    if (g_game->questionShown) showRequest(false, nullptr, nullptr);
     NetSession& net = netSession();
     net.dropRequested = false;
     net.dropInput = nullptr;
     startNewGame(0);
-    g_app->gameStarted = 1;
-    if (g_app->menuOpen) setMenuOpen(false);
+    g_game->gameStarted = 1;
+    if (g_game->menuOpen) setMenuOpen(false);
     // The new game's camera flight and indicators come to rest (a start, then two long steps
     // for what their completions start).
     advance(0.05);
     advance(3.0);
     advance(3.0);
-    g_app->requestPending = 0;
+    g_game->requestPending = 0;
     if (flags & 1) {
-        g_app->client = new KClient();
-        g_app->connectIdle = (flags & 0x80) ? 0 : 1;
+        netSession().client = new KClient();
+        netSession().connectIdle = (flags & 0x80) ? 0 : 1;
     } else {
-        g_app->server = new KServer(); // no port: nothing is sent anywhere
+        netSession().server = new KServer(); // no port: nothing is sent anywhere
         KSocket* peer = hostPeer();
         peer->inputLength = 0;
         peer->outputLength = 0;
@@ -120,9 +120,9 @@ void freshGame(uint8_t flags) {
     }
     const int request = REQUEST_CODES[(flags >> 3) & 7];
     if (request) {
-        g_app->requestPending = 1;
-        g_app->pendingRequest = request;
-        g_app->fileName = "./Save/fuzz-no-such-game.chs";
+        g_game->requestPending = 1;
+        g_game->pendingRequest = request;
+        g_game->fileName = "./Save/fuzz-no-such-game.chs";
     }
 }
 
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     shrinkWindow();
     shrinkWindow();
     IntroSkip();
-    for (int i = 0; i < 40 && !g_app->menuOpen; ++i)
+    for (int i = 0; i < 40 && !g_game->menuOpen; ++i)
         advance(0.25);
     return 0;
 }
@@ -182,11 +182,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             forgetPeer();
             break;
         }
-        if ((flags & 2) && g_ui->questionShown) { // answered as the window's click does
+        if ((flags & 2) && g_game->questionShown) { // answered as the window's click does
             AnswerRequest((flags & 4) != 0);
             showRequest(false, nullptr, nullptr);
         }
-        if ((flags & 0x40) && (g_app->server || g_app->client)) localMove();
+        if ((flags & 0x40) && (netSession().server || netSession().client)) localMove();
         advance(0.6);
         if (!agree()) __builtin_trap();
         if (next == size && (take == 0 || inputLength == 0)) ++idle;

@@ -12,17 +12,20 @@
 #include "anim/anim_manager.h"
 #include "anim/move_sounds.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "board/square_picking.h"
 #include "chess/fen.h"
 #include "chess/make_move.h"
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "game/typed_move.h"
 #include "tests/app/game_fixture.h"
 #include "ui/chat.h"
@@ -53,9 +56,9 @@ protected:
         set_save_folder(saveFolder);
         gameSettings() = GameSettings{};
         IntroSkip();
-        ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 300));
+        ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 300));
         startNewGame(0);
-        g_app->gameStarted = 1;
+        g_game->gameStarted = 1;
         toggleMenu();
         ASSERT_TRUE(runFramesUntil(settled, 300));
         ToggleGameView();
@@ -67,10 +70,10 @@ protected:
     std::string saveFolder;
 
     static bool settled() {
-        return !g_app->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
     }
     static bool playerToMove() {
-        return settled() && !g_app->awaitingOpponent && g_board->sideToMove == 0;
+        return settled() && !g_game->awaitingOpponent && g_board->sideToMove == 0;
     }
 
     // Coordinate moves ("e2e4", castling as the king's move) loaded as a game is: the record
@@ -221,7 +224,7 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
     ASSERT_TRUE(moveLineOpen());
     type("abfhlmrsv");
     EXPECT_EQ(g_anim->game_view, gameView);
-    EXPECT_FALSE(g_ui->questionShown);
+    EXPECT_FALSE(g_game->questionShown);
     EXPECT_FALSE(g_app->screen->fullscreen);
     EXPECT_EQ(gameSettings().moveHints, before.moveHints);
     EXPECT_EQ(gameSettings().sounds, before.sounds);
@@ -276,7 +279,7 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
             ASSERT_EQ(g_record->moves.count, count + 1);
             EXPECT_EQ(recorded(count), c.move);
             EXPECT_FALSE(moveLineOpen());
-            EXPECT_EQ(g_app->selectedPiece, nullptr);
+            EXPECT_EQ(g_game->selectedPiece, nullptr);
         }
     }
 
@@ -366,7 +369,7 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     // the later moves go and the game goes on from there against the computer.
     ASSERT_TRUE(stepAndSettle(KEY_LEFT));
     play("b5", "c6");
-    ASSERT_TRUE(g_ui->questionShown);
+    ASSERT_TRUE(g_game->questionShown);
     EXPECT_STREQ(g_ui->overlay->requestLine1->texte, "Drop the later moves");
     answerLocalRequest(false);
     showRequest(false, nullptr, nullptr);

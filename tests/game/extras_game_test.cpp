@@ -15,18 +15,21 @@
 #include "app/camera_zoom.h"
 #include "app/input.h"
 #include "app/request_keys.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "board/move_marks.h"
 #include "board/square_picking.h"
 #include "chess/make_move.h"
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "tests/app/game_fixture.h"
 #include "tests/support/allocation_count.h"
 #include "ui/interface.h"
@@ -64,9 +67,9 @@ protected:
         set_save_folder(saveFolder);
         gameSettings() = GameSettings{};
         IntroSkip();
-        ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 300));
+        ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 300));
         startNewGame(0);
-        g_app->gameStarted = 1;
+        g_game->gameStarted = 1;
         toggleMenu();
         ASSERT_TRUE(runFramesUntil(settled, 300));
     }
@@ -80,11 +83,11 @@ protected:
     std::string saveFolder;
 
     static bool settled() {
-        return !g_app->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
     }
     // The player's turn with nothing moving.
     static bool playerToMove() {
-        return settled() && !g_app->awaitingOpponent && g_board->sideToMove == 0;
+        return settled() && !g_game->awaitingOpponent && g_board->sideToMove == 0;
     }
 
     // Coordinate moves ("e2e4", castling as the king's move) loaded as a game from the peer or
@@ -208,7 +211,7 @@ TEST_F(Extras, HintsAreTheLegalMovesOfTheSelectedPieceAndTheKeyLSwitchesThemOff)
                 if (tryMove(p, &g_board->squares[s], false)) boardAllows |= bit(s);
 
             click(from);
-            ASSERT_EQ(g_app->selectedPiece, p->node);
+            ASSERT_EQ(g_game->selectedPiece, p->node);
             const ShownMarks shown = shownMoveMarks();
             const std::string where =
                 "position " + std::to_string(i) + ", square " + std::to_string(from);
@@ -248,7 +251,7 @@ TEST_F(Extras, HintsAreTheLegalMovesOfTheSelectedPieceAndTheKeyLSwitchesThemOff)
     EXPECT_TRUE(readSettingsFile().moveHints);
     // A click on a square the pawn cannot reach puts the selection and its hints down.
     click(squareOf("a6"));
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
     EXPECT_EQ(shownMoveMarks().quiet | shownMoveMarks().captures, 0u);
 }
 

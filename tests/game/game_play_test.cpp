@@ -12,20 +12,23 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "chess/fen.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "game/saved_games.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -102,7 +105,7 @@ std::string state() {
                   "moves %d, side %d, human %d, awaiting %d, gliding %d, camera moving %d, "
                   "view %d, last message \"%s\"",
                   g_record->moves.count, g_board->sideToMove, g_board->humanColour,
-                  g_app->awaitingOpponent, g_board->pieceInMotion != nullptr, IsCameraMoving(),
+                  g_game->awaitingOpponent, g_board->pieceInMotion != nullptr, IsCameraMoving(),
                   g_anim->view_index, lastPlayerMessage() ? lastPlayerMessage() : "");
     return line;
 }
@@ -219,16 +222,16 @@ protected:
         if (!g_built) return;
         // The intro skipped, the menu up, then a new game as White from the menu.
         IntroSkip();
-        runUntil([] { return g_app->menuOpen != 0; }, 300);
+        runUntil([] { return g_game->menuOpen != 0; }, 300);
         // A small window keeps the software renderer quick; the search depth does not matter
         // to what is tested here.
         shrinkWindow();
         shrinkWindow();
         startNewGame(0);
         max_depth = 2;
-        g_app->gameStarted = 1;
+        g_game->gameStarted = 1;
         toggleMenu();
-        runUntil([] { return !g_app->menuOpen && !g_app->boardLocked && settled(); }, 300);
+        runUntil([] { return !g_game->menuOpen && !g_game->boardLocked && settled(); }, 300);
     }
     void SetUp() override {
         if (!g_built) GTEST_SKIP() << "the game could not be built here (no display or data)";
@@ -236,8 +239,8 @@ protected:
 };
 
 TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
-    ASSERT_FALSE(g_app->menuOpen);
-    ASSERT_FALSE(g_app->awaitingOpponent);
+    ASSERT_FALSE(g_game->menuOpen);
+    ASSERT_FALSE(g_game->awaitingOpponent);
     for (int turn = 0; turn < 3; ++turn) {
         std::string when = "move " + std::to_string(turn + 1);
         int from, to;
@@ -247,15 +250,15 @@ TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
         const int recorded = g_record->moves.count;
 
         clickSquare(from); // select
-        ASSERT_EQ(g_app->selectedPiece, piece->node) << when;
+        ASSERT_EQ(g_game->selectedPiece, piece->node) << when;
         clickSquare(to); // choose
-        ASSERT_EQ(g_app->chosenTarget, &g_board->squares[to]) << when;
+        ASSERT_EQ(g_game->chosenTarget, &g_board->squares[to]) << when;
         ASSERT_EQ(g_board->squares[from].piece, piece) << when << ": nothing moved yet";
         KVector start = piece->node->GetWorldMatrix().GetTrans();
         clickSquare(to); // confirm: the glide plays, the turn has passed
         ASSERT_EQ(g_record->moves.count, recorded + 1) << when;
         EXPECT_EQ(g_board->sideToMove, 1) << when;
-        EXPECT_TRUE(g_app->awaitingOpponent) << when;
+        EXPECT_TRUE(g_game->awaitingOpponent) << when;
         if (victim) {
             EXPECT_EQ(victim->node->parent, g_board->graveyardNode) << when << ": taken at once";
         }
@@ -276,7 +279,7 @@ TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
         EXPECT_EQ(rm_colour(g_record->moves[recorded + 1]), 1) << when;
         ASSERT_TRUE(runUntil(settled, 100)) << when << ": " << state();
         EXPECT_EQ(g_anim->view_index, 0) << when << ": the camera is back on White's side";
-        EXPECT_FALSE(g_app->awaitingOpponent) << when;
+        EXPECT_FALSE(g_game->awaitingOpponent) << when;
         expectAllAgree(when.c_str());
     }
 }
@@ -396,7 +399,7 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
         const std::string when = "taken back to " + std::to_string(expected) + " moves";
         onKeyDown('B');
         onKeyUp('B');
-        ASSERT_TRUE(g_ui->questionShown) << when;
+        ASSERT_TRUE(g_game->questionShown) << when;
         g_ui->questionButton = 0; // the pointer on "accept"
         ASSERT_TRUE(menuClick(nullptr, 1, 0, 0));
         ASSERT_EQ(g_record->moves.count, expected) << when;
@@ -432,7 +435,7 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
 TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
     // A network game (a host with its port not open): both boards take back the same single
     // half-move, even on the local player's turn.
-    g_app->server = new KServer();
+    netSession().server = new KServer();
     startNewGame(0);
     ASSERT_TRUE(runUntil(settled, 100));
     for (const char* m : {"e2e4", "e7e5"}) {
@@ -445,8 +448,8 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
     EXPECT_EQ(g_record->TakeBack(), 1);
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_EQ(g_board->sideToMove, 1);
-    delete g_app->server;
-    g_app->server = nullptr;
+    delete netSession().server;
+    netSession().server = nullptr;
 }
 
 } // namespace

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "board/player_info.h"
 #include "chess/fen.h"
 #include "chess/move_gen.h"
 #include "chess/search.h"
+#include "game/player_info.h"
 #include "tests/board/board_test_support.h"
 
 using namespace board_test;

@@ -16,15 +16,18 @@
 #include "anim/anim_manager.h"
 #include "app/input.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "board/move_marks.h"
-#include "board/player_info.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
 #include "game/child_process.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/move_suggestion.h"
 #include "game/opponent.h"
 #include "game/pgn.h"
+#include "game/player_info.h"
 #include "tests/app/game_fixture.h"
 #include "ui/thinking_sign.h"
 
@@ -37,12 +40,12 @@ protected:
     void SetUp() override {
         GameFixture::SetUp();
         IntroSkip();
-        ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 300));
+        ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 300));
     }
     void TearDown() override { startOpponent(OpponentChoice{}); }
 
     static bool settled() {
-        return !g_app->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
     }
 
     // Frames of 0.1 s of test clock until `done`, for at most `seconds` of real time.
@@ -60,8 +63,8 @@ protected:
     // side to move (fewer frames to draw: the computer answers as soon as a move has landed).
     void startGameAs(int colour) {
         startNewGame(colour);
-        g_app->gameStarted = 1;
-        if (g_app->menuOpen) toggleMenu();
+        g_game->gameStarted = 1;
+        if (g_game->menuOpen) toggleMenu();
         if (g_anim->game_view) ToggleGameView();
         forgetPlayerMessage();
     }
@@ -81,7 +84,7 @@ protected:
         return waitReal(
             [&] {
                 if (signShown && thinkingSignShown()) *signShown = true;
-                return g_record->moves.count == count && settled() && !g_app->awaitingOpponent;
+                return g_record->moves.count == count && settled() && !g_game->awaitingOpponent;
             },
             seconds);
     }

@@ -6,10 +6,13 @@
 #include "anim/anim_manager.h"
 #include "app/input.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
+#include "board/intro.h"
 #include "board/square_picking.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
 #include "engine/render_state.h"
+#include "game/game_model.h"
 #include "tests/app/game_fixture.h"
 
 namespace {
@@ -17,7 +20,7 @@ namespace {
 class RenderScaleGame : public GameFixture {
 protected:
     static bool settled() {
-        return !g_app->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
     }
     static float scale() { return GetRenderScale(g_app->screen); }
     static void click(int square) {
@@ -30,10 +33,10 @@ protected:
 TEST_F(RenderScaleGame, StaysInItsBoundsAndHoldsStillWhileAPieceGlides) {
     // A game as White; a window above 800 x 600, where the scene may be drawn smaller.
     IntroSkip();
-    ASSERT_TRUE(runFramesUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 300));
+    ASSERT_TRUE(runFramesUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 300));
     startNewGame(0);
     max_depth = 2; // the computer's answer is not what is looked at
-    g_app->gameStarted = 1;
+    g_game->gameStarted = 1;
     toggleMenu();
     ASSERT_TRUE(runFramesUntil(settled, 300));
     while (g_app->width < 1024)

@@ -12,12 +12,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "board/player_info.h"
 #include "chess/fen.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/load_list.h"
 #include "game/pgn.h"
+#include "game/player_info.h"
 #include "game/save_folder.h"
 #include "game/saved_games.h"
 #include "tests/board/board_test_support.h"

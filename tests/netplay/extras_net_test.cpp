@@ -8,13 +8,14 @@
 #include "tests/netplay/net_world.h"
 
 #include "app/extra_keys.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "board/square_picking.h"
 #include "chess/notation.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 #include "ui/move_list.h"
 
 using peer::click;
@@ -121,7 +122,7 @@ TEST_F(NetExtras, HintsMarksAndListFollowTheBoardsRulesAndThePeersMoves) {
     EXPECT_EQ(lastRow(), "  5. O-O");
     deliver(p, click('C', square("e7") / 8, square("e7") % 8));
     frameSteps();
-    ASSERT_NE(g_app->selectedPiece, nullptr);
+    ASSERT_NE(g_game->selectedPiece, nullptr);
     EXPECT_EQ(shownMoveMarks().quiet | shownMoveMarks().captures, 0u);
 
     // No suggestion in a network game.

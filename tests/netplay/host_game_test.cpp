@@ -11,11 +11,13 @@
 #include "app/input.h"
 #include "app/request_keys.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
 #include "netplay/host_peer.h"
 #include "netplay/messages.h"
+#include "netplay/net_session.h"
 #include "netplay/requests.h"
 #include "ui/interface.h"
 #include "ui/net_lines.h"
@@ -54,14 +56,14 @@ protected:
     }
     // The peer is asked: accepted through the request window as the menu's click does.
     void answer(bool accepted) {
-        ASSERT_TRUE(g_ui->questionShown);
+        ASSERT_TRUE(g_game->questionShown);
         AnswerRequest(accepted);
         showRequest(false, nullptr, nullptr);
     }
     PieceRecord* at(const char* name) { return g_board->squares[square(name)].piece; }
     static int countConnections() {
         int n = 0;
-        for (KSocket* c = g_app->server->port->sockets; c; c = c->next)
+        for (KSocket* c = netSession().server->port->sockets; c; c = c->next)
             ++n;
         return n;
     }
@@ -81,11 +83,11 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
     const std::string select = click('C', 1, 4); // e7
     for (size_t k = 1; k < select.size(); ++k) {
         deliver(p, select.substr(0, k));
-        EXPECT_EQ(g_app->selectedPiece, nullptr) << k << " bytes";
+        EXPECT_EQ(g_game->selectedPiece, nullptr) << k << " bytes";
         deliver(p, select.substr(k));
-        EXPECT_EQ(g_app->selectedPiece, at("e7")->node) << k << " bytes";
+        EXPECT_EQ(g_game->selectedPiece, at("e7")->node) << k << " bytes";
         deliver(p, peer::clickOff('C'));
-        EXPECT_EQ(g_app->selectedPiece, nullptr) << "a click off the board clears it";
+        EXPECT_EQ(g_game->selectedPiece, nullptr) << "a click off the board clears it";
     }
     EXPECT_EQ(g_anim->view_index, 1) << "after the host's move";
     EXPECT_EQ(g_anim->game_view, 1) << "after the host's move";
@@ -100,7 +102,7 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
     fromGame(p, 12);
     const std::string d4 = click('C', square("d4") / 8, square("d4") % 8);
     deliver(p, chat('C', "take that") + click('C', 3, 4) + d4 + d4 + "W");
-    passUntil([] { return g_ui->questionShown != 0; });
+    passUntil([] { return g_game->questionShown != 0; });
     EXPECT_EQ(lastChatLine(), "take that");
     ASSERT_EQ(g_record->moves.count, 4);
     EXPECT_EQ(at("d4")->colour, 1);
@@ -128,9 +130,9 @@ TEST_F(HostedGame, EveryMessageSplitAtEveryByteBoundary) {
     askRequest('R');
     fromGame(p, 1);
     deliver(p, "Q");
-    EXPECT_TRUE(g_app->requestPending);
+    EXPECT_TRUE(g_game->requestPending);
     deliver(p, "N");
-    EXPECT_FALSE(g_app->requestPending);
+    EXPECT_FALSE(g_game->requestPending);
     EXPECT_EQ(info(), "Request rejected");
 
     // 'S' from the joining side after its load request was accepted, split at every byte: the
@@ -155,7 +157,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     start(2);
     // Clicks for the host's colour: the peer may not move the host's pieces.
     deliver(p, click('C', 6, 4) + click('C', 4, 4) + click('C', 4, 4));
-    EXPECT_EQ(g_app->selectedPiece, nullptr);
+    EXPECT_EQ(g_game->selectedPiece, nullptr);
     EXPECT_EQ(g_record->moves.count, 0);
     EXPECT_EQ(disagreement(), "");
     ASSERT_NE(at("e2"), nullptr) << "the peer moved the host's pawn";
@@ -168,7 +170,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     deliver(p, peer::answer(false));
     deliver(p, peer::answer(true));
     EXPECT_EQ(g_record->moves.count, 1) << "a take-back without consent";
-    EXPECT_FALSE(g_app->requestPending);
+    EXPECT_FALSE(g_game->requestPending);
 
     // Blanks: a stray one before a message is skipped; one inside a message is part of it,
     // even when the network cuts the message right after it.
@@ -204,7 +206,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
 
     // Questions sent in a stream: the first stays on screen until it is answered.
     deliver(p, "RWB");
-    EXPECT_EQ(g_app->questionCode, 'R');
+    EXPECT_EQ(g_game->questionCode, 'R');
     answer(false);
     fromGame(p, 2);
 
@@ -221,7 +223,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     EXPECT_TRUE(p.closedByGame());
     EXPECT_EQ(info(), "Unknown message : connection closed");
     EXPECT_EQ(lastChatLine(), "still here");
-    EXPECT_NE(g_app->server, nullptr);
+    EXPECT_NE(netSession().server, nullptr);
     peer::Socket next;
     ASSERT_TRUE(next.connectTo(PORT + 2));
     EXPECT_EQ(fromGame(next, 4 + 4 * kept).substr(0, 4),
@@ -266,7 +268,7 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     askRequest('R');
     EXPECT_EQ(info(), "Waiting for request answer");
     p.close();
-    EXPECT_TRUE(passUntil([] { return !g_app->requestPending; })) << "the request stays pending";
+    EXPECT_TRUE(passUntil([] { return !g_game->requestPending; })) << "the request stays pending";
     EXPECT_EQ(info(), "Connection aborted withplayer");
 
     // Then the host says again that it waits, and where it can be found.
@@ -285,7 +287,7 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     fromGame(second, 4);
     EXPECT_FALSE(netLinesShown());
     deliver(second, "W");
-    ASSERT_TRUE(g_ui->questionShown);
+    ASSERT_TRUE(g_game->questionShown);
     ASSERT_TRUE(third.connectTo(PORT + 4));
     ASSERT_TRUE(probe.connectTo(PORT + 4, "127.0.0.3"));
     ASSERT_TRUE(stranger.connectTo(PORT + 4, "127.0.0.4"));
@@ -294,7 +296,7 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     stranger.send("GET / HTTP/1.0\r\n\r\n");
     passUntil([&] { return !stranger.pump() && countConnections() == 2; });
     EXPECT_TRUE(stranger.closedByGame());
-    EXPECT_TRUE(g_ui->questionShown) << "the game went on unaware";
+    EXPECT_TRUE(g_game->questionShown) << "the game went on unaware";
     EXPECT_EQ(info(), "New client");
     EXPECT_TRUE(second.pump());
     for (int i = 0; i < int(STRAY_SECONDS / 0.05f) + 2; ++i)
@@ -302,7 +304,7 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     EXPECT_EQ(fromGame(third, 4), std::string("SB\0\0", 4));
     passUntil([&] { return !second.pump(); });
     EXPECT_TRUE(second.closedByGame());
-    EXPECT_FALSE(g_ui->questionShown) << "an answer would change the host's board alone";
+    EXPECT_FALSE(g_game->questionShown) << "an answer would change the host's board alone";
     EXPECT_EQ(g_board->humanColour, 0);
 
     // Hosting again from the menu while a peer is connected: the peer gets the new game.
@@ -316,7 +318,7 @@ TEST_F(HostedGame, PeersComingAndGoing) {
 TEST_F(HostedGame, OnlyThePlayersOwnAddressOrTheHostsYesTakesTheSeat) {
     start(6);
     const auto asked = [](const char* who) {
-        return passUntil([] { return g_ui->questionShown != 0; }) &&
+        return passUntil([] { return g_game->questionShown != 0; }) &&
                g_ui->overlay->requestLine1->texte == "A player from " + std::string(who);
     };
     // A silent stranger from another machine waits beside the live peer and never replaces it.
@@ -354,7 +356,7 @@ TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {
     peer::Socket holder;
     ASSERT_TRUE(holder.listenOn(PORT + 5));
     host(PORT + 5);
-    EXPECT_EQ(g_app->server, nullptr);
+    EXPECT_EQ(netSession().server, nullptr);
     EXPECT_EQ(info(), "Cannot host : port 29205 in use");
     // A local game: the player plays on.
     localMove("e2", "e4");

@@ -10,7 +10,9 @@
 #include "app/launch_options.h"
 #include "app/request_keys.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/interface.h"
 #include "ui/net_lines.h"
@@ -67,7 +69,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
 
     // The host plays White and has played e2-e4.
     deliver(hostPeer, peer::wholeGame('B', {recordedMove(6, 4, 4, 4, 0, KIND_PAWN, 4)}));
-    EXPECT_TRUE(g_app->connectIdle) << "the countdown stops";
+    EXPECT_TRUE(netSession().connectIdle) << "the countdown stops";
     EXPECT_EQ(g_ui->info->hidden, 1);
     EXPECT_EQ(g_connectScreenToggles, 1);
     EXPECT_EQ(g_ui->connectScreenOpen, 0);
@@ -95,9 +97,9 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     settle();
     EXPECT_EQ(g_record->moves.count, 3);
     EXPECT_EQ(g_board->sideToMove, 1);
-    EXPECT_FALSE(g_app->awaitingOpponent);
+    EXPECT_FALSE(g_game->awaitingOpponent);
     localClick("b8");
-    EXPECT_NE(g_app->selectedPiece, nullptr);
+    EXPECT_NE(g_game->selectedPiece, nullptr);
     EXPECT_EQ(fromGame(hostPeer, 4), "MCb8");
     EXPECT_EQ(disagreement(), "");
 
@@ -118,11 +120,11 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     ASSERT_EQ(g_record->moves.count, 4);
     const std::vector<uint32_t> played(g_record->moves.block, g_record->moves.block + 4);
     askRequest('R');
-    ASSERT_TRUE(g_app->requestPending);
+    ASSERT_TRUE(g_game->requestPending);
     hostPeer.close();
     ASSERT_TRUE(passUntil([] { return rejoining(); }));
-    EXPECT_FALSE(g_app->requestPending) << "the request went with the connection";
-    EXPECT_TRUE(g_app->inputSuspended);
+    EXPECT_FALSE(g_game->requestPending) << "the request went with the connection";
+    EXPECT_TRUE(g_game->inputSuspended);
     const std::string counting = "Host lost : joining again ";
     pass(0.05);
     ASSERT_EQ(info().rfind(counting, 0), 0u);
@@ -138,7 +140,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     pass(0.05);
     EXPECT_FALSE(rejoining());
     EXPECT_EQ(info(), "Game resumed");
-    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_FALSE(g_game->inputSuspended);
     EXPECT_EQ(g_board->humanColour, 1);
     EXPECT_EQ(g_record->moves.count, 4);
     EXPECT_EQ(disagreement(), "");
@@ -149,7 +151,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     hostPeer.close();
     ASSERT_TRUE(passUntil([] { return rejoining(); }));
     key(27);
-    EXPECT_EQ(g_app->client, nullptr);
+    EXPECT_EQ(netSession().client, nullptr);
     EXPECT_EQ(info(), "Connection failed");
     EXPECT_TRUE(passUntil([] { return g_record->moves.count == 5; })) << "the computer answers";
     EXPECT_EQ(disagreement(), "");
@@ -162,16 +164,16 @@ TEST_F(JoiningGame, AHostThatNeverAnswersEndsTheWaitWithConnectionFailed) {
     ASSERT_TRUE(full.listenOn(PORT + 1, 0));
     ASSERT_TRUE(first.connectTo(PORT + 1));
     join(PORT + 1);
-    ASSERT_NE(g_app->client, nullptr);
+    ASSERT_NE(netSession().client, nullptr);
     for (int i = 0; i < 99; ++i)
         pass(0.1);
     EXPECT_EQ(info(), "Waiting for server : 0 sec");
-    EXPECT_NE(g_app->client, nullptr) << "no failure is reported during the wait";
+    EXPECT_NE(netSession().client, nullptr) << "no failure is reported during the wait";
     pass(0.2);
-    EXPECT_EQ(g_app->client, nullptr);
+    EXPECT_EQ(netSession().client, nullptr);
     EXPECT_EQ(info(), "Connection failed");
-    EXPECT_TRUE(g_app->connectIdle);
-    EXPECT_FALSE(g_app->inputSuspended);
+    EXPECT_TRUE(netSession().connectIdle);
+    EXPECT_FALSE(g_game->inputSuspended);
 }
 
 // A join text with a colon that is no address is a name: looked up beside the frame loop (the
@@ -182,6 +184,6 @@ TEST_F(JoiningGame, ATextWithAColonThatIsNoAddressIsLookedUpBesideTheFrame) {
     options.port = PORT + 2;
     startFromOptions(options);
     EXPECT_EQ(info(), "Looking up host..");
-    EXPECT_EQ(g_app->client, nullptr);
+    EXPECT_EQ(netSession().client, nullptr);
     rejoinReset();
 }

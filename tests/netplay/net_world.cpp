@@ -1,4 +1,5 @@
 #include "tests/netplay/net_world.h"
+#include "board/camera_views.h"
 
 #include <chrono>
 #include <linux/sockios.h>
@@ -10,10 +11,12 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
 #include "netplay/host_peer.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -22,13 +25,13 @@ void NetWorld::host(int port) {
     options.hostColour = 0;
     options.port = port;
     startFromOptions(options);
-    ASSERT_TRUE(runFramesUntil([] { return !g_app->menuOpen && !IsCameraMoving(); }, 300));
+    ASSERT_TRUE(runFramesUntil([] { return !g_game->menuOpen && !IsCameraMoving(); }, 300));
     // Straight into the game: nothing of the intro or the menu is left to come back later.
     for (int i = 0; i < 30; ++i)
         pass(0.2);
-    ASSERT_FALSE(g_app->menuOpen);
-    ASSERT_TRUE(g_app->gameStarted);
-    ASSERT_FALSE(g_app->inputSuspended);
+    ASSERT_FALSE(g_game->menuOpen);
+    ASSERT_TRUE(g_game->gameStarted);
+    ASSERT_FALSE(g_game->inputSuspended);
     ASSERT_EQ(g_ui->wallRoot->hidden, 1);
 }
 
@@ -44,8 +47,8 @@ void NetWorld::settle() {
 }
 
 int NetWorld::gameSocket() {
-    if (g_app->client) return g_app->client->sock;
-    KSocket* peer = g_app->server ? playingPeer() : nullptr;
+    if (netSession().client) return netSession().client->sock;
+    KSocket* peer = netSession().server ? playingPeer() : nullptr;
     return peer ? peer->sock : -1;
 }
 

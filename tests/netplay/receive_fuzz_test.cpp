@@ -22,6 +22,7 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
 #include "netplay/connection.h"
@@ -178,7 +179,7 @@ protected:
 
     // The local player's turn: a move by clicks, as often as not.
     void localPlay(Fuzzer& f) {
-        if (g_app->awaitingOpponent || g_board->pieceInMotion) return;
+        if (g_game->awaitingOpponent || g_board->pieceInMotion) return;
         int from, to;
         if (!f.chance(50) || !f.pickMove(g_board->humanColour, from, to)) return;
         onBoardClick(g_board->squares[from].node);
@@ -198,7 +199,7 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
     const unsigned long streams = envNumber("CHESS3D_NET_FUZZ_STREAMS", 3000);
     const unsigned seed = unsigned(envNumber("CHESS3D_NET_FUZZ_SEED", 20261208));
     host(PORT); // a real server without a peer: a network game on the host's end
-    KServer* server = g_app->server;
+    KServer* server = netSession().server;
     ASSERT_NE(server, nullptr);
     KClient client; // never connected: the joining end's network game
     Fuzzer f(seed);
@@ -209,15 +210,15 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
     for (unsigned long n = 0; n < streams; ++n) {
         // Each end in turn, a few hundred streams at a time.
         const int side = (n / 400) % 2 ? NET_JOIN : NET_HOST;
-        g_app->server = side == NET_HOST ? server : nullptr;
-        g_app->client = side == NET_JOIN ? &client : nullptr;
+        netSession().server = side == NET_HOST ? server : nullptr;
+        netSession().client = side == NET_JOIN ? &client : nullptr;
 
         localPlay(f);
-        if (!g_app->requestPending && f.chance(5)) askRequest("RWB"[f.below(3)]);
-        if (!g_app->requestPending && f.chance(1)) { // a load the peer is asked to accept
-            g_app->requestPending = 1;
-            g_app->pendingRequest = 'L';
-            g_app->fileName = "./Save/no such game.chs";
+        if (!g_game->requestPending && f.chance(5)) askRequest("RWB"[f.below(3)]);
+        if (!g_game->requestPending && f.chance(1)) { // a load the peer is asked to accept
+            g_game->requestPending = 1;
+            g_game->pendingRequest = 'L';
+            g_game->fileName = "./Save/no such game.chs";
         }
 
         const int movesBefore = g_record->moves.count;
@@ -243,7 +244,7 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
             if (f.chance(20)) animate(0.4); // glides end, the peer's waiting clicks go on
         }
         if (g_record->moves.count == movesBefore + 1) ++movesPlayed;
-        if (g_ui->questionShown && f.chance(70)) {
+        if (g_game->questionShown && f.chance(70)) {
             ++questions;
             AnswerRequest(f.chance(50));
             showRequest(false, nullptr, nullptr);
@@ -252,8 +253,8 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
         const std::string wrong = disagreement();
         ASSERT_EQ(wrong, "") << "after stream " << n << " (seed " << seed << ")";
     }
-    g_app->client = nullptr;
-    g_app->server = server;
+    netSession().client = nullptr;
+    netSession().server = server;
     // What the streams reached, to see that they meet every state.
     std::printf("%lu streams, %lu handler calls, %lu peer moves played, %lu questions answered, "
                 "%lu connections closed\n",

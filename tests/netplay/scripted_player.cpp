@@ -12,9 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/launch_options.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
@@ -22,9 +20,11 @@
 #include "chess/fen.h"
 #include "chess/notation.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_addresses.h"
 #include "netplay/host_peer.h"
+#include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
     Move move{};
     bool final = false, peer = false, back = false, asked = false;
     while (!g_stop && KRealSecondsSinceStart() < limit && runFrame()) {
-        if (g_app->server && (playingPeer() != nullptr) != peer)
+        if (netSession().server && (playingPeer() != nullptr) != peer)
             event((peer = !peer) ? "PEER plays" : "PEER lost");
         if (rejoining() != back) event((back = !back) ? "REJOIN begins" : "REJOIN ends");
-        if (g_ui->questionShown != asked && (asked = !asked))
+        if (g_game->questionShown != asked && (asked = !asked))
             event(g_ui->overlay->requestLine1->texte);
         const int played = g_record->moves.count;
         if (played >= plies || move_value(chooseMove(seed, played)) == 0) {

@@ -1,4 +1,5 @@
 #include "tests/soak/soak_checks.h"
+#include "board/intro.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,18 +7,19 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
 #include "netplay/messages.h"
+#include "netplay/net_session.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -52,9 +54,8 @@ bool markerShown(const KNodeGraph* marker) {
 }
 
 bool peerConnected() {
-    const AppState* app = g_app;
-    if (app->client) return app->client->sock != KNET_NO_SOCKET;
-    return app->server && app->server->port && app->server->port->sockets;
+    if (netSession().client) return netSession().client->sock != KNET_NO_SOCKET;
+    return netSession().server && netSession().server->port && netSession().server->port->sockets;
 }
 
 // The record's first `count` moves hashed (all of them by default).
@@ -79,14 +80,15 @@ std::string stateSummary() {
         "gameStarted %d connectIdle %d requestPending %d netPendingFlag %d | page %d wall %s "
         "load %d save %d connect %d banner %d water %d question %d | camera preset %d state %d "
         "owes-menu-close %d | side %d human %d moves %d gliding %d | server %d client %d",
-        a->menuOpen, u->menuActive, a->cameraView, a->boardLocked, a->inputSuspended,
-        a->introRunning, a->gameStarted, a->connectIdle, a->requestPending, a->netPendingFlag,
-        u->page, u->wallRoot && !u->wallRoot->hidden ? "shown" : "hidden", u->loadScreenOpen,
+        g_game->menuOpen, u->menuActive, g_game->cameraView, g_game->boardLocked,
+        g_game->inputSuspended, g_game->introRunning, g_game->gameStarted, netSession().connectIdle,
+        g_game->requestPending, netSession().netPendingFlag, u->page,
+        u->wallRoot && !u->wallRoot->hidden ? "shown" : "hidden", u->loadScreenOpen,
         u->saveScreenOpen, u->connectScreenOpen, u->quitBannerShown, u->waterShown,
-        u->questionShown, cam ? cam->preset : -1, cam ? cam->state : -9,
+        g_game->questionShown, cam ? cam->preset : -1, cam ? cam->state : -9,
         NodeAnimOwes(g_board->camera, menuClosedCallback), g_board->sideToMove,
-        g_board->humanColour, g_record->moves.count, boardInMotion(), a->server != nullptr,
-        a->client != nullptr);
+        g_board->humanColour, g_record->moves.count, boardInMotion(),
+        netSession().server != nullptr, netSession().client != nullptr);
     std::string held;
     for (int k = 0; k < 256; ++k)
         if (a->keysDown[k]) held += " " + std::to_string(k);
@@ -97,8 +99,8 @@ std::string stateSummary() {
 }
 
 void Checks::beforeAction() {
-    requestWaited_ = g_app->requestPending;
-    requestCode_ = g_app->pendingRequest;
+    requestWaited_ = g_game->requestPending;
+    requestCode_ = g_game->pendingRequest;
     requestMoves_ = g_record->moves.count;
     requestHash_ = recordHash();
     gamesLoaded_ = WholeGamesLoaded();
@@ -185,37 +187,37 @@ std::string Checks::board() {
 }
 
 std::string Checks::views() {
-    const AppState* app = g_app;
     const Interface* ui = g_ui;
-    if (app->menuOpen && app->cameraView) return failed("views", "menu and pause view together");
-    if (app->introRunning) return "";
-    if (ui->menuActive != app->menuOpen) return failed("views", "menu keys and menu disagree");
-    if (app->gameStarted && app->boardLocked != (app->menuOpen || app->cameraView))
+    if (g_game->menuOpen && g_game->cameraView)
+        return failed("views", "menu and pause view together");
+    if (g_game->introRunning) return "";
+    if (ui->menuActive != g_game->menuOpen) return failed("views", "menu keys and menu disagree");
+    if (g_game->gameStarted && g_game->boardLocked != (g_game->menuOpen || g_game->cameraView))
         return failed("views", "the board's lock does not follow the menu and the pause");
-    if (app->awaitingOpponent != (g_board->sideToMove != g_board->humanColour))
+    if (g_game->awaitingOpponent != (g_board->sideToMove != g_board->humanColour))
         return failed("views", "the opponent's turn is not the board's");
     const int preset = cameraPreset();
-    if (app->menuOpen && app->gameStarted && preset != ANIM_VIEW_MENU)
+    if (g_game->menuOpen && g_game->gameStarted && preset != ANIM_VIEW_MENU)
         return failed("views",
                       "the menu is open but the camera flies to view " + std::to_string(preset));
-    if (app->cameraView && preset != ANIM_VIEW_TOUR)
+    if (g_game->cameraView && preset != ANIM_VIEW_TOUR)
         return failed("views", "the pause view is on but the camera flies to view " +
                                    std::to_string(preset));
-    if (app->gameStarted && !app->menuOpen && g_board->boardPivot && g_board->boardPivot->hidden)
+    if (g_game->gameStarted && !g_game->menuOpen && g_board->boardPivot &&
+        g_board->boardPivot->hidden)
         return failed("views", "the menu is closed over a hidden board");
     const bool wallShown = ui->wallRoot && !ui->wallRoot->hidden;
-    const bool wallDue = app->menuOpen || NodeAnimOwes(g_board->camera, menuClosedCallback) ||
+    const bool wallDue = g_game->menuOpen || NodeAnimOwes(g_board->camera, menuClosedCallback) ||
                          NodeAnimOwes(g_board->camera, MenuReadyCallback);
     if (wallShown && !wallDue) return failed("views", "the wall shows with the menu closed");
-    if (ui->questionShown && ui->request && ui->request->hidden)
+    if (g_game->questionShown && ui->request && ui->request->hidden)
         return failed("views", "a question is asked in a hidden window");
-    if (!cameraFlying() && app->menuOpen && app->cameraView)
+    if (!cameraFlying() && g_game->menuOpen && g_game->cameraView)
         return failed("views", "the camera rests between the menu and the pause");
     return "";
 }
 
 std::string Checks::selection() {
-    const AppState* app = g_app;
     BoardScene* b = g_board;
     // A changed game (a move, a new, loaded, received or taken-back game, a swap of colours) or a
     // new peer starts with nothing selected: a selection kept across would play a move one click
@@ -223,43 +225,43 @@ std::string Checks::selection() {
     const unsigned hash = recordHash();
     // The host's peer is the connection that plays: a newcomer waiting beside it has not been
     // given the game yet.
-    const void* connection = app->client   ? static_cast<const void*>(app->client)
-                             : app->server ? static_cast<const void*>(playingPeer())
-                                           : nullptr;
+    const void* connection = netSession().client   ? static_cast<const void*>(netSession().client)
+                             : netSession().server ? static_cast<const void*>(playingPeer())
+                                                   : nullptr;
     const bool changed = hash != selectionHash_ || b->humanColour != selectionColour_ ||
                          (connection && connection != selectionConnection_);
     // The same selection and target as before the step: kept across the change. (A click of the
     // peer replayed after the change in the same frame makes a new one.)
-    const bool kept = app->chosenTarget && app->chosenTarget == selectionTarget_ &&
-                      app->selectedPiece == selectionPiece_;
+    const bool kept = g_game->chosenTarget && g_game->chosenTarget == selectionTarget_ &&
+                      g_game->selectedPiece == selectionPiece_;
     selectionHash_ = hash;
     selectionColour_ = b->humanColour;
     selectionConnection_ = connection;
-    selectionPiece_ = app->selectedPiece;
-    selectionTarget_ = app->chosenTarget;
+    selectionPiece_ = g_game->selectedPiece;
+    selectionTarget_ = g_game->chosenTarget;
     if (changed && kept)
         return failed("selection", "a piece and target chosen outlived a change of game, colours "
                                    "or peer");
-    const PieceRecord* selected = b->pieceOfNode(app->selectedPiece);
-    if (app->selectedPiece && (!selected || !selected->square || selected->colour != b->sideToMove))
+    const PieceRecord* selected = b->pieceOfNode(g_game->selectedPiece);
+    if (g_game->selectedPiece &&
+        (!selected || !selected->square || selected->colour != b->sideToMove))
         return failed("selection",
                       "the selected piece is not one the side to move has on the board");
-    if (app->chosenTarget && !app->selectedPiece)
+    if (g_game->chosenTarget && !g_game->selectedPiece)
         return failed("selection", "a target without a selected piece");
     const bool selectShown = markerShown(b->selectMarkerWhite) || markerShown(b->selectMarkerBlack);
     const bool targetShown = markerShown(b->targetMarkerWhite) || markerShown(b->targetMarkerBlack);
-    if (selectShown != (app->selectedPiece != nullptr))
+    if (selectShown != (g_game->selectedPiece != nullptr))
         return failed("selection", selectShown ? "a select mark without a selection"
                                                : "a selection without its mark");
-    if (targetShown != (app->chosenTarget != nullptr))
+    if (targetShown != (g_game->chosenTarget != nullptr))
         return failed("selection",
                       targetShown ? "a target mark without a target" : "a target without its mark");
     return "";
 }
 
 std::string Checks::requests() {
-    const AppState* app = g_app;
-    if (app->requestPending && !peerConnected())
+    if (g_game->requestPending && !peerConnected())
         return failed("requests", "a request waits for an answer nobody can give");
     // The player who asked does not move while the answer is awaited: the answer (a swap, a
     // take-back) would land between the player's clicks, and the peer would replay them on
@@ -272,13 +274,13 @@ std::string Checks::requests() {
                               r->moves.count == requestMoves_ + 1 &&
                               recordHash(requestMoves_) == requestHash_ &&
                               rm_colour(r->moves[r->moves.count - 1]) == g_board->humanColour;
-    const bool waitedThrough = requestWaited_ && app->requestPending;
-    const bool askedAgain = waitedThrough && app->pendingRequest != requestCode_;
+    const bool waitedThrough = requestWaited_ && g_game->requestPending;
+    const bool askedAgain = waitedThrough && g_game->pendingRequest != requestCode_;
     if (waitedThrough && ownMoveAdded)
         return failed("requests", "the player moved while its own request waited for its answer");
     // One request at a time: the answer to the first would be taken for the second's.
     if (askedAgain)
-        return failed("requests", std::string("a second request (") + char(app->pendingRequest) +
+        return failed("requests", std::string("a second request (") + char(g_game->pendingRequest) +
                                       ") was asked while one (" + char(requestCode_) + ") waited");
     return "";
 }
@@ -293,8 +295,8 @@ std::string Checks::infoLine() {
 std::string Checks::computer(double seconds) {
     // Due: a game against the computer, its turn, a move to play, nothing moving (no glide, no
     // camera flight, whose end would ask it) and nothing shown over the board.
-    const bool due = localGame() && g_app->gameStarted && computerToMove() && !menuOrPauseShown() &&
-                     !boardInMotion() && !cameraFlying();
+    const bool due = localGame() && g_game->gameStarted && computerToMove() &&
+                     !menuOrPauseShown() && !boardInMotion() && !cameraFlying();
     computerWaited_ = due ? computerWaited_ + seconds : 0;
     if (computerWaited_ > COMPUTER_WAIT_LIMIT)
         return failed("computer", "its turn came on a still board and it has not moved");

@@ -14,17 +14,19 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
+#include "netplay/net_session.h"
 #include "tests/netplay/test_peer.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
+#include "tests/soak/soak_trace.h"
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
 #include "ui/interface.h"
@@ -209,10 +211,10 @@ private:
 // The seat's address (kept in `seat`) moves only in a step that answered the host's question.
 bool seatKept(Run& run, std::string& seat, bool asked) {
     run.countCheck();
-    const KSocket* peer = g_app->server ? playingPeer() : nullptr;
-    if (!g_app->server) seat.clear();
+    const KSocket* peer = netSession().server ? playingPeer() : nullptr;
+    if (!netSession().server) seat.clear();
     if (!peer || peer->host == seat) return true;
-    if (!seat.empty() && !(asked && !g_ui->questionShown))
+    if (!seat.empty() && !(asked && !g_game->questionShown))
         return run.fail("seat: " + seat + " replaced by " + peer->host);
     seat = peer->host;
     return true;
@@ -243,10 +245,10 @@ int runHostile(const Options& options) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (options.over(run.steps(), elapsed)) break;
         // The port the player may host on again after leaving is the one the peer knows.
-        g_app->netPort = launch.port;
+        netPort() = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();
         if (!peerDid.empty()) run.note(peerDid);
-        const bool asked = g_ui->questionShown && g_app->questionCode == TAKE_SEAT_QUESTION;
+        const bool asked = g_game->questionShown && g_game->questionCode == TAKE_SEAT_QUESTION;
         ok = run.step() && run.memoryFlat(elapsed) && seatKept(run, seat, asked);
         noteAction(run.log().last());
         if (!ok) break;
@@ -255,6 +257,8 @@ int runHostile(const Options& options) {
     if (!ok) report(options, run, nullptr);
     std::fprintf(out(), "peer: %ld connections, %ld sendings, %ld connections closed by the game\n",
                  hostile.connections, hostile.messages, hostile.closedByGame);
+    if (traceHashWanted())
+        std::fprintf(out(), "trace X %016llx\n", (unsigned long long)run.traceHash());
     std::fprintf(out(), "soak hostile seed %llu: %ld steps, %ld invariant checks, %d violations\n",
                  (unsigned long long)options.seed, run.steps(), run.checks(), ok ? 0 : 1);
     removeSaveFolder(folder);

@@ -27,13 +27,12 @@
 #include <fstream>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/globals.h"
-#include "app/settings.h"
 #include "chess/engine_random.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
+#include "tests/soak/soak_trace.h"
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
 
@@ -163,7 +162,7 @@ int runLocal(const Options& options) {
         return 2;
     }
     // Hosting and joining from the menu stay on a port of the run's own (nothing answers a join).
-    g_app->netPort = freePort();
+    netPort() = freePort();
     Run run(options, Role::Local, options.seed);
     const auto start = std::chrono::steady_clock::now();
     bool ok = true;
@@ -178,6 +177,8 @@ int runLocal(const Options& options) {
     if (ok && !plantedLinksUntouched(folder)) ok = run.fail("files: a save wrote through a link");
     alarm(0);
     if (!ok) report(options, run, nullptr);
+    if (traceHashWanted())
+        std::fprintf(out(), "trace L %016llx\n", (unsigned long long)run.traceHash());
     std::fprintf(out(), "soak %s seed %llu: %ld steps, %ld invariant checks, %d violations\n",
                  options.mode.c_str(), (unsigned long long)options.seed, run.steps(), run.checks(),
                  ok ? 0 : 1);

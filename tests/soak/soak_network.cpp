@@ -17,15 +17,16 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/launch_options.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/settings.h"
 #include "tests/soak/soak_checks.h"
 #include "tests/soak/soak_modes.h"
 #include "tests/soak/soak_run.h"
+#include "tests/soak/soak_trace.h"
 #include "tests/soak/soak_wire.h"
 #include "tests/soak/soak_world.h"
 #include "ui/interface.h"
@@ -53,6 +54,7 @@ struct Report {
     int32_t humanColour = 0;
     int32_t sideToMove = 0;
     char lastMoves[96] = "";
+    uint64_t traceHash = 0; // the hash of its trace lines so far (SOAK_TRACE_HASH)
 };
 
 bool sendReport(int fd, const Report& r) {
@@ -83,9 +85,8 @@ uint32_t recordHash() {
 
 // Nothing of the game between the two is under way on this side.
 bool quiet() {
-    const AppState* app = g_app;
-    return gameConnected() && !boardInMotion() && !app->requestPending && !g_ui->questionShown &&
-           !wholeGameAwaited() && unreadBytes() == 0;
+    return gameConnected() && !boardInMotion() && !g_game->requestPending &&
+           !g_game->questionShown && !wholeGameAwaited() && unreadBytes() == 0;
 }
 
 Report stateReport(long steps, long checks, bool sent, bool closed) {
@@ -174,6 +175,7 @@ int playSide(const Options& options, Role role, int control, int port) {
         if (other.stop || (host && over)) {
             Report mine = stateReport(run.steps(), run.checks(), false, false);
             mine.stop = 1;
+            mine.traceHash = run.traceHash();
             if (!host) {
                 sendReport(control, mine);
                 removeSaveFolder(folder);
@@ -182,6 +184,11 @@ int playSide(const Options& options, Role role, int control, int port) {
             sendReport(control, mine);
             Report last;
             const bool heard = readReport(control, last);
+            // Only the host prints, so that the two games' lines never interleave.
+            if (traceHashWanted())
+                std::fprintf(out(), "trace H %016llx J %016llx\n",
+                             (unsigned long long)run.traceHash(),
+                             (unsigned long long)last.traceHash);
             std::fprintf(out(),
                          "boards compared %ld times (the host's count), games of up to %d moves\n",
                          g_comparisons, g_longestGame);
@@ -194,7 +201,7 @@ int playSide(const Options& options, Role role, int control, int port) {
         }
         // Before this side's step: what the other side's step did.
         if (other.closed) awaitPeerClose();
-        if (!host && other.hostPort) g_app->netPort = other.hostPort;
+        if (!host && other.hostPort) netPort() = other.hostPort;
         run.countCheck();
         std::string agreement = boardsAgree(other);
         bool ok = agreement.empty() || run.fail(agreement);
@@ -211,6 +218,7 @@ int playSide(const Options& options, Role role, int control, int port) {
         const bool closed = socketBefore >= 0 && gameSocket() != socketBefore;
         const bool sent = gameSocket() != socketBefore || bytesAcknowledged() != ackedBefore;
         Report mine = stateReport(run.steps(), run.checks(), sent, closed);
+        mine.traceHash = run.traceHash();
         mine.hush = run.player().hushesOthers();
         if (!ok) {
             // The run stops once both games' steps reach --steps, before the next check.

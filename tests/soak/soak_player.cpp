@@ -6,12 +6,12 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
+#include "game/settings.h"
 #include "tests/soak/soak_world.h"
 #include "ui/interface.h"
 #include "ui/move_line.h"
@@ -45,8 +45,9 @@ std::string toggles() {
     char text[96];
     std::snprintf(text, sizeof text, "%d%d%d%d%d%d%d%d%d%d%d%d", s.moveHints, s.moveList, s.sounds,
                   o->fpsText && o->fpsText->visible, a->screen && a->screen->fullscreen,
-                  o->chatLines[0] && o->chatLines[0]->visible, a->menuOpen, a->cameraView,
-                  g_anim->game_view, u->questionShown, a->requestPending, u->choiceConfirmed);
+                  o->chatLines[0] && o->chatLines[0]->visible, g_game->menuOpen, g_game->cameraView,
+                  g_anim->game_view, g_game->questionShown, g_game->requestPending,
+                  u->choiceConfirmed);
     return text;
 }
 
@@ -195,7 +196,7 @@ void Player::planMenuPath(const std::vector<int>& entries, const char* what) {
                      [] {
                          // Escape first refuses a question or leaves the pause; the chat
                          // takes it as long as it is open.
-                         for (int i = 0; i < 3 && g_app && !g_app->menuOpen; ++i) {
+                         for (int i = 0; i < 3 && g_app && !g_game->menuOpen; ++i) {
                              if (chatTakesKeys()) press(VK_TAB);
                              press(VK_ESCAPE);
                          }
@@ -488,7 +489,7 @@ Step Player::mouseAction() {
 Step Player::choose() {
     const Interface* ui = g_ui;
     // A question waits for its answer: answered often, but not always at once.
-    if (ui && ui->questionShown && random_.chance(0.4)) {
+    if (ui && g_game->questionShown && random_.chance(0.4)) {
         const int button = random_.chance(0.6) ? 0 : 1;
         plan_.push_back({named("click request button %d", button), [button] {
                              int x, y;
@@ -509,7 +510,7 @@ Step Player::choose() {
     }
     // Back to the board often enough for games to go deep (castling, en passant, promotion,
     // mate), but not always at once.
-    if (g_app->menuOpen && g_app->gameStarted && random_.chance(0.15))
+    if (g_game->menuOpen && g_game->gameStarted && random_.chance(0.15))
         return {"Escape (back to the board)", [] { press(VK_ESCAPE); }};
     if (wallUsable() && random_.chance(0.35)) {
         const std::vector<int> entries = entriesOf(ui->page);
@@ -528,7 +529,7 @@ Step Player::choose() {
         if (!plan_.empty()) return next();
     }
     // The network roles find their way back into a network game soon after leaving it.
-    const bool inNetworkGame = g_app && (g_app->server || g_app->client);
+    const bool inNetworkGame = !localGame();
     if (role_ != Role::Local && !inNetworkGame && random_.chance(0.02)) {
         planNetworkGame(role_ != Role::Join);
         return next();

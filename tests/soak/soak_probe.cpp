@@ -8,11 +8,11 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/rejoin.h"
 #include "tests/soak/soak_player.h"
@@ -35,11 +35,11 @@ bool cameraResting() {
 // The menu's main page, open and answering: the wall shown at page 0 with the camera at rest in
 // front of it, no screen, banner or question over it.
 bool mainPageUsable() {
-    const AppState* app = g_app;
     const Interface* ui = g_ui;
-    return app->menuOpen && ui->menuActive && ui->page == 0 && ui->wallRoot &&
+    return g_game->menuOpen && ui->menuActive && ui->page == 0 && ui->wallRoot &&
            !ui->wallRoot->hidden && cameraResting() && !ui->loadScreenOpen && !ui->saveScreenOpen &&
-           !ui->connectScreenOpen && !ui->quitBannerShown && !ui->waterShown && !ui->questionShown;
+           !ui->connectScreenOpen && !ui->quitBannerShown && !ui->waterShown &&
+           !g_game->questionShown;
 }
 
 } // namespace
@@ -57,7 +57,7 @@ void Player::probe() {
     const size_t waited = plan_.size();
     plan_.push_back({"probe: answer the question window if one is up",
                      [this] {
-                         if (!g_ui->questionShown) return;
+                         if (!g_game->questionShown) return;
                          int x, y;
                          requestButtonPixel(random_.below(2), x, y);
                          mouseMove(0, x, y);
@@ -122,7 +122,7 @@ void Player::probe() {
                          char where[160];
                          std::snprintf(where, sizeof where,
                                        " (page %d, menu %d, pointer %.2f %.2f, window %d x %d)",
-                                       g_ui->page, g_app->menuOpen, g_ui->pointerX, g_ui->pointerZ,
+                                       g_ui->page, g_game->menuOpen, g_ui->pointerX, g_ui->pointerZ,
                                        g_app->width, g_app->height);
                          return "soft-lock: the quit banner cannot be reached" + std::string(where);
                      }});
@@ -137,7 +137,7 @@ void Player::probe() {
     // the player can move within ten seconds, or the game has ended.
     plan_.push_back({"probe: Escape back to the board",
                      [] {
-                         if (g_app->gameStarted) press(VK_ESCAPE);
+                         if (g_game->gameStarted) press(VK_ESCAPE);
                      },
                      0.05});
     // An earlier position of the game may show: the computer waits there until the player goes
@@ -149,7 +149,7 @@ void Player::probe() {
                      0.05});
     probeWait(13.0);
     plan_.push_back({"probe: the game goes on", nullptr, 0.01, [] {
-                         if (!g_app->gameStarted || !localGame() || g_app->menuOpen)
+                         if (!g_game->gameStarted || !localGame() || g_game->menuOpen)
                              return std::string();
                          const BoardScene* b = g_board;
                          const bool over = !hasLegalMove(b->sideToMove);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "tests/soak/soak_checks.h"
+#include "tests/soak/soak_trace.h"
 #include "tests/soak/soak_world.h"
 
 namespace soak {
@@ -77,11 +78,15 @@ bool Run::step(Step s) {
         const std::string f = s.check();
         if (!f.empty()) return fail(f);
     }
-    // SOAK_TRACE=1 prints the state after every step (for a replay of a failing seed).
+    // SOAK_TRACE=1 prints the state after every step (for a replay of a failing seed);
+    // SOAK_TRACE_HASH=1 folds the same lines into the run's trace hash (golden traces).
     static const bool trace = std::getenv("SOAK_TRACE") != nullptr;
-    if (trace)
-        std::fprintf(out(), "%c %ld %s | %s\n", "LHJX"[int(player_.role())], steps_, s.text.c_str(),
-                     stateSummary().c_str());
+    static const bool hashed = std::getenv("SOAK_TRACE_HASH") != nullptr;
+    if (trace || hashed) {
+        const std::string line = traceLine("LHJX"[int(player_.role())], steps_, s.text);
+        if (trace) std::fprintf(out(), "%s\n", line.c_str());
+        traceHash_.add(line);
+    }
     const std::string f = checks_.afterStep(seconds);
     return f.empty() || fail(f);
 }

@@ -11,6 +11,7 @@
 #include "tests/soak/soak_checks.h"
 #include "tests/soak/soak_player.h"
 #include "tests/soak/soak_rest.h"
+#include "tests/soak/soak_trace.h"
 
 namespace soak {
 
@@ -66,6 +67,8 @@ public:
     const ActionLog& log() const { return log_; }
     Player& player() { return player_; }
     void countCheck() { ++ownChecks_; }
+    // The hash of this game's trace lines so far (SOAK_TRACE or SOAK_TRACE_HASH set).
+    uint64_t traceHash() const { return traceHash_.value(); }
     // Memory: the memory in use is taken as the base after the first minute; growth beyond the
     // allowance afterwards fails the run (at its end).
     bool memoryFlat(double elapsedSeconds);
@@ -78,6 +81,7 @@ private:
     Checks checks_;
     RestCheck rest_;
     ActionLog log_;
+    TraceHash traceHash_;
     long steps_ = 0;
     long ownChecks_ = 0;
     std::string failure_;

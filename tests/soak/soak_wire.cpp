@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "net/KivNetwork.h"
+#include "netplay/net_session.h"
 
 namespace soak {
 
@@ -26,7 +26,9 @@ constexpr auto STALL_LIMIT = std::chrono::milliseconds(100);
 
 KSocket* hostConnection() {
     const AppState* app = g_app;
-    return app && app->server && app->server->port ? app->server->port->sockets : nullptr;
+    return app && netSession().server && netSession().server->port
+               ? netSession().server->port->sockets
+               : nullptr;
 }
 
 int queued(int fd, unsigned long request) {
@@ -36,7 +38,7 @@ int queued(int fd, unsigned long request) {
 
 int libraryOutput() {
     if (KSocket* s = hostConnection()) return s->outputLength;
-    return g_app && g_app->client ? g_app->client->outputLength : 0;
+    return g_app && netSession().client ? netSession().client->outputLength : 0;
 }
 
 template <class Done> void waitUntil(Done done) {
@@ -49,19 +51,19 @@ template <class Done> void waitUntil(Done done) {
 
 int gameSocket() {
     if (KSocket* s = hostConnection()) return s->sock;
-    return g_app && g_app->client ? g_app->client->sock : -1;
+    return g_app && netSession().client ? netSession().client->sock : -1;
 }
 
 bool gameConnected() {
     if (hostConnection()) return true;
-    const KClient* c = g_app ? g_app->client : nullptr;
-    return c && c->sock != KNET_NO_SOCKET && c->linkState == 1 && g_app->connectIdle;
+    const KClient* c = g_app ? netSession().client : nullptr;
+    return c && c->sock != KNET_NO_SOCKET && c->linkState == 1 && netSession().connectIdle;
 }
 
 int unreadBytes() {
     int n = queued(gameSocket(), FIONREAD);
     if (KSocket* s = hostConnection()) n += s->inputLength;
-    if (g_app && g_app->client) n += g_app->client->inputLength;
+    if (g_app && netSession().client) n += netSession().client->inputLength;
     return n;
 }
 
@@ -80,10 +82,10 @@ int unacknowledgedBytes() {
 
 int listeningPort() {
     const AppState* app = g_app;
-    if (!app || !app->server || !app->server->port) return 0;
+    if (!app || !netSession().server || !netSession().server->port) return 0;
     sockaddr_storage address{};
     socklen_t size = sizeof address;
-    const int fd = app->server->port->listenSock;
+    const int fd = netSession().server->port->listenSock;
     if (fd < 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) return 0;
     if (address.ss_family == AF_INET6)
         return ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port);
@@ -94,7 +96,7 @@ void settleOutgoing() {
     const int fd = gameSocket();
     if (fd < 0) return;
     // A connection being set up: until the kernel has finished (or refused) it.
-    if (g_app->client && g_app->client->linkState == 0) {
+    if (netSession().client && netSession().client->linkState == 0) {
         waitUntil([fd] {
             pollfd p{fd, POLLOUT, 0};
             return poll(&p, 1, 0) != 0;

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "engine/KivEngine.h"
 #include "tests/ui/ui_world.h"
 #include "ui/interface.h"

@@ -6,10 +6,9 @@
 
 #include "anim/anim_manager.h"
 #include "anim/water.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "platform/win32.h"
 #include "tests/ui/ui_world.h"
 #include "ui/interface.h"
@@ -125,7 +124,7 @@ TEST_F(Menu, ClicksWalkThePagesToTheColourChoice) {
     EXPECT_EQ(g_ui->networkGame, 0);
     EXPECT_TRUE(clickEntryAt(3.0f, -1.0f)) << "no colour under the pointer";
     EXPECT_EQ(g_ui->page, 3);
-    EXPECT_FALSE(g_app->gameStarted);
+    EXPECT_FALSE(g_game->gameStarted);
 }
 
 TEST_F(Menu, AClickOnTheWallWhileTheMenuIsClosingIsNotAPageEntry) {
@@ -155,7 +154,7 @@ TEST_F(Menu, KeysFollowThePageRules) {
     EXPECT_TRUE(menuKey('A')) << "every key is swallowed while the menu is open";
 
     EXPECT_TRUE(menuKey(ESC));
-    EXPECT_TRUE(g_app->menuOpen) << "no game yet: Escape on page 0 leaves the menu open";
+    EXPECT_TRUE(g_game->menuOpen) << "no game yet: Escape on page 0 leaves the menu open";
     EXPECT_EQ(g_ui->page, 0);
 
     for (int page : {1, 10, 3, 2, 5, 4}) {

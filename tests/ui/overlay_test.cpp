@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/globals.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "tests/ui/ui_world.h"
 #include "ui/interface.h"
 
@@ -64,7 +64,7 @@ TEST_F(Overlay, AnUntimedMessageReplacesATimedOneAndStays) {
 
 TEST_F(Overlay, TheRequestWindowShowsItsLinesOnceThePanelHasFadedIn) {
     showRequest(true, "Asking a new game", "are you sure ?");
-    EXPECT_TRUE(g_ui->questionShown);
+    EXPECT_TRUE(g_game->questionShown);
     EXPECT_FALSE(g_ui->request->hidden);
     EXPECT_FALSE(o().requestLine1->visible);
     run(0.3);
@@ -72,7 +72,7 @@ TEST_F(Overlay, TheRequestWindowShowsItsLinesOnceThePanelHasFadedIn) {
     EXPECT_TRUE(o().requestLine2->visible);
     EXPECT_STREQ(o().requestLine2->texte, "are you sure ?");
     showRequest(false, nullptr, nullptr);
-    EXPECT_FALSE(g_ui->questionShown);
+    EXPECT_FALSE(g_game->questionShown);
     EXPECT_TRUE(g_ui->request->hidden);
     EXPECT_FALSE(o().requestLine1->visible);
     EXPECT_STREQ(o().requestLine1->texte, "Asking a new game");
@@ -119,20 +119,20 @@ TEST_F(Overlay, HoveringAButtonHighlightsItAndLeavingRestoresIt) {
 }
 
 TEST_F(Overlay, OnlyAClickWithAButtonUnderThePointerAnswers) {
-    g_app->questionCode = 'R';
+    g_game->questionCode = 'R';
     showRequest(true, "Asking a new game", "are you sure ?");
     moveCursor(400, 362); // between the buttons
     requestHover();
     EXPECT_TRUE(menuClick(nullptr, 1, 400, 362)) << "the click is consumed";
     EXPECT_TRUE(answers.empty());
-    EXPECT_TRUE(g_ui->questionShown);
+    EXPECT_TRUE(g_game->questionShown);
 
     moveCursor(475, 362);
     requestHover();
     EXPECT_TRUE(menuClick(nullptr, 1, 475, 362));
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0], 0) << "refused";
-    EXPECT_FALSE(g_ui->questionShown);
+    EXPECT_FALSE(g_game->questionShown);
 
     showRequest(true, "Asking swap colors", "are you sure ?");
     moveCursor(320, 362);
@@ -156,7 +156,7 @@ TEST_F(Overlay, ANewQuestionIsNotAnsweredByTheButtonOfTheLastOne) {
     EXPECT_EQ(pixel(g_ui->requestPicture.picture, 30, 1), 10) << "no stale highlight";
     menuClick(nullptr, 1, 100, 500);
     EXPECT_EQ(answers.size(), 1u) << "a click beside the buttons must not accept";
-    EXPECT_TRUE(g_ui->questionShown);
+    EXPECT_TRUE(g_game->questionShown);
 }
 
 TEST_F(Overlay, StatisticsStringsTruncateTheTenth) {

@@ -12,15 +12,16 @@
 
 #include "anim/anim_manager.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "app/launch_options.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
 #include "platform/win32.h"
 #include "tests/app/game_fixture.h"
 #include "tests/ui/ui_world.h"
@@ -66,11 +67,11 @@ protected:
         return !lines.empty() && text == lines[g_ui->listIndex]->texte;
     }
     static bool resting() { return !IsCameraMoving() && !g_board->pieceInMotion; }
-    static bool menuResting() { return g_app->menuOpen && resting() && g_ui->page == 0; }
+    static bool menuResting() { return g_game->menuOpen && resting() && g_ui->page == 0; }
     // Opens the menu when needed, takes a main-page entry and waits for its panel and its list
     // (the load screen's list is made by the file worker).
     static bool openScreen(float x) {
-        if (!g_app->menuOpen) press(VK_ESCAPE);
+        if (!g_game->menuOpen) press(VK_ESCAPE);
         if (!wait(menuResting)) return false;
         clickWall(x, ENTRY_Z);
         if (!wait([] { return g_ui->loadScreenOpen || g_ui->saveScreenOpen; })) return false;
@@ -119,7 +120,7 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
         runFramesUntil([] { return false; }, 35);
     }
     clickWall(6.0f, -1.0f);
-    ASSERT_TRUE(wait([] { return !g_app->menuOpen && resting(); }));
+    ASSERT_TRUE(wait([] { return !g_game->menuOpen && resting(); }));
     ASSERT_TRUE(playAndWait(6, 4, 4, 4));
     const std::vector<RecordedMove> atSave = recorded();
 
@@ -130,7 +131,7 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
         press(c >= 'a' ? c - 'a' + 'A' : c);
     press(VK_RETURN);
     press(VK_RETURN);
-    EXPECT_FALSE(g_ui->saveScreenOpen || g_app->menuOpen);
+    EXPECT_FALSE(g_ui->saveScreenOpen || g_game->menuOpen);
     finish_file_jobs(); // the flush to the disk
     std::ifstream file("Save/" + saved + ".chs");
     std::vector<RecordedMove> onDisk;
@@ -145,7 +146,7 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     press(VK_RETURN);
     press(VK_RETURN);
     EXPECT_EQ(recorded(), atSave);
-    EXPECT_FALSE(g_app->menuOpen);
+    EXPECT_FALSE(g_game->menuOpen);
     PieceRecord* e4 = g_board->squares[4 * 8 + 4].piece;
     ASSERT_TRUE(e4 && e4->kind == KIND_PAWN && e4->colour == 0);
     EXPECT_EQ(g_board->squares[4 * 8 + 3].piece, nullptr) << "d2-d4 went with the load";
@@ -195,7 +196,7 @@ TEST_F(ScreensGame, AGameFileNamedOnTheCommandLineOpensWithThePlayerToMove) {
     options.openGame = 2;
     startFromOptions(options);
     fs::remove(file);
-    ASSERT_TRUE(wait([] { return !g_app->menuOpen && resting(); }));
+    ASSERT_TRUE(wait([] { return !g_game->menuOpen && resting(); }));
     EXPECT_EQ(recorded().size(), 3u);
     EXPECT_EQ(g_board->humanColour, 1); // Black is to move: the board waits for the player
     runFramesUntil([] { return false; }, 30);

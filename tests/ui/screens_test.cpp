@@ -14,11 +14,12 @@
 #include <thread>
 
 #include "app/app_state.h"
-#include "app/globals.h"
-#include "board/player_info.h"
+#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
+#include "game/settings.h"
 #include "platform/win32.h"
 #include "tests/ui/ui_world.h"
 #include "ui/connect_screen.h"
@@ -264,7 +265,7 @@ TEST_F(Screens, NameModeTakesNineteenCharactersAndSavesUnderTheName) {
 }
 
 TEST_F(Screens, TheAddressIsCheckedThenJoinedAsTheNumbersChecked) {
-    g_app->netPort = 4123;
+    netPort() = 4123;
     openPage(4);
     KTexte* line = g_ui->overlay->ipLine;
     ASSERT_TRUE(line->visible);

@@ -6,12 +6,11 @@
 
 #include <cstdlib>
 
-#include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "tests/ui/ui_world.h"
 #include "ui/interface.h"
 
@@ -64,7 +63,7 @@ protected:
         g_built = buildGame();
         if (!g_built) return;
         onKeyDown(27); // skip the intro
-        g_built = runUntil([] { return g_app->menuOpen != 0; }, 100, 0.1);
+        g_built = runUntil([] { return g_game->menuOpen != 0; }, 100, 0.1);
     }
     void SetUp() override {
         if (!g_built) GTEST_SKIP() << "the game could not be built here (no display or data)";
@@ -78,7 +77,7 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     EXPECT_EQ(g_ui->page, 0);
     onKeyDown(27);
     runFor(0.2);
-    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_TRUE(g_game->menuOpen);
 
     // New game, against the computer, White.
     clickWall(0.0f, 1.2f);
@@ -86,8 +85,8 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     clickWall(0.0f, -1.0f);
     EXPECT_EQ(g_ui->page, 3);
     clickWall(6.0f, -1.0f);
-    EXPECT_TRUE(g_app->gameStarted);
-    EXPECT_FALSE(g_app->menuOpen);
+    EXPECT_TRUE(g_game->gameStarted);
+    EXPECT_FALSE(g_game->menuOpen);
     EXPECT_EQ(g_ui->page, 0);
     EXPECT_EQ(g_board->humanColour, 0);
     ASSERT_TRUE(runUntil([] { return g_ui->wallRoot->hidden != 0; }, 40, 0.1))
@@ -96,14 +95,14 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     // S asks to swap colours; a click between the buttons does nothing, accept swaps.
     onKeyDown(83);
     onKeyUp(83);
-    ASSERT_TRUE(g_ui->questionShown);
+    ASSERT_TRUE(g_game->questionShown);
     EXPECT_STREQ(g_ui->overlay->requestLine1->texte, "Asking swap colors");
     runFor(0.4);
     EXPECT_TRUE(g_ui->overlay->requestLine2->visible);
     clickWindow(400, 362);
-    EXPECT_TRUE(g_ui->questionShown);
+    EXPECT_TRUE(g_game->questionShown);
     clickWindow(320, 362);
-    EXPECT_FALSE(g_ui->questionShown);
+    EXPECT_FALSE(g_game->questionShown);
     EXPECT_EQ(g_board->humanColour, 1);
     runFor(3.0, 0.5);
 
@@ -116,7 +115,7 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     onKeyUp(73);
     onKeyDown(27);
     onKeyUp(27);
-    EXPECT_FALSE(g_app->menuOpen);
+    EXPECT_FALSE(g_game->menuOpen);
     EXPECT_TRUE(g_ui->overlay->chatLines[0]->visible);
     onKeyDown(9);
     onKeyUp(9);
@@ -125,7 +124,7 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     // Escape opens the menu; quit, then yes: the closing panel, then the quit message 18.
     onKeyDown(27);
     onKeyUp(27);
-    EXPECT_TRUE(g_app->menuOpen);
+    EXPECT_TRUE(g_game->menuOpen);
     ASSERT_TRUE(runUntil([] { return !g_ui->wallRoot->hidden; }, 10));
     runFor(1.5);
     clickWall(7.0f, -2.0f);

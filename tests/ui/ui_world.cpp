@@ -8,9 +8,10 @@
 #include "anim/anim_manager.h"
 #include "anim/water.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
+#include "game/settings.h"
 #include "ui/interface.h"
 
 std::vector<std::string> UiWorld::sentLines;
@@ -84,6 +85,8 @@ void UiWorld::SetUp() {
     g_root = new KShell(g_scene);
     g_root->InsertAsChildOf(g_scene->root);
     g_app = new AppState(800, 600);
+    g_game = new GameModel();
+    netPort() = DEFAULT_NET_PORT;
     g_board = new BoardScene();
     g_anim = new AnimManager();
     SetupMenuAnims();
@@ -152,6 +155,8 @@ void UiWorld::TearDown() {
     g_board = nullptr;
     delete g_app;
     g_app = nullptr;
+    delete g_game;
+    g_game = nullptr;
     g_scene->Reset();
     delete g_scene;
     g_scene = nullptr;
@@ -169,7 +174,7 @@ void UiWorld::run(double seconds) {
 }
 
 void UiWorld::openMenu() {
-    g_app->menuOpen = 1;
+    g_game->menuOpen = 1;
     g_ui->menuActive = 1;
     setWallVisible(true);
     KNodeGraph* cam = g_board->camera;

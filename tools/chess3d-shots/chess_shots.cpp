@@ -4,6 +4,7 @@
 // backwards (chess-replay.png).
 
 #include "tools/chess3d-shots/chess_shots.h"
+#include "board/camera_views.h"
 
 #include <chrono>
 #include <cstdio>
@@ -12,15 +13,14 @@
 #include <vector>
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
-#include "app/globals.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 #include "ui/move_line.h"
@@ -68,14 +68,14 @@ bool shootEngineChoice() {
     choice.moveTimeMs = 8000;
     startOpponent(choice);
     pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 30))
+    if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
         return fail("no menu after the intro");
     runFrames(5);
     if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 1, false)) return false;
     if (!waitReal(thinkingSignShown, 30)) {
         std::printf("phase %d, moves %d, human %d, side %d, menu %d, started %d, thinking %s\n",
                     int(uciOpponent().phase), g_record->moves.count, g_board->humanColour,
-                    g_board->sideToMove, g_app->menuOpen, g_app->gameStarted,
+                    g_board->sideToMove, g_game->menuOpen, g_game->gameStarted,
                     opponentThinking() ? opponentThinking() : "-");
         return fail("stockfish shows no thinking sign");
     }

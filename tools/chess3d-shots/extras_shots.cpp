@@ -3,6 +3,7 @@
 // the hints of a selected piece, the suggestion, the move list after the mate, full screen.
 
 #include "tools/chess3d-shots/extras_shots.h"
+#include "board/camera_views.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,15 +13,15 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/extra_keys.h"
-#include "app/globals.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/save_folder.h"
+#include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -39,7 +40,7 @@ bool fail(const char* what) {
 
 bool playerToMove() {
     return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
-           !IsCameraMoving() && !g_app->awaitingOpponent;
+           !IsCameraMoving() && !g_game->awaitingOpponent;
 }
 
 bool clickEntry(int page, int entry) {
@@ -120,11 +121,11 @@ bool shootExtras(const std::string& folder) {
     } cleanup{saves};
     // 1. Intro skipped, a game as White from the menu.
     pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_app->menuOpen && !IsCameraMoving(); }, 30))
+    if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
         return fail("no menu after the intro");
     runFrames(5);
     if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 0)) return false;
-    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && !IsCameraMoving(); }, 20,
+    if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && !IsCameraMoving(); }, 20,
                   SETTLE_DT))
         return fail("the game did not start");
 
@@ -148,7 +149,7 @@ bool shootExtras(const std::string& folder) {
     if (!saveShot(g_folder, "extra-hints.png")) return false;
     // The selection put down, as a click on an empty square no piece can reach would.
     g_board->showSelectMarker(nullptr);
-    g_app->selectedPiece = nullptr;
+    g_game->selectedPiece = nullptr;
 
     // 4. The engine's suggestion for the player.
     onKeyDown(KEY_SHIFT);

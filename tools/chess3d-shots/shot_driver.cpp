@@ -1,4 +1,5 @@
 #include "tools/chess3d-shots/shot_driver.h"
+#include "board/camera_views.h"
 
 #include <chrono>
 #include <cmath>
@@ -14,10 +15,10 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "ui/interface.h"
 
 namespace {
@@ -226,7 +227,7 @@ bool clickMove(int fromRow, int fromColumn, int toRow, int toColumn) {
         clickAt(x, y);
         return runFrames(1);
     };
-    if (!click(from) || g_app->selectedPiece == nullptr) return false;
-    if (!click(to) || g_app->chosenTarget != to) return false;
+    if (!click(from) || g_game->selectedPiece == nullptr) return false;
+    if (!click(to) || g_game->chosenTarget != to) return false;
     return click(to);
 }

@@ -21,15 +21,16 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/game_main.h"
-#include "app/globals.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/player_info.h"
+#include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/player_info.h"
+#include "game/settings.h"
 #include "tools/chess3d-shots/chess_shots.h"
 #include "tools/chess3d-shots/extras_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
@@ -65,7 +66,7 @@ bool cameraResting() {
 // The local player's turn with nothing moving: the computer has answered.
 bool readyForMove() {
     return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
-           !IsCameraMoving() && !g_app->awaitingOpponent;
+           !IsCameraMoving() && !g_game->awaitingOpponent;
 }
 
 // Hovers `entry` of the current page and lets the pointer's light and lens settle.
@@ -90,11 +91,11 @@ bool openEntry(int page, int entry) {
 // 1. The intro: the title early in the flight and again later, then the menu after it.
 bool shootIntro() {
     waitSeconds(4.0);
-    if (!g_app->introRunning) return fail("the intro ended early");
+    if (!g_game->introRunning) return fail("the intro ended early");
     if (!saveShot(g_out, "ui-intro.png")) return false;
     waitSeconds(3.0);
     if (!saveShot(g_out, "game-intro.png")) return false;
-    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 30))
+    if (!runUntil([] { return g_game->menuOpen && cameraResting(); }, 30))
         return fail("the menu never showed after the intro");
     return true;
 }
@@ -135,7 +136,7 @@ bool shootMenuAndStartGame() {
     if (g_ui->page != 3) return fail("not on the colour page");
     if (!hoverEntry(3, WHITE) || !saveShot(g_out, "ui-menu-page3.png")) return false;
     clickAt(g_ui->mouseX, g_ui->mouseY);
-    if (!runUntil([] { return !g_app->menuOpen && g_app->gameStarted && cameraResting(); }, 20,
+    if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && cameraResting(); }, 20,
                   0.1))
         return fail("the game did not start");
     waitSeconds(1.0, 0.1);
@@ -219,7 +220,7 @@ bool shootCapture() {
 bool shootRequest() {
     pressKey('S');
     waitSeconds(1.5, 0.1);
-    if (!g_ui->questionShown) return fail("no request window");
+    if (!g_game->questionShown) return fail("no request window");
     const int w = g_app->width, h = g_app->height;
     movePointer(w * 320 / 800, h * 362 / 600);
     runFrames(3);
@@ -227,7 +228,7 @@ bool shootRequest() {
     if (!saveShot(g_out, "ui-request.png")) return false;
     clickAt(w * 475 / 800, h * 362 / 600); // Refuse
     waitSeconds(1.5, 0.1);
-    return !g_ui->questionShown || fail("the request window stayed");
+    return !g_game->questionShown || fail("the request window stayed");
 }
 
 // 6. The chat with two lines sent and a third being typed.
@@ -312,7 +313,7 @@ void removeSavedGames() {
 }
 
 bool menuResting() {
-    return g_app->menuOpen && cameraResting() && g_ui->page == 0;
+    return g_game->menuOpen && cameraResting() && g_ui->page == 0;
 }
 
 bool listShown() {
@@ -400,9 +401,9 @@ bool shootScreens(bool everySize) {
     pressKey(KEY_ESCAPE); // the screen closes
     waitSeconds(WALL_TURN_SECONDS);
     if (!menuResting()) return fail("the menu is not back on its main page");
-    if (!g_app->gameStarted) return true; // the menu cannot close before a game
+    if (!g_game->gameStarted) return true; // the menu cannot close before a game
     pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return !g_app->menuOpen && cameraResting(); }, 20, 0.1))
+    if (!runUntil([] { return !g_game->menuOpen && cameraResting(); }, 20, 0.1))
         return fail("the menu did not close");
     return true;
 }
@@ -410,7 +411,7 @@ bool shootScreens(bool everySize) {
 // 9. The quit banner from the menu's main page (its question is left unanswered).
 bool shootQuitBanner() {
     pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_app->menuOpen && cameraResting(); }, 20, 0.1))
+    if (!runUntil([] { return g_game->menuOpen && cameraResting(); }, 20, 0.1))
         return fail("the menu did not open");
     runFrames(5);
     openEntry(0, 7);

@@ -13,6 +13,11 @@
 
 #include "game/uci_engine.h"
 
+constexpr int DEFAULT_NET_PORT = 4000; // TCP port of hosting and joining unless --port moves it
+
+// The TCP port for hosting and joining in this run (--port moves it); not kept in the file.
+int& netPort();
+
 struct GameSettings {
     bool moveHints = true;            // dots and rings on the squares the selected piece may go to
     bool lastMoveMarks = true;        // the last move's two squares tinted

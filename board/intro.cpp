@@ -3,11 +3,13 @@
 
 #include <cmath>
 
+#include "board/intro.h"
+
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/globals.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 
 namespace {
 
@@ -110,12 +112,12 @@ void IntroStart() {
     KMaterial* title = g_scene ? GetMatByName(g_scene, "intro") : nullptr;
     SetMaterialAnim(title, MATANIM_INTRO_FADE);
     StartMaterialAnim(title, ANIM_ONCE, nullptr);
-    g_app->introRunning = 1;
+    g_game->introRunning = 1;
 }
 
 void IntroEnd() {
     // Once only: the skip key and the flight's end both come here, whichever is first.
-    if (!g_anim || !g_app || !g_scene || !g_app->introRunning) return;
+    if (!g_anim || !g_app || !g_scene || !g_game->introRunning) return;
     KNodeGraph* title = GetObjByName(g_scene, "intro");
     if (NodeAnimEntry* e = FindNodeEntry(title)) {
         e->state = ANIM_STOPPED;
@@ -140,7 +142,7 @@ void IntroEnd() {
         SetNodeAnim(cam, ANIM_VIEW_MENU);
         StartNodeAnim(cam, ANIM_ONCE, KANIM_POS | KANIM_ROT, MenuReadyCallback);
     }
-    g_app->introRunning = 0;
+    g_game->introRunning = 0;
 }
 
 void IntroSkip() {
@@ -150,6 +152,6 @@ void IntroSkip() {
 void MenuReadyCallback() {
     // A camera travel that cut the flight short hands this on: by then the menu may show
     // already, or a game may have started (the command line starts one at once).
-    if (g_app && (g_app->menuOpen || g_app->gameStarted)) return;
+    if (g_app && (g_game->menuOpen || g_game->gameStarted)) return;
     if (g_introHooks.menuReached) g_introHooks.menuReached();
 }

@@ -1,4 +1,4 @@
-#include "board/player_info.h"
+#include "game/player_info.h"
 
 #include <cstdio>
 

@@ -1,9 +1,12 @@
-// The camera's view keys and its turn towards a picked point.
+// The camera's view keys, its turn towards a picked point and the end of its turn towards the
+// side to move.
 
 #include <cmath>
 
+#include "board/camera_views.h"
+
 #include "anim/anim_manager.h"
-#include "app/globals.h"
+#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 
@@ -98,4 +101,16 @@ void LookTowardsPoint(const KVector& point) {
 
     g_anim->node_anims[ANIM_LOOK]->addKeyRot(100, KAnglesToQuat(pitch, yaw, 0));
     flyCamera(cam, ANIM_LOOK, KANIM_ROT);
+}
+
+bool IsCameraMoving() {
+    const NodeAnimEntry* e = FindNodeEntry(camera());
+    return e && e->state != ANIM_STOPPED;
+}
+
+void ComputerTurnCallback() {
+    // A flight cut short by the menu or the pause hands this on, and their closing answers
+    // instead; a turn of the camera that ends while a piece still glides leaves the answer to
+    // the glide's end. Never in a network game: the peer moves.
+    computerTurnIfDue();
 }

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "game/settings.h"
 
 #include <cctype>
 #include <cstdio>
@@ -20,12 +20,9 @@ struct Entry {
     bool GameSettings::*field;
 };
 constexpr Entry ENTRIES[] = {
-    {"move_hints", &GameSettings::moveHints},
-    {"last_move_marks", &GameSettings::lastMoveMarks},
-    {"move_list", &GameSettings::moveList},
-    {"port_mapping", &GameSettings::portMapping},
-    {"sounds", &GameSettings::sounds},
-    {"opening_book", &GameSettings::openingBook},
+    {"move_hints", &GameSettings::moveHints}, {"last_move_marks", &GameSettings::lastMoveMarks},
+    {"move_list", &GameSettings::moveList},   {"port_mapping", &GameSettings::portMapping},
+    {"sounds", &GameSettings::sounds},        {"opening_book", &GameSettings::openingBook},
     {"ambient", &GameSettings::ambient},
 };
 
@@ -139,4 +136,9 @@ bool loadGameSettings(const std::string& path) {
 
 bool saveGameSettings(const std::string& path) {
     return write_text_file(path.c_str(), settingsText(gameSettings()));
+}
+
+int& netPort() {
+    static int port = DEFAULT_NET_PORT;
+    return port;
 }
