@@ -2,8 +2,8 @@
 
 #include "anim/sound_player.h"
 #include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/player_info.h"
 #include "game/settings.h"
 
@@ -39,13 +39,12 @@ void moveSoundStarted(bool capture) {
 }
 
 void moveSoundLanded() {
-    const BoardScene* b = g_board;
-    if (!b) return;
+    if (!g_game) return; // the board's records exist with the board (g_board)
     // The side to move is the one the move was played against (the turn ended at its start).
-    const PieceRecord* king = b->pieceOf(b->sideToMove, KIND_KING, 0);
-    const bool check = king && king->square && isAttacked(king->square, 1 - b->sideToMove);
+    const PieceRecord* king = g_game->pieceOf(g_game->sideToMove, KIND_KING, 0);
+    const bool check = king && king->square && isAttacked(king->square, 1 - g_game->sideToMove);
     if (check)
-        playGameSound(hasLegalMove(b->sideToMove) ? GameSound::Check : GameSound::Mate);
+        playGameSound(hasLegalMove(g_game->sideToMove) ? GameSound::Check : GameSound::Mate);
     else
         playGameSound(g_moveCaptures ? GameSound::Capture : GameSound::Move);
     g_moveCaptures = false;

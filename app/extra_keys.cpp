@@ -7,6 +7,7 @@
 #include "board/move_marks.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/move_suggestion.h"
 #include "game/opponent.h"
 #include "game/replay.h"
@@ -57,8 +58,8 @@ bool windowKey(int key) {
 bool suggestMoveForPlayer() {
     const BoardScene* b = g_board;
     if (!b || !maySuggestMove()) return false;
-    if (side_to_move != b->humanColour) return false; // the engine is not on the player's move
-    if (externalSuggestion()) return true;            // a UCI opponent answers in a later frame
+    if (side_to_move != g_game->humanColour) return false; // the engine is not on the player's move
+    if (externalSuggestion()) return true; // a UCI opponent answers in a later frame
     const uint32_t move = suggest_move();
     if (move == 0) return false;
     const Move m = to_move(move);

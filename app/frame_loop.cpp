@@ -13,6 +13,7 @@
 #include "board/board_scene.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/opponent.h"
 #include "game/settings.h"
 #include "net/KivNetwork.h"
@@ -152,7 +153,7 @@ bool sceneMovesByItself() {
     const Interface* ui = g_ui;
     if (ui && (ui->waterShown || ui->quitBannerShown)) return true;
     if (g_app && g_app->dragging) return true;
-    if (g_board && g_board->pieceInMotion) return true;
+    if (g_board && g_game->pieceInMotion) return true;
     return !cameraZoomSettled();
 }
 

@@ -61,7 +61,7 @@ void windowDragStep() {
 // change of sharpness shows on what moves. The pause view's endless tour is a view, not a
 // flight: the scale may settle during it.
 bool sceneInMotion() {
-    if (g_board->pieceInMotion) return true;
+    if (g_game->pieceInMotion) return true;
     const NodeAnimEntry* camera = FindNodeEntry(g_board->camera);
     return camera && camera->state != ANIM_STOPPED && camera->preset != ANIM_VIEW_TOUR;
 }

@@ -51,7 +51,7 @@ void openMenuState() {
     g_scene->selectedLight = asLight(g_ui->cubeLight);
     setHidden(g_ui->cadreTurn, true);
     setHidden(g_ui->turn, true);
-    showPlayer(false, g_board->humanColour);
+    showPlayer(false, g_game->humanColour);
     setWallVisible(true);
     setCursorShown(false);
     playLightPreset(g_ui->cubeLight, 0);
@@ -111,7 +111,7 @@ void setMenuOpen(bool open) {
     closeScreens();
     setHidden(g_ui->cadreTurn, false);
     setHidden(g_ui->turn, false);
-    showPlayer(true, g_board->humanColour);
+    showPlayer(true, g_game->humanColour);
     setCursorShown(true);
     playLightPreset(g_ui->cubeLight, 1);
     playLightPreset(g_board->light1, 2);
@@ -142,7 +142,7 @@ void setPauseView(bool on) {
         g_game->cameraView = 1;
         setHidden(g_ui->turn, true);
         setHidden(g_ui->cadreTurn, true);
-        showPlayer(false, g_board->humanColour);
+        showPlayer(false, g_game->humanColour);
         g_scene->selectedLight = asLight(g_board->light1);
         setHidden(g_board->light2, true);
         setHidden(g_ui->pause, false);
@@ -159,7 +159,7 @@ void setPauseView(bool on) {
     setHidden(g_ui->turn, false);
     setHidden(g_ui->cadreTurn, false);
     setHidden(g_board->light2, false);
-    showPlayer(true, g_board->humanColour);
+    showPlayer(true, g_game->humanColour);
     g_game->boardLocked = 0;
     // The pause may have interrupted the camera's turn towards the computer: the flight back
     // carries its answer, or the computer would never move.
@@ -169,12 +169,12 @@ void setPauseView(bool on) {
 void setIntroInput(bool locked) {
     if (locked) {
         setHidden(g_ui->turn, true);
-        showPlayer(false, g_board->humanColour);
+        showPlayer(false, g_game->humanColour);
         g_game->inputSuspended = 1;
         return;
     }
     setHidden(g_ui->turn, false);
-    showPlayer(true, g_board->humanColour);
+    showPlayer(true, g_game->humanColour);
     g_game->inputSuspended = 0;
 }
 
@@ -184,7 +184,7 @@ namespace {
 void hideGameIndicators() {
     setHidden(g_ui->cadreTurn, true);
     setHidden(g_ui->turn, true);
-    showPlayer(false, g_board->humanColour);
+    showPlayer(false, g_game->humanColour);
 }
 
 void introStarted() {

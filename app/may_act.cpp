@@ -33,7 +33,7 @@ bool networkGame() {
 
 bool boardInMotion() {
     const BoardScene* b = g_board;
-    return b && (b->pieceInMotion || b->castlingRook);
+    return b && (g_game->pieceInMotion || g_game->castlingRook);
 }
 
 bool menuOrPauseShown() {
@@ -102,6 +102,6 @@ void computerTurnIfDue() {
 
 bool mayReplayPeerClick() {
     const BoardScene* b = g_board;
-    return networkGame() && b && b->sideToMove != b->humanColour && !boardInMotion() &&
+    return networkGame() && b && g_game->sideToMove != g_game->humanColour && !boardInMotion() &&
            !wholeGameAwaited();
 }

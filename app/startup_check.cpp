@@ -6,6 +6,7 @@
 
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "ui/interface.h"
 
 namespace {
@@ -70,9 +71,9 @@ bool checkStartupObjects() {
         require(b->selectMarkerBlack, "caseSelectN") &&
         require(b->targetMarkerWhite, "caseDestB") && require(b->targetMarkerBlack, "caseDestN");
     for (int i = 0; ok && i < 64; ++i)
-        ok = require(b->squares[i].node, "caseR/caseB");
+        ok = require(g_game->squares[i].node, "caseR/caseB");
     for (int i = 0; ok && i < 32; ++i)
-        ok = require(b->pieces[i] ? b->pieces[i]->node : nullptr, "piece model");
+        ok = require(g_game->pieces[i] ? g_game->pieces[i]->node : nullptr, "piece model");
     if (!ok) return false;
     const Interface* ui = g_ui;
     return require(ui->cubeLight, "cubelight") && require(ui->load, "load") &&

@@ -366,7 +366,7 @@ bool waterScene(int frames) {
 
 // The local player's turn with nothing moving: the computer has answered.
 bool readyForMove() {
-    return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
+    return g_game->sideToMove == g_game->humanColour && !g_game->pieceInMotion &&
            !IsCameraMoving() && !g_game->awaitingOpponent;
 }
 
@@ -376,15 +376,15 @@ bool pickMove(int ply, int& fr, int& fc, int& tr, int& tc) {
                                      {6, 3, 5, 3}, {7, 1, 5, 2}, {6, 7, 5, 7}};
     if (ply < int(std::size(OPENING))) {
         const int* m = OPENING[ply];
-        PieceRecord* p = g_board->squares[m[0] * 8 + m[1]].piece;
-        if (p && p->colour == WHITE && tryMove(p, &g_board->squares[m[2] * 8 + m[3]], false)) {
+        PieceRecord* p = g_game->squares[m[0] * 8 + m[1]].piece;
+        if (p && p->colour == WHITE && tryMove(p, &g_game->squares[m[2] * 8 + m[3]], false)) {
             fr = m[0], fc = m[1], tr = m[2], tc = m[3];
             return true;
         }
     }
-    for (PieceRecord* p : g_board->pieces) {
-        if (!p || !p->square || p->colour != g_board->humanColour) continue;
-        for (SquareRecord& s : g_board->squares) {
+    for (PieceRecord* p : g_game->pieces) {
+        if (!p || !p->square || p->colour != g_game->humanColour) continue;
+        for (SquareRecord& s : g_game->squares) {
             if (!tryMove(p, &s, false)) continue;
             fr = p->row, fc = p->column, tr = s.row, tc = s.column;
             return true;
@@ -441,7 +441,7 @@ bool boardScene(int frames) {
         }
         if (!frame()) return false;
         // The first glide a third of a second in.
-        if (!shot && g_board->pieceInMotion && g_timing.frames.size() > 20) {
+        if (!shot && g_game->pieceInMotion && g_timing.frames.size() > 20) {
             if (!runFrames(8)) return fail("the game's loop ended");
             shoot("board");
             shot = true;

@@ -43,15 +43,15 @@ void onGlideEnd() {
 // End of the castling king's glide: the rook follows. Its records were moved with the king's.
 void onCastlingKingEnd() {
     BoardScene* b = g_board;
-    PieceRecord* rook = b->castlingRook;
+    PieceRecord* rook = g_game->castlingRook;
     finishMove(true);
-    b->castlingRook = nullptr;
+    g_game->castlingRook = nullptr;
     if (!rook || !rook->square) {
         finishMove(false);
         return;
     }
     const SquareRecord* from = rook->node ? b->squareOfNode(rook->node->parent) : nullptr;
-    b->pieceInMotion = rook;
+    g_game->pieceInMotion = rook;
     if (!from) { // no node under a square to glide from: lay it down at once
         finishMove(false);
         return;
@@ -87,11 +87,10 @@ void sendToGraveyard(PieceRecord* piece) {
 }
 
 bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook) {
-    BoardScene* b = g_board;
     SquareRecord* from = piece->square;
     // 1. The record first: a move the engine refuses is not played on the board.
     if (g_record && !g_record->RecordMove(from->row, from->column, target->row, target->column,
-                                          b->sideToMove, piece->kind, piece->index))
+                                          g_game->sideToMove, piece->kind, piece->index))
         return false;
     // A pawn's diagonal step onto an empty square takes en passant (tryMove takes the pawn).
     const bool enPassant = piece->kind == KIND_PAWN && !piece->promoted && !target->piece &&
@@ -108,21 +107,21 @@ bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook) {
     if (rook) {
         // The rook's records move with the king so that the end of the turn sees the castled
         // position; its node glides after the king's.
-        SquareRecord* rookTo = &b->squares[target->row * 8 + (target->column == 2 ? 3 : 5)];
+        SquareRecord* rookTo = &g_game->squares[target->row * 8 + (target->column == 2 ? 3 : 5)];
         rook->square->piece = nullptr;
         linkPiece(rook, rookTo);
     }
     // 4, 6-7. The glide.
-    b->pieceInMotion = piece;
-    b->castlingRook = rook;
+    g_game->pieceInMotion = piece;
+    g_game->castlingRook = rook;
     startGlide(piece, from, target, rook ? onCastlingKingEnd : onGlideEnd);
     return true;
 }
 
 void finishMove(bool castlingKing) {
     BoardScene* b = g_board;
-    PieceRecord* piece = b->pieceInMotion;
-    b->pieceInMotion = nullptr;
+    PieceRecord* piece = g_game->pieceInMotion;
+    g_game->pieceInMotion = nullptr;
     // 2-3. The glide's end pose becomes a plain position on the new square.
     if (piece && piece->node && piece->square) {
         piece->node->prs.CreateMatrix();
@@ -137,10 +136,10 @@ void finishMove(bool castlingKing) {
     // the pause view keep the camera: it turns, and the computer answers, when they close.
     if (g_anim && g_anim->game_view) {
         if (menuOrPauseShown()) {
-            g_anim->view_index_saved = b->sideToMove;
+            g_anim->view_index_saved = g_game->sideToMove;
         } else {
-            CameraTravel(b->sideToMove, ComputerTurnCallback);
-            g_anim->view_index = b->sideToMove;
+            CameraTravel(g_game->sideToMove, ComputerTurnCallback);
+            g_anim->view_index = g_game->sideToMove;
         }
     } else {
         computerTurnIfDue();
@@ -148,17 +147,16 @@ void finishMove(bool castlingKing) {
 }
 
 void endTurn() {
-    BoardScene* b = g_board;
-    b->sideToMove = 1 - b->sideToMove;
-    showTurn(b->sideToMove);
+    g_game->sideToMove = 1 - g_game->sideToMove;
+    showTurn(g_game->sideToMove);
     if (g_app) {
         g_game->selectedPiece = nullptr;
-        g_game->awaitingOpponent = b->sideToMove != b->humanColour;
+        g_game->awaitingOpponent = g_game->sideToMove != g_game->humanColour;
     }
     // Mate or stalemate: the side to move has no move the board allows.
-    if (hasLegalMove(b->sideToMove)) return;
-    PieceRecord* king = b->pieceOf(b->sideToMove, KIND_KING, 0);
-    int other = 1 - b->sideToMove;
+    if (hasLegalMove(g_game->sideToMove)) return;
+    PieceRecord* king = g_game->pieceOf(g_game->sideToMove, KIND_KING, 0);
+    int other = 1 - g_game->sideToMove;
     if (king && king->square && isAttacked(king->square, other))
         tellPlayer(other == 0 ? "CHECKMATE - Winner WHITE" : "CHECKMATE - Winner BLACK");
     else
@@ -179,18 +177,17 @@ void showPlayer(bool visible, int colour) {
 void resetIndicators() {
     if (g_ui) g_ui->menuActive = 0;
     showTurn(0);
-    showPlayer(true, g_board->humanColour);
+    showPlayer(true, g_game->humanColour);
 }
 
 bool computerToMove() {
-    const BoardScene* b = g_board;
     return localGame() && g_record && g_record->replayPlies < 0 &&
-           b->sideToMove != b->humanColour && hasLegalMove(b->sideToMove);
+           g_game->sideToMove != g_game->humanColour && hasLegalMove(g_game->sideToMove);
 }
 
 void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
                 void (*on_end)()) {
-    g_board->pieceInMotion = piece;
+    g_game->pieceInMotion = piece;
     if (!piece->node || !g_anim) {
         if (on_end) on_end();
         return;
@@ -199,10 +196,9 @@ void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord
 }
 
 void swapColours() {
-    BoardScene* b = g_board;
-    b->humanColour = 1 - b->humanColour;
-    if (g_app) g_game->awaitingOpponent = b->humanColour != b->sideToMove;
-    showPlayer(true, b->humanColour);
+    g_game->humanColour = 1 - g_game->humanColour;
+    if (g_app) g_game->awaitingOpponent = g_game->humanColour != g_game->sideToMove;
+    showPlayer(true, g_game->humanColour);
     computerTurnIfDue();
 }
 

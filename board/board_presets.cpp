@@ -6,6 +6,7 @@
 #include "anim/anim_manager.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 
 void SetupLights() {
     if (!g_anim) return;
@@ -21,7 +22,7 @@ void SetupPieceAnims() {
     if (!g_anim) return;
     WritePieceGlidePreset();
     if (g_board)
-        for (PieceRecord* p : g_board->pieces)
+        for (PieceRecord* p : g_game->pieces)
             if (p && p->node) SetNodeAnim(p->node, ANIM_PIECE_MOVE);
     WriteIndicatorTurnPresets();
 }

@@ -5,13 +5,14 @@
 
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 
 namespace {
 
 SquareRecord* squareAt(int row, int column) {
     if (row < 0 || row > 7 || column < 0 || column > 7) return nullptr;
-    return &g_board->squares[row * 8 + column];
+    return &g_game->squares[row * 8 + column];
 }
 
 PieceRecord* pieceAt(int row, int column) {
@@ -56,7 +57,7 @@ PieceRecord* enPassantVictim(int colour, int column) {
     if (rm_colour(last) != other || rm_kind(last) != KIND_PAWN || rm_index(last) != column ||
         rm_from_row(last) != startRow || rm_to_row(last) != landRow || rm_to_column(last) != column)
         return nullptr;
-    PieceRecord* victim = g_board->pieceOf(other, KIND_PAWN, column);
+    PieceRecord* victim = g_game->pieceOf(other, KIND_PAWN, column);
     if (!victim || victim->promoted || victim->square != squareAt(landRow, column)) return nullptr;
     return victim;
 }
@@ -66,7 +67,7 @@ PieceRecord* castlingRookFor(PieceRecord* king, int dc) {
     int homeRow = king->colour == 0 ? 7 : 0, other = 1 - king->colour;
     if (king->row != homeRow || king->column != 4) return nullptr;
     int rookIndex = dc < 0 ? 0 : 1;
-    PieceRecord* rook = g_board->pieceOf(king->colour, KIND_ROOK, rookIndex);
+    PieceRecord* rook = g_game->pieceOf(king->colour, KIND_ROOK, rookIndex);
     // The rook must still stand on its corner: an unmoved rook may have been taken there.
     if (!rook || rook->square != squareAt(homeRow, dc < 0 ? 0 : 7)) return nullptr;
     if (hasMoved(king->colour, KIND_KING, 0) || hasMoved(king->colour, KIND_ROOK, rookIndex))
@@ -92,7 +93,7 @@ bool leavesKingAttacked(PieceRecord* piece, SquareRecord* target, PieceRecord* t
     piece->row = target->row;
     piece->column = target->column;
 
-    PieceRecord* king = g_board->pieceOf(piece->colour, KIND_KING, 0);
+    PieceRecord* king = g_game->pieceOf(piece->colour, KIND_KING, 0);
     bool attacked = king && king->square && isAttacked(king->square, 1 - piece->colour);
 
     target->piece = nullptr;
@@ -196,9 +197,9 @@ bool tryMove(PieceRecord* piece, SquareRecord* target, bool execute) {
 
 bool hasLegalMove(int colour) {
     if (!g_board) return false;
-    for (PieceRecord* p : g_board->pieces) {
+    for (PieceRecord* p : g_game->pieces) {
         if (p->colour != colour || !p->square) continue;
-        for (SquareRecord& s : g_board->squares)
+        for (SquareRecord& s : g_game->squares)
             if (tryMove(p, &s, false)) return true;
     }
     return false;

@@ -1,7 +1,6 @@
 #include "board/board_scene.h"
 
 #include "anim/anim_manager.h"
-#include "app/app_state.h"
 #include "board/frame_labels.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
@@ -11,26 +10,6 @@ KShell* g_root = nullptr;
 BoardScene* g_board = nullptr;
 
 namespace {
-
-// Start square of each entry of `pieces` is computed from kind, index and colour: the back rank
-// order is rook, knight, bishop, queen, king, bishop, knight, rook.
-int startSquare(const PieceRecord& p) {
-    int backRow = p.colour == 0 ? 56 : 0;
-    switch (p.kind) {
-    case KIND_PAWN:
-        return (p.colour == 0 ? 48 : 8) + p.index;
-    case KIND_QUEEN:
-        return backRow + 3;
-    case KIND_KING:
-        return backRow + 4;
-    case KIND_BISHOP:
-        return backRow + (p.index == 0 ? 2 : 5);
-    case KIND_KNIGHT:
-        return backRow + (p.index == 0 ? 1 : 6);
-    default:
-        return backRow + (p.index == 0 ? 0 : 7);
-    }
-}
 
 // The first mesh in the subtree of `node`, depth first: the model of a piece.
 KObject* firstObject(KNodeGraph* node) {
@@ -53,67 +32,26 @@ void park(KNodeGraph* marker, KNodeGraph* camera) {
 
 } // namespace
 
-BoardScene::BoardScene() {
-    // Pawns interleaved by colour, then queen, king, and the pairs of minor pieces and rooks.
-    int n = 0;
-    for (int i = 0; i < 8; ++i)
-        for (int c = 0; c < 2; ++c)
-            pieces[n++] = new PieceRecord{.kind = KIND_PAWN, .index = i, .colour = c};
-    for (int kind : {KIND_QUEEN, KIND_KING})
-        for (int c = 0; c < 2; ++c)
-            pieces[n++] = new PieceRecord{.kind = kind, .index = 0, .colour = c};
-    for (int kind : {KIND_BISHOP, KIND_KNIGHT, KIND_ROOK})
-        for (int i = 0; i < 2; ++i)
-            for (int c = 0; c < 2; ++c)
-                pieces[n++] = new PieceRecord{.kind = kind, .index = i, .colour = c};
-    reset(0);
-}
-
-BoardScene::~BoardScene() {
-    for (PieceRecord*& p : pieces) {
-        delete p;
-        p = nullptr;
-    }
-}
-
 void BoardScene::reset(int32_t colour) {
-    for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 8; ++c) {
-            SquareRecord& s = squares[r * 8 + c];
-            s.x = float(c);
-            s.y = 0;
-            s.z = float(r);
-            s.row = r;
-            s.column = c;
-        }
-    for (int i = 16; i < 48; ++i)
-        squares[i].piece = nullptr;
     settlePieces();
-    for (PieceRecord* p : pieces) {
+    for (PieceRecord* p : g_game->pieces)
         setPromoted(p, false);
-        SquareRecord& s = squares[startSquare(*p)];
-        s.piece = p;
-        p->square = &s;
-        p->row = s.row;
-        p->column = s.column;
-        if (p->node && s.node) p->node->InsertAsChildOf(s.node);
-    }
-    sideToMove = 0;
-    humanColour = colour;
-    if (g_app) g_game->awaitingOpponent = colour == 1;
+    g_game->resetBoard(colour);
+    for (PieceRecord* p : g_game->pieces)
+        if (p->node && p->square->node) p->node->InsertAsChildOf(p->square->node);
     showSelectMarker(nullptr);
 }
 
 void BoardScene::settlePieces() {
-    for (PieceRecord* p : pieces) {
+    for (PieceRecord* p : g_game->pieces) {
         if (!p->node) continue;
         if (NodeAnimEntry* e = FindNodeEntry(p->node)) e->state = ANIM_STOPPED;
         KPRS& t = p->node->prs;
         if (t.pos.x != 0.0f || t.pos.z != 0.0f) t.SetPosition(0.0f, t.pos.y, 0.0f);
         if (p->promoted) setPromoted(p, true); // a promotion whose glide did not land
     }
-    pieceInMotion = nullptr;
-    castlingRook = nullptr;
+    g_game->pieceInMotion = nullptr;
+    g_game->castlingRook = nullptr;
 }
 
 void BoardScene::loadDecorAndBoard() {
@@ -155,7 +93,7 @@ void BoardScene::loadDecorAndBoard() {
     KNodeGraph* light = lookUp("caseB");
     if (dark) dark->InsertAsChildOf(nullptr);
     if (light) light->InsertAsChildOf(nullptr);
-    for (SquareRecord& s : squares) {
+    for (SquareRecord& s : g_game->squares) {
         // Nothing edits one square's mesh on its own: all of a colour show the template's.
         KNodeGraph* copy =
             CopyNode((s.row + s.column) % 2 == 0 ? dark : light, true, KCOPY_SHARED_MESHES);
@@ -202,7 +140,7 @@ void BoardScene::loadPieces() {
             KNodeGraph* model = lookUp(names[kind - KIND_PAWN][colour]);
             KNodeGraph* previous = nullptr;
             for (int index = 0; index < 8; ++index) {
-                PieceRecord* p = pieceOf(colour, kind, index);
+                PieceRecord* p = g_game->pieceOf(colour, kind, index);
                 if (!p) break;
                 // The pieces of a kind and colour show their model's one mesh (a promotion
                 // swaps the mesh, it never edits it), so it is held and sent to the GPU once.
@@ -223,41 +161,23 @@ void BoardScene::loadPieces() {
         }
 }
 
-PieceRecord* BoardScene::pieceOf(int colour, int kind, int index) const {
-    if (colour < 0 || colour > 1 || index < 0) return nullptr;
-    switch (kind) {
-    case KIND_PAWN:
-        return index < 8 ? pieces[2 * index + colour] : nullptr;
-    case KIND_QUEEN:
-        return index == 0 ? pieces[16 + colour] : nullptr;
-    case KIND_KING:
-        return index == 0 ? pieces[18 + colour] : nullptr;
-    case KIND_BISHOP:
-    case KIND_KNIGHT:
-    case KIND_ROOK:
-        return index < 2 ? pieces[20 + 4 * (kind - KIND_BISHOP) + 2 * index + colour] : nullptr;
-    default:
-        return nullptr;
-    }
-}
-
 SquareRecord* BoardScene::squareOfNode(const KNodeGraph* node) {
     if (!node) return nullptr;
-    for (SquareRecord& s : squares)
+    for (SquareRecord& s : g_game->squares)
         if (s.node == node) return &s;
     return nullptr;
 }
 
 PieceRecord* BoardScene::pieceOfNode(const KNodeGraph* node) const {
     if (!node) return nullptr;
-    for (PieceRecord* p : pieces)
+    for (PieceRecord* p : g_game->pieces)
         if (p->node == node) return p;
     return nullptr;
 }
 
 void BoardScene::showSelectMarker(SquareRecord* square) {
-    KNodeGraph* shown = sideToMove == 0 ? selectMarkerWhite : selectMarkerBlack;
-    KNodeGraph* other = sideToMove == 0 ? selectMarkerBlack : selectMarkerWhite;
+    KNodeGraph* shown = g_game->sideToMove == 0 ? selectMarkerWhite : selectMarkerBlack;
+    KNodeGraph* other = g_game->sideToMove == 0 ? selectMarkerBlack : selectMarkerWhite;
     park(other, camera);
     if (square && shown && square->node)
         shown->InsertAsChildOf(square->node);
@@ -266,8 +186,8 @@ void BoardScene::showSelectMarker(SquareRecord* square) {
 }
 
 void BoardScene::showTargetMarker(SquareRecord* square) {
-    KNodeGraph* shown = sideToMove == 0 ? targetMarkerWhite : targetMarkerBlack;
-    KNodeGraph* other = sideToMove == 0 ? targetMarkerBlack : targetMarkerWhite;
+    KNodeGraph* shown = g_game->sideToMove == 0 ? targetMarkerWhite : targetMarkerBlack;
+    KNodeGraph* other = g_game->sideToMove == 0 ? targetMarkerBlack : targetMarkerWhite;
     park(other, camera);
     if (square && shown && square->node)
         shown->InsertAsChildOf(square->node);
@@ -286,7 +206,7 @@ void BoardScene::setPromoted(PieceRecord* piece, bool promoted) {
     if (!model) return;
     KMesh* mesh = piece->ownMesh;
     if (promoted) {
-        PieceRecord* queen = pieceOf(piece->colour, KIND_QUEEN, 0);
+        PieceRecord* queen = g_game->pieceOf(piece->colour, KIND_QUEEN, 0);
         if (KObject* q = queen ? firstObject(queen->node) : nullptr) mesh = q->mesh;
     }
     if (mesh && model->mesh != mesh) model->SetMesh(mesh);

@@ -9,6 +9,7 @@
 #include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ void ToggleGameView() {
     if (!g_anim) return;
     g_anim->game_view = g_anim->game_view ? 0 : 1;
     if (!g_anim->game_view) return;
-    const int view = (g_board && g_board->sideToMove != 0) ? ANIM_VIEW_BLACK : ANIM_VIEW_WHITE;
+    const int view = (g_board && g_game->sideToMove != 0) ? ANIM_VIEW_BLACK : ANIM_VIEW_WHITE;
     g_anim->view_index = view;
     flyToView(view);
 }

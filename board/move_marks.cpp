@@ -21,7 +21,7 @@ constexpr float SUGGEST_FADE_SECONDS = 0.5f;
 struct MarkState {
     int recordCount = -1;
     RecordedMove lastRecorded = 0;
-    const KNodeGraph* selected = nullptr;
+    PieceRecord* selected = nullptr;
     bool hintsOn = false;
     bool lastOn = false;
     bool ownTurn = false;
@@ -59,7 +59,7 @@ void makeCopies(const char* name, KNodeGraph** out, int count) {
 
 void place(KNodeGraph* mark, int square) {
     if (!mark || !g_board) return;
-    KNodeGraph* at = g_board->squares[square].node;
+    KNodeGraph* at = g_game->squares[square].node;
     if (mark->parent != at) mark->InsertAsChildOf(at);
     mark->hidden = 0;
 }
@@ -78,7 +78,7 @@ template <int N> uint64_t squaresOf(KNodeGraph* const (&marks)[N]) {
     for (KNodeGraph* m : marks) {
         if (!m || m->hidden || !m->parent) continue;
         for (int s = 0; s < 64; ++s)
-            if (g_board->squares[s].node == m->parent) bits |= uint64_t(1) << s;
+            if (g_game->squares[s].node == m->parent) bits |= uint64_t(1) << s;
     }
     return bits;
 }
@@ -98,7 +98,7 @@ void layOutHints(const MarkState& st) {
     hideAll(g_marks.rings);
     if (!st.hintsOn || !st.ownTurn || !st.selected) return;
     uint64_t quiet = 0, captures = 0;
-    legalTargets(g_board->pieceOfNode(st.selected), quiet, captures);
+    legalTargets(st.selected, quiet, captures);
     int dot = 0, ring = 0;
     for (int s = 0; s < 64; ++s) {
         const uint64_t bit = uint64_t(1) << s;
@@ -150,7 +150,7 @@ void legalTargets(PieceRecord* piece, uint64_t& quiet, uint64_t& captures) {
     const int legalCount = engineDecides ? legal_moves(legal) : 0;
     const int from = piece->row * 8 + piece->column;
     for (int s = 0; s < 64; ++s) {
-        SquareRecord* target = &g_board->squares[s];
+        SquareRecord* target = &g_game->squares[s];
         if (!tryMove(piece, target, false)) continue;
         bool engineAllows = !engineDecides;
         for (int i = 0; i < legalCount && !engineAllows; ++i)

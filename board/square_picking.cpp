@@ -44,7 +44,7 @@ void onBoardClick(KNodeGraph* node) {
     PieceRecord* clickedPiece = square ? nullptr : b->pieceOfNode(node);
     if (clickedPiece) square = clickedPiece->square;
     if (!square) return;
-    PieceRecord* selected = b->pieceOfNode(g_game->selectedPiece);
+    PieceRecord* selected = g_game->selectedPiece;
 
     // 3. Second click on the chosen target: the move is played (from an earlier position of a
     //    replay, once the player has agreed to drop the later moves).
@@ -65,9 +65,9 @@ void onBoardClick(KNodeGraph* node) {
         return;
     }
     // 5. A piece of the side to move is selected.
-    if (square->piece && square->piece->colour == b->sideToMove) {
+    if (square->piece && square->piece->colour == g_game->sideToMove) {
         report(square->row, square->column);
-        g_game->selectedPiece = clickedPiece ? node : square->piece->node;
+        g_game->selectedPiece = square->piece;
         b->showSelectMarker(square);
         b->showTargetMarker(nullptr);
         g_game->chosenTarget = nullptr;

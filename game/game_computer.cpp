@@ -10,6 +10,7 @@
 #include "chess/move_gen.h"
 #include "chess/position.h"
 #include "chess/search.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
 #include "game/player_info.h"
@@ -55,7 +56,7 @@ void GameRecord::PlayComputerMove(uint32_t best) {
     BoardScene* b = g_board;
     if (!b) return;
     bool onBoard = from >= 0 && from < 64 && to >= 0 && to < 64;
-    if (!onBoard || !tryMove(b->squares[from].piece, &b->squares[to], true))
+    if (!onBoard || !tryMove(g_game->squares[from].piece, &g_game->squares[to], true))
         tellPlayer("Internal error : illegal move");
     // 5. The local player's turn.
     clearBoardSelection();

@@ -31,7 +31,7 @@ PgnTags tagsOfThisGame() {
         g_record && !g_record->startDay.empty() ? g_record->startDay : pgn_date(std::time(nullptr));
     bool againstComputer = localGame();
     if (againstComputer && g_board) {
-        if (g_board->humanColour == 0)
+        if (g_game->humanColour == 0)
             tags.black = "Computer";
         else
             tags.white = "Computer";

@@ -1,15 +1,15 @@
 #pragma once
-// The game without its picture: for now the flags that decide who may act (the intro, the menu,
-// the pause view, a suspended or locked input, the opponent's turn), the player's selection on
-// the board, and the request sent to the peer and the question waiting for the local player's
-// answer, and whether this is a network game. One instance (g_game), made by buildGame right after
-// the application state, before the board. Everything runs on the frame loop's thread.
+// The game without its picture: the board's records (which piece stands where, whose turn it
+// is, the local player's colour, the piece gliding), the flags that decide who may act (the intro,
+// the menu, the pause view, a suspended or locked input, the opponent's turn), the player's
+// selection on the board, and the request sent to the peer and the question waiting for the local
+// player's answer, and whether this is a network game. One instance (g_game), made by buildGame
+// right after the application state, before the board. Everything runs on the frame loop's thread.
 
 #include <cstdint>
 #include <string>
 
-class KNodeGraph;
-struct SquareRecord;
+#include "game/board_records.h"
 
 // What the model asks of, or tells, the floors above it: plain function pointers the top floor
 // (app/wiring.cpp) installs at start-up. A hook runs at once, where the model calls it. Each may
@@ -19,6 +19,15 @@ struct GameHooks {
 };
 
 struct GameModel {
+    // ---- The board's records -------------------------------------------------------------------
+    SquareRecord squares[64];
+    int32_t sideToMove = 0;  // colour to move
+    int32_t humanColour = 0; // colour the local player plays
+    // The 16 pawns as White 0, Black 0, White 1, ...; White queen, Black queen; White king,
+    // Black king; then bishops, knights, rooks, each White 0, Black 0, White 1, Black 1.
+    PieceRecord* pieces[32] = {};
+    PieceRecord* pieceInMotion = nullptr; // piece whose glide plays; board clicks wait for it
+    PieceRecord* castlingRook = nullptr;  // rook to glide after the king's glide, or null
     // ---- Who may act -------------------------------------------------------------------------
     uint8_t inputSuspended = 0;   // intro plays / connection wait: keys and clicks ignored
     uint8_t boardLocked = 0;      // menu open or pause view: board clicks, drag, view keys ignored
@@ -28,7 +37,7 @@ struct GameModel {
     uint8_t gameStarted = 0;      // a game was started; until then the menu cannot be closed
     uint8_t introRunning = 0;     // the intro plays; only Escape (skip) is honoured
     // ---- The selection -----------------------------------------------------------------------
-    KNodeGraph* selectedPiece = nullptr;  // node of the selected piece, or null
+    PieceRecord* selectedPiece = nullptr; // the selected piece, or null
     SquareRecord* chosenTarget = nullptr; // square chosen as destination, or null
     // ---- Requests and the question -------------------------------------------------------------
     uint8_t requestPending = 0; // a request was sent to the peer and waits for its answer
@@ -37,6 +46,21 @@ struct GameModel {
     uint8_t questionShown = 0;  // the request window is up
     std::string fileName;       // saved-game name chosen on the load screen
     GameHooks hooks;
+
+    // The 64 squares and 32 pieces with kind, index and colour, reset with White for the local
+    // player.
+    GameModel();
+    ~GameModel(); // deletes the pieces
+    GameModel(const GameModel&) = delete;
+    GameModel& operator=(const GameModel&) = delete;
+
+    // The records of every piece on its start square (a promoted pawn stays flagged: the board
+    // turns it back with its mesh first), White to move, `awaitingOpponent` set when the local
+    // player is Black.
+    void resetBoard(int32_t colour);
+    // The piece of that colour, kind and index, or null for a kind outside 2 to 7 or an index
+    // the kind does not have.
+    PieceRecord* pieceOf(int colour, int kind, int index) const;
 
     // This machine hosts or joins a network game (asked of the network session).
     bool networkGame() const { return hooks.networkGame && hooks.networkGame(); }

@@ -62,16 +62,16 @@ void replayEngine(const GrowArray<RecordedMove>& moves, int count) {
 void layOutBoard(const PieceId ids[64], const GrowArray<PieceId>& taken, PromotedPawns promoted) {
     BoardScene* b = g_board;
     b->settlePieces();
-    for (PieceRecord* p : b->pieces)
+    for (PieceRecord* p : g_game->pieces)
         if (p->kind == KIND_PAWN) b->setPromoted(p, (promoted >> (p->colour * 8 + p->index)) & 1);
     for (PieceId id : taken)
-        if (PieceRecord* p = b->pieceOf(id_colour(id), id_kind(id), id_index(id)))
+        if (PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id)))
             sendToGraveyard(p);
     for (int s = 0; s < 64; ++s) {
-        SquareRecord& sq = b->squares[s];
+        SquareRecord& sq = g_game->squares[s];
         const PieceId id = ids[s];
         PieceRecord* p =
-            id == NO_PIECE ? nullptr : b->pieceOf(id_colour(id), id_kind(id), id_index(id));
+            id == NO_PIECE ? nullptr : g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         sq.piece = p;
         if (!p) continue;
         p->square = &sq;
@@ -101,7 +101,7 @@ void GameRecord::NewGame(bool clearMoves) {
 
 bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind, int index) {
     if (replayPlies >= 0) DropMovesAfter(replayPlies); // the board shows that position
-    if (g_board && g_board->sideToMove == g_board->humanColour && localGame() &&
+    if (g_board && g_game->sideToMove == g_game->humanColour && localGame() &&
         !HumanMove(fr, fc, tr, tc))
         return false;
     // In a network game the board's rules decide; the engine follows, so that it knows the
@@ -199,7 +199,7 @@ int GameRecord::TakeBack() {
     // Against the computer on the player's turn the last move is the computer's reply: taken
     // back alone, the computer would play it again at once.
     int count = 1;
-    if (localGame() && g_board && g_board->sideToMove == g_board->humanColour) count = 2;
+    if (localGame() && g_board && g_game->sideToMove == g_game->humanColour) count = 2;
     if (moves.count < count) return 0;
     for (int i = 0; i < count; ++i)
         UndoLastMove();
@@ -226,7 +226,7 @@ void GameRecord::RestoreBoard() {
     int side = moves.count ? 1 - rm_colour(moves[moves.count - 1]) : 0;
     CameraToGameView(false, true, side);
     clearBoardSelection();
-    if (b->sideToMove != side) endTurn();
+    if (g_game->sideToMove != side) endTurn();
 }
 
 void GameRecord::ShowPlies(int plies) {

@@ -67,7 +67,7 @@ const std::string& positionLine() {
 
 // The suggestion still answers the player's question: the player's move in the same position.
 bool playerMaySeeSuggestion() {
-    return g_board && maySuggestMove() && side_to_move == g_board->humanColour;
+    return g_board && maySuggestMove() && side_to_move == g_game->humanColour;
 }
 
 const char* failureNotice(UciFailure why) {

@@ -27,19 +27,18 @@ struct Replay {
 constexpr int QUEUE_LIMIT = 8; // steps kept at most while a glide plays
 
 SquareRecord* square(int row, int column) {
-    return &g_board->squares[row * 8 + column];
+    return &g_game->squares[row * 8 + column];
 }
 
 // The board, the engine and the turn as they stand after the first `plies` moves.
 void show(int plies) {
     GameRecord* r = g_record;
-    BoardScene* b = g_board;
     r->ShowPlies(plies);
     const int shown = r->ShownCount();
-    b->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
-    showTurn(b->sideToMove);
+    g_game->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
+    showTurn(g_game->sideToMove);
     clearBoardSelection();
-    g_game->awaitingOpponent = b->sideToMove != b->humanColour;
+    g_game->awaitingOpponent = g_game->sideToMove != g_game->humanColour;
 }
 
 // Back at the game's latest position, the computer answers if it is its move.
@@ -162,6 +161,6 @@ void replayStep() {
     if (!g_record || g_record->replayPlies < 0) return; // the game changed meanwhile
     g_replay.confirmed = true;
     for (int s : {from, to, to})
-        onBoardClick(g_board->squares[s].node);
+        onBoardClick(g_game->squares[s].node);
     g_replay.confirmed = false;
 }

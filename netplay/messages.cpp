@@ -156,8 +156,8 @@ bool clickReceived(const unsigned char* m) {
         clearBoardSelection();
         return false;
     }
-    SquareRecord* square = &b->squares[row * 8 + column];
-    PieceRecord* selected = b->pieceOfNode(g_game->selectedPiece);
+    SquareRecord* square = &g_game->squares[row * 8 + column];
+    PieceRecord* selected = g_game->selectedPiece;
     if (square == g_game->chosenTarget) {
         const bool played = tryMove(selected, square, true);
         clearBoardSelection();
@@ -169,8 +169,8 @@ bool clickReceived(const unsigned char* m) {
         b->showTargetMarker(square);
         return false;
     }
-    if (square->piece && square->piece->colour == b->sideToMove) {
-        g_game->selectedPiece = square->piece->node;
+    if (square->piece && square->piece->colour == g_game->sideToMove) {
+        g_game->selectedPiece = square->piece;
         b->showSelectMarker(square);
         b->showTargetMarker(nullptr);
         g_game->chosenTarget = nullptr;
@@ -200,7 +200,7 @@ bool SendWholeGame() {
     }
     const int length = count * 4;
     message[0] = 'S';
-    message[1] = g_board->humanColour == 0 ? 'B' : 'N';
+    message[1] = g_game->humanColour == 0 ? 'B' : 'N';
     message[2] = (unsigned char)(length & 0xff);
     message[3] = (unsigned char)(length >> 8);
     for (int i = 0; i < count; ++i) {

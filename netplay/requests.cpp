@@ -4,7 +4,6 @@
 #include "app/input.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_peer.h"
@@ -69,7 +68,7 @@ void AnswerReceived(bool accepted) {
     switch (g_game->pendingRequest) {
     case 'R':
         showInfo(true, true, "Request accepted : new game");
-        startNewGame(g_board->humanColour);
+        startNewGame(g_game->humanColour);
         break;
     case 'L':
         showInfo(true, true, "Request accepted : loading game");

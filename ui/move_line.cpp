@@ -116,7 +116,7 @@ void playTyped(const char* text) {
     const Move m = to_move(typed.move);
     const int before = g_record->moves.count;
     for (int square : {int(m.from), int(m.to), int(m.to)})
-        onBoardClick(g_board->squares[square].node);
+        onBoardClick(g_game->squares[square].node);
     if (g_record->moves.count == before && !g_game->questionShown) {
         char why[64];
         std::snprintf(why, sizeof why, "Illegal move : %s", text);

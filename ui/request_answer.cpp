@@ -19,7 +19,7 @@ void answerLocalRequest(bool accepted) {
     if (!accepted || !g_app) return;
     switch (g_game->questionCode) {
     case 'R':
-        startNewGame(g_board ? g_board->humanColour : 0);
+        startNewGame(g_board ? g_game->humanColour : 0);
         break;
     case 'W':
         beforeBoardReplaced();

@@ -8,6 +8,7 @@
 
 #include "anim_world.h"
 #include "board/board_presets.h"
+#include "game/game_model.h"
 
 namespace {
 
@@ -50,17 +51,17 @@ void operator delete(void* p, std::size_t) noexcept {
 }
 
 TEST_F(AnimPresets, EveryPieceGlidesInOnePointZeroOneSecondsToItsKey) {
-    for (PieceRecord* p : g_board->pieces)
+    for (PieceRecord* p : g_game->pieces)
         p->node = node(0, 0.4f, 0);
     SetupPieceAnims();
-    for (PieceRecord* p : g_board->pieces) {
+    for (PieceRecord* p : g_game->pieces) {
         const NodeAnimEntry* e = FindNodeEntry(p->node);
         ASSERT_NE(e, nullptr);
         EXPECT_EQ(e->preset, ANIM_PIECE_MOVE);
         EXPECT_EQ(e->state, ANIM_STOPPED);
     }
     // The board writes the target into the key at 100 and starts the glide.
-    KNodeGraph* knight = g_board->pieces[24]->node;
+    KNodeGraph* knight = g_game->pieces[24]->node;
     knight->prs.SetAngles(0, 35, 0);
     g_anim->node_anims[ANIM_PIECE_MOVE]->addKeyPos(100, 1, 0.4f, -2);
     StartNodeAnim(knight, ANIM_ONCE, KANIM_POS | KANIM_ROT, countEnd);

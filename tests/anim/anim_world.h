@@ -8,6 +8,7 @@
 #include "anim/anim_manager.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 
 class AnimWorld : public ::testing::Test {
 protected:
@@ -19,6 +20,7 @@ protected:
         scene = new KScene();
         g_scene = scene;
         g_anim = new AnimManager();
+        g_game = new GameModel();
         g_board = new BoardScene();
         cam = new KCamera(scene);
         cam->InsertAsChildOf(scene->root);
@@ -28,6 +30,8 @@ protected:
     void TearDown() override {
         delete g_board;
         g_board = nullptr;
+        delete g_game;
+        g_game = nullptr;
         delete g_anim;
         g_anim = nullptr;
         g_scene = nullptr;

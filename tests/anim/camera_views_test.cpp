@@ -5,6 +5,7 @@
 
 #include "anim_world.h"
 #include "board/camera_views.h"
+#include "game/game_model.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST_F(CameraViews, ToggleGameViewTurnsToTheSideToMoveWhenSwitchedOn) {
     EXPECT_EQ(g_anim->game_view, 0);
     EXPECT_FALSE(IsCameraMoving()); // switching off moves nothing
 
-    g_board->sideToMove = 1;
+    g_game->sideToMove = 1;
     g_anim->view_index = 2;
     ToggleGameView();
     EXPECT_EQ(g_anim->game_view, 1);
@@ -121,7 +122,7 @@ TEST_F(CameraViews, ToggleGameViewTurnsToTheSideToMoveWhenSwitchedOn) {
     EXPECT_VEC_NEAR(position(cam), 3.5f, 5, -2.5f, 1e-4);
 
     ToggleGameView();
-    g_board->sideToMove = 0;
+    g_game->sideToMove = 0;
     ToggleGameView();
     EXPECT_EQ(g_anim->view_index, 0);
 }

@@ -151,9 +151,9 @@ TEST_F(Rest, AGlideAWallTurnAndAFadeKeepFramesComingUntilTheyEnd) {
     setMenuOpen(false);
     loop(10, [] { return lastFramePlan().resting; });
     for (int square : {52, 36, 36}) // e2-e4
-        onBoardClick(g_board->squares[square].node);
+        onBoardClick(g_game->squares[square].node);
     throughout(
-        "the glide", [] { return g_board->pieceInMotion != nullptr; }, true);
+        "the glide", [] { return g_game->pieceInMotion != nullptr; }, true);
 
     loop(10, [] { return lastFramePlan().resting; });
     showInfo(true, true, "a timed message"); // fades in, holds, fades out

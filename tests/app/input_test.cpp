@@ -110,11 +110,11 @@ TEST_F(InputTest, PauseIsIgnoredWhileTheCameraFliesBackFromTheMenu) {
 
 TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
     toGame();
-    ASSERT_TRUE(tryMove(g_board->pieceOf(0, 2, 4), &g_board->squares[36], true)); // e2-e4
+    ASSERT_TRUE(tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
     endTurn();
     // The glide ends, then the camera turns towards the computer's side.
-    ASSERT_TRUE(runFramesUntil([] { return !g_board->pieceInMotion && IsCameraMoving(); }, 400));
-    ASSERT_EQ(g_board->sideToMove, 1);
+    ASSERT_TRUE(runFramesUntil([] { return !g_game->pieceInMotion && IsCameraMoving(); }, 400));
+    ASSERT_EQ(g_game->sideToMove, 1);
     key(19);
     ASSERT_TRUE(g_game->cameraView);
     key('A');                                 // no flight away from the pause tour
@@ -122,7 +122,7 @@ TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
     EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_TOUR);
     key(19);
     ASSERT_FALSE(g_game->cameraView);
-    EXPECT_TRUE(runFramesUntil([] { return g_board->sideToMove == 0; }, 400));
+    EXPECT_TRUE(runFramesUntil([] { return g_game->sideToMove == 0; }, 400));
     EXPECT_EQ(g_record->moves.count, 2);
 }
 
@@ -150,14 +150,14 @@ TEST_F(InputTest, NothingButTheSkipActsDuringTheFlightUpToTheMenu) {
 
 TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
     toGame();
-    ASSERT_TRUE(tryMove(g_board->pieceOf(0, 2, 4), &g_board->squares[36], true)); // e2-e4
+    ASSERT_TRUE(tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
     endTurn();
-    ASSERT_TRUE(g_board->pieceInMotion);
+    ASSERT_TRUE(g_game->pieceInMotion);
     key(19);
     ASSERT_TRUE(g_game->cameraView);
     // The glide lands during the pause: the camera stays on its tour, the computer waits.
     runFramesUntil([] { return false; }, 40);
-    EXPECT_FALSE(g_board->pieceInMotion);
+    EXPECT_FALSE(g_game->pieceInMotion);
     EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_TOUR);
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_FALSE(g_ui->pause->hidden);
@@ -169,14 +169,14 @@ TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
 
 TEST_F(InputTest, TheMenuClosedDuringAGlideStillFinishesClosing) {
     toGame();
-    ASSERT_TRUE(tryMove(g_board->pieceOf(0, 2, 4), &g_board->squares[36], true)); // e2-e4
+    ASSERT_TRUE(tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
     endTurn();
     key(27);
     ASSERT_TRUE(g_game->menuOpen);
     runFramesUntil([] { return false; }, 2);
     key(27); // closed again before the glide lands: the landing turns the camera
     ASSERT_FALSE(g_game->menuOpen);
-    ASSERT_TRUE(g_board->pieceInMotion);
+    ASSERT_TRUE(g_game->pieceInMotion);
     ASSERT_TRUE(
         runFramesUntil([] { return g_record->moves.count == 2 && !IsCameraMoving(); }, 400));
     EXPECT_TRUE(g_ui->wallRoot->hidden) << "the menu wall stayed up";

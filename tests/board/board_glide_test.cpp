@@ -37,7 +37,7 @@ protected:
         b->boardPivot->InsertAsChildOf(g_root);
         b->boardGroup = new KShell(g_scene);
         b->boardGroup->InsertAsChildOf(b->boardPivot);
-        for (SquareRecord& s : b->squares) {
+        for (SquareRecord& s : g_game->squares) {
             s.node = new KShell(g_scene);
             s.node->tag = SQUARE_TAG;
             s.node->InsertAsChildOf(b->boardGroup);
@@ -52,7 +52,7 @@ protected:
         b->graveyardNode = new KShell(g_scene);
         b->graveyardNode->InsertAsChildOf(b->camera);
         b->graveyardNode->prs.SetPosition(2.0f, 0.0f, 50.0f);
-        for (PieceRecord* p : b->pieces) {
+        for (PieceRecord* p : g_game->pieces) {
             p->node = new KShell(g_scene);
             p->node->tag = p->kind;
             p->node->InsertAsChildOf(p->square->node);
@@ -75,7 +75,7 @@ protected:
 
     // Starts a move as the side to move (engine, record and board), without waiting.
     void start(const char* move) {
-        g_board->humanColour = g_board->sideToMove;
+        g_game->humanColour = g_game->sideToMove;
         ASSERT_TRUE(tryMove(at(move), square(move + 2), true)) << move;
         endTurn();
     }
@@ -85,9 +85,9 @@ protected:
     }
     // Lets every glide (a castling has two) run to its end.
     void finishGlides() {
-        for (int i = 0; i < 10 && g_board->pieceInMotion; ++i)
+        for (int i = 0; i < 10 && g_game->pieceInMotion; ++i)
             frame(0.6);
-        ASSERT_EQ(g_board->pieceInMotion, nullptr);
+        ASSERT_EQ(g_game->pieceInMotion, nullptr);
     }
     void playWhole(const char* move) {
         start(move);
@@ -103,7 +103,7 @@ protected:
 TEST_F(BoardGlide, GlideStartsAboveTheOriginAndEndsAboveTheTarget) {
     PieceRecord* pawn = at("e2");
     start("e2e4");
-    EXPECT_EQ(g_board->pieceInMotion, pawn);
+    EXPECT_EQ(g_game->pieceInMotion, pawn);
     EXPECT_EQ(at("e4"), pawn) << "the records move at once";
     EXPECT_EQ(pawn->node->parent, square("e2")->node) << "the node glides under its origin";
     frame(0.01); // the glide takes the node's pose as its first key
@@ -111,9 +111,9 @@ TEST_F(BoardGlide, GlideStartsAboveTheOriginAndEndsAboveTheTarget) {
     frame(0.5);
     expectNear(worldPos(pawn->node), {4, PIECE_HEIGHT, 5}, "halfway");
     frame(0.49);
-    EXPECT_EQ(g_board->pieceInMotion, pawn) << "a glide lasts one second";
+    EXPECT_EQ(g_game->pieceInMotion, pawn) << "a glide lasts one second";
     frame(0.05);
-    EXPECT_EQ(g_board->pieceInMotion, nullptr);
+    EXPECT_EQ(g_game->pieceInMotion, nullptr);
     EXPECT_EQ(pawn->node->parent, square("e4")->node);
     expectNear(pawn->node->prs.pos, {0, PIECE_HEIGHT, 0}, "laid on the square");
     expectNear(worldPos(pawn->node), {4, PIECE_HEIGHT, 4}, "end");
@@ -138,13 +138,13 @@ TEST_F(BoardGlide, CastlingGlidesTheKingThenTheRook) {
     PieceRecord* king = at("e1");
     PieceRecord* rook = at("h1");
     start("e1g1");
-    EXPECT_EQ(g_board->pieceInMotion, king);
+    EXPECT_EQ(g_game->pieceInMotion, king);
     EXPECT_EQ(at("f1"), rook) << "the castled position is what the turn's end looks at";
     EXPECT_EQ(rook->node->parent, square("h1")->node);
     frame(0.01);
     frame(1.05);
     EXPECT_EQ(king->node->parent, square("g1")->node);
-    EXPECT_EQ(g_board->pieceInMotion, rook);
+    EXPECT_EQ(g_game->pieceInMotion, rook);
     EXPECT_EQ(rook->node->parent, square("h1")->node) << "the rook glides from its corner";
     // The rook's glide was started in the update that ended the king's, from the moment the
     // king arrived (a glide's keys run to 101 at 100 a second): 0.04 s of it had passed by the
@@ -152,7 +152,7 @@ TEST_F(BoardGlide, CastlingGlidesTheKingThenTheRook) {
     frame(0.46);
     expectNear(worldPos(rook->node), {6, PIECE_HEIGHT, 7}, "rook halfway");
     frame(0.55);
-    EXPECT_EQ(g_board->pieceInMotion, nullptr);
+    EXPECT_EQ(g_game->pieceInMotion, nullptr);
     EXPECT_EQ(rook->node->parent, square("f1")->node);
     expectNear(worldPos(rook->node), {5, PIECE_HEIGHT, 7}, "rook on f1");
     expectNear(worldPos(king->node), {6, PIECE_HEIGHT, 7}, "king on g1");
@@ -177,12 +177,12 @@ TEST_F(BoardGlide, ATakeBackDuringAGlideLeavesNoPieceAdrift) {
     frame(0.5);
     g_record->UndoLastMove();
     g_record->RestoreBoard();
-    EXPECT_EQ(g_board->pieceInMotion, nullptr);
+    EXPECT_EQ(g_game->pieceInMotion, nullptr);
     for (int i = 0; i < 5; ++i)
         frame(0.5);
     EXPECT_EQ(pawn->node->parent, square("e2")->node);
     expectNear(worldPos(pawn->node), {4, PIECE_HEIGHT, 6}, "back on e2");
-    EXPECT_EQ(g_board->sideToMove, 0);
+    EXPECT_EQ(g_game->sideToMove, 0);
 }
 
 // The three-click selection through onBoardClick, with the markers it shows, and the computer's
@@ -192,18 +192,12 @@ protected:
     void SetUp() override {
         BoardGlide::SetUp();
         static AppState* app = new AppState(800, 600); // one window for the whole run
-        static GameModel* game = new GameModel();
-        game->selectedPiece = nullptr;
-        game->chosenTarget = nullptr;
-        game->boardLocked = 0;
-        game->gameStarted = 1;
+        g_game->gameStarted = 1;
         g_app = app;
-        g_game = game;
         g_board->reset(0);
     }
     void TearDown() override {
         g_app = nullptr;
-        g_game = nullptr;
         BoardGlide::TearDown();
     }
     static void click(const char* name) { onBoardClick(square(name)->node); }
@@ -215,7 +209,7 @@ protected:
 TEST_F(BoardClicks, SelectChooseAndConfirm) {
     PieceRecord* pawn = at("e2");
     clickPiece("e2");
-    EXPECT_EQ(g_game->selectedPiece, pawn->node);
+    EXPECT_EQ(g_game->selectedPiece, pawn);
     EXPECT_EQ(selectMarkerAt(), square("e2")->node);
     EXPECT_EQ(targetMarkerAt(), g_board->camera) << "the target marker is parked";
 
@@ -244,9 +238,9 @@ TEST_F(BoardClicks, SelectChooseAndConfirm) {
     clickPiece("g1"); // a knight, then its target, then the same target again
     click("f3");
     click("f3");
-    EXPECT_EQ(g_board->pieceInMotion, at("f3"));
+    EXPECT_EQ(g_game->pieceInMotion, at("f3"));
     EXPECT_EQ(g_record->moves.count, 1);
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_TRUE(g_game->awaitingOpponent);
     EXPECT_EQ(g_game->selectedPiece, nullptr);
     EXPECT_EQ(g_game->chosenTarget, nullptr);
@@ -258,12 +252,12 @@ TEST_F(BoardClicks, ClicksWaitForTheGlideTheMenuAndTheOpponent) {
     clickPiece("e2");
     click("e4");
     click("e4");
-    ASSERT_NE(g_board->pieceInMotion, nullptr);
+    ASSERT_NE(g_game->pieceInMotion, nullptr);
     g_game->awaitingOpponent = 0; // even on one's own turn, a glide blocks clicks
-    g_board->humanColour = 1;
+    g_game->humanColour = 1;
     clickPiece("e7");
     EXPECT_EQ(g_game->selectedPiece, nullptr);
-    g_board->pieceInMotion = nullptr;
+    g_game->pieceInMotion = nullptr;
     g_game->boardLocked = 1;
     clickPiece("e7");
     EXPECT_EQ(g_game->selectedPiece, nullptr);
@@ -273,7 +267,7 @@ TEST_F(BoardClicks, ClicksWaitForTheGlideTheMenuAndTheOpponent) {
     EXPECT_EQ(g_game->selectedPiece, nullptr);
     g_game->awaitingOpponent = 0;
     clickPiece("e7");
-    EXPECT_EQ(g_game->selectedPiece, at("e7")->node);
+    EXPECT_EQ(g_game->selectedPiece, at("e7"));
 }
 
 TEST_F(BoardClicks, ATakeableEnemyIsATargetByPieceOrSquare) {
@@ -281,10 +275,10 @@ TEST_F(BoardClicks, ATakeableEnemyIsATargetByPieceOrSquare) {
     // computer does not step in.
     for (const char* m : {"e2e4", "d7d5"}) {
         start(m);
-        g_board->humanColour = g_board->sideToMove;
+        g_game->humanColour = g_game->sideToMove;
         finishGlides();
     }
-    g_board->humanColour = 0;
+    g_game->humanColour = 0;
     g_game->awaitingOpponent = 0;
     PieceRecord* taken = at("d5");
     clickPiece("e4");
@@ -309,11 +303,11 @@ TEST_F(BoardClicks, TheComputerAnswersWhenTheCameraHasTurned) {
     for (int i = 0; i < 100 && IsCameraMoving(); ++i)
         frame(0.1);
     EXPECT_EQ(g_anim->view_index, 0) << "and back to White after it";
-    EXPECT_EQ(g_board->sideToMove, 0);
+    EXPECT_EQ(g_game->sideToMove, 0);
     EXPECT_FALSE(g_game->awaitingOpponent);
     EXPECT_EQ(side_to_move, 0);
     for (int s = 0; s < 64; ++s)
-        EXPECT_EQ(g_board->squares[s].piece == nullptr, square_color[s] == EMPTY) << s;
+        EXPECT_EQ(g_game->squares[s].piece == nullptr, square_color[s] == EMPTY) << s;
 }
 
 // The game keeps to the clock: a move's glide, the camera's turn towards the computer and the
@@ -340,7 +334,7 @@ TEST_F(BoardClicks, TheAnswerLandsAtTheSameMomentAtFiveAndTwoHundredFramesASecon
         Timing t;
         for (double now = 0; now < 20 && t.settled < 0; now += step) {
             frame(step);
-            if (t.landed < 0 && g_record->moves.count == 2 && !g_board->pieceInMotion)
+            if (t.landed < 0 && g_record->moves.count == 2 && !g_game->pieceInMotion)
                 t.landed = now + step;
             if (t.landed >= 0 && !IsCameraMoving()) t.settled = now + step;
         }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <random>
 
+#include "game/game_model.h"
 #include "game/player_info.h"
 #include "tests/board/board_test_support.h"
 
@@ -25,7 +26,7 @@ TEST_F(BoardRules, RandomGamesAgreeWithTheEngineMoveForMove) {
         SetUp();
         int plies = 0;
         for (; plies < 420; ++plies) {
-            std::vector<std::string> board = boardMoves(g_board->sideToMove);
+            std::vector<std::string> board = boardMoves(g_game->sideToMove);
             ASSERT_EQ(board, engineMoves()) << "game " << game << " ply " << plies;
             if (board.empty()) break;
             const std::string& m = board[rng() % board.size()];
@@ -37,7 +38,7 @@ TEST_F(BoardRules, RandomGamesAgreeWithTheEngineMoveForMove) {
             ASSERT_TRUE(play(m.c_str())) << m;
             promotions += pawn && p->promoted;
             for (int s = 0; s < 64; ++s) {
-                PieceRecord* q = g_board->squares[s].piece;
+                PieceRecord* q = g_game->squares[s].piece;
                 PieceId id = g_record->square_ids[s];
                 ASSERT_EQ(q == nullptr, id == NO_PIECE) << "square " << s;
                 ASSERT_EQ(q == nullptr, square_color[s] == EMPTY) << "square " << s;
@@ -47,7 +48,7 @@ TEST_F(BoardRules, RandomGamesAgreeWithTheEngineMoveForMove) {
                 static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
                 ASSERT_EQ(ENGINE_KIND[movingKind(q)], square_piece[s]) << "square " << s;
             }
-            ASSERT_EQ(g_board->sideToMove, side_to_move);
+            ASSERT_EQ(g_game->sideToMove, side_to_move);
         }
         longest = std::max(longest, plies);
     }
@@ -153,7 +154,7 @@ TEST_F(BoardRules, EnPassantMayNotUncoverTheKing) {
     place(1, KIND_KING, 0, "h8");
     place(1, KIND_PAWN, 2, "c7");
     place(1, KIND_ROOK, 1, "h5");
-    g_board->sideToMove = 1;
+    g_game->sideToMove = 1;
     ASSERT_TRUE(playOnBoard("c7c5"));
     // Both pawns leave the fifth row: the rook would then see the king.
     EXPECT_FALSE(tryMove(at("b5"), square("c6"), false));
@@ -256,7 +257,7 @@ TEST_F(BoardRules, MateIsDecidedByLegalMovesNotByFlightSquares) {
     place(1, KIND_KING, 0, "e6");
     place(1, KIND_ROOK, 0, "a8");
     place(1, KIND_ROOK, 1, "b2");
-    g_board->sideToMove = 1;
+    g_game->sideToMove = 1;
     forgetPlayerMessage();
     ASSERT_TRUE(playOnBoard("a8a1"));
     EXPECT_EQ(lastPlayerMessage(), nullptr);

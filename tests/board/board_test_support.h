@@ -13,6 +13,7 @@
 #include "board/board_scene.h"
 #include "chess/make_move.h"
 #include "chess/position.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 
 namespace board_test {
@@ -23,7 +24,7 @@ inline int sq(const char* name) {
 }
 
 inline SquareRecord* square(const char* name) {
-    return &g_board->squares[sq(name)];
+    return &g_game->squares[sq(name)];
 }
 
 inline PieceRecord* at(const char* name) {
@@ -34,14 +35,17 @@ inline PieceRecord* at(const char* name) {
 class BoardFixture : public ::testing::Test {
 protected:
     void SetUp() override {
+        g_game = new GameModel();
         g_board = new BoardScene();
         g_record = new GameRecord();
     }
     void TearDown() override {
         delete g_record;
         delete g_board;
+        delete g_game;
         g_record = nullptr;
         g_board = nullptr;
+        g_game = nullptr;
     }
 
     // Plays "e2e4" as the side to move: the board's rules, the record and (because the mover is
@@ -50,9 +54,9 @@ protected:
     bool play(const char* move, bool withEngine = true) {
         PieceRecord* p = at(move);
         if (!p) return false;
-        g_board->humanColour = withEngine ? g_board->sideToMove : 1 - g_board->sideToMove;
-        if (!tryMove(p, &g_board->squares[sq(move + 2)], true)) return false;
-        g_board->pieceInMotion = nullptr;
+        g_game->humanColour = withEngine ? g_game->sideToMove : 1 - g_game->sideToMove;
+        if (!tryMove(p, &g_game->squares[sq(move + 2)], true)) return false;
+        g_game->pieceInMotion = nullptr;
         endTurn();
         return true;
     }
@@ -62,11 +66,11 @@ protected:
 
     // Empties the board: every piece to the graveyard.
     void clearBoard() {
-        for (PieceRecord* p : g_board->pieces)
+        for (PieceRecord* p : g_game->pieces)
             sendToGraveyard(p);
     }
     PieceRecord* place(int colour, int kind, int index, const char* where) {
-        PieceRecord* p = g_board->pieceOf(colour, kind, index);
+        PieceRecord* p = g_game->pieceOf(colour, kind, index);
         SquareRecord* s = square(where);
         if (p->square) p->square->piece = nullptr;
         s->piece = p;
@@ -79,9 +83,9 @@ protected:
     // The board's legal moves of `colour` as "e2e4" texts, sorted.
     std::vector<std::string> boardMoves(int colour) {
         std::vector<std::string> out;
-        for (PieceRecord* p : g_board->pieces) {
+        for (PieceRecord* p : g_game->pieces) {
             if (p->colour != colour || !p->square) continue;
-            for (SquareRecord& s : g_board->squares)
+            for (SquareRecord& s : g_game->squares)
                 if (tryMove(p, &s, false))
                     out.push_back(
                         text(p->square->row * 8 + p->square->column, s.row * 8 + s.column));

@@ -51,10 +51,10 @@ void advance(double seconds) {
 bool agree() {
     static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
     for (int s = 0; s < 64; ++s) {
-        const PieceRecord* p = g_board->squares[s].piece;
+        const PieceRecord* p = g_game->squares[s].piece;
         const PieceId id = g_record->square_ids[s];
         if (p) {
-            if (p->square != &g_board->squares[s] ||
+            if (p->square != &g_game->squares[s] ||
                 id != make_piece_id(p->colour, p->kind, p->index) || square_color[s] != p->colour ||
                 square_piece[s] != ENGINE_KIND[movingKind(p)])
                 return false;
@@ -63,19 +63,19 @@ bool agree() {
         }
     }
     for (PieceId id : g_record->captured) {
-        const PieceRecord* p = g_board->pieceOf(id_colour(id), id_kind(id), id_index(id));
+        const PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         if (!p || p->square) return false;
     }
-    return g_board->sideToMove == side_to_move;
+    return g_game->sideToMove == side_to_move;
 }
 
 // The local player's move when it is its turn: the first the board allows.
 void localMove() {
     BoardScene* b = g_board;
-    if (b->pieceInMotion || b->sideToMove != b->humanColour) return;
-    for (PieceRecord* p : b->pieces) {
-        if (p->colour != b->humanColour || !p->square) continue;
-        for (SquareRecord& s : b->squares)
+    if (g_game->pieceInMotion || g_game->sideToMove != g_game->humanColour) return;
+    for (PieceRecord* p : g_game->pieces) {
+        if (p->colour != g_game->humanColour || !p->square) continue;
+        for (SquareRecord& s : g_game->squares)
             if (tryMove(p, &s, false)) {
                 if (tryMove(p, &s, true)) endTurn();
                 return;

@@ -70,10 +70,10 @@ protected:
     std::string saveFolder;
 
     static bool settled() {
-        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_game->pieceInMotion && !IsCameraMoving();
     }
     static bool playerToMove() {
-        return settled() && !g_game->awaitingOpponent && g_board->sideToMove == 0;
+        return settled() && !g_game->awaitingOpponent && g_game->sideToMove == 0;
     }
 
     // Coordinate moves ("e2e4", castling as the king's move) loaded as a game is: the record
@@ -104,7 +104,7 @@ protected:
                line->visible && std::strcmp(line->texte, text) == 0;
     }
 
-    static void click(const char* square) { onBoardClick(g_board->squares[squareOf(square)].node); }
+    static void click(const char* square) { onBoardClick(g_game->squares[squareOf(square)].node); }
     static void play(const char* from, const char* to) {
         click(from);
         click(to);
@@ -173,7 +173,7 @@ TEST_F(ChessAdditions, EachMoveSoundsOnceWhenItLandsAndTheKeyVSilencesThem) {
     chatReceived(line);
     chatKey(KEY_TAB);
     play("g1", "f3");
-    ASSERT_TRUE(runFramesUntil([] { return g_board->sideToMove == 0 && settled(); }, 300));
+    ASSERT_TRUE(runFramesUntil([] { return g_game->sideToMove == 0 && settled(); }, 300));
     EXPECT_EQ(soundCounts(), expected);
     onKeyDown('V');
     onKeyUp('V');
@@ -287,7 +287,7 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
     load({"e2e4", "e7e5"});
     play("g1", "f3");
     ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 4; }, 300, 0.04));
-    ASSERT_NE(g_board->pieceInMotion, nullptr);
+    ASSERT_NE(g_game->pieceInMotion, nullptr);
     press(KEY_ENTER);
     type("Bc4");
     press(KEY_ENTER);
@@ -318,19 +318,19 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
         for (int i = 0; i < plies; ++i)
             apply_recorded_move(whole[size_t(i)], ids, &promoted, nullptr, false);
         for (int s = 0; s < 64; ++s) {
-            const PieceRecord* p = g_board->squares[s].piece;
+            const PieceRecord* p = g_game->squares[s].piece;
             const PieceId id = p ? make_piece_id(p->colour, p->kind, p->index) : NO_PIECE;
             if (id != ids[s]) return testing::AssertionFailure() << "square " << s;
         }
         if (g_record->ShownCount() != plies || history_ply != plies ||
-            g_board->sideToMove != plies % 2 || side_to_move != plies % 2)
+            g_game->sideToMove != plies % 2 || side_to_move != plies % 2)
             return testing::AssertionFailure() << "shown " << g_record->ShownCount();
         if (g_record->moves.count != count) return testing::AssertionFailure() << "record cut";
         return testing::AssertionSuccess();
     };
     auto stepAndSettle = [&](int key) {
         press(key);
-        return runFramesUntil([] { return !g_board->pieceInMotion; }, 100);
+        return runFramesUntil([] { return !g_game->pieceInMotion; }, 100);
     };
     // Ten moves back (through the captures on d7 and the long castling) and forward again.
     for (int plies = count - 1; plies >= count - 10; --plies) {
@@ -355,7 +355,7 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     for (int i = 0; i < 3; ++i)
         press(KEY_LEFT);
     ASSERT_TRUE(runFramesUntil([&] { return g_record->ShownCount() == count - 3; }, 100));
-    ASSERT_TRUE(runFramesUntil([] { return !g_board->pieceInMotion; }, 100));
+    ASSERT_TRUE(runFramesUntil([] { return !g_game->pieceInMotion; }, 100));
     gameSettings().moveList = true;
     runFramesUntil([] { return false; }, 20);
     EXPECT_TRUE(showsPlies(count - 3));
@@ -389,7 +389,7 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     load(std::vector<const char*>(game.begin(), game.begin() + 4));
     ASSERT_TRUE(runFramesUntil(playerToMove, 300));
     press(KEY_LEFT);
-    ASSERT_NE(g_board->pieceInMotion, nullptr);
+    ASSERT_NE(g_game->pieceInMotion, nullptr);
     load(std::vector<const char*>(game.begin(), game.begin() + 6));
     ASSERT_TRUE(stepAndSettle(KEY_LEFT));
     EXPECT_EQ(g_record->ShownCount(), 5);

@@ -83,11 +83,11 @@ protected:
     std::string saveFolder;
 
     static bool settled() {
-        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_game->pieceInMotion && !IsCameraMoving();
     }
     // The player's turn with nothing moving.
     static bool playerToMove() {
-        return settled() && !g_game->awaitingOpponent && g_board->sideToMove == 0;
+        return settled() && !g_game->awaitingOpponent && g_game->sideToMove == 0;
     }
 
     // Coordinate moves ("e2e4", castling as the king's move) loaded as a game from the peer or
@@ -121,7 +121,7 @@ protected:
     }
     // A click of the player on a square, through the board's click handling, then one frame.
     static void click(int square) {
-        onBoardClick(g_board->squares[square].node);
+        onBoardClick(g_game->squares[square].node);
         step();
     }
     static GameSettings readSettingsFile() {
@@ -199,7 +199,7 @@ TEST_F(Extras, HintsAreTheLegalMovesOfTheSelectedPieceAndTheKeyLSwitchesThemOff)
         // The engine's legal moves, by origin: the squares and which of them take.
         Move legal[MAX_LEGAL_MOVES];
         const int count = legal_moves(legal);
-        for (PieceRecord* p : g_board->pieces) {
+        for (PieceRecord* p : g_game->pieces) {
             if (!p->square || p->colour != 0) continue;
             const int from = p->row * 8 + p->column;
             uint64_t engineQuiet = 0, engineTakes = 0;
@@ -208,10 +208,10 @@ TEST_F(Extras, HintsAreTheLegalMovesOfTheSelectedPieceAndTheKeyLSwitchesThemOff)
                     (legal[k].flags & MF_CAPTURE ? engineTakes : engineQuiet) |= bit(legal[k].to);
             uint64_t boardAllows = 0;
             for (int s = 0; s < 64; ++s)
-                if (tryMove(p, &g_board->squares[s], false)) boardAllows |= bit(s);
+                if (tryMove(p, &g_game->squares[s], false)) boardAllows |= bit(s);
 
             click(from);
-            ASSERT_EQ(g_game->selectedPiece, p->node);
+            ASSERT_EQ(g_game->selectedPiece, p);
             const ShownMarks shown = shownMoveMarks();
             const std::string where =
                 "position " + std::to_string(i) + ", square " + std::to_string(from);
@@ -263,13 +263,12 @@ TEST_F(Extras, TheLastMoveIsMarkedAfterThePlayerTheComputerATakeBackAndALoad) {
     // The computer's reply: the two squares where its piece left and arrived.
     uint64_t blackBefore = 0;
     for (int s = 0; s < 64; ++s)
-        if (g_board->squares[s].piece && g_board->squares[s].piece->colour == 1)
+        if (g_game->squares[s].piece && g_game->squares[s].piece->colour == 1)
             blackBefore |= bit(s);
     ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 2 && playerToMove(); }, 300));
     uint64_t blackAfter = 0;
     for (int s = 0; s < 64; ++s)
-        if (g_board->squares[s].piece && g_board->squares[s].piece->colour == 1)
-            blackAfter |= bit(s);
+        if (g_game->squares[s].piece && g_game->squares[s].piece->colour == 1) blackAfter |= bit(s);
     EXPECT_EQ(shownMoveMarks().lastMove, blackBefore ^ blackAfter);
 
     // A take-back: the record's new last move, at once.

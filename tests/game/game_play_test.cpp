@@ -46,7 +46,7 @@ template <class Done> bool runUntil(Done done, int maxFrames, double dt = 0.25) 
 }
 
 bool settled() {
-    return !g_board->pieceInMotion && !IsCameraMoving();
+    return !g_game->pieceInMotion && !IsCameraMoving();
 }
 
 // Window pixel of a world point as the board's camera sees it; false behind the camera.
@@ -82,7 +82,7 @@ SquareRecord* squareUnder(int x, int y) {
 // unless the click started a glide: the turn may outlast the glide, whose end starts the rest
 // of the turn (the camera's travel, the computer's answer).
 void clickSquare(int s) {
-    SquareRecord* target = &g_board->squares[s];
+    SquareRecord* target = &g_game->squares[s];
     KVector centre = target->node->GetWorldMatrix().GetTrans();
     static const float OFFSETS[][3] = {
         {0, 0.3f, 0}, {0, 0.05f, 0.35f}, {0.3f, 0.05f, 0.35f}, {-0.3f, 0.05f, 0.35f},
@@ -92,7 +92,7 @@ void clickSquare(int s) {
         if (!project(centre + KVector(o[0], o[1], o[2]), x, y)) continue;
         if (squareUnder(x, y) != target) continue;
         onMouseDown(1, x, y);
-        runUntil([] { return !IsCameraMoving() || g_board->pieceInMotion; }, 40);
+        runUntil([] { return !IsCameraMoving() || g_game->pieceInMotion; }, 40);
         return;
     }
     ADD_FAILURE() << "no pixel of square " << s << " can be clicked";
@@ -104,8 +104,8 @@ std::string state() {
     std::snprintf(line, sizeof line,
                   "moves %d, side %d, human %d, awaiting %d, gliding %d, camera moving %d, "
                   "view %d, last message \"%s\"",
-                  g_record->moves.count, g_board->sideToMove, g_board->humanColour,
-                  g_game->awaitingOpponent, g_board->pieceInMotion != nullptr, IsCameraMoving(),
+                  g_record->moves.count, g_game->sideToMove, g_game->humanColour,
+                  g_game->awaitingOpponent, g_game->pieceInMotion != nullptr, IsCameraMoving(),
                   g_anim->view_index, lastPlayerMessage() ? lastPlayerMessage() : "");
     return line;
 }
@@ -154,7 +154,7 @@ bool chooseMove(int& from, int& to) {
 void expectAllAgree(const char* when) {
     static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
     for (int s = 0; s < 64; ++s) {
-        PieceRecord* p = g_board->squares[s].piece;
+        PieceRecord* p = g_game->squares[s].piece;
         PieceId id = g_record->square_ids[s];
         ASSERT_EQ(p == nullptr, id == NO_PIECE) << when << ", square " << s;
         ASSERT_EQ(p == nullptr, square_color[s] == EMPTY) << when << ", square " << s;
@@ -162,14 +162,14 @@ void expectAllAgree(const char* when) {
         EXPECT_EQ(id, make_piece_id(p->colour, p->kind, p->index)) << when << ", square " << s;
         EXPECT_EQ(p->colour, square_color[s]) << when << ", square " << s;
         EXPECT_EQ(ENGINE_KIND[movingKind(p)], square_piece[s]) << when << ", square " << s;
-        EXPECT_EQ(p->node->parent, g_board->squares[s].node) << when << ", square " << s;
+        EXPECT_EQ(p->node->parent, g_game->squares[s].node) << when << ", square " << s;
     }
     for (PieceId id : g_record->captured) {
-        PieceRecord* p = g_board->pieceOf(id_colour(id), id_kind(id), id_index(id));
+        PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         EXPECT_EQ(p->square, nullptr) << when;
         EXPECT_EQ(p->node->parent, g_board->graveyardNode) << when;
     }
-    EXPECT_EQ(g_board->sideToMove, side_to_move) << when;
+    EXPECT_EQ(g_game->sideToMove, side_to_move) << when;
 }
 
 // The recorded moves of a game given as "e2e4" texts, each piece named as the record names it.
@@ -207,9 +207,9 @@ bool facesBlack(KNodeGraph* indicator) {
 void expectSettledGame(const std::string& when) {
     ASSERT_TRUE(runUntil(settled, 200)) << when << ": " << state();
     expectAllAgree(when.c_str());
-    EXPECT_EQ(facesBlack(g_ui->turn), g_board->sideToMove == 1) << when;
+    EXPECT_EQ(facesBlack(g_ui->turn), g_game->sideToMove == 1) << when;
     EXPECT_FALSE(g_ui->player->hidden) << when;
-    EXPECT_EQ(facesBlack(g_ui->player), g_board->humanColour == 1) << when;
+    EXPECT_EQ(facesBlack(g_ui->player), g_game->humanColour == 1) << when;
 }
 
 class GamePlay : public ::testing::Test {
@@ -245,32 +245,32 @@ TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
         std::string when = "move " + std::to_string(turn + 1);
         int from, to;
         ASSERT_TRUE(chooseMove(from, to)) << when;
-        PieceRecord* piece = g_board->squares[from].piece;
-        PieceRecord* victim = g_board->squares[to].piece;
+        PieceRecord* piece = g_game->squares[from].piece;
+        PieceRecord* victim = g_game->squares[to].piece;
         const int recorded = g_record->moves.count;
 
         clickSquare(from); // select
-        ASSERT_EQ(g_game->selectedPiece, piece->node) << when;
+        ASSERT_EQ(g_game->selectedPiece, piece) << when;
         clickSquare(to); // choose
-        ASSERT_EQ(g_game->chosenTarget, &g_board->squares[to]) << when;
-        ASSERT_EQ(g_board->squares[from].piece, piece) << when << ": nothing moved yet";
+        ASSERT_EQ(g_game->chosenTarget, &g_game->squares[to]) << when;
+        ASSERT_EQ(g_game->squares[from].piece, piece) << when << ": nothing moved yet";
         KVector start = piece->node->GetWorldMatrix().GetTrans();
         clickSquare(to); // confirm: the glide plays, the turn has passed
         ASSERT_EQ(g_record->moves.count, recorded + 1) << when;
-        EXPECT_EQ(g_board->sideToMove, 1) << when;
+        EXPECT_EQ(g_game->sideToMove, 1) << when;
         EXPECT_TRUE(g_game->awaitingOpponent) << when;
         if (victim) {
             EXPECT_EQ(victim->node->parent, g_board->graveyardNode) << when << ": taken at once";
         }
 
         // The glide ends above the target square at the height it started from.
-        ASSERT_TRUE(runUntil([&] { return g_board->pieceInMotion != piece; }, 20, 0.1)) << when;
+        ASSERT_TRUE(runUntil([&] { return g_game->pieceInMotion != piece; }, 20, 0.1)) << when;
         KVector end = piece->node->GetWorldMatrix().GetTrans();
-        KVector square = g_board->squares[to].node->GetWorldMatrix().GetTrans();
+        KVector square = g_game->squares[to].node->GetWorldMatrix().GetTrans();
         EXPECT_NEAR(end.x, square.x, 1e-3) << when;
         EXPECT_NEAR(end.z, square.z, 1e-3) << when;
         EXPECT_NEAR(end.y, start.y, 1e-3) << when;
-        EXPECT_EQ(piece->node->parent, g_board->squares[to].node) << when;
+        EXPECT_EQ(piece->node->parent, g_game->squares[to].node) << when;
 
         // The camera turns to Black, then the computer answers.
         ASSERT_TRUE(runUntil([&] { return g_record->moves.count == recorded + 2; }, 100))
@@ -387,10 +387,10 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
     expectSettledGame("loaded");
     EXPECT_EQ(g_record->moves.count, 16);
     EXPECT_EQ(square_piece[7], QUEEN) << "the promoted pawn is a queen on h8";
-    EXPECT_TRUE(g_board->squares[7].piece->promoted);
-    EXPECT_EQ(g_board->squares[61].piece->kind, KIND_ROOK) << "White's rook on f1";
-    EXPECT_EQ(g_board->squares[3].piece->kind, KIND_ROOK) << "Black's rook on d8";
-    EXPECT_EQ(g_board->pieceOf(1, KIND_PAWN, 5)->square, nullptr) << "taken en passant";
+    EXPECT_TRUE(g_game->squares[7].piece->promoted);
+    EXPECT_EQ(g_game->squares[61].piece->kind, KIND_ROOK) << "White's rook on f1";
+    EXPECT_EQ(g_game->squares[3].piece->kind, KIND_ROOK) << "Black's rook on d8";
+    EXPECT_EQ(g_game->pieceOf(1, KIND_PAWN, 5)->square, nullptr) << "taken en passant";
 
     // The take-back the player asks for with B, answered yes: on the player's turn the
     // computer's reply goes with the player's move, so the player moves again.
@@ -407,29 +407,29 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
                   std::vector<RecordedMove>(game.begin(), game.begin() + expected))
             << when;
         expectSettledGame(when);
-        EXPECT_EQ(g_board->sideToMove, 0) << when;
+        EXPECT_EQ(g_game->sideToMove, 0) << when;
         EXPECT_EQ(g_record->moves.count, expected) << when << ": the computer played again";
     }
-    EXPECT_FALSE(g_board->pieceOf(0, KIND_PAWN, 4)->promoted);
+    EXPECT_FALSE(g_game->pieceOf(0, KIND_PAWN, 4)->promoted);
     EXPECT_EQ(square_piece[29], PAWN) << "the pawn taken en passant is back";
 
     // Colours swapped: the computer now plays White and moves at once.
     swapColours();
-    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(g_game->humanColour, 1);
     ASSERT_TRUE(runUntil([] { return g_record->moves.count == 5 && settled(); }, 200)) << state();
     expectSettledGame("after the swap");
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
 
     // Before the computer has replied only the player's own move goes.
     int from, to;
     ASSERT_TRUE(chooseMove(from, to));
-    ASSERT_TRUE(tryMove(g_board->squares[from].piece, &g_board->squares[to], true));
+    ASSERT_TRUE(tryMove(g_game->squares[from].piece, &g_game->squares[to], true));
     endTurn();
     ASSERT_EQ(g_record->moves.count, 6) << state();
     ASSERT_EQ(g_record->TakeBack(), 1);
     expectSettledGame("the player's move taken back");
     EXPECT_EQ(g_record->moves.count, 5);
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
 }
 
 TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
@@ -440,14 +440,14 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
     ASSERT_TRUE(runUntil(settled, 100));
     for (const char* m : {"e2e4", "e7e5"}) {
         const int from = (m[0] - 'a') + ('8' - m[1]) * 8, to = (m[2] - 'a') + ('8' - m[3]) * 8;
-        ASSERT_TRUE(tryMove(g_board->squares[from].piece, &g_board->squares[to], true)) << m;
+        ASSERT_TRUE(tryMove(g_game->squares[from].piece, &g_game->squares[to], true)) << m;
         endTurn();
         ASSERT_TRUE(runUntil(settled, 100)) << m;
     }
-    ASSERT_EQ(g_board->sideToMove, g_board->humanColour);
+    ASSERT_EQ(g_game->sideToMove, g_game->humanColour);
     EXPECT_EQ(g_record->TakeBack(), 1);
     EXPECT_EQ(g_record->moves.count, 1);
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
     delete netSession().server;
     netSession().server = nullptr;
 }

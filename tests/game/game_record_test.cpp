@@ -6,6 +6,7 @@
 #include "chess/fen.h"
 #include "chess/move_gen.h"
 #include "chess/search.h"
+#include "game/game_model.h"
 #include "game/player_info.h"
 #include "tests/board/board_test_support.h"
 
@@ -19,22 +20,22 @@ protected:
     void expectAllAgree() {
         static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
         for (int s = 0; s < 64; ++s) {
-            PieceRecord* p = g_board->squares[s].piece;
+            PieceRecord* p = g_game->squares[s].piece;
             PieceId id = g_record->square_ids[s];
             ASSERT_EQ(p == nullptr, id == NO_PIECE) << "square " << s;
             ASSERT_EQ(p == nullptr, square_color[s] == EMPTY) << "square " << s;
             if (!p) continue;
-            EXPECT_EQ(p->square, &g_board->squares[s]);
+            EXPECT_EQ(p->square, &g_game->squares[s]);
             EXPECT_EQ(id, make_piece_id(p->colour, p->kind, p->index)) << "square " << s;
             EXPECT_EQ(p->colour, square_color[s]) << "square " << s;
             EXPECT_EQ(ENGINE_KIND[movingKind(p)], square_piece[s]) << "square " << s;
         }
         for (PieceId id : g_record->captured) {
-            PieceRecord* p = g_board->pieceOf(id_colour(id), id_kind(id), id_index(id));
+            PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
             EXPECT_EQ(p->square, nullptr);
             EXPECT_EQ(p->row, -1);
         }
-        EXPECT_EQ(g_board->sideToMove, side_to_move);
+        EXPECT_EQ(g_game->sideToMove, side_to_move);
     }
 };
 
@@ -54,14 +55,14 @@ TEST_F(GameRecordTest, MovesArePackedAsRecordedMoves) {
 TEST_F(GameRecordTest, AMoveTheEngineRefusesIsNotPlayedOnTheBoard) {
     ASSERT_TRUE(playOnBoard("e2e4")); // the engine was not told: it still has White to move
     PieceRecord* pawn = at("e7");
-    g_board->humanColour = 1;
+    g_game->humanColour = 1;
     forgetPlayerMessage();
     EXPECT_TRUE(tryMove(pawn, square("e5"), false)) << "the board's rules allow it";
     EXPECT_FALSE(tryMove(pawn, square("e5"), true));
     EXPECT_STREQ(lastPlayerMessage(), "Illegal move");
     EXPECT_EQ(at("e7"), pawn);
     EXPECT_EQ(at("e5"), nullptr);
-    EXPECT_EQ(g_board->pieceInMotion, nullptr);
+    EXPECT_EQ(g_game->pieceInMotion, nullptr);
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_EQ(g_record->square_ids[sq("e7")], make_piece_id(1, KIND_PAWN, 4));
 }
@@ -73,7 +74,7 @@ TEST_F(GameRecordTest, UndoLastMove) {
     g_record->UndoLastMove();
     g_record->RestoreBoard();
     EXPECT_EQ(g_record->moves.count, 0);
-    EXPECT_EQ(g_board->sideToMove, 0);
+    EXPECT_EQ(g_game->sideToMove, 0);
     PieceId start[64];
     start_square_ids(start);
     for (int s = 0; s < 64; ++s)
@@ -88,7 +89,7 @@ TEST_F(GameRecordTest, UndoLastMove) {
     EXPECT_EQ(g_record->square_ids[sq("d8")], make_piece_id(1, KIND_QUEEN, 0));
     g_record->RestoreBoard();
     expectAllAgree();
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_EQ(at("d8")->kind, KIND_QUEEN);
     EXPECT_TRUE(tryMove(at("d8"), square("d5"), false));
 }
@@ -161,10 +162,10 @@ TEST_F(GameRecordTest, ComputerMoveIsPlayedOnEngineRecordAndBoard) {
     g_record->NewGame(true);
     max_depth = 3;
     g_record->ComputerMove();
-    g_board->pieceInMotion = nullptr;
+    g_game->pieceInMotion = nullptr;
     ASSERT_EQ(g_record->moves.count, 1);
     EXPECT_EQ(rm_colour(g_record->moves[0]), 0);
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
     expectAllAgree();
 }
 
@@ -173,16 +174,16 @@ TEST_F(GameRecordTest, RestoreBoardShowsPromotionsAndCapturesAndWhoMoves) {
         ASSERT_TRUE(play(m)) << m;
     // Everything the board knows is thrown away; the record rebuilds it.
     g_board->reset(0);
-    EXPECT_FALSE(g_board->pieceOf(0, KIND_PAWN, 0)->promoted);
+    EXPECT_FALSE(g_game->pieceOf(0, KIND_PAWN, 0)->promoted);
     g_record->RestoreBoard();
     expectAllAgree();
     PieceRecord* queen = at("a8");
     ASSERT_NE(queen, nullptr);
     EXPECT_EQ(queen->kind, KIND_PAWN);
     EXPECT_TRUE(queen->promoted);
-    EXPECT_EQ(g_board->sideToMove, 1) << "White moved last";
+    EXPECT_EQ(g_game->sideToMove, 1) << "White moved last";
     EXPECT_EQ(g_record->captured.count, 4);
-    EXPECT_EQ(g_board->pieceOf(1, KIND_ROOK, 0)->square, nullptr);
+    EXPECT_EQ(g_game->pieceOf(1, KIND_ROOK, 0)->square, nullptr);
 }
 
 TEST_F(GameRecordTest, TheComputerPromotesToAQueenAsTheBoardShows) {

@@ -15,7 +15,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/input.h"
-#include "board/board_scene.h"
 #include "board/camera_views.h"
 #include "board/intro.h"
 #include "board/move_marks.h"
@@ -45,7 +44,7 @@ protected:
     void TearDown() override { startOpponent(OpponentChoice{}); }
 
     static bool settled() {
-        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_game->pieceInMotion && !IsCameraMoving();
     }
 
     // Frames of 0.1 s of test clock until `done`, for at most `seconds` of real time.
@@ -75,7 +74,7 @@ protected:
         ASSERT_NE(move, 0u);
         const Move m = to_move(move);
         for (int square : {int(m.from), int(m.to), int(m.to)})
-            onBoardClick(g_board->squares[square].node);
+            onBoardClick(g_game->squares[square].node);
     }
 
     // Waits until the record holds `count` moves and the board is still with the player to

@@ -5,7 +5,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/input.h"
-#include "board/board_scene.h"
 #include "board/camera_views.h"
 #include "board/intro.h"
 #include "board/square_picking.h"
@@ -20,11 +19,11 @@ namespace {
 class RenderScaleGame : public GameFixture {
 protected:
     static bool settled() {
-        return !g_game->menuOpen && !g_board->pieceInMotion && !IsCameraMoving();
+        return !g_game->menuOpen && !g_game->pieceInMotion && !IsCameraMoving();
     }
     static float scale() { return GetRenderScale(g_app->screen); }
     static void click(int square) {
-        onBoardClick(g_board->squares[square].node);
+        onBoardClick(g_game->squares[square].node);
         KAdvanceTestClock(0.04);
         runFrame();
     }
@@ -66,7 +65,7 @@ TEST_F(RenderScaleGame, StaysInItsBoundsAndHoldsStillWhileAPieceGlides) {
     click(e4);
     int glideFrames = 0;
     for (int i = 0; i < 200 && (glideFrames == 0 || scale() == low); ++i) {
-        const bool gliding = g_board->pieceInMotion;
+        const bool gliding = g_game->pieceInMotion;
         if (gliding) ASSERT_EQ(scale(), low) << "frame " << i << " of the glide";
         glideFrames += gliding;
         KAdvanceTestClock(gliding ? 0.1 : 0.5); // the camera's flights, which hold it too, quickly

@@ -15,6 +15,7 @@
 #include "chess/fen.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
+#include "game/game_model.h"
 #include "game/load_list.h"
 #include "game/pgn.h"
 #include "game/player_info.h"
@@ -98,8 +99,8 @@ TEST_F(SavedGames, RoundTripKeepsMovesAndCapturesInOrder) {
     EXPECT_EQ(std::vector<PieceId>(g_record->captured.begin(), g_record->captured.end()), captured);
     g_record->RestoreBoard();
     EXPECT_EQ(at("a2")->kind, KIND_ROOK);
-    EXPECT_EQ(g_board->pieceOf(1, KIND_QUEEN, 0)->square, nullptr);
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->pieceOf(1, KIND_QUEEN, 0)->square, nullptr);
+    EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_EQ(square_piece[sq("a2")], ROOK);
 }
 
@@ -161,7 +162,7 @@ TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
     EXPECT_EQ(square_color[sq("e4")], WHITE);
     EXPECT_EQ(square_color[sq("e2")], EMPTY);
     EXPECT_EQ(side_to_move, BLACK);
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
 
     // A missing file: false, nothing said, nothing changed.
     forgetPlayerMessage();
@@ -198,7 +199,7 @@ TEST_F(SavedGames, ASaveWritesThePgnBesideAndAFailedPgnLeavesTheSaveWhole) {
     // Fool's mate, the player holding Black against the computer.
     for (const char* m : {"f2f3", "e7e5", "g2g4", "d8h4"})
         ASSERT_TRUE(play(m)) << m;
-    g_board->humanColour = 1;
+    g_game->humanColour = 1;
     const std::string fen = position_fen();
     const int history = history_ply;
     ASSERT_TRUE(g_record->SaveGame(path("fool.chs").c_str()));

@@ -9,7 +9,6 @@
 
 #include "app/extra_keys.h"
 #include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "board/move_marks.h"
 #include "board/square_picking.h"
 #include "chess/notation.h"
@@ -62,12 +61,12 @@ protected:
     void expectHintsAreTheClicksAccepted(const char* where) {
         Move legal[MAX_LEGAL_MOVES];
         const int count = legal_moves(legal);
-        for (PieceRecord* piece : g_board->pieces) {
+        for (PieceRecord* piece : g_game->pieces) {
             if (!piece->square || piece->colour != 0) continue;
             const int from = piece->row * 8 + piece->column;
             uint64_t allowed = 0, engine = 0;
             for (int s = 0; s < 64; ++s)
-                if (tryMove(piece, &g_board->squares[s], false)) allowed |= bit(s);
+                if (tryMove(piece, &g_game->squares[s], false)) allowed |= bit(s);
             for (int k = 0; k < count; ++k)
                 if (legal[k].from == from) engine |= bit(legal[k].to);
             onBoardClick(piece->node);
@@ -100,7 +99,7 @@ TEST_F(NetExtras, HintsMarksAndListFollowTheBoardsRulesAndThePeersMoves) {
     localMove("e4", "e5");
     peerMove("f7", "f5");
     expectHintsAreTheClicksAccepted("en passant");
-    onBoardClick(g_board->squares[square("e5")].node);
+    onBoardClick(g_game->squares[square("e5")].node);
     fromGame(p, 4);
     frameSteps();
     EXPECT_EQ(shownMoveMarks().quiet, bit(square("e6")));
@@ -112,7 +111,7 @@ TEST_F(NetExtras, HintsMarksAndListFollowTheBoardsRulesAndThePeersMoves) {
     peerMove("g8", "f6");
     EXPECT_EQ(lastRow(), "  4. Be2     Nf6");
     expectHintsAreTheClicksAccepted("castling");
-    onBoardClick(g_board->squares[square("e1")].node);
+    onBoardClick(g_game->squares[square("e1")].node);
     fromGame(p, 4);
     frameSteps();
     EXPECT_EQ(shownMoveMarks().quiet, bit(square("f1")) | bit(square("g1")));

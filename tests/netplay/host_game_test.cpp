@@ -10,7 +10,6 @@
 #include "anim/anim_manager.h"
 #include "app/input.h"
 #include "app/request_keys.h"
-#include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
@@ -60,7 +59,7 @@ protected:
         AnswerRequest(accepted);
         showRequest(false, nullptr, nullptr);
     }
-    PieceRecord* at(const char* name) { return g_board->squares[square(name)].piece; }
+    PieceRecord* at(const char* name) { return g_game->squares[square(name)].piece; }
     static int countConnections() {
         int n = 0;
         for (KSocket* c = netSession().server->port->sockets; c; c = c->next)
@@ -85,7 +84,7 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
         deliver(p, select.substr(0, k));
         EXPECT_EQ(g_game->selectedPiece, nullptr) << k << " bytes";
         deliver(p, select.substr(k));
-        EXPECT_EQ(g_game->selectedPiece, at("e7")->node) << k << " bytes";
+        EXPECT_EQ(g_game->selectedPiece, at("e7")) << k << " bytes";
         deliver(p, peer::clickOff('C'));
         EXPECT_EQ(g_game->selectedPiece, nullptr) << "a click off the board clears it";
     }
@@ -111,7 +110,7 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
     EXPECT_STREQ(g_ui->overlay->requestLine2->texte, "swap colors");
     answer(true);
     EXPECT_EQ(fromGame(p, 2), "QY");
-    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(g_game->humanColour, 1);
     EXPECT_EQ(disagreement(), "");
 }
 
@@ -148,7 +147,7 @@ TEST_F(HostedGame, EveryMessageSplitAtEveryByteBoundary) {
         ASSERT_EQ(g_record->moves.count, 3) << k;
         for (int i = 0; i < 3; ++i)
             ASSERT_EQ(uint32_t(g_record->moves[i]), moves[i]) << k;
-        EXPECT_EQ(g_board->humanColour, 1) << k;
+        EXPECT_EQ(g_game->humanColour, 1) << k;
         EXPECT_EQ(disagreement(), "") << k;
     }
 }
@@ -305,7 +304,7 @@ TEST_F(HostedGame, PeersComingAndGoing) {
     passUntil([&] { return !second.pump(); });
     EXPECT_TRUE(second.closedByGame());
     EXPECT_FALSE(g_game->questionShown) << "an answer would change the host's board alone";
-    EXPECT_EQ(g_board->humanColour, 0);
+    EXPECT_EQ(g_game->humanColour, 0);
 
     // Hosting again from the menu while a peer is connected: the peer gets the new game.
     localMove("e2", "e4");
@@ -383,7 +382,7 @@ TEST_F(HostedGame, AMoveTypedOnTheMoveLineReachesThePeerAsClicksAndTheReplayKeys
         settle();
         EXPECT_EQ(g_record->ShownCount(), 2);
         EXPECT_EQ(at("e5")->colour, 1);
-        EXPECT_EQ(g_board->sideToMove, 0);
+        EXPECT_EQ(g_game->sideToMove, 0);
     }
     EXPECT_EQ(disagreement(), "");
 }

@@ -9,7 +9,6 @@
 #include "app/input.h"
 #include "app/launch_options.h"
 #include "app/request_keys.h"
-#include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/net_session.h"
@@ -76,7 +75,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     EXPECT_EQ(g_ui->overlay->ipLength, 0);
     EXPECT_EQ(g_ui->overlay->ipLine->texte[0], '_');
     EXPECT_EQ(g_ui->choiceConfirmed, 0);
-    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(g_game->humanColour, 1);
     EXPECT_EQ(g_record->moves.count, 1);
     EXPECT_EQ(disagreement(), "");
     settle();
@@ -96,7 +95,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
         deliver(hostPeer, peer::click('H', peer::square(s) / 8, peer::square(s) % 8));
     settle();
     EXPECT_EQ(g_record->moves.count, 3);
-    EXPECT_EQ(g_board->sideToMove, 1);
+    EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_FALSE(g_game->awaitingOpponent);
     localClick("b8");
     EXPECT_NE(g_game->selectedPiece, nullptr);
@@ -141,7 +140,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     EXPECT_FALSE(rejoining());
     EXPECT_EQ(info(), "Game resumed");
     EXPECT_FALSE(g_game->inputSuspended);
-    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(g_game->humanColour, 1);
     EXPECT_EQ(g_record->moves.count, 4);
     EXPECT_EQ(disagreement(), "");
 

@@ -8,7 +8,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/launch_options.h"
-#include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
 #include "game/game_model.h"
@@ -43,7 +42,7 @@ void NetWorld::pass(double dt) {
 }
 
 void NetWorld::settle() {
-    passUntil([] { return !g_board->pieceInMotion && !IsCameraMoving(); });
+    passUntil([] { return !g_game->pieceInMotion && !IsCameraMoving(); });
 }
 
 int NetWorld::gameSocket() {
@@ -97,14 +96,14 @@ std::string NetWorld::lastChatLine() {
 }
 
 void NetWorld::localClick(const char* square) {
-    onBoardClick(g_board->squares[peer::square(square)].node);
+    onBoardClick(g_game->squares[peer::square(square)].node);
 }
 
 std::string NetWorld::disagreement() {
     static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
     std::string out;
     for (int s = 0; s < 64; ++s) {
-        const PieceRecord* p = g_board->squares[s].piece;
+        const PieceRecord* p = g_game->squares[s].piece;
         const PieceId id = g_record->square_ids[s];
         const bool agree = p ? id == make_piece_id(p->colour, p->kind, p->index) &&
                                    square_color[s] == p->colour &&
@@ -113,9 +112,9 @@ std::string NetWorld::disagreement() {
         if (!agree) out += "square " + std::to_string(s) + "; ";
     }
     for (PieceId id : g_record->captured) {
-        const PieceRecord* p = g_board->pieceOf(id_colour(id), id_kind(id), id_index(id));
+        const PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         if (!p || p->square) out += "taken piece " + std::to_string(id) + " on the board; ";
     }
-    if (g_board->sideToMove != side_to_move) out += "side to move; ";
+    if (g_game->sideToMove != side_to_move) out += "side to move; ";
     return out;
 }

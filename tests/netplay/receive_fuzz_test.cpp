@@ -19,7 +19,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/request_keys.h"
-#include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
 #include "game/game_model.h"
@@ -78,7 +77,7 @@ public:
         case 6:
         case 7: { // the peer's three clicks of a move, when it has one
             int from, to;
-            if (!pickMove(1 - g_board->humanColour, from, to)) return click(origin, below(64));
+            if (!pickMove(1 - g_game->humanColour, from, to)) return click(origin, below(64));
             return click(origin, from) + click(origin, to) + click(origin, to);
         }
         case 8:
@@ -179,12 +178,12 @@ protected:
 
     // The local player's turn: a move by clicks, as often as not.
     void localPlay(Fuzzer& f) {
-        if (g_game->awaitingOpponent || g_board->pieceInMotion) return;
+        if (g_game->awaitingOpponent || g_game->pieceInMotion) return;
         int from, to;
-        if (!f.chance(50) || !f.pickMove(g_board->humanColour, from, to)) return;
-        onBoardClick(g_board->squares[from].node);
-        onBoardClick(g_board->squares[to].node);
-        onBoardClick(g_board->squares[to].node);
+        if (!f.chance(50) || !f.pickMove(g_game->humanColour, from, to)) return;
+        onBoardClick(g_game->squares[from].node);
+        onBoardClick(g_game->squares[to].node);
+        onBoardClick(g_game->squares[to].node);
     }
 
     void animate(double seconds) {

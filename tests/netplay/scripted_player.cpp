@@ -15,7 +15,6 @@
 #include "app/game_main.h"
 #include "app/launch_options.h"
 #include "app/may_act.h"
-#include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "chess/fen.h"
 #include "chess/notation.h"
@@ -83,7 +82,7 @@ int main(int argc, char** argv) {
         // One click a frame while the board may be clicked, also while the camera turns.
         if (!mayPlayerClickBoard()) continue;
         if (clicks == 0) move = chooseMove(seed, played);
-        onBoardClick(g_board->squares[clicks == 0 ? move.from : move.to].node);
+        onBoardClick(g_game->squares[clicks == 0 ? move.from : move.to].node);
         if (++clicks < 3) continue;
         clicks = 0;
         std::printf("MOVE %d %c%d%c%d\n", played + 1, 'a' + move.from % 8, 8 - move.from / 8,

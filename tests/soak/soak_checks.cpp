@@ -86,9 +86,9 @@ std::string stateSummary() {
         u->wallRoot && !u->wallRoot->hidden ? "shown" : "hidden", u->loadScreenOpen,
         u->saveScreenOpen, u->connectScreenOpen, u->quitBannerShown, u->waterShown,
         g_game->questionShown, cam ? cam->preset : -1, cam ? cam->state : -9,
-        NodeAnimOwes(g_board->camera, menuClosedCallback), g_board->sideToMove,
-        g_board->humanColour, g_record->moves.count, boardInMotion(),
-        netSession().server != nullptr, netSession().client != nullptr);
+        NodeAnimOwes(g_board->camera, menuClosedCallback), g_game->sideToMove, g_game->humanColour,
+        g_record->moves.count, boardInMotion(), netSession().server != nullptr,
+        netSession().client != nullptr);
     std::string held;
     for (int k = 0; k < 256; ++k)
         if (a->keysDown[k]) held += " " + std::to_string(k);
@@ -119,7 +119,6 @@ std::string Checks::afterStep(double seconds) {
 }
 
 std::string Checks::board() {
-    BoardScene* b = g_board;
     GameRecord* r = g_record;
     // Only legal moves are ever recorded: replayed from the start whenever the record changes.
     const unsigned hash = recordHash();
@@ -150,7 +149,7 @@ std::string Checks::board() {
     }
     static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
     for (int s = 0; s < 64; ++s) {
-        const SquareRecord& sq = b->squares[s];
+        const SquareRecord& sq = g_game->squares[s];
         const PieceRecord* p = sq.piece;
         const PieceId id = ids[s];
         if (p && p->square != &sq)
@@ -161,7 +160,7 @@ std::string Checks::board() {
                              : id == NO_PIECE && square_color[s] == EMPTY;
         if (!agree) return failed("board", "board, record and engine differ on " + squareName(s));
     }
-    for (const PieceRecord* p : b->pieces) {
+    for (const PieceRecord* p : g_game->pieces) {
         if (!p->node) continue;
         if (!p->square) {
             if (p->node->parent != p->graveyard)
@@ -169,7 +168,7 @@ std::string Checks::board() {
             continue;
         }
         const int s = p->row * 8 + p->column;
-        if (p->square != &b->squares[s] || b->squares[s].piece != p)
+        if (p->square != &g_game->squares[s] || g_game->squares[s].piece != p)
             return failed("board", "piece records disagree on " + squareName(s));
         const KPRS& t = p->node->prs;
         if (p->node->parent != p->square->node || std::fabs(t.pos.x) > PLACE_TOLERANCE ||
@@ -177,11 +176,11 @@ std::string Checks::board() {
             return failed("board", "the piece on " + squareName(s) + " is drawn elsewhere");
     }
     for (PieceId id : *captured) {
-        const PieceRecord* p = b->pieceOf(id_colour(id), id_kind(id), id_index(id));
+        const PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         if (!p || p->square) return failed("board", "a taken piece is on the board");
     }
     const int side = shown ? 1 - rm_colour(r->moves[shown - 1]) : 0;
-    if (b->sideToMove != side || side_to_move != side)
+    if (g_game->sideToMove != side || side_to_move != side)
         return failed("board", "the side to move is not the record's");
     return "";
 }
@@ -194,7 +193,7 @@ std::string Checks::views() {
     if (ui->menuActive != g_game->menuOpen) return failed("views", "menu keys and menu disagree");
     if (g_game->gameStarted && g_game->boardLocked != (g_game->menuOpen || g_game->cameraView))
         return failed("views", "the board's lock does not follow the menu and the pause");
-    if (g_game->awaitingOpponent != (g_board->sideToMove != g_board->humanColour))
+    if (g_game->awaitingOpponent != (g_game->sideToMove != g_game->humanColour))
         return failed("views", "the opponent's turn is not the board's");
     const int preset = cameraPreset();
     if (g_game->menuOpen && g_game->gameStarted && preset != ANIM_VIEW_MENU)
@@ -228,23 +227,23 @@ std::string Checks::selection() {
     const void* connection = netSession().client   ? static_cast<const void*>(netSession().client)
                              : netSession().server ? static_cast<const void*>(playingPeer())
                                                    : nullptr;
-    const bool changed = hash != selectionHash_ || b->humanColour != selectionColour_ ||
+    const bool changed = hash != selectionHash_ || g_game->humanColour != selectionColour_ ||
                          (connection && connection != selectionConnection_);
     // The same selection and target as before the step: kept across the change. (A click of the
     // peer replayed after the change in the same frame makes a new one.)
     const bool kept = g_game->chosenTarget && g_game->chosenTarget == selectionTarget_ &&
                       g_game->selectedPiece == selectionPiece_;
     selectionHash_ = hash;
-    selectionColour_ = b->humanColour;
+    selectionColour_ = g_game->humanColour;
     selectionConnection_ = connection;
     selectionPiece_ = g_game->selectedPiece;
     selectionTarget_ = g_game->chosenTarget;
     if (changed && kept)
         return failed("selection", "a piece and target chosen outlived a change of game, colours "
                                    "or peer");
-    const PieceRecord* selected = b->pieceOfNode(g_game->selectedPiece);
+    const PieceRecord* selected = g_game->selectedPiece;
     if (g_game->selectedPiece &&
-        (!selected || !selected->square || selected->colour != b->sideToMove))
+        (!selected || !selected->square || selected->colour != g_game->sideToMove))
         return failed("selection",
                       "the selected piece is not one the side to move has on the board");
     if (g_game->chosenTarget && !g_game->selectedPiece)
@@ -273,7 +272,7 @@ std::string Checks::requests() {
     const bool ownMoveAdded = WholeGamesLoaded() == gamesLoaded_ &&
                               r->moves.count == requestMoves_ + 1 &&
                               recordHash(requestMoves_) == requestHash_ &&
-                              rm_colour(r->moves[r->moves.count - 1]) == g_board->humanColour;
+                              rm_colour(r->moves[r->moves.count - 1]) == g_game->humanColour;
     const bool waitedThrough = requestWaited_ && g_game->requestPending;
     const bool askedAgain = waitedThrough && g_game->pendingRequest != requestCode_;
     if (waitedThrough && ownMoveAdded)

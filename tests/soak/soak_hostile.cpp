@@ -16,7 +16,6 @@
 
 #include "app/launch_options.h"
 #include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/settings.h"
@@ -103,13 +102,13 @@ private:
 
     // The peer's move on its turn, clicked as a player would.
     bool peerMove(std::string& bytes) {
-        BoardScene* b = g_board;
-        if (b->sideToMove == b->humanColour) return false;
+        if (g_game->sideToMove == g_game->humanColour) return false;
         std::vector<std::pair<int, int>> moves;
-        for (PieceRecord* p : b->pieces) {
-            if (!p->square || p->colour != b->sideToMove) continue;
+        for (PieceRecord* p : g_game->pieces) {
+            if (!p->square || p->colour != g_game->sideToMove) continue;
             for (int t = 0; t < 64; ++t)
-                if (tryMove(p, &b->squares[t], false)) moves.push_back({p->row * 8 + p->column, t});
+                if (tryMove(p, &g_game->squares[t], false))
+                    moves.push_back({p->row * 8 + p->column, t});
         }
         if (moves.empty()) return false;
         const auto [from, to] = moves[size_t(random_.below(int(moves.size())))];

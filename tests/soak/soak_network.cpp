@@ -19,7 +19,6 @@
 
 #include "app/launch_options.h"
 #include "app/may_act.h"
-#include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/settings.h"
@@ -100,8 +99,8 @@ Report stateReport(long steps, long checks, bool sent, bool closed) {
     r.hostPort = listeningPort();
     r.moveCount = g_record->moves.count;
     r.recordHash = recordHash();
-    r.humanColour = g_board->humanColour;
-    r.sideToMove = g_board->sideToMove;
+    r.humanColour = g_game->humanColour;
+    r.sideToMove = g_game->sideToMove;
     std::string moves;
     for (int i = std::max(0, g_record->moves.count - 6); i < g_record->moves.count; ++i)
         moves += std::to_string(int(g_record->moves[i])) + " ";
@@ -118,7 +117,7 @@ std::string boardsAgree(const Report& other) {
     ++g_comparisons;
     g_longestGame = std::max(g_longestGame, g_record->moves.count);
     if (other.moveCount == g_record->moves.count && other.recordHash == recordHash() &&
-        other.humanColour != g_board->humanColour && other.sideToMove == g_board->sideToMove)
+        other.humanColour != g_game->humanColour && other.sideToMove == g_game->sideToMove)
         return "";
     // Bytes not yet acknowledged may still be on their way through loopback (a busy machine
     // defers its delivery), unseen by the receiver's queue: the boards are compared again once

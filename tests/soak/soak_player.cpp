@@ -8,7 +8,6 @@
 #include "app/app_state.h"
 #include "app/may_act.h"
 #include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/settings.h"
@@ -129,12 +128,12 @@ std::vector<int> entriesOf(int page) {
 
 // The moves the board allows the side to move, as (from, to) squares.
 std::vector<std::pair<int, int>> allowedMoves() {
-    BoardScene* b = g_board;
     std::vector<std::pair<int, int>> moves;
-    for (PieceRecord* p : b->pieces) {
-        if (!p->square || p->colour != b->sideToMove) continue;
+    for (PieceRecord* p : g_game->pieces) {
+        if (!p->square || p->colour != g_game->sideToMove) continue;
         for (int t = 0; t < 64; ++t)
-            if (tryMove(p, &b->squares[t], false)) moves.push_back({p->row * 8 + p->column, t});
+            if (tryMove(p, &g_game->squares[t], false))
+                moves.push_back({p->row * 8 + p->column, t});
     }
     return moves;
 }
@@ -427,7 +426,7 @@ Step Player::clickSquare() {
     const bool onPiece = random_.chance(0.5);
     return {named("click square %d", square) + (onPiece ? " (its piece)" : ""), [square, onPiece] {
                 int x, y;
-                const SquareRecord& s = g_board->squares[square];
+                const SquareRecord& s = g_game->squares[square];
                 KVector at = s.node ? s.node->GetWorldMatrix().GetTrans() : KVector();
                 if (onPiece && s.piece) at.y += 0.4f; // the piece's body above the square
                 if (s.node && worldPixel(at, x, y)) clickAt(x, y);

@@ -151,8 +151,7 @@ void Player::probe() {
     plan_.push_back({"probe: the game goes on", nullptr, 0.01, [] {
                          if (!g_game->gameStarted || !localGame() || g_game->menuOpen)
                              return std::string();
-                         const BoardScene* b = g_board;
-                         const bool over = !hasLegalMove(b->sideToMove);
+                         const bool over = !hasLegalMove(g_game->sideToMove);
                          if (over || mayPlayerClickBoard()) return std::string();
                          return std::string("soft-lock: the player cannot move");
                      }});

@@ -33,14 +33,14 @@ constexpr size_t SAVE_FOLDER_RANDOM = 6;                  // its XXXXXX
 
 std::string squareName(const SquareRecord* s) {
     if (!s) return "-";
-    const int i = int(s - g_board->squares);
+    const int i = int(s - g_game->squares);
     return std::string{char('a' + i % 8), char('8' - i / 8)};
 }
 
 // The square a node hangs under, or null.
 const SquareRecord* squareUnder(const KNodeGraph* node) {
     if (!node || !node->parent) return nullptr;
-    for (const SquareRecord& s : g_board->squares)
+    for (const SquareRecord& s : g_game->squares)
         if (s.node == node->parent) return &s;
     return nullptr;
 }
@@ -96,14 +96,14 @@ uint32_t poseDigest() {
         d.add(b->camera->prs.rot);
     }
     d.add(cameraZoomReached());
-    for (const PieceRecord* p : b->pieces) {
+    for (const PieceRecord* p : g_game->pieces) {
         const KNodeGraph* n = p ? p->node : nullptr;
         if (!n) {
             d.add(uint32_t(99));
             continue;
         }
         const SquareRecord* s = squareUnder(n);
-        d.add(uint32_t(s                                        ? s - b->squares
+        d.add(uint32_t(s                                        ? s - g_game->squares
                        : n->parent && n->parent == p->graveyard ? 64
                        : n->parent                              ? 65
                                                                 : 66));
@@ -145,8 +145,7 @@ std::string traceLine(char role, long step, const std::string& action) {
     const KTexte* info = u->overlay ? u->overlay->infoText : nullptr;
     const char* told = lastPlayerMessage();
     const ShownMarks marks = shownMoveMarks();
-    const PieceRecord* selected =
-        g_game->selectedPiece ? b->pieceOfNode(g_game->selectedPiece) : nullptr;
+    const PieceRecord* selected = g_game->selectedPiece;
     const std::string fen = position_fen();
     const char* typed = moveLineTyped();
     char text[1024];

@@ -16,6 +16,7 @@
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
+#include "game/game_model.h"
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "ui/interface.h"
@@ -140,7 +141,7 @@ bool worldPixel(const KVector& p, int& x, int& y) {
 
 bool squarePixel(int square, int& x, int& y) {
     if (!g_board || square < 0 || square >= 64) return false;
-    const SquareRecord& s = g_board->squares[square];
+    const SquareRecord& s = g_game->squares[square];
     if (!s.node) return false;
     return worldPixel(s.node->GetWorldMatrix().GetTrans(), x, y);
 }

@@ -15,7 +15,6 @@
 #include "app/input.h"
 #include "app/launch_options.h"
 #include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "board/camera_views.h"
 #include "engine/KivEngine.h"
 #include "game/file_jobs.h"
@@ -66,7 +65,7 @@ protected:
             press(VK_DOWN);
         return !lines.empty() && text == lines[g_ui->listIndex]->texte;
     }
-    static bool resting() { return !IsCameraMoving() && !g_board->pieceInMotion; }
+    static bool resting() { return !IsCameraMoving() && !g_game->pieceInMotion; }
     static bool menuResting() { return g_game->menuOpen && resting() && g_ui->page == 0; }
     // Opens the menu when needed, takes a main-page entry and waits for its panel and its list
     // (the load screen's list is made by the file worker).
@@ -92,13 +91,13 @@ protected:
     static bool playAndWait(int fr, int fc, int tr, int tc) {
         static int expected;
         expected = g_record->moves.count + 2;
-        PieceRecord* p = g_board->squares[fr * 8 + fc].piece;
-        if (!p || !tryMove(p, &g_board->squares[tr * 8 + tc], true)) return false;
+        PieceRecord* p = g_game->squares[fr * 8 + fc].piece;
+        if (!p || !tryMove(p, &g_game->squares[tr * 8 + tc], true)) return false;
         endTurn();
         return wait(
             [] {
                 return g_record->moves.count == expected && resting() &&
-                       g_board->sideToMove == g_board->humanColour;
+                       g_game->sideToMove == g_game->humanColour;
             },
             200);
     }
@@ -147,9 +146,9 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     press(VK_RETURN);
     EXPECT_EQ(recorded(), atSave);
     EXPECT_FALSE(g_game->menuOpen);
-    PieceRecord* e4 = g_board->squares[4 * 8 + 4].piece;
+    PieceRecord* e4 = g_game->squares[4 * 8 + 4].piece;
     ASSERT_TRUE(e4 && e4->kind == KIND_PAWN && e4->colour == 0);
-    EXPECT_EQ(g_board->squares[4 * 8 + 3].piece, nullptr) << "d2-d4 went with the load";
+    EXPECT_EQ(g_game->squares[4 * 8 + 3].piece, nullptr) << "d2-d4 went with the load";
     ASSERT_TRUE(wait(resting));
 
     // A game deleted after the list was read cannot be opened: said, and the game stays.
@@ -165,7 +164,7 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     EXPECT_EQ(recorded(), atSave);
     EXPECT_EQ(ids, std::vector<PieceId>(std::begin(g_record->square_ids),
                                         std::end(g_record->square_ids)));
-    EXPECT_EQ(g_board->squares[4 * 8 + 4].piece, e4);
+    EXPECT_EQ(g_game->squares[4 * 8 + 4].piece, e4);
     ASSERT_TRUE(wait(resting));
 
     // A PGN file put in the folder: its games follow the saved games, one line each. One loads
@@ -177,7 +176,7 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     press(VK_RETURN);
     press(VK_RETURN);
     EXPECT_EQ(recorded().size(), 4u);
-    PieceRecord* c4 = g_board->squares[4 * 8 + 2].piece;
+    PieceRecord* c4 = g_game->squares[4 * 8 + 2].piece;
     ASSERT_TRUE(c4 && c4->kind == KIND_PAWN && c4->colour == 0);
     ASSERT_TRUE(wait(resting));
     ASSERT_TRUE(openScreen(LOAD_X) && selectLine(db + " - game 3"));
@@ -185,7 +184,7 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     press(VK_RETURN);
     EXPECT_STREQ(lastPlayerMessage(), "Illegal 2.Ke3 : not loaded");
     EXPECT_EQ(recorded().size(), 4u);
-    EXPECT_EQ(g_board->squares[4 * 8 + 2].piece, c4);
+    EXPECT_EQ(g_game->squares[4 * 8 + 2].piece, c4);
 }
 
 TEST_F(ScreensGame, AGameFileNamedOnTheCommandLineOpensWithThePlayerToMove) {
@@ -198,7 +197,7 @@ TEST_F(ScreensGame, AGameFileNamedOnTheCommandLineOpensWithThePlayerToMove) {
     fs::remove(file);
     ASSERT_TRUE(wait([] { return !g_game->menuOpen && resting(); }));
     EXPECT_EQ(recorded().size(), 3u);
-    EXPECT_EQ(g_board->humanColour, 1); // Black is to move: the board waits for the player
+    EXPECT_EQ(g_game->humanColour, 1); // Black is to move: the board waits for the player
     runFramesUntil([] { return false; }, 30);
     EXPECT_EQ(recorded().size(), 3u);
 }

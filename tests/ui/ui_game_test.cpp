@@ -8,7 +8,6 @@
 
 #include "app/game_main.h"
 #include "app/input.h"
-#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "tests/ui/ui_world.h"
@@ -88,7 +87,7 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     EXPECT_TRUE(g_game->gameStarted);
     EXPECT_FALSE(g_game->menuOpen);
     EXPECT_EQ(g_ui->page, 0);
-    EXPECT_EQ(g_board->humanColour, 0);
+    EXPECT_EQ(g_game->humanColour, 0);
     ASSERT_TRUE(runUntil([] { return g_ui->wallRoot->hidden != 0; }, 40, 0.1))
         << "the wall goes when the camera is back at the board";
 
@@ -103,7 +102,7 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     EXPECT_TRUE(g_game->questionShown);
     clickWindow(320, 362);
     EXPECT_FALSE(g_game->questionShown);
-    EXPECT_EQ(g_board->humanColour, 1);
+    EXPECT_EQ(g_game->humanColour, 1);
     runFor(3.0, 0.5);
 
     // The chat opens with Tab, takes typed keys, and Escape there does not open the menu.

@@ -14,7 +14,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/input.h"
-#include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
@@ -74,8 +73,8 @@ bool shootEngineChoice() {
     if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 1, false)) return false;
     if (!waitReal(thinkingSignShown, 30)) {
         std::printf("phase %d, moves %d, human %d, side %d, menu %d, started %d, thinking %s\n",
-                    int(uciOpponent().phase), g_record->moves.count, g_board->humanColour,
-                    g_board->sideToMove, g_game->menuOpen, g_game->gameStarted,
+                    int(uciOpponent().phase), g_record->moves.count, g_game->humanColour,
+                    g_game->sideToMove, g_game->menuOpen, g_game->gameStarted,
                     opponentThinking() ? opponentThinking() : "-");
         return fail("stockfish shows no thinking sign");
     }
@@ -110,7 +109,7 @@ bool loadGame(const std::vector<const char*>& moves) {
     }
     if (!g_record->LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
     g_record->RestoreBoard();
-    return runUntil([] { return !IsCameraMoving() && !g_board->pieceInMotion; }, 20, SETTLE_DT);
+    return runUntil([] { return !IsCameraMoving() && !g_game->pieceInMotion; }, 20, SETTLE_DT);
 }
 
 // Capitals typed with Shift, as a player types them.
@@ -154,12 +153,12 @@ bool shootReplay() {
     pressKey('M');
     for (int i = 0; i < 6; ++i) {
         pressKey(KEY_LEFT);
-        if (!runUntil([] { return !g_board->pieceInMotion; }, 5, 0.04)) return fail("no glide end");
+        if (!runUntil([] { return !g_game->pieceInMotion; }, 5, 0.04)) return fail("no glide end");
     }
     pressKey(KEY_LEFT);
     runFrames(14, 0.04);
     std::printf("replay: %d of %d moves shown\n", g_record->ShownCount(), g_record->moves.count);
-    if (!g_board->pieceInMotion) return fail("nothing glides back");
+    if (!g_game->pieceInMotion) return fail("nothing glides back");
     return saveShot(g_folder, "chess-replay.png");
 }
 

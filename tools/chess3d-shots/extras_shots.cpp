@@ -39,7 +39,7 @@ bool fail(const char* what) {
 }
 
 bool playerToMove() {
-    return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
+    return g_game->sideToMove == g_game->humanColour && !g_game->pieceInMotion &&
            !IsCameraMoving() && !g_game->awaitingOpponent;
 }
 
@@ -77,8 +77,8 @@ bool loadGame(const std::vector<const char*>& moves) {
 // The player's piece with the most squares to go to, captures counting double; false if none.
 bool busiestPiece(int& square) {
     int best = -1;
-    for (PieceRecord* p : g_board->pieces) {
-        if (!p || !p->square || p->colour != g_board->humanColour) continue;
+    for (PieceRecord* p : g_game->pieces) {
+        if (!p || !p->square || p->colour != g_game->humanColour) continue;
         uint64_t quiet = 0, captures = 0;
         legalTargets(p, quiet, captures);
         const int score = __builtin_popcountll(quiet) + 2 * __builtin_popcountll(captures);
@@ -92,7 +92,7 @@ bool busiestPiece(int& square) {
 
 bool clickSquare(int square) {
     int x, y;
-    if (!findSquarePixel(&g_board->squares[square], x, y)) return fail("square not reachable");
+    if (!findSquarePixel(&g_game->squares[square], x, y)) return fail("square not reachable");
     clickAt(x, y);
     return runUntil([] { return !IsCameraMoving(); }, 5, SETTLE_DT) && runFrames(3);
 }
@@ -171,7 +171,7 @@ bool shootExtras(const std::string& folder) {
     runFrames(15, 0.04); // the rook half way, the result in the info line
     if (!saveShot(g_folder, "extra-move-list.png")) return false;
     // The rook landed: the computer, mated, has nothing to say over the result.
-    if (!runUntil([] { return !g_board->pieceInMotion; }, 5, 0.04)) return fail("Rd8 never landed");
+    if (!runUntil([] { return !g_game->pieceInMotion; }, 5, 0.04)) return fail("Rd8 never landed");
     runFrames(10, 0.04);
     std::printf("info line after the mate: %s\n", g_ui->overlay->infoText->texte);
     if (!saveShot(g_folder, "extra-mate.png")) return false;

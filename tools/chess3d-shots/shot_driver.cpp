@@ -212,8 +212,8 @@ bool findSquarePixel(const SquareRecord* square, int& x, int& y) {
 }
 
 bool clickMove(int fromRow, int fromColumn, int toRow, int toColumn) {
-    const SquareRecord* from = &g_board->squares[fromRow * 8 + fromColumn];
-    const SquareRecord* to = &g_board->squares[toRow * 8 + toColumn];
+    const SquareRecord* from = &g_game->squares[fromRow * 8 + fromColumn];
+    const SquareRecord* to = &g_game->squares[toRow * 8 + toColumn];
     // Each click turns the camera a little towards the point clicked: squares are found anew
     // once it rests.
     auto click = [](const SquareRecord* s) {

@@ -65,7 +65,7 @@ bool cameraResting() {
 
 // The local player's turn with nothing moving: the computer has answered.
 bool readyForMove() {
-    return g_board->sideToMove == g_board->humanColour && !g_board->pieceInMotion &&
+    return g_game->sideToMove == g_game->humanColour && !g_game->pieceInMotion &&
            !IsCameraMoving() && !g_game->awaitingOpponent;
 }
 
@@ -171,9 +171,9 @@ bool shootStatistics() {
 
 // A capture the local player may make now, from the board's own rules; false when none.
 bool findCapture(int& fr, int& fc, int& tr, int& tc) {
-    for (PieceRecord* p : g_board->pieces) {
-        if (!p || !p->square || p->colour != g_board->humanColour) continue;
-        for (SquareRecord& s : g_board->squares) {
+    for (PieceRecord* p : g_game->pieces) {
+        if (!p || !p->square || p->colour != g_game->humanColour) continue;
+        for (SquareRecord& s : g_game->squares) {
             if (!s.piece || s.piece->colour == p->colour) continue;
             if (!tryMove(p, &s, false)) continue;
             fr = p->row, fc = p->column, tr = s.row, tc = s.column;
@@ -197,8 +197,8 @@ bool shootCapture() {
     int fr, fc, tr, tc;
     for (const auto& m : opening) {
         if (findCapture(fr, fc, tr, tc)) break;
-        PieceRecord* p = g_board->squares[m[0] * 8 + m[1]].piece;
-        if (!p || !tryMove(p, &g_board->squares[m[2] * 8 + m[3]], false)) continue;
+        PieceRecord* p = g_game->squares[m[0] * 8 + m[1]].piece;
+        if (!p || !tryMove(p, &g_game->squares[m[2] * 8 + m[3]], false)) continue;
         if (!playAndWait(m[0], m[1], m[2], m[3])) return false;
     }
     if (!findCapture(fr, fc, tr, tc)) return fail("no capture came up");
@@ -207,7 +207,7 @@ bool shootCapture() {
     if (!clickMove(fr, fc, tr, tc)) return fail("the capture could not be clicked");
     // The third click started the one-second glide one frame ago.
     runFrames(10);
-    if (!g_board->pieceInMotion) return fail("no piece glides after the capture");
+    if (!g_game->pieceInMotion) return fail("no piece glides after the capture");
     if (!saveShot(g_out, "game-capture.png")) return false;
     if (!runUntil([before] { return readyForMove() && g_record->moves.count == before + 2; }, 60,
                   WAIT_FRAME_SECONDS))
@@ -262,15 +262,15 @@ bool shootInfo() {
     auto infoUp = [] { return g_ui->overlay->infoText->visible != 0; };
     for (int i = 0; i < 14 && !lastPlayerMessage(); ++i) {
         int fr = -1, fc = 0, tr = 0, tc = 0;
-        if (i < 2 && g_board->squares[plan[i][0] * 8 + plan[i][1]].piece &&
-            tryMove(g_board->squares[plan[i][0] * 8 + plan[i][1]].piece,
-                    &g_board->squares[plan[i][2] * 8 + plan[i][3]], false)) {
+        if (i < 2 && g_game->squares[plan[i][0] * 8 + plan[i][1]].piece &&
+            tryMove(g_game->squares[plan[i][0] * 8 + plan[i][1]].piece,
+                    &g_game->squares[plan[i][2] * 8 + plan[i][3]], false)) {
             fr = plan[i][0], fc = plan[i][1], tr = plan[i][2], tc = plan[i][3];
         } else {
             // Any move that takes nothing, the king's side kept open.
-            for (PieceRecord* p : g_board->pieces) {
-                if (!p || !p->square || p->colour != g_board->humanColour || fr >= 0) continue;
-                for (SquareRecord& s : g_board->squares) {
+            for (PieceRecord* p : g_game->pieces) {
+                if (!p || !p->square || p->colour != g_game->humanColour || fr >= 0) continue;
+                for (SquareRecord& s : g_game->squares) {
                     if (s.piece || !tryMove(p, &s, false)) continue;
                     fr = p->row, fc = p->column, tr = s.row, tc = s.column;
                     break;
