@@ -110,7 +110,6 @@ bool buildGame() {
 
     // 4-7. Board records, game record (a new game in the chess engine), animations, interface.
     g_board = new BoardScene();
-    g_record = new GameRecord();
     g_anim = new AnimManager();
     g_ui = new Interface();
     installNetworkPlay();

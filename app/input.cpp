@@ -227,7 +227,7 @@ void prepareBoardForGame(int humanColour) {
 
 void startNewGame(int humanColour) {
     prepareBoardForGame(humanColour);
-    g_record->NewGame(true);
+    g_game->record.NewGame(true);
 }
 
 void growWindow() {

@@ -84,11 +84,11 @@ void openGameFile(const LaunchOptions& options) {
         return;
     }
     startNewGame(0);
-    if (!g_record->LoadGame(ref.c_str())) return;
-    const int moves = g_record->moves.count;
-    g_board->reset(moves > 0 ? 1 - rm_colour(g_record->moves[moves - 1]) : 0);
+    if (!g_game->record.LoadGame(ref.c_str())) return;
+    const int moves = g_game->record.moves.count;
+    g_board->reset(moves > 0 ? 1 - rm_colour(g_game->record.moves[moves - 1]) : 0);
     g_game->gameStarted = 1;
-    g_record->RestoreBoard();
+    g_game->record.RestoreBoard();
     setMenuOpen(false);
 }
 

@@ -97,7 +97,7 @@ bool mayComputerMove() {
 }
 
 void computerTurnIfDue() {
-    if (mayComputerMove() && g_record) g_record->ComputerMove();
+    if (mayComputerMove() && g_game) g_game->record.ComputerMove();
 }
 
 bool mayReplayPeerClick() {

@@ -89,8 +89,8 @@ void sendToGraveyard(PieceRecord* piece) {
 bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook) {
     SquareRecord* from = piece->square;
     // 1. The record first: a move the engine refuses is not played on the board.
-    if (g_record && !g_record->RecordMove(from->row, from->column, target->row, target->column,
-                                          g_game->sideToMove, piece->kind, piece->index))
+    if (g_game && !g_game->record.RecordMove(from->row, from->column, target->row, target->column,
+                                             g_game->sideToMove, piece->kind, piece->index))
         return false;
     // A pawn's diagonal step onto an empty square takes en passant (tryMove takes the pawn).
     const bool enPassant = piece->kind == KIND_PAWN && !piece->promoted && !target->piece &&
@@ -181,7 +181,7 @@ void resetIndicators() {
 }
 
 bool computerToMove() {
-    return localGame() && g_record && g_record->replayPlies < 0 &&
+    return localGame() && g_game && g_game->record.replayPlies < 0 &&
            g_game->sideToMove != g_game->humanColour && hasLegalMove(g_game->sideToMove);
 }
 

@@ -38,10 +38,10 @@ bool pathClear(const SquareRecord* from, const SquareRecord* to) {
 // Whether the record holds a move of that piece: castling needs king and rook unmoved. Only the
 // moves the board shows count (a replay may show an earlier position).
 bool hasMoved(int colour, int kind, int index) {
-    if (!g_record) return false;
-    const int shown = g_record->ShownCount();
+    if (!g_game) return false;
+    const int shown = g_game->record.ShownCount();
     for (int i = 0; i < shown; ++i) {
-        const RecordedMove m = g_record->moves[i];
+        const RecordedMove m = g_game->record.moves[i];
         if (rm_colour(m) == colour && rm_kind(m) == kind && rm_index(m) == index) return true;
     }
     return false;
@@ -50,8 +50,8 @@ bool hasMoved(int colour, int kind, int index) {
 // The pawn that may be taken en passant by a pawn of `colour` landing on column `column`: the
 // last recorded move the board shows must be that pawn's double step from its start row.
 PieceRecord* enPassantVictim(int colour, int column) {
-    if (!g_record || g_record->ShownCount() == 0) return nullptr;
-    RecordedMove last = g_record->moves[g_record->ShownCount() - 1];
+    if (!g_game || g_game->record.ShownCount() == 0) return nullptr;
+    RecordedMove last = g_game->record.moves[g_game->record.ShownCount() - 1];
     int other = 1 - colour;
     int startRow = other == 1 ? 1 : 6, landRow = other == 1 ? 3 : 4;
     if (rm_colour(last) != other || rm_kind(last) != KIND_PAWN || rm_index(last) != column ||

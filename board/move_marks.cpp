@@ -110,8 +110,8 @@ void layOutHints(const MarkState& st) {
 MarkState currentState() {
     MarkState st;
     const GameSettings& settings = gameSettings();
-    st.recordCount = g_record ? g_record->ShownCount() : 0; // a replay's position, or the game's
-    st.lastRecorded = st.recordCount > 0 ? g_record->moves[st.recordCount - 1] : 0;
+    st.recordCount = g_game ? g_game->record.ShownCount() : 0; // a replay's position, or the game's
+    st.lastRecorded = st.recordCount > 0 ? g_game->record.moves[st.recordCount - 1] : 0;
     st.selected = g_app ? g_game->selectedPiece : nullptr;
     st.hintsOn = settings.moveHints;
     st.lastOn = settings.lastMoveMarks;
@@ -192,7 +192,7 @@ void showSuggestedMove(int from, int to, float seconds) {
     place(g_marks.suggest[1], to);
     g_marks.suggestSeconds = seconds;
     GetTimePassed(&g_marks.suggestStamp);
-    g_marks.suggestRecordCount = g_record ? g_record->ShownCount() : 0;
+    g_marks.suggestRecordCount = g_game ? g_game->record.ShownCount() : 0;
     if (KMaterial* mat = g_marks.suggestMaterial) {
         mat->opacity = g_marks.suggestOpacity;
         mat->changed = 1;

@@ -27,8 +27,8 @@ namespace {
 // colour's name.
 PgnTags tagsOfThisGame() {
     PgnTags tags;
-    tags.date =
-        g_record && !g_record->startDay.empty() ? g_record->startDay : pgn_date(std::time(nullptr));
+    tags.date = g_game && !g_game->record.startDay.empty() ? g_game->record.startDay
+                                                           : pgn_date(std::time(nullptr));
     bool againstComputer = localGame();
     if (againstComputer && g_board) {
         if (g_game->humanColour == 0)

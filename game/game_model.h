@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/board_records.h"
+#include "game/game_record.h"
 
 // What the model asks of, or tells, the floors above it: plain function pointers the top floor
 // (app/wiring.cpp) installs at start-up. A hook runs at once, where the model calls it. Each may
@@ -28,6 +29,8 @@ struct GameModel {
     PieceRecord* pieces[32] = {};
     PieceRecord* pieceInMotion = nullptr; // piece whose glide plays; board clicks wait for it
     PieceRecord* castlingRook = nullptr;  // rook to glide after the king's glide, or null
+    // ---- The game as played, the link to the chess engine --------------------------------------
+    GameRecord record; // made after the opponent is chosen: its new game reads the level
     // ---- Who may act -------------------------------------------------------------------------
     uint8_t inputSuspended = 0;   // intro plays / connection wait: keys and clicks ignored
     uint8_t boardLocked = 0;      // menu open or pause view: board clicks, drag, view keys ignored

@@ -18,8 +18,6 @@
 #include "game/pgn_import.h"
 #include "game/player_info.h"
 
-GameRecord* g_record = nullptr;
-
 namespace {
 
 // The engine at the start position with the root moves generated, at the game's search limits.

@@ -1,7 +1,7 @@
 #pragma once
 // The game as played on the 3D board and its link to the chess engine: the recorded moves, the
-// identity of the piece on every square and the pieces taken. One instance (g_record), created
-// at start-up; every call comes from the game thread.
+// identity of the piece on every square and the pieces taken. The game model holds the one
+// instance (g_game->record, game/game_model.h); every call comes from the game thread.
 
 #include <cstdint>
 #include <string>
@@ -108,6 +108,3 @@ struct GameRecord {
     // save_pattern()), which may have run on the file worker.
     int TakeSavedGames(const std::vector<FoundFile>& found);
 };
-
-// One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
-extern GameRecord* g_record; // the game as played, the link to the chess engine

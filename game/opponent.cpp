@@ -145,7 +145,7 @@ void computerAnswerStep() {
         return;
     }
     g_opponent.computerKey = 0;
-    g_record->PlayComputerMove(move);
+    g_game->record.PlayComputerMove(move);
 }
 
 void suggestionAnswerStep() {
@@ -238,7 +238,7 @@ bool externalComputerMove() {
             handleFailure();
             return false; // this very turn goes to the built-in engine
         }
-        g_record->PlayComputerMove(move);
+        g_game->record.PlayComputerMove(move);
         return true;
     }
     if (!uciSearching(g_opponent.engine, key)) {

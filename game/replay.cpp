@@ -32,7 +32,7 @@ SquareRecord* square(int row, int column) {
 
 // The board, the engine and the turn as they stand after the first `plies` moves.
 void show(int plies) {
-    GameRecord* r = g_record;
+    GameRecord* r = &g_game->record;
     r->ShowPlies(plies);
     const int shown = r->ShownCount();
     g_game->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
@@ -43,7 +43,7 @@ void show(int plies) {
 
 // Back at the game's latest position, the computer answers if it is its move.
 void computerAtTheEnd() {
-    if (g_record->replayPlies < 0) computerTurnIfDue();
+    if (g_game->record.replayPlies < 0) computerTurnIfDue();
 }
 
 void glideEnded() {
@@ -70,7 +70,7 @@ void glideEnded() {
 // The move at index `ply` glides forwards (taking what it takes at once) or backwards (what it
 // took comes back when it has landed).
 void glideMove(int ply, bool forward) {
-    const RecordedMove m = g_record->moves[ply];
+    const RecordedMove m = g_game->record.moves[ply];
     SquareRecord* from = square(rm_from_row(m), rm_from_column(m));
     SquareRecord* to = square(rm_to_row(m), rm_to_column(m));
     if (!forward) std::swap(from, to);
@@ -111,8 +111,8 @@ bool replayGame(ReplayStep step) {
         }
         return true;
     }
-    if (!g_record || !g_board || !mayStepReplay()) return false;
-    const int shown = g_record->ShownCount(), count = g_record->moves.count;
+    if (!g_game || !g_board || !mayStepReplay()) return false;
+    const int shown = g_game->record.ShownCount(), count = g_game->record.moves.count;
     switch (step) {
     case ReplayStep::Back:
         if (shown == 0) return false;
@@ -136,7 +136,8 @@ bool replayGame(ReplayStep step) {
 }
 
 bool replayAsksBeforeMove(const SquareRecord* from, const SquareRecord* to) {
-    if (!g_record || g_record->replayPlies < 0 || g_replay.confirmed || !from || !to) return false;
+    if (!g_game || g_game->record.replayPlies < 0 || g_replay.confirmed || !from || !to)
+        return false;
     g_replay.askedFrom = from->row * 8 + from->column;
     g_replay.askedTo = to->row * 8 + to->column;
     g_replay.agreed = false;
@@ -158,7 +159,7 @@ void replayStep() {
     const int from = g_replay.askedFrom, to = g_replay.askedTo;
     g_replay.agreed = false;
     g_replay.askedFrom = g_replay.askedTo = -1;
-    if (!g_record || g_record->replayPlies < 0) return; // the game changed meanwhile
+    if (!g_game || g_game->record.replayPlies < 0) return; // the game changed meanwhile
     g_replay.confirmed = true;
     for (int s : {from, to, to})
         onBoardClick(g_game->squares[s].node);

@@ -82,10 +82,10 @@ void replaceGame(int colour, const unsigned char* block, int moves) {
     ++wholeGamesLoaded;
     g_game->gameStarted = 1; // before the board is prepared: the menu may then close
     prepareBoardForGame(colour);
-    g_record->NewGame(true);
+    g_game->record.NewGame(true);
     if (moves > 0) {
-        (void)g_record->LoadMoves(block, moves);
-        g_record->RestoreBoard();
+        (void)g_game->record.LoadMoves(block, moves);
+        g_game->record.RestoreBoard();
     }
 }
 
@@ -139,7 +139,7 @@ void wholeBlockReceived() {
     // Hidden first: a damaged block or the game's result is said after this.
     showInfo(false, false, nullptr);
     const int length = netSession().netPendingValue;
-    if (length % 4 != 0 || !g_record->MovesLoadable(net.block, length / 4)) {
+    if (length % 4 != 0 || !g_game->record.MovesLoadable(net.block, length / 4)) {
         tellPlayer("Damaged game received : not loaded");
         return;
     }
@@ -188,11 +188,11 @@ long WholeGamesLoaded() {
 
 bool SendWholeGame() {
     static unsigned char message[WHOLE_GAME_HEADER + WHOLE_GAME_MAX_BLOCK];
-    if (!g_record || !g_board) return false;
+    if (!g_game || !g_board) return false;
     // The peer starts the game afresh, with nothing selected: a selection kept here would make
     // the next click of this side a move the peer never saw chosen.
     clearBoardSelection();
-    const int count = g_record->moves.count;
+    const int count = g_game->record.moves.count;
     if (count > WHOLE_GAME_MAX_BLOCK / 4) {
         showInfo(true, true, "Game too long to send");
         Log("\nSYSTEM : game of %d moves too long to send\n", count);
@@ -204,7 +204,7 @@ bool SendWholeGame() {
     message[2] = (unsigned char)(length & 0xff);
     message[3] = (unsigned char)(length >> 8);
     for (int i = 0; i < count; ++i) {
-        const uint32_t move = uint32_t(g_record->moves[i]);
+        const uint32_t move = uint32_t(g_game->record.moves[i]);
         for (int k = 0; k < 4; ++k)
             message[WHOLE_GAME_HEADER + 4 * i + k] = (unsigned char)(move >> (8 * k));
     }
@@ -225,7 +225,7 @@ void SendChatLine(const char* line) {
 
 void ReceiveMessages(int side, char* input, int* inputLength) {
     AppState* app = g_app;
-    if (!app || !g_board || !g_record) return;
+    if (!app || !g_board || !g_game) return;
     // While the intro plays nothing is handled and nothing is dropped: the bytes wait.
     if (side == NET_HOST && g_game->inputSuspended) return;
     if (!input || !inputLength || *inputLength <= 0) return;

@@ -73,9 +73,9 @@ void AnswerReceived(bool accepted) {
     case 'L':
         showInfo(true, true, "Request accepted : loading game");
         // A file that cannot be read leaves the game as it was; the peer gets that game.
-        (void)g_record->LoadGame(g_game->fileName.c_str());
+        (void)g_game->record.LoadGame(g_game->fileName.c_str());
         beforeBoardReplaced();
-        g_record->RestoreBoard();
+        g_game->record.RestoreBoard();
         SendWholeGame();
         break;
     case 'W':
@@ -86,8 +86,8 @@ void AnswerReceived(bool accepted) {
     case 'B':
         showInfo(true, true, "Request accepted : back one piece");
         beforeBoardReplaced();
-        g_record->UndoLastMove();
-        g_record->RestoreBoard();
+        g_game->record.UndoLastMove();
+        g_game->record.RestoreBoard();
         break;
     default:
         break;

@@ -5,6 +5,7 @@
 
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/load_list.h"
 #include "game/saved_games.h"
@@ -130,7 +131,7 @@ void appendFileLines(const std::vector<LoadableGame>& more, bool complete) {
 
 void buildFileList(bool withPgnGames) {
     TextOverlay* o = overlay();
-    if (!o || !g_record || !g_scene) return;
+    if (!o || !g_game || !g_scene) return;
     stop_load_list(); // the parts of a list still being made go with it
     g_listed.clear();
     // The texts of the list before are reused, the first first.
@@ -140,13 +141,13 @@ void buildFileList(bool withPgnGames) {
     g_spareLines.insert(g_spareLines.end(), lines.rbegin(), lines.rend());
     lines.clear();
     if (withPgnGames) {
-        start_load_list(*g_record, appendFileLines);
+        start_load_list(g_game->record, appendFileLines);
         return;
     }
     std::vector<LoadableGame> saved;
-    const int count = g_record->ListSavedGames();
+    const int count = g_game->record.ListSavedGames();
     for (int i = 0; i < count; ++i)
-        saved.push_back({g_record->saved_file_names[i], 0, 0});
+        saved.push_back({g_game->record.saved_file_names[i], 0, 0});
     appendFileLines(saved, true);
 }
 

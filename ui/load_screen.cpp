@@ -47,9 +47,9 @@ void loadSelectedGame() {
     setChoiceConfirmed(false);
     if (localGame()) {
         g_game->fileName = path;
-        if (savedGameLoadable(path.c_str()) && g_record->LoadGame(path.c_str())) {
+        if (savedGameLoadable(path.c_str()) && g_game->record.LoadGame(path.c_str())) {
             g_game->gameStarted = 1;
-            g_record->RestoreBoard();
+            g_game->record.RestoreBoard();
         }
         toggleLoadScreen();
         toggleMenu();

@@ -114,10 +114,10 @@ void playTyped(const char* text) {
         return;
     }
     const Move m = to_move(typed.move);
-    const int before = g_record->moves.count;
+    const int before = g_game->record.moves.count;
     for (int square : {int(m.from), int(m.to), int(m.to)})
         onBoardClick(g_game->squares[square].node);
-    if (g_record->moves.count == before && !g_game->questionShown) {
+    if (g_game->record.moves.count == before && !g_game->questionShown) {
         char why[64];
         std::snprintf(why, sizeof why, "Illegal move : %s", text);
         refuse(why);
@@ -149,7 +149,7 @@ void enter() {
     }
     g_line.waiting = true;
     std::memcpy(g_line.waitingText, text, sizeof text);
-    g_line.waitingRecordCount = g_record->moves.count;
+    g_line.waitingRecordCount = g_game->record.moves.count;
 }
 
 // Characters a move may hold: letters, digits, '-' and '=' ('x', '+' and '#' are letters or
@@ -238,7 +238,7 @@ void moveLineStep() {
     if (!g_line.waiting) return;
     // Another game now, or the player turned to the menu or the pause view: the move no longer
     // waits (played when the menu closes, long after, it would come as a surprise).
-    if (g_record->moves.count != g_line.waitingRecordCount || menuOrPauseShown()) {
+    if (g_game->record.moves.count != g_line.waitingRecordCount || menuOrPauseShown()) {
         g_line.waiting = false;
         return;
     }

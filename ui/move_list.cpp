@@ -98,10 +98,10 @@ void fitHeight() {
 }
 
 bool recordChanged() {
-    const GrowArray<RecordedMove>& moves = g_record->moves;
+    const GrowArray<RecordedMove>& moves = g_game->record.moves;
     const size_t n = size_t(moves.count);
     return !g_list.linesValid || g_list.shownRecord.size() != n ||
-           g_list.shownPlies != g_record->ShownCount() ||
+           g_list.shownPlies != g_game->record.ShownCount() ||
            (n > 0 && std::memcmp(g_list.shownRecord.data(), moves.block, n * sizeof(RecordedMove)));
 }
 
@@ -110,15 +110,15 @@ bool recordChanged() {
 //    an earlier position, its move is marked ('>' before it, the row gold) and kept in view, and
 //    the moves after it are dimmed.
 void rebuildLines() {
-    const GrowArray<RecordedMove>& moves = g_record->moves;
+    const GrowArray<RecordedMove>& moves = g_game->record.moves;
     g_list.shownRecord.assign(moves.block, moves.block + moves.count);
-    g_list.shownPlies = g_record->ShownCount();
+    g_list.shownPlies = g_game->record.ShownCount();
     g_list.linesValid = true;
     ReplayedGame game;
     replay_recorded_game(moves.block, moves.count, game);
     const int plies = int(game.san.size());
     const int fullMoves = (plies + 1) / 2;
-    const bool replaying = g_record->replayPlies >= 0;
+    const bool replaying = g_game->record.replayPlies >= 0;
     const int current = g_list.shownPlies - 1; // ply of the move shown last, -1 none
     int first = fullMoves > MOVE_LIST_ROWS ? fullMoves - MOVE_LIST_ROWS : 0;
     if (replaying && current >= 0 && current / 2 < first) first = current / 2;
@@ -190,7 +190,7 @@ void buildMoveList() {
 
 void moveListStep() {
     MoveListView& v = g_list.view;
-    if (!v.body || !g_record) return;
+    if (!v.body || !g_game) return;
     const bool shown = gameSettings().moveList && boardInView();
     if (!shown) {
         if (!v.body->hidden) setShown(false);

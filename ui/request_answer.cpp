@@ -27,7 +27,7 @@ void answerLocalRequest(bool accepted) {
         break;
     case 'B':
         beforeBoardReplaced();
-        if (g_record) g_record->TakeBack();
+        if (g_game) g_game->record.TakeBack();
         break;
     default: // a load is carried out by the side that asked for it
         break;

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
 #include "game/saved_games.h"
@@ -76,7 +77,7 @@ void saveGame() {
         path = selectedGamePath();
         if (path.empty()) return; // an empty list: nothing chosen
     }
-    g_record->StartSaveGame(path.c_str());
+    g_game->record.StartSaveGame(path.c_str());
     toggleSaveScreen();
     toggleMenu();
     setChoiceConfirmed(false);

@@ -184,13 +184,15 @@ TEST_F(Rest, AnEngineAnswerWakesTheLoopAndIsDrawnAtOnce) {
     g_game->gameStarted = 1;
     setMenuOpen(false);
     // Asked at once or when the camera has turned; a quick engine may answer in that very pass.
-    auto askedOrPlayed = [] { return opponentThinkingInMs() >= 0 || g_record->moves.count > 0; };
+    auto askedOrPlayed = [] {
+        return opponentThinkingInMs() >= 0 || g_game->record.moves.count > 0;
+    };
     if (!askedOrPlayed()) loop(10, askedOrPlayed);
-    for (int i = 0; i < 20 && g_record->moves.count == 0; ++i) {
+    for (int i = 0; i < 20 && g_game->record.moves.count == 0; ++i) {
         ASSERT_TRUE(readyWithin(10)) << "the engine's lines do not wake the loop";
         ASSERT_TRUE(framePass(FrameDraw::Render));
     }
-    ASSERT_EQ(g_record->moves.count, 1);
+    ASSERT_EQ(g_game->record.moves.count, 1);
     // The piece starts from where it stands: its first step is drawn a frame period later.
     EXPECT_FALSE(lastFramePlan().resting);
     EXPECT_LE(secondsToNextPass(), frameLoopPeriod());

@@ -123,7 +123,7 @@ TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
     key(19);
     ASSERT_FALSE(g_game->cameraView);
     EXPECT_TRUE(runFramesUntil([] { return g_game->sideToMove == 0; }, 400));
-    EXPECT_EQ(g_record->moves.count, 2);
+    EXPECT_EQ(g_game->record.moves.count, 2);
 }
 
 TEST_F(InputTest, NothingButTheSkipActsDuringTheFlightUpToTheMenu) {
@@ -159,11 +159,11 @@ TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
     runFramesUntil([] { return false; }, 40);
     EXPECT_FALSE(g_game->pieceInMotion);
     EXPECT_EQ(FindNodeEntry(g_board->camera)->preset, ANIM_VIEW_TOUR);
-    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_EQ(g_game->record.moves.count, 1);
     EXPECT_FALSE(g_ui->pause->hidden);
     key(19);
     ASSERT_FALSE(g_game->cameraView);
-    EXPECT_TRUE(runFramesUntil([] { return g_record->moves.count == 2; }, 400));
+    EXPECT_TRUE(runFramesUntil([] { return g_game->record.moves.count == 2; }, 400));
     EXPECT_EQ(g_anim->view_index_saved, 1) << "the camera came back to the side that moved";
 }
 
@@ -178,11 +178,11 @@ TEST_F(InputTest, TheMenuClosedDuringAGlideStillFinishesClosing) {
     ASSERT_FALSE(g_game->menuOpen);
     ASSERT_TRUE(g_game->pieceInMotion);
     ASSERT_TRUE(
-        runFramesUntil([] { return g_record->moves.count == 2 && !IsCameraMoving(); }, 400));
+        runFramesUntil([] { return g_game->record.moves.count == 2 && !IsCameraMoving(); }, 400));
     EXPECT_TRUE(g_ui->wallRoot->hidden) << "the menu wall stayed up";
     EXPECT_EQ(g_scene->selectedLight, nullptr) << "the pointer's light stayed the scene's";
     EXPECT_FALSE(g_board->boardPivot->hidden);
-    EXPECT_EQ(g_record->moves.count, 2) << "the computer answered once";
+    EXPECT_EQ(g_game->record.moves.count, 2) << "the computer answered once";
 }
 
 TEST_F(InputTest, CloseBoxOpensTheQuitPageButStartsADragWhileTheMenuIsOpen) {

@@ -156,7 +156,7 @@ TEST_F(BoardGlide, CastlingGlidesTheKingThenTheRook) {
     EXPECT_EQ(rook->node->parent, square("f1")->node);
     expectNear(worldPos(rook->node), {5, PIECE_HEIGHT, 7}, "rook on f1");
     expectNear(worldPos(king->node), {6, PIECE_HEIGHT, 7}, "king on g1");
-    EXPECT_EQ(g_record->moves.count, 7) << "only the king's move is recorded";
+    EXPECT_EQ(g_game->record.moves.count, 7) << "only the king's move is recorded";
 }
 
 TEST_F(BoardGlide, EnPassantParksThePawnBesideTheTarget) {
@@ -175,8 +175,8 @@ TEST_F(BoardGlide, ATakeBackDuringAGlideLeavesNoPieceAdrift) {
     start("e2e4");
     frame(0.01);
     frame(0.5);
-    g_record->UndoLastMove();
-    g_record->RestoreBoard();
+    g_game->record.UndoLastMove();
+    g_game->record.RestoreBoard();
     EXPECT_EQ(g_game->pieceInMotion, nullptr);
     for (int i = 0; i < 5; ++i)
         frame(0.5);
@@ -217,7 +217,7 @@ TEST_F(BoardClicks, SelectChooseAndConfirm) {
     EXPECT_EQ(g_game->chosenTarget, square("e4"));
     EXPECT_EQ(targetMarkerAt(), square("e4")->node);
     EXPECT_EQ(at("e2"), pawn);
-    EXPECT_EQ(g_record->moves.count, 0);
+    EXPECT_EQ(g_game->record.moves.count, 0);
 
     click("e3"); // another legal target moves the marker
     EXPECT_EQ(g_game->chosenTarget, square("e3"));
@@ -239,7 +239,7 @@ TEST_F(BoardClicks, SelectChooseAndConfirm) {
     click("f3");
     click("f3");
     EXPECT_EQ(g_game->pieceInMotion, at("f3"));
-    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_EQ(g_game->record.moves.count, 1);
     EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_TRUE(g_game->awaitingOpponent);
     EXPECT_EQ(g_game->selectedPiece, nullptr);
@@ -287,7 +287,7 @@ TEST_F(BoardClicks, ATakeableEnemyIsATargetByPieceOrSquare) {
     click("d5");
     EXPECT_EQ(taken->square, nullptr);
     EXPECT_EQ(taken->node->parent, g_board->graveyardNode);
-    EXPECT_EQ(g_record->captured.count, 1);
+    EXPECT_EQ(g_game->record.captured.count, 1);
 }
 
 TEST_F(BoardClicks, TheComputerAnswersWhenTheCameraHasTurned) {
@@ -295,9 +295,9 @@ TEST_F(BoardClicks, TheComputerAnswersWhenTheCameraHasTurned) {
     clickPiece("e2");
     click("e4");
     click("e4");
-    for (int i = 0; i < 100 && g_record->moves.count < 2; ++i)
+    for (int i = 0; i < 100 && g_game->record.moves.count < 2; ++i)
         frame(0.1);
-    ASSERT_EQ(g_record->moves.count, 2) << "the computer has answered";
+    ASSERT_EQ(g_game->record.moves.count, 2) << "the computer has answered";
     EXPECT_EQ(g_anim->view_index, 1) << "the camera turned to Black before the answer";
     finishGlides();
     for (int i = 0; i < 100 && IsCameraMoving(); ++i)
@@ -318,7 +318,7 @@ TEST_F(BoardClicks, TheAnswerLandsAtTheSameMomentAtFiveAndTwoHundredFramesASecon
         double landed = -1, settled = -1; // seconds from the confirming click
     };
     auto play = [this](double step) {
-        g_record->NewGame(true);
+        g_game->record.NewGame(true);
         g_board->reset(0);
         g_anim->view_index = 0;
         KNodeGraph* cam = g_board->camera;
@@ -334,7 +334,7 @@ TEST_F(BoardClicks, TheAnswerLandsAtTheSameMomentAtFiveAndTwoHundredFramesASecon
         Timing t;
         for (double now = 0; now < 20 && t.settled < 0; now += step) {
             frame(step);
-            if (t.landed < 0 && g_record->moves.count == 2 && !g_game->pieceInMotion)
+            if (t.landed < 0 && g_game->record.moves.count == 2 && !g_game->pieceInMotion)
                 t.landed = now + step;
             if (t.landed >= 0 && !IsCameraMoving()) t.settled = now + step;
         }

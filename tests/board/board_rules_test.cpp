@@ -39,7 +39,7 @@ TEST_F(BoardRules, RandomGamesAgreeWithTheEngineMoveForMove) {
             promotions += pawn && p->promoted;
             for (int s = 0; s < 64; ++s) {
                 PieceRecord* q = g_game->squares[s].piece;
-                PieceId id = g_record->square_ids[s];
+                PieceId id = g_game->record.square_ids[s];
                 ASSERT_EQ(q == nullptr, id == NO_PIECE) << "square " << s;
                 ASSERT_EQ(q == nullptr, square_color[s] == EMPTY) << "square " << s;
                 if (!q) continue;
@@ -113,9 +113,9 @@ TEST_F(BoardRules, CastlingMovesKingAndRookButRecordsOnlyTheKing) {
     EXPECT_EQ(at("g1")->kind, KIND_KING);
     EXPECT_EQ(at("f1"), rook);
     EXPECT_EQ(at("h1"), nullptr);
-    EXPECT_EQ(g_record->moves.count, 7);
-    EXPECT_EQ(rm_kind(g_record->moves[6]), KIND_KING);
-    EXPECT_EQ(g_record->square_ids[sq("f1")], make_piece_id(0, KIND_ROOK, 1));
+    EXPECT_EQ(g_game->record.moves.count, 7);
+    EXPECT_EQ(rm_kind(g_game->record.moves[6]), KIND_KING);
+    EXPECT_EQ(g_game->record.square_ids[sq("f1")], make_piece_id(0, KIND_ROOK, 1));
     EXPECT_EQ(square_piece[sq("f1")], ROOK);
 }
 
@@ -129,9 +129,9 @@ TEST_F(BoardRules, EnPassantOnlyRightAfterTheDoubleStep) {
     EXPECT_EQ(victim->square, nullptr);
     EXPECT_EQ(victim->row, -1);
     EXPECT_EQ(at("d5"), nullptr);
-    ASSERT_EQ(g_record->captured.count, 1);
-    EXPECT_EQ(g_record->captured[0], make_piece_id(1, KIND_PAWN, 3));
-    EXPECT_EQ(g_record->square_ids[sq("d5")], NO_PIECE);
+    ASSERT_EQ(g_game->record.captured.count, 1);
+    EXPECT_EQ(g_game->record.captured[0], make_piece_id(1, KIND_PAWN, 3));
+    EXPECT_EQ(g_game->record.square_ids[sq("d5")], NO_PIECE);
 
     // One move later the chance is gone.
     TearDown();
@@ -210,9 +210,9 @@ TEST_F(BoardRules, PromotedPawnMovesAsAQueenAndKeepsItsIdentity) {
     EXPECT_TRUE(pawn->promoted);
     EXPECT_EQ(pawn->kind, KIND_PAWN);
     EXPECT_EQ(movingKind(pawn), KIND_QUEEN);
-    EXPECT_EQ(rm_kind(g_record->moves[0]), KIND_PAWN);
-    EXPECT_EQ(rm_index(g_record->moves[0]), 6);
-    EXPECT_EQ(g_record->promoted, 1u << 6);
+    EXPECT_EQ(rm_kind(g_game->record.moves[0]), KIND_PAWN);
+    EXPECT_EQ(rm_index(g_game->record.moves[0]), 6);
+    EXPECT_EQ(g_game->record.promoted, 1u << 6);
     // Black's king on a8 is in check along the eighth row; it can still step to a7 or b7.
     EXPECT_TRUE(isAttacked(square("b8"), 0));
     ASSERT_TRUE(playOnBoard("a8a7"));
@@ -233,7 +233,7 @@ TEST_F(BoardRules, PromotionByALocalMoveGivesTheEngineAQueen) {
     EXPECT_EQ(square_color[sq("a8")], WHITE);
     EXPECT_TRUE(pawn->promoted);
     EXPECT_EQ(rook->square, nullptr);
-    EXPECT_EQ(g_record->square_ids[sq("a8")], make_piece_id(0, KIND_PAWN, 0));
+    EXPECT_EQ(g_game->record.square_ids[sq("a8")], make_piece_id(0, KIND_PAWN, 0));
     // The new queen moves at once, as the engine's queen does.
     ASSERT_TRUE(play("e8e7"));
     EXPECT_TRUE(play("a8b8")) << "takes the knight";

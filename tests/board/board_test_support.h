@@ -37,13 +37,10 @@ protected:
     void SetUp() override {
         g_game = new GameModel();
         g_board = new BoardScene();
-        g_record = new GameRecord();
     }
     void TearDown() override {
-        delete g_record;
         delete g_board;
         delete g_game;
-        g_record = nullptr;
         g_board = nullptr;
         g_game = nullptr;
     }

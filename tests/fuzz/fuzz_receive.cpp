@@ -52,7 +52,7 @@ bool agree() {
     static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
     for (int s = 0; s < 64; ++s) {
         const PieceRecord* p = g_game->squares[s].piece;
-        const PieceId id = g_record->square_ids[s];
+        const PieceId id = g_game->record.square_ids[s];
         if (p) {
             if (p->square != &g_game->squares[s] ||
                 id != make_piece_id(p->colour, p->kind, p->index) || square_color[s] != p->colour ||
@@ -62,7 +62,7 @@ bool agree() {
             return false;
         }
     }
-    for (PieceId id : g_record->captured) {
+    for (PieceId id : g_game->record.captured) {
         const PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         if (!p || p->square) return false;
     }

@@ -92,8 +92,8 @@ protected:
             for (int b = 0; b < 4; ++b)
                 bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
         }
-        ASSERT_TRUE(g_record->LoadMoves(bytes.data(), int(moves.size())));
-        g_record->RestoreBoard();
+        ASSERT_TRUE(g_game->record.LoadMoves(bytes.data(), int(moves.size())));
+        g_game->record.RestoreBoard();
         ASSERT_TRUE(runFramesUntil(settled, 300));
     }
 
@@ -207,7 +207,7 @@ void type(const char* text) {
 
 // The record's move at `ply` as coordinates ("e2e4").
 std::string recorded(int ply) {
-    const RecordedMove m = g_record->moves[ply];
+    const RecordedMove m = g_game->record.moves[ply];
     return {char('a' + rm_from_column(m)), char('8' - rm_from_row(m)), char('a' + rm_to_column(m)),
             char('8' - rm_to_row(m))};
 }
@@ -260,7 +260,7 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
         load(c.game);
         ASSERT_TRUE(playerToMove());
         forgetPlayerMessage();
-        const int count = g_record->moves.count;
+        const int count = g_game->record.moves.count;
         const int refused = gameSoundCount(GameSound::Refused);
         press(KEY_ENTER);
         type(c.typed);
@@ -269,14 +269,14 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
             // Told on the info line, and kept there while the text waits to be corrected.
             EXPECT_TRUE(runFramesUntil([&] { return infoLineShows(c.said); }, 10));
             EXPECT_FALSE(runFramesUntil([&] { return !infoLineShows(c.said); }, 40));
-            EXPECT_EQ(g_record->moves.count, count);
+            EXPECT_EQ(g_game->record.moves.count, count);
             EXPECT_EQ(gameSoundCount(GameSound::Refused), refused + 1);
             EXPECT_TRUE(moveLineOpen()) << "the text stays to be corrected";
             EXPECT_STREQ(moveLineTyped(), c.typed);
             press(KEY_ESCAPE);
             EXPECT_TRUE(runFramesUntil([&] { return !g_ui->overlay->infoText->visible; }, 10));
         } else {
-            ASSERT_EQ(g_record->moves.count, count + 1);
+            ASSERT_EQ(g_game->record.moves.count, count + 1);
             EXPECT_EQ(recorded(count), c.move);
             EXPECT_FALSE(moveLineOpen());
             EXPECT_EQ(g_game->selectedPiece, nullptr);
@@ -286,13 +286,13 @@ TEST_F(ChessAdditions, TypedMovesGoThroughTheClicksAndRefusalsSayWhy) {
     // A move typed while the computer's reply glides is played when it has landed.
     load({"e2e4", "e7e5"});
     play("g1", "f3");
-    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 4; }, 300, 0.04));
+    ASSERT_TRUE(runFramesUntil([] { return g_game->record.moves.count == 4; }, 300, 0.04));
     ASSERT_NE(g_game->pieceInMotion, nullptr);
     press(KEY_ENTER);
     type("Bc4");
     press(KEY_ENTER);
-    EXPECT_EQ(g_record->moves.count, 4);
-    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count >= 5; }, 300, 0.04));
+    EXPECT_EQ(g_game->record.moves.count, 4);
+    ASSERT_TRUE(runFramesUntil([] { return g_game->record.moves.count >= 5; }, 300, 0.04));
     EXPECT_EQ(recorded(4), "f1c4");
 }
 
@@ -304,9 +304,10 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
         "g8f6", "f3b3", "d8e7", "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5", "c4b5", "b8d7",
         "e1c1", "a8d8", "d1d7", "d8d7", "h1d1", "e7e6", "b5d7", "f6d7", "b3b8", "d7b8"};
     load(std::vector<const char*>(game.begin(), game.end() - 1));
-    ASSERT_TRUE(runFramesUntil([] { return playerToMove() && g_record->moves.count == 32; }, 300));
-    const int count = g_record->moves.count;
-    std::vector<RecordedMove> whole(g_record->moves.begin(), g_record->moves.end());
+    ASSERT_TRUE(
+        runFramesUntil([] { return playerToMove() && g_game->record.moves.count == 32; }, 300));
+    const int count = g_game->record.moves.count;
+    std::vector<RecordedMove> whole(g_game->record.moves.begin(), g_game->record.moves.end());
 
     // Invariant at every step: the board shows the first `plies` moves (pieces, taken pieces,
     // side to move), the engine stands there too, the record is whole, and the move list marks
@@ -322,10 +323,10 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
             const PieceId id = p ? make_piece_id(p->colour, p->kind, p->index) : NO_PIECE;
             if (id != ids[s]) return testing::AssertionFailure() << "square " << s;
         }
-        if (g_record->ShownCount() != plies || history_ply != plies ||
+        if (g_game->record.ShownCount() != plies || history_ply != plies ||
             g_game->sideToMove != plies % 2 || side_to_move != plies % 2)
-            return testing::AssertionFailure() << "shown " << g_record->ShownCount();
-        if (g_record->moves.count != count) return testing::AssertionFailure() << "record cut";
+            return testing::AssertionFailure() << "shown " << g_game->record.ShownCount();
+        if (g_game->record.moves.count != count) return testing::AssertionFailure() << "record cut";
         return testing::AssertionSuccess();
     };
     auto stepAndSettle = [&](int key) {
@@ -354,7 +355,7 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     // computer's): it does not move; the move list marks White's 15th.
     for (int i = 0; i < 3; ++i)
         press(KEY_LEFT);
-    ASSERT_TRUE(runFramesUntil([&] { return g_record->ShownCount() == count - 3; }, 100));
+    ASSERT_TRUE(runFramesUntil([&] { return g_game->record.ShownCount() == count - 3; }, 100));
     ASSERT_TRUE(runFramesUntil([] { return !g_game->pieceInMotion; }, 100));
     gameSettings().moveList = true;
     runFramesUntil([] { return false; }, 20);
@@ -377,13 +378,13 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     play("b5", "c6");
     answerLocalRequest(true);
     showRequest(false, nullptr, nullptr);
-    ASSERT_TRUE(runFramesUntil([] { return g_record->replayPlies < 0; }, 50));
-    ASSERT_GE(g_record->moves.count, count - 3);
-    EXPECT_EQ(g_record->replayPlies, -1);
+    ASSERT_TRUE(runFramesUntil([] { return g_game->record.replayPlies < 0; }, 50));
+    ASSERT_GE(g_game->record.moves.count, count - 3);
+    EXPECT_EQ(g_game->record.replayPlies, -1);
     EXPECT_EQ(recorded(count - 4), "b5c6");
     for (int i = 0; i < count - 4; ++i)
-        EXPECT_EQ(g_record->moves[i], whole[size_t(i)]) << i;
-    EXPECT_TRUE(runFramesUntil([&] { return g_record->moves.count == count - 2; }, 300));
+        EXPECT_EQ(g_game->record.moves[i], whole[size_t(i)]) << i;
+    EXPECT_TRUE(runFramesUntil([&] { return g_game->record.moves.count == count - 2; }, 300));
 
     // A step's glide cut short by a loaded game: the arrows still step afterwards.
     load(std::vector<const char*>(game.begin(), game.begin() + 4));
@@ -392,7 +393,7 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     ASSERT_NE(g_game->pieceInMotion, nullptr);
     load(std::vector<const char*>(game.begin(), game.begin() + 6));
     ASSERT_TRUE(stepAndSettle(KEY_LEFT));
-    EXPECT_EQ(g_record->ShownCount(), 5);
+    EXPECT_EQ(g_game->record.ShownCount(), 5);
 }
 
 // A pawn typed onto the last row without its piece becomes a queen for either side, by a push

@@ -106,8 +106,8 @@ protected:
             for (int b = 0; b < 4; ++b)
                 bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
         }
-        ASSERT_TRUE(g_record->LoadMoves(bytes.data(), int(moves.size())));
-        g_record->RestoreBoard();
+        ASSERT_TRUE(g_game->record.LoadMoves(bytes.data(), int(moves.size())));
+        g_game->record.RestoreBoard();
         ASSERT_TRUE(runFramesUntil(settled, 300));
     }
 
@@ -152,8 +152,8 @@ protected:
 
     // The record's last move as the squares it joins; none for an empty record.
     static uint64_t lastRecorded() {
-        if (g_record->moves.count == 0) return 0;
-        const RecordedMove m = g_record->moves[g_record->moves.count - 1];
+        if (g_game->record.moves.count == 0) return 0;
+        const RecordedMove m = g_game->record.moves[g_game->record.moves.count - 1];
         return bit(rm_from_row(m) * 8 + rm_from_column(m)) |
                bit(rm_to_row(m) * 8 + rm_to_column(m));
     }
@@ -265,28 +265,30 @@ TEST_F(Extras, TheLastMoveIsMarkedAfterThePlayerTheComputerATakeBackAndALoad) {
     for (int s = 0; s < 64; ++s)
         if (g_game->squares[s].piece && g_game->squares[s].piece->colour == 1)
             blackBefore |= bit(s);
-    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 2 && playerToMove(); }, 300));
+    ASSERT_TRUE(
+        runFramesUntil([] { return g_game->record.moves.count == 2 && playerToMove(); }, 300));
     uint64_t blackAfter = 0;
     for (int s = 0; s < 64; ++s)
         if (g_game->squares[s].piece && g_game->squares[s].piece->colour == 1) blackAfter |= bit(s);
     EXPECT_EQ(shownMoveMarks().lastMove, blackBefore ^ blackAfter);
 
     // A take-back: the record's new last move, at once.
-    const int before = g_record->moves.count;
+    const int before = g_game->record.moves.count;
     confirmRequest('B');
     step();
-    ASSERT_LT(g_record->moves.count, before);
+    ASSERT_LT(g_game->record.moves.count, before);
     EXPECT_EQ(shownMoveMarks().lastMove, lastRecorded());
 
     // A saved game loaded as the load screen loads it: its own last move, castling as the
     // king's two squares.
     load({"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6", "e1g1", "f8c5"});
     const std::string path = saveFolder + "/castled.chs";
-    ASSERT_TRUE(g_record->SaveGame(path.c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path.c_str()));
     load({"d2d4"});
-    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 2 && playerToMove(); }, 300));
-    ASSERT_TRUE(g_record->LoadGame(path.c_str()));
-    g_record->RestoreBoard();
+    ASSERT_TRUE(
+        runFramesUntil([] { return g_game->record.moves.count == 2 && playerToMove(); }, 300));
+    ASSERT_TRUE(g_game->record.LoadGame(path.c_str()));
+    g_game->record.RestoreBoard();
     step();
     EXPECT_EQ(shownMoveMarks().lastMove, squares({"f8", "c5"}));
     play("f1", "e1");
@@ -314,7 +316,8 @@ TEST_F(Extras, TheMoveListFollowsMovesTakeBacksAndLoadsAndScrolls) {
     // Castling, then the computer's reply on the same line.
     play("e1", "g1");
     EXPECT_EQ(shownRows().back(), "  5. O-O");
-    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 10 && playerToMove(); }, 300));
+    ASSERT_TRUE(
+        runFramesUntil([] { return g_game->record.moves.count == 10 && playerToMove(); }, 300));
     EXPECT_EQ(shownRows().size(), 5u);
     EXPECT_NE(shownRows().back(), "  5. O-O");
 
@@ -323,7 +326,7 @@ TEST_F(Extras, TheMoveListFollowsMovesTakeBacksAndLoadsAndScrolls) {
     step();
     const std::vector<std::string> rows = shownRows();
     ASSERT_FALSE(rows.empty());
-    if (g_record->moves.count == 9)
+    if (g_game->record.moves.count == 9)
         EXPECT_EQ(rows.back(), "  5. O-O");
     else
         EXPECT_EQ(rows.back(), "  4. Bxc6    dxc6");
@@ -344,7 +347,8 @@ TEST_F(Extras, TheMoveListFollowsMovesTakeBacksAndLoadsAndScrolls) {
             shuffle.push_back(m);
     shuffle.insert(shuffle.end(), {"f2f3", "e7e5", "g2g4"});
     load(shuffle);
-    ASSERT_TRUE(runFramesUntil([] { return g_record->moves.count == 44 && playerToMove(); }, 300));
+    ASSERT_TRUE(
+        runFramesUntil([] { return g_game->record.moves.count == 44 && playerToMove(); }, 300));
     const std::vector<std::string> longRows = shownRows();
     ASSERT_EQ(longRows.size(), size_t(MOVE_LIST_ROWS));
     EXPECT_EQ(longRows.front().substr(0, 5), "  7. ");
@@ -365,9 +369,10 @@ TEST_F(Extras, TheSuggestionIsTheMoveTheComputerWouldPlayAndLeavesTheGameAsItWas
         EXPECT_EQ(positionKey(), before) << "position " << i << ": the engine's game moved";
 
         // The computer, now playing White, plays that very move.
-        const int count = g_record->moves.count;
+        const int count = g_game->record.moves.count;
         confirmRequest('W');
-        ASSERT_TRUE(runFramesUntil([count] { return g_record->moves.count == count + 1; }, 300));
+        ASSERT_TRUE(
+            runFramesUntil([count] { return g_game->record.moves.count == count + 1; }, 300));
         EXPECT_EQ(lastRecorded(), suggested) << "position " << i;
         // The suggestion goes with the move played; the colours come back for the next case.
         step();

@@ -104,7 +104,7 @@ std::string state() {
     std::snprintf(line, sizeof line,
                   "moves %d, side %d, human %d, awaiting %d, gliding %d, camera moving %d, "
                   "view %d, last message \"%s\"",
-                  g_record->moves.count, g_game->sideToMove, g_game->humanColour,
+                  g_game->record.moves.count, g_game->sideToMove, g_game->humanColour,
                   g_game->awaitingOpponent, g_game->pieceInMotion != nullptr, IsCameraMoving(),
                   g_anim->view_index, lastPlayerMessage() ? lastPlayerMessage() : "");
     return line;
@@ -155,7 +155,7 @@ void expectAllAgree(const char* when) {
     static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
     for (int s = 0; s < 64; ++s) {
         PieceRecord* p = g_game->squares[s].piece;
-        PieceId id = g_record->square_ids[s];
+        PieceId id = g_game->record.square_ids[s];
         ASSERT_EQ(p == nullptr, id == NO_PIECE) << when << ", square " << s;
         ASSERT_EQ(p == nullptr, square_color[s] == EMPTY) << when << ", square " << s;
         if (!p) continue;
@@ -164,7 +164,7 @@ void expectAllAgree(const char* when) {
         EXPECT_EQ(ENGINE_KIND[movingKind(p)], square_piece[s]) << when << ", square " << s;
         EXPECT_EQ(p->node->parent, g_game->squares[s].node) << when << ", square " << s;
     }
-    for (PieceId id : g_record->captured) {
+    for (PieceId id : g_game->record.captured) {
         PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         EXPECT_EQ(p->square, nullptr) << when;
         EXPECT_EQ(p->node->parent, g_board->graveyardNode) << when;
@@ -247,7 +247,7 @@ TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
         ASSERT_TRUE(chooseMove(from, to)) << when;
         PieceRecord* piece = g_game->squares[from].piece;
         PieceRecord* victim = g_game->squares[to].piece;
-        const int recorded = g_record->moves.count;
+        const int recorded = g_game->record.moves.count;
 
         clickSquare(from); // select
         ASSERT_EQ(g_game->selectedPiece, piece) << when;
@@ -256,7 +256,7 @@ TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
         ASSERT_EQ(g_game->squares[from].piece, piece) << when << ": nothing moved yet";
         KVector start = piece->node->GetWorldMatrix().GetTrans();
         clickSquare(to); // confirm: the glide plays, the turn has passed
-        ASSERT_EQ(g_record->moves.count, recorded + 1) << when;
+        ASSERT_EQ(g_game->record.moves.count, recorded + 1) << when;
         EXPECT_EQ(g_game->sideToMove, 1) << when;
         EXPECT_TRUE(g_game->awaitingOpponent) << when;
         if (victim) {
@@ -273,10 +273,10 @@ TEST_F(GamePlay, ClicksPlayAgainstTheComputerAndEverythingAgrees) {
         EXPECT_EQ(piece->node->parent, g_game->squares[to].node) << when;
 
         // The camera turns to Black, then the computer answers.
-        ASSERT_TRUE(runUntil([&] { return g_record->moves.count == recorded + 2; }, 100))
+        ASSERT_TRUE(runUntil([&] { return g_game->record.moves.count == recorded + 2; }, 100))
             << when << ": " << state();
         EXPECT_EQ(g_anim->view_index, 1) << when;
-        EXPECT_EQ(rm_colour(g_record->moves[recorded + 1]), 1) << when;
+        EXPECT_EQ(rm_colour(g_game->record.moves[recorded + 1]), 1) << when;
         ASSERT_TRUE(runUntil(settled, 100)) << when << ": " << state();
         EXPECT_EQ(g_anim->view_index, 0) << when << ": the camera is back on White's side";
         EXPECT_FALSE(g_game->awaitingOpponent) << when;
@@ -288,37 +288,39 @@ TEST_F(GamePlay, SaveLoadAndTakeBackRebuildTheBoard) {
     for (int turn = 0; turn < 2; ++turn) {
         int from, to;
         ASSERT_TRUE(chooseMove(from, to));
-        const int recorded = g_record->moves.count;
+        const int recorded = g_game->record.moves.count;
         clickSquare(from);
         clickSquare(to);
         clickSquare(to);
-        ASSERT_EQ(g_record->moves.count, recorded + 1) << state();
+        ASSERT_EQ(g_game->record.moves.count, recorded + 1) << state();
         ASSERT_TRUE(
-            runUntil([&] { return g_record->moves.count == recorded + 2 && settled(); }, 200))
+            runUntil([&] { return g_game->record.moves.count == recorded + 2 && settled(); }, 200))
             << state();
     }
-    std::vector<RecordedMove> played(g_record->moves.begin(), g_record->moves.end());
-    std::vector<PieceId> taken(g_record->captured.begin(), g_record->captured.end());
-    ASSERT_TRUE(g_record->SaveGame("./Save/play_test.chs"));
+    std::vector<RecordedMove> played(g_game->record.moves.begin(), g_game->record.moves.end());
+    std::vector<PieceId> taken(g_game->record.captured.begin(), g_game->record.captured.end());
+    ASSERT_TRUE(g_game->record.SaveGame("./Save/play_test.chs"));
 
     startNewGame(0);
     max_depth = 2;
     runUntil(settled, 100);
     expectAllAgree("new game");
-    ASSERT_TRUE(g_record->LoadGame("./Save/play_test.chs"));
-    g_record->RestoreBoard();
+    ASSERT_TRUE(g_game->record.LoadGame("./Save/play_test.chs"));
+    g_game->record.RestoreBoard();
     ASSERT_TRUE(runUntil(settled, 100)) << state();
-    EXPECT_EQ(std::vector<RecordedMove>(g_record->moves.begin(), g_record->moves.end()), played);
-    EXPECT_EQ(std::vector<PieceId>(g_record->captured.begin(), g_record->captured.end()), taken);
+    EXPECT_EQ(std::vector<RecordedMove>(g_game->record.moves.begin(), g_game->record.moves.end()),
+              played);
+    EXPECT_EQ(std::vector<PieceId>(g_game->record.captured.begin(), g_game->record.captured.end()),
+              taken);
     expectAllAgree("loaded");
     std::remove("./Save/play_test.chs");
     std::remove("./Save/play_test.pgn"); // written beside it by the save
 
     // Taking back the computer's last move gives the computer the move again: it answers.
-    g_record->UndoLastMove();
-    g_record->RestoreBoard();
-    ASSERT_TRUE(
-        runUntil([&] { return g_record->moves.count == int(played.size()) && settled(); }, 600));
+    g_game->record.UndoLastMove();
+    g_game->record.RestoreBoard();
+    ASSERT_TRUE(runUntil(
+        [&] { return g_game->record.moves.count == int(played.size()) && settled(); }, 600));
     expectAllAgree("after the take-back and the new answer");
 }
 
@@ -343,7 +345,7 @@ TEST_F(GamePlay, ResultTextsReachTheInfoLine) {
         showInfo(false, false, "");
         runUntil([] { return false; }, 40, 0.1);
         const char* m = c.move;
-        ASSERT_TRUE(g_record->HumanMove('8' - m[1], m[0] - 'a', '8' - m[3], m[2] - 'a'));
+        ASSERT_TRUE(g_game->record.HumanMove('8' - m[1], m[0] - 'a', '8' - m[3], m[2] - 'a'));
         KTexte* line = g_ui->overlay->infoText;
         EXPECT_STREQ(line->texte, c.shown);
         EXPECT_TRUE(runUntil([&] { return line->visible != 0; }, 20, 0.1)) << "never shown";
@@ -356,21 +358,21 @@ TEST_F(GamePlay, ThePlayersMateStaysOnTheInfoLine) {
     const std::vector<RecordedMove> game =
         recordedGame({"e2e4", "e7e5", "f1c4", "b8c6", "d1h5", "g8f6"});
     ASSERT_TRUE(write_saved_game("./Save/mate_test.chs", game.data(), int(game.size())));
-    ASSERT_TRUE(g_record->LoadGame("./Save/mate_test.chs"));
+    ASSERT_TRUE(g_game->record.LoadGame("./Save/mate_test.chs"));
     std::remove("./Save/mate_test.chs");
-    g_record->RestoreBoard();
+    g_game->record.RestoreBoard();
     expectSettledGame("loaded");
     forgetPlayerMessage();
     const int h5 = 3 * 8 + 7, f7 = 1 * 8 + 5;
     clickSquare(h5);
     clickSquare(f7);
     clickSquare(f7);
-    ASSERT_EQ(g_record->moves.count, 7) << state();
+    ASSERT_EQ(g_game->record.moves.count, 7) << state();
     ASSERT_TRUE(runUntil(settled, 200)) << state();
     runUntil([] { return false; }, 20);
     const std::string shown = g_ui->overlay->infoText->texte;
     EXPECT_TRUE(shown == "CHECKMATE - Winner WHITE" || shown == "1-0 {White mates}") << shown;
-    EXPECT_EQ(g_record->moves.count, 7);
+    EXPECT_EQ(g_game->record.moves.count, 7);
     expectAllAgree("mated");
     EXPECT_TRUE(facesBlack(g_ui->turn)) << "the turn sign shows the mated side";
 }
@@ -381,11 +383,11 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
         recordedGame({"e2e4", "d7d5", "e4e5", "f7f5", "e5f6", "g8h6", "f6g7", "c8d7", "g7h8",
                       "b8c6", "g1f3", "e7e6", "f1e2", "d8e7", "e1g1", "e8c8"});
     ASSERT_TRUE(write_saved_game("./Save/special_test.chs", game.data(), int(game.size())));
-    ASSERT_TRUE(g_record->LoadGame("./Save/special_test.chs"));
+    ASSERT_TRUE(g_game->record.LoadGame("./Save/special_test.chs"));
     std::remove("./Save/special_test.chs");
-    g_record->RestoreBoard();
+    g_game->record.RestoreBoard();
     expectSettledGame("loaded");
-    EXPECT_EQ(g_record->moves.count, 16);
+    EXPECT_EQ(g_game->record.moves.count, 16);
     EXPECT_EQ(square_piece[7], QUEEN) << "the promoted pawn is a queen on h8";
     EXPECT_TRUE(g_game->squares[7].piece->promoted);
     EXPECT_EQ(g_game->squares[61].piece->kind, KIND_ROOK) << "White's rook on f1";
@@ -402,13 +404,14 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
         ASSERT_TRUE(g_game->questionShown) << when;
         g_ui->questionButton = 0; // the pointer on "accept"
         ASSERT_TRUE(menuClick(nullptr, 1, 0, 0));
-        ASSERT_EQ(g_record->moves.count, expected) << when;
-        EXPECT_EQ(std::vector<RecordedMove>(g_record->moves.begin(), g_record->moves.end()),
-                  std::vector<RecordedMove>(game.begin(), game.begin() + expected))
+        ASSERT_EQ(g_game->record.moves.count, expected) << when;
+        EXPECT_EQ(
+            std::vector<RecordedMove>(g_game->record.moves.begin(), g_game->record.moves.end()),
+            std::vector<RecordedMove>(game.begin(), game.begin() + expected))
             << when;
         expectSettledGame(when);
         EXPECT_EQ(g_game->sideToMove, 0) << when;
-        EXPECT_EQ(g_record->moves.count, expected) << when << ": the computer played again";
+        EXPECT_EQ(g_game->record.moves.count, expected) << when << ": the computer played again";
     }
     EXPECT_FALSE(g_game->pieceOf(0, KIND_PAWN, 4)->promoted);
     EXPECT_EQ(square_piece[29], PAWN) << "the pawn taken en passant is back";
@@ -416,7 +419,8 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
     // Colours swapped: the computer now plays White and moves at once.
     swapColours();
     EXPECT_EQ(g_game->humanColour, 1);
-    ASSERT_TRUE(runUntil([] { return g_record->moves.count == 5 && settled(); }, 200)) << state();
+    ASSERT_TRUE(runUntil([] { return g_game->record.moves.count == 5 && settled(); }, 200))
+        << state();
     expectSettledGame("after the swap");
     EXPECT_EQ(g_game->sideToMove, 1);
 
@@ -425,10 +429,10 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
     ASSERT_TRUE(chooseMove(from, to));
     ASSERT_TRUE(tryMove(g_game->squares[from].piece, &g_game->squares[to], true));
     endTurn();
-    ASSERT_EQ(g_record->moves.count, 6) << state();
-    ASSERT_EQ(g_record->TakeBack(), 1);
+    ASSERT_EQ(g_game->record.moves.count, 6) << state();
+    ASSERT_EQ(g_game->record.TakeBack(), 1);
     expectSettledGame("the player's move taken back");
-    EXPECT_EQ(g_record->moves.count, 5);
+    EXPECT_EQ(g_game->record.moves.count, 5);
     EXPECT_EQ(g_game->sideToMove, 1);
 }
 
@@ -445,8 +449,8 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
         ASSERT_TRUE(runUntil(settled, 100)) << m;
     }
     ASSERT_EQ(g_game->sideToMove, g_game->humanColour);
-    EXPECT_EQ(g_record->TakeBack(), 1);
-    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_EQ(g_game->record.TakeBack(), 1);
+    EXPECT_EQ(g_game->record.moves.count, 1);
     EXPECT_EQ(g_game->sideToMove, 1);
     delete netSession().server;
     netSession().server = nullptr;

@@ -21,7 +21,7 @@ protected:
         static const int ENGINE_KIND[8] = {-1, -1, PAWN, QUEEN, KING, BISHOP, KNIGHT, ROOK};
         for (int s = 0; s < 64; ++s) {
             PieceRecord* p = g_game->squares[s].piece;
-            PieceId id = g_record->square_ids[s];
+            PieceId id = g_game->record.square_ids[s];
             ASSERT_EQ(p == nullptr, id == NO_PIECE) << "square " << s;
             ASSERT_EQ(p == nullptr, square_color[s] == EMPTY) << "square " << s;
             if (!p) continue;
@@ -30,7 +30,7 @@ protected:
             EXPECT_EQ(p->colour, square_color[s]) << "square " << s;
             EXPECT_EQ(ENGINE_KIND[movingKind(p)], square_piece[s]) << "square " << s;
         }
-        for (PieceId id : g_record->captured) {
+        for (PieceId id : g_game->record.captured) {
             PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
             EXPECT_EQ(p->square, nullptr);
             EXPECT_EQ(p->row, -1);
@@ -41,14 +41,14 @@ protected:
 
 TEST_F(GameRecordTest, MovesArePackedAsRecordedMoves) {
     ASSERT_TRUE(play("e2e4"));
-    ASSERT_EQ(g_record->moves.count, 1);
-    EXPECT_EQ(g_record->moves[0], 4351044);
-    EXPECT_EQ(g_record->square_ids[sq("e2")], NO_PIECE);
-    EXPECT_EQ(g_record->square_ids[sq("e4")], 68);
+    ASSERT_EQ(g_game->record.moves.count, 1);
+    EXPECT_EQ(g_game->record.moves[0], 4351044);
+    EXPECT_EQ(g_game->record.square_ids[sq("e2")], NO_PIECE);
+    EXPECT_EQ(g_game->record.square_ids[sq("e4")], 68);
     ASSERT_TRUE(play("d7d5"));
     ASSERT_TRUE(play("e4d5"));
-    ASSERT_EQ(g_record->captured.count, 1);
-    EXPECT_EQ(g_record->captured[0], 83);
+    ASSERT_EQ(g_game->record.captured.count, 1);
+    EXPECT_EQ(g_game->record.captured[0], 83);
     expectAllAgree();
 }
 
@@ -63,31 +63,31 @@ TEST_F(GameRecordTest, AMoveTheEngineRefusesIsNotPlayedOnTheBoard) {
     EXPECT_EQ(at("e7"), pawn);
     EXPECT_EQ(at("e5"), nullptr);
     EXPECT_EQ(g_game->pieceInMotion, nullptr);
-    EXPECT_EQ(g_record->moves.count, 1);
-    EXPECT_EQ(g_record->square_ids[sq("e7")], make_piece_id(1, KIND_PAWN, 4));
+    EXPECT_EQ(g_game->record.moves.count, 1);
+    EXPECT_EQ(g_game->record.square_ids[sq("e7")], make_piece_id(1, KIND_PAWN, 4));
 }
 
 TEST_F(GameRecordTest, UndoLastMove) {
-    g_record->UndoLastMove(); // nothing to undo
-    EXPECT_EQ(g_record->moves.count, 0);
+    g_game->record.UndoLastMove(); // nothing to undo
+    EXPECT_EQ(g_game->record.moves.count, 0);
     ASSERT_TRUE(play("e2e4"));
-    g_record->UndoLastMove();
-    g_record->RestoreBoard();
-    EXPECT_EQ(g_record->moves.count, 0);
+    g_game->record.UndoLastMove();
+    g_game->record.RestoreBoard();
+    EXPECT_EQ(g_game->record.moves.count, 0);
     EXPECT_EQ(g_game->sideToMove, 0);
     PieceId start[64];
     start_square_ids(start);
     for (int s = 0; s < 64; ++s)
-        EXPECT_EQ(g_record->square_ids[s], start[s]);
+        EXPECT_EQ(g_game->record.square_ids[s], start[s]);
 
     for (const char* m : {"e2e4", "d7d5", "e4d5", "d8d5"})
         ASSERT_TRUE(play(m)) << m;
-    ASSERT_EQ(g_record->captured.count, 2);
-    g_record->UndoLastMove();
-    ASSERT_EQ(g_record->captured.count, 1);
-    EXPECT_EQ(g_record->square_ids[sq("d5")], make_piece_id(0, KIND_PAWN, 4));
-    EXPECT_EQ(g_record->square_ids[sq("d8")], make_piece_id(1, KIND_QUEEN, 0));
-    g_record->RestoreBoard();
+    ASSERT_EQ(g_game->record.captured.count, 2);
+    g_game->record.UndoLastMove();
+    ASSERT_EQ(g_game->record.captured.count, 1);
+    EXPECT_EQ(g_game->record.square_ids[sq("d5")], make_piece_id(0, KIND_PAWN, 4));
+    EXPECT_EQ(g_game->record.square_ids[sq("d8")], make_piece_id(1, KIND_QUEEN, 0));
+    g_game->record.RestoreBoard();
     expectAllAgree();
     EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_EQ(at("d8")->kind, KIND_QUEEN);
@@ -102,20 +102,20 @@ TEST_F(GameRecordTest, LoadMovesReadsLeastSignificantByteFirstAndRefusesDamage) 
     for (int i = 0; i < 3; ++i)
         for (int b = 0; b < 4; ++b)
             bytes[4 * i + b] = (uint32_t(values[i]) >> (8 * b)) & 0xff;
-    ASSERT_TRUE(g_record->LoadMoves(bytes, 3));
-    ASSERT_EQ(g_record->moves.count, 3);
-    EXPECT_EQ(g_record->moves[2], takes);
-    ASSERT_EQ(g_record->captured.count, 1);
-    EXPECT_EQ(g_record->captured[0], make_piece_id(1, KIND_PAWN, 3));
+    ASSERT_TRUE(g_game->record.LoadMoves(bytes, 3));
+    ASSERT_EQ(g_game->record.moves.count, 3);
+    EXPECT_EQ(g_game->record.moves[2], takes);
+    ASSERT_EQ(g_game->record.captured.count, 1);
+    EXPECT_EQ(g_game->record.captured[0], make_piece_id(1, KIND_PAWN, 3));
 
     // The third move names the d-pawn, which is not on e4: the whole block is refused.
     RecordedMove wrong = make_recorded_move(4, 4, 3, 3, 0, 2, 3);
     for (int b = 0; b < 4; ++b)
         bytes[8 + b] = (uint32_t(wrong) >> (8 * b)) & 0xff;
-    EXPECT_FALSE(g_record->LoadMoves(bytes, 3));
-    EXPECT_EQ(g_record->moves.count, 3);
-    EXPECT_EQ(g_record->moves[2], takes);
-    EXPECT_EQ(g_record->captured.count, 1);
+    EXPECT_FALSE(g_game->record.LoadMoves(bytes, 3));
+    EXPECT_EQ(g_game->record.moves.count, 3);
+    EXPECT_EQ(g_game->record.moves[2], takes);
+    EXPECT_EQ(g_game->record.captured.count, 1);
 }
 
 TEST_F(GameRecordTest, RecordedMoveRanges) {
@@ -150,21 +150,21 @@ TEST_F(GameRecordTest, ComputerMoveAfterMateChangesNothing) {
     for (const char* m : {"f2f3", "e7e5", "g2g4", "d8h4"})
         ASSERT_TRUE(play(m)) << m;
     forgetPlayerMessage();
-    g_record->ComputerMove();
+    g_game->record.ComputerMove();
     EXPECT_STREQ(lastPlayerMessage(), "(No legal moves)");
-    EXPECT_EQ(g_record->moves.count, 4);
+    EXPECT_EQ(g_game->record.moves.count, 4);
     EXPECT_EQ(history_ply, 4);
     expectAllAgree();
 }
 
 TEST_F(GameRecordTest, ComputerMoveIsPlayedOnEngineRecordAndBoard) {
     g_board->reset(1); // the local player takes Black: the computer opens
-    g_record->NewGame(true);
+    g_game->record.NewGame(true);
     max_depth = 3;
-    g_record->ComputerMove();
+    g_game->record.ComputerMove();
     g_game->pieceInMotion = nullptr;
-    ASSERT_EQ(g_record->moves.count, 1);
-    EXPECT_EQ(rm_colour(g_record->moves[0]), 0);
+    ASSERT_EQ(g_game->record.moves.count, 1);
+    EXPECT_EQ(rm_colour(g_game->record.moves[0]), 0);
     EXPECT_EQ(g_game->sideToMove, 1);
     expectAllAgree();
 }
@@ -175,14 +175,14 @@ TEST_F(GameRecordTest, RestoreBoardShowsPromotionsAndCapturesAndWhoMoves) {
     // Everything the board knows is thrown away; the record rebuilds it.
     g_board->reset(0);
     EXPECT_FALSE(g_game->pieceOf(0, KIND_PAWN, 0)->promoted);
-    g_record->RestoreBoard();
+    g_game->record.RestoreBoard();
     expectAllAgree();
     PieceRecord* queen = at("a8");
     ASSERT_NE(queen, nullptr);
     EXPECT_EQ(queen->kind, KIND_PAWN);
     EXPECT_TRUE(queen->promoted);
     EXPECT_EQ(g_game->sideToMove, 1) << "White moved last";
-    EXPECT_EQ(g_record->captured.count, 4);
+    EXPECT_EQ(g_game->record.captured.count, 4);
     EXPECT_EQ(g_game->pieceOf(1, KIND_ROOK, 0)->square, nullptr);
 }
 

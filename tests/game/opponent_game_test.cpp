@@ -83,7 +83,8 @@ protected:
         return waitReal(
             [&] {
                 if (signShown && thinkingSignShown()) *signShown = true;
-                return g_record->moves.count == count && settled() && !g_game->awaitingOpponent;
+                return g_game->record.moves.count == count && settled() &&
+                       !g_game->awaitingOpponent;
             },
             seconds);
     }
@@ -91,8 +92,8 @@ protected:
     // Every recorded move legal from the start position.
     static bool recordIsLegal() {
         ReplayedGame game;
-        replay_recorded_game(g_record->moves.block, g_record->moves.count, game);
-        return game.refused_at < 0 && int(game.san.size()) == g_record->moves.count;
+        replay_recorded_game(g_game->record.moves.block, g_game->record.moves.count, game);
+        return game.refused_at < 0 && int(game.san.size()) == g_game->record.moves.count;
     }
 };
 
@@ -130,7 +131,7 @@ TEST_F(Opponent, StockfishPlaysAGameWithoutAWindowAndAnswersTheSuggestionKey) {
     onKeyUp(KEY_QUESTION);
     onKeyUp(KEY_SHIFT);
     EXPECT_TRUE(waitReal([] { return shownMoveMarks().suggested != 0; }, 60));
-    EXPECT_EQ(g_record->moves.count, 7);
+    EXPECT_EQ(g_game->record.moves.count, 7);
 }
 
 TEST_F(Opponent, AnEngineThatGoesWrongIsReplacedByTheBuiltInEngineWithNothingLost) {
@@ -169,9 +170,9 @@ TEST_F(Opponent, AnEngineThatGoesWrongIsReplacedByTheBuiltInEngineWithNothingLos
         // the engine fails on, played by the built-in engine.
         ASSERT_TRUE(computerHasPlayed(1, 60));
         if (c.movesByEngine == 1) {
-            EXPECT_EQ(rm_from_row(g_record->moves[0]), 6);
-            EXPECT_EQ(rm_from_column(g_record->moves[0]), 4);
-            EXPECT_EQ(rm_to_row(g_record->moves[0]), 4);
+            EXPECT_EQ(rm_from_row(g_game->record.moves[0]), 6);
+            EXPECT_EQ(rm_from_column(g_game->record.moves[0]), 4);
+            EXPECT_EQ(rm_to_row(g_game->record.moves[0]), 4);
             playerMoves();
             ASSERT_TRUE(computerHasPlayed(3, 60));
         }
@@ -181,7 +182,7 @@ TEST_F(Opponent, AnEngineThatGoesWrongIsReplacedByTheBuiltInEngineWithNothingLos
         EXPECT_STREQ(lastPlayerMessage(), c.notice);
         EXPECT_TRUE(recordIsLegal());
         // The built-in engine goes on playing.
-        const int before = g_record->moves.count;
+        const int before = g_game->record.moves.count;
         playerMoves();
         EXPECT_TRUE(computerHasPlayed(before + 2, 60));
         EXPECT_FALSE(thinkingSignShown());

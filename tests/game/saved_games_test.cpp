@@ -64,7 +64,7 @@ protected:
         return n;
     }
     std::vector<RecordedMove> recorded() {
-        return std::vector<RecordedMove>(g_record->moves.begin(), g_record->moves.end());
+        return std::vector<RecordedMove>(g_game->record.moves.begin(), g_game->record.moves.end());
     }
     fs::path dir;
 };
@@ -81,9 +81,9 @@ TEST_F(SavedGames, RoundTripKeepsMovesAndCapturesInOrder) {
     for (const char* m : {"e2e4", "d7d5", "e4d5", "d8d5", "b1c3", "d5a2", "a1a2"})
         ASSERT_TRUE(play(m)) << m;
     std::vector<RecordedMove> before = recorded();
-    std::vector<PieceId> captured(g_record->captured.begin(), g_record->captured.end());
+    std::vector<PieceId> captured(g_game->record.captured.begin(), g_game->record.captured.end());
     ASSERT_EQ(captured.size(), 4u);
-    ASSERT_TRUE(g_record->SaveGame(path("game.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("game.chs").c_str()));
 
     // One "%d\n" line per move, nothing else.
     std::string expected;
@@ -92,12 +92,13 @@ TEST_F(SavedGames, RoundTripKeepsMovesAndCapturesInOrder) {
     EXPECT_EQ(contents(path("game.chs")), expected);
     EXPECT_EQ(temporaries(), 0);
 
-    g_record->NewGame(true);
+    g_game->record.NewGame(true);
     g_board->reset(0);
-    ASSERT_TRUE(g_record->LoadGame(path("game.chs").c_str()));
+    ASSERT_TRUE(g_game->record.LoadGame(path("game.chs").c_str()));
     EXPECT_EQ(recorded(), before);
-    EXPECT_EQ(std::vector<PieceId>(g_record->captured.begin(), g_record->captured.end()), captured);
-    g_record->RestoreBoard();
+    EXPECT_EQ(std::vector<PieceId>(g_game->record.captured.begin(), g_game->record.captured.end()),
+              captured);
+    g_game->record.RestoreBoard();
     EXPECT_EQ(at("a2")->kind, KIND_ROOK);
     EXPECT_EQ(g_game->pieceOf(1, KIND_QUEEN, 0)->square, nullptr);
     EXPECT_EQ(g_game->sideToMove, 1);
@@ -105,19 +106,19 @@ TEST_F(SavedGames, RoundTripKeepsMovesAndCapturesInOrder) {
 }
 
 TEST_F(SavedGames, EmptyGameAndCarriageReturns) {
-    ASSERT_TRUE(g_record->SaveGame(path("empty.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("empty.chs").c_str()));
     EXPECT_EQ(contents(path("empty.chs")), "");
     ASSERT_TRUE(play("e2e4"));
-    ASSERT_TRUE(g_record->LoadGame(path("empty.chs").c_str()));
-    EXPECT_EQ(g_record->moves.count, 0);
-    EXPECT_EQ(g_record->square_ids[sq("e2")], make_piece_id(0, KIND_PAWN, 4));
+    ASSERT_TRUE(g_game->record.LoadGame(path("empty.chs").c_str()));
+    EXPECT_EQ(g_game->record.moves.count, 0);
+    EXPECT_EQ(g_game->record.square_ids[sq("e2")], make_piece_id(0, KIND_PAWN, 4));
 
     write(path("dos.chs"),
           "4351044\r\n\r\n  " + std::to_string(make_recorded_move(1, 4, 3, 4, 1, 2, 4)) + "\r\n");
-    ASSERT_TRUE(g_record->LoadGame(path("dos.chs").c_str()));
-    ASSERT_EQ(g_record->moves.count, 2);
-    EXPECT_EQ(g_record->moves[0], 4351044);
-    EXPECT_EQ(g_record->square_ids[sq("e5")], make_piece_id(1, KIND_PAWN, 4));
+    ASSERT_TRUE(g_game->record.LoadGame(path("dos.chs").c_str()));
+    ASSERT_EQ(g_game->record.moves.count, 2);
+    EXPECT_EQ(g_game->record.moves[0], 4351044);
+    EXPECT_EQ(g_game->record.square_ids[sq("e5")], make_piece_id(1, KIND_PAWN, 4));
 }
 
 TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
@@ -149,15 +150,15 @@ TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
     for (const Case& c : cases) {
         write(path("bad.chs"), c.text);
         forgetPlayerMessage();
-        EXPECT_FALSE(g_record->LoadGame(path("bad.chs").c_str())) << c.why;
+        EXPECT_FALSE(g_game->record.LoadGame(path("bad.chs").c_str())) << c.why;
         EXPECT_STREQ(lastPlayerMessage(), "Damaged saved game : not loaded") << c.why;
-        ASSERT_EQ(g_record->moves.count, 1) << c.why;
-        EXPECT_EQ(g_record->moves[0], 4351044) << c.why;
-        EXPECT_EQ(g_record->square_ids[sq("e4")], make_piece_id(0, KIND_PAWN, 4)) << c.why;
+        ASSERT_EQ(g_game->record.moves.count, 1) << c.why;
+        EXPECT_EQ(g_game->record.moves[0], 4351044) << c.why;
+        EXPECT_EQ(g_game->record.square_ids[sq("e4")], make_piece_id(0, KIND_PAWN, 4)) << c.why;
     }
     // The screens rebuild the board after a load whatever its result: the engine still follows
     // the record, it does not get the moves a second time.
-    g_record->RestoreBoard();
+    g_game->record.RestoreBoard();
     EXPECT_EQ(history_ply, 1);
     EXPECT_EQ(square_color[sq("e4")], WHITE);
     EXPECT_EQ(square_color[sq("e2")], EMPTY);
@@ -166,13 +167,13 @@ TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
 
     // A missing file: false, nothing said, nothing changed.
     forgetPlayerMessage();
-    EXPECT_FALSE(g_record->LoadGame(path("none.chs").c_str()));
+    EXPECT_FALSE(g_game->record.LoadGame(path("none.chs").c_str()));
     EXPECT_EQ(lastPlayerMessage(), nullptr);
-    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_EQ(g_game->record.moves.count, 1);
 
     // A refused file leaves the engine on the current game, with no rebuild of the board.
     write(path("bad.chs"), "3302211\n" + e4); // d2-d4, then White again
-    ASSERT_FALSE(g_record->LoadGame(path("bad.chs").c_str()));
+    ASSERT_FALSE(g_game->record.LoadGame(path("bad.chs").c_str()));
     EXPECT_EQ(history_ply, 1);
     EXPECT_EQ(side_to_move, BLACK);
     EXPECT_EQ(square_color[sq("e4")], WHITE);
@@ -182,16 +183,16 @@ TEST_F(SavedGames, DamagedFilesAreRefusedWhole) {
 
 TEST_F(SavedGames, AFailedSaveSaysSoAndKeepsTheOldFile) {
     ASSERT_TRUE(play("e2e4"));
-    EXPECT_FALSE(g_record->SaveGame(path("no/such/folder/game.chs").c_str()));
+    EXPECT_FALSE(g_game->record.SaveGame(path("no/such/folder/game.chs").c_str()));
     // The target is a folder: the new file is written but cannot replace it.
     fs::create_directories(path("taken.chs"));
     write(path("taken.chs/inside"), "keep");
-    EXPECT_FALSE(g_record->SaveGame(path("taken.chs").c_str()));
+    EXPECT_FALSE(g_game->record.SaveGame(path("taken.chs").c_str()));
     EXPECT_EQ(temporaries(), 0);
     EXPECT_EQ(contents(path("taken.chs/inside")), "keep");
     // A good save over an older one replaces it whole.
     write(path("old.chs"), "1\n2\n3\n4\n5\n6\n7\n8\n");
-    ASSERT_TRUE(g_record->SaveGame(path("old.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("old.chs").c_str()));
     EXPECT_EQ(contents(path("old.chs")), "4351044\n");
 }
 
@@ -202,7 +203,7 @@ TEST_F(SavedGames, ASaveWritesThePgnBesideAndAFailedPgnLeavesTheSaveWhole) {
     g_game->humanColour = 1;
     const std::string fen = position_fen();
     const int history = history_ply;
-    ASSERT_TRUE(g_record->SaveGame(path("fool.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("fool.chs").c_str()));
     const std::string pgn = contents(path("fool.pgn"));
     EXPECT_NE(pgn.find("[White \"Computer\"]\n[Black \"Black\"]\n[Result \"0-1\"]\n\n"
                        "1. f3 e5 2. g4 Qh4# {Black mates} 0-1\n"),
@@ -216,7 +217,7 @@ TEST_F(SavedGames, ASaveWritesThePgnBesideAndAFailedPgnLeavesTheSaveWhole) {
 
     // The PGN's place is taken by a folder: the saved game is written all the same.
     fs::create_directories(path("blocked.pgn"));
-    ASSERT_TRUE(g_record->SaveGame(path("blocked.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("blocked.chs").c_str()));
     EXPECT_EQ(contents(path("blocked.chs")), contents(path("fool.chs")));
     EXPECT_TRUE(fs::is_directory(path("blocked.pgn")));
     EXPECT_EQ(temporaries(), 0);
@@ -227,24 +228,24 @@ TEST_F(SavedGames, APgnGameLoadsWholeOrNotAtAllAndItsDayGoesWithTheSavedGame) {
     ASSERT_TRUE(play("d2d4"));
     const std::vector<RecordedMove> before = recorded();
     const std::string fen = position_fen();
-    EXPECT_FALSE(g_record->LoadGame((path("games.pgn") + "#2").c_str()));
+    EXPECT_FALSE(g_game->record.LoadGame((path("games.pgn") + "#2").c_str()));
     EXPECT_STREQ(lastPlayerMessage(), "Illegal 2.Nf6 : not loaded");
-    EXPECT_FALSE(g_record->LoadGame((path("games.pgn") + "#3").c_str()));
+    EXPECT_FALSE(g_game->record.LoadGame((path("games.pgn") + "#3").c_str()));
     EXPECT_STREQ(lastPlayerMessage(), "No PGN game 3 : not loaded");
     EXPECT_EQ(recorded(), before);
     EXPECT_EQ(position_fen(), fen);
 
     // The first game, continued and saved: the copy beside the ".chs" keeps the day the game
     // started, and a load of that ".chs" takes it from there for the next save.
-    ASSERT_TRUE(g_record->LoadGame(path("games.pgn").c_str()));
-    g_record->RestoreBoard();
+    ASSERT_TRUE(g_game->record.LoadGame(path("games.pgn").c_str()));
+    g_game->record.RestoreBoard();
     EXPECT_EQ(recorded().size(), 4u);
     EXPECT_EQ(at("d6")->kind, KIND_PAWN);
     ASSERT_TRUE(play("f1c4"));
-    ASSERT_TRUE(g_record->SaveGame(path("opera.chs").c_str()));
-    g_record->NewGame(true);
-    ASSERT_TRUE(g_record->LoadGame(path("opera.chs").c_str()));
-    ASSERT_TRUE(g_record->SaveGame(path("again.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("opera.chs").c_str()));
+    g_game->record.NewGame(true);
+    ASSERT_TRUE(g_game->record.LoadGame(path("opera.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("again.chs").c_str()));
     for (const char* copy : {"opera.pgn", "again.pgn"})
         EXPECT_NE(contents(path(copy)).find("[Date \"1858.??.??\"]"), std::string::npos) << copy;
 }
@@ -256,9 +257,10 @@ TEST_F(SavedGames, ASaveIsANewFileRenamedOverTheOld) {
     fs::create_hard_link(path("old.chs"), path("link.chs"));
     ASSERT_TRUE(play("e2e4"));
     ASSERT_TRUE(play("e7e5"));
-    ASSERT_TRUE(g_record->SaveGame(path("old.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("old.chs").c_str()));
     EXPECT_EQ(contents(path("link.chs")), "4351044\n");
-    EXPECT_EQ(contents(path("old.chs")), "4351044\n" + std::to_string(g_record->moves[1]) + "\n");
+    EXPECT_EQ(contents(path("old.chs")),
+              "4351044\n" + std::to_string(g_game->record.moves[1]) + "\n");
     EXPECT_EQ(fs::hard_link_count(path("old.chs")), 1u);
 }
 
@@ -272,7 +274,7 @@ TEST_F(SavedGames, OnlyRegularFilesOfASaneSizeAreReadAndPlantedLinksAreNotWritte
     write(path("huge.chs"), "");
     fs::resize_file(path("huge.chs"), SAVED_GAME_MAX_BYTES + 1); // sparse: costs no disk
     EXPECT_EQ(read_saved_game(path("huge.chs").c_str(), moves), SavedGameRead::Damaged);
-    EXPECT_FALSE(g_record->LoadGame(path("pipe.chs").c_str()));
+    EXPECT_FALSE(g_game->record.LoadGame(path("pipe.chs").c_str()));
     alarm(0);
 
     // Whatever name a save would use for its temporary file, a link planted there is not
@@ -284,7 +286,7 @@ TEST_F(SavedGames, OnlyRegularFilesOfASaneSizeAreReadAndPlantedLinksAreNotWritte
                                                  std::to_string(attempt) + ".tmp")
                                                     .c_str()));
     ASSERT_TRUE(play("e2e4"));
-    ASSERT_TRUE(g_record->SaveGame(path("game.chs").c_str()));
+    ASSERT_TRUE(g_game->record.SaveGame(path("game.chs").c_str()));
     EXPECT_EQ(contents(path("victim")), "keep");
     EXPECT_EQ(contents(path("game.chs")), "4351044\n");
 }
@@ -294,18 +296,18 @@ TEST_F(SavedGames, ListingIsSortedAndWrittenToTheLog) {
     const size_t logStart = contents(KLogPath()).size();
     fs::path cwd = fs::current_path();
     fs::current_path(dir);
-    EXPECT_EQ(g_record->ListSavedGames(), 0);
+    EXPECT_EQ(g_game->record.ListSavedGames(), 0);
     fs::create_directories("Save");
     write("Save/zeta.chs", "4351044\n");
     write("Save/alpha.chs", "");
     write("Save/Mid.CHS", "");
     write("Save/notes.txt", "");
-    int n = g_record->ListSavedGames();
+    int n = g_game->record.ListSavedGames();
     fs::current_path(cwd);
     ASSERT_EQ(n, 3);
-    EXPECT_EQ(g_record->saved_file_names[0], "alpha.chs");
-    EXPECT_EQ(g_record->saved_file_names[1], "Mid.CHS");
-    EXPECT_EQ(g_record->saved_file_names[2], "zeta.chs");
+    EXPECT_EQ(g_game->record.saved_file_names[0], "alpha.chs");
+    EXPECT_EQ(g_game->record.saved_file_names[1], "Mid.CHS");
+    EXPECT_EQ(g_game->record.saved_file_names[2], "zeta.chs");
     std::string log = contents(KLogPath());
     log = log.substr(log.size() >= logStart ? logStart : 0);
     EXPECT_NE(log.find("ERROR : No *.chs files in current directory !\n"), std::string::npos);
@@ -334,7 +336,7 @@ TEST_F(SavedGames, TheLoadListIsMadeBesideTheCallerAndRemembersUnchangedFiles) {
     write(path("db.pgn"), three);
     const auto list = [] {
         g_listed.clear();
-        start_load_list(*g_record, takeLines);
+        start_load_list(g_game->record, takeLines);
         EXPECT_TRUE(g_listed.empty());
         finish_file_jobs();
         return g_listed;
@@ -354,7 +356,7 @@ TEST_F(SavedGames, TheLoadListIsMadeBesideTheCallerAndRemembersUnchangedFiles) {
     EXPECT_EQ(list(), (Lines{"kept.chs#0/0", "db.pgn#1/2", "db.pgn#2/2", "complete"}));
     // A list no longer wanted gives nothing more.
     g_listed.clear();
-    start_load_list(*g_record, takeLines);
+    start_load_list(g_game->record, takeLines);
     stop_load_list();
     finish_file_jobs();
     EXPECT_TRUE(g_listed.empty());

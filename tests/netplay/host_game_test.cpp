@@ -76,7 +76,7 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
     start(0);
     localMove("e2", "e4");
     EXPECT_EQ(fromGame(p, 12), "MHe2MHe4MHe4");
-    ASSERT_EQ(g_record->moves.count, 1);
+    ASSERT_EQ(g_game->record.moves.count, 1);
 
     // Black's first click arrives in pieces: nothing happens until its last byte.
     const std::string select = click('C', 1, 4); // e7
@@ -92,7 +92,7 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
     EXPECT_EQ(g_anim->game_view, 1) << "after the host's move";
     peerMove("e7", "e5");
     EXPECT_EQ(g_anim->view_index, 0) << "the camera turns to the side to move";
-    ASSERT_EQ(g_record->moves.count, 2);
+    ASSERT_EQ(g_game->record.moves.count, 2);
     EXPECT_EQ(at("e5")->colour, 1);
     EXPECT_EQ(disagreement(), "");
 
@@ -103,9 +103,9 @@ TEST_F(HostedGame, PeerReceivesTheGamePlaysByClicksChatsAndAsks) {
     deliver(p, chat('C', "take that") + click('C', 3, 4) + d4 + d4 + "W");
     passUntil([] { return g_game->questionShown != 0; });
     EXPECT_EQ(lastChatLine(), "take that");
-    ASSERT_EQ(g_record->moves.count, 4);
+    ASSERT_EQ(g_game->record.moves.count, 4);
     EXPECT_EQ(at("d4")->colour, 1);
-    EXPECT_EQ(g_record->captured.count, 1);
+    EXPECT_EQ(g_game->record.captured.count, 1);
     EXPECT_STREQ(g_ui->overlay->requestLine1->texte, "Client propose");
     EXPECT_STREQ(g_ui->overlay->requestLine2->texte, "swap colors");
     answer(true);
@@ -144,9 +144,9 @@ TEST_F(HostedGame, EveryMessageSplitAtEveryByteBoundary) {
         ASSERT_EQ(fromGame(p, 2), "QY");
         deliver(p, game.substr(0, k));
         deliver(p, game.substr(k));
-        ASSERT_EQ(g_record->moves.count, 3) << k;
+        ASSERT_EQ(g_game->record.moves.count, 3) << k;
         for (int i = 0; i < 3; ++i)
-            ASSERT_EQ(uint32_t(g_record->moves[i]), moves[i]) << k;
+            ASSERT_EQ(uint32_t(g_game->record.moves[i]), moves[i]) << k;
         EXPECT_EQ(g_game->humanColour, 1) << k;
         EXPECT_EQ(disagreement(), "") << k;
     }
@@ -157,7 +157,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     // Clicks for the host's colour: the peer may not move the host's pieces.
     deliver(p, click('C', 6, 4) + click('C', 4, 4) + click('C', 4, 4));
     EXPECT_EQ(g_game->selectedPiece, nullptr);
-    EXPECT_EQ(g_record->moves.count, 0);
+    EXPECT_EQ(g_game->record.moves.count, 0);
     EXPECT_EQ(disagreement(), "");
     ASSERT_NE(at("e2"), nullptr) << "the peer moved the host's pawn";
     EXPECT_EQ(at("e2")->kind, KIND_PAWN);
@@ -168,7 +168,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     fromGame(p, 12 + 1);
     deliver(p, peer::answer(false));
     deliver(p, peer::answer(true));
-    EXPECT_EQ(g_record->moves.count, 1) << "a take-back without consent";
+    EXPECT_EQ(g_game->record.moves.count, 1) << "a take-back without consent";
     EXPECT_FALSE(g_game->requestPending);
 
     // Blanks: a stray one before a message is skipped; one inside a message is part of it,
@@ -187,7 +187,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     ASSERT_EQ(game[4 + 4], ' ');
     deliver(p, game.substr(0, 4 + 5));
     deliver(p, game.substr(4 + 5) + chat('C', "after the game"));
-    EXPECT_EQ(g_record->moves.count, 2);
+    EXPECT_EQ(g_game->record.moves.count, 2);
     ASSERT_NE(at("a6"), nullptr) << "the game received was not loaded";
     EXPECT_EQ(at("a6")->kind, KIND_PAWN);
     EXPECT_EQ(lastChatLine(), "after the game");
@@ -200,7 +200,7 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     fromGame(p, 2);
     deliver(p, peer::wholeGame('N', {a6[0], peer::recordedMove(0, 0, 2, 0, 1, KIND_ROOK, 0)}));
     EXPECT_EQ(info(), "Damaged game received : not loaded");
-    EXPECT_EQ(g_record->moves.count, 2) << "the game before the damaged one was not kept";
+    EXPECT_EQ(g_game->record.moves.count, 2) << "the game before the damaged one was not kept";
     EXPECT_EQ(disagreement(), "");
 
     // Questions sent in a stream: the first stays on screen until it is answered.
@@ -210,9 +210,9 @@ TEST_F(HostedGame, WhatAFaultyOrHostilePeerSendsChangesNothingItShouldNot) {
     fromGame(p, 2);
 
     // A whole game nobody agreed to load is skipped, block and all; what follows still counts.
-    const int kept = g_record->moves.count;
+    const int kept = g_game->record.moves.count;
     deliver(p, peer::wholeGame('B', peer::knightShuffle(3)) + chat('C', "still here"));
-    EXPECT_EQ(g_record->moves.count, kept);
+    EXPECT_EQ(g_game->record.moves.count, kept);
     EXPECT_EQ(lastChatLine(), "still here");
 
     // A type letter no message starts with: that connection goes at once, the game goes on
@@ -238,20 +238,20 @@ TEST_F(HostedGame, GamesOfAnyLengthTheFieldCarries) {
     const std::vector<uint32_t> moves = peer::knightShuffle(4000);
     deliver(p, peer::wholeGame('B', moves) + chat('C', "loaded"));
     passUntil([] { return lastChatLine() == "loaded"; });
-    ASSERT_EQ(g_record->moves.count, 4000);
-    EXPECT_EQ(uint32_t(g_record->moves[3999]), moves[3999]);
+    ASSERT_EQ(g_game->record.moves.count, 4000);
+    EXPECT_EQ(uint32_t(g_game->record.moves[3999]), moves[3999]);
     EXPECT_EQ(disagreement(), "");
 
     // Sent the other way: the longest game the 16-bit length holds goes whole; one move more
     // is refused with a message and nothing is sent.
-    g_record->moves.clear();
+    g_game->record.moves.clear();
     for (uint32_t m : peer::knightShuffle(WHOLE_GAME_MAX_BLOCK / 4))
-        g_record->moves.push(int32_t(m));
+        g_game->record.moves.push(int32_t(m));
     ASSERT_TRUE(SendWholeGame());
     const std::string sent = fromGame(p, 4 + WHOLE_GAME_MAX_BLOCK);
     ASSERT_EQ(sent.size(), 4u + WHOLE_GAME_MAX_BLOCK);
     EXPECT_EQ(sent.substr(0, 4), std::string("SN\xfc\xff", 4));
-    g_record->moves.push(int32_t(moves[0]));
+    g_game->record.moves.push(int32_t(moves[0]));
     EXPECT_FALSE(SendWholeGame());
     EXPECT_EQ(info(), "Game too long to send");
     for (int i = 0; i < 20; ++i)
@@ -359,7 +359,8 @@ TEST_F(HostedGame, AHostOnATakenPortStaysALocalGame) {
     EXPECT_EQ(info(), "Cannot host : port 29205 in use");
     // A local game: the player plays on.
     localMove("e2", "e4");
-    EXPECT_TRUE(passUntil([] { return g_record->moves.count == 2; })) << "the computer answers";
+    EXPECT_TRUE(passUntil([] { return g_game->record.moves.count == 2; }))
+        << "the computer answers";
 }
 
 TEST_F(HostedGame, AMoveTypedOnTheMoveLineReachesThePeerAsClicksAndTheReplayKeysDoNothing) {
@@ -373,14 +374,14 @@ TEST_F(HostedGame, AMoveTypedOnTheMoveLineReachesThePeerAsClicksAndTheReplayKeys
     }
     settle();
     EXPECT_EQ(fromGame(p, 12), "MHe2MHe4MHe4");
-    ASSERT_EQ(g_record->moves.count, 1);
+    ASSERT_EQ(g_game->record.moves.count, 1);
     peerMove("e7", "e5");
-    ASSERT_EQ(g_record->moves.count, 2);
+    ASSERT_EQ(g_game->record.moves.count, 2);
     for (int key : {KEY_LEFT, KEY_UP}) {
         onKeyDown(key);
         onKeyUp(key);
         settle();
-        EXPECT_EQ(g_record->ShownCount(), 2);
+        EXPECT_EQ(g_game->record.ShownCount(), 2);
         EXPECT_EQ(at("e5")->colour, 1);
         EXPECT_EQ(g_game->sideToMove, 0);
     }

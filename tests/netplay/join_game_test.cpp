@@ -76,7 +76,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     EXPECT_EQ(g_ui->overlay->ipLine->texte[0], '_');
     EXPECT_EQ(g_ui->choiceConfirmed, 0);
     EXPECT_EQ(g_game->humanColour, 1);
-    EXPECT_EQ(g_record->moves.count, 1);
+    EXPECT_EQ(g_game->record.moves.count, 1);
     EXPECT_EQ(disagreement(), "");
     settle();
     // The new game's flight took over the menu's closing step: clicks reach the board.
@@ -88,13 +88,13 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     localClick("e5");
     EXPECT_EQ(fromGame(hostPeer, 12), "MCe7MCe5MCe5");
     settle();
-    EXPECT_EQ(g_record->moves.count, 2);
+    EXPECT_EQ(g_game->record.moves.count, 2);
 
     // The host's g1-f3 by its clicks: the joiner's turn again.
     for (const char* s : {"g1", "f3", "f3"})
         deliver(hostPeer, peer::click('H', peer::square(s) / 8, peer::square(s) % 8));
     settle();
-    EXPECT_EQ(g_record->moves.count, 3);
+    EXPECT_EQ(g_game->record.moves.count, 3);
     EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_FALSE(g_game->awaitingOpponent);
     localClick("b8");
@@ -116,8 +116,8 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     localClick("c6");
     EXPECT_EQ(fromGame(hostPeer, 8), "MCc6MCc6");
     settle();
-    ASSERT_EQ(g_record->moves.count, 4);
-    const std::vector<uint32_t> played(g_record->moves.block, g_record->moves.block + 4);
+    ASSERT_EQ(g_game->record.moves.count, 4);
+    const std::vector<uint32_t> played(g_game->record.moves.block, g_game->record.moves.block + 4);
     askRequest('R');
     ASSERT_TRUE(g_game->requestPending);
     hostPeer.close();
@@ -141,7 +141,7 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     EXPECT_EQ(info(), "Game resumed");
     EXPECT_FALSE(g_game->inputSuspended);
     EXPECT_EQ(g_game->humanColour, 1);
-    EXPECT_EQ(g_record->moves.count, 4);
+    EXPECT_EQ(g_game->record.moves.count, 4);
     EXPECT_EQ(disagreement(), "");
 
     // Lost again; this time the player gives up with Escape: the game goes on against the
@@ -152,7 +152,8 @@ TEST_F(JoiningGame, CountsDownUntilTheHostsGameArrivesThenPlaysAndChats) {
     key(27);
     EXPECT_EQ(netSession().client, nullptr);
     EXPECT_EQ(info(), "Connection failed");
-    EXPECT_TRUE(passUntil([] { return g_record->moves.count == 5; })) << "the computer answers";
+    EXPECT_TRUE(passUntil([] { return g_game->record.moves.count == 5; }))
+        << "the computer answers";
     EXPECT_EQ(disagreement(), "");
 }
 

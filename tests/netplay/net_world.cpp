@@ -104,14 +104,14 @@ std::string NetWorld::disagreement() {
     std::string out;
     for (int s = 0; s < 64; ++s) {
         const PieceRecord* p = g_game->squares[s].piece;
-        const PieceId id = g_record->square_ids[s];
+        const PieceId id = g_game->record.square_ids[s];
         const bool agree = p ? id == make_piece_id(p->colour, p->kind, p->index) &&
                                    square_color[s] == p->colour &&
                                    square_piece[s] == ENGINE_KIND[movingKind(p)]
                              : id == NO_PIECE && square_color[s] == EMPTY;
         if (!agree) out += "square " + std::to_string(s) + "; ";
     }
-    for (PieceId id : g_record->captured) {
+    for (PieceId id : g_game->record.captured) {
         const PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id));
         if (!p || p->square) out += "taken piece " + std::to_string(id) + " on the board; ";
     }

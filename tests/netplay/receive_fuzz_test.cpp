@@ -110,9 +110,9 @@ public:
         std::vector<uint32_t> moves;
         const int shape = below(4);
         if (shape == 0) {
-            const int n = below(g_record->moves.count + 1);
+            const int n = below(g_game->record.moves.count + 1);
             for (int i = 0; i < n; ++i)
-                moves.push_back(uint32_t(g_record->moves[i]));
+                moves.push_back(uint32_t(g_game->record.moves[i]));
         } else if (shape == 1) {
             moves = peer::knightShuffle(chance(5) ? 600 + below(200) : below(12));
         } else {
@@ -220,7 +220,7 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
             g_game->fileName = "./Save/no such game.chs";
         }
 
-        const int movesBefore = g_record->moves.count;
+        const int movesBefore = g_game->record.moves.count;
         const std::string bytes = f.stream(side == NET_HOST ? 'C' : 'H');
         size_t at = 0;
         while (at < bytes.size()) {
@@ -242,7 +242,7 @@ TEST_F(ReceiveFuzz, RandomAndMutatedStreamsKeepBoardRecordAndEngineInStep) {
             }
             if (f.chance(20)) animate(0.4); // glides end, the peer's waiting clicks go on
         }
-        if (g_record->moves.count == movesBefore + 1) ++movesPlayed;
+        if (g_game->record.moves.count == movesBefore + 1) ++movesPlayed;
         if (g_game->questionShown && f.chance(70)) {
             ++questions;
             AnswerRequest(f.chance(50));

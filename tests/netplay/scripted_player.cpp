@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         if (rejoining() != back) event((back = !back) ? "REJOIN begins" : "REJOIN ends");
         if (g_game->questionShown != asked && (asked = !asked))
             event(g_ui->overlay->requestLine1->texte);
-        const int played = g_record->moves.count;
+        const int played = g_game->record.moves.count;
         if (played >= plies || move_value(chooseMove(seed, played)) == 0) {
             if (!final) std::printf("FINAL %d %s\n", played, position_fen().c_str());
             final = true;

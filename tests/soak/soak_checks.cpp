@@ -61,9 +61,9 @@ bool peerConnected() {
 // The record's first `count` moves hashed (all of them by default).
 unsigned recordHash(int count = -1) {
     unsigned h = 2166136261u;
-    const int n = count < 0 ? g_record->moves.count : count;
+    const int n = count < 0 ? g_game->record.moves.count : count;
     for (int i = 0; i < n; ++i)
-        h = (h ^ unsigned(g_record->moves[i])) * 16777619u;
+        h = (h ^ unsigned(g_game->record.moves[i])) * 16777619u;
     return h;
 }
 
@@ -87,7 +87,7 @@ std::string stateSummary() {
         u->saveScreenOpen, u->connectScreenOpen, u->quitBannerShown, u->waterShown,
         g_game->questionShown, cam ? cam->preset : -1, cam ? cam->state : -9,
         NodeAnimOwes(g_board->camera, menuClosedCallback), g_game->sideToMove, g_game->humanColour,
-        g_record->moves.count, boardInMotion(), netSession().server != nullptr,
+        g_game->record.moves.count, boardInMotion(), netSession().server != nullptr,
         netSession().client != nullptr);
     std::string held;
     for (int k = 0; k < 256; ++k)
@@ -101,7 +101,7 @@ std::string stateSummary() {
 void Checks::beforeAction() {
     requestWaited_ = g_game->requestPending;
     requestCode_ = g_game->pendingRequest;
-    requestMoves_ = g_record->moves.count;
+    requestMoves_ = g_game->record.moves.count;
     requestHash_ = recordHash();
     gamesLoaded_ = WholeGamesLoaded();
 }
@@ -119,7 +119,7 @@ std::string Checks::afterStep(double seconds) {
 }
 
 std::string Checks::board() {
-    GameRecord* r = g_record;
+    GameRecord* r = &g_game->record;
     // Only legal moves are ever recorded: replayed from the start whenever the record changes.
     const unsigned hash = recordHash();
     if (r->moves.count != movesChecked_ || hash != movesHash_) {
@@ -266,7 +266,7 @@ std::string Checks::requests() {
     // take-back) would land between the player's clicks, and the peer would replay them on
     // another game. A request waiting before the step's action and after it was not answered
     // in between.
-    const GameRecord* r = g_record;
+    const GameRecord* r = &g_game->record;
     // A whole game the peer sent (after a load this side accepted) may hold one move more: it
     // is the peer's game, not a move of this player.
     const bool ownMoveAdded = WholeGamesLoaded() == gamesLoaded_ &&

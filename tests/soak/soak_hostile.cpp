@@ -120,8 +120,8 @@ private:
         std::vector<uint32_t> moves;
         switch (random_.below(4)) {
         case 0:
-            for (int i = 0; i < random_.below(g_record->moves.count + 1); ++i)
-                moves.push_back(uint32_t(g_record->moves[i]));
+            for (int i = 0; i < random_.below(g_game->record.moves.count + 1); ++i)
+                moves.push_back(uint32_t(g_game->record.moves[i]));
             break;
         case 1:
             moves = peer::knightShuffle(random_.chance(0.05) ? 700 : random_.below(12));

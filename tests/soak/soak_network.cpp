@@ -77,7 +77,7 @@ bool readReport(int fd, Report& r) {
 
 uint32_t recordHash() {
     uint32_t h = 2166136261u;
-    for (RecordedMove m : g_record->moves)
+    for (RecordedMove m : g_game->record.moves)
         h = (h ^ uint32_t(m)) * 16777619u;
     return h;
 }
@@ -97,13 +97,13 @@ Report stateReport(long steps, long checks, bool sent, bool closed) {
     r.unacked = unacknowledgedBytes();
     r.closed = closed;
     r.hostPort = listeningPort();
-    r.moveCount = g_record->moves.count;
+    r.moveCount = g_game->record.moves.count;
     r.recordHash = recordHash();
     r.humanColour = g_game->humanColour;
     r.sideToMove = g_game->sideToMove;
     std::string moves;
-    for (int i = std::max(0, g_record->moves.count - 6); i < g_record->moves.count; ++i)
-        moves += std::to_string(int(g_record->moves[i])) + " ";
+    for (int i = std::max(0, g_game->record.moves.count - 6); i < g_game->record.moves.count; ++i)
+        moves += std::to_string(int(g_game->record.moves[i])) + " ";
     std::snprintf(r.lastMoves, sizeof r.lastMoves, "%s", moves.c_str());
     return r;
 }
@@ -115,8 +115,8 @@ int g_longestGame = 0;  // moves of the longest game compared
 std::string boardsAgree(const Report& other) {
     if (!other.quiet || other.sent || !quiet()) return "";
     ++g_comparisons;
-    g_longestGame = std::max(g_longestGame, g_record->moves.count);
-    if (other.moveCount == g_record->moves.count && other.recordHash == recordHash() &&
+    g_longestGame = std::max(g_longestGame, g_game->record.moves.count);
+    if (other.moveCount == g_game->record.moves.count && other.recordHash == recordHash() &&
         other.humanColour != g_game->humanColour && other.sideToMove == g_game->sideToMove)
         return "";
     // Bytes not yet acknowledged may still be on their way through loopback (a busy machine

@@ -144,7 +144,7 @@ void Player::probe() {
     // back to the latest one (Down, the replay's jump to the end).
     plan_.push_back({"probe: Down unless the latest position shows",
                      [] {
-                         if (g_record && g_record->replayPlies >= 0) press(VK_DOWN);
+                         if (g_game && g_game->record.replayPlies >= 0) press(VK_DOWN);
                      },
                      0.05});
     probeWait(13.0);

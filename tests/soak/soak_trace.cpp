@@ -123,8 +123,8 @@ uint32_t poseDigest() {
 
 unsigned recordHash() {
     unsigned h = 2166136261u;
-    for (int i = 0; i < g_record->moves.count; ++i)
-        h = (h ^ unsigned(g_record->moves[i])) * 16777619u;
+    for (int i = 0; i < g_game->record.moves.count; ++i)
+        h = (h ^ unsigned(g_game->record.moves[i])) * 16777619u;
     return h;
 }
 
@@ -139,7 +139,7 @@ std::string codeText(int code) {
 std::string traceLine(char role, long step, const std::string& action) {
     const AppState* a = g_app;
     const BoardScene* b = g_board;
-    const GameRecord* r = g_record;
+    const GameRecord* r = &g_game->record;
     const Interface* u = g_ui;
     const NetSession& net = netSession();
     const KTexte* info = u->overlay ? u->overlay->infoText : nullptr;

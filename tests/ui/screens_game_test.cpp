@@ -80,29 +80,29 @@ protected:
     }
     // Moves the bar onto the saved game `file`.
     static bool select(const std::string& file) {
-        for (int i = 0; i < g_record->saved_file_names.count; ++i)
-            if (g_record->saved_file_names[i] == file)
+        for (int i = 0; i < g_game->record.saved_file_names.count; ++i)
+            if (g_game->record.saved_file_names[i] == file)
                 while (g_ui->listIndex < i)
                     press(VK_DOWN);
-        return g_ui->listIndex < g_record->saved_file_names.count &&
-               g_record->saved_file_names[g_ui->listIndex] == file;
+        return g_ui->listIndex < g_game->record.saved_file_names.count &&
+               g_game->record.saved_file_names[g_ui->listIndex] == file;
     }
     // The local player's move, as the third click plays it, and the computer's answer.
     static bool playAndWait(int fr, int fc, int tr, int tc) {
         static int expected;
-        expected = g_record->moves.count + 2;
+        expected = g_game->record.moves.count + 2;
         PieceRecord* p = g_game->squares[fr * 8 + fc].piece;
         if (!p || !tryMove(p, &g_game->squares[tr * 8 + tc], true)) return false;
         endTurn();
         return wait(
             [] {
-                return g_record->moves.count == expected && resting() &&
+                return g_game->record.moves.count == expected && resting() &&
                        g_game->sideToMove == g_game->humanColour;
             },
             200);
     }
     static std::vector<RecordedMove> recorded() {
-        return std::vector<RecordedMove>(g_record->moves.begin(), g_record->moves.end());
+        return std::vector<RecordedMove>(g_game->record.moves.begin(), g_game->record.moves.end());
     }
     std::vector<std::string> names;
 };
@@ -155,15 +155,15 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     std::ofstream("Save/" + gone + ".chs").close();
     ASSERT_TRUE(openScreen(LOAD_X) && select(gone + ".chs"));
     fs::remove("Save/" + gone + ".chs");
-    const std::vector<PieceId> ids(std::begin(g_record->square_ids),
-                                   std::end(g_record->square_ids));
+    const std::vector<PieceId> ids(std::begin(g_game->record.square_ids),
+                                   std::end(g_game->record.square_ids));
     press(VK_RETURN);
     press(VK_RETURN);
     EXPECT_STREQ(lastPlayerMessage(), "Cannot open saved game : not loaded");
     EXPECT_TRUE(wait([] { return g_ui->overlay->infoText->visible != 0; }, 5));
     EXPECT_EQ(recorded(), atSave);
-    EXPECT_EQ(ids, std::vector<PieceId>(std::begin(g_record->square_ids),
-                                        std::end(g_record->square_ids)));
+    EXPECT_EQ(ids, std::vector<PieceId>(std::begin(g_game->record.square_ids),
+                                        std::end(g_game->record.square_ids)));
     EXPECT_EQ(g_game->squares[4 * 8 + 4].piece, e4);
     ASSERT_TRUE(wait(resting));
 

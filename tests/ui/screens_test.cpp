@@ -56,7 +56,6 @@ class Screens : public UiWorld {
 protected:
     void SetUp() override {
         UiWorld::SetUp();
-        g_record = new GameRecord();
         installScreens();
         g_joins.clear();
         g_ui->screens.joinGame = [](const char* host, int port) {
@@ -74,8 +73,6 @@ protected:
     void TearDown() override {
         fs::current_path(home);
         fs::remove_all(dir);
-        delete g_record;
-        g_record = nullptr;
         UiWorld::TearDown();
     }
 

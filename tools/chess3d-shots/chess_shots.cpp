@@ -73,7 +73,7 @@ bool shootEngineChoice() {
     if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 1, false)) return false;
     if (!waitReal(thinkingSignShown, 30)) {
         std::printf("phase %d, moves %d, human %d, side %d, menu %d, started %d, thinking %s\n",
-                    int(uciOpponent().phase), g_record->moves.count, g_game->humanColour,
+                    int(uciOpponent().phase), g_game->record.moves.count, g_game->humanColour,
                     g_game->sideToMove, g_game->menuOpen, g_game->gameStarted,
                     opponentThinking() ? opponentThinking() : "-");
         return fail("stockfish shows no thinking sign");
@@ -81,7 +81,7 @@ bool shootEngineChoice() {
     runFrames(8, 0.25);
     std::printf("thinking sign: %s\n", thinkingSignText());
     if (!saveShot(g_folder, "chess-engine-choice.png")) return false;
-    if (!waitReal([] { return g_record->moves.count == 1 && !thinkingSignShown(); }, 60))
+    if (!waitReal([] { return g_game->record.moves.count == 1 && !thinkingSignShown(); }, 60))
         return fail("stockfish did not answer");
     // 2. An engine that is not there: the info line says so, the built-in engine plays on.
     choice.engine = "no-such-chess-engine";
@@ -107,8 +107,8 @@ bool loadGame(const std::vector<const char*>& moves) {
         for (int b = 0; b < 4; ++b)
             bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
     }
-    if (!g_record->LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
-    g_record->RestoreBoard();
+    if (!g_game->record.LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
+    g_game->record.RestoreBoard();
     return runUntil([] { return !IsCameraMoving() && !g_game->pieceInMotion; }, 20, SETTLE_DT);
 }
 
@@ -157,7 +157,8 @@ bool shootReplay() {
     }
     pressKey(KEY_LEFT);
     runFrames(14, 0.04);
-    std::printf("replay: %d of %d moves shown\n", g_record->ShownCount(), g_record->moves.count);
+    std::printf("replay: %d of %d moves shown\n", g_game->record.ShownCount(),
+                g_game->record.moves.count);
     if (!g_game->pieceInMotion) return fail("nothing glides back");
     return saveShot(g_folder, "chess-replay.png");
 }

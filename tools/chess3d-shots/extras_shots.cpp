@@ -69,8 +69,8 @@ bool loadGame(const std::vector<const char*>& moves) {
         for (int b = 0; b < 4; ++b)
             bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
     }
-    if (!g_record->LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
-    g_record->RestoreBoard();
+    if (!g_game->record.LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
+    g_game->record.RestoreBoard();
     return true;
 }
 
@@ -133,7 +133,7 @@ bool shootExtras(const std::string& folder) {
     //    seventh itself, and its reply is marked.
     const std::vector<const char*> opening(OPERA_GAME.begin(), OPERA_GAME.begin() + 13);
     if (!loadGame(opening)) return false;
-    if (!runUntil([] { return g_record->moves.count == 14 && playerToMove(); }, 60, 0.2))
+    if (!runUntil([] { return g_game->record.moves.count == 14 && playerToMove(); }, 60, 0.2))
         return fail("the computer did not answer the loaded game");
     runFrames(10, SETTLE_DT);
     if (!saveShot(g_folder, "extra-last-move.png")) return false;

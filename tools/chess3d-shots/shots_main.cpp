@@ -203,14 +203,14 @@ bool shootCapture() {
     }
     if (!findCapture(fr, fc, tr, tc)) return fail("no capture came up");
     std::printf("capture row %d col %d -> row %d col %d\n", fr, fc, tr, tc);
-    const int before = g_record->moves.count;
+    const int before = g_game->record.moves.count;
     if (!clickMove(fr, fc, tr, tc)) return fail("the capture could not be clicked");
     // The third click started the one-second glide one frame ago.
     runFrames(10);
     if (!g_game->pieceInMotion) return fail("no piece glides after the capture");
     if (!saveShot(g_out, "game-capture.png")) return false;
-    if (!runUntil([before] { return readyForMove() && g_record->moves.count == before + 2; }, 60,
-                  WAIT_FRAME_SECONDS))
+    if (!runUntil([before] { return readyForMove() && g_game->record.moves.count == before + 2; },
+                  60, WAIT_FRAME_SECONDS))
         return fail("the computer did not answer the capture");
     waitSeconds(0.5, 0.1);
     return saveShot(g_out, "game-reply.png");
@@ -254,7 +254,7 @@ bool shootInfo() {
     movePointer(w * 320 / 800, h * 362 / 600);
     runFrames(1);
     clickAt(w * 320 / 800, h * 362 / 600); // Accept: a new game
-    if (!runUntil([] { return readyForMove() && g_record->moves.count == 0; }, 20,
+    if (!runUntil([] { return readyForMove() && g_game->record.moves.count == 0; }, 20,
                   WAIT_FRAME_SECONDS))
         return fail("no new game");
     forgetPlayerMessage();
@@ -299,7 +299,7 @@ void makeSavedGames() {
     for (const char* n : names) {
         const std::string path = std::string("./Save/") + n + ".chs";
         if (std::filesystem::exists(path)) continue;
-        if (g_record->SaveGame(path.c_str())) g_madeGames.push_back(path);
+        if (g_game->record.SaveGame(path.c_str())) g_madeGames.push_back(path);
     }
 }
 
