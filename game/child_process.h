@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/command_words.h"
+
 constexpr int CHILD_LINE_LIMIT = 4096;     // longer lines are cut into pieces of this length
 constexpr int CHILD_READ_PER_POLL = 65536; // bytes read at most per call of nextChildLine
 
@@ -20,11 +22,6 @@ struct ChildProcess {
     int lineEnd = -1;                  // end of the line last handed out, -1 none
     int readThisPoll = 0;              // bytes read since nextChildLine last said None
 };
-
-// The words of a command line: split at blanks, except inside double quotes, which group a word
-// with its blanks ("/opt/my engines/sf" --uci is two words); inside quotes \" and \\ stand for
-// a quote and a backslash. A quote left open runs to the end. No other shell syntax.
-std::vector<std::string> commandWords(const std::string& command);
 
 // A word written so that commandWords reads it back whole: in double quotes when it has blanks,
 // quotes or nothing at all, otherwise as it is.

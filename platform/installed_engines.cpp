@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/command_words.h"
+
 namespace {
 
 // A regular file this user may execute (what the game can start by that name).
@@ -17,42 +19,9 @@ bool executableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-// The words of a command as the game splits it to start it: at blanks, a word in double quotes
-// may hold blanks, and inside quotes \" and \\ stand for a quote and a backslash.
-std::vector<std::string> commandWordsOf(const std::string& command) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false, quoted = false;
-    for (size_t i = 0; i < command.size(); ++i) {
-        const char c = command[i];
-        if (quoted) {
-            if (c == '"') {
-                quoted = false;
-            } else if (c == '\\' && i + 1 < command.size() &&
-                       (command[i + 1] == '"' || command[i + 1] == '\\')) {
-                word += command[++i];
-            } else {
-                word += c;
-            }
-        } else if (std::isspace(static_cast<unsigned char>(c))) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            if (c == '"')
-                quoted = true;
-            else
-                word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
-
 // "builtin", "built-in" (any case) or no word at all: the game's own engine.
 bool isBuiltin(const std::string& command) {
-    const std::vector<std::string> words = commandWordsOf(command);
+    const std::vector<std::string> words = commandWords(command);
     if (words.empty()) return true;
     std::string first = words[0];
     for (char& c : first)
@@ -106,7 +75,7 @@ std::vector<InstalledEngine> FindInstalledEngines(const std::string& folders) {
 
 std::string EngineDisplayName(const std::string& command) {
     if (isBuiltin(command)) return BUILTIN_ENGINE_NAME;
-    std::vector<std::string> words = commandWordsOf(command);
+    std::vector<std::string> words = commandWords(command);
     const size_t slash = words[0].rfind('/');
     if (slash != std::string::npos) words[0].erase(0, slash + 1);
     std::string plain; // the command with its program's folder dropped and single blanks
@@ -119,7 +88,7 @@ std::string EngineDisplayName(const std::string& command) {
 
 bool SameEngineCommand(const std::string& a, const std::string& b) {
     const bool builtinA = isBuiltin(a), builtinB = isBuiltin(b);
-    return builtinA || builtinB ? builtinA && builtinB : commandWordsOf(a) == commandWordsOf(b);
+    return builtinA || builtinB ? builtinA && builtinB : commandWords(a) == commandWords(b);
 }
 
 std::vector<InstalledEngine> EngineChoices(std::vector<InstalledEngine> found,
