@@ -12,18 +12,6 @@ namespace {
 
 constexpr mode_t FILE_MODE = 0644; // as fopen would make it, before the umask
 
-// write(2) until everything is written; false on an error.
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 int open_regular_file(const char* path, size_t* size) {
@@ -89,7 +77,7 @@ bool stage_file(const char* path, const std::string& text, StagedFile& staged) {
     }
     if (staged.fd < 0) return false;
     staged.target = path;
-    if (writeAll(staged.fd, text.data(), text.size())) return true;
+    if (write_all(staged.fd, text.data(), text.size())) return true;
     drop_staged_file(staged);
     return false;
 }
@@ -130,4 +118,15 @@ void drop_staged_file(StagedFile& staged) {
 bool replace_file(const char* path, const std::string& text, bool sync) {
     StagedFile staged;
     return stage_file(path, text, staged) && commit_staged_file(staged, sync);
+}
+
+bool write_all(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
 }

@@ -22,6 +22,9 @@ enum class FileRead {
 // waiting for a writer, then refused); -1 otherwise. `size` gets the file's size in bytes.
 int open_regular_file(const char* path, size_t* size = nullptr);
 
+// write(2) until everything is written (again after a signal); false on an error.
+bool write_all(int fd, const char* data, size_t size);
+
 // The whole file into `text` when it is a regular file of at most `limit` bytes; with `cut`, a
 // longer one is not refused: its first `limit` bytes are read.
 FileRead read_small_file(const char* path, size_t limit, std::string& text, bool cut = false);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "game/file_io.h"
 #include "game/saved_games.h"
 
 namespace {
@@ -68,17 +69,6 @@ std::pair<std::string, std::string> splitName(const std::string& name) {
     return {name.substr(0, dot), name.substr(dot)};
 }
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
 enum class Placed { Done, Taken, Failed };
 
 // A copy of the regular file `src` made new at `dst` (never over anything there), with its
@@ -106,7 +96,7 @@ Placed copyNew(const std::string& src, const std::string& dst) {
             ok = n == 0;
             break;
         }
-        if (!writeAll(out, chunk, size_t(n))) {
+        if (!write_all(out, chunk, size_t(n))) {
             ok = false;
             break;
         }
