@@ -26,6 +26,10 @@ KSocket* hostConnection() {
 
 } // namespace
 
+bool hostHasPlayingPeer() {
+    return hostConnection() != nullptr;
+}
+
 bool sendToPeer(const char* data, int length) {
     if (!data || length <= 0) return false;
     // The library's Send takes a writable pointer but only reads the bytes. What the socket

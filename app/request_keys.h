@@ -9,3 +9,6 @@ void askRequest(int code);
 // True when the library took all of it (sent, or queued to follow in order); false when there is
 // no peer or its connection is failing.
 bool sendToPeer(const char* data, int length);
+// Hosting, the playing peer is there to answer a request; false with nobody playing, a
+// connection waiting beside the seat (a stranger, a player not yet let in) included.
+bool hostHasPlayingPeer();

@@ -34,8 +34,9 @@ void loadPanelHidden() {
 
 // Hosting, and nobody has connected yet: there is no one to ask.
 bool hostWithoutPeer() {
-    KServer* server = netSession().server;
-    return server && (!server->port || !server->port->sockets);
+    // A connection waiting beside the seat (a stranger, a player not yet let in) is nobody to
+    // ask: only the playing peer answers requests.
+    return netSession().server && !hostHasPlayingPeer();
 }
 
 // The second Enter: the selected game is loaded (a game against the computer) or asked for (a
