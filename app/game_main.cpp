@@ -21,6 +21,7 @@
 #include "board/move_marks.h"
 #include "chess/engine_random.h"
 #include "engine/KivEngine.h"
+#include "game/computer_thinking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
@@ -206,6 +207,7 @@ int quitCode() {
 }
 
 void shutdownGame() {
+    stopThinkingBeside(); // a search under way stops; its answer is not wanted
     stopOpponent();
     g_scene->Reset();
     KivFreeSound();
@@ -224,6 +226,7 @@ int gameMain(const LaunchOptions& options) {
     opponent.openingBook = gameSettings().openingBook;
     seed_engine_random_from_clock(); // the book's and the weaker levels' choices differ each run
     startOpponent(opponent);
+    (void)startThinkingBeside(); // the window draws on while the built-in engine thinks
     if (!buildGame()) {
         stopOpponent();
         return 2;

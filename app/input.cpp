@@ -12,6 +12,7 @@
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
+#include "game/computer_thinking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_addresses.h"
@@ -214,6 +215,7 @@ void beforeBoardReplaced() {
     if (g_game->cameraView) setPauseView(false);
     if (g_game->menuOpen) setMenuOpen(false);
     clearBoardSelection();
+    dropThinking(); // the computer's search was for the position going away
 }
 
 void prepareBoardForGame(int humanColour) {

@@ -29,6 +29,8 @@ uint32_t queen_promotion_of(uint32_t move) {
 void GameRecord::ComputerMove() {
     // A UCI engine chosen as the opponent answers in a later frame (game/opponent.cpp).
     if (externalComputerMove()) return;
+    // The built-in engine searching beside the frame answers in a later frame too.
+    if (builtinMoveBeside()) return;
     // 1-2. The built-in engine's choice (its book's while the game is in it, a weaker level's
     // among the near-best); none when it is mated or stalemated.
     const uint32_t best = computer_move(builtinDepth(), opponentChoice().openingBook, 1);

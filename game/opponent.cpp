@@ -15,8 +15,10 @@
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "chess/search.h"
+#include "chess/search_thread.h"
 #include "engine/KivEngine.h"
 #include "game/child_process.h"
+#include "game/computer_thinking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
@@ -25,6 +27,7 @@ namespace {
 
 constexpr int64_t THINKING_SIGN_DELAY_MS = 300;           // a quick answer shows no sign
 constexpr uint64_t SUGGESTION_SALT = 0x5a17c0ffee5eedULL; // the player's question, not the turn
+constexpr const char* BUILTIN_NAME = "Computer";          // the built-in engine on its sign
 
 struct Opponent {
     OpponentChoice choice;
@@ -169,6 +172,25 @@ void suggestionAnswerStep() {
     showSuggestedMove(m.from, m.to, SUGGESTION_SECONDS);
 }
 
+// The built-in engine's answer searched beside the frame, played once the board is free.
+void builtinAnswerStep() {
+    uint32_t move = 0;
+    const bool gameGoesOn = localGame() && g_app && g_game->gameStarted;
+    switch (thinkingBesideStep(positionKey(), gameGoesOn, mayComputerMove(), move)) {
+    case BesideNews::Answer:
+        if (move == 0)
+            tellPlayer("(No legal moves)"); // as the in-line search says it
+        else
+            g_game->record.PlayComputerMove(queen_promotion_of(move));
+        break;
+    case BesideNews::AskAgain:
+        computerTurnIfDue();
+        break;
+    case BesideNews::None:
+        break;
+    }
+}
+
 // A failure is told over the board, not over the intro or the menu.
 void noticeStep() {
     const AppState* app = g_app;
@@ -249,6 +271,11 @@ bool externalComputerMove() {
     return true;
 }
 
+bool builtinMoveBeside() {
+    const SearchOrder order{builtinDepth(), g_opponent.choice.openingBook, 1, 33554432};
+    return thinkBeside(positionKey(), order);
+}
+
 bool externalSuggestion() {
     if (!engineUsable()) return false;
     const uint64_t key = positionKey() ^ SUGGESTION_SALT;
@@ -261,20 +288,28 @@ void opponentStep() {
     if (g_opponent.engine.phase != UciPhase::Off) uciPoll(g_opponent.engine);
     if (g_opponent.engine.phase == UciPhase::Failed) handleFailure();
     computerAnswerStep();
+    builtinAnswerStep();
     suggestionAnswerStep();
     if (g_opponent.engine.phase == UciPhase::Failed) handleFailure();
     noticeStep();
 }
 
 const char* opponentThinking() {
+    const int64_t builtinSince = thinkingBesideSinceMs();
+    if (builtinSince >= 0)
+        return clock_ms() - builtinSince < THINKING_SIGN_DELAY_MS ? nullptr : BUILTIN_NAME;
     if (g_opponent.computerKey == 0 || !engineUsable()) return nullptr;
     if (clock_ms() - g_opponent.askedAtMs < THINKING_SIGN_DELAY_MS) return nullptr;
     return g_opponent.engine.name.c_str();
 }
 
 int64_t opponentThinkingInMs() {
-    if (g_opponent.computerKey == 0 || !engineUsable()) return -1;
-    return std::max<int64_t>(0, THINKING_SIGN_DELAY_MS - (clock_ms() - g_opponent.askedAtMs));
+    int64_t since = thinkingBesideSinceMs();
+    if (since < 0) {
+        if (g_opponent.computerKey == 0 || !engineUsable()) return -1;
+        since = g_opponent.askedAtMs;
+    }
+    return std::max<int64_t>(0, THINKING_SIGN_DELAY_MS - (clock_ms() - since));
 }
 
 const UciEngine& uciOpponent() {

@@ -40,6 +40,11 @@ int builtinDepth();
 // engine is to play it.
 bool externalComputerMove();
 
+// The computer's turn with the built-in engine searching beside the frame loop
+// (game/computer_thinking.h): true when the search was started, or is under way, for the game's
+// position (its move is played by a later frame step); false when the search is to run in-line.
+bool builtinMoveBeside();
+
 // The suggestion key with a UCI engine: true when the engine takes the question (the squares are
 // marked when its answer comes); false when the built-in engine is to answer.
 bool externalSuggestion();
@@ -48,8 +53,9 @@ bool externalSuggestion();
 // and the built-in engine brought in.
 void opponentStep();
 
-// The engine's name ("Stockfish 15.1") while it has been thinking over the computer's move for
-// more than a moment, otherwise null.
+// The engine's name ("Stockfish 15.1", "Computer" for the built-in engine searching beside the
+// frame) while it has been thinking over the computer's move for more than a moment, otherwise
+// null.
 const char* opponentThinking();
 // Milliseconds until opponentThinking names the engine (0 once it does), -1 while it has no
 // search of the computer's move under way: a frame loop that rests wakes to show its sign.
