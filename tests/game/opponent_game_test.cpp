@@ -20,7 +20,9 @@
 #include "board/move_marks.h"
 #include "board/square_picking.h"
 #include "chess/position.h"
+#include "chess/search_thread.h"
 #include "game/child_process.h"
+#include "game/computer_thinking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/move_suggestion.h"
@@ -188,4 +190,70 @@ TEST_F(Opponent, AnEngineThatGoesWrongIsReplacedByTheBuiltInEngineWithNothingLos
         EXPECT_FALSE(thinkingSignShown());
     }
     fs::remove_all(spacedDir);
+}
+
+// The built-in engine searching beside the frame: its answer is the in-line search's; a new game
+// and a take-back while it thinks drop the search at once, no stale answer is played, and the
+// computer answers the next time it is due (also at the very position it was dropped at); a
+// quit while it thinks ends the worker.
+TEST_F(Opponent, TheBuiltInEngineThinksBesideTheFrameAndADroppedSearchNeverSilencesIt) {
+    OpponentChoice choice;
+    choice.level = 6;
+    choice.openingBook = false;
+    startOpponent(choice);
+    ASSERT_TRUE(startThinkingBeside());
+    // The search's start or, were it missed, the answer it gave.
+    const auto thinkingOver = [](int moves) {
+        return [moves] { return thinkingBeside() || g_game->record.moves.count > moves; };
+    };
+    const auto clickMove = [](uint32_t move) {
+        const Move m = to_move(move);
+        for (int square : {int(m.from), int(m.to), int(m.to)})
+            onBoardClick(g_game->squares[square].node);
+    };
+
+    // 1. A new game while the computer thinks over White's first move, now with the player on
+    // White: nothing is played for the computer.
+    startGameAs(1);
+    ASSERT_TRUE(waitReal(thinkingOver(0), 60));
+    ASSERT_TRUE(thinkingBeside());
+    EXPECT_GE(opponentThinkingInMs(), 0) << "the sign is not on its way";
+    startGameAs(0);
+    EXPECT_FALSE(thinkingBeside());
+    const uint32_t playerMove = suggest_move();
+    ASSERT_NE(playerMove, 0u);
+
+    // 2. A take-back while the computer thinks over its answer, then the same move again: the
+    // computer answers the second time, with the in-line search's move.
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        clickMove(playerMove);
+        ASSERT_TRUE(waitReal(thinkingOver(1), 60));
+        if (round == 1) break;
+        ASSERT_TRUE(thinkingBeside());
+        beforeBoardReplaced(); // as the agreed take-back does
+        ASSERT_EQ(g_game->record.TakeBack(), 1);
+        EXPECT_FALSE(thinkingBeside());
+        ASSERT_TRUE(waitReal(settled, 60));
+    }
+    const uint32_t inLine = run_search_order(SearchOrder{6, false, 0, 33554432}).move;
+    ASSERT_TRUE(computerHasPlayed(2, 120));
+    const RecordedMove answer = g_game->record.moves[1];
+    EXPECT_EQ(rm_from_row(answer) * 8 + rm_from_column(answer), int(to_move(inLine).from));
+    EXPECT_EQ(rm_to_row(answer) * 8 + rm_to_column(answer), int(to_move(inLine).to));
+
+    // 3. A new game with the computer on White again, dropped and asked again at once: it moves.
+    startGameAs(1);
+    ASSERT_TRUE(waitReal(thinkingOver(0), 60));
+    startGameAs(1);
+    ASSERT_TRUE(computerHasPlayed(1, 120));
+
+    // 4. A quit while it thinks: the worker is told to stop and ends, nothing more is played.
+    clickMove(suggest_move());
+    ASSERT_TRUE(waitReal(thinkingOver(2), 60));
+    ASSERT_TRUE(thinkingBeside());
+    stopThinkingBeside();
+    EXPECT_FALSE(thinkingBesideOn());
+    EXPECT_FALSE(thinkingBeside());
+    EXPECT_EQ(g_game->record.moves.count, 2);
 }
