@@ -4,9 +4,9 @@
 //   chess3d-bench [SCENE...] [--frames N] [--size WxH | --fullscreen WxH] [--scale S]
 //                 [--shots FOLDER] [--prefix NAME] [--passes] [--memory]
 //
-// SCENE is intro, menu, water, board or pause (all five when none is named); they are played in
-// that order, as a player meets them, whatever order they are named in. Each named scene is
-// timed over N frames (200 unless told): real time of each pass of the frame loop, drawing and
+// SCENE is intro, menu, water, board, pause or think (all six when none is named); they are
+// played in that order, as a player meets them, whatever order they are named in. Each named scene
+// is timed over N frames (200 unless told): real time of each pass of the frame loop, drawing and
 // swap included. Printed per scene: median and 95th percentile in milliseconds, the median
 // processor time of a frame (all threads of the process: with a software renderer it shows the
 // work even when other programs share the processor), triangles and draw calls per frame (every
@@ -19,6 +19,11 @@
 // scale (1.0, 0.75, 0.5 ...) where the game would choose it itself ("auto", as settings.ini
 // says by default); the scale each scene was drawn at is printed beside its times, as a range
 // when it moved.
+// The think scene times the frames while the computer thinks at level 6, without its book, over
+// three answers in a loaded middlegame (White plays the first legal move the board finds): first
+// with the search in-line, as the harnesses run it, then beside the frame loop, as the game runs
+// it, from the same position; it prints the longest and the median frame of each and whether both
+// played the same moves. The --frames count does not apply to it.
 // With --shots, a PNG of each named scene is written to FOLDER as NAME<scene>.png (NAME is
 // "bench-" unless told), from the same moment of the scene on every run; after the board
 // scene also NAMEtext.png, the board two moves later with the move list on and a refused move
@@ -58,7 +63,10 @@
 #include "engine/mesh.h"
 #include "engine/scene.h"
 #include "engine/texture.h"
+#include "game/computer_thinking.h"
 #include "game/game_model.h"
+#include "game/game_record.h"
+#include "game/opponent.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
@@ -68,8 +76,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* SCENES[] = {"intro", "menu", "water", "board", "pause"};
-constexpr int SCENE_COUNT = 5;
+constexpr const char* SCENES[] = {"intro", "menu", "water", "board", "pause", "think"};
+constexpr int SCENE_COUNT = 6;
 constexpr double WALL_TURN_SECONDS = 3.5; // the wall's wave takes about three seconds
 constexpr int WHITE = 0;
 constexpr double WAIT_FRAME_SECONDS = 0.1; // frames between the timed ones: fewer, longer
@@ -419,7 +427,7 @@ bool textShot(int& ply) {
 // 4. A game as White against the computer: moves clicked as soon as it is White's turn, so
 // pieces glide and the camera turns while the frames are timed.
 bool boardScene(int frames) {
-    if (!chosen(3) && !chosen(4)) return true;
+    if (!chosen(3) && !chosen(4) && !chosen(5)) return true;
     if (!openEntry(0, 1) || !openEntry(1, 3)) return false;
     int x, y;
     if (!findEntryPixel(3, WHITE, x, y)) return fail("colour entry not reachable");
@@ -466,10 +474,110 @@ bool pauseScene(int frames) {
     return true;
 }
 
+// The opera game (Paris 1858) to White's 11th move, loaded as the load screen loads a game: a
+// middlegame where the computer's search takes a while.
+bool loadMiddlegame() {
+    static const char* const MOVES[] = {"e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5",
+                                        "g4f3", "d1f3", "d6e5", "f1c4", "g8f6", "f3b3", "d8e7",
+                                        "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5"};
+    PieceId ids[64];
+    PromotedPawns promoted = 0;
+    start_square_ids(ids);
+    std::vector<unsigned char> bytes;
+    for (const char* m : MOVES) {
+        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
+        const PieceId id = ids[fr * 8 + fc];
+        const RecordedMove r =
+            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
+        apply_recorded_move(r, ids, &promoted, nullptr, false);
+        for (int b = 0; b < 4; ++b)
+            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
+    }
+    if (!g_game->record.LoadMoves(bytes.data(), int(std::size(MOVES))))
+        return fail("the middlegame was not loaded");
+    g_game->record.RestoreBoard();
+    return runUntil(readyForMove, 60, WAIT_FRAME_SECONDS) || fail("the loaded game did not settle");
+}
+
+// 6. The computer thinking at level 6: the frames from each of three moves of the player in a
+// loaded middlegame to the computer's answer on the board, with the search in-line (`beside`
+// false) or beside the frame loop; `answers` gets the computer's moves. The frames "while it
+// thinks" are, in-line, the ones that played its move (the search inside them) and, beside,
+// the ones during which an order waited for its answer. Each is timed in real time and in the
+// game thread's processor time: on a loaded machine the first shows the waits for a core too,
+// the second only the work the frame asked of the game thread.
+bool thinkRound(bool beside, std::vector<uint32_t>& answers) {
+    constexpr int ANSWERS = 3;
+    constexpr int THINK_FIRST_PLY = 100; // past the fixed opening: the first legal move
+    constexpr double REAL_SECONDS_MAX = 300;
+    if (!beside)
+        stopThinkingBeside();
+    else if (!startThinkingBeside())
+        return fail("no search thread");
+    startNewGame(WHITE);
+    if (!runUntil(readyForMove, 60, WAIT_FRAME_SECONDS)) return fail("the new game did not start");
+    if (!loadMiddlegame()) return false;
+    const int loaded = g_game->record.moves.count;
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(REAL_SECONDS_MAX));
+    std::vector<double> thinking, thinkingCpu, others;
+    thinking.reserve(4096), thinkingCpu.reserve(4096), others.reserve(4096);
+    for (int ply = 0; ply < ANSWERS; ++ply) {
+        int fr, fc, tr, tc;
+        if (!pickMove(THINK_FIRST_PLY + ply, fr, fc, tr, tc) || !clickMove(fr, fc, tr, tc))
+            return fail("a move could not be clicked");
+        while (g_game->record.moves.count < loaded + 2 * (ply + 1) || !readyForMove()) {
+            if (Clock::now() > end) return fail("the computer did not answer");
+            const bool thinkingBefore = thinkingBeside();
+            const int movesBefore = g_game->record.moves.count;
+            timespec cpu0{}, cpu1{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu0);
+            const Clock::time_point t0 = Clock::now();
+            if (!frame()) return false;
+            const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu1);
+            const double cpu =
+                double(cpu1.tv_sec - cpu0.tv_sec) + 1e-9 * (cpu1.tv_nsec - cpu0.tv_nsec);
+            const bool answered = movesBefore % 2 == 1 && g_game->record.moves.count > movesBefore;
+            if (beside ? thinkingBefore || thinkingBeside() : answered) {
+                thinking.push_back(seconds);
+                thinkingCpu.push_back(cpu);
+            } else {
+                others.push_back(seconds);
+            }
+        }
+        answers.push_back(uint32_t(g_game->record.moves[loaded + 2 * ply + 1]));
+    }
+    if (thinking.empty()) return fail("no frame while the computer thought");
+    std::printf("think  %-8s while it thinks: %4zu frames, longest %7.1f ms (game thread %7.1f ms "
+                "of processor); other frames: median %6.1f ms\n",
+                beside ? "beside" : "in-line", thinking.size(),
+                *std::max_element(thinking.begin(), thinking.end()) * 1000,
+                *std::max_element(thinkingCpu.begin(), thinkingCpu.end()) * 1000,
+                percentile(others, 0.5) * 1000);
+    return true;
+}
+
+bool thinkScene() {
+    if (!chosen(5)) return true;
+    OpponentChoice level6;
+    level6.level = 6;
+    level6.openingBook = false;
+    startOpponent(level6);
+    std::vector<uint32_t> inLine, beside;
+    const bool ok = thinkRound(false, inLine) && thinkRound(true, beside);
+    stopThinkingBeside();
+    startOpponent(OpponentChoice{});
+    if (ok) std::printf("think  the same moves both ways: %s\n", inLine == beside ? "yes" : "NO");
+    return ok;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: chess3d-bench [intro|menu|water|board|pause...] [--frames N] "
-                         "[--size WxH | --fullscreen WxH] [--scale auto|S] [--shots FOLDER] "
-                         "[--prefix NAME] [--passes] [--memory]\n");
+    std::fprintf(stderr,
+                 "usage: chess3d-bench [intro|menu|water|board|pause|think...] [--frames N] "
+                 "[--size WxH | --fullscreen WxH] [--scale auto|S] [--shots FOLDER] "
+                 "[--prefix NAME] [--passes] [--memory]\n");
     return 2;
 }
 
@@ -551,7 +659,7 @@ int main(int argc, char** argv) {
     std::printf("%-6s %6s %9s %9s %9s %11s %6s %6s %10s\n", "scene", "frames", "median", "p95",
                 "cpu", "triangles", "draws", "lights", "scale");
     const bool ok = introScene(frames) && menuScene(frames) && waterScene(frames) &&
-                    boardScene(frames) && pauseScene(frames);
+                    boardScene(frames) && pauseScene(frames) && thinkScene();
     std::printf("start-up to first frame: %.2f s\n", startup);
     std::printf("resident memory: %.0f MB (peak %.0f MB)\n", residentKilobytes("VmRSS:") / 1024.0,
                 residentKilobytes("VmHWM:") / 1024.0);
