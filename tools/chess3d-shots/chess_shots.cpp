@@ -1,7 +1,8 @@
 // chess3d-shots chess: stockfish chosen as the computer and thinking over its first move as
 // White (chess-engine-choice.png), an engine that is not installed (chess-engine-missing.png),
 // an ambiguous move refused on the move line (chess-move-line.png), and a loaded game replayed
-// backwards (chess-replay.png).
+// backwards (chess-replay.png), and the built-in engine thinking at level 6 beside the frame loop
+// (chess-builtin-thinking.png).
 
 #include "tools/chess3d-shots/chess_shots.h"
 #include "board/camera_views.h"
@@ -15,6 +16,7 @@
 #include "anim/anim_manager.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
+#include "game/computer_thinking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
@@ -163,6 +165,24 @@ bool shootReplay() {
     return saveShot(g_folder, "chess-replay.png");
 }
 
+// 5. The built-in engine at level 6, without its book, plays White in the opera game's
+//    middlegame: its sign shows while it thinks beside the frame loop, the board drawn meanwhile.
+bool shootBuiltinThinking() {
+    OpponentChoice choice;
+    choice.level = 6;
+    choice.openingBook = false;
+    startOpponent(choice);
+    if (!startThinkingBeside()) return fail("no search thread");
+    startNewGame(1);
+    const std::vector<const char*> moves(OPERA_GAME.begin(), OPERA_GAME.begin() + 18);
+    if (!loadGame(moves)) return false;
+    const bool shown = waitReal(thinkingSignShown, 60, 0.04);
+    std::printf("thinking sign: %s\n", thinkingSignText());
+    const bool saved = shown && saveShot(g_folder, "chess-builtin-thinking.png");
+    stopThinkingBeside();
+    return shown ? saved : fail("the built-in engine shows no thinking sign");
+}
+
 } // namespace
 
 bool shootChessAdditions(const std::string& folder) {
@@ -180,5 +200,5 @@ bool shootChessAdditions(const std::string& folder) {
             stopOpponent();
         }
     } cleanup{saves};
-    return shootEngineChoice() && shootMoveLine() && shootReplay();
+    return shootEngineChoice() && shootMoveLine() && shootReplay() && shootBuiltinThinking();
 }
