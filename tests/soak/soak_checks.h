@@ -15,7 +15,11 @@
 //              asked neither moves nor asks again meanwhile;
 //   info line  never an internal error;
 //   computer   in a game against the computer it never waits more than 10 s of game clock for
-//              its turn on a still board with nothing over it.
+//              its turn on a still board with nothing over it, unless the game has ended;
+//   ending     no move of the local player or the computer is recorded after the game ended
+//              unless it was reopened (only a network peer's clicks still play), the verdict is
+//              the engine's on the moves up to the end (a resignation aside), and the banner
+//              shows exactly it whenever the board is in view.
 // More come from elsewhere: the frame loop's rest (soak_rest.h), the soft-lock probe
 // (soak_probe.cpp) and, in a network game, the two boards' agreement (soak_network.cpp).
 
@@ -44,6 +48,7 @@ private:
     std::string requests();
     std::string infoLine();
     std::string computer(double seconds);
+    std::string ending();
 
     long count_ = 0;
     int movesChecked_ = -1;      // record length last replayed
@@ -59,6 +64,10 @@ private:
     int requestMoves_ = 0;       // and the record then
     unsigned requestHash_ = 0;
     long gamesLoaded_ = 0; // whole games received by then
+    int endedAt_ = -1;     // the game's end before the step's action (moves then), -1 going on
+    int movesBefore_ = 0;
+    int humanBefore_ = 0;
+    unsigned judgedHash_ = 0; // the moves and the end the ending check last judged
 };
 
 } // namespace soak
