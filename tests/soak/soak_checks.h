@@ -16,10 +16,8 @@
 //   info line  never an internal error;
 //   computer   in a game against the computer it never waits more than 10 s of game clock for
 //              its turn on a still board with nothing over it, unless the game has ended;
-//   ending     no move of the local player or the computer is recorded after the game ended
-//              unless it was reopened (only a network peer's clicks still play), the verdict is
-//              the engine's on the moves up to the end (a resignation aside), and the banner
-//              shows exactly it whenever the board is in view.
+//   ending     no local move after the end unless the game was reopened, the end is the
+//              engine's verdict (a resignation aside), the banner shows it over the board.
 // More come from elsewhere: the frame loop's rest (soak_rest.h), the soft-lock probe
 // (soak_probe.cpp) and, in a network game, the two boards' agreement (soak_network.cpp).
 
@@ -63,10 +61,8 @@ private:
     int requestCode_ = 0;        // which request it was
     int requestMoves_ = 0;       // and the record then
     unsigned requestHash_ = 0;
-    long gamesLoaded_ = 0; // whole games received by then
-    int endedAt_ = -1;     // the game's end before the step's action (moves then), -1 going on
-    int movesBefore_ = 0;
-    int humanBefore_ = 0;
+    long gamesLoaded_ = 0;                                 // whole games received by then
+    int endedAt_ = -1, movesBefore_ = 0, humanBefore_ = 0; // end, moves, colour before the step
     unsigned judgedHash_ = 0; // the moves and the end the ending check last judged
 };
 
