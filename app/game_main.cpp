@@ -30,6 +30,7 @@
 #include "game/settings.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
+#include "ui/game_end_banner.h"
 #include "ui/interface.h"
 #include "ui/move_line.h"
 #include "ui/move_list.h"
@@ -198,6 +199,7 @@ bool stepFrame() {
     thinkingSignStep();  //    a slow engine's sign
     moveLineStep();      //    the move line, a typed move waiting for a glide
     replayStep();        //    a move from an earlier position, once agreed
+    gameEndBannerStep(); //    the result over a finished game
     turnDome();          // 7. (6., the statistics, come with the frame drawn)
     return true;
 }

@@ -8,6 +8,7 @@
 #include "app/extra_keys.h"
 #include "app/may_act.h"
 #include "app/request_keys.h"
+#include "app/resign_key.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
@@ -308,6 +309,10 @@ void onKeyDown(int key) {
     case 'B':
     case 'b':
         if (mayAskRequestByKey()) askRequest('B');
+        break;
+    case 'G':
+    case 'g':
+        resignKey(); // against the computer
         break;
     case 'U':
         portMappingKey(); // while hosting: ask the router to forward the port

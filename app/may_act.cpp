@@ -5,6 +5,7 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/connection.h"
@@ -46,7 +47,7 @@ bool wholeGameAwaited() {
 
 bool mayPlayerClickBoard() {
     return gameOnScreen() && g_board && !g_game->awaitingOpponent && !boardInMotion() &&
-           !g_game->requestPending && !wholeGameAwaited() && !questionShown();
+           !g_game->requestPending && !wholeGameAwaited() && !questionShown() && !gameFinished();
 }
 
 bool mayPlayerMoveCamera() {
@@ -93,7 +94,7 @@ bool mayStepReplay() {
 
 bool mayComputerMove() {
     return localGame() && g_app && g_game->gameStarted && !boardInMotion() && !menuOrPauseShown() &&
-           computerToMove();
+           !gameFinished() && computerToMove();
 }
 
 void computerTurnIfDue() {

@@ -24,7 +24,8 @@ bool menuOrPauseShown(); // the option menu is open or the pause view is on
 bool wholeGameAwaited();
 
 // The local player selects, chooses a target and plays on the board: a game on screen, the
-// player's own turn, a still board, no request of the player's waiting for its answer.
+// player's own turn, a still board, no request of the player's waiting for its answer, a game
+// not yet ended (game/game_end_state.h).
 bool mayPlayerClickBoard();
 // The camera follows the mouse (drag, wheel) and the view keys (End, Home, A): a game on screen.
 bool mayPlayerMoveCamera();
@@ -48,7 +49,8 @@ bool mayTypeMove();
 // up. Never in a network game, where both boards must show the same position.
 bool mayStepReplay();
 
-// The computer starts its move: a local game, its turn, a still board, no menu or pause.
+// The computer starts its move: a local game not ended, its turn, a still board, no menu or
+// pause.
 bool mayComputerMove();
 // The computer's turn, asked by whatever ends a wait (a glide, a camera flight, the menu's
 // closing, a swap, a lost peer): it moves now if it may.

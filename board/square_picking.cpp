@@ -5,6 +5,7 @@
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/replay.h"
 
@@ -38,7 +39,10 @@ void onBoardClick(KNodeGraph* node) {
     BoardScene* b = g_board;
     AppState* app = g_app;
     // 1. Clicks wait for the menu, the opponent, the glide and the player's own request.
-    if (!b || !app || !node || !mayPlayerClickBoard()) return;
+    if (!b || !app || !node) return;
+    // A finished game says so rather than ignoring the click.
+    if (!g_game->boardLocked && !g_game->questionShown && refuseMoveAfterEnd()) return;
+    if (!mayPlayerClickBoard()) return;
     // 2. The square clicked, directly or through the piece on it.
     SquareRecord* square = b->squareOfNode(node);
     PieceRecord* clickedPiece = square ? nullptr : b->pieceOfNode(node);

@@ -11,6 +11,7 @@
 #include "engine/KivEngine.h"
 #include "game/file_io.h"
 #include "game/file_jobs.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/load_list.h"
@@ -54,6 +55,7 @@ bool stageSave(const GameRecord& record, const char* path, PendingSave& save) {
     if (!stage_saved_game(path, record.moves.block, record.moves.count, save.chs)) return false;
     ReplayedGame game;
     replay_recorded_game(record.moves.block, record.moves.count, game);
+    if (game.refused_at < 0) game.end = endToSave(game.end, record.moves.count);
     save.pgnPath = pgn_path_beside(path);
     save.pgnText = pgn_text(tagsOfThisGame(), game);
     return true;

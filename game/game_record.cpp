@@ -12,6 +12,7 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/node.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/opponent.h"
 #include "game/pgn.h"
@@ -95,6 +96,7 @@ void GameRecord::NewGame(bool clearMoves) {
     captured.clear();
     promoted = 0;
     start_square_ids(square_ids);
+    if (clearMoves) clearGameEnd();
 }
 
 bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind, int index) {
@@ -109,6 +111,7 @@ bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind
     if (moves.count == 0) startDay = pgn_date(std::time(nullptr));
     moves.push(m);
     apply_recorded_move(m, square_ids, &promoted, &captured, false);
+    judgeAfterMove(moves.count);
     return true;
 }
 
@@ -123,14 +126,7 @@ bool GameRecord::HumanMove(int fr, int fc, int tr, int tc) {
 }
 
 const char* GameRecord::ShowResult() {
-    // By GameEnd: the result and its reason as the info line shows them.
-    static const char* const TEXTS[] = {nullptr,
-                                        "1-0 {White mates}",
-                                        "0-1 {Black mates}",
-                                        "1/2-1/2 {Stalemate}",
-                                        "1/2-1/2 {Draw by repetition}",
-                                        "1/2-1/2 {Draw by fifty move rule}"};
-    const char* text = TEXTS[game_end()];
+    const char* text = judge_game().announcement;
     tellPlayer(text);
     return text;
 }
@@ -216,8 +212,9 @@ void GameRecord::RestoreBoard() {
         if (localGame())
             HumanMove(fr, fc, tr, tc);
         else
-            (void)playOnEngine(fr, fc, tr, tc); // quietly: the peer's game is not judged here
+            (void)playOnEngine(fr, fc, tr, tc); // quietly: only the banner tells the end
     }
+    judgeRebuiltGame(moves.count);
     BoardScene* b = g_board;
     if (!b) return;
     layOutBoard(square_ids, captured, promoted);

@@ -97,7 +97,7 @@ void replay_recorded_game(const RecordedMove* moves, int count, ReplayedGame& ga
         search_ply = 0;
         game.san.emplace_back(san);
     }
-    game.end = game_end();
+    game.end = judge_game().end;
     restore_position(*backup);
 }
 

@@ -10,6 +10,7 @@
 #include "board/square_picking.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
@@ -143,6 +144,7 @@ void enter() {
     char text[TYPED_LIMIT + 1];
     std::memcpy(text, g_line.typed, sizeof text);
     closeLine();
+    if (refuseMoveAfterEnd()) return;
     if (mayPlayerClickBoard()) {
         playTyped(text);
         return;

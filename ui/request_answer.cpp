@@ -6,6 +6,7 @@
 #include "app/input.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/replay.h"
@@ -14,6 +15,10 @@
 void answerLocalRequest(bool accepted) {
     if (g_app && g_game->questionCode == DROP_LATER_MOVES_QUESTION) {
         answerDropLaterMoves(accepted);
+        return;
+    }
+    if (g_app && g_game->questionCode == RESIGN_QUESTION) {
+        answerResignQuestion(accepted);
         return;
     }
     if (!accepted || !g_app) return;

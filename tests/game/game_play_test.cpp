@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,14 @@
 #include "chess/position.h"
 #include "chess/search.h"
 #include "engine/KivEngine.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
 #include "game/saved_games.h"
 #include "net/KivNetwork.h"
 #include "netplay/net_session.h"
+#include "ui/game_end_banner.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -336,6 +340,7 @@ TEST_F(GamePlay, ResultTextsReachTheInfoLine) {
          "0-1 {Black mates}"},
         {"k7/8/8/8/8/8/8/KQ6 w - - 0 1", "b1b6", "1/2-1/2 {Stalemate}"},
         {"k7/8/8/8/8/8/8/KQ6 w - - 99 80", "b1c2", "1/2-1/2 {Draw by fifty move rule}"},
+        {"k7/8/8/8/8/8/1n6/K7 w - - 0 1", "a1b2", "1/2-1/2 {Insufficient material}"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shown);
@@ -457,3 +462,51 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
 }
 
 } // namespace
+
+// A game ends and stays ended until a take-back or a new game: loaded after the mate, drawn by
+// the player's move (the computer to move then), resigned; banner, info line and PGN agree.
+TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
+    auto pgnHas = [](const char* result, const char* comment) {
+        EXPECT_TRUE(g_game->record.SaveGame("./Save/end_test.chs"));
+        std::stringstream pgn;
+        pgn << std::ifstream("./Save/end_test.pgn").rdbuf();
+        for (const char* file : {"./Save/end_test.chs", "./Save/end_test.pgn"})
+            std::remove(file);
+        return pgn.str().find(result) != std::string::npos &&
+               pgn.str().find(comment) != std::string::npos;
+    };
+    auto banner = [] {
+        runUntil([] { return false; }, 2, 0.1); // the banner follows at the next frame
+        return std::string(gameEndBannerShown() ? gameEndBannerShown() : "");
+    };
+    auto load = [](const std::vector<RecordedMove>& game) {
+        ASSERT_TRUE(write_saved_game("./Save/end_test.chs", game.data(), int(game.size())));
+        ASSERT_TRUE(g_game->record.LoadGame("./Save/end_test.chs"));
+        g_game->record.RestoreBoard();
+        expectSettledGame("loaded");
+    };
+    load(recordedGame({"e2e4", "e7e5", "f1c4", "b8c6", "d1h5", "g8f6", "h5f7"}));
+    EXPECT_EQ(banner(), "White wins : checkmate");
+    // The position after 1.e4 comes back the third time with the player's Ng1.
+    load(recordedGame({"e2e4", "g8f6", "g1f3", "f6g8", "f3g1", "g8f6", "g1f3", "f6g8", "f3g1",
+                       "g8f6", "g1f3", "f6g8"}));
+    for (int s : {45, 62, 62}) // f3, g1, g1
+        clickSquare(s);
+    EXPECT_STREQ(lastPlayerMessage(), "1/2-1/2 {Draw by repetition}");
+    runUntil([] { return false; }, 40); // ten seconds in which the computer would have moved
+    EXPECT_EQ(g_game->record.moves.count, 13) << state();
+    EXPECT_EQ(banner(), "Draw : repetition");
+    clickSquare(8); // a7
+    EXPECT_STREQ(lastPlayerMessage(), "Game over : R for a new game");
+    EXPECT_TRUE(pgnHas("[Result \"1/2-1/2\"]", "repetition}"));
+    EXPECT_EQ(g_game->record.TakeBack(), 1);
+    expectSettledGame("taken back");
+    EXPECT_EQ(banner(), "");
+    onKeyDown('G');
+    answerQuestion(true);
+    EXPECT_STREQ(lastPlayerMessage(), "0-1 {White resigns}");
+    EXPECT_EQ(banner(), "Black wins : White resigns");
+    EXPECT_TRUE(pgnHas("[Result \"0-1\"]", "resigns}"));
+    startNewGame(0);
+    EXPECT_EQ(banner(), "");
+}

@@ -10,6 +10,7 @@
 #include "anim/anim_manager.h"
 #include "app/input.h"
 #include "app/request_keys.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "net/KivNetwork.h"
@@ -386,4 +387,30 @@ TEST_F(HostedGame, AMoveTypedOnTheMoveLineReachesThePeerAsClicksAndTheReplayKeys
         EXPECT_EQ(g_game->sideToMove, 0);
     }
     EXPECT_EQ(disagreement(), "");
+}
+
+// The host's move ends the game (the position after 1.Nf3 back the third time): its player's
+// clicks are refused and not sent, but a peer that plays on is replayed and the boards agree.
+TEST_F(HostedGame, AGameEndedByTheHostsMoveStaysInStepWithAPeerThatPlaysOn) {
+    host(30570); // this case's own port
+    ASSERT_TRUE(p.connectTo(30570));
+    ASSERT_EQ(fromGame(p, 4), std::string("SB\0\0", 4)); // seated before the first move
+    localMove("g1", "f3");
+    for (int round = 0; round < 3; ++round) {
+        peerMove("b8", "c6");
+        localMove("b1", "c3");
+        peerMove("c6", "b8");
+        localMove("c3", "b1");
+    }
+    EXPECT_EQ(gameVerdict().end, DRAW_BY_REPETITION);
+    EXPECT_EQ(fromGame(p, 7 * 3 * 4).size(), 84u); // the host's three clicks a move
+    peerMove("b8", "c6");
+    localClick("b1");
+    EXPECT_EQ(info(), "Game over : R for a new game");
+    pass();
+    p.pump();
+    EXPECT_EQ(p.received(), "") << "a refused click went out";
+    EXPECT_EQ(g_game->record.moves.count, 14);
+    EXPECT_EQ(disagreement(), "");
+    EXPECT_EQ(gameVerdict().end, DRAW_BY_REPETITION) << "the end stays where it came";
 }

@@ -13,6 +13,7 @@
 #include "board/board_scene.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn.h"
@@ -20,6 +21,7 @@
 #include "netplay/host_peer.h"
 #include "netplay/messages.h"
 #include "netplay/net_session.h"
+#include "ui/game_end_banner.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -104,11 +106,15 @@ void Checks::beforeAction() {
     requestMoves_ = g_game->record.moves.count;
     requestHash_ = recordHash();
     gamesLoaded_ = WholeGamesLoaded();
+    endedAt_ = gameEndedAtMoves();
+    movesBefore_ = g_game->record.moves.count;
+    humanBefore_ = g_game->humanColour;
 }
 
 std::string Checks::afterStep(double seconds) {
-    std::string (Checks::*const all[])() = {&Checks::board, &Checks::views, &Checks::selection,
-                                            &Checks::requests, &Checks::infoLine};
+    std::string (Checks::*const all[])() = {&Checks::board,     &Checks::views,
+                                            &Checks::selection, &Checks::requests,
+                                            &Checks::infoLine,  &Checks::ending};
     for (auto check : all) {
         ++count_;
         std::string f = (this->*check)();
@@ -291,10 +297,37 @@ std::string Checks::infoLine() {
     return "";
 }
 
+std::string Checks::ending() {
+    const GrowArray<RecordedMove>& moves = g_game->record.moves;
+    const int endedAt = gameEndedAtMoves();
+    // Still the same ended game: whatever was added since is a network peer's.
+    for (int i = movesBefore_; endedAt_ >= 0 && endedAt == endedAt_ && i < moves.count; ++i)
+        if (localGame() || rm_colour(moves[i]) == humanBefore_)
+            return failed("ending", "move " + std::to_string(i + 1) + " came after the end");
+    // The engine's verdict on the moves up to the end, replayed when the record or end change.
+    const GameVerdict& v = gameVerdict();
+    const int judged = v.over() ? endedAt : moves.count;
+    const unsigned hash = recordHash(judged) ^ unsigned(v.end);
+    if (hash != judgedHash_ && v.end != WHITE_RESIGNS && v.end != BLACK_RESIGNS) {
+        ReplayedGame game;
+        replay_recorded_game(moves.block, judged, game);
+        if (game.refused_at < 0 && game.end != v.end)
+            return failed("ending", std::string("the game ended \"") + game_verdict(v.end).result +
+                                        "\", the engine says \"" + game_verdict(game.end).result +
+                                        "\"");
+    }
+    judgedHash_ = hash;
+    const bool inView = g_game->gameStarted && !menuOrPauseShown() && !g_game->introRunning;
+    const std::string shown = gameEndBannerShown() ? gameEndBannerShown() : "";
+    if (shown != (v.over() && inView ? v.banner : ""))
+        return failed("ending", "the banner shows \"" + shown + "\"");
+    return "";
+}
+
 std::string Checks::computer(double seconds) {
     // Due: a game against the computer, its turn, a move to play, nothing moving (no glide, no
     // camera flight, whose end would ask it) and nothing shown over the board.
-    const bool due = localGame() && g_game->gameStarted && computerToMove() &&
+    const bool due = localGame() && g_game->gameStarted && !gameFinished() && computerToMove() &&
                      !menuOrPauseShown() && !boardInMotion() && !cameraFlying();
     computerWaited_ = due ? computerWaited_ + seconds : 0;
     if (computerWaited_ > COMPUTER_WAIT_LIMIT)

@@ -15,7 +15,9 @@
 //              asked neither moves nor asks again meanwhile;
 //   info line  never an internal error;
 //   computer   in a game against the computer it never waits more than 10 s of game clock for
-//              its turn on a still board with nothing over it.
+//              its turn on a still board with nothing over it, unless the game has ended;
+//   ending     no local move after the end unless the game was reopened, the end is the
+//              engine's verdict (a resignation aside), the banner shows it over the board.
 // More come from elsewhere: the frame loop's rest (soak_rest.h), the soft-lock probe
 // (soak_probe.cpp) and, in a network game, the two boards' agreement (soak_network.cpp).
 
@@ -44,6 +46,7 @@ private:
     std::string requests();
     std::string infoLine();
     std::string computer(double seconds);
+    std::string ending();
 
     long count_ = 0;
     int movesChecked_ = -1;      // record length last replayed
@@ -58,7 +61,9 @@ private:
     int requestCode_ = 0;        // which request it was
     int requestMoves_ = 0;       // and the record then
     unsigned requestHash_ = 0;
-    long gamesLoaded_ = 0; // whole games received by then
+    long gamesLoaded_ = 0;                                 // whole games received by then
+    int endedAt_ = -1, movesBefore_ = 0, humanBefore_ = 0; // end, moves, colour before the step
+    unsigned judgedHash_ = 0; // the moves and the end the ending check last judged
 };
 
 } // namespace soak

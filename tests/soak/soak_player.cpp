@@ -347,6 +347,7 @@ Step Player::keyAction() {
         {'R', "R", 3},
         {'S', "S", 3},
         {'B', "B", 3},
+        {'G', "G", 1},
         {'L', "L", 2},
         {'M', "M", 2},
         {'F', "F", 1},
@@ -546,7 +547,7 @@ Step Player::choose() {
             planLoad();
             break;
         case 3: {
-            const int key = "RSB"[random_.below(3)];
+            const int key = "RSBG"[random_.below(4)];
             // In a network game the request goes out at once and waits for the peer's answer;
             // meanwhile the player goes on: confirms a move chosen before asking, or asks for a
             // load. The other player keeps still, or it would mostly have answered first.

@@ -12,6 +12,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/rejoin.h"
@@ -151,7 +152,7 @@ void Player::probe() {
     plan_.push_back({"probe: the game goes on", nullptr, 0.01, [] {
                          if (!g_game->gameStarted || !localGame() || g_game->menuOpen)
                              return std::string();
-                         const bool over = !hasLegalMove(g_game->sideToMove);
+                         const bool over = !hasLegalMove(g_game->sideToMove) || gameFinished();
                          if (over || mayPlayerClickBoard()) return std::string();
                          return std::string("soft-lock: the player cannot move");
                      }});

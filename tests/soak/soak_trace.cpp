@@ -14,6 +14,7 @@
 #include "chess/fen.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
@@ -152,7 +153,7 @@ std::string traceLine(char role, long step, const std::string& action) {
     std::snprintf(
         text, sizeof text,
         " || rec %d %08x shown %d replay %d | sel %s tgt %s mk %s %s | q %d %s req %d %s file %s"
-        " | info %d \"%s\" told \"%s\" | marks %016llx %016llx %016llx %016llx"
+        " | end %d %d | info %d \"%s\" told \"%s\" | marks %016llx %016llx %016llx %016llx"
         " | snd %d %d %d %d %d %d | view %d %d %d | eng \"%s\" ply %d roots %d"
         " | line %d \"%s\" | net %d %d %d %d | win %dx%d %d | pose %08x",
         r->moves.count, recordHash(), r->ShownCount(), r->replayPlies,
@@ -164,17 +165,17 @@ std::string traceLine(char role, long step, const std::string& action) {
         codeText(g_game->pendingRequest).c_str(),
         g_game->fileName.empty() ? "-"
                                  : g_game->fileName.substr(g_game->fileName.rfind('/') + 1).c_str(),
-        info ? info->visible : -1, info ? scrub(info->texte).c_str() : "",
-        told ? scrub(told).c_str() : "", (unsigned long long)marks.lastMove,
-        (unsigned long long)marks.quiet, (unsigned long long)marks.captures,
-        (unsigned long long)marks.suggested, gameSoundCount(GameSound::Move),
-        gameSoundCount(GameSound::Capture), gameSoundCount(GameSound::Check),
-        gameSoundCount(GameSound::Mate), gameSoundCount(GameSound::Refused),
-        gameSoundCount(GameSound::Chat), g_anim->view_index, g_anim->view_index_saved,
-        g_anim->game_view, fen.c_str(), history_ply, ply_first_move[1] - ply_first_move[0],
-        moveLineOpen(), typed ? typed : "", net.loadAwaited, net.peerQuestion, net.blockGathered,
-        netSession().netPendingValue, a->width, a->height, a->screen ? a->screen->fullscreen : -1,
-        poseDigest());
+        int(gameVerdict().end), gameEndedAtMoves(), info ? info->visible : -1,
+        info ? scrub(info->texte).c_str() : "", told ? scrub(told).c_str() : "",
+        (unsigned long long)marks.lastMove, (unsigned long long)marks.quiet,
+        (unsigned long long)marks.captures, (unsigned long long)marks.suggested,
+        gameSoundCount(GameSound::Move), gameSoundCount(GameSound::Capture),
+        gameSoundCount(GameSound::Check), gameSoundCount(GameSound::Mate),
+        gameSoundCount(GameSound::Refused), gameSoundCount(GameSound::Chat), g_anim->view_index,
+        g_anim->view_index_saved, g_anim->game_view, fen.c_str(), history_ply,
+        ply_first_move[1] - ply_first_move[0], moveLineOpen(), typed ? typed : "", net.loadAwaited,
+        net.peerQuestion, net.blockGathered, netSession().netPendingValue, a->width, a->height,
+        a->screen ? a->screen->fullscreen : -1, poseDigest());
     std::string line = std::string(1, role) + " " + std::to_string(step) + " " + action + " | " +
                        stateSummary() + text;
     return line;

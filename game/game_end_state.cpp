@@ -1,0 +1,66 @@
+#include "game/game_end_state.h"
+
+#include "game/game_model.h"
+#include "game/player_info.h"
+
+namespace {
+
+// The one game on the board (everything runs on the game's thread).
+struct EndState {
+    GameVerdict verdict = game_verdict(GAME_GOES_ON);
+    int endedAtMoves = -1; // recorded moves when it ended; -1 going on
+};
+EndState g_end;
+
+void endGame(const GameVerdict& verdict, int recordedMoves) {
+    g_end.verdict = verdict;
+    g_end.endedAtMoves = verdict.over() ? recordedMoves : -1;
+}
+
+} // namespace
+
+const GameVerdict& gameVerdict() {
+    return g_end.verdict;
+}
+
+bool gameFinished() {
+    return g_end.verdict.over();
+}
+
+int gameEndedAtMoves() {
+    return g_end.endedAtMoves;
+}
+
+void judgeAfterMove(int recordedMoves) {
+    if (!gameFinished()) endGame(judge_game(), recordedMoves);
+}
+
+void judgeRebuiltGame(int recordedMoves) {
+    endGame(judge_game(), recordedMoves);
+}
+
+void clearGameEnd() {
+    endGame(game_verdict(GAME_GOES_ON), 0);
+}
+
+void resignGame(int colour, int recordedMoves) {
+    if (gameFinished()) return;
+    endGame(game_verdict(resignation_by(colour)), recordedMoves);
+    tellPlayer(g_end.verdict.announcement);
+}
+
+void answerResignQuestion(bool accepted) {
+    if (accepted && g_game) resignGame(g_game->humanColour, g_game->record.moves.count);
+}
+
+GameEnd endToSave(GameEnd judged, int recordedMoves) {
+    const GameEnd end = g_end.verdict.end;
+    const bool resigned = end == WHITE_RESIGNS || end == BLACK_RESIGNS;
+    return resigned && recordedMoves == g_end.endedAtMoves ? end : judged;
+}
+
+bool refuseMoveAfterEnd() {
+    if (!gameFinished()) return false;
+    tellPlayer("Game over : R for a new game");
+    return true;
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The result banner: over a finished game, the verdict's words in large letters at the top of
+// the picture ("White wins : checkmate", "Draw : insufficient material"), shown whenever the
+// board is in view and hidden under the menu, the pause tour and the intro.
+
+// Every frame: the banner follows the game's verdict (game/game_end_state.h) and the window's
+// size. Made on first use; nothing is allocated afterwards.
+void gameEndBannerStep();
+
+// The banner's words while it shows, or null (lets the soak harness and tests compare it with
+// the verdict without reading pixels).
+const char* gameEndBannerShown();
