@@ -313,7 +313,7 @@ void onKeyDown(int key) {
     case 'A':
     case 'a':
         // Not while the camera shows the menu or the pause tour: it would fly away from it.
-        if (mayPlayerMoveCamera()) ToggleGameView();
+        if (mayPlayerMoveCamera()) toggleFollowSideToMove();
         break;
     case VK_END:
         if (mayPlayerMoveCamera()) NextView();
