@@ -220,6 +220,7 @@ void prepareBoardForGame(int humanColour) {
     beforeBoardReplaced();
     g_game->inputSuspended = 0;
     g_game->boardLocked = 0;
+    g_game->humanColour = humanColour; // a camera kept still shows the player's own side
     CameraToGameView(false, true, 0);
     g_board->reset(humanColour);
     resetIndicators();
