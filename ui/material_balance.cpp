@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
 #include "board/board_scene.h"
 #include "board/captured_row.h"
 #include "engine/KivEngine.h"
@@ -24,7 +23,7 @@ struct Balance {
 } g_balance;
 
 bool boardInView() {
-    return g_app && g_game && g_game->gameStarted && !g_game->menuOpen && !g_game->cameraView &&
+    return g_game && g_game->gameStarted && !g_game->menuOpen && !g_game->cameraView &&
            !g_game->introRunning;
 }
 
