@@ -112,7 +112,7 @@ void layOut() {
         if (slot >= 0 && !p->square && g_row.own[slot]) addShown(slot);
     }
     for (int i = 0; i < PIECES; ++i)
-        if (!g_game->pieces[i]->square && g_row.own[i]) addShown(i);
+        if (g_row.own[i] && !g_game->pieces[i]->square) addShown(i);
     for (int colour = 0; colour < 2; ++colour)
         for (int n = 0; n < g_row.shownCount[colour]; ++n) {
             const int piece = g_row.shown[colour][n];
