@@ -1,9 +1,11 @@
 #include "app/extra_keys.h"
 
+#include "anim/anim_manager.h"
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
+#include "board/camera_views.h"
 #include "board/move_marks.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
@@ -46,6 +48,13 @@ void toggleFullscreen() {
     app->height = app->screen->height;
     app->dragging = 0; // a full-screen window does not move
     relayout(app->width, app->height);
+}
+
+void toggleFollowSideToMove() {
+    ToggleGameView();
+    if (!g_anim) return;
+    gameSettings().followSideToMove = g_anim->game_view != 0;
+    keepSettings();
 }
 
 bool windowKey(int key) {

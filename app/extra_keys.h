@@ -21,6 +21,10 @@ bool boardKey(int key);
 // Full screen on or off; the overlay is laid out again for the new size, as F11 and F12 do.
 void toggleFullscreen();
 
+// Key A: the camera stops following the side to move, or follows it again; the choice is kept
+// in the settings for the next games and runs.
+void toggleFollowSideToMove();
+
 // The suggestion key: in a game against the computer, on the player's turn with nothing moving,
 // the engine's move for the player marked for SUGGESTION_SECONDS. False when not asked now.
 bool suggestMoveForPlayer();

@@ -17,6 +17,8 @@
 #include "app/startup_check.h"
 #include "app/wiring.h"
 #include "board/board_scene.h"
+#include "board/captured_row.h"
+#include "board/check_mark.h"
 #include "board/frame_labels.h"
 #include "board/move_marks.h"
 #include "chess/engine_random.h"
@@ -32,6 +34,7 @@
 #include "netplay/host_addresses.h"
 #include "ui/game_end_banner.h"
 #include "ui/interface.h"
+#include "ui/material_balance.h"
 #include "ui/move_line.h"
 #include "ui/move_list.h"
 #include "ui/screens.h"
@@ -121,6 +124,8 @@ bool buildGame() {
     g_board->loadDecorAndBoard();
     g_board->loadPieces();
     buildMoveMarks();
+    buildCheckMark();
+    buildCapturedRow();
 
     // 10. Preset animations: camera views, light paths, piece move and indicators.
     SetupCameraViews();
@@ -134,6 +139,7 @@ bool buildGame() {
     layout(800, 600);
     buildMoveList();
     buildThinkingSign();
+    buildMaterialBalance();
     buildMoveLine();
     installScreens();
     if (!checkStartupObjects()) return false;
@@ -201,6 +207,10 @@ bool stepFrame() {
     replayStep();        //    a move from an earlier position, once agreed
     gameEndBannerStep(); //    the result over a finished game
     turnDome();          // 7. (6., the statistics, come with the frame drawn)
+    // What the board tells of the game: the king in check, the pieces taken, who is ahead.
+    checkMarkStep();
+    capturedRowStep();
+    materialBalanceStep();
     return true;
 }
 

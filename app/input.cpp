@@ -223,6 +223,7 @@ void prepareBoardForGame(int humanColour) {
     beforeBoardReplaced();
     g_game->inputSuspended = 0;
     g_game->boardLocked = 0;
+    g_game->humanColour = humanColour; // a camera kept still shows the player's own side
     CameraToGameView(false, true, 0);
     g_board->reset(humanColour);
     resetIndicators();
@@ -320,7 +321,7 @@ void onKeyDown(int key) {
     case 'A':
     case 'a':
         // Not while the camera shows the menu or the pause tour: it would fly away from it.
-        if (mayPlayerMoveCamera()) ToggleGameView();
+        if (mayPlayerMoveCamera()) toggleFollowSideToMove();
         break;
     case VK_END:
         if (mayPlayerMoveCamera()) NextView();

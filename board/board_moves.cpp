@@ -13,6 +13,7 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
+#include "game/settings.h"
 #include "ui/interface.h"
 
 namespace {
@@ -218,6 +219,11 @@ void CameraToGameView(bool stop_all, bool start, int view) {
         g_anim->game_view = 0;
         return;
     }
+    // A player who keeps the camera still (key A, kept in the settings) sees the game from
+    // their own side.
+    const bool follow = gameSettings().followSideToMove;
+    if (!follow && g_app)
+        view = g_anim->view_index = g_anim->view_index_saved = g_game->humanColour;
     CameraTravel(view, ComputerTurnCallback);
-    g_anim->game_view = 1;
+    g_anim->game_view = follow ? 1 : 0;
 }

@@ -20,10 +20,14 @@ struct Entry {
     bool GameSettings::*field;
 };
 constexpr Entry ENTRIES[] = {
-    {"move_hints", &GameSettings::moveHints}, {"last_move_marks", &GameSettings::lastMoveMarks},
-    {"move_list", &GameSettings::moveList},   {"port_mapping", &GameSettings::portMapping},
-    {"sounds", &GameSettings::sounds},        {"opening_book", &GameSettings::openingBook},
+    {"move_hints", &GameSettings::moveHints},
+    {"last_move_marks", &GameSettings::lastMoveMarks},
+    {"move_list", &GameSettings::moveList},
+    {"port_mapping", &GameSettings::portMapping},
+    {"sounds", &GameSettings::sounds},
+    {"opening_book", &GameSettings::openingBook},
     {"ambient", &GameSettings::ambient},
+    {"follow_side_to_move", &GameSettings::followSideToMove},
 };
 
 std::string trimmed(const std::string& s) {

@@ -7,7 +7,8 @@
 // "name = value" line each: on|off for the switches, "engine = builtin" or the command of a UCI
 // engine, "level = 1" to "6", "render_scale = auto" or a fixed 1.0, 0.75, 0.5. A missing,
 // unreadable or damaged file gives the defaults; a line the game does not know, or a value out
-// of range, is skipped, so older and newer games can share the file.
+// of range, is skipped, so older and newer games can share the file. Key A's choice, whether
+// the camera follows the side to move, is one of the switches.
 
 #include <string>
 
@@ -25,6 +26,7 @@ struct GameSettings {
     bool portMapping = false;         // hosting asks the router to forward the port (NAT-PMP, UPnP)
     bool sounds = true;               // the sounds of moves, checks, mates, refusals and chat lines
     bool ambient = true;              // the light circles the board and the dome turns
+    bool followSideToMove = true;     // key A: the camera turns to the side to move after a move
     std::string engine;               // the computer: empty for the built-in engine, else a command
     int level = ENGINE_LEVEL_DEFAULT; // the computer's strength, 1 to 6
     bool openingBook = true;          // the built-in engine opens from its book of main lines

@@ -14,6 +14,8 @@
 #include "app/input.h"
 #include "board/board_scene.h"
 #include "board/camera_views.h"
+#include "board/captured_row.h"
+#include "board/check_mark.h"
 #include "board/intro.h"
 #include "board/square_picking.h"
 #include "chess/fen.h"
@@ -24,12 +26,14 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
+#include "game/replay.h"
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "game/typed_move.h"
 #include "tests/app/game_fixture.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
+#include "ui/material_balance.h"
 #include "ui/move_line.h"
 #include "ui/move_list.h"
 #include "ui/text_overlay.h"
@@ -394,6 +398,68 @@ TEST_F(ChessAdditions, AReplayStepsThroughTheGameAndAMoveFromThePastDropsTheRest
     load(std::vector<const char*>(game.begin(), game.begin() + 6));
     ASSERT_TRUE(stepAndSettle(KEY_LEFT));
     EXPECT_EQ(g_game->record.ShownCount(), 5);
+}
+
+// The board tells the game as it stands after loads, replay steps and take-backs: the red square
+// under a king in check, the pieces taken beside the board by colour in the order taken, the
+// material balance. Key A's choice is written at once and kept by the next run's games.
+TEST_F(ChessAdditions, CheckMarkCapturedRowBalanceAndTheKeptCameraChoice) {
+    // Black's queen takes on g2 and then on e4 with check; each side has taken two pawns.
+    const std::vector<const char*> trap = {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "c6d4", "f3e5",
+                                           "d8g5", "e5f7", "g5g2", "h1f1", "g2e4", "d1e2", "e4e2",
+                                           "c4e2", "d4c2", "e1d1", "c2a1", "f7h8", "g8f6"};
+    auto row = [](int colour) { // the kinds shown, in order
+        int pieces[16];
+        std::string kinds;
+        for (int i = 0, n = shownCapturedPieces(colour, pieces); i < n; ++i)
+            kinds += char('0' + g_game->pieces[pieces[i]]->kind);
+        return kinds;
+    };
+    auto settledOn = [](int plies) {
+        return [plies] { return playerToMove() && g_game->record.ShownCount() == plies; };
+    };
+    load(std::vector<const char*>(trap.begin(), trap.begin() + 12));
+    ASSERT_TRUE(runFramesUntil(settledOn(12), 300));
+    EXPECT_EQ(shownCheckSquare(), squareOf("e1"));
+    EXPECT_EQ(row(0), "22");
+    EXPECT_EQ(row(1), "22");
+    EXPECT_STREQ(materialBalanceText(), "");
+    // A step back shows Black to move out of check; forward, the check again.
+    ASSERT_TRUE(replayGame(ReplayStep::Back));
+    ASSERT_TRUE(runFramesUntil([] { return settled() && g_game->record.ShownCount() == 11; }, 300));
+    EXPECT_EQ(shownCheckSquare(), -1);
+    EXPECT_EQ(row(0), "2") << "the e4 pawn back on the board";
+    EXPECT_STREQ(materialBalanceText(), "White +1");
+    ASSERT_TRUE(replayGame(ReplayStep::Forward));
+    ASSERT_TRUE(runFramesUntil(settledOn(12), 300));
+    EXPECT_EQ(shownCheckSquare(), squareOf("e1"));
+    // Taken back to White's sixth move: no check, the e4 pawn back.
+    ASSERT_EQ(g_game->record.TakeBack(), 2);
+    ASSERT_TRUE(runFramesUntil(settledOn(10), 300));
+    EXPECT_EQ(shownCheckSquare(), -1);
+    EXPECT_EQ(row(0), "2");
+    EXPECT_STREQ(materialBalanceText(), "White +1");
+    // The whole game: queens traded, a rook each, Black's knight took two pawns more.
+    load(trap);
+    ASSERT_TRUE(runFramesUntil(settledOn(20), 300));
+    EXPECT_EQ(shownCheckSquare(), -1);
+    EXPECT_EQ(row(0), "22327") << "g2, e4, the queen, c2, the rook on a1";
+    EXPECT_EQ(row(1), "2237") << "e5, f7, the queen, the rook on h8";
+    EXPECT_STREQ(materialBalanceText(), "Black +1");
+
+    // Key A (the loaded game's camera followed; now it stays) writes the choice at once; the next
+    // run reads it, and its new games show the player's own side without turning.
+    ASSERT_TRUE(g_anim->game_view);
+    onKeyDown('A');
+    onKeyUp('A');
+    EXPECT_FALSE(g_anim->game_view);
+    gameSettings() = GameSettings{};
+    ASSERT_TRUE(loadGameSettings(settingsPath()));
+    EXPECT_FALSE(gameSettings().followSideToMove);
+    startNewGame(1);
+    ASSERT_TRUE(runFramesUntil([] { return settled() && g_game->record.moves.count == 1; }, 300));
+    EXPECT_FALSE(g_anim->game_view);
+    EXPECT_EQ(g_anim->view_index, 1) << "Black's own side, the computer's move made";
 }
 
 // A pawn typed onto the last row without its piece becomes a queen for either side, by a push

@@ -1,6 +1,7 @@
 #include "tests/soak/soak_checks.h"
 #include "board/intro.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,8 @@
 #include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
+#include "board/captured_row.h"
+#include "board/check_mark.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/game_end_state.h"
@@ -188,6 +191,29 @@ std::string Checks::board() {
     const int side = shown ? 1 - rm_colour(r->moves[shown - 1]) : 0;
     if (g_game->sideToMove != side || side_to_move != side)
         return failed("board", "the side to move is not the record's");
+    // The red square shows exactly when the engine finds the side to move in check, under its
+    // king; the captured row holds exactly the pieces taken, by colour in the order taken.
+    const PieceRecord* king = g_game->pieceOf(side, KIND_KING, 0);
+    const int checked =
+        side_in_check(side) && king && king->square ? king->row * 8 + king->column : -1;
+    if (const int mark = shownCheckSquare(); mark != checked)
+        return failed("board", "the check mark shows on " +
+                                   (mark < 0 ? std::string("no square") : squareName(mark)) +
+                                   ", the king in check is on " +
+                                   (checked < 0 ? std::string("none") : squareName(checked)));
+    for (int colour = 0; colour < 2; ++colour) {
+        int row[16], expected[16], count = 0;
+        const int shownCount = shownCapturedPieces(colour, row);
+        for (PieceId id : *captured)
+            for (int i = 0; i < 32 && id_colour(id) == colour && count < 16; ++i)
+                if (g_game->pieces[i] == g_game->pieceOf(colour, id_kind(id), id_index(id)))
+                    expected[count++] = i;
+        if (shownCount != count || !std::equal(row, row + count, expected))
+            return failed("board", std::string("the captured row of ") +
+                                       (colour ? "Black" : "White") + " shows " +
+                                       std::to_string(shownCount) + " pieces, not the " +
+                                       std::to_string(count) + " taken in order");
+    }
     return "";
 }
 

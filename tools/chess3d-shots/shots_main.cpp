@@ -11,6 +11,8 @@
 // after the player's mate, full screen). With "chess" it shoots a UCI engine chosen as the
 // computer, the move line and the replay of a loaded game (chess-*.png). With "ending" it
 // shoots a mate and a draw for want of material with their result banners (game-end-*.png).
+// With "board" it shoots a king in check and the captured pieces with the material balance
+// (board-*.png).
 
 #include <chrono>
 #include <cstdio>
@@ -36,6 +38,7 @@
 #include "tools/chess3d-shots/ending_shots.h"
 #include "tools/chess3d-shots/extras_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "tools/chess3d-shots/truth_shots.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -430,9 +433,10 @@ int main(int argc, char** argv) {
     const bool extrasOnly = argc == 3 && std::string(argv[2]) == "extras";
     const bool chessOnly = argc == 3 && std::string(argv[2]) == "chess";
     const bool endingOnly = argc == 3 && std::string(argv[2]) == "ending";
-    if (argc != 2 && !screensOnly && !extrasOnly && !chessOnly && !endingOnly) {
+    const bool boardOnly = argc == 3 && std::string(argv[2]) == "board";
+    if (argc != 2 && !screensOnly && !extrasOnly && !chessOnly && !endingOnly && !boardOnly) {
         std::fprintf(stderr,
-                     "usage: chess3d-shots <output folder> [screens|extras|chess|ending]\n");
+                     "usage: chess3d-shots <output folder> [screens|extras|chess|ending|board]\n");
         return 2;
     }
     g_out = argv[1];
@@ -449,6 +453,7 @@ int main(int argc, char** argv) {
     if (extrasOnly) return shootExtras(g_out) ? 0 : 1;
     if (chessOnly) return shootChessAdditions(g_out) ? 0 : 1;
     if (endingOnly) return shootGameEnds(g_out) ? 0 : 1;
+    if (boardOnly) return shootBoardTruth(g_out) ? 0 : 1;
     if (screensOnly) {
         pressKey(KEY_ESCAPE); // the intro
         const bool ok = runUntil(menuResting, 30) && shootScreens(true);
