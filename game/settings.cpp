@@ -23,7 +23,7 @@ constexpr Entry ENTRIES[] = {
     {"move_hints", &GameSettings::moveHints}, {"last_move_marks", &GameSettings::lastMoveMarks},
     {"move_list", &GameSettings::moveList},   {"port_mapping", &GameSettings::portMapping},
     {"sounds", &GameSettings::sounds},        {"opening_book", &GameSettings::openingBook},
-    {"ambient", &GameSettings::ambient},
+    {"ambient", &GameSettings::ambient},      {"music", &GameSettings::music},
 };
 
 std::string trimmed(const std::string& s) {

@@ -34,6 +34,7 @@
 #include "tools/chess3d-shots/chess_shots.h"
 #include "tools/chess3d-shots/extras_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -133,6 +134,14 @@ bool shootMenuAndStartGame() {
     waitSeconds(WALL_TURN_SECONDS);
     openEntry(0, 1);
     openEntry(1, 3);
+    if (g_ui->page != COMPUTER_PAGE) return fail("not on the computer page");
+    // The computer page with the next engine shown (Stockfish where it is installed) and level 3
+    // under the pointer; then back to the built-in engine at level 4 for the game shot below.
+    if (!openEntry(COMPUTER_PAGE, ENTRY_ENGINE_NEXT) || !hoverEntry(COMPUTER_PAGE, 3) ||
+        !saveShot(g_out, "ui-menu-computer.png"))
+        return false;
+    openEntry(COMPUTER_PAGE, ENTRY_ENGINE_PREVIOUS);
+    openEntry(COMPUTER_PAGE, 4);
     if (g_ui->page != 3) return fail("not on the colour page");
     if (!hoverEntry(3, WHITE) || !saveShot(g_out, "ui-menu-page3.png")) return false;
     clickAt(g_ui->mouseX, g_ui->mouseY);
