@@ -32,6 +32,8 @@ struct ComputerPage {
     size_t engineIndex = 0;               // the engine shown
     int level = ENGINE_LEVEL_DEFAULT;     // the level lit
     char label[96] = "";
+    bool foldersOverridden = false;
+    std::string folders; // searched instead of PATH and the games folders when overridden
 } g_page;
 
 // Copies a WELL_W x WELL_H block from the plates' slot into `pixels` (the page, 512 wide), both
@@ -130,8 +132,9 @@ PagePicture* computerPagePicture() {
 
 void openComputerPage() {
     const OpponentChoice& current = opponentChoice();
+    const std::string folders = g_page.foldersOverridden ? g_page.folders : EngineSearchFolders();
     g_page.engines =
-        EngineChoices(FindInstalledEngines(EngineSearchFolders()),
+        EngineChoices(FindInstalledEngines(folders),
                       current.engine.empty() ? BUILTIN_ENGINE_COMMAND : current.engine);
     g_page.engineIndex = 0;
     for (size_t i = 0; i < g_page.engines.size(); ++i)
@@ -177,6 +180,11 @@ bool computerPageKey(int code) {
                                                                    : -1;
     if (digit >= ENGINE_LEVEL_MIN && digit <= ENGINE_LEVEL_MAX) stepLevel(digit - g_page.level);
     return false;
+}
+
+void setEngineFoldersOverride(const char* folders) {
+    g_page.foldersOverridden = folders != nullptr;
+    g_page.folders = folders ? folders : "";
 }
 
 const char* opponentLabel() {

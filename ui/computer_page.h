@@ -27,5 +27,10 @@ bool computerPageClick(int entry);
 // A key on the page (not Escape): true when it confirmed the choice (Enter).
 bool computerPageKey(int code);
 
+// Where the page looks for engines from now on: colon-separated folders, or null for PATH and
+// the games folders (the default). The soak harness lists the built-in engine alone, so that a
+// run never depends on the engines of the machine it runs on.
+void setEngineFoldersOverride(const char* folders);
+
 // The choice as the player reads it: "Stockfish, level 3", "Built-in, level 4".
 const char* opponentLabel();
