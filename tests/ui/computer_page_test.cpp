@@ -1,14 +1,13 @@
-// The wall's computer page chooses the engine and level of the next game and keeps them in
-// settings.ini; an engine listed but removed before it is chosen leaves the built-in one playing;
-// the music switch outlives a restart. Engines are looked for in a folder of the test's own,
-// where a fake UCI engine stands under a known engine's name.
+// The wall's computer page sets the engine and level of the next game and settings.ini; an engine
+// removed after it was listed leaves the built-in one playing; the music switch outlives a
+// restart. Engines are looked for in a folder of the test's own (PATH), where the fake UCI engine
+// stands under a known engine's name; /usr/games is searched after it.
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
 
 #include "app/extra_keys.h"
 #include "game/opponent.h"
@@ -31,8 +30,8 @@ protected:
         set_save_folder(dir + "/");
         gameSettings() = GameSettings{};
         startOpponent(OpponentChoice{});
-        oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-        setenv("PATH", dir.c_str(), 1); // /usr/games is searched too: its engines come after
+        oldPath = std::getenv("PATH");
+        setenv("PATH", dir.c_str(), 1);
         openMenu();
     }
     void TearDown() override {
@@ -42,23 +41,20 @@ protected:
         std::filesystem::remove_all(dir);
         UiWorld::TearDown();
     }
-    // The fake engine installed under a known engine's program name.
     void fakeEngine(const char* program) const {
         std::filesystem::create_symlink(FAKE_UCI_ENGINE, dir + "/" + program);
     }
-    static bool click(float x, float z) {
+    static void click(float x, float z) {
         pointAtWall(x, z);
-        return menuClick(nullptr, 1, g_ui->mouseX, g_ui->mouseY);
+        menuClick(nullptr, 1, g_ui->mouseX, g_ui->mouseY);
     }
-    // New game, against the computer: the computer page.
-    static void toComputerPage() {
+    static void toComputerPage() { // new game, against the computer
         click(0.0f, 1.2f);
         click(0.0f, -1.0f);
     }
     std::string settingsFile() const {
-        std::ifstream in(dir + "/settings.ini");
         std::stringstream s;
-        s << in.rdbuf();
+        s << std::ifstream(dir + "/settings.ini").rdbuf();
         return s.str();
     }
     std::string dir, oldPath;
@@ -68,43 +64,32 @@ TEST_F(ComputerPage, TheChoiceGoesToTheNextGameAndToTheSettings) {
     fakeEngine("stockfish");
     toComputerPage();
     ASSERT_EQ(g_ui->page, COMPUTER_PAGE);
-    // Escape leaves it all as it was.
     menuKey(VK_RIGHT);
-    menuKey(27);
+    menuKey(27); // Escape changes nothing
     EXPECT_EQ(g_ui->page, 0);
     EXPECT_EQ(opponentChoice().engine, "");
     EXPECT_FALSE(std::filesystem::exists(dir + "/settings.ini"));
 
-    // The previous arrow from the built-in engine wraps to the last engine; next twice comes back
-    // to the first after it: stockfish, found first in PATH.
+    // Previous wraps to the last engine, next twice gives the first after the built-in one.
     toComputerPage();
-    click(-3.0f, 1.2f);
-    click(10.0f, 1.2f);
-    click(10.0f, 1.2f);
-    EXPECT_EQ(g_ui->page, COMPUTER_PAGE) << "an arrow steps the engine, the page stays";
-    EXPECT_TRUE(click(2.4f, -1.2f)); // level 3
+    for (float x : {-3.0f, 10.0f, 10.0f})
+        click(x, 1.2f);
+    EXPECT_EQ(g_ui->page, COMPUTER_PAGE) << "an arrow only steps the engine";
+    click(2.4f, -1.2f); // level 3
     EXPECT_EQ(g_ui->page, 3);
     EXPECT_EQ(opponentChoice().engine, "stockfish");
     EXPECT_EQ(opponentChoice().level, 3);
-    EXPECT_EQ(std::string(opponentLabel()), "Stockfish, level 3");
-    const std::string file = settingsFile();
-    EXPECT_NE(file.find("engine = stockfish\n"), std::string::npos) << file;
-    EXPECT_NE(file.find("level = 3\n"), std::string::npos) << file;
+    EXPECT_STREQ(opponentLabel(), "Stockfish, level 3");
+    EXPECT_NE(settingsFile().find("engine = stockfish\nlevel = 3\n"), std::string::npos);
 
-    // By keys: the page opens on the choice in force; Left back to the built-in engine, Down
-    // twice and a digit out of range, then Enter.
+    // By keys, from the choice in force: the built-in engine, the level down to 1 and no lower,
+    // a digit out of range ignored.
     menuKey(27);
     toComputerPage();
-    menuKey(VK_LEFT);
-    menuKey(VK_DOWN);
-    menuKey(VK_DOWN);
-    menuKey(VK_DOWN);
-    menuKey('9');
-    menuKey(VK_RETURN);
+    for (int key : {VK_LEFT, VK_DOWN, VK_DOWN, VK_DOWN, int('9'), VK_RETURN})
+        menuKey(key);
     EXPECT_EQ(g_ui->page, 3);
-    EXPECT_EQ(opponentChoice().engine, "");
-    EXPECT_EQ(opponentChoice().level, 1) << "the level stops at 1";
-    EXPECT_EQ(std::string(opponentLabel()), "Built-in, level 1");
+    EXPECT_STREQ(opponentLabel(), "Built-in, level 1");
     gameSettings() = GameSettings{};
     ASSERT_TRUE(loadGameSettings(settingsPath()));
     EXPECT_EQ(gameSettings().engine, "");
@@ -112,8 +97,7 @@ TEST_F(ComputerPage, TheChoiceGoesToTheNextGameAndToTheSettings) {
 }
 
 TEST_F(ComputerPage, AnEngineRemovedAfterItWasListedLeavesTheBuiltInOnePlaying) {
-    // Toga II, listed after Stockfish (this machine's, in /usr/games) and before the engines it
-    // does not have.
+    // Toga II comes after Stockfish (this machine's, in /usr/games) and the engines it lacks.
     fakeEngine("toga2");
     toComputerPage();
     menuKey(VK_RIGHT);
@@ -121,23 +105,17 @@ TEST_F(ComputerPage, AnEngineRemovedAfterItWasListedLeavesTheBuiltInOnePlaying) 
     std::filesystem::remove(dir + "/toga2");
     menuKey('2');
     menuKey(VK_RETURN);
-    EXPECT_EQ(g_ui->page, 3);
     ASSERT_EQ(opponentChoice().engine, "toga2") << "kept, as a command line's choice is";
-    EXPECT_EQ(opponentChoice().level, 2);
     EXPECT_FALSE(externalComputerMove()) << "the built-in engine plays";
     EXPECT_EQ(builtinDepth(), 2);
 }
 
 TEST_F(ComputerPage, TheMusicSwitchOutlivesARestart) {
-    for (bool expected : {false, true}) {
+    for (bool on : {false, true}) {
         boardKey('N');
-        EXPECT_EQ(gameSettings().music, expected);
-        gameSettings() = GameSettings{};
-        gameSettings().music = !expected;
+        gameSettings().music = !on;
         ASSERT_TRUE(loadGameSettings(settingsPath()));
-        EXPECT_EQ(gameSettings().music, expected);
-        EXPECT_NE(settingsFile().find(expected ? "music = on\n" : "music = off\n"),
-                  std::string::npos);
+        EXPECT_EQ(gameSettings().music, on);
     }
 }
 
