@@ -2,6 +2,7 @@
 
 #include "anim/anim_manager.h"
 #include "anim/move_sounds.h"
+#include "anim/music.h"
 #include "app/app_state.h"
 #include "app/may_act.h"
 #include "board/board_scene.h"
@@ -23,6 +24,7 @@ constexpr int KEY_F = 'F';
 constexpr int KEY_L = 'L';
 constexpr int KEY_M = 'M';
 constexpr int KEY_V = 'V';
+constexpr int KEY_N = 'N';
 // The key that types '?' with Shift: US Windows layout, French layout, and the US '/' key as
 // the platform names keys by their French positions.
 constexpr int KEY_QUESTION_US = 191;
@@ -88,6 +90,9 @@ bool boardKey(int key) {
         return true;
     case KEY_V:
         toggleGameSounds();
+        return true;
+    case KEY_N:
+        toggleMusic();
         return true;
     case VK_RETURN:
         return openMoveLine();

@@ -4,14 +4,15 @@
 //   L: the hints on the squares the selected piece may go to;
 //   M: the move list;
 //   V: the sounds of moves, checks, mates, refusals and chat lines (not the music);
+//   N: the music;
 //   Enter: the move line, to type a move (ui/move_line.h);
 //   Left / Right: a move back / forward through the game, Up / Down: to its start / its end
 //   (game/replay.h), against the computer only;
 //   ? (Shift with the key that types it: 191 on a US layout, 188 on a French one, and 223, the
 //   US '/' key as this platform names it): the engine's suggestion for the player, against the
 //   computer only.
-// The chat and the screens' text lines take their keys first (textKey); L, M, V, Enter, the arrows
-// and ? come after the menu's keys, F before them.
+// The chat and the screens' text lines take their keys first (textKey); L, M, V, N, Enter, the
+// arrows and ? come after the menu's keys, F before them.
 
 // Before the menu's keys: true when the key was taken (full screen).
 bool windowKey(int key);

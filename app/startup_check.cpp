@@ -35,6 +35,9 @@ const char* const DATA_FILES[] = {
     ".\\textures\\Interfaces\\multiplayerselect.jpg",
     ".\\textures\\Interfaces\\color.jpg",
     ".\\textures\\Interfaces\\colorselect.jpg",
+    ".\\textures\\Interfaces\\computer.jpg",
+    ".\\textures\\Interfaces\\computerselect.jpg",
+    ".\\textures\\Interfaces\\engines.jpg",
 };
 
 bool require(const void* object, const char* name) {

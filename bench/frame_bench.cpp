@@ -70,6 +70,7 @@
 #include "game/opponent.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -429,7 +430,7 @@ bool textShot(int& ply) {
 // pieces glide and the camera turns while the frames are timed.
 bool boardScene(int frames) {
     if (!chosen(3) && !chosen(4) && !chosen(5)) return true;
-    if (!openEntry(0, 1) || !openEntry(1, 3)) return false;
+    if (!openEntry(0, 1) || !openEntry(1, 3) || !openEntry(COMPUTER_PAGE, 4)) return false;
     int x, y;
     if (!findEntryPixel(3, WHITE, x, y)) return fail("colour entry not reachable");
     movePointer(x, y);

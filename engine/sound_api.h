@@ -28,6 +28,10 @@ int asSndSetTime(WSound* sound, int unit, int milliseconds);
 // with the new count. 1 when it was started, 0 for a null or empty sound.
 int asSndPlay(WSound* sound, int repeats);
 
+// Stops the sound where it is (asSndPlay starts it again from there). 1 when it was stopped, 0
+// for a null or empty sound.
+int asSndStop(WSound* sound);
+
 // Stops the output and closes the device; sounds stay loaded but silent.
 void KivFreeSound();
 

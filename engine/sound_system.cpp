@@ -277,6 +277,14 @@ int asSndPlay(WSound* sound, int repeats) {
     return 1;
 }
 
+int asSndStop(WSound* sound) {
+    if (!sound || sound->length <= 0) return 0;
+    lock();
+    sound->playing = false;
+    unlock();
+    return 1;
+}
+
 void KivFreeSound() {
     if (g_device) {
         SDL_CloseAudioDevice(g_device);

@@ -27,6 +27,7 @@ constexpr Entry ENTRIES[] = {
     {"sounds", &GameSettings::sounds},
     {"opening_book", &GameSettings::openingBook},
     {"ambient", &GameSettings::ambient},
+    {"music", &GameSettings::music},
     {"follow_side_to_move", &GameSettings::followSideToMove},
 };
 

@@ -1,11 +1,11 @@
 #pragma once
 // The player's choices kept between runs: the move hints (key L), the last-move marks, the move
-// list (key M), the sounds (key V), whether hosting asks the router to forward the port, the
-// computer's engine and level, the render scale, and the ambient motion (the circling light and
-// the turning dome; off, a still board draws nothing at all). They live in a small text file in the
-// saved-games folder, "settings.ini" (not a ".chs" file, so the load screen never lists it), one
-// "name = value" line each: on|off for the switches, "engine = builtin" or the command of a UCI
-// engine, "level = 1" to "6", "render_scale = auto" or a fixed 1.0, 0.75, 0.5. A missing,
+// list (key M), the sounds (key V), the music (key N), whether hosting asks the router to forward
+// the port, the computer's engine and level, the render scale, and the ambient motion (the circling
+// light and the turning dome; off, a still board draws nothing at all). They live in a small text
+// file in the saved-games folder, "settings.ini" (not a ".chs" file, so the load screen never lists
+// it), one "name = value" line each: on|off for the switches, "engine = builtin" or the command of
+// a UCI engine, "level = 1" to "6", "render_scale = auto" or a fixed 1.0, 0.75, 0.5. A missing,
 // unreadable or damaged file gives the defaults; a line the game does not know, or a value out
 // of range, is skipped, so older and newer games can share the file. Key A's choice, whether
 // the camera follows the side to move, is one of the switches.
@@ -25,6 +25,7 @@ struct GameSettings {
     bool moveList = false;            // the move list panel shown
     bool portMapping = false;         // hosting asks the router to forward the port (NAT-PMP, UPnP)
     bool sounds = true;               // the sounds of moves, checks, mates, refusals and chat lines
+    bool music = true;                // the menu's music (key N)
     bool ambient = true;              // the light circles the board and the dome turns
     bool followSideToMove = true;     // key A: the camera turns to the side to move after a move
     std::string engine;               // the computer: empty for the built-in engine, else a command

@@ -123,6 +123,9 @@ void answerQuestion(bool accepted);
 // either may be -1.
 void highlightEntry(int oldEntry, int newEntry);
 
+// The rectangle of `entry` in `page`'s picture, null when it has none there.
+const PixelRect* entryPictureRect(int page, int entry);
+
 // The entry of `page` whose wall region holds (x, z), -1 for none (strict bounds).
 int entryAt(int page, float x, float z);
 

@@ -1,12 +1,14 @@
 // The option menu's clicks and keys, page by page, and the answer to the request window.
 #include <cmath>
 
+#include "anim/music.h"
 #include "anim/sound_player.h"
 #include "anim/water.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "netplay/connection.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 
 namespace {
@@ -15,13 +17,21 @@ constexpr int KEY_ESCAPE = 27;
 constexpr int BUTTON_LEFT = 1, BUTTON_MIDDLE = 16;
 
 void restartMusic() {
-    if (g_sound) g_sound->play(0, true);
+    playMusic();
 }
 
 // Turns the wall back to the main page.
 void backToMainPage() {
     turnWall(0);
     g_ui->page = 0;
+}
+
+// The computer's choice confirmed: on to the colour page.
+void toColourPage() {
+    turnWall(3);
+    g_ui->page = 3;
+    g_ui->hoveredEntry = -1;
+    restartMusic();
 }
 
 // Rounded to the nearer integer, a tie going up.
@@ -41,7 +51,7 @@ void startGameFromMenu(int colour) {
     if (!ui->networkGame) {
         // A game against the computer: no connection is kept from an earlier network game.
         leaveNetworkGame();
-        showInfo(false, false, nullptr);
+        showInfo(true, true, opponentLabel()); // who plays: "Stockfish, level 3"
     } else if (ui->screens.hostGame) {
         ui->screens.hostGame();
     }
@@ -102,15 +112,22 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
             const int entry = ui->hoveredEntry;
             if (entry == -1) return true;
             if (page == 1) ui->networkGame = entry == 10 ? 1 : 0;
-            turnWall(entry);
+            // Against the computer, its engine and level come before the colour.
+            const int next = page == 1 && entry == 3 ? COMPUTER_PAGE : entry;
+            if (next == COMPUTER_PAGE) openComputerPage();
+            turnWall(next);
             highlightEntry(entry, -1);
-            ui->page = entry;
+            ui->page = next;
             ui->hoveredEntry = -1;
             restartMusic();
             return true;
         }
         if (page == 3) {
             if (ui->hoveredEntry != -1) startGameFromMenu(ui->hoveredEntry);
+            return true;
+        }
+        if (page == COMPUTER_PAGE) {
+            if (computerPageClick(ui->hoveredEntry)) toColourPage();
             return true;
         }
         clickOnSubPage();
@@ -138,8 +155,12 @@ bool menuKey(int code) {
     const int page = ui->page;
     const bool escape = code == KEY_ESCAPE;
     if (ui->quitBannerShown || page == 7) return true;
-    if (escape && (page == 1 || page == 10 || page == 3)) {
+    if (escape && (page == 1 || page == 10 || page == 3 || page == COMPUTER_PAGE)) {
         backToMainPage();
+        return true;
+    }
+    if (page == COMPUTER_PAGE) {
+        if (computerPageKey(code)) toColourPage();
         return true;
     }
     if (ui->waterShown && escape) {

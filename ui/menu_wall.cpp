@@ -5,6 +5,7 @@
 
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 
 namespace {
@@ -30,6 +31,15 @@ constexpr EntryRegion REGIONS[] = {
     {10, 4, 4.9f, 7.6f, -1.6f, -0.6f, {300, 71, 100, 40}},
     {3, 1, -0.3f, 2.1f, -1.6f, -0.6f, {110, 66, 100, 50}},
     {3, 0, 4.7f, 7.5f, -1.6f, -0.6f, {290, 66, 110, 50}},
+    // The computer page: levels 1 to 6, then the previous and the next engine.
+    {11, 1, -2.7f, -1.2f, -1.7f, -0.7f, {90, 36, 52, 38}},
+    {11, 2, -0.55f, 0.95f, -1.7f, -0.7f, {146, 36, 52, 38}},
+    {11, 3, 1.65f, 3.15f, -1.7f, -0.7f, {202, 36, 52, 38}},
+    {11, 4, 3.85f, 5.35f, -1.7f, -0.7f, {258, 36, 52, 38}},
+    {11, 5, 6.05f, 7.55f, -1.7f, -0.7f, {314, 36, 52, 38}},
+    {11, 6, 8.2f, 9.7f, -1.7f, -0.7f, {370, 36, 52, 38}},
+    {11, 11, -3.9f, -2.1f, 0.65f, 1.75f, {58, 97, 60, 40}},
+    {11, 12, 9.1f, 10.9f, 0.65f, 1.75f, {394, 97, 60, 40}},
 };
 
 const PixelRect* rectOf(int page, int entry) {
@@ -49,6 +59,8 @@ PagePicture* pictureOf(int page) {
         return &g_ui->pages[2];
     case 3:
         return &g_ui->pages[3];
+    case COMPUTER_PAGE:
+        return computerPagePicture();
     default:
         return nullptr;
     }
@@ -86,6 +98,10 @@ void loadPicture(PagePicture& pp, const char* folder, const char* base) {
 }
 
 } // namespace
+
+const PixelRect* entryPictureRect(int page, int entry) {
+    return rectOf(page, entry);
+}
 
 int entryAt(int page, float x, float z) {
     for (const EntryRegion& r : REGIONS) {
@@ -142,6 +158,7 @@ void buildWall() {
     loadPicture(ui->pages[2], folder, "multiplayer");
     loadPicture(ui->pages[3], folder, "color");
     loadPicture(ui->requestPicture, ".\\textures\\", "request");
+    buildComputerPage();
 }
 
 void setWallVisible(bool show) {
@@ -153,6 +170,7 @@ void setWallVisible(bool show) {
     if (!show)
         for (PagePicture& pp : g_ui->pages)
             if (pp.picture && !pp.picture->pixels.empty()) pp.picture->DropGpuCopy();
+    if (!show && computerPagePicture()->picture) computerPagePicture()->picture->DropGpuCopy();
 }
 
 void highlightEntry(int oldEntry, int newEntry) {

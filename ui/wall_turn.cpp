@@ -61,6 +61,9 @@ bool pageFace(int page, KVector& target) {
     case 3:
         target = {-90, 0, 0};
         return true;
+    case 11: // the computer's page
+        target = {180, 0, 0};
+        return true;
     default:
         return false;
     }

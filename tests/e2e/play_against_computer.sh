@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A player's whole session with the real program, driven through the X server with xdotool:
-# skip the intro with Escape, take "New game", "Against the computer" and "White" on the menu
-# wall, play e2-e4 with three clicks on the board, see the computer's reply, open the menu with
-# Escape and leave through the quit banner. The program must end by itself with code 0.
+# skip the intro with Escape, take "New game", "Against the computer", level 4 and "White" on the
+# menu wall, play e2-e4 with three clicks on the board, see the computer's reply, open the menu
+# with Escape and leave through the quit banner. The program must end by itself with code 0.
 #
 # Usage: play_against_computer.sh path/to/chess3d
 # Starts its own Xvfb when DISPLAY is not set. Screenshots of every step are kept in a temporary
@@ -273,11 +273,13 @@ done
 [ $still -eq 1 ] || fail "the menu's first page did not come to rest after the intro (see $last_shot)"
 note "menu wall up"
 
-# ---- 2. the menu wall: New game, Against the computer, White --------------------------------
+# ---- 2. the menu wall: New game, Against the computer, level 4, White ------------------------
 # Hover regions (wall x and z ranges): page 0 "New game" -2.6..2.2 x 0.6..1.7; page 1
 # "Against the computer" -3.1..2.8 x -1.6..-0.5; page 3 "White" 4.7..7.5 x -1.6..-0.6.
 menu_entry new-game -0.2 1.15
 menu_entry against-the-computer -0.15 -1.05
+# The computer's page: level 4 (4.6 x -1.2 on the wall), the built-in engine as it shows.
+menu_entry level-4 4.6 -1.2
 read -r x y <<<"$(wall_pixel 6.1 -1.1)"
 note "menu: \"white\" at window pixel $x $y (wall x 6.1, z -1.1)"
 point_at "$x" "$y"

@@ -16,6 +16,7 @@
 
 #include "app/launch_options.h"
 #include "board/board_moves.h"
+#include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/settings.h"
@@ -207,14 +208,35 @@ private:
     bool given_ = false; // the game has sent something on socket_
 };
 
-// The seat's address (kept in `seat`) moves only in a step that answered the host's question.
-bool seatKept(Run& run, std::string& seat, bool asked) {
+// Whether the step's action line is the click on the question's accept button.
+bool acceptClicked(const std::string& line) {
+    const std::string click = ": click request button 0";
+    return line.size() >= click.size() &&
+           line.compare(line.size() - click.size(), click.size(), click) == 0;
+}
+
+// The address the host's question names ("A player from ADDRESS"), "" when none is up.
+std::string askedAddress() {
+    const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
+    const bool asked = g_game->questionShown && g_game->questionCode == TAKE_SEAT_QUESTION;
+    if (!asked || !o || !o->requestLine1) return "";
+    const std::string line = o->requestLine1->texte, lead = "A player from ";
+    return line.compare(0, lead.size(), lead) == 0 ? line.substr(lead.size()) : "";
+}
+
+// The seat's address (kept in `seat`) moves only in a step that answered the host's question
+// (`asked`: the address it named before the step). A yes (the accept button) makes that address
+// the seat even when its connection is gone by the end of the step: it takes the seat at once
+// when it comes back.
+bool seatKept(Run& run, std::string& seat, const std::string& asked) {
     run.countCheck();
     const KSocket* peer = netSession().server ? playingPeer() : nullptr;
     if (!netSession().server) seat.clear();
+    const bool answered = !asked.empty() && !g_game->questionShown;
+    if (answered && !peer && acceptClicked(run.log().last())) seat = asked;
+
     if (!peer || peer->host == seat) return true;
-    if (!seat.empty() && !(asked && !g_game->questionShown))
-        return run.fail("seat: " + seat + " replaced by " + peer->host);
+    if (!seat.empty() && !answered) return run.fail("seat: " + seat + " replaced by " + peer->host);
     seat = peer->host;
     return true;
 }
@@ -247,7 +269,7 @@ int runHostile(const Options& options) {
         netPort() = launch.port;
         const std::string peerDid = run.player().hushesOthers() ? "" : hostile.act();
         if (!peerDid.empty()) run.note(peerDid);
-        const bool asked = g_game->questionShown && g_game->questionCode == TAKE_SEAT_QUESTION;
+        const std::string asked = askedAddress();
         ok = run.step() && run.memoryFlat(elapsed) && seatKept(run, seat, asked);
         noteAction(run.log().last());
         if (!ok) break;

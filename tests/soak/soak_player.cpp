@@ -121,6 +121,8 @@ std::vector<int> entriesOf(int page) {
         return {3, 4};
     case 3:
         return {0, 1};
+    case 11: // the computer page: the levels, the previous and the next engine
+        return {1, 2, 3, 4, 5, 6, 11, 12};
     default:
         return {};
     }
@@ -215,7 +217,9 @@ void Player::planMenuPath(const std::vector<int>& entries, const char* what) {
 
 void Player::planNewGame() {
     const int colour = random_.below(2);
-    planMenuPath({1, 3, colour}, colour ? "a new game as Black" : "a new game as White");
+    // The computer page comes between: a level (the weaker ones, so runs stay quick) confirms.
+    const int level = 1 + random_.below(4);
+    planMenuPath({1, 3, level, colour}, colour ? "a new game as Black" : "a new game as White");
 }
 
 void Player::planNetworkGame(bool host) {
@@ -350,6 +354,7 @@ Step Player::keyAction() {
         {'G', "G", 1},
         {'L', "L", 2},
         {'M', "M", 2},
+        {'N', "N", 1},
         {'F', "F", 1},
         {VK_F11, "F11", 1},
         {VK_F12, "F12", 1},

@@ -19,6 +19,7 @@
 #include "game/game_model.h"
 #include "game/save_folder.h"
 #include "game/settings.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -66,6 +67,7 @@ bool buildWorld(const std::string& saveFolder, bool ambient) {
     // same run whatever the worker's pace.
     set_file_jobs_inline(true);
     gameSettings().ambient = ambient;
+    setEngineFoldersOverride(""); // the computer page lists the built-in engine alone
     KivInitDLL();
     KSetTestClock(true);
     if (!buildGame()) return false;

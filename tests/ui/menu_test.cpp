@@ -119,7 +119,9 @@ TEST_F(Menu, ClicksWalkThePagesToTheColourChoice) {
     EXPECT_EQ(g_ui->page, 0);
 
     clickEntryAt(0.0f, 1.2f);
-    EXPECT_TRUE(clickEntryAt(0.0f, -1.0f)); // against the computer
+    EXPECT_TRUE(clickEntryAt(0.0f, -1.0f)); // against the computer: its engine and level
+    EXPECT_EQ(g_ui->page, 11);
+    EXPECT_TRUE(clickEntryAt(4.6f, -1.2f)); // level 4, the one in force
     EXPECT_EQ(g_ui->page, 3);
     EXPECT_EQ(g_ui->networkGame, 0);
     EXPECT_TRUE(clickEntryAt(3.0f, -1.0f)) << "no colour under the pointer";
@@ -138,7 +140,8 @@ TEST_F(Menu, AClickOnTheWallWhileTheMenuIsClosingIsNotAPageEntry) {
 
 TEST_F(Menu, LeavingAPageByEscapeTakesItsHighlightAway) {
     clickEntryAt(0.0f, 1.2f);
-    clickEntryAt(0.0f, -1.0f); // page 3
+    clickEntryAt(0.0f, -1.0f); // page 11
+    clickEntryAt(4.6f, -1.2f); // page 3
     pointAtWall(1.0f, -1.0f);  // hover "play Black"
     EXPECT_EQ(pixel(pagePicture(3), 110, 66), 200);
     menuKey(ESC);

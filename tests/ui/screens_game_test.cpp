@@ -113,9 +113,11 @@ TEST_F(ScreensGame, SavedUnderANameLoadedBackAndAFailedLoadKeepsTheGame) {
     ASSERT_TRUE(wait(menuResting, 100));
     const std::string saved = names[0], gone = names[1];
 
-    // A game against the computer as White (new game, computer, White): e2-e4 and its answer.
-    for (float z : {1.2f, -1.0f}) {
-        clickWall(0.0f, z);
+    // A game against the computer as White (new game, computer, level 4, White): e2-e4 and its
+    // answer.
+    const float entries[][2] = {{0.0f, 1.2f}, {0.0f, -1.0f}, {4.6f, -1.2f}};
+    for (const auto& xz : entries) {
+        clickWall(xz[0], xz[1]);
         runFramesUntil([] { return false; }, 35);
     }
     clickWall(6.0f, -1.0f);

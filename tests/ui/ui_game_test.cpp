@@ -82,6 +82,8 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     clickWall(0.0f, 1.2f);
     EXPECT_EQ(g_ui->page, 1);
     clickWall(0.0f, -1.0f);
+    EXPECT_EQ(g_ui->page, 11);
+    clickWall(4.6f, -1.2f); // level 4, the one in force
     EXPECT_EQ(g_ui->page, 3);
     clickWall(6.0f, -1.0f);
     EXPECT_TRUE(g_game->gameStarted);

@@ -12,6 +12,7 @@
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/settings.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 
 std::vector<std::string> UiWorld::sentLines;
@@ -114,7 +115,8 @@ void UiWorld::SetUp() {
     material("mouseMat");
     for (const char* n :
          {".\\textures\\Interfaces\\general.jpg", ".\\textures\\Interfaces\\newgame.jpg",
-          ".\\textures\\Interfaces\\multiplayer.jpg", ".\\textures\\Interfaces\\color.jpg"})
+          ".\\textures\\Interfaces\\multiplayer.jpg", ".\\textures\\Interfaces\\color.jpg",
+          ".\\textures\\Interfaces\\computer.jpg"})
         picture(n, 512, 256);
     picture(".\\textures\\request.jpg", 256, 128);
 
@@ -126,6 +128,7 @@ void UiWorld::SetUp() {
     for (PagePicture& pp : g_ui->pages)
         standInHighlight(pp, 512, 256);
     standInHighlight(g_ui->requestPicture, 256, 128);
+    standInHighlight(*computerPagePicture(), 512, 256);
 
     ScreenHooks& s = g_ui->screens;
     s.sendChatLine = [](const char* line) { sentLines.emplace_back(line); };

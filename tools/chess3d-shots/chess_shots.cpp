@@ -23,6 +23,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/move_line.h"
 #include "ui/text_overlay.h"
@@ -72,7 +73,13 @@ bool shootEngineChoice() {
     if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
         return fail("no menu after the intro");
     runFrames(5);
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 1, false)) return false;
+    // The computer page confirms the choice in force (the settings already hold it: no file is
+    // written).
+    gameSettings().engine = choice.engine;
+    gameSettings().level = choice.level;
+    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, choice.level) ||
+        !clickEntry(3, 1, false))
+        return false;
     if (!waitReal(thinkingSignShown, 30)) {
         std::printf("phase %d, moves %d, human %d, side %d, menu %d, started %d, thinking %s\n",
                     int(uciOpponent().phase), g_game->record.moves.count, g_game->humanColour,

@@ -23,6 +23,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -124,7 +125,9 @@ bool shootExtras(const std::string& folder) {
     if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
         return fail("no menu after the intro");
     runFrames(5);
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 0)) return false;
+    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, 4) ||
+        !clickEntry(3, 0))
+        return false;
     if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && !IsCameraMoving(); }, 20,
                   SETTLE_DT))
         return fail("the game did not start");

@@ -39,6 +39,7 @@
 #include "tools/chess3d-shots/extras_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "tools/chess3d-shots/truth_shots.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -46,7 +47,8 @@ namespace {
 
 constexpr int KEY_TAB = 9, KEY_ENTER = 13, KEY_ESCAPE = 27, KEY_DOWN = 40;
 constexpr int KEY_SHIFT = 16, KEY_F11 = 122, KEY_F12 = 123;
-constexpr double WALL_TURN_SECONDS = 3.5; // the wall's wave takes about three seconds
+constexpr double WALL_TURN_SECONDS = 3.5;  // the wall's wave takes about three seconds
+constexpr double STILL_WALL_SECONDS = 3.0; // then the last cubes of the wave come to rest
 constexpr int WHITE = 0;
 // Waits for the computer use longer frames: each board frame is slow to draw in software, and
 // the animations only sample their keys at the frame times.
@@ -138,7 +140,17 @@ bool shootMenuAndStartGame() {
     waitSeconds(WALL_TURN_SECONDS);
     openEntry(0, 1);
     openEntry(1, 3);
+    if (g_ui->page != COMPUTER_PAGE) return fail("not on the computer page");
+    waitSeconds(STILL_WALL_SECONDS);
+    // The computer page with the next engine shown (Stockfish where it is installed) and level 3
+    // under the pointer; then back to the built-in engine at level 4 for the game shot below.
+    if (!openEntry(COMPUTER_PAGE, ENTRY_ENGINE_NEXT) || !hoverEntry(COMPUTER_PAGE, 3) ||
+        !saveShot(g_out, "ui-menu-computer.png"))
+        return false;
+    openEntry(COMPUTER_PAGE, ENTRY_ENGINE_PREVIOUS);
+    openEntry(COMPUTER_PAGE, 4);
     if (g_ui->page != 3) return fail("not on the colour page");
+    waitSeconds(STILL_WALL_SECONDS); // the README's picture: every cube at rest, none turning
     if (!hoverEntry(3, WHITE) || !saveShot(g_out, "ui-menu-page3.png")) return false;
     clickAt(g_ui->mouseX, g_ui->mouseY);
     if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && cameraResting(); }, 20,

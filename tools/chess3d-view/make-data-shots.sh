@@ -51,12 +51,8 @@ montage "$tmp"/h0.png "$tmp"/h1.png "$tmp"/h2.png "$tmp"/h3.png "$tmp"/h4.png "$
     -tile 3x2 -geometry 400x300+2+2 "$out/data-wall-hover-1.png"
 montage "$tmp"/h6.png "$tmp"/h7.png "$tmp"/h8.png "$tmp"/h9.png "$tmp"/h10.png \
     -tile 3x2 -geometry 400x300+2+2 "$out/data-wall-hover-2.png"
-# The computer's page: at rest, the pointer on a level, the pointer on the next engine's arrow.
-view wall "$tmp/k0.png" --page 11 --size 800 600
-view wall "$tmp/k1.png" --page 11 --pointer 4.6 -1.2 --size 800 600
-view wall "$tmp/k2.png" --page 11 --pointer 10 1.2 --size 800 600
-montage "$tmp/k0.png" "$tmp/k1.png" "$tmp/k2.png" -tile 3x1 -geometry 400x300+2+2 \
-    "$out/data-wall-computer.png"
+# The computer's page is shot in the running game (chess3d-shots: ui-menu-computer.png), with
+# the engine's name and the chosen level the game paints on it.
 view wall "$tmp/q1.png" --page 7 --pointer 2.85 -1.55 --size 800 600
 view wall "$tmp/q2.png" --page 7 --pointer 4.1 -1.55 --size 800 600
 montage "$tmp/q1.png" "$tmp/q2.png" -tile 2x1 -geometry +2+2 "$out/data-quit-banner.png"
