@@ -17,6 +17,7 @@
 #include "game/pgn.h"
 #include "game/pgn_import.h"
 #include "game/player_info.h"
+#include "game/unfinished_game.h"
 
 namespace {
 
@@ -132,6 +133,7 @@ const char* GameRecord::ShowResult() {
                                         "1/2-1/2 {Draw by fifty move rule}"};
     const char* text = TEXTS[game_end()];
     tellPlayer(text);
+    if (text) forgetUnfinishedGame(); // an ended game is no longer kept
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "app/input.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
+#include "game/unfinished_game.h"
 #include "netplay/connection.h"
 #include "ui/interface.h"
 
@@ -39,8 +40,10 @@ void startGameFromMenu(int colour) {
     highlightEntry(colour, -1); // on the colour page, before the new game turns the wall away
     startNewGame(colour);
     if (!ui->networkGame) {
-        // A game against the computer: no connection is kept from an earlier network game.
+        // A game against the computer: no connection is kept from an earlier network game, and
+        // the unfinished game before is given up.
         leaveNetworkGame();
+        forgetUnfinishedGame();
         showInfo(false, false, nullptr);
     } else if (ui->screens.hostGame) {
         ui->screens.hostGame();

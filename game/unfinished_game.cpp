@@ -1,0 +1,65 @@
+#include "game/unfinished_game.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "chess/game_end.h"
+#include "game/file_io.h"
+#include "game/file_jobs.h"
+#include "game/game_model.h"
+#include "game/load_list.h"
+#include "game/player_info.h"
+#include "game/saved_games.h"
+
+namespace {
+
+// A game worth keeping: against the computer, started, and not over. While a replay shows an
+// earlier position the engine holds that position, whose end says nothing of the game's; the
+// game is then kept as it stands.
+bool gameToKeep() {
+    if (!g_game || !localGame()) return false;
+    const GameRecord& record = g_game->record;
+    if (record.moves.count == 0) return false;
+    return record.replayPlies >= 0 || game_end() == GAME_GOES_ON;
+}
+
+} // namespace
+
+std::string unfinished_game_path() {
+    return std::string(save_folder()) + UNFINISHED_GAME_FILE;
+}
+
+void keepUnfinishedGame() {
+    if (!gameToKeep()) return;
+    // The moves are written now (the record may change in the next frame); the flush to the disk
+    // and the rename over the file before are the worker's.
+    auto staged = std::make_shared<StagedFile>();
+    const std::string path = unfinished_game_path();
+    const GameRecord& record = g_game->record;
+    if (!stage_saved_game(path.c_str(), record.moves.block, record.moves.count, *staged)) {
+        tellPlayer("Game not kept");
+        return;
+    }
+    auto kept = std::make_shared<bool>(false);
+    run_file_job([staged, kept] { *kept = commit_staged_file(*staged, true); },
+                 [kept] {
+                     if (!*kept) tellPlayer("Game not kept");
+                 });
+}
+
+void forgetUnfinishedGame() {
+    const std::string path = unfinished_game_path();
+    run_file_job([path] { unlink(path.c_str()); });
+}
+
+void keepUnfinishedGameAtExit() {
+    keepUnfinishedGame();
+    finish_file_jobs();
+}
+
+void unfinished_game_first(std::vector<FoundFile>& files) {
+    std::stable_partition(files.begin(), files.end(),
+                          [](const FoundFile& f) { return f.name == UNFINISHED_GAME_FILE; });
+}
