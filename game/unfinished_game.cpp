@@ -10,6 +10,7 @@
 #include "game/file_jobs.h"
 #include "game/game_model.h"
 #include "game/load_list.h"
+#include "game/pgn.h"
 #include "game/player_info.h"
 #include "game/saved_games.h"
 
@@ -50,8 +51,13 @@ void keepUnfinishedGame() {
 }
 
 void forgetUnfinishedGame() {
-    const std::string path = unfinished_game_path();
-    run_file_job([path] { unlink(path.c_str()); });
+    // With the PGN copy a save from the save screen over this name wrote beside it: left alone,
+    // the copy would come back in the load list as a PGN file of its own.
+    const std::string path = unfinished_game_path(), copy = pgn_path_beside(path);
+    run_file_job([path, copy] {
+        unlink(path.c_str());
+        unlink(copy.c_str());
+    });
 }
 
 void keepUnfinishedGameAtExit() {

@@ -25,7 +25,8 @@ std::string unfinished_game_path();
 // is told to the player ("Game not kept"); the file before stays whole.
 void keepUnfinishedGame();
 
-// Removes the unfinished game (a new game started, or the game on the board ended).
+// Removes the unfinished game (a new game started, or the game on the board ended), with the PGN
+// copy a save over it from the save screen wrote.
 void forgetUnfinishedGame();
 
 // At the end of the program (the frame loop has ended: window closed, quit, SIGINT or SIGTERM):
