@@ -9,7 +9,8 @@
 // confirmed choice (ui-load-confirmed.png, ui-connect-confirmed.png). With "extras" it shoots
 // the additions to the game (extra-*.png: last move, hints, suggestion, move list, the result
 // after the player's mate, full screen). With "chess" it shoots a UCI engine chosen as the
-// computer, the move line and the replay of a loaded game (chess-*.png).
+// computer, the move line and the replay of a loaded game (chess-*.png). With "games", the load
+// screen with the unfinished game and a PGN game's details, and the statistics (games-*.png).
 
 #include <chrono>
 #include <cstdio>
@@ -33,6 +34,7 @@
 #include "game/settings.h"
 #include "tools/chess3d-shots/chess_shots.h"
 #include "tools/chess3d-shots/extras_shots.h"
+#include "tools/chess3d-shots/games_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -427,8 +429,9 @@ int main(int argc, char** argv) {
     const bool screensOnly = argc == 3 && std::string(argv[2]) == "screens";
     const bool extrasOnly = argc == 3 && std::string(argv[2]) == "extras";
     const bool chessOnly = argc == 3 && std::string(argv[2]) == "chess";
-    if (argc != 2 && !screensOnly && !extrasOnly && !chessOnly) {
-        std::fprintf(stderr, "usage: chess3d-shots <output folder> [screens|extras|chess]\n");
+    const bool gamesOnly = argc == 3 && std::string(argv[2]) == "games";
+    if (argc != 2 && !screensOnly && !extrasOnly && !chessOnly && !gamesOnly) {
+        std::fprintf(stderr, "usage: chess3d-shots <output folder> [screens|extras|chess|games]\n");
         return 2;
     }
     g_out = argv[1];
@@ -444,6 +447,7 @@ int main(int argc, char** argv) {
     runFrames(1);
     if (extrasOnly) return shootExtras(g_out) ? 0 : 1;
     if (chessOnly) return shootChessAdditions(g_out) ? 0 : 1;
+    if (gamesOnly) return shootGames(g_out) ? 0 : 1;
     if (screensOnly) {
         pressKey(KEY_ESCAPE); // the intro
         const bool ok = runUntil(menuResting, 30) && shootScreens(true);
