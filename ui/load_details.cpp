@@ -49,10 +49,13 @@ size_t roomInCharacters() {
     return size_t(std::max(8.0f, float(w * MAX_WIDTH_PER_WIDTH - 2 * pad) / charAdvance()));
 }
 
-bool build() {
+} // namespace
+
+void buildLoadDetails() {
+    g_details = LoadDetails();
+    ++g_wanted; // a reading for the scene before is not taken
     TextOverlay* o = overlay();
-    if (g_details.text) return true;
-    if (!o || !o->classicFont || !g_scene) return false;
+    if (!o || !o->classicFont || !g_scene) return;
     g_details.panel = makeTextPanel("loadDetails");
     KTexte* t = new KTexte();
     t->font = o->classicFont;
@@ -61,8 +64,9 @@ bool build() {
     t->r = 0.95f, t->g = 0.9f, t->b = 0.75f;
     g_scene->AddTexte(t);
     g_details.text = t;
-    return true;
 }
+
+namespace {
 
 void setShown(bool shown) {
     g_details.shown = shown;
@@ -86,7 +90,7 @@ void place() {
 
 // The worker's reading has come back to the frame loop.
 void take(const std::string& ref, const std::string& details) {
-    if (ref != g_details.ref || !g_ui->loadScreenOpen || details.empty()) return;
+    if (ref != g_details.ref || !g_ui->loadScreenOpen || !g_details.text || details.empty()) return;
     g_details.text->SetTexte(details.c_str());
     place();
     setShown(true);
@@ -95,7 +99,7 @@ void take(const std::string& ref, const std::string& details) {
 } // namespace
 
 void showLoadDetails() {
-    if (!g_ui || !g_ui->loadScreenOpen || !build()) {
+    if (!g_ui || !g_ui->loadScreenOpen || !g_details.text) {
         hideLoadDetails();
         return;
     }

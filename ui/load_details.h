@@ -4,6 +4,9 @@
 // panel, which keeps its width. The game is read by the file worker: a PGN file may be large, and
 // the selection may run over many games while the Down key is held.
 
+// The hidden line and its panel, made with the overlay's texts (layout) for the scene being built.
+void buildLoadDetails();
+
 // The selection or the list changed (the lines on screen were shown again): the details of the
 // selected line, shown once read; hidden for a saved game and while nothing is read yet. Nothing
 // shows unless the load screen is open.

@@ -40,12 +40,13 @@ void placeAround(TextPanel& panel, KTexte* const* texts, int count, int pad) {
 
 } // namespace
 
+void buildStatisticsPanels() {
+    g_counters = makeTextPanel("statisticsPanel");
+    g_rate = makeTextPanel("frameRatePanel");
+    g_built = g_counters.body != nullptr;
+}
+
 void setStatisticsPanelsShown(bool shown) {
-    if (shown && !g_built) {
-        g_counters = makeTextPanel("statisticsPanel");
-        g_rate = makeTextPanel("frameRatePanel");
-        g_built = true;
-    }
     setTextPanelShown(g_counters, shown);
     setTextPanelShown(g_rate, shown);
 }
