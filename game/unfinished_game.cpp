@@ -26,13 +26,10 @@ bool gameToKeep() {
     return record.replayPlies >= 0 || game_end() == GAME_GOES_ON;
 }
 
-} // namespace
-
-std::string unfinished_game_path() {
-    return std::string(save_folder()) + UNFINISHED_GAME_FILE;
-}
-
-void keepUnfinishedGame() {
+// `flush`: to the disk before the rename, surviving a crash of the system too. Without it the
+// rename still replaces a whole file by a whole file, which is all a killed process needs, and a
+// game of quick moves does not ask the disk for a flush each time.
+void keep(bool flush) {
     if (!gameToKeep()) return;
     // The moves are written now (the record may change in the next frame); the flush to the disk
     // and the rename over the file before are the worker's.
@@ -44,10 +41,20 @@ void keepUnfinishedGame() {
         return;
     }
     auto kept = std::make_shared<bool>(false);
-    run_file_job([staged, kept] { *kept = commit_staged_file(*staged, true); },
+    run_file_job([staged, kept, flush] { *kept = commit_staged_file(*staged, flush); },
                  [kept] {
                      if (!*kept) tellPlayer("Game not kept");
                  });
+}
+
+} // namespace
+
+std::string unfinished_game_path() {
+    return std::string(save_folder()) + UNFINISHED_GAME_FILE;
+}
+
+void keepUnfinishedGame() {
+    keep(false);
 }
 
 void forgetUnfinishedGame() {
@@ -61,7 +68,7 @@ void forgetUnfinishedGame() {
 }
 
 void keepUnfinishedGameAtExit() {
-    keepUnfinishedGame();
+    keep(true);
     finish_file_jobs();
 }
 

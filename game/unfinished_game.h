@@ -2,7 +2,8 @@
 // The game against the computer kept while it goes on, so that closing the window, quitting,
 // Ctrl+C or a killed process never loses it: "Unfinished game.chs" in the save folder, written
 // after every move that lands (atomically, as every save is: the file always holds a whole game,
-// the one before the move or the one after it) and once more when the program ends. The load
+// the one before the move or the one after it) and once more, flushed to the disk, when the
+// program ends. The load
 // screen lists it first; loading it resumes the game. It goes when a new game is started against
 // the computer or the game on the board ends. A network game is never kept: each side has it.
 //
