@@ -30,6 +30,7 @@
 #include "game/replay.h"
 #include "game/save_folder.h"
 #include "game/settings.h"
+#include "game/unfinished_game.h"
 #include "netplay/connection.h"
 #include "netplay/host_addresses.h"
 #include "ui/game_end_banner.h"
@@ -255,6 +256,7 @@ int gameMain(const LaunchOptions& options) {
     while (framePass(FrameDraw::Render))
         waitForNextPass();
     logFrameCounts();
+    keepUnfinishedGameAtExit(); // the window closed, the player quit, or SIGINT/SIGTERM came
     setFrameLog(nullptr);
     if (frameLog) std::fclose(frameLog);
     // A port the router forwards for this game is closed again before the program ends.

@@ -14,6 +14,7 @@
 #include "game/game_record.h"
 #include "game/player_info.h"
 #include "game/settings.h"
+#include "game/unfinished_game.h"
 #include "ui/interface.h"
 
 namespace {
@@ -133,6 +134,7 @@ void finishMove(bool castlingKing) {
     if (piece && piece->promoted) b->setPromoted(piece, true);
     if (castlingKing) return;
     moveSoundLanded(); // the whole move has landed (a castling rook after its king)
+    keepUnfinishedGame();
     // 4. The camera turns to the side to move, or the computer answers at once. The menu and
     // the pause view keep the camera: it turns, and the computer answers, when they close.
     if (g_anim && g_anim->game_view) {

@@ -1,6 +1,7 @@
 #include "game/game_end_state.h"
 
 #include "game/game_model.h"
+#include "game/unfinished_game.h"
 #include "game/player_info.h"
 
 namespace {
@@ -47,6 +48,7 @@ void resignGame(int colour, int recordedMoves) {
     if (gameFinished()) return;
     endGame(game_verdict(resignation_by(colour)), recordedMoves);
     tellPlayer(g_end.verdict.announcement);
+    forgetUnfinishedGame(); // a resigned game is over: nothing to resume
 }
 
 void answerResignQuestion(bool accepted) {

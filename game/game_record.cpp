@@ -18,6 +18,7 @@
 #include "game/pgn.h"
 #include "game/pgn_import.h"
 #include "game/player_info.h"
+#include "game/unfinished_game.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ bool GameRecord::HumanMove(int fr, int fc, int tr, int tc) {
 const char* GameRecord::ShowResult() {
     const char* text = judge_game().announcement;
     tellPlayer(text);
+    if (text) forgetUnfinishedGame(); // an ended game is no longer kept
     return text;
 }
 

@@ -13,6 +13,7 @@
 #include "game/pgn.h"
 #include "game/pgn_import.h"
 #include "game/saved_games.h"
+#include "game/unfinished_game.h"
 #include "platform/win32.h"
 
 namespace {
@@ -85,6 +86,7 @@ void makeList(unsigned list, GameRecord* record, LoadListTaker take, const std::
               const std::string& pattern) {
     // 1. The saved games, given to the record on the frame loop.
     auto saved = std::make_shared<std::vector<FoundFile>>(find_files(pattern));
+    unfinished_game_first(*saved);
     post_file_result([list, record, take, saved] {
         if (g_wanted != list) return;
         record->TakeSavedGames(*saved);

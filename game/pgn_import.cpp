@@ -174,6 +174,17 @@ std::string load_pgn_game(const char* path, int game, PgnLoaded& loaded) {
     return why;
 }
 
+bool read_pgn_game(const char* path, int game, PgnGame& chosen, const std::function<bool()>& stop) {
+    PgnFileText file;
+    if (game < 1 || !file.open(path)) return false;
+    file.stop = stop;
+    PgnReader reader(PgnFileText::fill, &file);
+    int found = 0;
+    while (found < game && reader.next(found + 1 == game ? &chosen : nullptr))
+        ++found;
+    return found == game && !(stop && stop());
+}
+
 int count_pgn_games(const char* path, int max, size_t* bytes_read,
                     const std::function<bool()>& stop) {
     if (bytes_read) *bytes_read = 0;

@@ -47,6 +47,12 @@ struct PgnLoaded {
 };
 std::string load_pgn_game(const char* path, int game, PgnLoaded& loaded);
 
+// Game `game` (from 1) of the PGN file at `path` as written, its tags and moves (read as
+// load_pgn_game reads it). False when the file cannot be read, has no such game, or `stop`
+// (asked between blocks) ended the reading first. Any thread.
+bool read_pgn_game(const char* path, int game, PgnGame& chosen,
+                   const std::function<bool()>& stop = nullptr);
+
 // How many games the PGN file at `path` holds (in its first PGN_FILE_MAX_BYTES), counting no
 // further than `max`: the file is read a block at a time and no further than the start of game
 // max + 1. 0 when it cannot be read. `bytes_read`, when given, gets how much of the file was

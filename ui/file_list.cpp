@@ -12,6 +12,7 @@
 #include "platform/win32.h"
 #include "ui/fades.h"
 #include "ui/interface.h"
+#include "ui/load_details.h"
 
 namespace {
 
@@ -162,10 +163,12 @@ void showFileLines(int first, int count) {
         t->visible = shown ? 1 : 0;
         if (shown) placeLine(t, i - first);
     }
+    showLoadDetails(); // the selected game's, on the load screen
 }
 
 void hideFileLines() {
     g_shownCount = 0;
+    hideLoadDetails();
     if (TextOverlay* o = overlay())
         for (KTexte* t : o->fileLines)
             t->visible = 0;
@@ -176,6 +179,7 @@ void placeFileLines() {
     if (!o) return;
     for (int i = 0; i < int(o->fileLines.size()); ++i)
         placeLine(o->fileLines[i], i - g_ui->listFirst);
+    placeLoadDetails();
 }
 
 void placeSelectionBar(int row) {

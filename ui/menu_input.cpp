@@ -7,6 +7,7 @@
 #include "app/input.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
+#include "game/unfinished_game.h"
 #include "netplay/connection.h"
 #include "ui/computer_page.h"
 #include "ui/interface.h"
@@ -49,8 +50,10 @@ void startGameFromMenu(int colour) {
     highlightEntry(colour, -1); // on the colour page, before the new game turns the wall away
     startNewGame(colour);
     if (!ui->networkGame) {
-        // A game against the computer: no connection is kept from an earlier network game.
+        // A game against the computer: no connection is kept from an earlier network game, and
+        // the unfinished game before is given up.
         leaveNetworkGame();
+        forgetUnfinishedGame();
         showInfo(true, true, opponentLabel()); // who plays: "Stockfish, level 3"
     } else if (ui->screens.hostGame) {
         ui->screens.hostGame();

@@ -10,6 +10,7 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/replay.h"
+#include "game/unfinished_game.h"
 #include "ui/text_overlay.h"
 
 void answerLocalRequest(bool accepted) {
@@ -25,6 +26,7 @@ void answerLocalRequest(bool accepted) {
     switch (g_game->questionCode) {
     case 'R':
         startNewGame(g_board ? g_game->humanColour : 0);
+        forgetUnfinishedGame();
         break;
     case 'W':
         beforeBoardReplaced();
@@ -33,6 +35,7 @@ void answerLocalRequest(bool accepted) {
     case 'B':
         beforeBoardReplaced();
         if (g_game) g_game->record.TakeBack();
+        keepUnfinishedGame(); // the game as it stands now, a move shorter
         break;
     default: // a load is carried out by the side that asked for it
         break;

@@ -93,6 +93,7 @@ void toggleStatistics() {
     if (o->scaleLine) o->scaleLine->visible = shown;
     if (o->restLine) o->restLine->visible = shown;
     if (g_scene) g_scene->statistics = shown;
+    setStatisticsPanelsShown(shown);
 }
 
 void noteFrameDrawn(long framesDrawn, bool resting) {
@@ -125,6 +126,7 @@ void statisticsStep() {
     if (o->restLine)
         std::snprintf(o->restLine->texte, n, "Frames drawn    : %ld%s", g_framesDrawn,
                       g_resting ? ", at rest" : "");
+    placeStatisticsPanels();
 }
 
 void setCursorShown(bool show) {

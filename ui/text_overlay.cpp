@@ -10,6 +10,7 @@
 #include "ui/fades.h"
 #include "ui/file_list.h"
 #include "ui/interface.h"
+#include "ui/load_details.h"
 
 namespace {
 
@@ -108,6 +109,8 @@ void layout(int w, int h) {
     o->chatRing = 0;
     o->nameLength = 0;
     o->ipLength = 0;
+    buildStatisticsPanels();
+    buildLoadDetails();
 }
 
 void relayout(int w, int h) {

@@ -67,6 +67,11 @@ void toggleStatistics();
 // Before every frame drawn: refreshes the statistics strings while shown. They show the frame
 // being drawn, so they change only with the frames: no frame is ever drawn for them alone.
 void statisticsStep();
+// The panels behind the statistics (ui/statistics_panel.cpp): made hidden by layout, shown and
+// hidden with the statistics, and fitted around their lines as the lines change.
+void buildStatisticsPanels();
+void setStatisticsPanelsShown(bool shown);
+void placeStatisticsPanels();
 // The frame loop, before statisticsStep: frames drawn so far with this one, and whether it is
 // drawn while the game rests ("Frames drawn    : 1234, at rest").
 void noteFrameDrawn(long framesDrawn, bool resting);

@@ -56,3 +56,21 @@ for display in "" ":$n"; do
         { cat "$work/nodisplay.txt"; fail "no message with DISPLAY='$display'"; }
 done
 echo "ok: without a display it stops with a message, exit code $code"
+
+# 4. Ctrl+C during a game against the computer (a PGN game opened from the command line) keeps
+#    it as the unfinished game, and nothing else in the saved-games folder changes.
+save="$XDG_DATA_HOME/chess3d/Save"
+printf '[White "A"]\n[Black "B"]\n\n1. e4 e5 2. Nf3 Nc6 *\n' >"$work/open.pgn"
+ls "$save" >"$work/before.txt"
+rm -f "$bin/KivEngine.log"
+"$program" "$work/open.pgn" >"$work/out.txt" 2>&1 &
+pid=$!
+for _ in $(seq 300); do
+    grep -q "GL" "$bin/KivEngine.log" 2>/dev/null && break
+    sleep 0.1
+done
+kill -INT $pid
+wait $pid || { cat "$work/out.txt"; fail "exit code $? after SIGINT"; }
+[ "$(wc -l <"$save/Unfinished game.chs")" -eq 4 ] || fail "the 4 moves were not kept on SIGINT"
+ls "$save" | grep -vx 'Unfinished game.chs' | diff "$work/before.txt" - || fail "other files changed"
+echo "ok: SIGINT keeps the game against the computer as the unfinished game"

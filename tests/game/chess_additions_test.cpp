@@ -23,13 +23,18 @@
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
+#include "game/load_list.h"
 #include "game/player_info.h"
 #include "game/replay.h"
 #include "game/save_folder.h"
+#include "game/saved_games.h"
 #include "game/settings.h"
 #include "game/typed_move.h"
+#include "game/unfinished_game.h"
 #include "tests/app/game_fixture.h"
 #include "ui/chat.h"
 #include "ui/interface.h"
@@ -460,6 +465,54 @@ TEST_F(ChessAdditions, CheckMarkCapturedRowBalanceAndTheKeptCameraChoice) {
     ASSERT_TRUE(runFramesUntil([] { return settled() && g_game->record.moves.count == 1; }, 300));
     EXPECT_FALSE(g_anim->game_view);
     EXPECT_EQ(g_anim->view_index, 1) << "Black's own side, the computer's move made";
+}
+
+// The game against the computer is on the disk, whole, once each move has landed (all a process
+// killed between two moves leaves), the load list's first line, and the only file it touches; a
+// take-back keeps the shorter game; a new game and a mate remove it.
+TEST_F(ChessAdditions, TheUnfinishedGameIsKeptMoveByMoveUntilANewGameOrTheEnd) {
+    const std::string kept = saveFolder + "/" + UNFINISHED_GAME_FILE, other = saveFolder + "/a.chs";
+    ASSERT_TRUE(write_saved_game(other.c_str(), nullptr, 0));
+    auto keptIsTheRecord = [&] {
+        finish_file_jobs();
+        std::vector<RecordedMove> onDisk;
+        if (read_saved_game(kept.c_str(), onDisk) != SavedGameRead::Ok) return false;
+        const GameRecord& r = g_game->record;
+        return onDisk == std::vector<RecordedMove>(r.moves.block, r.moves.block + r.moves.count);
+    };
+    for (const char* move : {"e2e4", "d2d3"}) {
+        play(std::string(move, 2).c_str(), move + 2);
+        ASSERT_TRUE(runFramesUntil(playerToMove, 600));
+        EXPECT_TRUE(keptIsTheRecord()) << "after " << g_game->record.moves.count << " moves";
+    }
+    static std::vector<LoadableGame> listed;
+    start_load_list(g_game->record, [](const std::vector<LoadableGame>& l, bool) {
+        listed.insert(listed.end(), l.begin(), l.end());
+    });
+    finish_file_jobs();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].file, UNFINISHED_GAME_FILE);
+    g_game->questionCode = 'B';
+    answerLocalRequest(true);
+    EXPECT_EQ(g_game->record.moves.count, 2);
+    EXPECT_TRUE(keptIsTheRecord()) << "after a take-back";
+    g_game->questionCode = 'R';
+    answerLocalRequest(true);
+    finish_file_jobs();
+    EXPECT_FALSE(std::filesystem::exists(kept)) << "after a new game";
+    play("e2", "e4");
+    ASSERT_TRUE(runFramesUntil(playerToMove, 600));
+    ASSERT_TRUE(keptIsTheRecord());
+    answerResignQuestion(true);
+    finish_file_jobs();
+    EXPECT_FALSE(std::filesystem::exists(kept)) << "after a resignation";
+    load({"e2e4", "e7e5", "f1c4", "b8c6", "d1h5", "g8f6"});
+    play("h5", "f7");
+    ASSERT_TRUE(runFramesUntil(settled, 600));
+    finish_file_jobs();
+    EXPECT_FALSE(std::filesystem::exists(kept)) << "after the mate";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(saveFolder), {}), 1)
+        << "a.chs alone stays";
 }
 
 // A pawn typed onto the last row without its piece becomes a queen for either side, by a push

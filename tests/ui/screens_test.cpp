@@ -171,6 +171,39 @@ TEST_F(Screens, FifteenGamesScrollInAWindowOfElevenUnderTheBar) {
     EXPECT_EQ(g_scene->textes.size(), textsBefore + 1);
 }
 
+// A PGN game's details show under the load screen's list once read, cut to the window, and only
+// while that game is selected there: not for a saved game, after the screen closes, or on the
+// save screen.
+TEST_F(Screens, ASelectedPgnGamesDetailsShowUnderTheListWhileItIsSelected) {
+    std::ofstream("Save/a.chs");
+    const std::string huge(250, 'W');
+    std::ofstream("Save/b.pgn") << "[White \"" << huge << "\"][Black \"Duke\"][Result \"1-0\"]\n"
+                                << "1. e4 e5 1-0\n\n[White \"Morphy\"][Black \"Duke\"]\n1. d4 *\n";
+    auto details = []() -> const KTexte* {
+        finish_file_jobs();
+        for (const KTexte* t : g_scene->textes)
+            if (t->visible && std::strstr(t->texte, "Duke")) return t;
+        return nullptr;
+    };
+    for (int page : {2, 5}) {
+        openPage(page);
+        for (int line = 0; line < 3; ++line, press(VK_DOWN)) {
+            const KTexte* t = details();
+            if (page == 5 || line == 0) {
+                EXPECT_EQ(t, nullptr) << "page " << page << " line " << line;
+                continue;
+            }
+            ASSERT_NE(t, nullptr) << "line " << line;
+            EXPECT_GE(t->x, 0);
+            EXPECT_LE(t->x + t->font->TextWidth(t->texte) * t->size, g_ui->overlay->screenWidth);
+            if (line == 2) EXPECT_STREQ(t->texte, "Morphy - Duke, 1 move");
+        }
+        press(VK_ESCAPE);
+        EXPECT_EQ(details(), nullptr) << "page " << page << " closed";
+        run(TURN_AND_FADE_SECONDS);
+    }
+}
+
 TEST_F(Screens, AnEmptyListHasNothingToLoadOrSaveOver) {
     for (int page : {2, 5}) {
         openPage(page);

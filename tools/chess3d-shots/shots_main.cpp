@@ -13,6 +13,8 @@
 // shoots a mate and a draw for want of material with their result banners (game-end-*.png).
 // With "board" it shoots a king in check and the captured pieces with the material balance
 // (board-*.png).
+// With "games", the load screen with the unfinished game and a PGN game's details, and the
+// statistics (games-*.png).
 
 #include <chrono>
 #include <cstdio>
@@ -37,6 +39,7 @@
 #include "tools/chess3d-shots/chess_shots.h"
 #include "tools/chess3d-shots/ending_shots.h"
 #include "tools/chess3d-shots/extras_shots.h"
+#include "tools/chess3d-shots/games_shots.h"
 #include "tools/chess3d-shots/shot_driver.h"
 #include "tools/chess3d-shots/truth_shots.h"
 #include "ui/computer_page.h"
@@ -446,9 +449,11 @@ int main(int argc, char** argv) {
     const bool chessOnly = argc == 3 && std::string(argv[2]) == "chess";
     const bool endingOnly = argc == 3 && std::string(argv[2]) == "ending";
     const bool boardOnly = argc == 3 && std::string(argv[2]) == "board";
-    if (argc != 2 && !screensOnly && !extrasOnly && !chessOnly && !endingOnly && !boardOnly) {
-        std::fprintf(stderr,
-                     "usage: chess3d-shots <output folder> [screens|extras|chess|ending|board]\n");
+    const bool gamesOnly = argc == 3 && std::string(argv[2]) == "games";
+    if (argc != 2 && !screensOnly && !extrasOnly && !chessOnly && !endingOnly && !boardOnly &&
+        !gamesOnly) {
+        std::fprintf(stderr, "usage: chess3d-shots <output folder> "
+                             "[screens|extras|chess|ending|board|games]\n");
         return 2;
     }
     g_out = argv[1];
@@ -466,6 +471,7 @@ int main(int argc, char** argv) {
     if (chessOnly) return shootChessAdditions(g_out) ? 0 : 1;
     if (endingOnly) return shootGameEnds(g_out) ? 0 : 1;
     if (boardOnly) return shootBoardTruth(g_out) ? 0 : 1;
+    if (gamesOnly) return shootGames(g_out) ? 0 : 1;
     if (screensOnly) {
         pressKey(KEY_ESCAPE); // the intro
         const bool ok = runUntil(menuResting, 30) && shootScreens(true);
