@@ -232,7 +232,9 @@ bool seatKept(Run& run, std::string& seat, const std::string& asked) {
     run.countCheck();
     const KSocket* peer = netSession().server ? playingPeer() : nullptr;
     if (!netSession().server) seat.clear();
-    const bool answered = !asked.empty() && !g_game->questionShown;
+    // Answered: the question naming that address is no longer up. Another question may have
+    // taken its place in the same step (the newly seated peer's request, at once).
+    const bool answered = !asked.empty() && askedAddress() != asked;
     if (answered && !peer && acceptClicked(run.log().last())) seat = asked;
 
     if (!peer || peer->host == seat) return true;
