@@ -73,6 +73,7 @@ protected:
         ToggleGameView();
     }
     void TearDown() override {
+        finish_file_jobs(); // the unfinished game may still be on its way to the folder
         std::filesystem::remove_all(saveFolder);
         set_save_folder("./Save/");
     }

@@ -25,6 +25,7 @@
 #include "chess/notation.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
+#include "game/file_jobs.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
@@ -76,6 +77,7 @@ protected:
 
     void TearDown() override {
         startOpponent(OpponentChoice{}); // the built-in engine with its book, as at start-up
+        finish_file_jobs(); // the unfinished game may still be on its way to the folder
         std::filesystem::remove_all(saveFolder);
         set_save_folder("./Save/");
     }

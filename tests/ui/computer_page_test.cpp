@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "app/extra_keys.h"
+#include "game/file_jobs.h"
 #include "game/opponent.h"
 #include "game/save_folder.h"
 #include "game/settings.h"
@@ -37,6 +38,7 @@ protected:
     void TearDown() override {
         startOpponent(OpponentChoice{});
         setenv("PATH", oldPath.c_str(), 1);
+        finish_file_jobs(); // the unfinished game may still be on its way to the folder
         set_save_folder("./Save/");
         std::filesystem::remove_all(dir);
         UiWorld::TearDown();

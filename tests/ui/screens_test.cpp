@@ -71,6 +71,7 @@ protected:
         openMenu();
     }
     void TearDown() override {
+        finish_file_jobs(); // the unfinished game may still be on its way to the folder
         fs::current_path(home);
         fs::remove_all(dir);
         UiWorld::TearDown();
