@@ -10,6 +10,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -68,7 +69,9 @@ bool shootGames(const std::string& folder) {
     if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
         return fail("no menu after the intro");
     runFrames(5);
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 0)) return false;
+    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, 4) ||
+        !clickEntry(3, 0))
+        return false;
     if (!runUntil(playerToMove, 20)) return fail("the game did not start");
     const int moves[2][4] = {{6, 4, 4, 4}, {7, 6, 5, 5}}; // e2-e4, Ng1-f3 (row 0 is rank 8)
     for (const auto& m : moves) {

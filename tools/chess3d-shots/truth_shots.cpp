@@ -16,6 +16,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "ui/computer_page.h"
 #include "ui/material_balance.h"
 
 namespace {
@@ -88,7 +89,9 @@ bool shootBoardTruth(const std::string& folder) {
     if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
         return fail("no menu after the intro");
     runFrames(5);
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(3, 0)) return false;
+    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, 4) ||
+        !clickEntry(3, 0))
+        return false;
     if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && !IsCameraMoving(); }, 20,
                   SETTLE_DT))
         return fail("the game did not start");
