@@ -16,7 +16,8 @@ export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks
 cmake --install "$build" --prefix "$prefix" >"$work/install.txt" 2>&1 || { cat "$work/install.txt"; fail "install"; }
 lib=$prefix/lib/chess3d
 for f in "$lib/chess3d" "$lib/chess3d-engine" "$lib/libKivEngine.so" "$lib/libKivNetwork.so" \
-         "$lib/M3D/Decor.m3d" "$lib/textures/font.bmp" "$lib/Zik/3.wav"; do
+         "$lib/M3D/Decor.m3d" "$lib/textures/font.bmp" "$lib/Zik/3.wav" "$lib/LICENSE" \
+         "$lib/LICENSE.KivNetwork"; do
     [ -e "$f" ] || fail "missing $f"
 done
 for p in chess3d chess3d-engine; do

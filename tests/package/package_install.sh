@@ -71,8 +71,15 @@ appstreamcli validate --no-net /usr/share/metainfo/*.metainfo.xml || fail "insta
 # File managers find the game for .pgn files in the cache desktop-file-utils' trigger rewrote.
 grep -qE '^application/x-chess-pgn=(.*;)?chess3d\.desktop;' /usr/share/applications/mimeinfo.cache ||
     fail "the desktop's MIME cache does not offer chess3d for PGN files"
+# The licences come with the packages: the library's with the MIT (Expat) text, the game's with
+# the GPL.
+for p in libkivnetwork0 libkivnetwork-dev chess3d; do
+    licence=Expat
+    [ $p = chess3d ] && licence=GPL-3+
+    grep -qx "License: $licence" "/usr/share/doc/$p/copyright" || fail "$p's copyright lacks $licence"
+done
 echo "ok: --help, --version, uci to uciok, man -w, the packaged library, desktop and metainfo," \
-    "PGN files offered to the game"
+    "PGN files offered to the game, the licences in the copyright files"
 
 # The installed game, started by its desktop entry's command as a player (nobody, with a home
 # of their own) in an X server of its own: it reads its data from /usr/share/games/chess3d,

@@ -73,6 +73,27 @@ bool cameraResting() {
     return !IsCameraMoving();
 }
 
+// Cubes of the wall whose turn is still under way.
+int turningCubes() {
+    int turning = 0;
+    for (auto& row : g_ui->cubes)
+        for (KNodeGraph* cube : row) {
+            const NodeAnimEntry* entry = cube ? FindNodeEntry(cube) : nullptr;
+            if (entry && entry->state != ANIM_STOPPED) ++turning;
+        }
+    return turning;
+}
+
+// The pictures of the wall that the README and the software centre show: taken only with every
+// cube at rest, never caught in the turn between two pages.
+bool saveWallShot(const char* name) {
+    if (const int turning = turningCubes()) {
+        std::fprintf(stderr, "chess3d-shots: %s: %d cubes of the wall still turn\n", name, turning);
+        return false;
+    }
+    return saveShot(g_out, name);
+}
+
 // The local player's turn with nothing moving: the computer has answered.
 bool readyForMove() {
     return g_game->sideToMove == g_game->humanColour && !g_game->pieceInMotion &&
@@ -113,7 +134,7 @@ bool shootIntro() {
 // 2. The main page, the water page, the new-game and network pages; then a game as White from
 // the colour page.
 bool shootMenuAndStartGame() {
-    if (!hoverEntry(0, 1) || !saveShot(g_out, "ui-menu-page0.png")) return false;
+    if (!hoverEntry(0, 1) || !saveWallShot("ui-menu-page0.png")) return false;
 
     // The water page: drops at a few points of the pool, ripples spreading.
     openEntry(0, 6);
@@ -135,10 +156,10 @@ bool shootMenuAndStartGame() {
 
     openEntry(0, 1);
     if (g_ui->page != 1) return fail("not on the new-game page");
-    if (!hoverEntry(1, 3) || !saveShot(g_out, "ui-menu-page1.png")) return false;
+    if (!hoverEntry(1, 3) || !saveWallShot("ui-menu-page1.png")) return false;
     openEntry(1, 10);
     if (g_ui->page != 10) return fail("not on the network page");
-    if (!hoverEntry(10, 3) || !saveShot(g_out, "ui-menu-page10.png")) return false;
+    if (!hoverEntry(10, 3) || !saveWallShot("ui-menu-page10.png")) return false;
     pressKey(KEY_ESCAPE);
     waitSeconds(WALL_TURN_SECONDS);
     openEntry(0, 1);
@@ -148,13 +169,13 @@ bool shootMenuAndStartGame() {
     // The computer page with the next engine shown (Stockfish where it is installed) and level 3
     // under the pointer; then back to the built-in engine at level 4 for the game shot below.
     if (!openEntry(COMPUTER_PAGE, ENTRY_ENGINE_NEXT) || !hoverEntry(COMPUTER_PAGE, 3) ||
-        !saveShot(g_out, "ui-menu-computer.png"))
+        !saveWallShot("ui-menu-computer.png"))
         return false;
     openEntry(COMPUTER_PAGE, ENTRY_ENGINE_PREVIOUS);
     openEntry(COMPUTER_PAGE, 4);
     if (g_ui->page != 3) return fail("not on the colour page");
     waitSeconds(STILL_WALL_SECONDS); // the README's picture: every cube at rest, none turning
-    if (!hoverEntry(3, WHITE) || !saveShot(g_out, "ui-menu-page3.png")) return false;
+    if (!hoverEntry(3, WHITE) || !saveWallShot("ui-menu-page3.png")) return false;
     clickAt(g_ui->mouseX, g_ui->mouseY);
     if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && cameraResting(); }, 20,
                   0.1))
