@@ -12,6 +12,7 @@
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
+#include "board/two_click_moves.h"
 #include "engine/KivEngine.h"
 #include "game/computer_thinking.h"
 #include "game/game_model.h"
@@ -375,7 +376,7 @@ void onMouseDown(int buttons, int x, int y) {
     if (menuClick(node, buttons, x, y)) return;
     if (!node) return;
     if (!g_game->boardLocked) LookTowardsPoint(hit.point);
-    if (node->tag >= 1 && node->tag <= 7) onBoardClick(node);
+    if (node->tag >= 1 && node->tag <= 7) mouseClickOnBoard(node);
 }
 
 void onMouseUp() {

@@ -55,6 +55,20 @@ int switchValue(const std::string& v) {
 }
 
 constexpr const char* RENDER_SCALE_NAME = "render_scale";
+constexpr const char* MOVES_NAME = "moves";
+constexpr const char* TWO_CLICKS = "two clicks";
+constexpr const char* THREE_CLICKS = "three clicks";
+
+// Blanks between words count as one: "two   clicks" is "two clicks".
+std::string singleBlanks(const std::string& s) {
+    std::string out;
+    for (char c : s)
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += ' ';
+    return out;
+}
 
 } // namespace
 
@@ -89,6 +103,8 @@ std::string settingsText(const GameSettings& settings) {
         "engine = " + (settings.engine.empty() ? std::string("builtin") : settings.engine) + "\n";
     out += "level = " + std::to_string(settings.level) + "\n";
     out += std::string(RENDER_SCALE_NAME) + " = " + renderScaleText(settings.renderScale) + "\n";
+    out += std::string(MOVES_NAME) + " = " + (settings.twoClickMoves ? TWO_CLICKS : THREE_CLICKS) +
+           "\n";
     return out;
 }
 
@@ -114,6 +130,10 @@ GameSettings parseSettings(const std::string& text) {
         if (name == RENDER_SCALE_NAME) {
             const float scale = parseRenderScale(trimmedLower(line.substr(eq + 1)));
             if (scale >= 0) settings.renderScale = scale;
+            continue;
+        }
+        if (name == MOVES_NAME) { // anything but two clicks keeps the three
+            settings.twoClickMoves = singleBlanks(trimmedLower(line.substr(eq + 1))) == TWO_CLICKS;
             continue;
         }
         const int value = switchValue(trimmedLower(line.substr(eq + 1)));

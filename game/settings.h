@@ -8,7 +8,9 @@
 // a UCI engine, "level = 1" to "6", "render_scale = auto" or a fixed 1.0, 0.75, 0.5. A missing,
 // unreadable or damaged file gives the defaults; a line the game does not know, or a value out
 // of range, is skipped, so older and newer games can share the file. Key A's choice, whether
-// the camera follows the side to move, is one of the switches.
+// the camera follows the side to move, is one of the switches. "moves = two clicks" plays a move
+// on the click that chooses its target; "three clicks" (the default, and what any other value
+// gives) waits for the target to be clicked again.
 
 #include <string>
 
@@ -28,6 +30,7 @@ struct GameSettings {
     bool music = true;                // the menu's music (key N)
     bool ambient = true;              // the light circles the board and the dome turns
     bool followSideToMove = true;     // key A: the camera turns to the side to move after a move
+    bool twoClickMoves = false;       // the mouse's second click on a target plays the move
     std::string engine;               // the computer: empty for the built-in engine, else a command
     int level = ENGINE_LEVEL_DEFAULT; // the computer's strength, 1 to 6
     bool openingBook = true;          // the built-in engine opens from its book of main lines

@@ -11,6 +11,7 @@
 #include "board/board_moves.h"
 #include "board/move_marks.h"
 #include "board/square_picking.h"
+#include "board/two_click_moves.h"
 #include "chess/notation.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
@@ -128,4 +129,29 @@ TEST_F(NetExtras, HintsMarksAndListFollowTheBoardsRulesAndThePeersMoves) {
     EXPECT_FALSE(suggestMoveForPlayer());
     frameSteps();
     EXPECT_EQ(shownMoveMarks().suggested, 0u);
+}
+
+// With two clicks the mouse's click on a target plays the move, a click on anything else selects
+// or clears as before, and the peer receives the move's three clicks.
+TEST_F(NetExtras, TwoClickMovesPlayOnTheTargetAndReachThePeerAsThreeClicks) {
+    start(1);
+    EXPECT_FALSE(parseSettings("moves = 2 clicks\n").twoClickMoves); // unknown: three clicks
+    gameSettings().twoClickMoves = parseSettings("moves =  Two   Clicks \n").twoClickMoves;
+    auto mouse = [](const char* s) { mouseClickOnBoard(g_game->squares[square(s)].node); };
+    for (const char* s : {"e2", "e5", "g1", "e2", "e2"})
+        mouse(s); // select, clear (no target), select another, select, the same again
+    EXPECT_EQ(fromGame(p, 20), "MHe2" + peer::clickOff('H') + "MHg1MHe2MHe2");
+    EXPECT_EQ(g_game->record.moves.count, 0);
+    mouse("e4");
+    EXPECT_EQ(g_game->record.moves.count, 1);
+    settle();
+    EXPECT_EQ(fromGame(p, 8), "MHe4MHe4");
+    peerMove("e7", "e5");
+    mouse("g1");
+    mouse("f3");
+    settle();
+    frameSteps();
+    EXPECT_EQ(fromGame(p, 12), "MHg1MHf3MHf3");
+    EXPECT_EQ(lastRow(), "  2. Nf3");
+    EXPECT_EQ(disagreement(), "");
 }

@@ -20,6 +20,7 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/pgn.h"
+#include "game/settings.h"
 #include "net/KivNetwork.h"
 #include "netplay/host_peer.h"
 #include "netplay/messages.h"
@@ -265,6 +266,11 @@ std::string Checks::selection() {
     // peer replayed after the change in the same frame makes a new one.)
     const bool kept = g_game->chosenTarget && g_game->chosenTarget == selectionTarget_ &&
                       g_game->selectedPiece == selectionPiece_;
+    // With two clicks the player's click that chooses a target plays the move at once: a target
+    // of the player's own chosen during the step and still chosen waits for a click never due.
+    const bool targetWaits = gameSettings().twoClickMoves && g_game->chosenTarget && !kept &&
+                             g_game->selectedPiece &&
+                             g_game->selectedPiece->colour == g_game->humanColour;
     selectionHash_ = hash;
     selectionColour_ = g_game->humanColour;
     selectionConnection_ = connection;
@@ -280,6 +286,7 @@ std::string Checks::selection() {
                       "the selected piece is not one the side to move has on the board");
     if (g_game->chosenTarget && !g_game->selectedPiece)
         return failed("selection", "a target without a selected piece");
+    if (targetWaits) return failed("selection", "two clicks: the player's move waits for a third");
     const bool selectShown = markerShown(b->selectMarkerWhite) || markerShown(b->selectMarkerBlack);
     const bool targetShown = markerShown(b->targetMarkerWhite) || markerShown(b->targetMarkerBlack);
     if (selectShown != (g_game->selectedPiece != nullptr))

@@ -215,7 +215,13 @@ void Player::planMenuPath(const std::vector<int>& entries, const char* what) {
     }
 }
 
+Player::Player(uint64_t seed, Role role) : random_(seed), role_(role) {
+    gameSettings().twoClickMoves = role == Role::Host || (role != Role::Join && seed % 2 == 1);
+}
+
 void Player::planNewGame() {
+    if (role_ == Role::Local || role_ == Role::Hostile)
+        gameSettings().twoClickMoves = random_.chance(0.5);
     const int colour = random_.below(2);
     // The computer page comes between: a level (the weaker ones, so runs stay quick) confirms.
     const int level = 1 + random_.below(4);
@@ -285,13 +291,15 @@ void Player::planRequest(int key) {
 }
 
 void Player::planMove() {
-    // A move the board allows for the side to move, clicked in three steps with pauses between.
+    // A move the board allows for the side to move, clicked in three steps (two when the
+    // second plays it) with pauses between.
     const std::vector<std::pair<int, int>> moves = allowedMoves();
     if (moves.empty()) return;
     const auto [from, to] = moves[size_t(random_.below(int(moves.size())))];
     const int targets[3] = {from, to, to};
-    const char* names[3] = {"select", "choose", "confirm"};
-    for (int i = 0; i < 3; ++i) {
+    const bool two = gameSettings().twoClickMoves;
+    const char* names[3] = {"select", two ? "choose and play" : "choose", "confirm"};
+    for (int i = 0; i < (two ? 2 : 3); ++i) {
         const int square = targets[i];
         plan_.push_back({std::string(names[i]) + named(" square %d", square),
                          [square] {

@@ -50,7 +50,10 @@ enum class Role { Local, Host, Join, Hostile };
 
 class Player {
 public:
-    Player(uint64_t seed, Role role) : random_(seed), role_(role) {}
+    // Also chooses how many clicks a move takes (the settings' "moves" line): the host of a
+    // network game two and the joining side three, so that each hears the other's kind; alone
+    // and against the hostile peer, two for odd seeds, and every new game chooses again.
+    Player(uint64_t seed, Role role);
 
     // The next step: the rest of a plan under way, else a new action chosen from the state.
     Step next();
