@@ -13,6 +13,7 @@
 #include "game/settings.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
+#include "ui/text_panel.h"
 
 namespace {
 
@@ -34,28 +35,6 @@ struct MoveList {
     int layoutWidth = 0, layoutHeight = 0; // window size of the last layout
     int lineHeight = 0, padding = 0;
 } g_list;
-
-KTexte* makeLine(KFont* font) {
-    KTexte* t = new KTexte();
-    t->font = font;
-    t->size = TEXT_SIZE;
-    t->blend = 1;
-    t->visible = 0;
-    g_scene->AddTexte(t);
-    return t;
-}
-
-KImage2D* makePanel(const char* name, const KColor& colour) {
-    KMaterial* mat = new KMaterial(g_scene);
-    mat->name = name;
-    mat->diffuse = colour;
-    mat->options |= KMAT_UNLIT;
-    KImage2D* img = new KImage2D(g_scene);
-    img->mat = mat;
-    img->hidden = 1;
-    img->underTexts = 1;
-    return img;
-}
 
 void setColour(KTexte* t, const float rgb[3]) {
     t->r = rgb[0];
@@ -175,13 +154,12 @@ void buildMoveList() {
     const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
     if (!g_scene || !o || !o->classicFont) return;
     MoveListView& v = g_list.view;
-    v.frame = makePanel("moveListFrame", FRAME_COLOUR);
-    v.body = makePanel("moveListBody", BODY_COLOUR);
-    v.title = makeLine(o->classicFont);
+    v.frame = makePanelImage("moveListFrame", FRAME_COLOUR);
+    v.body = makePanelImage("moveListBody", BODY_COLOUR);
+    v.title = makeOverlayLine(o->classicFont, TEXT_SIZE, TITLE_RGB);
     v.title->SetTexte("Moves");
-    setColour(v.title, TITLE_RGB);
-    for (KTexte*& row : v.rows)
-        row = makeLine(o->classicFont);
+    for (KTexte*& row : v.rows) // coloured as their lines are made
+        row = makeOverlayLine(o->classicFont, TEXT_SIZE, OLDER_RGB);
     g_list.shownRecord.reserve(RESERVED_MOVES);
     g_list.linesValid = false;
     layOut(o->screenWidth, o->screenHeight);
