@@ -12,6 +12,7 @@
 #include "game/pgn.h"
 #include "game/settings.h"
 #include "ui/interface.h"
+#include "ui/side_bar.h"
 #include "ui/text_overlay.h"
 #include "ui/text_panel.h"
 
@@ -33,6 +34,7 @@ struct MoveList {
     int shownPlies = 0;                    // and the moves the board showed then (a replay)
     bool linesValid = false;
     int layoutWidth = 0, layoutHeight = 0; // window size of the last layout
+    int layoutBar = 0;                     // and the full screen's bar width then
     int lineHeight = 0, padding = 0;
 } g_list;
 
@@ -42,18 +44,22 @@ void setColour(KTexte* t, const float rgb[3]) {
     t->b = rgb[2];
 }
 
-// Window width and height of the overlay's last layout, with the panel's sizes that follow.
+// Window width and height of the overlay's last layout, with the panel's sizes that follow. On
+// a full screen's bar wide enough for it the panel leaves the board's h-file free.
 void layOut(int w, int h) {
     MoveListView& v = g_list.view;
     const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
     if (!o || !o->classicFont) return;
     g_list.layoutWidth = w;
     g_list.layoutHeight = h;
+    g_list.layoutBar = sideBarWidth();
     const float charHeight = o->classicFont->size * TEXT_SIZE;
     g_list.lineHeight = int(charHeight * LINE_SPACING + 0.5f);
     g_list.padding = w * 8 / 800;
     const int width = int(o->classicFont->TextWidth(WIDEST_LINE) * TEXT_SIZE) + 2 * g_list.padding;
-    const int x = w - w * 8 / 800 - width;
+    const int margin = w * 8 / 800;
+    const int onBar = rightBarPanelX(w, width, margin);
+    const int x = onBar >= 0 ? onBar : w - margin - width;
     const int y = h * 140 / 600; // under the turn sign of the top right corner
     v.body->x = x;
     v.body->y = y;
@@ -175,7 +181,8 @@ void moveListStep() {
         return;
     }
     const TextOverlay* o = g_ui->overlay;
-    if (o->screenWidth != g_list.layoutWidth || o->screenHeight != g_list.layoutHeight) {
+    if (o->screenWidth != g_list.layoutWidth || o->screenHeight != g_list.layoutHeight ||
+        sideBarWidth() != g_list.layoutBar) {
         layOut(o->screenWidth, o->screenHeight);
         fitHeight();
     }
