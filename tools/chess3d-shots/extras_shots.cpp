@@ -1,6 +1,7 @@
 // chess3d-shots extras: a game against the computer started from the menu, a saved game loaded
 // (the one Morphy won at the Paris opera in 1858, up to its last move), the computer's reply,
-// the hints of a selected piece, the suggestion, the move list after the mate, full screen.
+// the hints of a selected piece, the suggestion, the move list after the mate, full screen (on a
+// display wider than 4:3, the move list on the bar beside the picture).
 
 #include "tools/chess3d-shots/extras_shots.h"
 #include "board/camera_views.h"
