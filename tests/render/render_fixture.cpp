@@ -110,8 +110,7 @@ void RenderTest::render() {
 Rgb RenderTest::pixel(int x, int y) {
     unsigned char p[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    // Rows count from the window's bottom: the window's height, which bars around a full
-    // screen's picture make larger than the picture's.
+    // Rows from the window's bottom (bars around a full screen's picture make it the taller).
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(screen->window, &w, &h);
     glReadPixels(x, (h > 0 ? h : screen->height) - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
