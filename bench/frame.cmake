@@ -2,7 +2,8 @@
 if(TARGET chess3d_game)
     pkg_check_modules(stb REQUIRED IMPORTED_TARGET stb)
     add_executable(chess3d-bench ${CMAKE_CURRENT_LIST_DIR}/frame_bench.cpp
-                                 ${CMAKE_SOURCE_DIR}/tools/chess3d-shots/shot_driver.cpp)
+                                 ${CMAKE_SOURCE_DIR}/tools/chess3d-shots/shot_driver.cpp
+                                 ${CMAKE_SOURCE_DIR}/tools/chess3d-shots/shot_scene_start.cpp)
     target_link_libraries(chess3d-bench PRIVATE chess3d_game PkgConfig::stb)
     if(TARGET gamedata)
         add_dependencies(chess3d-bench gamedata)

@@ -70,6 +70,7 @@
 #include "game/opponent.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "tools/chess3d-shots/shot_scene_start.h"
 #include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -479,25 +480,10 @@ bool pauseScene(int frames) {
 // The opera game (Paris 1858) to White's 11th move, loaded as the load screen loads a game: a
 // middlegame where the computer's search takes a while.
 bool loadMiddlegame() {
-    static const char* const MOVES[] = {"e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5",
-                                        "g4f3", "d1f3", "d6e5", "f1c4", "g8f6", "f3b3", "d8e7",
-                                        "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5"};
-    PieceId ids[64];
-    PromotedPawns promoted = 0;
-    start_square_ids(ids);
-    std::vector<unsigned char> bytes;
-    for (const char* m : MOVES) {
-        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
-        const PieceId id = ids[fr * 8 + fc];
-        const RecordedMove r =
-            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
-        apply_recorded_move(r, ids, &promoted, nullptr, false);
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
-    }
-    if (!g_game->record.LoadMoves(bytes.data(), int(std::size(MOVES))))
+    if (!loadCoordinateMoves({"e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5",
+                              "g4f3", "d1f3", "d6e5", "f1c4", "g8f6", "f3b3", "d8e7",
+                              "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5"}))
         return fail("the middlegame was not loaded");
-    g_game->record.RestoreBoard();
     return runUntil(readyForMove, 60, WAIT_FRAME_SECONDS) || fail("the loaded game did not settle");
 }
 

@@ -230,12 +230,13 @@ void main() {
 const char* const OVERLAY_VS = R"(
 layout(location = 0) in vec4 aPosUV; // x, y in window pixels from the top left; u, v
 uniform vec2 uScreen;
+uniform vec2 uOrigin; // where (0, 0) lies in the target, in the same pixels
 uniform float uDepth;
 out vec2 vUV;
 void main() {
     vUV = aPosUV.zw;
-    gl_Position = vec4(aPosUV.x / uScreen.x * 2.0 - 1.0, 1.0 - aPosUV.y / uScreen.y * 2.0,
-                       uDepth, 1.0);
+    vec2 p = aPosUV.xy + uOrigin;
+    gl_Position = vec4(p.x / uScreen.x * 2.0 - 1.0, 1.0 - p.y / uScreen.y * 2.0, uDepth, 1.0);
 }
 )";
 
@@ -344,6 +345,7 @@ bool KBuildOverlayProgram(KOverlayProgram& p) {
     p.id = link(OVERLAY_VS, OVERLAY_FS);
     if (!p.id) return false;
     p.screen = glGetUniformLocation(p.id, "uScreen");
+    p.origin = glGetUniformLocation(p.id, "uOrigin");
     p.color = glGetUniformLocation(p.id, "uColor");
     p.useTexture = glGetUniformLocation(p.id, "uUseTexture");
     p.depth = glGetUniformLocation(p.id, "uDepth");

@@ -49,6 +49,7 @@ struct KMeshProgram {
 struct KOverlayProgram {
     GLuint id = 0;
     GLint screen = -1, color = -1, useTexture = -1, depth = -1, tex = -1;
+    GLint origin = -1; // window pixels added to every corner: the picture's place on bars
 };
 
 // Filtering the 3D scene, drawn at a fraction of the picture's size, up to the picture.

@@ -111,9 +111,17 @@ void KDrawOverlay(KRenderState& rs, KScene* scene) {
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // Window pixels are the game's; the viewport may be larger on a scaled display.
-    glUniform2f(rs.overlay.screen, static_cast<float>(scene->screenWidth),
-                static_cast<float>(scene->screenHeight));
+    // Window pixels are the game's; the viewport may be larger on a scaled display. With bars
+    // beside the picture the whole window is the target, the picture's corner still (0, 0).
+    if (rs.bars) {
+        KTargetWholeWindow(rs);
+        glUniform2f(rs.overlay.screen, float(rs.windowW), float(rs.windowH));
+        glUniform2f(rs.overlay.origin, float(rs.barsOriginX), float(rs.barsOriginY));
+    } else {
+        glUniform2f(rs.overlay.screen, static_cast<float>(scene->screenWidth),
+                    static_cast<float>(scene->screenHeight));
+        glUniform2f(rs.overlay.origin, 0.0f, 0.0f);
+    }
     // Panels, then texts, then the other images: the game's own mouse cursor is an image and
     // must stay above the texts.
     for (const KImage2D* img : scene->images)

@@ -323,6 +323,8 @@ void placePicture(KRenderState& rs, const KScreen* screen, int drawableW, int dr
     rs.pictureX = rs.pictureY = 0;
     rs.pictureW = drawableW;
     rs.pictureH = drawableH;
+    rs.bars = false;
+    rs.barsOriginX = rs.barsOriginY = 0;
     if (drawableW <= 0 || drawableH <= 0) {
         rs.pictureW = screen->width, rs.pictureH = screen->height;
         drawableW = rs.pictureW, drawableH = rs.pictureH;
@@ -335,6 +337,11 @@ void placePicture(KRenderState& rs, const KScreen* screen, int drawableW, int dr
             rs.pictureH = int(screen->height * sy + 0.5f);
             rs.pictureX = int(screen->originX * sx + 0.5f);
             rs.pictureY = drawableH - int((screen->originY + screen->height) * sy + 0.5f);
+            rs.bars = true;
+            rs.barsOriginX = screen->originX;
+            rs.barsOriginY = screen->originY;
+            rs.windowW = windowW;
+            rs.windowH = windowH;
         }
     }
     rs.drawableW = drawableW;
@@ -379,6 +386,8 @@ void RenderScene(KScene* scene, KScreen* screen, KNodeGraph* camera, const KVect
     screen->scene = scene;
     scene->screenWidth = screen->width;
     scene->screenHeight = screen->height;
+    scene->barWidth = screen->originX;
+    scene->barHeight = screen->originY;
     scene->camera = camera ? camera->AsCamera() : nullptr;
 
     int drawableW = 0, drawableH = 0;

@@ -159,6 +159,11 @@ struct KRenderState {
     // (0, 0) and the whole window unless full screen leaves bars beside a 4:3 picture.
     int pictureX = 0, pictureY = 0;
     int pictureW = 0, pictureH = 0;
+    // The same bars in window pixels, the game's unit: the picture's top-left corner in the
+    // window and the window's size. Texts and images may stand on the bars.
+    int barsOriginX = 0, barsOriginY = 0;
+    int windowW = 0, windowH = 0;
+    bool bars = false;                // bars beside (or above and below) the picture this frame
     int drawableW = 0, drawableH = 0; // the window's
     bool worldMultisampled = false;   // this frame's 3D scene goes through msFbo
     // The 3D scene's size in pixels: the picture's times the frame's scale.
@@ -268,6 +273,10 @@ void KFreeReflections(KRenderState& rs);
 
 // render_overlay.cpp: images and texts in window pixels.
 void KDrawOverlay(KRenderState& rs, KScene* scene);
+// render_target.cpp: the window bound for the texts and images when bars lie beside the
+// picture, its whole drawable the viewport; a picture still in the multisampled buffer is
+// resolved into it first.
+void KTargetWholeWindow(KRenderState& rs);
 
 // render_target.cpp: the frame's targets. BeginWorld binds and clears the target of the 3D
 // scene: the scene buffer at a scale below 1, else the multisampled buffer (made or resized

@@ -270,6 +270,18 @@ void KEndFrameTarget(KRenderState& rs) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
+void KTargetWholeWindow(KRenderState& rs) {
+    if (rs.scale >= 1 && rs.worldMultisampled) {
+        KEndFrameTarget(rs);
+        rs.worldMultisampled = false; // resolved: the frame's end has nothing left to do
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    rs.drawX = rs.drawY = 0;
+    rs.viewportW = rs.drawableW;
+    rs.viewportH = rs.drawableH;
+    glViewport(0, 0, rs.drawableW, rs.drawableH);
+}
+
 void SetRenderScale(KScreen* screen, float scale) {
     if (!screen || !screen->render) return;
     KRenderState& rs = *screen->render;

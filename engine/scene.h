@@ -57,9 +57,14 @@ public:
     KLight* selectedLight = nullptr; // the light slot: this light gets the first light slot
     KCamera* camera = nullptr;       // current camera: set by RenderScene, used by picking
     int screenWidth = 800, screenHeight = 600; // window size in pixels
-    KStats stats;                              // last frame
-    unsigned char statistics = 0;              // set while the game shows the statistics
-    unsigned char changed = 1; // graph or meshes rebuilt: renderer refreshes its lists
+    // In full screen on a display wider (or taller) than 4:3 the picture is centred between
+    // black bars: each one's width beside it (height above and below), in the same pixels.
+    // Window-space images and texts may stand on them: x from -barWidth to screenWidth +
+    // barWidth, y from -barHeight to screenHeight + barHeight. 0 in a window.
+    int barWidth = 0, barHeight = 0;
+    KStats stats;                 // last frame
+    unsigned char statistics = 0; // set while the game shows the statistics
+    unsigned char changed = 1;    // graph or meshes rebuilt: renderer refreshes its lists
 
     std::vector<KTexte*> textes;   // drawn every frame, in order; owned
     std::vector<KImage2D*> images; // drawn every frame, in order; owned

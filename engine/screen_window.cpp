@@ -255,6 +255,8 @@ void SetScreenSize(KScreen* screen, int width, int height) {
     if (screen->scene) {
         screen->scene->screenWidth = width;
         screen->scene->screenHeight = height;
+        screen->scene->barWidth = screen->originX;
+        screen->scene->barHeight = screen->originY;
     }
 }
 
@@ -266,6 +268,8 @@ void setSize(KScreen* screen, int width, int height) {
     if (screen->scene) {
         screen->scene->screenWidth = width;
         screen->scene->screenHeight = height;
+        screen->scene->barWidth = screen->originX;
+        screen->scene->barHeight = screen->originY;
     }
 }
 

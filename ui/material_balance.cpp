@@ -9,6 +9,7 @@
 #include "game/game_model.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
+#include "ui/text_panel.h"
 
 namespace {
 
@@ -33,15 +34,7 @@ void buildMaterialBalance() {
     const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
     if (!g_scene || !o || !o->classicFont) return;
     g_balance = Balance{};
-    g_balance.text = new KTexte();
-    g_balance.text->font = o->classicFont;
-    g_balance.text->size = TEXT_SIZE;
-    g_balance.text->blend = 1;
-    g_balance.text->r = TEXT_RGB[0];
-    g_balance.text->g = TEXT_RGB[1];
-    g_balance.text->b = TEXT_RGB[2];
-    g_balance.text->visible = 0;
-    g_scene->AddTexte(g_balance.text);
+    g_balance.text = makeOverlayLine(o->classicFont, TEXT_SIZE, TEXT_RGB);
 }
 
 void materialBalanceStep() {

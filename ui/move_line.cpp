@@ -18,6 +18,7 @@
 #include "ui/chat.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
+#include "ui/text_panel.h"
 
 namespace {
 
@@ -170,23 +171,10 @@ char typedChar(int code) {
 void buildMoveLine() {
     const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
     if (!g_scene || !o || !o->classicFont) return;
-    auto panel = [](const char* name, const KColor& colour) {
-        KMaterial* mat = new KMaterial(g_scene);
-        mat->name = name;
-        mat->diffuse = colour;
-        mat->options |= KMAT_UNLIT;
-        KImage2D* img = new KImage2D(g_scene);
-        img->mat = mat;
-        img->underTexts = 1;
-        return img;
-    };
-    g_line.frame = panel("moveLineFrame", FRAME_COLOUR);
-    g_line.panel = panel("moveLine", PANEL_COLOUR);
-    g_line.text = new KTexte();
-    g_line.text->font = o->classicFont;
-    g_line.text->size = TEXT_SIZE;
-    g_line.text->blend = 1;
-    g_scene->AddTexte(g_line.text);
+    static constexpr float WHITE[3] = {1.0f, 1.0f, 1.0f};
+    g_line.frame = makePanelImage("moveLineFrame", FRAME_COLOUR);
+    g_line.panel = makePanelImage("moveLine", PANEL_COLOUR);
+    g_line.text = makeOverlayLine(o->classicFont, TEXT_SIZE, WHITE);
     layOut(o->screenWidth, o->screenHeight);
     closeLine();
 }

@@ -12,7 +12,9 @@
 #include "game/pgn.h"
 #include "game/settings.h"
 #include "ui/interface.h"
+#include "ui/side_bar.h"
 #include "ui/text_overlay.h"
+#include "ui/text_panel.h"
 
 namespace {
 
@@ -32,30 +34,9 @@ struct MoveList {
     int shownPlies = 0;                    // and the moves the board showed then (a replay)
     bool linesValid = false;
     int layoutWidth = 0, layoutHeight = 0; // window size of the last layout
+    int layoutBar = 0;                     // and the full screen's bar width then
     int lineHeight = 0, padding = 0;
 } g_list;
-
-KTexte* makeLine(KFont* font) {
-    KTexte* t = new KTexte();
-    t->font = font;
-    t->size = TEXT_SIZE;
-    t->blend = 1;
-    t->visible = 0;
-    g_scene->AddTexte(t);
-    return t;
-}
-
-KImage2D* makePanel(const char* name, const KColor& colour) {
-    KMaterial* mat = new KMaterial(g_scene);
-    mat->name = name;
-    mat->diffuse = colour;
-    mat->options |= KMAT_UNLIT;
-    KImage2D* img = new KImage2D(g_scene);
-    img->mat = mat;
-    img->hidden = 1;
-    img->underTexts = 1;
-    return img;
-}
 
 void setColour(KTexte* t, const float rgb[3]) {
     t->r = rgb[0];
@@ -63,18 +44,22 @@ void setColour(KTexte* t, const float rgb[3]) {
     t->b = rgb[2];
 }
 
-// Window width and height of the overlay's last layout, with the panel's sizes that follow.
+// Window width and height of the overlay's last layout, with the panel's sizes that follow. On
+// a full screen's bar wide enough for it the panel leaves the board's h-file free.
 void layOut(int w, int h) {
     MoveListView& v = g_list.view;
     const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
     if (!o || !o->classicFont) return;
     g_list.layoutWidth = w;
     g_list.layoutHeight = h;
+    g_list.layoutBar = sideBarWidth();
     const float charHeight = o->classicFont->size * TEXT_SIZE;
     g_list.lineHeight = int(charHeight * LINE_SPACING + 0.5f);
     g_list.padding = w * 8 / 800;
     const int width = int(o->classicFont->TextWidth(WIDEST_LINE) * TEXT_SIZE) + 2 * g_list.padding;
-    const int x = w - w * 8 / 800 - width;
+    const int margin = w * 8 / 800;
+    const int onBar = rightBarPanelX(w, width, margin);
+    const int x = onBar >= 0 ? onBar : w - margin - width;
     const int y = h * 140 / 600; // under the turn sign of the top right corner
     v.body->x = x;
     v.body->y = y;
@@ -175,13 +160,12 @@ void buildMoveList() {
     const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
     if (!g_scene || !o || !o->classicFont) return;
     MoveListView& v = g_list.view;
-    v.frame = makePanel("moveListFrame", FRAME_COLOUR);
-    v.body = makePanel("moveListBody", BODY_COLOUR);
-    v.title = makeLine(o->classicFont);
+    v.frame = makePanelImage("moveListFrame", FRAME_COLOUR);
+    v.body = makePanelImage("moveListBody", BODY_COLOUR);
+    v.title = makeOverlayLine(o->classicFont, TEXT_SIZE, TITLE_RGB);
     v.title->SetTexte("Moves");
-    setColour(v.title, TITLE_RGB);
-    for (KTexte*& row : v.rows)
-        row = makeLine(o->classicFont);
+    for (KTexte*& row : v.rows) // coloured as their lines are made
+        row = makeOverlayLine(o->classicFont, TEXT_SIZE, OLDER_RGB);
     g_list.shownRecord.reserve(RESERVED_MOVES);
     g_list.linesValid = false;
     layOut(o->screenWidth, o->screenHeight);
@@ -197,7 +181,8 @@ void moveListStep() {
         return;
     }
     const TextOverlay* o = g_ui->overlay;
-    if (o->screenWidth != g_list.layoutWidth || o->screenHeight != g_list.layoutHeight) {
+    if (o->screenWidth != g_list.layoutWidth || o->screenHeight != g_list.layoutHeight ||
+        sideBarWidth() != g_list.layoutBar) {
         layOut(o->screenWidth, o->screenHeight);
         fitHeight();
     }

@@ -1,5 +1,6 @@
 #pragma once
-// The move list: a translucent panel at the window's right edge, under the turn sign, with the
+// The move list: a translucent panel at the window's right edge, under the turn sign (in full
+// screen on a wide display, on the black bar right of the picture when it fits there), with the
 // game's moves in standard algebraic notation, one numbered line per move of both sides
 // ("12. Nf3     Nc6"), the latest at the bottom in white; older moves scroll away above once the
 // panel is full. Key M shows or hides it (the choice is kept in the settings); it shows over the

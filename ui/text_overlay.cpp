@@ -57,7 +57,9 @@ void setNodeHidden(KNodeGraph* n, bool hidden) {
     if (n) n->hidden = hidden ? 1 : 0;
 }
 
-// Completions of the info panel's fades: A (faded in, timed), B (held), C (faded in, untimed).
+// Completions of the info panel's fades: A (faded in, timed), B (held), C (faded in, untimed),
+// E (a timed message faded out: its panel goes, or, unseen, it would still take the clicks
+// meant for the board's far squares under it). A fade started meanwhile drops E.
 void infoShownTimed() {
     TextOverlay* o = overlay();
     if (!o) return;
@@ -65,7 +67,8 @@ void infoShownTimed() {
     playFade(GetMatByName(g_scene, "info"), FADE_INFO_HOLD, [] {
         TextOverlay* ov = overlay();
         if (ov) setVisible(ov->infoText, false);
-        playFade(GetMatByName(g_scene, "info"), FADE_INFO_OUT, nullptr);
+        playFade(GetMatByName(g_scene, "info"), FADE_INFO_OUT,
+                 [] { setNodeHidden(g_ui ? g_ui->info : nullptr, true); });
     });
 }
 

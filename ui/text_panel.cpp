@@ -11,7 +11,9 @@ namespace {
 const KColor BODY_COLOUR{0.05f, 0.07f, 0.11f, 0.82f};
 const KColor FRAME_COLOUR{0.85f, 0.75f, 0.45f, 0.55f};
 
-KImage2D* makeImage(const std::string& name, const KColor& colour) {
+} // namespace
+
+KImage2D* makePanelImage(const char* name, const KColor& colour) {
     KMaterial* mat = new KMaterial(g_scene);
     mat->name = name;
     mat->diffuse = colour;
@@ -23,13 +25,24 @@ KImage2D* makeImage(const std::string& name, const KColor& colour) {
     return img;
 }
 
-} // namespace
+KTexte* makeOverlayLine(KFont* font, float size, const float rgb[3]) {
+    KTexte* t = new KTexte();
+    t->font = font;
+    t->size = size;
+    t->blend = 1;
+    t->r = rgb[0];
+    t->g = rgb[1];
+    t->b = rgb[2];
+    t->visible = 0;
+    g_scene->AddTexte(t);
+    return t;
+}
 
 TextPanel makeTextPanel(const char* name) {
     TextPanel panel;
     if (!g_scene) return panel;
-    panel.frame = makeImage(std::string(name) + "Frame", FRAME_COLOUR);
-    panel.body = makeImage(name, BODY_COLOUR);
+    panel.frame = makePanelImage((std::string(name) + "Frame").c_str(), FRAME_COLOUR);
+    panel.body = makePanelImage(name, BODY_COLOUR);
     return panel;
 }
 

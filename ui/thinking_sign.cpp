@@ -11,6 +11,7 @@
 #include "game/opponent.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
+#include "ui/text_panel.h"
 
 namespace {
 
@@ -48,17 +49,6 @@ void layOut(int w, int h, const char* widest) {
     g_sign.layoutWidth = w;
 }
 
-KImage2D* makePanel(const char* name, const KColor& colour) {
-    KMaterial* mat = new KMaterial(g_scene);
-    mat->name = name;
-    mat->diffuse = colour;
-    mat->options |= KMAT_UNLIT;
-    KImage2D* img = new KImage2D(g_scene);
-    img->mat = mat;
-    img->underTexts = 1;
-    return img;
-}
-
 void setShown(bool shown) {
     g_sign.frame->hidden = g_sign.panel->hidden = shown ? 0 : 1;
     g_sign.text->visible = shown ? 1 : 0;
@@ -75,17 +65,9 @@ bool boardInView() {
 void buildThinkingSign() {
     const TextOverlay* o = g_ui ? g_ui->overlay : nullptr;
     if (!g_scene || !o || !o->classicFont) return;
-    g_sign.frame = makePanel("thinkingSignFrame", FRAME_COLOUR);
-    g_sign.panel = makePanel("thinkingSign", PANEL_COLOUR);
-    g_sign.text = new KTexte();
-    g_sign.text->font = o->classicFont;
-    g_sign.text->size = TEXT_SIZE;
-    g_sign.text->blend = 1;
-    g_sign.text->r = TEXT_RGB[0];
-    g_sign.text->g = TEXT_RGB[1];
-    g_sign.text->b = TEXT_RGB[2];
-    g_scene->AddTexte(g_sign.text);
-    setShown(false);
+    g_sign.frame = makePanelImage("thinkingSignFrame", FRAME_COLOUR);
+    g_sign.panel = makePanelImage("thinkingSign", PANEL_COLOUR);
+    g_sign.text = makeOverlayLine(o->classicFont, TEXT_SIZE, TEXT_RGB);
 }
 
 void thinkingSignStep() {

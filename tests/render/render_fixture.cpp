@@ -1,5 +1,7 @@
 #include "render_fixture.h"
 
+#include <SDL2/SDL.h>
+
 KScreen* RenderTest::screen = nullptr;
 
 void RenderTest::SetUpTestSuite() {
@@ -108,7 +110,10 @@ void RenderTest::render() {
 Rgb RenderTest::pixel(int x, int y) {
     unsigned char p[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, screen->height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    // Rows from the window's bottom (bars around a full screen's picture make it the taller).
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(screen->window, &w, &h);
+    glReadPixels(x, (h > 0 ? h : screen->height) - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return Rgb{p[0], p[1], p[2]};
 }
 

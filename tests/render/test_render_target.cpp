@@ -1,6 +1,7 @@
 // Where frames are drawn: software renderers are told apart from hardware ones by name, and a
 // frame drawn multisampled (as on hardware) reaches the window resolved, pixel for pixel as
-// the same frame drawn straight into it.
+// the same frame drawn straight into it; with bars beside a full screen's picture, texts and
+// images reach the bars whichever way the frame is drawn.
 
 #include "render_fixture.h"
 
@@ -85,6 +86,37 @@ TEST_F(FrameTarget, AMultisampledFrameReachesTheWindowResolved) {
     KFreeFrameTarget(rs);
     rs.samples = 0;
     screen->samples = 0;
+}
+
+// Full screen on a wider display, the window's manager left out: a 240 x 180 picture at
+// (40, 30) in the 320 x 240 window. Images keep the picture's pixels and may stand on the bars,
+// drawn straight, multisampled or with the scene filtered up.
+TEST_F(FrameTarget, ImagesStandOnTheBarsBesideAFullScreenPicture) {
+    addCamera({0, 0, 5}, {0, 0, 0});
+    const int places[][2] = {{10, 10}, {-35, 60}, {245, 60}, {100, -25}}; // picture, L, R, top
+    for (const auto& p : places) {
+        auto* image = new KImage2D(scene);
+        image->mat = addMaterial({1, 1, 0, 1}, true);
+        image->x = p[0], image->y = p[1];
+        image->width = image->height = 20;
+    }
+    screen->width = 240, screen->height = 180, screen->originX = 40, screen->originY = 30;
+    KRenderState& rs = *screen->render;
+    const float scaleBefore = GetRenderScaleSetting(screen);
+    for (int path = 0; path < 3; ++path) {
+        SCOPED_TRACE(path == 0 ? "straight" : path == 1 ? "multisampled" : "filtered up");
+        rs.samples = path == 1 ? 4 : 0;
+        SetRenderScale(screen, path == 2 ? 0.5f : 1.0f);
+        render();
+        for (const auto& p : places)
+            EXPECT_RGB_NEAR(pixel(40 + p[0] + 10, 30 + p[1] + 10), 255, 255, 0);
+        EXPECT_RGB_NEAR(pixel(20, 200), 0, 0, 0);       // the left bar elsewhere
+        EXPECT_RGB_NEAR(pixel(160, 120), 102, 77, 102); // the picture's clear colour
+    }
+    screen->width = W, screen->height = H, screen->originX = screen->originY = 0;
+    SetRenderScale(screen, scaleBefore);
+    KFreeFrameTarget(rs);
+    rs.samples = screen->samples = 0;
 }
 
 } // namespace

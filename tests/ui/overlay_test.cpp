@@ -40,6 +40,16 @@ TEST_F(Overlay, ATimedMessageFadesInHoldsAndFadesOutByItself) {
     EXPECT_LT(mat("info")->opacity, 0.8f);
     run(0.3); // 2.70 s: faded out
     EXPECT_NEAR(mat("info")->opacity, 0.0f, 1e-4);
+    EXPECT_TRUE(g_ui->info->hidden) << "unseen, the panel would take the clicks under it";
+
+    // A message shown while the last one fades out keeps its panel.
+    showInfo(true, true, "Check");
+    run(2.4);
+    ASSERT_LT(mat("info")->opacity, 0.8f);
+    showInfo(true, true, "Mate");
+    run(0.6);
+    EXPECT_FALSE(g_ui->info->hidden);
+    EXPECT_TRUE(o().infoText->visible);
 }
 
 TEST_F(Overlay, AnUntimedMessageReplacesATimedOneAndStays) {

@@ -23,6 +23,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "tools/chess3d-shots/shot_scene_start.h"
 #include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/move_line.h"
@@ -39,16 +40,6 @@ std::string g_folder;
 bool fail(const char* what) {
     std::fprintf(stderr, "chess3d-shots chess: %s\n", what);
     return false;
-}
-
-// Clicks `entry` of the menu page; with `settle`, waits for the wall's turn to end.
-bool clickEntry(int page, int entry, bool settle = true) {
-    int x, y;
-    if (!findEntryPixel(page, entry, x, y)) return fail("menu entry not reachable");
-    movePointer(x, y);
-    runFrames(10);
-    clickAt(x, y);
-    return !settle || (runUntil([] { return !IsCameraMoving(); }, 5) && runFrames(90));
 }
 
 // Frames until `done`, for at most `seconds` of real time: the engine is a real process.
@@ -69,17 +60,12 @@ bool shootEngineChoice() {
     choice.level = 3;
     choice.moveTimeMs = 8000;
     startOpponent(choice);
-    pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
-        return fail("no menu after the intro");
-    runFrames(5);
+    if (!skipIntroToMenu()) return false;
     // The computer page confirms the choice in force (the settings already hold it: no file is
     // written).
     gameSettings().engine = choice.engine;
     gameSettings().level = choice.level;
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, choice.level) ||
-        !clickEntry(3, 1, false))
-        return false;
+    if (!chooseComputerGame(choice.level, 1, false)) return false;
     if (!waitReal(thinkingSignShown, 30)) {
         std::printf("phase %d, moves %d, human %d, side %d, menu %d, started %d, thinking %s\n",
                     int(uciOpponent().phase), g_game->record.moves.count, g_game->humanColour,
@@ -99,26 +85,10 @@ bool shootEngineChoice() {
     return saveShot(g_folder, "chess-engine-missing.png");
 }
 
-// The moves as coordinates ("e2e4", castling as the king's move) loaded as the load screen
-// loads a game.
-bool loadGame(const std::vector<const char*>& moves) {
-    PieceId ids[64];
-    PromotedPawns promoted = 0;
-    start_square_ids(ids);
-    std::vector<unsigned char> bytes;
-    for (const char* m : moves) {
-        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
-        const PieceId id = ids[fr * 8 + fc];
-        if (id == NO_PIECE) return fail("a move of the loaded game starts on an empty square");
-        const RecordedMove r =
-            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
-        apply_recorded_move(r, ids, &promoted, nullptr, false);
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
-    }
-    if (!g_game->record.LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
-    g_game->record.RestoreBoard();
-    return runUntil([] { return !IsCameraMoving() && !g_game->pieceInMotion; }, 20, SETTLE_DT);
+// The moves as coordinates loaded as the load screen loads a game, the pieces settled.
+bool loadGame(const std::vector<std::string>& moves) {
+    return loadCoordinateMoves(moves) &&
+           runUntil([] { return !IsCameraMoving() && !g_game->pieceInMotion; }, 20, SETTLE_DT);
 }
 
 // Capitals typed with Shift, as a player types them.
@@ -149,7 +119,7 @@ bool shootMoveLine() {
     return true;
 }
 
-const std::vector<const char*> OPERA_GAME = {
+const std::vector<std::string> OPERA_GAME = {
     "e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5", "g4f3", "d1f3", "d6e5", "f1c4",
     "g8f6", "f3b3", "d8e7", "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5", "c4b5", "b8d7",
     "e1c1", "a8d8", "d1d7", "d8d7", "h1d1", "e7e6", "b5d7", "f6d7", "b3b8", "d7b8"};
@@ -181,7 +151,7 @@ bool shootBuiltinThinking() {
     startOpponent(choice);
     if (!startThinkingBeside()) return fail("no search thread");
     startNewGame(1);
-    const std::vector<const char*> moves(OPERA_GAME.begin(), OPERA_GAME.begin() + 18);
+    const std::vector<std::string> moves(OPERA_GAME.begin(), OPERA_GAME.begin() + 18);
     if (!loadGame(moves)) return false;
     const bool shown = waitReal(thinkingSignShown, 60, 0.04);
     std::printf("thinking sign: %s\n", thinkingSignText());
@@ -194,18 +164,10 @@ bool shootBuiltinThinking() {
 
 bool shootChessAdditions(const std::string& folder) {
     g_folder = folder;
-    gameSettings() = GameSettings{};
-    char saves[] = "/tmp/chess3d-shots-XXXXXX";
-    if (!mkdtemp(saves)) return fail("no temporary folder");
-    set_save_folder(saves);
-    struct Cleanup {
-        std::string path;
-        ~Cleanup() {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-            set_save_folder("./Save/");
-            stopOpponent();
-        }
-    } cleanup{saves};
+    const SceneSaveFolder saves;
+    if (!saves.made()) return false;
+    struct StopOpponent {
+        ~StopOpponent() { stopOpponent(); }
+    } stop;
     return shootEngineChoice() && shootMoveLine() && shootReplay() && shootBuiltinThinking();
 }

@@ -16,6 +16,7 @@
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "tools/chess3d-shots/shot_scene_start.h"
 #include "ui/game_end_banner.h"
 
 namespace {
@@ -27,22 +28,8 @@ bool fail(const char* what) {
 
 // Coordinate texts ("e2e4") loaded as the load screen loads a game, the board settled.
 bool loadMoves(const std::vector<std::string>& moves) {
-    PieceId ids[64];
-    PromotedPawns promoted = 0;
-    start_square_ids(ids);
-    std::vector<unsigned char> bytes;
-    for (const std::string& m : moves) {
-        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
-        const PieceId id = ids[fr * 8 + fc];
-        const RecordedMove r =
-            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
-        apply_recorded_move(r, ids, &promoted, nullptr, false);
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
-    }
-    if (!g_game->record.LoadMoves(bytes.data(), int(moves.size()))) return fail("not loaded");
-    g_game->record.RestoreBoard();
-    return runUntil([] { return !g_game->pieceInMotion && !IsCameraMoving(); }, 20, 0.1) &&
+    return loadCoordinateMoves(moves) &&
+           runUntil([] { return !g_game->pieceInMotion && !IsCameraMoving(); }, 20, 0.1) &&
            runFrames(10, 0.1);
 }
 

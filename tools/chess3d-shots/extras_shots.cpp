@@ -1,6 +1,7 @@
 // chess3d-shots extras: a game against the computer started from the menu, a saved game loaded
 // (the one Morphy won at the Paris opera in 1858, up to its last move), the computer's reply,
-// the hints of a selected piece, the suggestion, the move list after the mate, full screen.
+// the hints of a selected piece, the suggestion, the move list after the mate, full screen (on a
+// display wider than 4:3, the move list on the bar beside the picture).
 
 #include "tools/chess3d-shots/extras_shots.h"
 #include "board/camera_views.h"
@@ -23,6 +24,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "tools/chess3d-shots/shot_scene_start.h"
 #include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -42,37 +44,6 @@ bool fail(const char* what) {
 bool playerToMove() {
     return g_game->sideToMove == g_game->humanColour && !g_game->pieceInMotion &&
            !IsCameraMoving() && !g_game->awaitingOpponent;
-}
-
-bool clickEntry(int page, int entry) {
-    int x, y;
-    if (!findEntryPixel(page, entry, x, y)) return fail("menu entry not reachable");
-    movePointer(x, y);
-    runFrames(10);
-    clickAt(x, y);
-    return runUntil([] { return !IsCameraMoving(); }, 5) && runFrames(90);
-}
-
-// The moves as coordinates ("e2e4", castling as the king's move) made record values and loaded
-// as the load screen loads a game.
-bool loadGame(const std::vector<const char*>& moves) {
-    PieceId ids[64];
-    PromotedPawns promoted = 0;
-    start_square_ids(ids);
-    std::vector<unsigned char> bytes;
-    for (const char* m : moves) {
-        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
-        const PieceId id = ids[fr * 8 + fc];
-        if (id == NO_PIECE) return fail("a move of the loaded game starts on an empty square");
-        const RecordedMove r =
-            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
-        apply_recorded_move(r, ids, &promoted, nullptr, false);
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
-    }
-    if (!g_game->record.LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
-    g_game->record.RestoreBoard();
-    return true;
 }
 
 // The player's piece with the most squares to go to, captures counting double; false if none.
@@ -98,7 +69,7 @@ bool clickSquare(int square) {
     return runUntil([] { return !IsCameraMoving(); }, 5, SETTLE_DT) && runFrames(3);
 }
 
-const std::vector<const char*> OPERA_GAME = {
+const std::vector<std::string> OPERA_GAME = {
     "e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5", "g4f3", "d1f3", "d6e5", "f1c4",
     "g8f6", "f3b3", "d8e7", "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5", "c4b5", "b8d7",
     "e1c1", "a8d8", "d1d7", "d8d7", "h1d1", "e7e6", "b5d7", "f6d7", "b3b8", "d7b8"};
@@ -107,35 +78,19 @@ const std::vector<const char*> OPERA_GAME = {
 
 bool shootExtras(const std::string& folder) {
     g_folder = folder;
-    gameSettings() = GameSettings{}; // the defaults whatever the machine's settings file says
     // The keys pressed here write the settings: into a folder of this run's, not the game's.
-    char saves[] = "/tmp/chess3d-shots-XXXXXX";
-    if (!mkdtemp(saves)) return fail("no temporary folder");
-    set_save_folder(saves);
-    struct Cleanup {
-        std::string path;
-        ~Cleanup() {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-            set_save_folder("./Save/");
-        }
-    } cleanup{saves};
+    const SceneSaveFolder saves;
+    if (!saves.made()) return false;
     // 1. Intro skipped, a game as White from the menu.
-    pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
-        return fail("no menu after the intro");
-    runFrames(5);
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, 4) ||
-        !clickEntry(3, 0))
-        return false;
+    if (!skipIntroToMenu() || !chooseComputerGame(4, 0)) return false;
     if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && !IsCameraMoving(); }, 20,
                   SETTLE_DT))
         return fail("the game did not start");
 
     // 2. The opening of the opera game to Black's seventh move; the computer plays Black's
     //    seventh itself, and its reply is marked.
-    const std::vector<const char*> opening(OPERA_GAME.begin(), OPERA_GAME.begin() + 13);
-    if (!loadGame(opening)) return false;
+    const std::vector<std::string> opening(OPERA_GAME.begin(), OPERA_GAME.begin() + 13);
+    if (!loadCoordinateMoves(opening)) return false;
     if (!runUntil([] { return g_game->record.moves.count == 14 && playerToMove(); }, 60, 0.2))
         return fail("the computer did not answer the loaded game");
     runFrames(10, SETTLE_DT);
@@ -166,7 +121,7 @@ bool shootExtras(const std::string& folder) {
 
     // 5. The whole game but its last move loaded, the mate played with three clicks, and the
     //    move list shown: seventeen moves, the first scrolled away.
-    if (!loadGame(OPERA_GAME)) return false;
+    if (!loadCoordinateMoves(OPERA_GAME)) return false;
     if (!runUntil(playerToMove, 20, SETTLE_DT)) return fail("the loaded game did not settle");
     pressKey('M');
     pressKey('A'); // the camera stays on White's side after the mate

@@ -10,6 +10,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "tools/chess3d-shots/shot_scene_start.h"
 #include "ui/computer_page.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
@@ -34,15 +35,6 @@ bool fail(const char* what) {
     return false;
 }
 
-bool clickEntry(int page, int entry) {
-    int x, y;
-    if (!findEntryPixel(page, entry, x, y)) return fail("menu entry not reachable");
-    movePointer(x, y);
-    runFrames(10);
-    clickAt(x, y);
-    return runUntil([] { return !IsCameraMoving(); }, 5) && runFrames(90);
-}
-
 bool playerToMove() {
     return g_game->sideToMove == g_game->humanColour && !g_game->pieceInMotion &&
            !IsCameraMoving() && !g_game->awaitingOpponent && !g_game->menuOpen;
@@ -51,27 +43,11 @@ bool playerToMove() {
 } // namespace
 
 bool shootGames(const std::string& folder) {
-    gameSettings() = GameSettings{};
-    char saves[] = "/tmp/chess3d-shots-XXXXXX";
-    if (!mkdtemp(saves)) return fail("no temporary folder");
-    set_save_folder(saves);
-    struct Cleanup {
-        std::string path;
-        ~Cleanup() {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-            set_save_folder("./Save/");
-        }
-    } cleanup{saves};
-    std::ofstream(std::string(saves) + "/classics.pgn") << CLASSICS;
+    const SceneSaveFolder saves;
+    if (!saves.made()) return false;
+    std::ofstream(saves.path() + "/classics.pgn") << CLASSICS;
     // 1. A game against the computer, two moves each: it is the unfinished game from then on.
-    pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
-        return fail("no menu after the intro");
-    runFrames(5);
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, 4) ||
-        !clickEntry(3, 0))
-        return false;
+    if (!skipIntroToMenu() || !chooseComputerGame(4, 0)) return false;
     if (!runUntil(playerToMove, 20)) return fail("the game did not start");
     const int moves[2][4] = {{6, 4, 4, 4}, {7, 6, 5, 5}}; // e2-e4, Ng1-f3 (row 0 is rank 8)
     for (const auto& m : moves) {
@@ -87,7 +63,7 @@ bool shootGames(const std::string& folder) {
     pressKey(KEY_ESCAPE);
     if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 20)) return fail("no menu");
     runFrames(5);
-    if (!clickEntry(0, 2)) return false;
+    if (!clickMenuEntry(0, 2)) return false;
     for (int i = 0; i < 2; ++i)
         pressKey(KEY_DOWN);
     runFrames(5);

@@ -16,6 +16,7 @@
 #include "game/save_folder.h"
 #include "game/settings.h"
 #include "tools/chess3d-shots/shot_driver.h"
+#include "tools/chess3d-shots/shot_scene_start.h"
 #include "ui/computer_page.h"
 #include "ui/material_balance.h"
 
@@ -29,36 +30,6 @@ bool fail(const char* what) {
     return false;
 }
 
-bool clickEntry(int page, int entry) {
-    int x, y;
-    if (!findEntryPixel(page, entry, x, y)) return fail("menu entry not reachable");
-    movePointer(x, y);
-    runFrames(10);
-    clickAt(x, y);
-    return runUntil([] { return !IsCameraMoving(); }, 5) && runFrames(90);
-}
-
-// The moves as coordinates loaded as the load screen loads a game.
-bool loadGame(const std::vector<const char*>& moves) {
-    PieceId ids[64];
-    PromotedPawns promoted = 0;
-    start_square_ids(ids);
-    std::vector<unsigned char> bytes;
-    for (const char* m : moves) {
-        const int fc = m[0] - 'a', fr = '8' - m[1], tc = m[2] - 'a', tr = '8' - m[3];
-        const PieceId id = ids[fr * 8 + fc];
-        if (id == NO_PIECE) return fail("a move of the loaded game starts on an empty square");
-        const RecordedMove r =
-            make_recorded_move(fr, fc, tr, tc, id_colour(id), id_kind(id), id_index(id));
-        apply_recorded_move(r, ids, &promoted, nullptr, false);
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<unsigned char>(uint32_t(r) >> (8 * b)));
-    }
-    if (!g_game->record.LoadMoves(bytes.data(), int(moves.size()))) return fail("game not loaded");
-    g_game->record.RestoreBoard();
-    return true;
-}
-
 bool playerToMove() {
     return g_game->sideToMove == g_game->humanColour && !g_game->pieceInMotion &&
            !IsCameraMoving() && !g_game->awaitingOpponent;
@@ -66,38 +37,21 @@ bool playerToMove() {
 
 // The trap of the knight's early jump to d4: Black's queen checks from e4 with two pawns taken
 // by each side; played on, Black wins White's queen and a rook for its own queen and a rook.
-const std::vector<const char*> TRAP = {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "c6d4", "f3e5",
+const std::vector<std::string> TRAP = {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "c6d4", "f3e5",
                                        "d8g5", "e5f7", "g5g2", "h1f1", "g2e4", "d1e2", "e4e2",
                                        "c4e2", "d4c2", "e1d1", "c2a1", "f7h8", "g8f6"};
 
 } // namespace
 
 bool shootBoardTruth(const std::string& folder) {
-    gameSettings() = GameSettings{};
-    char saves[] = "/tmp/chess3d-shots-XXXXXX";
-    if (!mkdtemp(saves)) return fail("no temporary folder");
-    set_save_folder(saves);
-    struct Cleanup {
-        std::string path;
-        ~Cleanup() {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-            set_save_folder("./Save/");
-        }
-    } cleanup{saves};
-    pressKey(KEY_ESCAPE);
-    if (!runUntil([] { return g_game->menuOpen && !IsCameraMoving(); }, 30))
-        return fail("no menu after the intro");
-    runFrames(5);
-    if (!clickEntry(0, 1) || !clickEntry(1, 3) || !clickEntry(COMPUTER_PAGE, 4) ||
-        !clickEntry(3, 0))
-        return false;
+    const SceneSaveFolder saves;
+    if (!saves.made() || !skipIntroToMenu() || !chooseComputerGame(4, 0)) return false;
     if (!runUntil([] { return !g_game->menuOpen && g_game->gameStarted && !IsCameraMoving(); }, 20,
                   SETTLE_DT))
         return fail("the game did not start");
 
     // 1. White's king in check from the queen on e4, White to move.
-    if (!loadGame(std::vector<const char*>(TRAP.begin(), TRAP.begin() + 12))) return false;
+    if (!loadCoordinateMoves({TRAP.begin(), TRAP.begin() + 12})) return false;
     if (!runUntil(playerToMove, 20, SETTLE_DT)) return fail("the loaded game did not settle");
     runFrames(10, SETTLE_DT);
     std::printf("check mark on square %d\n", shownCheckSquare());
@@ -105,7 +59,7 @@ bool shootBoardTruth(const std::string& folder) {
     if (!saveShot(folder, "board-check.png")) return false;
 
     // 2. Played on: queens and a rook each gone, Black a pawn ahead, White to move.
-    if (!loadGame(TRAP)) return false;
+    if (!loadCoordinateMoves(TRAP)) return false;
     if (!runUntil(playerToMove, 20, SETTLE_DT)) return fail("the longer game did not settle");
     runFrames(10, SETTLE_DT);
     std::printf("balance \"%s\"\n", materialBalanceText());
