@@ -464,7 +464,8 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
 } // namespace
 
 // A game ends and stays ended until a take-back or a new game: loaded after the mate, drawn by
-// the player's move (the computer to move then), resigned; banner, info line and PGN agree.
+// the player's move (the computer to move then), resigned; banner, turn sign, info line and PGN
+// agree.
 TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
     auto pgnHas = [](const char* result, const char* comment) {
         EXPECT_TRUE(g_game->record.SaveGame("./Save/end_test.chs"));
@@ -475,9 +476,12 @@ TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
         return pgn.str().find(result) != std::string::npos &&
                pgn.str().find(comment) != std::string::npos;
     };
+    // The banner follows at the next frame; the "TO MOVE" sign shows exactly while no banner does.
     auto banner = [] {
-        runUntil([] { return false; }, 2, 0.1); // the banner follows at the next frame
-        return std::string(gameEndBannerShown() ? gameEndBannerShown() : "");
+        runUntil([] { return false; }, 2, 0.1);
+        const std::string shown = gameEndBannerShown() ? gameEndBannerShown() : "";
+        EXPECT_EQ(!g_ui->turn->hidden && !g_ui->cadreTurn->hidden, shown.empty()) << shown;
+        return shown;
     };
     auto load = [](const std::vector<RecordedMove>& game) {
         ASSERT_TRUE(write_saved_game("./Save/end_test.chs", game.data(), int(game.size())));
