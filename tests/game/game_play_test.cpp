@@ -464,8 +464,8 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
 } // namespace
 
 // A game ends and stays ended until a take-back or a new game: loaded after the mate, drawn by
-// the player's move (the computer to move then), resigned; banner, turn sign, info line and PGN
-// agree.
+// the player's move (the computer to move then), resigned, and resigned then saved and loaded;
+// banner, turn sign, info line and PGN agree.
 TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
     auto pgnHas = [](const char* result, const char* comment) {
         EXPECT_TRUE(g_game->record.SaveGame("./Save/end_test.chs"));
@@ -511,6 +511,18 @@ TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
     EXPECT_STREQ(lastPlayerMessage(), "0-1 {White resigns}");
     EXPECT_EQ(banner(), "Black wins : White resigns");
     EXPECT_TRUE(pgnHas("[Result \"0-1\"]", "resigns}"));
+    // Saved and loaded again it stays resigned, as its PGN copy tells; the ".chs" alone (as
+    // older versions left it) loads a game that goes on.
+    ASSERT_TRUE(g_game->record.SaveGame("./Save/end_test.chs"));
+    for (const char* copy : {"kept", "removed"}) {
+        startNewGame(0);
+        ASSERT_TRUE(g_game->record.LoadGame("./Save/end_test.chs"));
+        g_game->record.RestoreBoard();
+        expectSettledGame(copy);
+        EXPECT_EQ(banner(), copy[0] == 'k' ? "Black wins : White resigns" : "") << copy;
+        std::remove("./Save/end_test.pgn");
+    }
+    std::remove("./Save/end_test.chs");
     startNewGame(0);
     EXPECT_EQ(banner(), "");
 }
