@@ -515,7 +515,6 @@ TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
     // older versions left it) loads a game that goes on.
     ASSERT_TRUE(g_game->record.SaveGame("./Save/end_test.chs"));
     for (const char* copy : {"kept", "removed"}) {
-        startNewGame(0);
         ASSERT_TRUE(g_game->record.LoadGame("./Save/end_test.chs"));
         g_game->record.RestoreBoard();
         expectSettledGame(copy);
