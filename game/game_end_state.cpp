@@ -1,8 +1,8 @@
 #include "game/game_end_state.h"
 
 #include "game/game_model.h"
-#include "game/unfinished_game.h"
 #include "game/player_info.h"
+#include "game/unfinished_game.h"
 
 namespace {
 
@@ -10,6 +10,9 @@ namespace {
 struct EndState {
     GameVerdict verdict = game_verdict(GAME_GOES_ON);
     int endedAtMoves = -1; // recorded moves when it ended; -1 going on
+    // A loaded game's resignation, for the rebuild that follows the load (resignedWhenRebuilt).
+    GameEnd loadedResignation = GAME_GOES_ON;
+    int loadedMoves = -1;
 };
 EndState g_end;
 
@@ -37,11 +40,24 @@ void judgeAfterMove(int recordedMoves) {
 }
 
 void judgeRebuiltGame(int recordedMoves) {
-    endGame(judge_game(), recordedMoves);
+    GameVerdict verdict = judge_game();
+    // Not in a network game: the peer, sent the moves alone, would play on.
+    const bool resigned = g_end.loadedResignation != GAME_GOES_ON &&
+                          g_end.loadedMoves == recordedMoves && localGame();
+    if (resigned && !verdict.over()) verdict = game_verdict(g_end.loadedResignation);
+    g_end.loadedResignation = GAME_GOES_ON;
+    endGame(verdict, recordedMoves);
 }
 
 void clearGameEnd() {
     endGame(game_verdict(GAME_GOES_ON), 0);
+    g_end.loadedResignation = GAME_GOES_ON;
+}
+
+void resignedWhenRebuilt(GameEnd end, int recordedMoves) {
+    const bool resignation = end == WHITE_RESIGNS || end == BLACK_RESIGNS;
+    g_end.loadedResignation = resignation ? end : GAME_GOES_ON;
+    g_end.loadedMoves = recordedMoves;
 }
 
 void resignGame(int colour, int recordedMoves) {

@@ -28,6 +28,11 @@ void judgeAfterMove(int recordedMoves);
 void judgeRebuiltGame(int recordedMoves);
 // A new game: it goes on.
 void clearGameEnd();
+// A game loaded whose saved copy says it was resigned (`end`, game/saved_resignation.h), with
+// `recordedMoves` moves: the next rebuild of the board, if it shows those moves in a game
+// against the computer and finds the game going on, ends it so (no words: the banner shows it).
+// Any rebuild uses it up; a take-back after it reopens the game as usual.
+void resignedWhenRebuilt(GameEnd end, int recordedMoves);
 
 // `colour` (0 White, 1 Black) resigns the game as it stands; announced in the info line.
 // Nothing happens when the game has already ended.

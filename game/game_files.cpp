@@ -19,6 +19,7 @@
 #include "game/pgn_import.h"
 #include "game/player_info.h"
 #include "game/saved_games.h"
+#include "game/saved_resignation.h"
 #include "platform/win32.h"
 
 namespace {
@@ -103,6 +104,7 @@ bool GameRecord::LoadGame(const char* path) {
     std::string day;
     std::string pgnPath;
     int pgnGame = 0;
+    GameEnd resigned = GAME_GOES_ON;
     if (path && parse_pgn_ref(path, pgnPath, pgnGame)) {
         PgnLoaded loaded;
         const std::string why = load_pgn_game(pgnPath.c_str(), pgnGame, loaded);
@@ -120,6 +122,7 @@ bool GameRecord::LoadGame(const char* path) {
             return false;
         }
         day = start_day_beside(path, read);
+        resigned = resignation_beside(path, read); // the ".chs" itself cannot say it
     }
     NewGame(true);
     if (!read.empty()) startDay = day;
@@ -127,6 +130,7 @@ bool GameRecord::LoadGame(const char* path) {
         moves.push(m);
         apply_recorded_move(m, square_ids, &promoted, &captured, false);
     }
+    resignedWhenRebuilt(resigned, moves.count);
     return true;
 }
 

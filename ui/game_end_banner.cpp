@@ -45,12 +45,36 @@ void place(KTexte* t, const TextOverlay& o, const char* text, int offset) {
     t->y = o.screenHeight * BANNER_TOP / 600 + offset;
 }
 
+// The "TO MOVE" sign (its frame and the coin of the side to move) means nothing over a finished
+// game: after a mate it would show the mated side as if it were still to play. While the board
+// is in view it is hidden over a finished game and shown again, once, when the game goes on
+// (a take-back, a load, a new game). Elsewhere the menu, the pause tour and the intro hide and
+// show it themselves; this only undoes its own hiding.
+bool g_turnSignHiddenHere = false;
+
+void setTurnSignHidden(bool hidden) {
+    for (KNodeGraph* n : {g_ui->turn, g_ui->cadreTurn})
+        if (n) n->hidden = hidden ? 1 : 0;
+}
+
+void turnSignStep(bool finished, bool inView) {
+    if (!inView) return;
+    if (finished) {
+        setTurnSignHidden(true);
+        g_turnSignHiddenHere = true;
+    } else if (g_turnSignHiddenHere) {
+        setTurnSignHidden(false);
+        g_turnSignHiddenHere = false;
+    }
+}
+
 } // namespace
 
 void gameEndBannerStep() {
     const TextOverlay* o = g_ui && g_scene && g_game ? g_ui->overlay : nullptr;
     if (!o || !o->classicFont) return;
     const GameVerdict& v = gameVerdict();
+    turnSignStep(v.over(), boardInView());
     const bool shown = v.over() && boardInView();
     if (!g_banner.words) {
         if (!shown) return;

@@ -4,7 +4,8 @@
 // board is in view and hidden under the menu, the pause tour and the intro.
 
 // Every frame: the banner follows the game's verdict (game/game_end_state.h) and the window's
-// size. Made on first use; nothing is allocated afterwards.
+// size; over a finished game the "TO MOVE" sign is hidden, and back when the game goes on again.
+// Made on first use; nothing is allocated afterwards.
 void gameEndBannerStep();
 
 // The banner's words while it shows, or null (lets the soak harness and tests compare it with

@@ -18,6 +18,8 @@ class WaterSurface;
 
 constexpr int WALL_ROWS = 8;
 constexpr int WALL_COLUMNS = 16;
+// The Resign entry of the main page. It turns the wall nowhere: its number is no page's.
+constexpr int RESIGN_ENTRY = 8;
 
 // The load, save and connect screens plug in here when they are built (each pointer may stay
 // null: the wall then turns to their pages and back without a screen, and their keys are
@@ -41,6 +43,9 @@ struct ScreenHooks {
     void (*hostGame)() = nullptr;
     void (*answerRequest)(bool accepted) = nullptr;
     void (*sendChatLine)(const char* line) = nullptr;
+
+    // The Resign entry of the main page asks as the G key does (null: the entry does nothing).
+    void (*resign)() = nullptr;
 };
 
 struct Interface {

@@ -114,6 +114,11 @@ bool menuClick(KNodeGraph* picked, int buttons, int x, int y) {
         if (page == 0 || page == 10 || page == 1) {
             const int entry = ui->hoveredEntry;
             if (entry == -1) return true;
+            // Resign asks as the G key does; the question closes the menu (text_overlay.h).
+            if (page == 0 && entry == RESIGN_ENTRY) {
+                if (ui->screens.resign) ui->screens.resign();
+                return true;
+            }
             if (page == 1) ui->networkGame = entry == 10 ? 1 : 0;
             // Against the computer, its engine and level come before the colour.
             const int next = page == 1 && entry == 3 ? COMPUTER_PAGE : entry;

@@ -464,7 +464,8 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
 } // namespace
 
 // A game ends and stays ended until a take-back or a new game: loaded after the mate, drawn by
-// the player's move (the computer to move then), resigned; banner, info line and PGN agree.
+// the player's move (the computer to move then), resigned, and resigned then saved and loaded;
+// banner, turn sign, info line and PGN agree.
 TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
     auto pgnHas = [](const char* result, const char* comment) {
         EXPECT_TRUE(g_game->record.SaveGame("./Save/end_test.chs"));
@@ -475,9 +476,12 @@ TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
         return pgn.str().find(result) != std::string::npos &&
                pgn.str().find(comment) != std::string::npos;
     };
+    // The banner follows at the next frame; the "TO MOVE" sign shows exactly while no banner does.
     auto banner = [] {
-        runUntil([] { return false; }, 2, 0.1); // the banner follows at the next frame
-        return std::string(gameEndBannerShown() ? gameEndBannerShown() : "");
+        runUntil([] { return false; }, 2, 0.1);
+        const std::string shown = gameEndBannerShown() ? gameEndBannerShown() : "";
+        EXPECT_EQ(!g_ui->turn->hidden && !g_ui->cadreTurn->hidden, shown.empty()) << shown;
+        return shown;
     };
     auto load = [](const std::vector<RecordedMove>& game) {
         ASSERT_TRUE(write_saved_game("./Save/end_test.chs", game.data(), int(game.size())));
@@ -507,6 +511,17 @@ TEST_F(GamePlay, AnEndedGameStopsUntilATakeBackOrANewGame) {
     EXPECT_STREQ(lastPlayerMessage(), "0-1 {White resigns}");
     EXPECT_EQ(banner(), "Black wins : White resigns");
     EXPECT_TRUE(pgnHas("[Result \"0-1\"]", "resigns}"));
+    // Saved and loaded again it stays resigned, as its PGN copy tells; the ".chs" alone (as
+    // older versions left it) loads a game that goes on.
+    ASSERT_TRUE(g_game->record.SaveGame("./Save/end_test.chs"));
+    for (const char* copy : {"kept", "removed"}) {
+        ASSERT_TRUE(g_game->record.LoadGame("./Save/end_test.chs"));
+        g_game->record.RestoreBoard();
+        expectSettledGame(copy);
+        EXPECT_EQ(banner(), copy[0] == 'k' ? "Black wins : White resigns" : "") << copy;
+        std::remove("./Save/end_test.pgn");
+    }
+    std::remove("./Save/end_test.chs");
     startNewGame(0);
     EXPECT_EQ(banner(), "");
 }

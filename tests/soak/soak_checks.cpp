@@ -354,6 +354,9 @@ std::string Checks::ending() {
     const std::string shown = gameEndBannerShown() ? gameEndBannerShown() : "";
     if (shown != (v.over() && inView ? v.banner : ""))
         return failed("ending", "the banner shows \"" + shown + "\"");
+    // Nobody is to move in a finished game: the turn sign would name the loser.
+    if (v.over() && inView && g_ui->turn && !g_ui->turn->hidden)
+        return failed("ending", "the turn sign shows over the finished game");
     return "";
 }
 

@@ -110,11 +110,12 @@ std::string textLines() {
     return s;
 }
 
-// Entries of the pages of the wall, as the menu numbers them (the page an entry turns to).
+// Entries of the pages of the wall, as the menu numbers them (the page an entry turns to; the
+// main page's Resign turns nowhere and asks).
 std::vector<int> entriesOf(int page) {
     switch (page) {
     case 0:
-        return {1, 2, 5, 6, 7};
+        return {1, 2, 5, 6, 7, RESIGN_ENTRY};
     case 1:
         return {3, 10};
     case 10:

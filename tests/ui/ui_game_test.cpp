@@ -1,6 +1,6 @@
 // The interface in the whole game, built once per process and driven through the screen's
 // callbacks with the test clock: the menu after the intro, a game started from the colour page,
-// the request window answered with the mouse, the chat, and the quit through the banner.
+// the request window answered with the mouse, the chat, resigning, and the quit through the banner.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 #include "app/game_main.h"
 #include "app/input.h"
 #include "engine/KivEngine.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
+#include "game/player_info.h"
 #include "tests/ui/ui_world.h"
 #include "ui/interface.h"
 
@@ -77,6 +79,8 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     onKeyDown(27);
     runFor(0.2);
     EXPECT_TRUE(g_game->menuOpen);
+    clickWall(4.1f, -1.8f); // Resign, with no game: refused in words, nothing asked
+    EXPECT_STREQ(lastPlayerMessage(), "No game to resign");
 
     // New game, against the computer, White.
     clickWall(0.0f, 1.2f);
@@ -122,12 +126,35 @@ TEST_F(UiGame, FromTheMenuThroughAGameToTheQuitBanner) {
     onKeyUp(9);
     EXPECT_FALSE(g_ui->overlay->chatLines[0]->visible);
 
+    // Resign on the wall asks as G does, over the board (the menu closes); Escape refuses. G,
+    // accepted: Black (the player since the swap) resigns; Resign after the end is refused.
+    onKeyDown(27);
+    onKeyUp(27);
+    EXPECT_TRUE(g_game->menuOpen);
+    ASSERT_TRUE(runUntil([] { return !g_ui->wallRoot->hidden; }, 10));
+    runFor(1.5);
+    clickWall(4.1f, -1.8f);
+    ASSERT_TRUE(g_game->questionShown);
+    EXPECT_STREQ(g_ui->overlay->requestLine1->texte, "Resign :");
+    EXPECT_FALSE(g_game->menuOpen);
+    onKeyDown(27);
+    onKeyUp(27);
+    EXPECT_FALSE(g_game->questionShown);
+    EXPECT_FALSE(gameFinished());
+    onKeyDown('G');
+    onKeyUp('G');
+    runFor(0.4);
+    clickWindow(320, 362);
+    EXPECT_STREQ(lastPlayerMessage(), "1-0 {Black resigns}");
+
     // Escape opens the menu; quit, then yes: the closing panel, then the quit message 18.
     onKeyDown(27);
     onKeyUp(27);
     EXPECT_TRUE(g_game->menuOpen);
     ASSERT_TRUE(runUntil([] { return !g_ui->wallRoot->hidden; }, 10));
     runFor(1.5);
+    clickWall(4.1f, -1.8f);
+    EXPECT_STREQ(lastPlayerMessage(), "Game over : R for a new game");
     clickWall(7.0f, -2.0f);
     EXPECT_EQ(g_ui->page, 7);
     ASSERT_TRUE(runUntil([] { return g_ui->quitBannerShown != 0; }, 40, 0.1));

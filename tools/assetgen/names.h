@@ -134,6 +134,7 @@ inline constexpr Highlight HIGHLIGHTS[] = {
     {".\\textures\\Interfaces\\general.jpg", 5, 390, 151, 100, 45},
     {".\\textures\\Interfaces\\general.jpg", 6, 75, 36, 135, 50},
     {".\\textures\\Interfaces\\general.jpg", 7, 340, 36, 90, 50},
+    {".\\textures\\Interfaces\\general.jpg", 8, 216, 36, 120, 50}, // resign
     {".\\textures\\Interfaces\\newgame.jpg", 3, 20, 66, 220, 50},
     {".\\textures\\Interfaces\\newgame.jpg", 10, 280, 66, 210, 50},
     {".\\textures\\Interfaces\\multiplayer.jpg", 3, 120, 71, 80, 40},

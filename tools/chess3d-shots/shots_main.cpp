@@ -131,10 +131,11 @@ bool shootIntro() {
     return true;
 }
 
-// 2. The main page, the water page, the new-game and network pages; then a game as White from
-// the colour page.
+// 2. The main page (New game, then Resign, lit), the water page, the new-game and network pages;
+// then a game as White from the colour page.
 bool shootMenuAndStartGame() {
     if (!hoverEntry(0, 1) || !saveWallShot("ui-menu-page0.png")) return false;
+    if (!hoverEntry(0, RESIGN_ENTRY) || !saveWallShot("ui-menu-resign.png")) return false;
 
     // The water page: drops at a few points of the pool, ripples spreading.
     openEntry(0, 6);

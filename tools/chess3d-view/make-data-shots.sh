@@ -41,7 +41,7 @@ for pg in 0 1 10 3; do view wall "$tmp/wall$pg.png" --page $pg --size 800 600; d
 montage "$tmp/wall0.png" "$tmp/wall1.png" "$tmp/wall10.png" "$tmp/wall3.png" -tile 2x2 \
     -geometry 480x360+2+2 "$out/data-wall-pages.png"
 i=0
-for pt in "0 -0.2 1.15" "0 4.85 1.15" "0 8.55 1.15" "0 0.4 -1.8" "0 7.05 -1.75" \
+for pt in "0 -0.2 1.15" "0 4.85 1.15" "0 8.55 1.15" "0 0.4 -1.8" "0 4.1 -1.8" "0 7.05 -1.75" \
           "1 -0.15 -1.05" "1 7.2 -1.05" "10 0.85 -1.1" "10 6.25 -1.1" "3 0.9 -1.1" "3 6.1 -1.1"; do
     set -- $pt
     view wall "$tmp/h$i.png" --page "$1" --pointer "$2" "$3" --size 800 600
@@ -49,7 +49,7 @@ for pt in "0 -0.2 1.15" "0 4.85 1.15" "0 8.55 1.15" "0 0.4 -1.8" "0 7.05 -1.75" 
 done
 montage "$tmp"/h0.png "$tmp"/h1.png "$tmp"/h2.png "$tmp"/h3.png "$tmp"/h4.png "$tmp"/h5.png \
     -tile 3x2 -geometry 400x300+2+2 "$out/data-wall-hover-1.png"
-montage "$tmp"/h6.png "$tmp"/h7.png "$tmp"/h8.png "$tmp"/h9.png "$tmp"/h10.png \
+montage "$tmp"/h6.png "$tmp"/h7.png "$tmp"/h8.png "$tmp"/h9.png "$tmp"/h10.png "$tmp"/h11.png \
     -tile 3x2 -geometry 400x300+2+2 "$out/data-wall-hover-2.png"
 # The computer's page is shot in the running game (chess3d-shots: ui-menu-computer.png), with
 # the engine's name and the chosen level the game paints on it.
