@@ -45,6 +45,12 @@ void waitForNextPass();
 // True when the wait would end at once because a socket or the engine's pipe is ready.
 bool waitHandlesReady();
 
+// The clock a drawn frame's cost is read on (seconds of processor time of the whole process):
+// the ambient pace follows that cost. A harness that drives the loop on the test clock gives
+// one of its own (null: the process's processor time again), since processor time grows with
+// the machine's load and would make the pace, and so every later pass, depend on it.
+void setFrameCostClock(double (*clock)());
+
 // Input or a window event came: the rest ends and the next pass draws. The screen's callbacks
 // call it before handling their event.
 void noteFrameInput();
