@@ -4,7 +4,6 @@
 #include "anim/move_sounds.h"
 #include "anim/music.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/camera_views.h"
 #include "board/move_marks.h"
@@ -68,7 +67,7 @@ bool windowKey(int key) {
 
 bool suggestMoveForPlayer() {
     const BoardScene* b = g_board;
-    if (!b || !maySuggestMove()) return false;
+    if (!b || !g_game->maySuggestMove()) return false;
     if (side_to_move != g_game->humanColour) return false; // the engine is not on the player's move
     if (externalSuggestion()) return true; // a UCI opponent answers in a later frame
     const uint32_t move = suggest_move();

@@ -6,4 +6,6 @@
 void installGameHooks() {
     GameHooks& h = g_game->hooks;
     h.networkGame = sessionOpen;
+    h.waitingForHost = sessionWaitsForHost;
+    h.wholeGameExpected = sessionAwaitsWholeGame;
 }

@@ -7,9 +7,9 @@
 #include "anim/anim_manager.h"
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/player_info.h"
@@ -138,14 +138,14 @@ void finishMove(bool castlingKing) {
     // 4. The camera turns to the side to move, or the computer answers at once. The menu and
     // the pause view keep the camera: it turns, and the computer answers, when they close.
     if (g_anim && g_anim->game_view) {
-        if (menuOrPauseShown()) {
+        if (g_game->menuOrPauseShown()) {
             g_anim->view_index_saved = g_game->sideToMove;
         } else {
             CameraTravel(g_game->sideToMove, ComputerTurnCallback);
             g_anim->view_index = g_game->sideToMove;
         }
     } else {
-        computerTurnIfDue();
+        g_game->computerTurnIfDue();
     }
 }
 
@@ -188,6 +188,11 @@ bool computerToMove() {
            g_game->sideToMove != g_game->humanColour && hasLegalMove(g_game->sideToMove);
 }
 
+bool GameModel::mayComputerMove() {
+    return localGame() && gameStarted && !boardInMotion() && !menuOrPauseShown() &&
+           !gameFinished() && computerToMove();
+}
+
 void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
                 void (*on_end)()) {
     g_game->pieceInMotion = piece;
@@ -202,7 +207,7 @@ void swapColours() {
     g_game->humanColour = 1 - g_game->humanColour;
     if (g_app) g_game->awaitingOpponent = g_game->humanColour != g_game->sideToMove;
     showPlayer(true, g_game->humanColour);
-    computerTurnIfDue();
+    g_game->computerTurnIfDue();
 }
 
 void CameraTravel(int view, void (*on_end)()) {

@@ -2,7 +2,6 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_end_state.h"
@@ -42,7 +41,7 @@ void onBoardClick(KNodeGraph* node) {
     if (!b || !app || !node) return;
     // A finished game says so rather than ignoring the click.
     if (!g_game->boardLocked && !g_game->questionShown && refuseMoveAfterEnd()) return;
-    if (!mayPlayerClickBoard()) return;
+    if (!g_game->mayPlayerClickBoard()) return;
     // 2. The square clicked, directly or through the piece on it.
     SquareRecord* square = b->squareOfNode(node);
     PieceRecord* clickedPiece = square ? nullptr : b->pieceOfNode(node);

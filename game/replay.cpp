@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "anim/move_sounds.h"
-#include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
@@ -43,7 +42,7 @@ void show(int plies) {
 
 // Back at the game's latest position, the computer answers if it is its move.
 void computerAtTheEnd() {
-    if (g_game->record.replayPlies < 0) computerTurnIfDue();
+    if (g_game->record.replayPlies < 0) g_game->computerTurnIfDue();
 }
 
 void glideEnded() {
@@ -96,7 +95,7 @@ void glideMove(int ply, bool forward) {
 
 bool replayGame(ReplayStep step) {
     // A glide stopped by a new or loaded game never ends: what was kept for it goes.
-    if (g_replay.target >= 0 && !boardInMotion()) {
+    if (g_replay.target >= 0 && !g_game->boardInMotion()) {
         g_replay.target = g_replay.queuedJump = -1;
         g_replay.queued = 0;
     }
@@ -111,7 +110,7 @@ bool replayGame(ReplayStep step) {
         }
         return true;
     }
-    if (!g_game || !g_board || !mayStepReplay()) return false;
+    if (!g_game || !g_board || !g_game->mayStepReplay()) return false;
     const int shown = g_game->record.ShownCount(), count = g_game->record.moves.count;
     switch (step) {
     case ReplayStep::Back:
@@ -155,7 +154,7 @@ void answerDropLaterMoves(bool accepted) {
 void replayStep() {
     // The move the player agreed to, once the question has gone and the board takes clicks. The
     // record drops the later moves as it records it (GameRecord::RecordMove).
-    if (!g_replay.agreed || !mayPlayerClickBoard()) return;
+    if (!g_replay.agreed || !g_game->mayPlayerClickBoard()) return;
     const int from = g_replay.askedFrom, to = g_replay.askedTo;
     g_replay.agreed = false;
     g_replay.askedFrom = g_replay.askedTo = -1;

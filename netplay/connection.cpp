@@ -5,7 +5,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
@@ -244,11 +243,19 @@ void OnClientFailed(const char* /*name*/, int* /*value*/) {
     deleteClient();
     // The game goes on against the computer, which follows it: on the host's turn it answers
     // now (a glide under way, or the menu's closing, hands it the turn when they end).
-    computerTurnIfDue();
+    g_game->computerTurnIfDue();
 }
 
 bool wholeGameExpected() {
     return netSession().loadAwaited;
+}
+
+bool sessionWaitsForHost() {
+    return !netSession().connectIdle;
+}
+
+bool sessionAwaitsWholeGame() {
+    return netSession().netPendingFlag || wholeGameExpected();
 }
 
 void leaveNetworkGame() {

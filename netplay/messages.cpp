@@ -4,7 +4,6 @@
 
 #include "app/app_state.h"
 #include "app/input.h"
-#include "app/may_act.h"
 #include "app/request_keys.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
@@ -265,7 +264,7 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
         }
         if (length - used < need) break;
         const unsigned char* m = in + used;
-        if (type == 'M' && boardInMotion()) break; // replayed once the glide has ended
+        if (type == 'M' && g_game->boardInMotion()) break; // replayed once the glide has ended
         used += need;
         bool endPass = false;
         switch (type) {
@@ -281,7 +280,7 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
             break;
         case 'M':
             // The peer never moves the local player's pieces, nor a board a game is replacing.
-            if (mayReplayPeerClick()) endPass = clickReceived(m);
+            if (g_game->mayReplayPeerClick()) endPass = clickReceived(m);
             break;
         default: // 'L', 'R', 'W', 'B'
             QuestionReceived(side, type);
