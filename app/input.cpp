@@ -19,6 +19,7 @@
 #include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/chat.h"
+#include "ui/indicators.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 

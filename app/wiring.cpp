@@ -1,11 +1,34 @@
 #include "app/wiring.h"
 
+#include "anim/move_sounds.h"
+#include "board/move_marks.h"
 #include "game/game_model.h"
 #include "netplay/net_session.h"
+#include "ui/indicators.h"
+#include "ui/text_overlay.h"
+
+namespace {
+
+void showPlayerColour(int colour) {
+    showPlayer(true, colour);
+}
+
+void showQuestion(const char* line1, const char* line2) {
+    showRequest(true, line1, line2);
+}
+
+} // namespace
 
 void installGameHooks() {
     GameHooks& h = g_game->hooks;
     h.networkGame = sessionOpen;
     h.waitingForHost = sessionWaitsForHost;
     h.wholeGameExpected = sessionAwaitsWholeGame;
+    h.suggestion = showSuggestedMove;
+    h.turnShown = showTurn;
+    h.playerColourShown = showPlayerColour;
+    h.question = showQuestion;
+    h.soundPlayed = playGameSound;
+    h.moveSoundStarted = moveSoundStarted;
+    h.moveSoundLanded = moveSoundLanded;
 }

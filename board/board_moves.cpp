@@ -1,5 +1,5 @@
 // Executing moves on the board: records, captures, glides, castling rook, promotion, the end of
-// the turn, the indicators and the camera travels.
+// the turn and the camera travels.
 
 #include "board/board_moves.h"
 #include "board/camera_views.h"
@@ -15,7 +15,6 @@
 #include "game/player_info.h"
 #include "game/settings.h"
 #include "game/unfinished_game.h"
-#include "ui/interface.h"
 
 namespace {
 
@@ -59,15 +58,6 @@ void onCastlingKingEnd() {
         return;
     }
     startGlide(rook, from, rook->square, onGlideEnd);
-}
-
-// Turns indicator `node` with preset `anim` to face White (0) or Black (180).
-void turnIndicator(KNodeGraph* node, int animIndex, int colour) {
-    if (!node || !g_anim) return;
-    KAnim* anim = g_anim->node_anims[animIndex];
-    anim->addKeyRot(100, KAnglesToQuat(0.0f, colour == 1 ? 180.0f : 0.0f, 0.0f));
-    SetNodeAnim(node, animIndex);
-    StartNodeAnim(node, ANIM_ONCE, KANIM_ROT, nullptr);
 }
 
 void linkPiece(PieceRecord* piece, SquareRecord* square) {
@@ -151,7 +141,7 @@ void finishMove(bool castlingKing) {
 
 void endTurn() {
     g_game->sideToMove = 1 - g_game->sideToMove;
-    showTurn(g_game->sideToMove);
+    fireHook(g_game->hooks.turnShown, g_game->sideToMove);
     if (g_app) {
         g_game->selectedPiece = nullptr;
         g_game->awaitingOpponent = g_game->sideToMove != g_game->humanColour;
@@ -164,23 +154,6 @@ void endTurn() {
         tellPlayer(other == 0 ? "CHECKMATE - Winner WHITE" : "CHECKMATE - Winner BLACK");
     else
         tellPlayer("1/2-1/2 {Stalemate}");
-}
-
-void showTurn(int colour) {
-    turnIndicator(g_ui ? g_ui->turn : nullptr, ANIM_TURN_INDICATOR, colour);
-}
-
-void showPlayer(bool visible, int colour) {
-    KNodeGraph* player = g_ui ? g_ui->player : nullptr;
-    if (!player) return;
-    player->hidden = visible ? 0 : 1;
-    if (visible) turnIndicator(player, ANIM_PLAYER_INDICATOR, colour);
-}
-
-void resetIndicators() {
-    if (g_ui) g_ui->menuActive = 0;
-    showTurn(0);
-    showPlayer(true, g_game->humanColour);
 }
 
 bool computerToMove() {
@@ -206,7 +179,7 @@ void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord
 void swapColours() {
     g_game->humanColour = 1 - g_game->humanColour;
     if (g_app) g_game->awaitingOpponent = g_game->humanColour != g_game->sideToMove;
-    showPlayer(true, g_game->humanColour);
+    fireHook(g_game->hooks.playerColourShown, g_game->humanColour);
     g_game->computerTurnIfDue();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Moving pieces on the board (g_board): the board's own move rules, the glide of a piece, captures,
 // castling and en passant, the end of a turn with its check, mate and stalemate messages, the
-// turn and player indicators, the swap of colours and the camera travels. Every move reaches the
+// swap of colours and the camera travels. Every move reaches the
 // board through tryMove, whoever made it (local player, computer, network peer).
 
 struct PieceRecord;
@@ -42,11 +42,6 @@ void finishMove(bool castlingKing);
 // Flips the side to move and announces check, checkmate ("CHECKMATE - Winner ...") or
 // stalemate ("1/2-1/2 {Stalemate}") from whether the side to move has any legal move.
 void endTurn();
-
-// The turn indicator ("turn") and the player indicator ("player") turned to a colour.
-void showTurn(int colour);
-void showPlayer(bool visible, int colour);
-void resetIndicators();
 
 // Whether the computer answers now: a local game, the computer's colour to move, a move to
 // play, and the board showing the game's latest position (not an earlier one of a replay).

@@ -11,6 +11,7 @@
 
 #include "game/board_records.h"
 #include "game/game_record.h"
+#include "game/game_sounds.h"
 
 // What the model asks of, or tells, the floors above it: plain function pointers the top floor
 // (app/wiring.cpp) installs at start-up. A hook runs at once, where the model calls it. Each may
@@ -21,7 +22,23 @@ struct GameHooks {
     bool (*waitingForHost)() = nullptr;    // the joining side waits for the host's answer
     bool (*wholeGameExpected)() = nullptr; // a whole game is being received, or awaited after
                                            // an accepted load
+    // The board's marks (board/): the engine's advice to the player, marked for `seconds`.
+    void (*suggestion)(int from, int to, float seconds) = nullptr;
+    // The signs and the request window (ui/).
+    void (*turnShown)(int side) = nullptr;           // the turn sign faces the side to move
+    void (*playerColourShown)(int colour) = nullptr; // the player sign, shown, faces that colour
+    void (*question)(const char* line1, const char* line2) = nullptr; // the request window opens
+    // Sounds (anim/): one sound, and a move's sound chosen when its glide has landed.
+    void (*soundPlayed)(GameSound sound) = nullptr;
+    void (*moveSoundStarted)(bool capture) = nullptr;
+    void (*moveSoundLanded)() = nullptr;
 };
+
+// Calls `hook` with `args` when it is installed.
+template <typename... Params, typename... Args>
+void fireHook(void (*hook)(Params...), Args... args) {
+    if (hook) hook(args...);
+}
 
 // Who may act now. Whether the local player, the computer, the network peer, a request or a view
 // may act depends on several flags of the model, the views and the connection at once; the
@@ -131,7 +148,15 @@ struct GameModel {
     // A click of the peer is replayed on this board: the peer's turn, a still board, no whole
     // game on its way.
     bool mayReplayPeerClick() const;
+
+    // ---- The engine's advice (game/move_suggestion.cpp) -----------------------------------------
+    // The suggestion key: in a game against the computer, on the player's turn with nothing
+    // moving, the engine's move for the player marked for SUGGESTION_SECONDS. False when not
+    // asked now.
+    bool suggestMoveForPlayer();
 };
+
+constexpr float SUGGESTION_SECONDS = 3.0f;
 
 // One instance for the process, made by buildGame (app/game_main.cpp) and never deleted.
 extern GameModel* g_game;

@@ -2,7 +2,6 @@
 
 #include <ctime>
 
-#include "anim/move_sounds.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
@@ -119,7 +118,7 @@ bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind
 bool GameRecord::HumanMove(int fr, int fc, int tr, int tc) {
     if (!playOnEngine(fr, fc, tr, tc)) {
         tellPlayer("Illegal move");
-        playGameSound(GameSound::Refused);
+        if (g_game) fireHook(g_game->hooks.soundPlayed, GameSound::Refused);
         return false;
     }
     ShowResult();

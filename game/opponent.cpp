@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/extra_keys.h"
 #include "board/board_scene.h"
-#include "board/move_marks.h"
 #include "chess/make_move.h"
 #include "chess/notation.h"
 #include "chess/position.h"
@@ -164,11 +162,11 @@ void suggestionAnswerStep() {
     if (move == 0) {
         badAnswer(text);
         handleFailure();
-        suggestMoveForPlayer(); // the built-in engine answers the question
+        g_game->suggestMoveForPlayer(); // the built-in engine answers the question
         return;
     }
     const Move m = to_move(move);
-    showSuggestedMove(m.from, m.to, SUGGESTION_SECONDS);
+    fireHook(g_game->hooks.suggestion, int(m.from), int(m.to), SUGGESTION_SECONDS);
 }
 
 // The built-in engine's answer searched beside the frame, played once the board is free.

@@ -2,13 +2,11 @@
 
 #include <utility>
 
-#include "anim/move_sounds.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
-#include "ui/text_overlay.h"
 
 namespace {
 
@@ -35,7 +33,7 @@ void show(int plies) {
     r->ShowPlies(plies);
     const int shown = r->ShownCount();
     g_game->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
-    showTurn(g_game->sideToMove);
+    fireHook(g_game->hooks.turnShown, g_game->sideToMove);
     clearBoardSelection();
     g_game->awaitingOpponent = g_game->sideToMove != g_game->humanColour;
 }
@@ -50,9 +48,9 @@ void glideEnded() {
     show(g_replay.target);
     g_replay.target = -1;
     if (forward)
-        moveSoundLanded();
+        fireHook(g_game->hooks.moveSoundLanded);
     else
-        playGameSound(GameSound::Move);
+        fireHook(g_game->hooks.soundPlayed, GameSound::Move);
     // The keys pressed meanwhile: the jump, else the next of the steps.
     const int jump = g_replay.queuedJump;
     const int queued = g_replay.queued;
@@ -85,7 +83,7 @@ void glideMove(int ply, bool forward) {
         // A pawn's diagonal step onto an empty square takes the pawn beside it.
         if (!taken && piece->kind == KIND_PAWN && !piece->promoted && from->column != to->column)
             taken = square(from->row, to->column)->piece;
-        moveSoundStarted(taken != nullptr);
+        fireHook(g_game->hooks.moveSoundStarted, taken != nullptr);
         if (taken) sendToGraveyard(taken);
     }
     glidePiece(piece, from, to, glideEnded);
@@ -141,7 +139,7 @@ bool replayAsksBeforeMove(const SquareRecord* from, const SquareRecord* to) {
     g_replay.askedTo = to->row * 8 + to->column;
     g_replay.agreed = false;
     clearBoardSelection();
-    showRequest(true, "Drop the later moves", "are you sure ?");
+    fireHook(g_game->hooks.question, "Drop the later moves", "are you sure ?");
     g_game->questionCode = DROP_LATER_MOVES_QUESTION;
     return true;
 }

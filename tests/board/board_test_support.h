@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/wiring.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "chess/make_move.h"
@@ -36,6 +37,7 @@ class BoardFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         g_game = new GameModel();
+        installGameHooks();
         g_board = new BoardScene();
     }
     void TearDown() override {

@@ -125,7 +125,7 @@ TEST_F(NetExtras, HintsMarksAndListFollowTheBoardsRulesAndThePeersMoves) {
     EXPECT_EQ(shownMoveMarks().quiet | shownMoveMarks().captures, 0u);
 
     // No suggestion in a network game.
-    EXPECT_FALSE(suggestMoveForPlayer());
+    EXPECT_FALSE(g_game->suggestMoveForPlayer());
     frameSteps();
     EXPECT_EQ(shownMoveMarks().suggested, 0u);
 }
