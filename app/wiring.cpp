@@ -1,6 +1,7 @@
 #include "app/wiring.h"
 
 #include "anim/move_sounds.h"
+#include "board/board_moves.h"
 #include "board/move_marks.h"
 #include "game/game_model.h"
 #include "netplay/net_session.h"
@@ -25,6 +26,8 @@ void installGameHooks() {
     h.waitingForHost = sessionWaitsForHost;
     h.wholeGameExpected = sessionAwaitsWholeGame;
     h.suggestion = showSuggestedMove;
+    h.moveStarted = startMoveGlide;
+    h.pieceTaken = parkTakenPiece;
     h.turnShown = showTurn;
     h.playerColourShown = showPlayerColour;
     h.question = showQuestion;

@@ -2,7 +2,6 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_end_state.h"
 #include "game/game_model.h"
@@ -54,14 +53,14 @@ void onBoardClick(KNodeGraph* node) {
     if (square == g_game->chosenTarget) {
         if (replayAsksBeforeMove(selected ? selected->square : nullptr, square)) return;
         report(square->row, square->column);
-        bool played = tryMove(selected, square, true);
+        bool played = g_game->tryMove(selected, square, true);
         clearBoardSelection();
         // A move the game record refused (the engine found it illegal) ends nothing.
-        if (played) endTurn();
+        if (played) g_game->endTurn();
         return;
     }
     // 4. A square the selected piece may go to becomes the chosen target.
-    if (selected && tryMove(selected, square, false)) {
+    if (selected && g_game->tryMove(selected, square, false)) {
         report(square->row, square->column);
         g_game->chosenTarget = square;
         b->showTargetMarker(square);

@@ -24,6 +24,11 @@ struct GameHooks {
                                            // an accepted load
     // The board's marks (board/): the engine's advice to the player, marked for `seconds`.
     void (*suggestion)(int from, int to, float seconds) = nullptr;
+    // The board's pieces (board/): a move's glide starts (the castling rook's after its king's),
+    // a taken piece's node goes to its graveyard. The records have moved already.
+    void (*moveStarted)(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
+                        PieceRecord* rook) = nullptr;
+    void (*pieceTaken)(PieceRecord* piece) = nullptr;
     // The signs and the request window (ui/).
     void (*turnShown)(int side) = nullptr;           // the turn sign faces the side to move
     void (*playerColourShown)(int colour) = nullptr; // the player sign, shown, faces that colour
@@ -101,6 +106,36 @@ struct GameModel {
     // the kind does not have.
     PieceRecord* pieceOf(int colour, int kind, int index) const;
 
+    // ---- Moves on the records (game/board_rules.cpp, game/board_moves.cpp) ---------------------
+    // Whether `piece` may move to `target` on the records (the board's own rules, independent of
+    // the chess engine), the mover's king not left attacked. With `execute` and an allowed move,
+    // the move is started (record, capture, glide, castling rook, en passant, promotion); false
+    // when the game record refuses it (the engine found it illegal), and then nothing was
+    // changed. With `execute` false the records are left exactly as they were.
+    bool tryMove(PieceRecord* piece, SquareRecord* target, bool execute);
+    // Whether a piece of `byColour` attacks `square`, on the records.
+    bool isAttacked(const SquareRecord* square, int byColour);
+    // Whether `colour` has any move that tryMove allows.
+    bool hasLegalMove(int colour);
+    // Executes an allowed move: records it (false, nothing changed, when the record refuses it),
+    // takes a piece on the target off, links the piece to the target and starts its glide
+    // (moveStarted). `rook` is the castling rook that glides after the king, or null.
+    bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook);
+    // Takes a piece off the board: unlinked from its square, row and column -1, then pieceTaken.
+    void sendToGraveyard(PieceRecord* piece);
+    // A glide has ended: the piece that glided (pieceInMotion, now cleared), or null.
+    PieceRecord* pieceLanded();
+    // Flips the side to move (turnShown) and announces check, checkmate ("CHECKMATE - Winner
+    // ...") or stalemate ("1/2-1/2 {Stalemate}") from whether the side to move has any legal move.
+    void endTurn();
+    // Whether the computer answers now: a local game, the computer's colour to move, a move to
+    // play, and the board showing the game's latest position (not an earlier one of a replay).
+    // After the player's mate or stalemate the result stays on the info line.
+    bool computerToMove();
+    // The local player takes the other colour (playerColourShown); the computer moves if it is
+    // now its turn.
+    void swapColours();
+
     // This machine hosts or joins a network game (asked of the network session).
     bool networkGame() const { return hooks.networkGame && hooks.networkGame(); }
 
@@ -139,8 +174,6 @@ struct GameModel {
     bool mayStepReplay() const;
     // The computer starts its move: a local game not ended, its turn, a still board, no menu or
     // pause.
-    // (Defined beside computerToMove in board/board_moves.cpp until the board's rules move into
-    // the model.)
     bool mayComputerMove();
     // The computer's turn, asked by whatever ends a wait (a glide, a camera flight, the menu's
     // closing, a swap, a lost peer): it moves now if it may.

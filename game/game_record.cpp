@@ -65,7 +65,7 @@ void layOutBoard(const PieceId ids[64], const GrowArray<PieceId>& taken, Promote
         if (p->kind == KIND_PAWN) b->setPromoted(p, (promoted >> (p->colour * 8 + p->index)) & 1);
     for (PieceId id : taken)
         if (PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id)))
-            sendToGraveyard(p);
+            g_game->sendToGraveyard(p);
     for (int s = 0; s < 64; ++s) {
         SquareRecord& sq = g_game->squares[s];
         const PieceId id = ids[s];
@@ -222,7 +222,7 @@ void GameRecord::RestoreBoard() {
     int side = moves.count ? 1 - rm_colour(moves[moves.count - 1]) : 0;
     CameraToGameView(false, true, side);
     clearBoardSelection();
-    if (g_game->sideToMove != side) endTurn();
+    if (g_game->sideToMove != side) g_game->endTurn();
 }
 
 void GameRecord::ShowPlies(int plies) {

@@ -71,6 +71,11 @@ bool GameModel::mayStepReplay() const {
            !wholeGameAwaited();
 }
 
+bool GameModel::mayComputerMove() {
+    return localGame() && gameStarted && !boardInMotion() && !menuOrPauseShown() &&
+           !gameFinished() && computerToMove();
+}
+
 void GameModel::computerTurnIfDue() {
     if (mayComputerMove()) record.ComputerMove();
 }

@@ -84,7 +84,7 @@ void glideMove(int ply, bool forward) {
         if (!taken && piece->kind == KIND_PAWN && !piece->promoted && from->column != to->column)
             taken = square(from->row, to->column)->piece;
         fireHook(g_game->hooks.moveSoundStarted, taken != nullptr);
-        if (taken) sendToGraveyard(taken);
+        if (taken) g_game->sendToGraveyard(taken);
     }
     glidePiece(piece, from, to, glideEnded);
 }

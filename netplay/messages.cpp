@@ -5,7 +5,6 @@
 #include "app/app_state.h"
 #include "app/input.h"
 #include "app/request_keys.h"
-#include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/square_picking.h"
 #include "engine/KivEngine.h"
@@ -158,12 +157,12 @@ bool clickReceived(const unsigned char* m) {
     SquareRecord* square = &g_game->squares[row * 8 + column];
     PieceRecord* selected = g_game->selectedPiece;
     if (square == g_game->chosenTarget) {
-        const bool played = tryMove(selected, square, true);
+        const bool played = g_game->tryMove(selected, square, true);
         clearBoardSelection();
-        if (played) endTurn();
+        if (played) g_game->endTurn();
         return true;
     }
-    if (selected && tryMove(selected, square, false)) {
+    if (selected && g_game->tryMove(selected, square, false)) {
         g_game->chosenTarget = square;
         b->showTargetMarker(square);
         return false;

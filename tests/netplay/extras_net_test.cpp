@@ -66,7 +66,7 @@ protected:
             const int from = piece->row * 8 + piece->column;
             uint64_t allowed = 0, engine = 0;
             for (int s = 0; s < 64; ++s)
-                if (tryMove(piece, &g_game->squares[s], false)) allowed |= bit(s);
+                if (g_game->tryMove(piece, &g_game->squares[s], false)) allowed |= bit(s);
             for (int k = 0; k < count; ++k)
                 if (legal[k].from == from) engine |= bit(legal[k].to);
             onBoardClick(piece->node);

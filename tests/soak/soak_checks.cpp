@@ -352,8 +352,9 @@ std::string Checks::ending() {
 std::string Checks::computer(double seconds) {
     // Due: a game against the computer, its turn, a move to play, nothing moving (no glide, no
     // camera flight, whose end would ask it) and nothing shown over the board.
-    const bool due = localGame() && g_game->gameStarted && !gameFinished() && computerToMove() &&
-                     !g_game->menuOrPauseShown() && !g_game->boardInMotion() && !cameraFlying();
+    const bool due = localGame() && g_game->gameStarted && !gameFinished() &&
+                     g_game->computerToMove() && !g_game->menuOrPauseShown() &&
+                     !g_game->boardInMotion() && !cameraFlying();
     computerWaited_ = due ? computerWaited_ + seconds : 0;
     if (computerWaited_ > COMPUTER_WAIT_LIMIT)
         return failed("computer", "its turn came on a still board and it has not moved");

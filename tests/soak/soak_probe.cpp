@@ -151,7 +151,8 @@ void Player::probe() {
     plan_.push_back({"probe: the game goes on", nullptr, 0.01, [] {
                          if (!g_game->gameStarted || !localGame() || g_game->menuOpen)
                              return std::string();
-                         const bool over = !hasLegalMove(g_game->sideToMove) || gameFinished();
+                         const bool over =
+                             !g_game->hasLegalMove(g_game->sideToMove) || gameFinished();
                          if (over || g_game->mayPlayerClickBoard()) return std::string();
                          return std::string("soft-lock: the player cannot move");
                      }});
