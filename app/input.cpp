@@ -215,7 +215,7 @@ void beforeBoardReplaced() {
     // the new game's flight then takes over with its completion.
     if (g_game->cameraView) setPauseView(false);
     if (g_game->menuOpen) setMenuOpen(false);
-    clearBoardSelection();
+    g_game->clearSelection();
     dropThinking(); // the computer's search was for the position going away
 }
 

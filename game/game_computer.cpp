@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "chess/computer_move.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
@@ -60,6 +59,6 @@ void GameRecord::PlayComputerMove(uint32_t best) {
     if (!onBoard || !g_game->tryMove(g_game->squares[from].piece, &g_game->squares[to], true))
         tellPlayer("Internal error : illegal move");
     // 5. The local player's turn.
-    clearBoardSelection();
+    g_game->clearSelection();
     g_game->endTurn();
 }

@@ -13,6 +13,17 @@
 #include "game/game_record.h"
 #include "game/game_sounds.h"
 
+// Where a click on a square comes from. The three local sources take one path; the peer's
+// differs where GameModel::clickSquare says.
+enum class ClickSource {
+    Player,           // the local player's mouse, on a square or the piece standing there
+    MoveLine,         // a move typed on the move line, as its three clicks
+    AgreedReplayMove, // the move the player agreed to play from an earlier replay position
+    Peer,             // the network peer's click, replayed from its 'M' message
+};
+enum class ClickOutcome { Ignored, Selected, Targeted, Confirmed, Cleared, Asked };
+constexpr int OFF_BOARD = -1; // the peer's cleared selection (40, 40 on the wire)
+
 // What the model asks of, or tells, the floors above it: plain function pointers the top floor
 // (app/wiring.cpp) installs at start-up. A hook runs at once, where the model calls it. Each may
 // be null (a world without them): the model then answers as a game against the computer, with
@@ -29,6 +40,9 @@ struct GameHooks {
     void (*moveStarted)(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
                         PieceRecord* rook) = nullptr;
     void (*pieceTaken)(PieceRecord* piece) = nullptr;
+    // The board's selection marks (board/): the select mark, the target mark; null parks it.
+    void (*selectShown)(SquareRecord* square) = nullptr;
+    void (*targetShown)(SquareRecord* square) = nullptr;
     // The signs and the request window (ui/).
     void (*turnShown)(int side) = nullptr;           // the turn sign faces the side to move
     void (*playerColourShown)(int colour) = nullptr; // the player sign, shown, faces that colour
@@ -37,6 +51,9 @@ struct GameHooks {
     void (*soundPlayed)(GameSound sound) = nullptr;
     void (*moveSoundStarted)(bool capture) = nullptr;
     void (*moveSoundLanded)() = nullptr;
+    // The peer (netplay/): each selection step of the local player, row and column 40 for a
+    // cleared selection.
+    void (*squareClicked)(int row, int column) = nullptr;
 };
 
 // Calls `hook` with `args` when it is installed.
@@ -105,6 +122,18 @@ struct GameModel {
     // The piece of that colour, kind and index, or null for a kind outside 2 to 7 or an index
     // the kind does not have.
     PieceRecord* pieceOf(int colour, int kind, int index) const;
+
+    // ---- Clicks (game/selection.cpp) -----------------------------------------------------------
+    // One click on square 0..63 (OFF_BOARD: the peer's clear). The local sources need
+    // mayPlayerClickBoard (the peer's clicks are let through by their receive pass, with
+    // mayReplayPeerClick). The local steps are reported to the peer (squareClicked) in a network
+    // game; only the Player's and the MoveLine's confirming click may be held by the replay's
+    // question (Asked); only the local sources sound a refusal. Confirmed comes back for a
+    // confirming click whether or not the record took the move.
+    ClickOutcome clickSquare(int square, ClickSource from);
+    // The selection forgotten and both marks hidden (a move played, a new or changed game, the
+    // peer's cleared selection).
+    void clearSelection();
 
     // ---- Moves on the records (game/board_rules.cpp, game/board_moves.cpp) ---------------------
     // Whether `piece` may move to `target` on the records (the board's own rules, independent of

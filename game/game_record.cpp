@@ -4,7 +4,6 @@
 
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "chess/game_end.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
@@ -221,7 +220,7 @@ void GameRecord::RestoreBoard() {
     layOutBoard(square_ids, captured, promoted);
     int side = moves.count ? 1 - rm_colour(moves[moves.count - 1]) : 0;
     CameraToGameView(false, true, side);
-    clearBoardSelection();
+    g_game->clearSelection();
     if (g_game->sideToMove != side) g_game->endTurn();
 }
 

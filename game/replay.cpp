@@ -4,7 +4,6 @@
 
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 
@@ -15,10 +14,9 @@ struct Replay {
     bool forward = false; // that glide plays a move (a capture sounds as one)
     int askedFrom = -1;   // the move waiting for the player's answer, by squares
     int askedTo = -1;
-    bool agreed = false;    // the player agreed: the move is played once the board takes clicks
-    bool confirmed = false; // its clicks go through now
-    int queued = 0;         // steps pressed during the glide, to follow it: < 0 back, > 0 forward
-    int queuedJump = -1;    // or a jump pressed then (ReplayStep::Start or End), -1 none
+    bool agreed = false; // the player agreed: the move is played once the board takes clicks
+    int queued = 0;      // steps pressed during the glide, to follow it: < 0 back, > 0 forward
+    int queuedJump = -1; // or a jump pressed then (ReplayStep::Start or End), -1 none
 } g_replay;
 
 constexpr int QUEUE_LIMIT = 8; // steps kept at most while a glide plays
@@ -34,7 +32,7 @@ void show(int plies) {
     const int shown = r->ShownCount();
     g_game->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
     fireHook(g_game->hooks.turnShown, g_game->sideToMove);
-    clearBoardSelection();
+    g_game->clearSelection();
     g_game->awaitingOpponent = g_game->sideToMove != g_game->humanColour;
 }
 
@@ -133,12 +131,11 @@ bool replayGame(ReplayStep step) {
 }
 
 bool replayAsksBeforeMove(const SquareRecord* from, const SquareRecord* to) {
-    if (!g_game || g_game->record.replayPlies < 0 || g_replay.confirmed || !from || !to)
-        return false;
+    if (!g_game || g_game->record.replayPlies < 0 || !from || !to) return false;
     g_replay.askedFrom = from->row * 8 + from->column;
     g_replay.askedTo = to->row * 8 + to->column;
     g_replay.agreed = false;
-    clearBoardSelection();
+    g_game->clearSelection();
     fireHook(g_game->hooks.question, "Drop the later moves", "are you sure ?");
     g_game->questionCode = DROP_LATER_MOVES_QUESTION;
     return true;
@@ -157,8 +154,6 @@ void replayStep() {
     g_replay.agreed = false;
     g_replay.askedFrom = g_replay.askedTo = -1;
     if (!g_game || g_game->record.replayPlies < 0) return; // the game changed meanwhile
-    g_replay.confirmed = true;
     for (int s : {from, to, to})
-        onBoardClick(g_game->squares[s].node);
-    g_replay.confirmed = false;
+        g_game->clickSquare(s, ClickSource::AgreedReplayMove);
 }

@@ -6,7 +6,6 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/settings.h"
@@ -110,7 +109,7 @@ bool JoinGame(const char* host, int port) {
     forgetPeer();
     // The host's game replaces this one: a piece and target chosen here would be one click from
     // a move the host never saw chosen.
-    clearBoardSelection();
+    g_game->clearSelection();
     return joinHost(host, port);
 }
 
@@ -266,7 +265,6 @@ void leaveNetworkGame() {
 }
 
 void installNetworkPlay() {
-    setSquareClickReporter(SendSquareClick);
     if (!g_ui) return;
     g_ui->screens.hostGame = HostGame;
     g_ui->screens.answerRequest = AnswerRequest;

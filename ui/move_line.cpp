@@ -6,7 +6,6 @@
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/game_end_state.h"
@@ -116,7 +115,7 @@ void playTyped(const char* text) {
     const Move m = to_move(typed.move);
     const int before = g_game->record.moves.count;
     for (int square : {int(m.from), int(m.to), int(m.to)})
-        onBoardClick(g_game->squares[square].node);
+        g_game->clickSquare(square, ClickSource::MoveLine);
     if (g_game->record.moves.count == before && !g_game->questionShown) {
         char why[64];
         std::snprintf(why, sizeof why, "Illegal move : %s", text);
