@@ -1,7 +1,6 @@
 #include "anim/move_sounds.h"
 
 #include "anim/sound_player.h"
-#include "board/board_moves.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/player_info.h"
@@ -42,9 +41,11 @@ void moveSoundLanded() {
     if (!g_game) return; // the board's records exist with the board (g_board)
     // The side to move is the one the move was played against (the turn ended at its start).
     const PieceRecord* king = g_game->pieceOf(g_game->sideToMove, KIND_KING, 0);
-    const bool check = king && king->square && isAttacked(king->square, 1 - g_game->sideToMove);
+    const bool check =
+        king && king->square && g_game->isAttacked(king->square, 1 - g_game->sideToMove);
     if (check)
-        playGameSound(hasLegalMove(g_game->sideToMove) ? GameSound::Check : GameSound::Mate);
+        playGameSound(g_game->hasLegalMove(g_game->sideToMove) ? GameSound::Check
+                                                               : GameSound::Mate);
     else
         playGameSound(g_moveCaptures ? GameSound::Capture : GameSound::Move);
     g_moveCaptures = false;

@@ -8,7 +8,7 @@
 // check, else a capture, else the plain move. Moves of every source sound alike: the player's,
 // the computer's, the other player's and a replayed game's.
 
-enum class GameSound { Move = 1, Capture, Check, Mate, Refused, Chat };
+#include "game/game_sounds.h"
 
 // Start-up, after the music: the six sounds into their slots. A missing file leaves its sound
 // silent (and a line in the log), as the music.

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "anim/anim_manager.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
+#include "game/game_model.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ struct Zoom {
 
 // The wheel works on the board in a game, as the mouse's camera moves do.
 bool boardFree() {
-    return mayPlayerMoveCamera();
+    return g_game->mayPlayerMoveCamera();
 }
 
 } // namespace

@@ -4,15 +4,9 @@
 #include "anim/move_sounds.h"
 #include "anim/music.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
-#include "board/board_scene.h"
 #include "board/camera_views.h"
-#include "board/move_marks.h"
-#include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
-#include "game/move_suggestion.h"
-#include "game/opponent.h"
 #include "game/replay.h"
 #include "game/settings.h"
 #include "ui/move_line.h"
@@ -66,18 +60,6 @@ bool windowKey(int key) {
     return true;
 }
 
-bool suggestMoveForPlayer() {
-    const BoardScene* b = g_board;
-    if (!b || !maySuggestMove()) return false;
-    if (side_to_move != g_game->humanColour) return false; // the engine is not on the player's move
-    if (externalSuggestion()) return true; // a UCI opponent answers in a later frame
-    const uint32_t move = suggest_move();
-    if (move == 0) return false;
-    const Move m = to_move(move);
-    showSuggestedMove(m.from, m.to, SUGGESTION_SECONDS);
-    return true;
-}
-
 bool boardKey(int key) {
     switch (key) {
     case KEY_L:
@@ -110,7 +92,7 @@ bool boardKey(int key) {
     case KEY_QUESTION_FR:
     case KEY_SLASH_BY_POSITION:
         if (!held(VK_SHIFT)) return false;
-        suggestMoveForPlayer();
+        g_game->suggestMoveForPlayer();
         return true;
     default:
         return false;

@@ -25,8 +25,3 @@ void toggleFullscreen();
 // Key A: the camera stops following the side to move, or follows it again; the choice is kept
 // in the settings for the next games and runs.
 void toggleFollowSideToMove();
-
-// The suggestion key: in a game against the computer, on the player's turn with nothing moving,
-// the engine's move for the player marked for SUGGESTION_SECONDS. False when not asked now.
-bool suggestMoveForPlayer();
-constexpr float SUGGESTION_SECONDS = 3.0f;

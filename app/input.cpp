@@ -6,7 +6,6 @@
 #include "anim/water.h"
 #include "app/app_state.h"
 #include "app/extra_keys.h"
-#include "app/may_act.h"
 #include "app/request_keys.h"
 #include "app/resign_key.h"
 #include "board/board_moves.h"
@@ -21,6 +20,7 @@
 #include "netplay/net_session.h"
 #include "netplay/rejoin.h"
 #include "ui/chat.h"
+#include "ui/indicators.h"
 #include "ui/interface.h"
 #include "ui/text_overlay.h"
 
@@ -96,7 +96,7 @@ void menuClosedCallback() {
     if (g_game->menuOpen) return;
     setWallVisible(false);
     g_scene->selectedLight = nullptr;
-    computerTurnIfDue();
+    g_game->computerTurnIfDue();
 }
 
 void setMenuOpen(bool open) {
@@ -216,7 +216,7 @@ void beforeBoardReplaced() {
     // the new game's flight then takes over with its completion.
     if (g_game->cameraView) setPauseView(false);
     if (g_game->menuOpen) setMenuOpen(false);
-    clearBoardSelection();
+    g_game->clearSelection();
     dropThinking(); // the computer's search was for the position going away
 }
 
@@ -269,6 +269,12 @@ bool repeatsAfterText(int key) {
            key == VK_HOME;
 }
 
+// The camera still flies back from the menu: a pause now would take the flight over and the
+// menu's closing would end in the pause tour.
+bool cameraFlyingBackFromMenu() {
+    return g_board && NodeAnimOwes(g_board->camera, menuClosedCallback);
+}
+
 } // namespace
 
 void onKeyDown(int key) {
@@ -302,15 +308,15 @@ void onKeyDown(int key) {
     switch (key) {
     case 'R':
     case 'r':
-        if (mayAskRequestByKey()) askRequest('R');
+        if (g_game->mayAskRequestByKey()) askRequest('R');
         break;
     case 'S':
     case 's':
-        if (mayAskRequestByKey()) askRequest('W');
+        if (g_game->mayAskRequestByKey()) askRequest('W');
         break;
     case 'B':
     case 'b':
-        if (mayAskRequestByKey()) askRequest('B');
+        if (g_game->mayAskRequestByKey()) askRequest('B');
         break;
     case 'G':
     case 'g':
@@ -322,13 +328,13 @@ void onKeyDown(int key) {
     case 'A':
     case 'a':
         // Not while the camera shows the menu or the pause tour: it would fly away from it.
-        if (mayPlayerMoveCamera()) toggleFollowSideToMove();
+        if (g_game->mayPlayerMoveCamera()) toggleFollowSideToMove();
         break;
     case VK_END:
-        if (mayPlayerMoveCamera()) NextView();
+        if (g_game->mayPlayerMoveCamera()) NextView();
         break;
     case VK_HOME:
-        if (mayPlayerMoveCamera()) PreviousView();
+        if (g_game->mayPlayerMoveCamera()) PreviousView();
         break;
     case VK_ESCAPE:
         // Escape always leads back: a question window is refused (as its refuse button does; a
@@ -337,13 +343,13 @@ void onKeyDown(int key) {
         if (g_game->questionShown) {
             answerQuestion(false);
         } else if (g_game->cameraView) {
-            if (mayTogglePause()) setPauseView(false);
-        } else if (mayToggleMenu()) {
+            if (g_game->mayTogglePause(cameraFlyingBackFromMenu())) setPauseView(false);
+        } else if (g_game->mayToggleMenu()) {
             setMenuOpen(!g_game->menuOpen);
         }
         break;
     case VK_PAUSE:
-        if (mayTogglePause()) setPauseView(!g_game->cameraView);
+        if (g_game->mayTogglePause(cameraFlyingBackFromMenu())) setPauseView(!g_game->cameraView);
         break;
     default:
         break;
@@ -356,7 +362,7 @@ void onKeyUp(int key) {
 
 void onMouseDown(int buttons, int x, int y) {
     if (inTopStrip(g_app->width, y) && !g_game->questionShown) {
-        if (mayUseCloseBox() && inCloseBox(g_app->width, x)) {
+        if (g_game->mayUseCloseBox() && inCloseBox(g_app->width, x)) {
             setMenuOpen(true);
             turnWall(7);
             g_ui->page = 7;
@@ -403,7 +409,7 @@ void onMouseMove(int flags, int x, int y) {
     if (g_game->questionShown) requestHover();
 
     // 4. Camera control only on a free board.
-    if (!mayPlayerMoveCamera() || IsCameraMoving()) return;
+    if (!g_game->mayPlayerMoveCamera() || IsCameraMoving()) return;
 
     // 5. Ctrl before Shift, left before right.
     const float dx = float(x - g_app->lastMouseX);

@@ -1,6 +1,5 @@
 #include "app/resign_key.h"
 
-#include "app/may_act.h"
 #include "game/game_end_state.h"
 #include "game/game_model.h"
 #include "game/player_info.h"
@@ -31,7 +30,7 @@ void resignKey() {
         tellPlayer(why);
         return;
     }
-    if (mayAskRequestByKey()) askToResign();
+    if (g_game->mayAskRequestByKey()) askToResign();
 }
 
 void resignFromMenu() {
@@ -40,5 +39,5 @@ void resignFromMenu() {
         tellPlayer(why);
         return;
     }
-    if (mayAskRequest()) askToResign();
+    if (g_game->mayAskRequest()) askToResign();
 }

@@ -388,7 +388,8 @@ bool pickMove(int ply, int& fr, int& fc, int& tr, int& tc) {
     if (ply < int(std::size(OPENING))) {
         const int* m = OPENING[ply];
         PieceRecord* p = g_game->squares[m[0] * 8 + m[1]].piece;
-        if (p && p->colour == WHITE && tryMove(p, &g_game->squares[m[2] * 8 + m[3]], false)) {
+        if (p && p->colour == WHITE &&
+            g_game->tryMove(p, &g_game->squares[m[2] * 8 + m[3]], false)) {
             fr = m[0], fc = m[1], tr = m[2], tc = m[3];
             return true;
         }
@@ -396,7 +397,7 @@ bool pickMove(int ply, int& fr, int& fc, int& tr, int& tc) {
     for (PieceRecord* p : g_game->pieces) {
         if (!p || !p->square || p->colour != g_game->humanColour) continue;
         for (SquareRecord& s : g_game->squares) {
-            if (!tryMove(p, &s, false)) continue;
+            if (!g_game->tryMove(p, &s, false)) continue;
             fr = p->row, fc = p->column, tr = s.row, tc = s.column;
             return true;
         }

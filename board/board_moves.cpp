@@ -1,5 +1,7 @@
-// Executing moves on the board: records, captures, glides, castling rook, promotion, the end of
-// the turn, the indicators and the camera travels.
+// The moves' pictures on the board: the glides of a piece (and of the castling rook after its
+// king), a taken piece's node parked in its graveyard, the landing with its promotion, sound and
+// camera turn, and the camera travels. The records move in the game model (game/board_moves.cpp),
+// which tells of each move through its hooks.
 
 #include "board/board_moves.h"
 #include "board/camera_views.h"
@@ -7,15 +9,12 @@
 #include "anim/anim_manager.h"
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
-#include "game/player_info.h"
 #include "game/settings.h"
 #include "game/unfinished_game.h"
-#include "ui/interface.h"
 
 namespace {
 
@@ -61,69 +60,20 @@ void onCastlingKingEnd() {
     startGlide(rook, from, rook->square, onGlideEnd);
 }
 
-// Turns indicator `node` with preset `anim` to face White (0) or Black (180).
-void turnIndicator(KNodeGraph* node, int animIndex, int colour) {
-    if (!node || !g_anim) return;
-    KAnim* anim = g_anim->node_anims[animIndex];
-    anim->addKeyRot(100, KAnglesToQuat(0.0f, colour == 1 ? 180.0f : 0.0f, 0.0f));
-    SetNodeAnim(node, animIndex);
-    StartNodeAnim(node, ANIM_ONCE, KANIM_ROT, nullptr);
-}
-
-void linkPiece(PieceRecord* piece, SquareRecord* square) {
-    square->piece = piece;
-    piece->square = square;
-    piece->row = square->row;
-    piece->column = square->column;
-}
-
 } // namespace
 
-void sendToGraveyard(PieceRecord* piece) {
-    if (!piece) return;
-    if (piece->square && piece->square->piece == piece) piece->square->piece = nullptr;
-    piece->square = nullptr;
-    piece->row = -1;
-    piece->column = -1;
+void parkTakenPiece(PieceRecord* piece) {
     if (piece->node) piece->node->InsertAsChildOf(piece->graveyard);
 }
 
-bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook) {
-    SquareRecord* from = piece->square;
-    // 1. The record first: a move the engine refuses is not played on the board.
-    if (g_game && !g_game->record.RecordMove(from->row, from->column, target->row, target->column,
-                                             g_game->sideToMove, piece->kind, piece->index))
-        return false;
-    // A pawn's diagonal step onto an empty square takes en passant (tryMove takes the pawn).
-    const bool enPassant = piece->kind == KIND_PAWN && !piece->promoted && !target->piece &&
-                           target->column != from->column;
-    moveSoundStarted(target->piece || enPassant);
-    // 2-3. A piece on the target is taken off at once; the origin is freed.
-    if (target->piece) sendToGraveyard(target->piece);
-    from->piece = nullptr;
-    // 5. Records follow the move now; the node glides under the origin square meanwhile.
-    linkPiece(piece, target);
-    // A pawn on the last row moves as a queen from now on; it takes the queen's model when it
-    // lands (finishMove).
-    if (piece->kind == KIND_PAWN && target->row == (piece->colour ? 7 : 0)) piece->promoted = 1;
-    if (rook) {
-        // The rook's records move with the king so that the end of the turn sees the castled
-        // position; its node glides after the king's.
-        SquareRecord* rookTo = &g_game->squares[target->row * 8 + (target->column == 2 ? 3 : 5)];
-        rook->square->piece = nullptr;
-        linkPiece(rook, rookTo);
-    }
-    // 4, 6-7. The glide.
-    g_game->pieceInMotion = piece;
-    g_game->castlingRook = rook;
-    startGlide(piece, from, target, rook ? onCastlingKingEnd : onGlideEnd);
-    return true;
+void startMoveGlide(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
+                    PieceRecord* rook) {
+    startGlide(piece, from, to, rook ? onCastlingKingEnd : onGlideEnd);
 }
 
 void finishMove(bool castlingKing) {
     BoardScene* b = g_board;
-    PieceRecord* piece = g_game->pieceInMotion;
-    g_game->pieceInMotion = nullptr;
+    PieceRecord* piece = g_game->pieceLanded();
     // 2-3. The glide's end pose becomes a plain position on the new square.
     if (piece && piece->node && piece->square) {
         piece->node->prs.CreateMatrix();
@@ -138,54 +88,15 @@ void finishMove(bool castlingKing) {
     // 4. The camera turns to the side to move, or the computer answers at once. The menu and
     // the pause view keep the camera: it turns, and the computer answers, when they close.
     if (g_anim && g_anim->game_view) {
-        if (menuOrPauseShown()) {
+        if (g_game->menuOrPauseShown()) {
             g_anim->view_index_saved = g_game->sideToMove;
         } else {
             CameraTravel(g_game->sideToMove, ComputerTurnCallback);
             g_anim->view_index = g_game->sideToMove;
         }
     } else {
-        computerTurnIfDue();
+        g_game->computerTurnIfDue();
     }
-}
-
-void endTurn() {
-    g_game->sideToMove = 1 - g_game->sideToMove;
-    showTurn(g_game->sideToMove);
-    if (g_app) {
-        g_game->selectedPiece = nullptr;
-        g_game->awaitingOpponent = g_game->sideToMove != g_game->humanColour;
-    }
-    // Mate or stalemate: the side to move has no move the board allows.
-    if (hasLegalMove(g_game->sideToMove)) return;
-    PieceRecord* king = g_game->pieceOf(g_game->sideToMove, KIND_KING, 0);
-    int other = 1 - g_game->sideToMove;
-    if (king && king->square && isAttacked(king->square, other))
-        tellPlayer(other == 0 ? "CHECKMATE - Winner WHITE" : "CHECKMATE - Winner BLACK");
-    else
-        tellPlayer("1/2-1/2 {Stalemate}");
-}
-
-void showTurn(int colour) {
-    turnIndicator(g_ui ? g_ui->turn : nullptr, ANIM_TURN_INDICATOR, colour);
-}
-
-void showPlayer(bool visible, int colour) {
-    KNodeGraph* player = g_ui ? g_ui->player : nullptr;
-    if (!player) return;
-    player->hidden = visible ? 0 : 1;
-    if (visible) turnIndicator(player, ANIM_PLAYER_INDICATOR, colour);
-}
-
-void resetIndicators() {
-    if (g_ui) g_ui->menuActive = 0;
-    showTurn(0);
-    showPlayer(true, g_game->humanColour);
-}
-
-bool computerToMove() {
-    return localGame() && g_game && g_game->record.replayPlies < 0 &&
-           g_game->sideToMove != g_game->humanColour && hasLegalMove(g_game->sideToMove);
 }
 
 void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
@@ -196,13 +107,6 @@ void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord
         return;
     }
     startGlide(piece, from, to, on_end);
-}
-
-void swapColours() {
-    g_game->humanColour = 1 - g_game->humanColour;
-    if (g_app) g_game->awaitingOpponent = g_game->humanColour != g_game->sideToMove;
-    showPlayer(true, g_game->humanColour);
-    computerTurnIfDue();
 }
 
 void CameraTravel(int view, void (*on_end)()) {

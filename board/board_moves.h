@@ -1,29 +1,19 @@
 #pragma once
-// Moving pieces on the board (g_board): the board's own move rules, the glide of a piece, captures,
-// castling and en passant, the end of a turn with its check, mate and stalemate messages, the
-// turn and player indicators, the swap of colours and the camera travels. Every move reaches the
-// board through tryMove, whoever made it (local player, computer, network peer).
+// The moves' pictures on the board (g_board): the glide of a piece and of the castling rook
+// after its king, a taken piece's node parked in its graveyard, the landing, and the camera
+// travels. Every move is judged and recorded by the game model (GameModel::tryMove, whoever made
+// it: local player, computer, network peer), which starts the pictures through its hooks.
 
 struct PieceRecord;
 struct SquareRecord;
 
-// Whether `piece` may move to `target` on the board's records (its own rules, independent of the
-// chess engine), the mover's king not left attacked. With `execute` and an allowed move, the move
-// is started (record, capture, glide, castling rook, en passant, promotion); false when the game
-// record refuses it (the engine found it illegal), and then nothing was changed. With `execute`
-// false the board is left exactly as it was.
-bool tryMove(PieceRecord* piece, SquareRecord* target, bool execute);
+// The moveStarted hook: the node of `piece`, hanging under square `from`, glides to `to`; the
+// castling `rook` (or null) glides after it. The records have moved already.
+void startMoveGlide(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
+                    PieceRecord* rook);
 
-// Whether a piece of `byColour` attacks `square`, on the board's records.
-bool isAttacked(const SquareRecord* square, int byColour);
-
-// Whether `colour` has any move that tryMove allows.
-bool hasLegalMove(int colour);
-
-// Executes an allowed move: records it (false, nothing changed, when the record refuses it),
-// takes a piece on the target off, links the piece to the target and starts its glide. `rook` is
-// the castling rook that glides after the king, or null.
-bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook);
+// The pieceTaken hook: the node of a piece taken off the board is parked under its graveyard.
+void parkTakenPiece(PieceRecord* piece);
 
 // The glide alone, records untouched (a replayed move): `piece`, whose node hangs under square
 // `from`, glides to `to`; pieceInMotion is set meanwhile and `on_end` runs at the end (at once
@@ -31,30 +21,9 @@ bool startMove(PieceRecord* piece, SquareRecord* target, PieceRecord* rook);
 void glidePiece(PieceRecord* piece, const SquareRecord* from, const SquareRecord* to,
                 void (*on_end)());
 
-// Takes a piece off the board: unlinked from its square, row and column -1, node parked under
-// its graveyard.
-void sendToGraveyard(PieceRecord* piece);
-
 // End of a glide: the node is laid on its new square; after a move (not the castling king's)
 // the camera turns to the side to move, or the computer answers.
 void finishMove(bool castlingKing);
-
-// Flips the side to move and announces check, checkmate ("CHECKMATE - Winner ...") or
-// stalemate ("1/2-1/2 {Stalemate}") from whether the side to move has any legal move.
-void endTurn();
-
-// The turn indicator ("turn") and the player indicator ("player") turned to a colour.
-void showTurn(int colour);
-void showPlayer(bool visible, int colour);
-void resetIndicators();
-
-// Whether the computer answers now: a local game, the computer's colour to move, a move to
-// play, and the board showing the game's latest position (not an earlier one of a replay).
-// After the player's mate or stalemate the result stays on the info line.
-bool computerToMove();
-
-// The local player takes the other colour; the computer moves if it is now its turn.
-void swapColours();
 
 // The camera flies to `view` (eased for the game views 0-4, linear otherwise), then `on_end`.
 void CameraTravel(int view, void (*on_end)());

@@ -6,7 +6,6 @@
 #include "board/camera_views.h"
 
 #include "anim/anim_manager.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
@@ -113,5 +112,5 @@ void ComputerTurnCallback() {
     // A flight cut short by the menu or the pause hands this on, and their closing answers
     // instead; a turn of the camera that ends while a piece still glides leaves the answer to
     // the glide's end. Never in a network game: the peer moves.
-    computerTurnIfDue();
+    g_game->computerTurnIfDue();
 }

@@ -62,7 +62,7 @@ int checkedKingSquare() {
     if (!g_game) return -1;
     const int side = g_game->sideToMove;
     const PieceRecord* king = g_game->pieceOf(side, KIND_KING, 0);
-    if (!king || !king->square || !isAttacked(king->square, 1 - side)) return -1;
+    if (!king || !king->square || !g_game->isAttacked(king->square, 1 - side)) return -1;
     return king->row * 8 + king->column;
 }
 

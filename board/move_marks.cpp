@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/app_state.h"
-#include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "chess/notation.h"
 #include "engine/KivEngine.h"
@@ -151,7 +150,7 @@ void legalTargets(PieceRecord* piece, uint64_t& quiet, uint64_t& captures) {
     const int from = piece->row * 8 + piece->column;
     for (int s = 0; s < 64; ++s) {
         SquareRecord* target = &g_game->squares[s];
-        if (!tryMove(piece, target, false)) continue;
+        if (!g_game->tryMove(piece, target, false)) continue;
         bool engineAllows = !engineDecides;
         for (int i = 0; i < legalCount && !engineAllows; ++i)
             engineAllows = legal[i].from == from && legal[i].to == s;

@@ -1,7 +1,8 @@
 #pragma once
-// The board's half of a mouse click: select a piece of the side to move, choose a target the
-// board allows, click the target again to play the move. The selection lives in the AppState
-// (selectedPiece, chosenTarget); each step is reported to the network peer when connected.
+// The board's half of a mouse click: the node clicked (a square, or a piece standing on one)
+// becomes its square, which the game model plays as the local player's click
+// (GameModel::clickSquare: select a piece of the side to move, choose a target the board allows,
+// click the target again to play the move).
 
 class KNodeGraph;
 
@@ -9,11 +10,3 @@ class KNodeGraph;
 // the player may click the board now (mayPlayerClickBoard: no menu or pause, the player's turn,
 // a still board, no request of the player's waiting).
 void onBoardClick(KNodeGraph* node);
-
-// The selection forgotten and both marks hidden (a move played, a new or changed game, the
-// peer's cleared selection).
-void clearBoardSelection();
-
-// Who hears of each selection step (row and column of the square, 40 and 40 for a cleared
-// selection) in a network game: network play registers its sender at start-up.
-void setSquareClickReporter(void (*report)(int row, int column));

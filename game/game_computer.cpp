@@ -2,9 +2,7 @@
 
 #include <cstring>
 
-#include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "chess/computer_move.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
@@ -58,9 +56,9 @@ void GameRecord::PlayComputerMove(uint32_t best) {
     BoardScene* b = g_board;
     if (!b) return;
     bool onBoard = from >= 0 && from < 64 && to >= 0 && to < 64;
-    if (!onBoard || !tryMove(g_game->squares[from].piece, &g_game->squares[to], true))
+    if (!onBoard || !g_game->tryMove(g_game->squares[from].piece, &g_game->squares[to], true))
         tellPlayer("Internal error : illegal move");
     // 5. The local player's turn.
-    clearBoardSelection();
-    endTurn();
+    g_game->clearSelection();
+    g_game->endTurn();
 }

@@ -2,10 +2,8 @@
 
 #include <ctime>
 
-#include "anim/move_sounds.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "chess/game_end.h"
 #include "chess/make_move.h"
 #include "chess/move_gen.h"
@@ -66,7 +64,7 @@ void layOutBoard(const PieceId ids[64], const GrowArray<PieceId>& taken, Promote
         if (p->kind == KIND_PAWN) b->setPromoted(p, (promoted >> (p->colour * 8 + p->index)) & 1);
     for (PieceId id : taken)
         if (PieceRecord* p = g_game->pieceOf(id_colour(id), id_kind(id), id_index(id)))
-            sendToGraveyard(p);
+            g_game->sendToGraveyard(p);
     for (int s = 0; s < 64; ++s) {
         SquareRecord& sq = g_game->squares[s];
         const PieceId id = ids[s];
@@ -119,7 +117,7 @@ bool GameRecord::RecordMove(int fr, int fc, int tr, int tc, int colour, int kind
 bool GameRecord::HumanMove(int fr, int fc, int tr, int tc) {
     if (!playOnEngine(fr, fc, tr, tc)) {
         tellPlayer("Illegal move");
-        playGameSound(GameSound::Refused);
+        if (g_game) fireHook(g_game->hooks.soundPlayed, GameSound::Refused);
         return false;
     }
     ShowResult();
@@ -222,8 +220,8 @@ void GameRecord::RestoreBoard() {
     layOutBoard(square_ids, captured, promoted);
     int side = moves.count ? 1 - rm_colour(moves[moves.count - 1]) : 0;
     CameraToGameView(false, true, side);
-    clearBoardSelection();
-    if (g_game->sideToMove != side) endTurn();
+    g_game->clearSelection();
+    if (g_game->sideToMove != side) g_game->endTurn();
 }
 
 void GameRecord::ShowPlies(int plies) {

@@ -2,8 +2,10 @@
 
 #include <memory>
 
+#include "chess/position.h"
 #include "chess/position_backup.h"
 #include "chess/search.h"
+#include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/opponent.h"
 
@@ -30,4 +32,15 @@ uint32_t suggest_move() {
     max_depth = depth;
     max_time_ms = budget;
     return best;
+}
+
+bool GameModel::suggestMoveForPlayer() {
+    if (!maySuggestMove()) return false;
+    if (side_to_move != humanColour) return false; // the engine is not on the player's move
+    if (externalSuggestion()) return true;         // a UCI opponent answers in a later frame
+    const uint32_t move = suggest_move();
+    if (move == 0) return false;
+    const Move m = to_move(move);
+    fireHook(hooks.suggestion, int(m.from), int(m.to), SUGGESTION_SECONDS);
+    return true;
 }

@@ -7,10 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/extra_keys.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
-#include "board/move_marks.h"
 #include "chess/make_move.h"
 #include "chess/notation.h"
 #include "chess/position.h"
@@ -70,7 +67,7 @@ const std::string& positionLine() {
 
 // The suggestion still answers the player's question: the player's move in the same position.
 bool playerMaySeeSuggestion() {
-    return g_board && maySuggestMove() && side_to_move == g_game->humanColour;
+    return g_board && g_game->maySuggestMove() && side_to_move == g_game->humanColour;
 }
 
 const char* failureNotice(UciFailure why) {
@@ -115,7 +112,7 @@ void handleFailure() {
     g_opponent.suggestionKey = 0;
     if (g_opponent.computerKey != 0) {
         g_opponent.computerKey = 0;
-        computerTurnIfDue();
+        g_game->computerTurnIfDue();
     }
 }
 
@@ -138,7 +135,7 @@ void computerAnswerStep() {
         g_opponent.computerKey = 0;
         return;
     }
-    if (!mayComputerMove()) return;
+    if (!g_game->mayComputerMove()) return;
     char text[16];
     if (!uciTakeAnswer(g_opponent.engine, g_opponent.computerKey, text)) return;
     const uint32_t move = legalAnswer(text);
@@ -165,18 +162,18 @@ void suggestionAnswerStep() {
     if (move == 0) {
         badAnswer(text);
         handleFailure();
-        suggestMoveForPlayer(); // the built-in engine answers the question
+        g_game->suggestMoveForPlayer(); // the built-in engine answers the question
         return;
     }
     const Move m = to_move(move);
-    showSuggestedMove(m.from, m.to, SUGGESTION_SECONDS);
+    fireHook(g_game->hooks.suggestion, int(m.from), int(m.to), SUGGESTION_SECONDS);
 }
 
 // The built-in engine's answer searched beside the frame, played once the board is free.
 void builtinAnswerStep() {
     uint32_t move = 0;
     const bool gameGoesOn = localGame() && g_app && g_game->gameStarted;
-    switch (thinkingBesideStep(positionKey(), gameGoesOn, mayComputerMove(), move)) {
+    switch (thinkingBesideStep(positionKey(), gameGoesOn, g_game->mayComputerMove(), move)) {
     case BesideNews::Answer:
         if (move == 0)
             tellPlayer("(No legal moves)"); // as the in-line search says it
@@ -184,7 +181,7 @@ void builtinAnswerStep() {
             g_game->record.PlayComputerMove(queen_promotion_of(move));
         break;
     case BesideNews::AskAgain:
-        computerTurnIfDue();
+        g_game->computerTurnIfDue();
         break;
     case BesideNews::None:
         break;

@@ -2,14 +2,10 @@
 
 #include <utility>
 
-#include "anim/move_sounds.h"
-#include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
-#include "ui/text_overlay.h"
 
 namespace {
 
@@ -18,10 +14,9 @@ struct Replay {
     bool forward = false; // that glide plays a move (a capture sounds as one)
     int askedFrom = -1;   // the move waiting for the player's answer, by squares
     int askedTo = -1;
-    bool agreed = false;    // the player agreed: the move is played once the board takes clicks
-    bool confirmed = false; // its clicks go through now
-    int queued = 0;         // steps pressed during the glide, to follow it: < 0 back, > 0 forward
-    int queuedJump = -1;    // or a jump pressed then (ReplayStep::Start or End), -1 none
+    bool agreed = false; // the player agreed: the move is played once the board takes clicks
+    int queued = 0;      // steps pressed during the glide, to follow it: < 0 back, > 0 forward
+    int queuedJump = -1; // or a jump pressed then (ReplayStep::Start or End), -1 none
 } g_replay;
 
 constexpr int QUEUE_LIMIT = 8; // steps kept at most while a glide plays
@@ -36,14 +31,14 @@ void show(int plies) {
     r->ShowPlies(plies);
     const int shown = r->ShownCount();
     g_game->sideToMove = shown > 0 ? 1 - rm_colour(r->moves[shown - 1]) : 0;
-    showTurn(g_game->sideToMove);
-    clearBoardSelection();
+    fireHook(g_game->hooks.turnShown, g_game->sideToMove);
+    g_game->clearSelection();
     g_game->awaitingOpponent = g_game->sideToMove != g_game->humanColour;
 }
 
 // Back at the game's latest position, the computer answers if it is its move.
 void computerAtTheEnd() {
-    if (g_game->record.replayPlies < 0) computerTurnIfDue();
+    if (g_game->record.replayPlies < 0) g_game->computerTurnIfDue();
 }
 
 void glideEnded() {
@@ -51,9 +46,9 @@ void glideEnded() {
     show(g_replay.target);
     g_replay.target = -1;
     if (forward)
-        moveSoundLanded();
+        fireHook(g_game->hooks.moveSoundLanded);
     else
-        playGameSound(GameSound::Move);
+        fireHook(g_game->hooks.soundPlayed, GameSound::Move);
     // The keys pressed meanwhile: the jump, else the next of the steps.
     const int jump = g_replay.queuedJump;
     const int queued = g_replay.queued;
@@ -86,8 +81,8 @@ void glideMove(int ply, bool forward) {
         // A pawn's diagonal step onto an empty square takes the pawn beside it.
         if (!taken && piece->kind == KIND_PAWN && !piece->promoted && from->column != to->column)
             taken = square(from->row, to->column)->piece;
-        moveSoundStarted(taken != nullptr);
-        if (taken) sendToGraveyard(taken);
+        fireHook(g_game->hooks.moveSoundStarted, taken != nullptr);
+        if (taken) g_game->sendToGraveyard(taken);
     }
     glidePiece(piece, from, to, glideEnded);
 }
@@ -96,7 +91,7 @@ void glideMove(int ply, bool forward) {
 
 bool replayGame(ReplayStep step) {
     // A glide stopped by a new or loaded game never ends: what was kept for it goes.
-    if (g_replay.target >= 0 && !boardInMotion()) {
+    if (g_replay.target >= 0 && !g_game->boardInMotion()) {
         g_replay.target = g_replay.queuedJump = -1;
         g_replay.queued = 0;
     }
@@ -111,7 +106,7 @@ bool replayGame(ReplayStep step) {
         }
         return true;
     }
-    if (!g_game || !g_board || !mayStepReplay()) return false;
+    if (!g_game || !g_board || !g_game->mayStepReplay()) return false;
     const int shown = g_game->record.ShownCount(), count = g_game->record.moves.count;
     switch (step) {
     case ReplayStep::Back:
@@ -136,13 +131,12 @@ bool replayGame(ReplayStep step) {
 }
 
 bool replayAsksBeforeMove(const SquareRecord* from, const SquareRecord* to) {
-    if (!g_game || g_game->record.replayPlies < 0 || g_replay.confirmed || !from || !to)
-        return false;
+    if (!g_game || g_game->record.replayPlies < 0 || !from || !to) return false;
     g_replay.askedFrom = from->row * 8 + from->column;
     g_replay.askedTo = to->row * 8 + to->column;
     g_replay.agreed = false;
-    clearBoardSelection();
-    showRequest(true, "Drop the later moves", "are you sure ?");
+    g_game->clearSelection();
+    fireHook(g_game->hooks.question, "Drop the later moves", "are you sure ?");
     g_game->questionCode = DROP_LATER_MOVES_QUESTION;
     return true;
 }
@@ -155,13 +149,11 @@ void answerDropLaterMoves(bool accepted) {
 void replayStep() {
     // The move the player agreed to, once the question has gone and the board takes clicks. The
     // record drops the later moves as it records it (GameRecord::RecordMove).
-    if (!g_replay.agreed || !mayPlayerClickBoard()) return;
+    if (!g_replay.agreed || !g_game->mayPlayerClickBoard()) return;
     const int from = g_replay.askedFrom, to = g_replay.askedTo;
     g_replay.agreed = false;
     g_replay.askedFrom = g_replay.askedTo = -1;
     if (!g_game || g_game->record.replayPlies < 0) return; // the game changed meanwhile
-    g_replay.confirmed = true;
     for (int s : {from, to, to})
-        onBoardClick(g_game->squares[s].node);
-    g_replay.confirmed = false;
+        g_game->clickSquare(s, ClickSource::AgreedReplayMove);
 }

@@ -5,9 +5,7 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/settings.h"
@@ -111,7 +109,7 @@ bool JoinGame(const char* host, int port) {
     forgetPeer();
     // The host's game replaces this one: a piece and target chosen here would be one click from
     // a move the host never saw chosen.
-    clearBoardSelection();
+    g_game->clearSelection();
     return joinHost(host, port);
 }
 
@@ -244,11 +242,19 @@ void OnClientFailed(const char* /*name*/, int* /*value*/) {
     deleteClient();
     // The game goes on against the computer, which follows it: on the host's turn it answers
     // now (a glide under way, or the menu's closing, hands it the turn when they end).
-    computerTurnIfDue();
+    g_game->computerTurnIfDue();
 }
 
 bool wholeGameExpected() {
     return netSession().loadAwaited;
+}
+
+bool sessionWaitsForHost() {
+    return !netSession().connectIdle;
+}
+
+bool sessionAwaitsWholeGame() {
+    return netSession().netPendingFlag || wholeGameExpected();
 }
 
 void leaveNetworkGame() {
@@ -259,7 +265,6 @@ void leaveNetworkGame() {
 }
 
 void installNetworkPlay() {
-    setSquareClickReporter(SendSquareClick);
     if (!g_ui) return;
     g_ui->screens.hostGame = HostGame;
     g_ui->screens.answerRequest = AnswerRequest;

@@ -36,8 +36,7 @@ void OnClientInput(char* input, int* inputLength);
 void OnClientFailed(const char* name, int* value);
 
 // Plugs hosting, the answer to the request window and sending chat lines into the interface's
-// hooks (g_ui->screens), and the board's click reports into SendSquareClick. Called once at
-// start-up, after the Interface is built.
+// hooks (g_ui->screens). Called once at start-up, after the Interface is built.
 void installNetworkPlay();
 
 // The local game's tear-down: the client closed and deleted, the server destroyed, and

@@ -4,11 +4,8 @@
 
 #include "app/app_state.h"
 #include "app/input.h"
-#include "app/may_act.h"
 #include "app/request_keys.h"
-#include "board/board_moves.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
@@ -149,35 +146,11 @@ void wholeBlockReceived() {
 // 'M': the peer's click replayed through the same three-click selection as a local click.
 // True when it confirmed a move (the pass ends there).
 bool clickReceived(const unsigned char* m) {
-    BoardScene* b = g_board;
     const int column = int(m[2]) - 'a';
     const int row = '8' - int(m[3]);
-    if (column < 0 || column > 7 || row < 0 || row > 7) {
-        clearBoardSelection();
-        return false;
-    }
-    SquareRecord* square = &g_game->squares[row * 8 + column];
-    PieceRecord* selected = g_game->selectedPiece;
-    if (square == g_game->chosenTarget) {
-        const bool played = tryMove(selected, square, true);
-        clearBoardSelection();
-        if (played) endTurn();
-        return true;
-    }
-    if (selected && tryMove(selected, square, false)) {
-        g_game->chosenTarget = square;
-        b->showTargetMarker(square);
-        return false;
-    }
-    if (square->piece && square->piece->colour == g_game->sideToMove) {
-        g_game->selectedPiece = square->piece;
-        b->showSelectMarker(square);
-        b->showTargetMarker(nullptr);
-        g_game->chosenTarget = nullptr;
-        return false;
-    }
-    clearBoardSelection();
-    return false;
+    const bool onBoard = column >= 0 && column <= 7 && row >= 0 && row <= 7;
+    return g_game->clickSquare(onBoard ? row * 8 + column : OFF_BOARD, ClickSource::Peer) ==
+           ClickOutcome::Confirmed;
 }
 
 } // namespace
@@ -191,7 +164,7 @@ bool SendWholeGame() {
     if (!g_game || !g_board) return false;
     // The peer starts the game afresh, with nothing selected: a selection kept here would make
     // the next click of this side a move the peer never saw chosen.
-    clearBoardSelection();
+    g_game->clearSelection();
     const int count = g_game->record.moves.count;
     if (count > WHOLE_GAME_MAX_BLOCK / 4) {
         showInfo(true, true, "Game too long to send");
@@ -265,7 +238,7 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
         }
         if (length - used < need) break;
         const unsigned char* m = in + used;
-        if (type == 'M' && boardInMotion()) break; // replayed once the glide has ended
+        if (type == 'M' && g_game->boardInMotion()) break; // replayed once the glide has ended
         used += need;
         bool endPass = false;
         switch (type) {
@@ -281,7 +254,7 @@ void ReceiveMessages(int side, char* input, int* inputLength) {
             break;
         case 'M':
             // The peer never moves the local player's pieces, nor a board a game is replacing.
-            if (mayReplayPeerClick()) endPass = clickReceived(m);
+            if (g_game->mayReplayPeerClick()) endPass = clickReceived(m);
             break;
         default: // 'L', 'R', 'W', 'B'
             QuestionReceived(side, type);

@@ -36,6 +36,11 @@ NetSession& netSession();
 
 // A KServer or a KClient exists: this is a network game (the game model's networkGame hook).
 bool sessionOpen();
+// A client waits for the server's answer (the game model's waitingForHost hook).
+bool sessionWaitsForHost();
+// A whole-game block is being gathered, or the host's game is awaited after an accepted load
+// (the game model's wholeGameExpected hook).
+bool sessionAwaitsWholeGame();
 
 // The peer is gone (closed, failed, dropped) or the game turned local: a pending request, the
 // peer's open question and a block being received are forgotten, with their messages.

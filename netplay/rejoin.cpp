@@ -215,12 +215,7 @@ bool startRejoin() {
     GetTimePassed(&t.stamp);
     // The board waits: moves made now would reach nobody.
     g_game->inputSuspended = 1;
-    g_game->selectedPiece = nullptr;
-    g_game->chosenTarget = nullptr;
-    if (g_board) {
-        g_board->showSelectMarker(nullptr);
-        g_board->showTargetMarker(nullptr);
-    }
+    g_game->clearSelection();
     Log("\nSYSTEM : connection with %s lost : joining again\n", t.address);
     showInfo(true, false, "Host lost : joining again");
     const char* lines[] = {"Escape : stop and play the computer"};

@@ -3,7 +3,6 @@
 #include "app/app_state.h"
 #include "app/input.h"
 #include "app/request_keys.h"
-#include "board/board_moves.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "netplay/host_peer.h"
@@ -81,7 +80,7 @@ void AnswerReceived(bool accepted) {
     case 'W':
         showInfo(true, true, "Request accepted : swap colors");
         beforeBoardReplaced();
-        swapColours();
+        g_game->swapColours();
         break;
     case 'B':
         showInfo(true, true, "Request accepted : back one piece");

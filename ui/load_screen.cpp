@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/input.h"
-#include "app/may_act.h"
 #include "app/request_keys.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
@@ -67,7 +66,7 @@ void loadSelectedGame() {
         return;
     }
     // One request at a time: an answer to the first would be taken as the answer to this one.
-    if (!mayAskRequest()) {
+    if (!g_game->mayAskRequest()) {
         toggleLoadScreen();
         toggleMenu();
         if (g_game->requestPending) showInfo(true, false, "Waiting for request answer");

@@ -5,9 +5,7 @@
 
 #include "anim/move_sounds.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_scene.h"
-#include "board/square_picking.h"
 #include "chess/position.h"
 #include "engine/KivEngine.h"
 #include "game/game_end_state.h"
@@ -118,7 +116,7 @@ void playTyped(const char* text) {
     const Move m = to_move(typed.move);
     const int before = g_game->record.moves.count;
     for (int square : {int(m.from), int(m.to), int(m.to)})
-        onBoardClick(g_game->squares[square].node);
+        g_game->clickSquare(square, ClickSource::MoveLine);
     if (g_game->record.moves.count == before && !g_game->questionShown) {
         char why[64];
         std::snprintf(why, sizeof why, "Illegal move : %s", text);
@@ -146,7 +144,7 @@ void enter() {
     std::memcpy(text, g_line.typed, sizeof text);
     closeLine();
     if (refuseMoveAfterEnd()) return;
-    if (mayPlayerClickBoard()) {
+    if (g_game->mayPlayerClickBoard()) {
         playTyped(text);
         return;
     }
@@ -180,7 +178,7 @@ void buildMoveLine() {
 }
 
 bool openMoveLine() {
-    if (!g_line.text || !mayTypeMove()) return false;
+    if (!g_line.text || !g_game->mayTypeMove()) return false;
     g_line.open = true;
     g_line.typed[0] = 0;
     g_line.length = 0;
@@ -220,7 +218,7 @@ bool moveLineKey(int code) {
 
 void moveLineStep() {
     if (!g_line.text) return;
-    if (g_line.open && !mayTypeMove()) closeLine();
+    if (g_line.open && !g_game->mayTypeMove()) closeLine();
     const TextOverlay* o = g_ui->overlay;
     if (g_line.open &&
         (o->screenWidth != g_line.layoutWidth || o->screenHeight != g_line.layoutHeight))
@@ -228,11 +226,11 @@ void moveLineStep() {
     if (!g_line.waiting) return;
     // Another game now, or the player turned to the menu or the pause view: the move no longer
     // waits (played when the menu closes, long after, it would come as a surprise).
-    if (g_game->record.moves.count != g_line.waitingRecordCount || menuOrPauseShown()) {
+    if (g_game->record.moves.count != g_line.waitingRecordCount || g_game->menuOrPauseShown()) {
         g_line.waiting = false;
         return;
     }
-    if (!mayPlayerClickBoard() || !mayTypeMove()) return;
+    if (!g_game->mayPlayerClickBoard() || !g_game->mayTypeMove()) return;
     g_line.waiting = false;
     playTyped(g_line.waitingText);
 }

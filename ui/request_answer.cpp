@@ -4,7 +4,6 @@
 // game installs its own answer (ScreenHooks::answerRequest), which replaces this one.
 #include "app/app_state.h"
 #include "app/input.h"
-#include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "game/game_end_state.h"
 #include "game/game_model.h"
@@ -30,7 +29,7 @@ void answerLocalRequest(bool accepted) {
         break;
     case 'W':
         beforeBoardReplaced();
-        swapColours();
+        g_game->swapColours();
         break;
     case 'B':
         beforeBoardReplaced();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "anim/anim_manager.h"
+#include "app/wiring.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
@@ -21,6 +22,7 @@ protected:
         g_scene = scene;
         g_anim = new AnimManager();
         g_game = new GameModel();
+        installGameHooks();
         g_board = new BoardScene();
         cam = new KCamera(scene);
         cam->InsertAsChildOf(scene->root);

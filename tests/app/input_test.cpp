@@ -110,8 +110,8 @@ TEST_F(InputTest, PauseIsIgnoredWhileTheCameraFliesBackFromTheMenu) {
 
 TEST_F(InputTest, PauseDuringTheTurnTowardsTheComputerStillLetsItAnswer) {
     toGame();
-    ASSERT_TRUE(tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
-    endTurn();
+    ASSERT_TRUE(g_game->tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
+    g_game->endTurn();
     // The glide ends, then the camera turns towards the computer's side.
     ASSERT_TRUE(runFramesUntil([] { return !g_game->pieceInMotion && IsCameraMoving(); }, 400));
     ASSERT_EQ(g_game->sideToMove, 1);
@@ -150,8 +150,8 @@ TEST_F(InputTest, NothingButTheSkipActsDuringTheFlightUpToTheMenu) {
 
 TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
     toGame();
-    ASSERT_TRUE(tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
-    endTurn();
+    ASSERT_TRUE(g_game->tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
+    g_game->endTurn();
     ASSERT_TRUE(g_game->pieceInMotion);
     key(19);
     ASSERT_TRUE(g_game->cameraView);
@@ -169,8 +169,8 @@ TEST_F(InputTest, PauseDuringAGlideKeepsTheTourAndTheComputerWaits) {
 
 TEST_F(InputTest, TheMenuClosedDuringAGlideStillFinishesClosing) {
     toGame();
-    ASSERT_TRUE(tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
-    endTurn();
+    ASSERT_TRUE(g_game->tryMove(g_game->pieceOf(0, 2, 4), &g_game->squares[36], true)); // e2-e4
+    g_game->endTurn();
     key(27);
     ASSERT_TRUE(g_game->menuOpen);
     runFramesUntil([] { return false; }, 2);

@@ -76,8 +76,8 @@ protected:
     // Starts a move as the side to move (engine, record and board), without waiting.
     void start(const char* move) {
         g_game->humanColour = g_game->sideToMove;
-        ASSERT_TRUE(tryMove(at(move), square(move + 2), true)) << move;
-        endTurn();
+        ASSERT_TRUE(g_game->tryMove(at(move), square(move + 2), true)) << move;
+        g_game->endTurn();
     }
     void frame(double seconds) {
         KAdvanceTestClock(seconds);

@@ -72,17 +72,17 @@ TEST_F(BoardRules, CastlingNeedsTheRookOnItsCorner) {
     place(0, KIND_ROOK, 0, "a1");
     place(0, KIND_ROOK, 1, "h1");
     PieceRecord* king = at("e1");
-    EXPECT_TRUE(tryMove(king, square("g1"), false));
-    EXPECT_TRUE(tryMove(king, square("c1"), false));
+    EXPECT_TRUE(g_game->tryMove(king, square("g1"), false));
+    EXPECT_TRUE(g_game->tryMove(king, square("c1"), false));
     // The h-rook taken on its corner without ever moving: no castling with a captured rook.
-    sendToGraveyard(at("h1"));
+    g_game->sendToGraveyard(at("h1"));
     place(1, KIND_KNIGHT, 0, "h1");
-    EXPECT_FALSE(tryMove(king, square("g1"), false));
-    sendToGraveyard(at("h1"));
-    EXPECT_FALSE(tryMove(king, square("g1"), false));
+    EXPECT_FALSE(g_game->tryMove(king, square("g1"), false));
+    g_game->sendToGraveyard(at("h1"));
+    EXPECT_FALSE(g_game->tryMove(king, square("g1"), false));
     // Rook elsewhere on the home row (it did not move in the record, but is not on a1).
     place(0, KIND_ROOK, 0, "b1");
-    EXPECT_FALSE(tryMove(king, square("c1"), false));
+    EXPECT_FALSE(g_game->tryMove(king, square("c1"), false));
 }
 
 TEST_F(BoardRules, CastlingRefusedThroughAttackOrAfterAMove) {
@@ -92,17 +92,17 @@ TEST_F(BoardRules, CastlingRefusedThroughAttackOrAfterAMove) {
     place(0, KIND_ROOK, 1, "h1");
     place(0, KIND_ROOK, 0, "a1");
     place(1, KIND_ROOK, 0, "f8"); // attacks f1, which the king passes
-    EXPECT_FALSE(tryMove(at("e1"), square("g1"), false));
-    EXPECT_TRUE(tryMove(at("e1"), square("c1"), false));
+    EXPECT_FALSE(g_game->tryMove(at("e1"), square("g1"), false));
+    EXPECT_TRUE(g_game->tryMove(at("e1"), square("c1"), false));
     place(1, KIND_ROOK, 0, "e7"); // the king in check may not castle
-    EXPECT_FALSE(tryMove(at("e1"), square("c1"), false));
+    EXPECT_FALSE(g_game->tryMove(at("e1"), square("c1"), false));
     place(1, KIND_ROOK, 0, "a8");
     ASSERT_TRUE(playOnBoard("a1a2"));
     ASSERT_TRUE(playOnBoard("a8a7"));
     ASSERT_TRUE(playOnBoard("a2a1"));
     ASSERT_TRUE(playOnBoard("a7a8"));
-    EXPECT_FALSE(tryMove(at("e1"), square("c1"), false)) << "the a-rook has moved";
-    EXPECT_TRUE(tryMove(at("e1"), square("g1"), false));
+    EXPECT_FALSE(g_game->tryMove(at("e1"), square("c1"), false)) << "the a-rook has moved";
+    EXPECT_TRUE(g_game->tryMove(at("e1"), square("g1"), false));
 }
 
 TEST_F(BoardRules, CastlingMovesKingAndRookButRecordsOnlyTheKing) {
@@ -123,8 +123,8 @@ TEST_F(BoardRules, EnPassantOnlyRightAfterTheDoubleStep) {
     for (const char* m : {"e2e4", "a7a6", "e4e5", "d7d5"})
         ASSERT_TRUE(play(m)) << m;
     PieceRecord* victim = at("d5");
-    EXPECT_TRUE(tryMove(at("e5"), square("d6"), false));
-    EXPECT_FALSE(tryMove(at("e5"), square("f6"), false)) << "no pawn jumped past f6";
+    EXPECT_TRUE(g_game->tryMove(at("e5"), square("d6"), false));
+    EXPECT_FALSE(g_game->tryMove(at("e5"), square("f6"), false)) << "no pawn jumped past f6";
     ASSERT_TRUE(play("e5d6"));
     EXPECT_EQ(victim->square, nullptr);
     EXPECT_EQ(victim->row, -1);
@@ -138,13 +138,13 @@ TEST_F(BoardRules, EnPassantOnlyRightAfterTheDoubleStep) {
     SetUp();
     for (const char* m : {"e2e4", "a7a6", "e4e5", "d7d5", "h2h3", "a6a5"})
         ASSERT_TRUE(play(m)) << m;
-    EXPECT_FALSE(tryMove(at("e5"), square("d6"), false));
+    EXPECT_FALSE(g_game->tryMove(at("e5"), square("d6"), false));
     // Nor after a single step that arrives beside the pawn in two moves.
     TearDown();
     SetUp();
     for (const char* m : {"e2e4", "d7d6", "e4e5", "a7a6", "h2h3", "d6d5"})
         ASSERT_TRUE(play(m)) << m;
-    EXPECT_FALSE(tryMove(at("e5"), square("d6"), false));
+    EXPECT_FALSE(g_game->tryMove(at("e5"), square("d6"), false));
 }
 
 TEST_F(BoardRules, EnPassantMayNotUncoverTheKing) {
@@ -157,10 +157,11 @@ TEST_F(BoardRules, EnPassantMayNotUncoverTheKing) {
     g_game->sideToMove = 1;
     ASSERT_TRUE(playOnBoard("c7c5"));
     // Both pawns leave the fifth row: the rook would then see the king.
-    EXPECT_FALSE(tryMove(at("b5"), square("c6"), false));
-    EXPECT_TRUE(tryMove(at("b5"), square("b6"), false)) << "the c-pawn still shields the king";
+    EXPECT_FALSE(g_game->tryMove(at("b5"), square("c6"), false));
+    EXPECT_TRUE(g_game->tryMove(at("b5"), square("b6"), false))
+        << "the c-pawn still shields the king";
     place(1, KIND_ROOK, 1, "h4");
-    EXPECT_TRUE(tryMove(at("b5"), square("c6"), false));
+    EXPECT_TRUE(g_game->tryMove(at("b5"), square("c6"), false));
 }
 
 TEST_F(BoardRules, KingMayNotStepAlongTheLineOfACheck) {
@@ -169,15 +170,16 @@ TEST_F(BoardRules, KingMayNotStepAlongTheLineOfACheck) {
     place(1, KIND_KING, 0, "h8");
     place(1, KIND_ROOK, 0, "a4");
     PieceRecord* king = at("d4");
-    EXPECT_FALSE(tryMove(king, square("e4"), false)) << "e4 is on the rook's line past the king";
-    EXPECT_FALSE(tryMove(king, square("c4"), false));
-    EXPECT_TRUE(tryMove(king, square("d5"), false));
-    EXPECT_TRUE(tryMove(king, square("e5"), false));
+    EXPECT_FALSE(g_game->tryMove(king, square("e4"), false))
+        << "e4 is on the rook's line past the king";
+    EXPECT_FALSE(g_game->tryMove(king, square("c4"), false));
+    EXPECT_TRUE(g_game->tryMove(king, square("d5"), false));
+    EXPECT_TRUE(g_game->tryMove(king, square("e5"), false));
     // A pinned piece may move only along the pin.
     place(0, KIND_ROOK, 0, "b4");
-    EXPECT_TRUE(tryMove(at("b4"), square("a4"), false));
-    EXPECT_TRUE(tryMove(at("b4"), square("c4"), false));
-    EXPECT_FALSE(tryMove(at("b4"), square("b5"), false));
+    EXPECT_TRUE(g_game->tryMove(at("b4"), square("a4"), false));
+    EXPECT_TRUE(g_game->tryMove(at("b4"), square("c4"), false));
+    EXPECT_FALSE(g_game->tryMove(at("b4"), square("b5"), false));
 }
 
 TEST_F(BoardRules, LinesOfAttackEndAtTheFirstPiece) {
@@ -185,20 +187,21 @@ TEST_F(BoardRules, LinesOfAttackEndAtTheFirstPiece) {
     place(1, KIND_ROOK, 0, "a1");
     place(1, KIND_KNIGHT, 0, "a3");
     place(0, KIND_PAWN, 2, "c1");
-    EXPECT_TRUE(isAttacked(square("b1"), 1));
-    EXPECT_TRUE(isAttacked(square("c1"), 1)) << "the occupied square itself is reached";
-    EXPECT_FALSE(isAttacked(square("d1"), 1)) << "the white pawn on c1 ends the rook's line";
-    EXPECT_TRUE(isAttacked(square("a2"), 1));
-    EXPECT_FALSE(isAttacked(square("a5"), 1)) << "the rook's own knight ends its line";
-    EXPECT_TRUE(isAttacked(square("b5"), 1)) << "the knight's jump";
+    EXPECT_TRUE(g_game->isAttacked(square("b1"), 1));
+    EXPECT_TRUE(g_game->isAttacked(square("c1"), 1)) << "the occupied square itself is reached";
+    EXPECT_FALSE(g_game->isAttacked(square("d1"), 1))
+        << "the white pawn on c1 ends the rook's line";
+    EXPECT_TRUE(g_game->isAttacked(square("a2"), 1));
+    EXPECT_FALSE(g_game->isAttacked(square("a5"), 1)) << "the rook's own knight ends its line";
+    EXPECT_TRUE(g_game->isAttacked(square("b5"), 1)) << "the knight's jump";
     place(0, KIND_PAWN, 4, "e4");
-    EXPECT_TRUE(isAttacked(square("d5"), 0));
-    EXPECT_TRUE(isAttacked(square("f5"), 0));
-    EXPECT_FALSE(isAttacked(square("e5"), 0));
-    EXPECT_FALSE(isAttacked(square("d3"), 0)) << "a White pawn attacks forwards only";
+    EXPECT_TRUE(g_game->isAttacked(square("d5"), 0));
+    EXPECT_TRUE(g_game->isAttacked(square("f5"), 0));
+    EXPECT_FALSE(g_game->isAttacked(square("e5"), 0));
+    EXPECT_FALSE(g_game->isAttacked(square("d3"), 0)) << "a White pawn attacks forwards only";
     place(1, KIND_PAWN, 4, "e5");
-    EXPECT_TRUE(isAttacked(square("d4"), 1));
-    EXPECT_FALSE(isAttacked(square("d6"), 1)) << "a Black pawn attacks towards row 7";
+    EXPECT_TRUE(g_game->isAttacked(square("d4"), 1));
+    EXPECT_FALSE(g_game->isAttacked(square("d6"), 1)) << "a Black pawn attacks towards row 7";
 }
 
 TEST_F(BoardRules, PromotedPawnMovesAsAQueenAndKeepsItsIdentity) {
@@ -214,10 +217,10 @@ TEST_F(BoardRules, PromotedPawnMovesAsAQueenAndKeepsItsIdentity) {
     EXPECT_EQ(rm_index(g_game->record.moves[0]), 6);
     EXPECT_EQ(g_game->record.promoted, 1u << 6);
     // Black's king on a8 is in check along the eighth row; it can still step to a7 or b7.
-    EXPECT_TRUE(isAttacked(square("b8"), 0));
+    EXPECT_TRUE(g_game->isAttacked(square("b8"), 0));
     ASSERT_TRUE(playOnBoard("a8a7"));
-    EXPECT_TRUE(tryMove(pawn, square("c4"), false)) << "diagonal, as a queen";
-    EXPECT_TRUE(tryMove(pawn, square("g2"), false)) << "backwards, as a queen";
+    EXPECT_TRUE(g_game->tryMove(pawn, square("c4"), false)) << "diagonal, as a queen";
+    EXPECT_TRUE(g_game->tryMove(pawn, square("g2"), false)) << "backwards, as a queen";
     g_board->reset(0);
     EXPECT_FALSE(pawn->promoted);
     EXPECT_EQ(at("g2"), pawn);
@@ -261,8 +264,8 @@ TEST_F(BoardRules, MateIsDecidedByLegalMovesNotByFlightSquares) {
     forgetPlayerMessage();
     ASSERT_TRUE(playOnBoard("a8a1"));
     EXPECT_EQ(lastPlayerMessage(), nullptr);
-    EXPECT_TRUE(tryMove(at("c8"), square("c1"), false));
-    EXPECT_FALSE(tryMove(at("c8"), square("d8"), false)) << "the check must be answered";
+    EXPECT_TRUE(g_game->tryMove(at("c8"), square("c1"), false));
+    EXPECT_FALSE(g_game->tryMove(at("c8"), square("d8"), false)) << "the check must be answered";
 }
 
 TEST_F(BoardRules, MateAndStalemateAskWhetherTheOtherSideAttacksTheKing) {

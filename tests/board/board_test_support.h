@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/wiring.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "chess/make_move.h"
@@ -36,6 +37,7 @@ class BoardFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         g_game = new GameModel();
+        installGameHooks();
         g_board = new BoardScene();
     }
     void TearDown() override {
@@ -52,9 +54,9 @@ protected:
         PieceRecord* p = at(move);
         if (!p) return false;
         g_game->humanColour = withEngine ? g_game->sideToMove : 1 - g_game->sideToMove;
-        if (!tryMove(p, &g_game->squares[sq(move + 2)], true)) return false;
+        if (!g_game->tryMove(p, &g_game->squares[sq(move + 2)], true)) return false;
         g_game->pieceInMotion = nullptr;
-        endTurn();
+        g_game->endTurn();
         return true;
     }
 
@@ -64,7 +66,7 @@ protected:
     // Empties the board: every piece to the graveyard.
     void clearBoard() {
         for (PieceRecord* p : g_game->pieces)
-            sendToGraveyard(p);
+            g_game->sendToGraveyard(p);
     }
     PieceRecord* place(int colour, int kind, int index, const char* where) {
         PieceRecord* p = g_game->pieceOf(colour, kind, index);
@@ -83,7 +85,7 @@ protected:
         for (PieceRecord* p : g_game->pieces) {
             if (p->colour != colour || !p->square) continue;
             for (SquareRecord& s : g_game->squares)
-                if (tryMove(p, &s, false))
+                if (g_game->tryMove(p, &s, false))
                     out.push_back(
                         text(p->square->row * 8 + p->square->column, s.row * 8 + s.column));
         }

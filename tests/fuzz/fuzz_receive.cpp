@@ -76,8 +76,8 @@ void localMove() {
     for (PieceRecord* p : g_game->pieces) {
         if (p->colour != g_game->humanColour || !p->square) continue;
         for (SquareRecord& s : g_game->squares)
-            if (tryMove(p, &s, false)) {
-                if (tryMove(p, &s, true)) endTurn();
+            if (g_game->tryMove(p, &s, false)) {
+                if (g_game->tryMove(p, &s, true)) g_game->endTurn();
                 return;
             }
     }

@@ -210,7 +210,7 @@ TEST_F(Extras, HintsAreTheLegalMovesOfTheSelectedPieceAndTheKeyLSwitchesThemOff)
                     (legal[k].flags & MF_CAPTURE ? engineTakes : engineQuiet) |= bit(legal[k].to);
             uint64_t boardAllows = 0;
             for (int s = 0; s < 64; ++s)
-                if (tryMove(p, &g_game->squares[s], false)) boardAllows |= bit(s);
+                if (g_game->tryMove(p, &g_game->squares[s], false)) boardAllows |= bit(s);
 
             click(from);
             ASSERT_EQ(g_game->selectedPiece, p);

@@ -422,7 +422,7 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
     EXPECT_EQ(square_piece[29], PAWN) << "the pawn taken en passant is back";
 
     // Colours swapped: the computer now plays White and moves at once.
-    swapColours();
+    g_game->swapColours();
     EXPECT_EQ(g_game->humanColour, 1);
     ASSERT_TRUE(runUntil([] { return g_game->record.moves.count == 5 && settled(); }, 200))
         << state();
@@ -432,8 +432,8 @@ TEST_F(GamePlay, SpecialMovesLoadAndTakeBackInPairsAndColoursSwap) {
     // Before the computer has replied only the player's own move goes.
     int from, to;
     ASSERT_TRUE(chooseMove(from, to));
-    ASSERT_TRUE(tryMove(g_game->squares[from].piece, &g_game->squares[to], true));
-    endTurn();
+    ASSERT_TRUE(g_game->tryMove(g_game->squares[from].piece, &g_game->squares[to], true));
+    g_game->endTurn();
     ASSERT_EQ(g_game->record.moves.count, 6) << state();
     ASSERT_EQ(g_game->record.TakeBack(), 1);
     expectSettledGame("the player's move taken back");
@@ -449,8 +449,8 @@ TEST_F(GamePlay, ANetworkTakeBackIsOneHalfMoveOnBothSides) {
     ASSERT_TRUE(runUntil(settled, 100));
     for (const char* m : {"e2e4", "e7e5"}) {
         const int from = (m[0] - 'a') + ('8' - m[1]) * 8, to = (m[2] - 'a') + ('8' - m[3]) * 8;
-        ASSERT_TRUE(tryMove(g_game->squares[from].piece, &g_game->squares[to], true)) << m;
-        endTurn();
+        ASSERT_TRUE(g_game->tryMove(g_game->squares[from].piece, &g_game->squares[to], true)) << m;
+        g_game->endTurn();
         ASSERT_TRUE(runUntil(settled, 100)) << m;
     }
     ASSERT_EQ(g_game->sideToMove, g_game->humanColour);

@@ -57,8 +57,8 @@ TEST_F(GameRecordTest, AMoveTheEngineRefusesIsNotPlayedOnTheBoard) {
     PieceRecord* pawn = at("e7");
     g_game->humanColour = 1;
     forgetPlayerMessage();
-    EXPECT_TRUE(tryMove(pawn, square("e5"), false)) << "the board's rules allow it";
-    EXPECT_FALSE(tryMove(pawn, square("e5"), true));
+    EXPECT_TRUE(g_game->tryMove(pawn, square("e5"), false)) << "the board's rules allow it";
+    EXPECT_FALSE(g_game->tryMove(pawn, square("e5"), true));
     EXPECT_STREQ(lastPlayerMessage(), "Illegal move");
     EXPECT_EQ(at("e7"), pawn);
     EXPECT_EQ(at("e5"), nullptr);
@@ -91,7 +91,7 @@ TEST_F(GameRecordTest, UndoLastMove) {
     expectAllAgree();
     EXPECT_EQ(g_game->sideToMove, 1);
     EXPECT_EQ(at("d8")->kind, KIND_QUEEN);
-    EXPECT_TRUE(tryMove(at("d8"), square("d5"), false));
+    EXPECT_TRUE(g_game->tryMove(at("d8"), square("d5"), false));
 }
 
 TEST_F(GameRecordTest, LoadMovesReadsLeastSignificantByteFirstAndRefusesDamage) {

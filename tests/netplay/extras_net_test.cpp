@@ -67,7 +67,7 @@ protected:
             const int from = piece->row * 8 + piece->column;
             uint64_t allowed = 0, engine = 0;
             for (int s = 0; s < 64; ++s)
-                if (tryMove(piece, &g_game->squares[s], false)) allowed |= bit(s);
+                if (g_game->tryMove(piece, &g_game->squares[s], false)) allowed |= bit(s);
             for (int k = 0; k < count; ++k)
                 if (legal[k].from == from) engine |= bit(legal[k].to);
             onBoardClick(piece->node);
@@ -126,7 +126,7 @@ TEST_F(NetExtras, HintsMarksAndListFollowTheBoardsRulesAndThePeersMoves) {
     EXPECT_EQ(shownMoveMarks().quiet | shownMoveMarks().captures, 0u);
 
     // No suggestion in a network game.
-    EXPECT_FALSE(suggestMoveForPlayer());
+    EXPECT_FALSE(g_game->suggestMoveForPlayer());
     frameSteps();
     EXPECT_EQ(shownMoveMarks().suggested, 0u);
 }

@@ -14,7 +14,6 @@
 
 #include "app/game_main.h"
 #include "app/launch_options.h"
-#include "app/may_act.h"
 #include "board/square_picking.h"
 #include "chess/fen.h"
 #include "chess/notation.h"
@@ -80,7 +79,7 @@ int main(int argc, char** argv) {
         }
         final = false;
         // One click a frame while the board may be clicked, also while the camera turns.
-        if (!mayPlayerClickBoard()) continue;
+        if (!g_game->mayPlayerClickBoard()) continue;
         if (clicks == 0) move = chooseMove(seed, played);
         onBoardClick(g_game->squares[clicks == 0 ? move.from : move.to].node);
         if (++clicks < 3) continue;

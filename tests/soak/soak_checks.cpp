@@ -9,7 +9,6 @@
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
 #include "app/input.h"
-#include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "board/captured_row.h"
@@ -93,7 +92,7 @@ std::string stateSummary() {
         u->saveScreenOpen, u->connectScreenOpen, u->quitBannerShown, u->waterShown,
         g_game->questionShown, cam ? cam->preset : -1, cam ? cam->state : -9,
         NodeAnimOwes(g_board->camera, menuClosedCallback), g_game->sideToMove, g_game->humanColour,
-        g_game->record.moves.count, boardInMotion(), netSession().server != nullptr,
+        g_game->record.moves.count, g_game->boardInMotion(), netSession().server != nullptr,
         netSession().client != nullptr);
     std::string held;
     for (int k = 0; k < 256; ++k)
@@ -141,7 +140,7 @@ std::string Checks::board() {
         movesChecked_ = r->moves.count;
         movesHash_ = hash;
     }
-    if (boardInMotion()) return "";
+    if (g_game->boardInMotion()) return "";
     // The position the board shows: the record's, or an earlier one of the same game while the
     // replay steps through it (the record stays whole meanwhile).
     const int shown = r->ShownCount();
@@ -350,7 +349,7 @@ std::string Checks::ending() {
                                         "\"");
     }
     judgedHash_ = hash;
-    const bool inView = g_game->gameStarted && !menuOrPauseShown() && !g_game->introRunning;
+    const bool inView = g_game->gameStarted && !g_game->menuOrPauseShown() && !g_game->introRunning;
     const std::string shown = gameEndBannerShown() ? gameEndBannerShown() : "";
     if (shown != (v.over() && inView ? v.banner : ""))
         return failed("ending", "the banner shows \"" + shown + "\"");
@@ -363,8 +362,9 @@ std::string Checks::ending() {
 std::string Checks::computer(double seconds) {
     // Due: a game against the computer, its turn, a move to play, nothing moving (no glide, no
     // camera flight, whose end would ask it) and nothing shown over the board.
-    const bool due = localGame() && g_game->gameStarted && !gameFinished() && computerToMove() &&
-                     !menuOrPauseShown() && !boardInMotion() && !cameraFlying();
+    const bool due = localGame() && g_game->gameStarted && !gameFinished() &&
+                     g_game->computerToMove() && !g_game->menuOrPauseShown() &&
+                     !g_game->boardInMotion() && !cameraFlying();
     computerWaited_ = due ? computerWaited_ + seconds : 0;
     if (computerWaited_ > COMPUTER_WAIT_LIMIT)
         return failed("computer", "its turn came on a still board and it has not moved");

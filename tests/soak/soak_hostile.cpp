@@ -108,7 +108,7 @@ private:
         for (PieceRecord* p : g_game->pieces) {
             if (!p->square || p->colour != g_game->sideToMove) continue;
             for (int t = 0; t < 64; ++t)
-                if (tryMove(p, &g_game->squares[t], false))
+                if (g_game->tryMove(p, &g_game->squares[t], false))
                     moves.push_back({p->row * 8 + p->column, t});
         }
         if (moves.empty()) return false;

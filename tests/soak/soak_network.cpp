@@ -18,7 +18,6 @@
 #include <filesystem>
 
 #include "app/launch_options.h"
-#include "app/may_act.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 #include "game/settings.h"
@@ -84,8 +83,8 @@ uint32_t recordHash() {
 
 // Nothing of the game between the two is under way on this side.
 bool quiet() {
-    return gameConnected() && !boardInMotion() && !g_game->requestPending &&
-           !g_game->questionShown && !wholeGameAwaited() && unreadBytes() == 0;
+    return gameConnected() && !g_game->boardInMotion() && !g_game->requestPending &&
+           !g_game->questionShown && !g_game->wholeGameAwaited() && unreadBytes() == 0;
 }
 
 Report stateReport(long steps, long checks, bool sent, bool closed) {

@@ -6,7 +6,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_moves.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
@@ -135,7 +134,7 @@ std::vector<std::pair<int, int>> allowedMoves() {
     for (PieceRecord* p : g_game->pieces) {
         if (!p->square || p->colour != g_game->sideToMove) continue;
         for (int t = 0; t < 64; ++t)
-            if (tryMove(p, &g_game->squares[t], false))
+            if (g_game->tryMove(p, &g_game->squares[t], false))
                 moves.push_back({p->row * 8 + p->column, t});
     }
     return moves;
@@ -538,7 +537,7 @@ Step Player::choose() {
         planTypedMove();
         return next();
     }
-    if (mayPlayerClickBoard() && random_.chance(0.5)) {
+    if (g_game->mayPlayerClickBoard() && random_.chance(0.5)) {
         planMove();
         if (!plan_.empty()) return next();
     }
@@ -565,8 +564,8 @@ Step Player::choose() {
             // In a network game the request goes out at once and waits for the peer's answer;
             // meanwhile the player goes on: confirms a move chosen before asking, or asks for a
             // load. The other player keeps still, or it would mostly have answered first.
-            if (inNetworkGame && mayAskRequestByKey() && random_.chance(0.3)) {
-                const bool move = mayPlayerClickBoard() && random_.chance(0.5);
+            if (inNetworkGame && g_game->mayAskRequestByKey() && random_.chance(0.3)) {
+                const bool move = g_game->mayPlayerClickBoard() && random_.chance(0.5);
                 if (move) planMove();
                 const Step ask{named("press %c (a request)", key), [key] { press(key); }, 0.05};
                 plan_.insert(plan_.empty() ? plan_.end() : plan_.end() - 1, ask);

@@ -8,7 +8,6 @@
 
 #include "anim/anim_manager.h"
 #include "app/app_state.h"
-#include "app/may_act.h"
 #include "board/board_moves.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
@@ -152,8 +151,9 @@ void Player::probe() {
     plan_.push_back({"probe: the game goes on", nullptr, 0.01, [] {
                          if (!g_game->gameStarted || !localGame() || g_game->menuOpen)
                              return std::string();
-                         const bool over = !hasLegalMove(g_game->sideToMove) || gameFinished();
-                         if (over || mayPlayerClickBoard()) return std::string();
+                         const bool over =
+                             !g_game->hasLegalMove(g_game->sideToMove) || gameFinished();
+                         if (over || g_game->mayPlayerClickBoard()) return std::string();
                          return std::string("soft-lock: the player cannot move");
                      }});
     // From the way back to the menu on, the other side keeps still.

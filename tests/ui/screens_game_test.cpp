@@ -92,8 +92,8 @@ protected:
         static int expected;
         expected = g_game->record.moves.count + 2;
         PieceRecord* p = g_game->squares[fr * 8 + fc].piece;
-        if (!p || !tryMove(p, &g_game->squares[tr * 8 + tc], true)) return false;
-        endTurn();
+        if (!p || !g_game->tryMove(p, &g_game->squares[tr * 8 + tc], true)) return false;
+        g_game->endTurn();
         return wait(
             [] {
                 return g_game->record.moves.count == expected && resting() &&

@@ -8,6 +8,7 @@
 #include "anim/anim_manager.h"
 #include "anim/water.h"
 #include "app/app_state.h"
+#include "app/wiring.h"
 #include "board/board_scene.h"
 #include "engine/KivEngine.h"
 #include "game/game_model.h"
@@ -87,6 +88,7 @@ void UiWorld::SetUp() {
     g_root->InsertAsChildOf(g_scene->root);
     g_app = new AppState(800, 600);
     g_game = new GameModel();
+    installGameHooks();
     netPort() = DEFAULT_NET_PORT;
     g_board = new BoardScene();
     g_anim = new AnimManager();

@@ -217,7 +217,7 @@ bool findCapture(int& fr, int& fc, int& tr, int& tc) {
         if (!p || !p->square || p->colour != g_game->humanColour) continue;
         for (SquareRecord& s : g_game->squares) {
             if (!s.piece || s.piece->colour == p->colour) continue;
-            if (!tryMove(p, &s, false)) continue;
+            if (!g_game->tryMove(p, &s, false)) continue;
             fr = p->row, fc = p->column, tr = s.row, tc = s.column;
             return true;
         }
@@ -240,7 +240,7 @@ bool shootCapture() {
     for (const auto& m : opening) {
         if (findCapture(fr, fc, tr, tc)) break;
         PieceRecord* p = g_game->squares[m[0] * 8 + m[1]].piece;
-        if (!p || !tryMove(p, &g_game->squares[m[2] * 8 + m[3]], false)) continue;
+        if (!p || !g_game->tryMove(p, &g_game->squares[m[2] * 8 + m[3]], false)) continue;
         if (!playAndWait(m[0], m[1], m[2], m[3])) return false;
     }
     if (!findCapture(fr, fc, tr, tc)) return fail("no capture came up");
@@ -305,15 +305,15 @@ bool shootInfo() {
     for (int i = 0; i < 14 && !lastPlayerMessage(); ++i) {
         int fr = -1, fc = 0, tr = 0, tc = 0;
         if (i < 2 && g_game->squares[plan[i][0] * 8 + plan[i][1]].piece &&
-            tryMove(g_game->squares[plan[i][0] * 8 + plan[i][1]].piece,
-                    &g_game->squares[plan[i][2] * 8 + plan[i][3]], false)) {
+            g_game->tryMove(g_game->squares[plan[i][0] * 8 + plan[i][1]].piece,
+                            &g_game->squares[plan[i][2] * 8 + plan[i][3]], false)) {
             fr = plan[i][0], fc = plan[i][1], tr = plan[i][2], tc = plan[i][3];
         } else {
             // Any move that takes nothing, the king's side kept open.
             for (PieceRecord* p : g_game->pieces) {
                 if (!p || !p->square || p->colour != g_game->humanColour || fr >= 0) continue;
                 for (SquareRecord& s : g_game->squares) {
-                    if (s.piece || !tryMove(p, &s, false)) continue;
+                    if (s.piece || !g_game->tryMove(p, &s, false)) continue;
                     fr = p->row, fc = p->column, tr = s.row, tc = s.column;
                     break;
                 }

@@ -3,8 +3,6 @@
 
 #include <cstdlib>
 
-#include "board/board_moves.h"
-#include "board/board_scene.h"
 #include "game/game_model.h"
 #include "game/game_record.h"
 
@@ -77,7 +75,7 @@ PieceRecord* castlingRookFor(PieceRecord* king, int dc) {
         if (pieceAt(homeRow, c)) return nullptr;
     int step = dc < 0 ? -1 : 1;
     for (int c = 4, i = 0; i < 3; ++i, c += step)
-        if (isAttacked(squareAt(homeRow, c), other)) return nullptr;
+        if (g_game->isAttacked(squareAt(homeRow, c), other)) return nullptr;
     return rook;
 }
 
@@ -94,7 +92,7 @@ bool leavesKingAttacked(PieceRecord* piece, SquareRecord* target, PieceRecord* t
     piece->column = target->column;
 
     PieceRecord* king = g_game->pieceOf(piece->colour, KIND_KING, 0);
-    bool attacked = king && king->square && isAttacked(king->square, 1 - piece->colour);
+    bool attacked = king && king->square && g_game->isAttacked(king->square, 1 - piece->colour);
 
     target->piece = nullptr;
     from->piece = piece;
@@ -108,7 +106,7 @@ bool leavesKingAttacked(PieceRecord* piece, SquareRecord* target, PieceRecord* t
 
 } // namespace
 
-bool isAttacked(const SquareRecord* square, int by) {
+bool GameModel::isAttacked(const SquareRecord* square, int by) {
     if (!square) return false;
     int r = square->row, c = square->column;
     // Pawns: a Black pawn attacks downwards (from row - 1), a White pawn upwards (from row + 1).
@@ -136,9 +134,9 @@ bool isAttacked(const SquareRecord* square, int by) {
     return false;
 }
 
-bool tryMove(PieceRecord* piece, SquareRecord* target, bool execute) {
+bool GameModel::tryMove(PieceRecord* piece, SquareRecord* target, bool execute) {
     // 1. Plain refusals.
-    if (!g_board || !piece || !piece->square || !target || target == piece->square) return false;
+    if (!piece || !piece->square || !target || target == piece->square) return false;
     if (target->piece && target->piece->colour == piece->colour) return false;
     int dr = target->row - piece->row, dc = target->column - piece->column;
     int adr = std::abs(dr), adc = std::abs(dc);
@@ -195,11 +193,10 @@ bool tryMove(PieceRecord* piece, SquareRecord* target, bool execute) {
     return true;
 }
 
-bool hasLegalMove(int colour) {
-    if (!g_board) return false;
-    for (PieceRecord* p : g_game->pieces) {
+bool GameModel::hasLegalMove(int colour) {
+    for (PieceRecord* p : pieces) {
         if (p->colour != colour || !p->square) continue;
-        for (SquareRecord& s : g_game->squares)
+        for (SquareRecord& s : squares)
             if (tryMove(p, &s, false)) return true;
     }
     return false;
