@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The animation manager (g_anim): fixed pools of the engine's key-frame animations, written once
 // at start-up (the presets) or rewritten before use (piece glides, menu cubes, indicators), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preset animations written once at start-up: camera views, light paths and fades, the piece
 // glide and the indicators, the menu cubes' wave and the water growing in. The board's nodes
 // are set on them by board/board_presets.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's short sounds, mixed over the music: a piece set down, a capture, a check, a mate, a
 // refused move, and a chat line from the other player. They live in slots 1 to 6 of the sound

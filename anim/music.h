@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu's music (sound 0 of the bank, looping), which key N and the settings line
 // "music = on|off" switch on and off. Switched off, it stops at once and the menu's page turns no

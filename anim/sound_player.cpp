@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "anim/sound_player.h"
 
 #include "engine/KivEngine.h"

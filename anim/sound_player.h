@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's bank of sounds: ten engine sound objects, of which only the first is loaded (the
 // menu music) and played. One instance (g_sound), made after the sound system is opened.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pool of the menu's water page: a grid mesh whose vertices rise and fall in rings that
 // spread, reflect at the rim and die out. Vertex colours darken where the surface is raised

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/app_state.h"
 
 #include "app/camera_zoom.h"

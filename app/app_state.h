@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application state: the window and the keys (the game's flags, selection and requests are
 // the game model's, game/game_model.h; the connections the network session's,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The mouse wheel brings the camera nearer to the board or takes it farther, along its line of
 // sight, eased, within limits. The distance chosen is kept through the flights between views.

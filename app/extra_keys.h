@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keys beyond the game's own bindings, each switching one addition on or off:
 //   F, or Alt+Enter: full screen at the desktop's resolution, and back (also over the menu);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running game's frame loop: passes that step the game, frames drawn only when the picture
 // has something new or the ambient motion is due, and rests in between (frame_rest.h says when).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame loop's pace: which passes draw a frame, and when the next pass runs. A pass steps the
 // game (input, animations, network, timers); a frame is drawn only when the picture has something

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/game_main.h"
 #include "board/board_presets.h"
 #include "board/intro.h"

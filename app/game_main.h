@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's main, split so that integration tests can build the game once and then drive it
 // frame by frame with the engine's test clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/input.h"
 #include "board/camera_views.h"
 #include "board/intro.h"

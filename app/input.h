@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Routing of the window's keyboard and mouse events, and the view switches of the application
 // state (menu, pause view, new game, the intro's input lock). The five callbacks are

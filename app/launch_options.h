@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line: start straight into a network game, as host or joining side, on a port of
 // the player's choice, or into a game from a file against the computer; choose the computer's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process entry: the program's own folder becomes the current folder (every data path is
 // relative to it), then the engine is started, the game runs, and the engine is released.
 // The options (launch_options.h) are read first: --help, --version and a bad option end here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/request_keys.h"
 
 #include "game/game_model.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The R, S and B keys: a request for a new game ('R'), a swap of colours ('W') or a take-back
 // ('B'). In a local game the player confirms it in the request window; in a network game it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/resign_key.h"
 
 #include "game/game_end_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Resigning against the computer: the G key, and the Resign entry of the menu's main page. With
 // the game going on and nothing else asked, the local player is asked "Resign : are you sure ?"

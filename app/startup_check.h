@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Start-up checks: a data file or model object the game cannot do without stops the program
 // with a message naming it, instead of a crash later on a null object.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The hooks through which the game model asks and tells the floors above it, installed by the
 // top floor at start-up (buildGame), and by a test world that builds the objects itself.

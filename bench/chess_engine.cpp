@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chess engine benchmarks. The figures the issue tracks (perft and bench nodes per second)
 // come from chess3d-engine; these time the pieces one by one.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-bench: frame times of the scenes a player sees most, drawn by the real game in this
 // process and driven the way a player would, on the engine's test clock.
 //

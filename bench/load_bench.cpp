@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-load-bench: how long the load screen holds up the frame loop when the saved-games
 // folder is full of large PGN files, in the real game built in this process and driven as a
 // player would (the menu's Load entry), on the engine's test clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The moves' pictures on the board: the glides of a piece (and of the castling rook after its
 // king), a taken piece's node parked in its graveyard, the landing with its promotion, sound and
 // camera turn, and the camera travels. The records move in the game model (game/board_moves.cpp),

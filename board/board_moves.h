@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The moves' pictures on the board (g_board): the glide of a piece and of the castling rook
 // after its king, a taken piece's node parked in its graveyard, the landing, and the camera

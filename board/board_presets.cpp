@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board's own nodes on their preset animations at start-up: the circling light and the
 // pieces' glide.
 

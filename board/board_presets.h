@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The preset animations of the board's own nodes, written once at start-up after the board's
 // loaders (anim/anim_manager.h says the order of all presets).

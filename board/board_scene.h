@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 3D board: the nodes of the 64 squares and 32 pieces (the records of which piece stands
 // where, whose turn it is and which colour the local player plays are the game model's,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera's view keys, its turn towards a picked point and the end of its turn towards the
 // side to move.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/captured_row.h"
 
 #include "board/board_scene.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The captured pieces kept in view: each player's catch stands on the table beside the board, on
 // that player's right hand (White's catch along the h-file edge, Black's along the a-file edge),

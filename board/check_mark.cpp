@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/check_mark.h"
 
 #include "board/board_moves.h"

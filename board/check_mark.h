@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The red square under a king in check: the square of the side to move's king glows while that
 // king is attacked on the board's records, whoever moved (local player, computer, peer) and

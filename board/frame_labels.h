@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The board frame's letters and digits face whoever looks: the frame has four pictures, the
 // labels in each turned to read upright from one side of the board (White's, the h-file's,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The intro: a flight from far out down to the board while a title fades in and out in front of
 // the camera, then the flight up to the menu.

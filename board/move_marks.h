@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Marks on the squares, beside the select and target markers: the two squares of the last move
 // (whoever played it), a dot on each square the local player's selected piece may go to and a

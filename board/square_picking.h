@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The board's half of a mouse click: the node clicked (a square, or a piece standing on one)
 // becomes its square, which the game model plays as the local player's click

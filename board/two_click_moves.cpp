@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/two_click_moves.h"
 
 #include "board/square_picking.h"

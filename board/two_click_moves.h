@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The mouse's clicks on the board in the number the player chose for a move. With "moves = two
 // clicks" in the settings, the click that chooses a target makes the confirming click itself at

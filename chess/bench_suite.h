@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed benchmark: think at a given depth, without output, over a list of positions from
 // openings, middlegames, endgames and tactics. The sum of the node counts (the bench

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The computer's move at a level: from the opening book while the game is in it, otherwise the
 // search's, which the weakest levels loosen so that they play like people rather than at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's one source of chance: the opening book's pick and the weaker levels' choice among
 // near-best moves draw from it, and from nothing else. A seed replays the same choices: the game

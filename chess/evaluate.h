@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Static evaluation of the one position, recounted from the square arrays on every call
 // (no incremental counters, no caches): material, square tables, pawn structure, rooks on

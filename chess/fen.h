@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Forsyth-Edwards Notation for the engine's position: how tests and the command-line tool set
 // up a position, and how they show one.

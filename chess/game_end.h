@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the game stands by the engine's rules: going on, mate, stalemate, a draw by the
 // repetition or fifty-move rule or for want of material to mate, or (never judged from the

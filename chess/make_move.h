@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Playing and taking back moves on the one position, and the repetition count. The position
 // is never copied: the search, the game driver and the result test all make and take back

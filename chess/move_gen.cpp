@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chess/move_gen.h"
 
 #include "chess/position.h"

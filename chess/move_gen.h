@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pseudo-legal move generation into the move stack. Legality (own king left attacked,
 // castling through check or past pieces) is settled by make_move.

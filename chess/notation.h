@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Move notation for the engine's position: the legal moves, standard algebraic notation (SAN:
 // "Nf3", "exd5", "O-O", "e8=Q+", "Qh5#") both ways, and coordinate text ("e2e4", "e7e8q") read

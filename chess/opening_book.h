@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The computer's opening book: a few dozen main lines of the common openings (open games,
 // Sicilian, French, Caro-Kann, Queen's Gambit, the Indian defences, English, Reti), written in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Move-path enumeration: the number of legal move sequences of a given length from the
 // current position. Its counts, compared with published tables, check the generator together

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chess engine's one position: square arrays, side to move, castling and en-passant
 // state, the move record and the move stack that every ply of a search writes into, and the

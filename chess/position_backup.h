@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A copy of everything that describes the engine's one position: squares, side, rights,
 // counters, the undo stack with the game so far and the moves generated at each ply. A caller

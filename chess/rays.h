@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Precomputed walks of the 10 x 12 frame, square by square: the squares each piece reaches
 // in one step or along each ray, in the frame's direction order, with the ray's squares also

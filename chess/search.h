@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's choice of move: iterative deepening over a fail-hard alpha-beta search with a
 // capture-only quiescence search. Ordering: the previous iteration's principal variation,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The computer's move searched beside the caller's loop: one worker thread, started once, that
 // thinks on a copy of the caller's position in its own engine state (chess/position.h) while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // KivEngine: the scene engine. Including this header gives the whole public interface.
 

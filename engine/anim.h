@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Key-frame animations. Keys sit at integer times; sampling between two keys interpolates
 // (positions, scales, colours and material values linearly, rotations by spherical

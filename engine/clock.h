@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Time for animations and timers. Stamps are 32-bit tick counts (microseconds of the engine's
 // clock, wrapping after about 71 minutes; differences are taken modulo 2^32).

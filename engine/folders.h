@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the engine reads its data and writes its log. By default data paths are relative to the
 // current folder and the log lives in the program's folder, as in the build tree, where both are

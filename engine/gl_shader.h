@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GLSL programs of the renderer: compiling, linking and the uniform locations each one uses.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seam between the scene data and the renderer, which owns every GPU resource. The renderer
 // installs these once; the data objects call them when they need the GPU side to act.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's log: "KivEngine.log" in the program's folder (or the one KSetLogFolder names),
 // started afresh by KivInitDLL.

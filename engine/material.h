@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Materials: colours, opacity and blending, the option word and the texture.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Triangle meshes, as loaded from model files or built and edited in code. Every edit through
 // the methods marks the mesh changed; code that writes `verts` directly sets `changed` itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LoadSceneFromFILE: model files are glTF 2.0 binaries (GLB), read with tinygltf. Every glTF
 // node becomes one engine node under its glTF name, hierarchy and transform kept; materials
 // and textures become the scene's, textures shared by path across files. The file is checked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The scene graph's nodes. Every node belongs to one scene, which creates the record of it when
 // the node is constructed and deletes it at KScene::Reset; the game never deletes nodes.

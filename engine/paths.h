@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File-name helpers shared by the engine's loaders (internal to the engine).
 

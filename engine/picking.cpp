@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picking: the object under a window pixel, by a ray from the camera against the triangles of
 // the drawn objects in their own space (bounding box first), nearest hit first. Needs no GPU.
 

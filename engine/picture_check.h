@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the engine lets its picture decoder see: the game's JPEG, PNG and BMP pictures, within a
 // size a texture can have. The decoder reads other formats too, which the game never uses and

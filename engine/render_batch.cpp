@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Merged draws: small opaque meshes that share a material (the menu wall's 128 cubes, the
 // board's 64 squares) are drawn as one. A software renderer spends far more of the processor
 // on each draw call (state checks, shader set-up, binning) than on a dozen triangles. A batch

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mesh programs' per-frame and per-draw state: lights, material, transform. Uniforms are
 // sent only when they differ from what the program in use already holds: a frame's lights and
 // view once per program, a material's colours once per run of draws with that material.

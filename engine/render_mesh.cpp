@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Meshes on the GPU: each distinct face corner becomes one vertex (a mesh vertex that keeps its
 // texture coordinates and normal in every face around it is sent once and shared through the
 // index buffer), and the triangles are grouped by material so one draw call covers each

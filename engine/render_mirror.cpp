@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Planar mirrors: materials with a reflect strength show what stands on them mirrored in the
 // horizontal plane of their top surface (the polished board reflecting its pieces).
 //

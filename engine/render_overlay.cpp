@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window-space drawing: the scene's 2D images and texts, in pixels from the top-left corner,
 // over the 3D scene. Quads go through one stream buffer that is refilled during the frame.
 

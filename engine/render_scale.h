@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The automatic render scale: the fraction of the picture's width and height the 3D scene is
 // drawn at, chosen from the frame times measured. The time a software renderer spends grows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RenderScene and SwapBuffers: the frame's passes, and the renderer's life with the screen.
 
 #include "engine/clock.h"

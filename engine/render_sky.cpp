@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Skies that cannot show. A sky (an opaque object around the eye) is drawn after the other
 // opaque things so that the depth test spares the pixels they hide; but where a flat surface
 // fills the whole picture nearer than the sky (the floor, seen from above), the renderer would

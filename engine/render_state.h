@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The renderer's internals, shared by the render_*.cpp sources only: the GL objects that live
 // with the screen's context and the per-frame lists and buffers, reused from frame to frame.

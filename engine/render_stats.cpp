@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics counters of the last frame, as the game's statistics lines print them.
 
 #include "engine/mesh.h"

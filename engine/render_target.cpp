@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a frame is drawn. The 3D scene goes straight into the window, or, where multisampling is
 // worth it, into a multisampled buffer of the picture's size that is resolved into the window
 // when the frame is complete. A software renderer multisamples on the processor at a cost that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Textures on the GPU: created on first use, re-sent when the game marks the pixels dirty.
 
 #include "engine/render_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pass timing: where a frame's time goes, pass by pass, for the frame benchmark. Each mark
 // waits for the GPU to finish what was sent, so the time between two marks is the time that
 // pass took to draw, not only to be sent (a software renderer draws when it is flushed).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The scene: root node, registries of everything it owns, the window-space lists, the light
 // slot, the current camera and the statistics of the last frame. Also the engine's life

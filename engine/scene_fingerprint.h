@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fingerprint of everything a frame of the scene shows: equal fingerprints mean that drawing
 // the scene again would give the same picture. A frame loop that draws only when the picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's window: a borderless SDL window with an OpenGL 3.3 core context, a window handle
 // for the platform's Win32 calls, and five input callback slots fed by DispatchMessageA.

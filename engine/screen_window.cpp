@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window and its GL context, and the window procedure that turns window messages into the
 // screen's five callbacks.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hierarchy animation: one transform track per object node of a node's hierarchy, all played
 // with one time. Tracks are listed depth first, children before the next sibling.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound over SDL2 audio: wave files loaded into sound objects, played once or looping, mixed
 // into one output device. Without an audio device everything still works and stays silent.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sounds over SDL2 audio. Every sound is in the mixer's format (16-bit stereo, 44100 Hz), so
 // mixing is a plain saturating sum in the device callback: a file already in that format (the
 // music) is read from its file as it plays, a few kilobytes at a time, instead of being held in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window-space drawables: bitmap fonts, text objects and 2D images. Window coordinates are
 // pixels from the top-left corner of the window. The renderer draws the scene's texts and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Textures: RGBA pixels, 4 bytes a pixel, rows bottom-up (row 0 is the bottom row as seen, as
 // OpenGL uploads it). The game may rewrite the pixels and re-send them itself after PutGLparams

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moves on the board's records: the record asked first, a capture, the links of piece and
 // square, castling and promotion, the end of the turn with its check, mate and stalemate
 // messages, the swap of colours. The glides and the nodes are the board's: it hears of them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The board's own records: which piece stands on which square, with each piece's identity
 // (kind, index, colour) and whether a pawn is promoted. The game model holds them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board's own move rules, checked on its records (squares and pieces), independent of the
 // chess engine: network games rely on them alone.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A helper program run beside the game (a chess engine that speaks UCI): its standard input and
 // output are two non-blocking pipes that the frame loop polls, so nothing here ever waits for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The built-in engine's move searched beside the frame loop, on the search worker
 // (chess/search_thread.h), so that the window draws and answers while the computer thinks.

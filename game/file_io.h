@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading and writing the game's own small files (saved games, their PGN copies, the settings)
 // safely: a name in the save folder may be anything a user or another program put there.

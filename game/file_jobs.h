@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's slow file work, beside the frame loop: flushing a save to the disk, reading the
 // folder and the PGN files for the load screen. One worker thread takes the jobs in the order

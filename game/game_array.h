@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The growable array of the game record: a capacity, a count and a block. When full the capacity
 // doubles (2 when it was 0), a new block is allocated, the entries are moved over and the old

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The computer's turn: the engine chooses and plays its move, the board shows it.
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/game_end_state.h"
 
 #include "game/game_model.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The finished state of the game on the board. The game ends at mate, stalemate, a draw by
 // repetition, by the fifty-move rule or for want of material, or when a player resigns; from

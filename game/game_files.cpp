@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game record's saved games: saving (the ".chs" file and a PGN copy beside it), loading
 // (a ".chs" file or one game of a PGN file) and the listing of the save folder in the engine's
 // log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game without its picture: the board's records (which piece stands where, whose turn it
 // is, the local player's colour, the piece gliding), the flags that decide who may act (the intro,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game as played on the 3D board and its link to the chess engine: the recorded moves, the
 // identity of the piece on every square and the pieces taken. The game model holds the one

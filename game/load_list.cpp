@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/load_list.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the load screen offers: the ".chs" saved games of the save folder, then the games of the
 // PGN files put there by the player (from other chess programs and databases). The list is made

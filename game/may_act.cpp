@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Who may act now: the predicates of GameModel that read the model's flags together with what
 // the network session answers (the table at the top of game/game_model.h).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's advice to the player: the move it would play for the side to move, searched on
 // the game's position without disturbing the game (the engine's position, its undo stack and

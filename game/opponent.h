@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Who plays the computer's side: the built-in engine, searching as deep as the level says (4, as
 // always, unless asked otherwise), or a chess engine installed on the machine that speaks UCI

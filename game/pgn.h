@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Portable Game Notation for the game record: the recorded moves replayed on the engine into
 // standard algebraic notation, the result by the engine's rules, and the PGN text and file that

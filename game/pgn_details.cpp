@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The selected PGN game's line of details, from its tags.
 
 #include "game/pgn_details.h"

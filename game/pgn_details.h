@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one line the load screen shows under its list for the selected PGN game, read from the tags
 // the PGN reader keeps:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PGN games onto the board: a game read from a PGN file (pgn_reader.h) becomes the recorded
 // moves of a saved game, or is refused whole with the reason the info line shows; references to

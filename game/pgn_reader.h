@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading PGN as other chess programs and databases write it: the games of a text, each with
 // its tag pairs and the moves of its main line. Only the text is read here; whether the board

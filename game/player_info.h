@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One seam for every message the board and the game record show the player: the info line of
 // the text overlay, shown and timed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The identity of the 32 pieces of the 3D board and the packed moves of the game record, which
 // are also the lines of a ".chs" saved game and the entries of a game sent to the peer; their

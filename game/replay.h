@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Replaying the game against the computer (a loaded game, or the one being played): the record
 // stays whole while the board steps backwards and forwards through its moves, the pieces gliding

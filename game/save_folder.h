@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the saved games and the settings file live: the player's own data folder,
 // $XDG_DATA_HOME/chess3d/Save/ (else ~/.local/share/chess3d/Save/), for every kind of build, so

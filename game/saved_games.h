@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading and writing ".chs" saved games: one RecordedMove per line as a decimal number. The
 // GameRecord's LoadGame and SaveGame (game/game_files.cpp) are built on these.

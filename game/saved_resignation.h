@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A resigned game, saved and loaded again. The ".chs" file holds nothing but the moves, and
 // older versions of the game refuse a file with anything else in it; but saving writes a PGN

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's selection on the board and the one way a click on a square is played, whoever
 // clicked: the local player's mouse, the move line's three clicks, the move agreed after the
 // replay's question, and the network peer's click replayed from its message.

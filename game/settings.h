@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's choices kept between runs: the move hints (key L), the last-move marks, the move
 // list (key M), the sounds (key V), the music (key N), whether hosting asks the router to forward

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A move typed by the player on the move line, read against the engine's position (the game's
 // position, in network games too): standard algebraic notation ("e4", "Nf3", "exd5", "O-O",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A chess engine that speaks UCI (the Universal Chess Interface: stockfish, gnuchess --uci...),
 // run as a child process and driven from the frame loop: every call here returns at once, and

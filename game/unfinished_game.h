@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game against the computer kept while it goes on, so that closing the window, quitting,
 // Ctrl+C or a killed process never loses it: "Unfinished game.chs" in the save folder, written

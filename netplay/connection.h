@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hosting and joining a network game: the two roles (a KServer listening for one peer, or a
 // KClient connected to a host), their per-frame steps and the callbacks through which the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // While hosting: where a friend can find this machine. The local IPv4 and global IPv6
 // addresses of its interfaces (with the port when it is not the usual one), and, when the

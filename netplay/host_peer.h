@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The host's seat: the one connection that plays, among whatever else reaches the port (a port
 // scanner, a probe, a stranger, the player coming back). The game cannot tell a returning

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The eight game messages between the two programs and the receive handler. The byte stream
 // is the concatenation of the messages, each starting with its ASCII type letter:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The network session: the connection objects and the state of network play between passes.
 // Kept by netplay/; read by app/ and by tests. Below netplay/, "is this a network game?" is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The joining side's way to its host: a name is looked up beside the frame loop and each of
 // its addresses is tried in turn; and when the connection to a game under way is lost, the

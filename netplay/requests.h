@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Requests between the two players: a new game ('R'), a swap of colours ('W'), a take-back
 // ('B') and a loaded game ('L'). One side asks (the R, S and B keys, or the load screen); the

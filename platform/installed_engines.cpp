@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing the UCI engines installed, by their file names alone.
 
 #include "platform/installed_engines.h"

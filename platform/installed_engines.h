@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chess engines a player can choose from without typing a command: the game's own engine and
 // each well-known engine that speaks UCI and is installed where the game starts programs from

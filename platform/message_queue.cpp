@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window message queue: SDL events become WM_* messages in a fixed ring, handed out in
 // arrival order; the quit message waits until the ring is empty.
 

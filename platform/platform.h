@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the engine's window needs from the platform layer beyond the Win32 names: joining an SDL
 // window to a window handle and its procedure, and the one-time process set-up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame loop's wait: SDL_WaitEventTimeout for the window's events, and a helper thread that
 // polls the caller's descriptors meanwhile and wakes that wait with an event of its own.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Waiting for something to do: the frame loop's rest between frames. Windows programs wait with
 // MsgWaitForMultipleObjects for a window message or a handle; here the handles are file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The small part of the Win32 interface the game calls, with the same names and meaning, over
 // SDL2 and POSIX. Only what the game uses: the message queue, the window and cursor calls, the

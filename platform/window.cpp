@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window handles over SDL windows, and the window and cursor calls.
 
 #include "platform/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chat (four lines at the bottom left, one of them the input line) and the routing of typed
 // keys to the text-entry lines: the chat here, the save-name and address lines of the save and

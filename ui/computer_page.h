@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu wall's computer page (page 11), between "Against the computer" and the colour page: it
 // chooses the engine that plays the computer (the built-in one, or a UCI engine found installed)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The connect screen (menu page 4): the player types the address of a host and joins it after
 // two Enters. The address line takes digits, dots and spaces; the address is checked before the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The panels' fade presets: numbered material animations of the AnimManager that fade a panel's
 // material in or out (opacity keys), played once with an optional completion callback.

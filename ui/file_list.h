@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The list of saved games shared by the load and save screens: one text of the overlay per
 // ".chs" file of "./Save/" (and, on the load screen, per game of its PGN files), a window of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The result banner: over a finished game, the verdict's words in large letters at the top of
 // the picture ("White wins : checkmate", "Draw : insufficient material"), shown whenever the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The turn sign ("turn") and the player sign ("player") of the interface: each faces White or
 // Black by turning, with its preset, towards 0 or 180 degrees.

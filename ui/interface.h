@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Interface: the option menu's cube wall and its pages, the heads-up objects of the option
 // model, the request window's state, the game's own cursor and the text overlay. One instance

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The line under the load screen's list that says which game of a PGN file is selected: its
 // players, event, year, result and length (pgn_details.h), on a panel of its own below the list's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The load screen (menu page 2): the saved games in a list, the chosen one loaded after two
 // Enters. In a game against the computer it is loaded at once; in a network game the peer is

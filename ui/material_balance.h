@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The material balance under the player panel (the corner sign at the top left): "White +3" or
 // "Black +3" names the side ahead on the board (pawn 1, knight and bishop 3, rook 5, queen 9);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option menu's clicks and keys, page by page, and the answer to the request window.
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The heads-up objects of the option model, the quit banner with its waving flag mesh, the quit
 // sequence and the water page.
 #include <cmath>

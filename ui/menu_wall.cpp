@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option menu's cube wall: building it, following the pointer with the light and the lens,
 // and highlighting the entry under the pointer on the page picture.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The move line: over the board, Enter opens a line at the bottom of the window ("Move : _")
 // where the player types a move in algebraic notation ("e4", "Nf3", "exd5", "O-O", "e8=Q") or by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The move list: a translucent panel at the window's right edge, under the turn sign (in full
 // screen on a wide display, on the black bar right of the picture when it fits there), with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A few lines of network notes on a translucent panel under the info message: while hosting,
 // where a friend can join and what the router did; while the joining side tries to come back,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/page_picture.h"
 
 #include <epoxy/gl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A menu picture changed in place on the graphics card: the scene texture that the model's
 // materials show, a plain copy of its pixels and the highlighted version loaded beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The local player's answer to the request window in a game against the computer: the request
 // was the player's own (R, S or B key, or a move from an earlier position of a replay) and is
 // carried out here, with nothing sent. A network

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The save screen (menu page 5): the game is saved over a saved game chosen in the list (list
 // mode) or under a typed name (name mode, Tab), after two Enters. Saving is local: in a network

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The black bars of full screen: on a display wider than 4:3 the game's 4:3 picture stands
 // between two bars, and a panel that fits on one of them can stand there rather than over the

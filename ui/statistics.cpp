@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fonts, statistics and the game's cursor: the small pieces of the interface.
 #include <cmath>
 #include <cstdio>

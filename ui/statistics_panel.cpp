@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panels behind the statistics (H): one behind the column of counters at the bottom left,
 // one behind the frame rate at the bottom right, so that the figures read over a bright board.
 #include <algorithm>

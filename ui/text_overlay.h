@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text overlay: every line of text the game draws in window pixels (the info message, the
 // request window, the statistics, the chat, the save-name and address lines and the file list),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A dark panel with a thin light frame, drawn behind lines of text (the move line, the load
 // screen's details, the statistics): two window-space images under the texts.

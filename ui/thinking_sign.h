@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The thinking sign: while a UCI engine playing the computer's side takes more than a moment
 // over its move, a small panel at the top of the window says so ("Stockfish 15.1 thinking . . .",

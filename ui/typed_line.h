@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lines a player types on the save and connect screens: `length` characters, the cursor
 // mark after them, blanks after it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wall's turn from page to page: every cube plays its own node animation (presets 90 to
 // 217), whose keys are rewritten for the page, in a diagonal wave from the far corner to row 0,
 // column 0. Sub-screens open when that last cube arrives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry rules of the animation manager with the test clock: one-shot, loop and ease-out
 // ends, the start from the node's pose, callbacks that start, append or stop entries, material,
 // light and hierarchy entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up presets that other subsystems play: the piece glide, the light pivot's circle
 // and the menu cubes' wave; and a frame that allocates nothing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small world for the animation tests: a scene built in code, the AnimManager and a board
 // whose camera is a real camera node, all behind the process-wide pointers, with the engine's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera's preset views, the view keys and the turn towards a picked point, measured by
 // where the camera ends up and what it looks at.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The intro of the real game with its generated data, driven frame by frame with the test
 // clock: the flight from the intro model, the title's fade, the light pivot circling the board,
 // and the arrival in the menu view.

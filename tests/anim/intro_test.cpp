@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The intro in the interface's stand-in world (no display, no generated data): the flight and
 // the title's fade, the end in the menu view, and the skip key giving the same end state.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole game built once per test process (CTest runs each case on its own), driven frame by
 // frame with the test clock: the frame loop, the intro and its skip, and the quit message.
 

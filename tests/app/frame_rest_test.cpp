@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame loop's rest on the whole game, driven as the real loop runs it but on the test clock:
 // a pass, then the wait the loop asks for. At rest only the ambient frames come (none with the
 // ambient motion off); input, a window event, a network message and an engine's answer each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole game built once per test process (CTest runs each case in its own process) and
 // driven frame by frame with the test clock. The window is shrunk to the smallest size of the

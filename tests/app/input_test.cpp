@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Input dispatch and view states, driven through the screen callbacks with the test clock.
 
 #include <gtest/gtest.h>

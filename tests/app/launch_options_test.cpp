@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line, case by case: what starts a game straight into hosting or joining, and
 // what is refused with a message (the program then ends with code 2).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file beside the saved games, and the choice of that folder.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The heads-up panels against the window positions the game uses: the game places each
 // object in front of the camera (60-degree vertical view, 800 x 600 window) and writes its
 // texts and tests its clicks at fixed window pixels; the panels' pictures must lie under them.

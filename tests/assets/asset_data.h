@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading the generated data tree in tests: files are found from the program's folder (the
 // tests' working folder), the way the game finds them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator writes the same bytes on every run, so builds are reproducible and the data
 // tree only changes when the generator does.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data as the game's engine sees it: files loaded in the game's start-up order, every
 // object, material and texture found by the engine's look-ups, pictures the sizes the menu
 // copies from.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model files: every file loads, holds every name the game looks up, uses pictures that
 // exist, and its shapes are sound (faces outwards, pieces standing on their squares, the wall
 // cube turning each page towards the camera the right way round).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures, fonts and music: sizes the game relies on, highlight rectangles that really
 // change between a page and its "select" version (and nothing else does), complete font grids
 // and a music loop without a click where it wraps.

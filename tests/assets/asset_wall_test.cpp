@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu wall and the quit banner seen from the menu camera: a pointer in the middle of each
 // hover region of the game must rest on its label's words, and the banner's buttons must lie
 // where the game tests the quit clicks. The scene is rebuilt here the way the game builds it

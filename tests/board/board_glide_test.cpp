@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Glides on a scene without models: plain group nodes stand in for squares, pieces and markers,
 // and the animation manager plays the glides with the engine's test clock.
 

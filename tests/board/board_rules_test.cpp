@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board's own move rules against the chess engine and in the positions where a plausible
 // slip would show: castling, en passant, checks along a line, promotion, mate and stalemate.
 

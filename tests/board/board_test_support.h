@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A board, a game record and the chess engine without any scene: the board's rules, moves and
 // the record work on their records alone (no glides are started without an animation manager).

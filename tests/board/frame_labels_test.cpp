@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The side the frame's labels are turned to: the camera's side of the board, kept near the
 // corners so that a camera flying round does not make them flicker.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the chess engine tests: setting up positions, naming moves by their text,
 // and capturing the whole engine state to compare before and after an operation.

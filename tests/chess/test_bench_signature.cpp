@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The depth-4 bench signature: the total node count of think over the fixed positions, as
 // chess3d-engine bench prints it. It moves with any change of generation order, ordering
 // scores, evaluation or search; update it only for an intended change, quoting it in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The opening book (lines, weighted pick, transpositions, leaving it) and levels 1-3's near-best
 // choice against full searches (level 4 and up: tests/chess/test_bench_signature.cpp).
 

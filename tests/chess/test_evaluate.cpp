@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluation: whole-position values worked out by hand, the pawn and king terms, and
 // agreement with a plain two-pass walk over the 64 squares.
 

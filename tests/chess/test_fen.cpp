@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FEN reading and writing: round trips, the fields the engine keeps, and refused texts that
 // leave the position untouched.
 

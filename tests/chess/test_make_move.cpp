@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Make and take back: exact restoration, castling rules, rights, en passant, promotion,
 // repetition counts and the undo stack's bound.
 

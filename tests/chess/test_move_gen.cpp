@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Move generation: order, flags and scores of the generated moves, the attack test against a
 // square-by-square walk, and the move stack's bound.
 

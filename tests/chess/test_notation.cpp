@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Standard algebraic notation both ways, coordinate texts, and the game-end rules and texts.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Perft at low depths against the published tables: every rule of the generator and of
 // make_move shows in these counts. The deep runs are in test_perft_deep.cpp (slow).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Perft at the depths of the published tables that take seconds: the initial position to
 // depth 5, Kiwipete to 4, positions 3 to 6 to 6, 5, 4 and 4.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search: mates, stalemate, draws, the progress lines, the time budget, and long games.
 
 #include <gtest/gtest.h>

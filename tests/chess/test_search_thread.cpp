@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search beside the caller: the direct call's answers, the caller's engine left alone, orders
 // dropped by a new order or a cancel even when their search would run for hours, and nothing
 // allocated while it thinks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The UCI session of `chess3d-engine uci`, driven line by line through pipes as a chess
 // interface drives it. Every bestmove is checked against the engine's own move generation in
 // the position the session last set up, and every info line's principal variation is played

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key sampling: at keys, between keys, before the first and after the last; the flag bits;
 // rotation by the shorter arc; material and light keys; hierarchy animation.
 

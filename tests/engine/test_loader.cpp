@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Model loading: GLB files written here with tinygltf into a temporary program folder, loaded
 // by path as the game writes it; names, hierarchy, transforms, materials, lights, cameras,
 // textures shared by path, and files that are missing or broken.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Orientation conventions: where the preset camera views look, the angle-to-quaternion
 // conversion against the node's own angles, GetAnglesYXZ, and the camera's projection
 // agreeing with picking rays and the wall step's pointer ray.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picking: the nearest triangle of a drawn object under a window pixel wins; hidden, detached
 // and out-of-view objects are never picked.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures: the game's JPEG, PNG and BMP files decode; other formats, JPEGs the decoder would
 // mishandle and pictures larger than a texture can be are refused, and a refusal leaves the
 // texture empty.

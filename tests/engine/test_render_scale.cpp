@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic render scale, fed with frame times: it stays on its grid within its bounds, holds
 // still while held, and settles instead of pumping between two sizes.
 

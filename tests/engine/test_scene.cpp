@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scene's data: mesh edits, deep copies, re-parenting, reset and the renderer hooks,
 // texts and fonts, the clock.
 

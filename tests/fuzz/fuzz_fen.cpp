@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FEN reader: any bytes as a FEN text. A refused text leaves the position untouched. An
 // accepted one must be a position the engine can play from: it prints back to a FEN that reads
 // the same, every generated move made and taken back restores it, no legal move leaves the

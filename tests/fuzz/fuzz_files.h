@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine reads models, pictures and sounds from files: the harnesses hand it each input as
 // a file of their own, in memory-backed /dev/shm when there is one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model-file loader as the game calls it (LoadSceneFromFILE on a GLB file). A refused file
 // adds nothing to the scene; an accepted one gives nodes whose meshes only name vertices they
 // have and materials of the scene, and the scene can be picked through and emptied.

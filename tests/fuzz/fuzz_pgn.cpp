@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PGN reader: any bytes as a PGN file. Each game read is refused with a reason, or becomes
 // recorded moves the record's checks and the engine accept whole, which written out as PGN read
 // back the same. The game in progress on the engine (1. e4 e5) is left as it was. The same bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture loaders as the engine calls them: KTexture::LoadTexture on a file (the game's
 // ".jpg", ".bmp" and ".png" pictures) and LoadTextureFromMemory (pictures inside a model file).
 // Both must accept or refuse alike, with the same size, and an accepted picture has exactly

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The network receive handler against the whole game, built in this process as the program
 // builds it (offscreen window, test clock, data from CHESS3D_DATA_DIR). Each input is one
 // peer's stream in a fresh network game:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checks of a router's answers: any bytes as a NAT-PMP datagram, an SSDP answer, an HTTP
 // response and a pair of UPnP URLs (split at the first zero byte). Nothing may be read outside
 // the bytes given, and what is accepted must hold up: a granted mapping has a port and a

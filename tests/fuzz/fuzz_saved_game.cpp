@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ".chs" reader: any bytes as the text of a saved game. A file is accepted only when every
 // move checks out on the piece identities and on the chess engine; the check must leave the
 // game in progress on the engine as it found it, and what it accepts must read back the same

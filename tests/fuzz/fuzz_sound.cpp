@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound loader as the engine calls it: asSndLoad on a file (the game's ".wav" music and
 // sounds), converted to the mixer's format. An accepted sound can be positioned and started;
 // a refused one stays empty and cannot be started.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzzing build's copy of the parsers the engine calls: tinygltf (model files) and
 // stb_image (pictures), from the same Debian headers the normal build's prebuilt libraries
 // were made from. Compiled here, with coverage and the sanitizers, so that the harnesses reach

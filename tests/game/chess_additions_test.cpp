@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What chess players asked for, on the whole game in one process with the test clock: the sounds
 // of moves, checks, mates, refusals and chat lines; the move line; the replay of a game.
 

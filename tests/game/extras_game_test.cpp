@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The additions to a game against the computer, on the whole game in one process with the test
 // clock: the move hints equal the legal moves, the last move is marked whoever played it, the
 // move list follows the record, the suggestion is the move the computer itself would play, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole game against the computer in one process: the game built as the program builds it,
 // driven frame by frame with the test clock and clicked through the mouse callback. After every
 // move the board's records, the game record and the engine's position agree square for square.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game record: packing, the engine's veto, take-backs, moves received as bytes, results and
 // the computer's move, and the board rebuilt from a record.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The computer played by a UCI engine, on the whole game in one process: Debian's stockfish plays
 // a few moves of a game without a window and answers the suggestion key, and engines that go
 // wrong (missing, ending, hanging, answering junk, never ready) are replaced by the built-in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The load screen's line of details for PGN games with full, missing, odd and huge tags, at
 // every width.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PGN of the game record: the text for known games, the result by the engine's rules, a record
 // the engine refuses, the engine's game left as it was, and long games read back by a PGN reader
 // that is not ours (Debian's pgn-extract) with the same moves.

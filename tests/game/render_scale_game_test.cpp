@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic render scale in the game: fed with slow or quick frames, it stays within its
 // bounds, and while a piece glides it holds still whatever the frames say.
 

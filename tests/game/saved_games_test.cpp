@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saved games: the file format, round trips with captures, damaged files refused whole, a save
 // that cannot complete, the listing in the engine's log, and the load screen's list made beside
 // the caller.

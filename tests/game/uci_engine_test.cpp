@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outside engine (chess3d-engine, a real process: waits on real time, for conditions): a
 // search asked while another runs drops the first answer, and the second is still taken.
 

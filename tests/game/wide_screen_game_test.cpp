@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Full screen on a display wider than 4:3: the move list stands on the bar right of the picture
 // where it fits, over the board where not, and over the board again back in the window.
 

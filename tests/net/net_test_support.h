@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the network library's tests: raw loopback peers, bounded waits, NetLog.txt in a
 // folder of the test's own. Every test uses its own port (PORT_BASE + an offset unique across
 // the net tests) so test processes running side by side never meet. The ports lie below the

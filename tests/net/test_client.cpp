@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KClient: connection status codes, the Listen rule with its two callbacks, ownership of the
 // descriptor; and NetLog.
 #include "net/KivNetwork.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nothing the library does in a pass may wait: no name look-ups for accepted peers or typed
 // addresses, a connection still under way counts as failed once the owner stops waiting, and
 // an idle port does not rewrite its log every pass.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KPort / KServer: the select pass, its callbacks and the buffer contract, on loopback peers.
 #include "net/KivNetwork.h"
 #include "net_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Port mapping: what a router answers is believed only when it answers what was asked, from the
 // gateway, with an address the internet reaches; and the worker brings a (fake) router to the
 // owner's last wish one exchange at a time, whatever the order of Start and Stop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output queue: what a socket does not take at once is sent later, whole and in order;
 // a queue that would overflow closes its connection.
 #include "net/KivNetwork.h"

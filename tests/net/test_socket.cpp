@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KSocket: accepting, the read rule on the fixed input buffer, the send rule, copies.
 #include "net/KivNetwork.h"
 #include "net_test_support.h"

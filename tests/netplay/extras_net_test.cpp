@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The additions to the game in a network game, hosting against the test peer: the board's own
 // rules decide (the engine is not asked), so the hints are exactly the squares the three clicks
 // accept; the peer's moves are marked and listed like the player's; the engine's suggestion is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real game hosting on loopback, driven by a test peer that speaks the protocol from the
 // bytes up: the whole game on connection, moves by clicks both ways, chat, requests, every
 // message split at every byte boundary and several in one write, and what a faulty or hostile

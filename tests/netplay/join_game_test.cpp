@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real game joining a test peer that plays the host from the bytes up: the countdown, the
 // host's game ending the wait and closing the connect screen, moves and chat both ways, the
 // host leaving, and a host that never answers.

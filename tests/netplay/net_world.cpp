@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/netplay/net_world.h"
 #include "board/camera_views.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole game built in the test process (one per CTest case) playing one end of a network
 // game against a test peer. Network passes run without drawing: the test clock advances the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive handler fed random and mutated byte streams, in pieces of random size, against
 // the real game in this process, both ends in turn: no crash (the sanitizer build runs this
 // too), the input count always within the library's buffer, and after every stream the board,

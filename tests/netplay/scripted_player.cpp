@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // scripted_player: the whole game as chess3d runs it (real clock, real sockets, SDL's windowless
 // driver) with a player who plays by itself: on its turn it clicks a legal move chosen from SEED
 // and the ply, three clicks as a player makes them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A network peer written from the bytes up for the tests: its own encoding of the game's
 // messages over a raw loopback socket, never the game's own senders. It plays the other end of

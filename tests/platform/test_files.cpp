@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program path, current folder and the saved-games folder search.
 
 #include "platform/win32.h"

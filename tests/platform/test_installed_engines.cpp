@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engines listed for the player, from a made-up PATH of engine-named files.
 
 #include "platform/installed_engines.h"

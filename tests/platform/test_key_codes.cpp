@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SDL keys to Windows virtual-key codes: the codes the game's key handlers and text entry read.
 
 #include "platform/key_codes.h"

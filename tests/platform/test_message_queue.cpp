@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window message queue: order, the quit message and its code, and how SDL events become
 // window messages.
 

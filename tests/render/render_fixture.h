@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One window and GL context for the whole test program (opening one is slow under software
 // rendering), a fresh scene per test, and helpers to build meshes and read pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A known scene drawn and read back pixel by pixel: lighting, textures (bottom-up rows),
 // blending order, sprites, 2D images, texts, mirrors, re-sent meshes and textures, counters.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame loop must not allocate: after the first frames, RenderScene and SwapBuffers make
 // no C++ allocation (the GL driver's own memory is its business).
 

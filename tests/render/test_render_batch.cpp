@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Merged draws: small meshes sharing a material are drawn as one, and the picture is the one
 // the separate draws would give, frame after frame, while members move, hide or change.
 

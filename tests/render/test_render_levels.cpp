@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Levels of detail: an object is drawn with the level its size on screen asks for, its mirror
 // image with the coarsest level, and a mesh edited in code with itself. The "levels" here are
 // told apart by where they stand, so the pixels show which one was drawn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Material options, light selection and sprite orientation, read back by pixel.
 
 #include "render_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The render scale: the 3D scene drawn smaller and filtered up to the window, while what hangs
 // under the camera, the texts and the 2D images keep the window's own resolution.
 

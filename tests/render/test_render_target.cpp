@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where frames are drawn: software renderers are told apart from hardware ones by name, and a
 // frame drawn multisampled (as on hardware) reaches the window resolved, pixel for pixel as
 // the same frame drawn straight into it; with bars beside a full screen's picture, texts and

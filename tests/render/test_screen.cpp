@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window: input messages reach the five callbacks with Windows codes, and size changes
 // reach the viewport and the scene.
 

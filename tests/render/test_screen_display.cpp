@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display the environment names: a server that closes a new connection before answering it
 // (a busy Xvfb does, now and then) costs one more try, never a window on SDL's windowless driver
 // that no one can see.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound: a wave file loaded, played once or looping, rewound; silent and harmless without a
 // device or a file.
 

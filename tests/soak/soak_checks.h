@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The invariants the soak harness checks after every step of the random player, on the game in
 // this process:

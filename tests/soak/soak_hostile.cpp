@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hostile mode: the game hosts a network game, and its peer is this harness over a raw
 // loopback socket. Between the random player's steps the peer sends what a faulty or hostile
 // program might: well-formed messages (the peer's moves clicked on its turn, chat, requests,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-soak: the real game driven in this process by a random player, with the game's
 // invariants checked after every step.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The network mode: two real games, this process hosting and a child joining, connected through
 // the network library on loopback, each with its own random player. They step in turns (host,
 // then joining side), and after each step the stepping game waits until the kernel has handed

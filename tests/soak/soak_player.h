@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The soak harness's random player: every step it does one thing a player can do to the game in
 // this process (a key, held or pressed, a click on a square, a menu entry, the request window's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The soft-lock probe: from whatever state the random run reached, a player who waits ten
 // seconds, answers a question window if one is up, closes the chat if it is open and presses
 // Escape (at most a few times, each after the camera had time to fly) must find the menu's main

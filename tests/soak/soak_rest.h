@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The frame loop's rest, checked around every step of the random player:
 //   rest hides nothing  while the loop rests, time alone changes nothing the game shows before

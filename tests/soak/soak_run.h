@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One game's soak run in this process: the random player's steps, each followed by a frame and
 // the invariant checks, until the steps or the seconds asked for are done or an invariant fails.

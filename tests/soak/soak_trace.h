@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-step trace of the game's state, for replaying a seed (SOAK_TRACE=1) and for golden
 // traces (SOAK_TRACE_HASH=1): a restructuring of the game that changes no behaviour keeps every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's end of its network connection as the soak harness sees it from the outside: which
 // socket it is, whether it is connected, what it still holds unread or unsent, and waits that

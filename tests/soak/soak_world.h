@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real game built in this process for the soak harness: its window through SDL's windowless
 // driver, its clock the engine's test clock, its saved games and settings in a folder of its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chat: opening and closing, the editing rules of the input line, the ring of four lines,
 // lines received from the peer, and the routing of typed keys.
 #include <cstring>

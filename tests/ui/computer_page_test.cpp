@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wall's computer page sets the engine and level of the next game and settings.ini; an engine
 // removed after it was listed leaves the built-in one playing; the music switch outlives a
 // restart. Engines are looked for in a folder of the test's own (PATH), where the fake UCI engine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option menu: hover regions, highlights, the pointer on the wall, and the click and key
 // rules page by page, with the wall turns, the sub-pages, the quit banner and the water.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text overlay: the info message's fades and hold, the request window and its answers, the
 // statistics strings and the fonts and positions after a window size change.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The load and save screens in the whole game, driven through the window's callbacks with the
 // test clock: a game saved under a typed name, loaded back over a later position, and a load
 // that fails leaving the game on the board as it was. The games this test saves in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The load, save and connect screens driven through the key routing with the test clock, in a
 // folder of their own: the scrolling list under the selection bar, empty lists, name mode, a
 // save that cannot be written (and saves flushed by the file worker, never by the frame), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface in the whole game, built once per process and driven through the screen's
 // callbacks with the test clock: the menu after the intro, a game started from the colour page,
 // the request window answered with the mouse, the chat, resigning, and the quit through the banner.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small world for the interface's tests: a scene with stand-ins for the option model's
 // objects, materials and pictures (so that the tests do not depend on the generated data), the

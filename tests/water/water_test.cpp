@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The water pool: a still surface stays still, a drop makes a ring that spreads and dies out,
 // and drops near the rim or outside the grid never write outside it.
 

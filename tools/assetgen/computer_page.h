@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu wall's page that chooses the computer: its engine (the previous and next arrows around
 // a well that shows the engine's name) and its level (1 to 6, a click on one takes it), with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's two bitmap fonts: 16 x 16 character grids of Latin-1 (character c in row c / 16
 // counted from the top, column c % 16), white glyphs on black, 32 pixels per cell.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds one model file (glTF 2.0 binary) the way the engine's loader reads it: node names are
 // object names, material names and extras carry the look, image URIs are texture names as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where things land on screen. The camera has a 60-degree vertical field of view and the
 // window starts at 800 x 600 (square pixels), so a point at distance d in front of the camera

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RGBA pictures drawn by the generator, stored top-down (row 0 is the top row as seen), the
 // way image files are written. Anything that reasons in the engine's bottom-up pixel buffers

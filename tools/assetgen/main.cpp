@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // assetgen <data folder>: writes the game's whole data tree (models, pictures, fonts, music,
 // the game's sounds and the empty save folder) into the folder, the same bytes on every run.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last-move, suggested-move and move-hint marks of the squares.
 #include "tools/assetgen/marks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The marks the game lays on squares beside the select and target marks: the two squares of the
 // last move, the two squares of the move the engine suggests, and on each square a selected

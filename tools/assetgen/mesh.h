@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Triangle meshes built by the generator, and the shapes the models are made of.
 // Texture coordinates are glTF's: (0,0) is the top-left corner of the picture as seen.

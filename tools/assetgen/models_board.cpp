@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decor, squares and markers, board frame and pieces.
 #include <cmath>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu wall cube, option objects, cursor, intro titles and the lights' circle.
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu music: a calm synthesised loop, 16-bit PCM stereo WAV.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every data file the game loads and every object, material and texture name it looks up in
 // them. The generator writes them and the asset tests check them from this one list.

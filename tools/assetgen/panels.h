@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The heads-up panels and signs (load, save and connect screens, info, chat, window bar,
 // selection bar and OK mark, turn, player and pause signs), the intro and closing titles, the

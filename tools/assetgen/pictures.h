@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu wall's page pictures and the request picture, each with its "select" version
 // that differs from it exactly inside the highlight rectangles.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The six chess piece shapes, standing on y = 0, centred on the y axis, one unit being one
 // square. The knight looks towards +x.

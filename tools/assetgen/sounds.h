@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's short sounds, synthesised like the music (no recorded samples): a piece set down,
 // a capture, a check, a mate, a refused move and a chat line from the other player. Each is a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The shared look of the menu pictures and panels: night-blue glass, thin gold frames, ivory
 // text; highlighted entries glow gold.

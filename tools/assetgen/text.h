@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text drawn into pictures from the DejaVu TrueType fonts (stb_truetype). Strings are Latin-1:
 // each byte is its own code point, as in the game's font bitmaps.

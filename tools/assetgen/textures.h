@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Procedural material pictures: woods, marbles, the star sky, the floor and the water.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The computer thinking beside a frame loop, measured: how long the loop's thread is held per
 // frame while the search thread thinks, against the whole search it would wait for in-line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-engine: the chess engine on the command line.
 //
 //   chess3d-engine perft "<FEN>" <depth>    leaf count, time and speed

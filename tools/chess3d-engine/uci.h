@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine for other chess programs: a UCI session (the Universal Chess Interface that
 // graphical interfaces and match tools speak) over two streams.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-shots chess: stockfish chosen as the computer and thinking over its first move as
 // White (chess-engine-choice.png), an engine that is not installed (chess-engine-missing.png),
 // an ambiguous move refused on the move line (chess-move-line.png), and a loaded game replayed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The screenshots of what chess players asked for: the computer played by a UCI engine chosen
 // for the run (stockfish, thinking over its move), the move typed on the move line, and a loaded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The screenshots of games that end: a mate with its result banner (game-end-mate.png) and a
 // draw for want of material, a game played out to bare pieces (game-end-material.png).

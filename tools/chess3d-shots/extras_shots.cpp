@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-shots extras: a game against the computer started from the menu, a saved game loaded
 // (the one Morphy won at the Paris opera in 1858, up to its last move), the computer's reply,
 // the hints of a selected piece, the suggestion, the move list after the mate, full screen (on a

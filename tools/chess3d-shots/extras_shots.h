@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The screenshots of the additions to the game: the last move marked, the move hints of a
 // selected piece, the engine's suggestion, the move list, and the game in full screen.

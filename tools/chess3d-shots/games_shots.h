@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The screenshots of the saved games and the statistics: the load screen with the unfinished
 // game first and the details of a selected PGN game under the list, and the statistics (H) on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drives the game built in this process (buildGame) frame by frame on the engine's test clock,
 // feeds it input through the window's own callbacks and writes what the window shows to PNG

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/chess3d-shots/shot_scene_start.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the screenshot scenes and the frame benchmark set a game up, shared by all of them: a
 // fresh save folder with the default settings, the intro skipped to the menu, a game against the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-shots <output folder> [screens]: plays the game in this process on the test clock,
 // the way a player would (intro, menu pages, a game against the computer with a capture, the
 // request window, the chat, a lost game, the save, load and connect screens, the water and quit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The screenshots of what the board shows about the game: a king in check on its red square
 // (board-check.png), and the pieces taken beside the board with the material balance under the

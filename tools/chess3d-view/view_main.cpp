@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chess3d-view: renders the game's data with the game's engine into a PNG, without playing.
 //
 //   chess3d-view <model file> <png> [--object NAME] [--yaw D] [--pitch D] [--distance F]

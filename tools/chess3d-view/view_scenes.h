@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The scenes the viewer can show, built with the engine the way the game builds them.
 
