@@ -18,7 +18,15 @@ const char* resignRefused() {
     return nullptr;
 }
 
-void askToResign() {
+// Asks the question when nothing refuses it; the key and the wall entry differ only in which
+// moments let a request be asked: the key is also refused over the menu or the pause view.
+void resign(bool byKey) {
+    if (!g_game) return;
+    if (const char* why = resignRefused()) {
+        tellPlayer(why);
+        return;
+    }
+    if (!(byKey ? g_game->mayAskRequestByKey() : g_game->mayAskRequest())) return;
     showRequest(true, "Resign :", "are you sure ?");
     g_game->questionCode = RESIGN_QUESTION;
 }
@@ -26,19 +34,9 @@ void askToResign() {
 } // namespace
 
 void resignKey() {
-    if (!g_game) return;
-    if (const char* why = resignRefused()) {
-        tellPlayer(why);
-        return;
-    }
-    if (g_game->mayAskRequestByKey()) askToResign();
+    resign(true);
 }
 
 void resignFromMenu() {
-    if (!g_game) return;
-    if (const char* why = resignRefused()) {
-        tellPlayer(why);
-        return;
-    }
-    if (g_game->mayAskRequest()) askToResign();
+    resign(false);
 }
